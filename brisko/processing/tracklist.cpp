@@ -1,0 +1,239 @@
+#include "processing/tracklist.h"
+
+#include "processing/trackicons.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace {
+
+// Item data beside the hidden text, kept in the first cell.
+constexpr int PathKeyRole = Qt::UserRole + 1;
+constexpr int FileKeyRole = Qt::UserRole + 2;
+constexpr int IconRole = Qt::UserRole + 3;
+
+QString PathKey(const QString &path)
+{
+    return QStringLiteral("path:") + QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// Device and inode name one file however it is reached; empty when the path
+// leads to nothing.
+QString FileKey(const QString &path)
+{
+    struct stat info {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QString();
+    return QStringLiteral("file:%1:%2").arg(quint64(info.st_dev)).arg(quint64(info.st_ino));
+}
+
+} // namespace
+
+TrackList::TrackList(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setObjectName(QStringLiteral("lvwMain"));
+    setColumnCount(TrackColumnCount);
+    setHeaderLabels(TrackColumnHeadings());
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    header()->setSectionsMovable(true);
+    header()->setStretchLastSection(false);
+
+    // Listen to the model rather than to our own add and remove calls, so that
+    // deleting an item or clear() also keeps the listed files right.
+    connect(model(), &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &parentIndex, int first, int last) {
+                if (parentIndex.isValid())
+                    return;
+                for (int i = first; i <= last; ++i)
+                    Remember(topLevelItem(i));
+            });
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &parentIndex, int first, int last) {
+                if (parentIndex.isValid())
+                    return;
+                for (int i = first; i <= last; ++i)
+                    Forget(topLevelItem(i));
+            });
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { listedKeys_.clear(); });
+}
+
+// The base class destroys its items after our members are gone: stop
+// listening first.
+TrackList::~TrackList()
+{
+    model()->disconnect(this);
+}
+
+int TrackList::AddRow(const TrackRow &row)
+{
+    auto *item = new QTreeWidgetItem;
+    item->setData(ColFileName, HiddenTextRole, row.Path);
+    item->setData(ColFileName, PathKeyRole, PathKey(row.Path));
+    item->setData(ColFileName, FileKeyRole, FileKey(row.Path));
+    item->setText(ColFileName, row.FileName);
+    item->setText(ColOriginalSize, row.OriginalSize);
+    item->setText(ColStatus, row.Status);
+    item->setText(ColNewSize, row.NewSize);
+    item->setText(ColTitle, row.Tags.Title);
+    item->setText(ColArtist, row.Tags.Artist);
+    item->setText(ColAlbum, row.Tags.Album);
+    item->setText(ColTrack, row.Tags.Track);
+    item->setText(ColYear, row.Tags.Year);
+    item->setText(ColGenre, row.Tags.Genre);
+    item->setText(ColComment, row.Tags.Comment);
+    item->setData(ColFileName, IconRole, row.Icon);
+    item->setIcon(ColFileName, TrackListIcon(row.Icon));
+    addTopLevelItem(item);
+    return indexOfTopLevelItem(item) + 1;
+}
+
+TrackRow TrackList::Row(int position) const
+{
+    TrackRow row;
+    const QTreeWidgetItem *item = ItemAt(position);
+    if (!item)
+        return row;
+    row.Path = item->data(ColFileName, HiddenTextRole).toString();
+    row.FileName = item->text(ColFileName);
+    row.OriginalSize = item->text(ColOriginalSize);
+    row.Status = item->text(ColStatus);
+    row.NewSize = item->text(ColNewSize);
+    row.Tags.Title = item->text(ColTitle);
+    row.Tags.Artist = item->text(ColArtist);
+    row.Tags.Album = item->text(ColAlbum);
+    row.Tags.Track = item->text(ColTrack);
+    row.Tags.Year = item->text(ColYear);
+    row.Tags.Genre = item->text(ColGenre);
+    row.Tags.Comment = item->text(ColComment);
+    row.Icon = item->data(ColFileName, IconRole).toInt();
+    return row;
+}
+
+QString TrackList::PathAt(int position) const
+{
+    const QTreeWidgetItem *item = ItemAt(position);
+    return item ? item->data(ColFileName, HiddenTextRole).toString() : QString();
+}
+
+QString TrackList::Field(int position, TrackColumn column) const
+{
+    const QTreeWidgetItem *item = ItemAt(position);
+    return item ? item->text(column) : QString();
+}
+
+void TrackList::SetField(int position, TrackColumn column, const QString &text)
+{
+    if (QTreeWidgetItem *item = ItemAt(position))
+        item->setText(column, text);
+}
+
+int TrackList::IconAt(int position) const
+{
+    const QTreeWidgetItem *item = ItemAt(position);
+    return item ? item->data(ColFileName, IconRole).toInt() : 0;
+}
+
+void TrackList::SetIcon(int position, int icon)
+{
+    if (QTreeWidgetItem *item = ItemAt(position)) {
+        item->setData(ColFileName, IconRole, icon);
+        item->setIcon(ColFileName, TrackListIcon(icon));
+    }
+}
+
+void TrackList::SetStatus(int position, const QString &status)
+{
+    SetField(position, ColStatus, status);
+    SetIcon(position, StatusIcon(status));
+}
+
+void TrackList::RemoveRow(int position)
+{
+    delete ItemAt(position);
+}
+
+bool TrackList::IsPathListed(const QString &path) const
+{
+    if (listedKeys_.contains(PathKey(path)))
+        return true;
+    const QString fileKey = FileKey(path);
+    return !fileKey.isEmpty() && listedKeys_.contains(fileKey);
+}
+
+void TrackList::RefreshFileIdentity(int position)
+{
+    QTreeWidgetItem *item = ItemAt(position);
+    if (!item)
+        return;
+    Forget(item);
+    item->setData(ColFileName, FileKeyRole, FileKey(PathAt(position)));
+    Remember(item);
+}
+
+QVector<int> TrackList::RowIndexes(bool selectedOnly) const
+{
+    QVector<int> positions;
+    if (!selectedOnly) {
+        positions.reserve(RowCount());
+        for (int position = 1; position <= RowCount(); ++position)
+            positions.append(position);
+        return positions;
+    }
+    // A row counts as selected when any of its cells is; ranges may overlap.
+    for (const QItemSelectionRange &range : selectionModel()->selection()) {
+        if (range.parent().isValid())
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            positions.append(row + 1);
+    }
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    return positions;
+}
+
+bool TrackList::HasMultipleSelection() const
+{
+    return RowIndexes(true).size() > 1;
+}
+
+QTreeWidgetItem *TrackList::ItemAt(int position) const
+{
+    if (position < 1 || position > RowCount())
+        return nullptr;
+    return topLevelItem(position - 1);
+}
+
+void TrackList::Remember(const QTreeWidgetItem *item)
+{
+    if (!item)
+        return;
+    for (const int role : {PathKeyRole, FileKeyRole}) {
+        const QString key = item->data(ColFileName, role).toString();
+        if (!key.isEmpty())
+            ++listedKeys_[key];
+    }
+}
+
+void TrackList::Forget(const QTreeWidgetItem *item)
+{
+    if (!item)
+        return;
+    for (const int role : {PathKeyRole, FileKeyRole}) {
+        const QString key = item->data(ColFileName, role).toString();
+        auto found = listedKeys_.find(key);
+        if (found != listedKeys_.end() && --found.value() <= 0)
+            listedKeys_.erase(found);
+    }
+}

@@ -1,0 +1,43 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building, running and testing Brisko need.
+# Safe to run again: prints nothing and changes nothing when all are present.
+set -eu
+
+PACKAGES="
+    g++
+    cmake
+    make
+    pkg-config
+    qt6-base-dev
+    qt6-qpa-plugins
+    libgl-dev
+    libtag1-dev
+    zlib1g-dev
+    fonts-dejavu-core
+"
+
+missing=""
+for package in $PACKAGES; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    case "$status" in
+        *" installed") ;;
+        *) missing="$missing $package" ;;
+    esac
+done
+
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=""
+elif command -v sudo >/dev/null 2>&1; then
+    as_root="sudo"
+else
+    echo "setup: these packages are missing and installing them needs root:$missing" >&2
+    exit 1
+fi
+
+echo "setup: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+$as_root apt-get update -qq
+# shellcheck disable=SC2086 # the list is meant to split into words
+$as_root apt-get install -y -qq --no-install-recommends $missing >/dev/null
