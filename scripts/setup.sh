@@ -10,6 +10,8 @@ PACKAGES="
     pkg-config
     qt6-base-dev
     qt6-qpa-plugins
+    qt6-tools-dev
+    libqt6opengl6-dev
     libgl-dev
     libtag1-dev
     zlib1g-dev
