@@ -21,11 +21,11 @@ int Check(QWidget &form, const Ui::DemoForm &ui)
         QRect place;
     };
     const Expected expected[] = {
-        {ui.lstItems, QRect(10, 10, 390, 320)},
+        {ui.lstItems, QRect(10, 34, 390, 296)},
         {ui.picPreview, QRect(410, 10, 100, 100)},
         {ui.cmdClose, QRect(410, 342, 100, 28)},
         {ui.lblStatus, QRect(10, 342, 390, 28)},
-        {ui.lblPinned, QRect(310, 120, 100, 20)},
+        {ui.lblPinned, QRect(10, 8, 290, 20)},
     };
     QTextStream out(stdout);
     int wrong = 0;
