@@ -14,6 +14,7 @@ PACKAGES="
     libqt6opengl6-dev
     libgl-dev
     libtag1-dev
+    libjpeg62-turbo-dev
     zlib1g-dev
     fonts-dejavu-core
 "

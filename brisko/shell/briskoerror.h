@@ -27,10 +27,23 @@ private:
 };
 
 namespace ErrorNumber {
+constexpr int InvalidArgument = 5;
+constexpr int OutOfMemory = 7;
 constexpr int FileNotFound = 53;
+constexpr int FileAccess = 75;
 constexpr int PathNotFound = 76;
 constexpr int InvalidPicture = 481;
 constexpr int TimestampFailed = 1001;
 constexpr int ReadOnlyAtRunTime = 31013;
 constexpr int CancelSelected = 32755;
+constexpr int PictureUnexpected = 50003;
 } // namespace ErrorNumber
+
+// The standard text of an error number ("File not found" for 53, ...).
+QString ErrorText(int number);
+
+// An error with its standard text.
+inline BriskoError MakeError(int number)
+{
+    return BriskoError(number, ErrorText(number));
+}

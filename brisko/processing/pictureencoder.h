@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// Scales pictures and writes them as JPEG files: the art that goes back into
+// the tags. The source's kind comes from its content (JPEG, including CMYK
+// and greyscale; PNG, transparent parts over white; BMP; GIF's first frame),
+// never from its name. What it writes is baseline JPEG, 4:2:0, exactly the
+// size asked for, at the quality asked for, with no metadata.
+//
+// Failures throw BriskoError: 53, 76 or 75 when the source cannot be read,
+// 481 when it is no picture of those kinds, is cut short or exceeds
+// PictureLimits, 5 for a size out of range, 50003 when memory runs out, 75
+// when the destination cannot be written. A failed call leaves no
+// destination file behind.
+class PictureEncoder
+{
+public:
+    // flag is accepted for callers that pass it and has no effect.
+    void ResizeToJpeg(const QString &source, const QString &destination, int width, int height,
+                      bool flag, int quality);
+    // The same picture at the same size, as a JPEG at the default quality.
+    void ConvertToJpeg(const QString &source, const QString &destination);
+
+    static constexpr int DefaultQuality = 90;
+};
+
+// The picture in data at exactly the size, RGB32, transparency over white.
+// JPEGs are shrunk while they are decoded; large reductions are averaged.
+QImage ScaledPicture(const QByteArray &data, QSize size);

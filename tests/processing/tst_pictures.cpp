@@ -1,0 +1,359 @@
+#include "processing/jpegcodec.h"
+#include "processing/pictureencoder.h"
+#include "processing/pictureloader.h"
+#include "shell/briskoerror.h"
+#include "support/testpictures.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/resource.h>
+
+using namespace TestPictures;
+
+namespace {
+
+int ErrorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const BriskoError &error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+long PeakMemoryKilobytes()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+bool Near(const QColor &a, const QColor &b, int tolerance = 12)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+        && qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+// A picture with four coloured quarters, to see that nothing is flipped or shifted.
+QImage Quarters(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool right = x >= width / 2;
+            const bool bottom = y >= height / 2;
+            image.setPixel(x, y, bottom ? (right ? qRgb(255, 255, 0) : qRgb(0, 0, 255))
+                                        : (right ? qRgb(0, 255, 0) : qRgb(255, 0, 0)));
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+class TestPictures_ : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void loaderAccepts_data();
+    void loaderAccepts();
+    void loaderRefuses_data();
+    void loaderRefuses();
+    void hugeDeclaredSizeIsRefusedCheaply();
+    void outputHasExactlyTheAskedSize_data();
+    void outputHasExactlyTheAskedSize();
+    void outputIsBaselineAtTheQuality();
+    void coloursSurviveEveryKindOfSource_data();
+    void coloursSurviveEveryKindOfSource();
+    void largeReductionsAreAveraged();
+    void sameInputGivesTheSameBytes();
+    void convertKeepsTheSize();
+    void failuresLeaveNoDestination();
+
+private:
+    QString Write(const QString &name, const QByteArray &bytes);
+    std::unique_ptr<QTemporaryDir> dir_;
+    PictureEncoder encoder_;
+};
+
+void TestPictures_::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+QString TestPictures_::Write(const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir_->filePath(name);
+    if (!WriteFile(path, bytes))
+        qFatal("cannot write a fixture");
+    return path;
+}
+
+void TestPictures_::loaderAccepts_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QColor>("colour");
+
+    const QImage red = Solid(120, 80, Qt::red);
+    QTest::newRow("baseline JPEG") << Jpeg(red) << QSize(120, 80) << QColor(Qt::red);
+    QTest::newRow("progressive JPEG") << Jpeg(red, 90, true) << QSize(120, 80) << QColor(Qt::red);
+    QTest::newRow("grey JPEG")
+        << Jpeg(Solid(120, 80, QColor(90, 90, 90)).convertToFormat(QImage::Format_Grayscale8))
+        << QSize(120, 80) << QColor(90, 90, 90);
+    QTest::newRow("Adobe CMYK JPEG") << AdobeCmykJpeg(64, 48, 0, 255, 255, 0) << QSize(64, 48)
+                                     << QColor(Qt::red);
+    QTest::newRow("BMP") << Encoded(Solid(33, 17, Qt::blue), "bmp") << QSize(33, 17)
+                         << QColor(Qt::blue);
+    QTest::newRow("GIF") << SolidGif(20, 30, Qt::green) << QSize(20, 30)
+                         << QColor(Qt::green);
+}
+
+void TestPictures_::loaderAccepts()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    QFETCH(QColor, colour);
+
+    // The name says nothing: tags hand pictures over as ".jpg" whatever they are.
+    const QString path = Write(QStringLiteral("picture.jpg"), bytes);
+    QCOMPARE(PictureSize(path), size);
+    const QImage image = LoadPicture(path);
+    QCOMPARE(image.size(), size);
+    QVERIFY2(Near(image.pixelColor(size.width() / 2, size.height() / 2), colour),
+             qPrintable(image.pixelColor(size.width() / 2, size.height() / 2).name()));
+}
+
+void TestPictures_::loaderRefuses_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("error");
+
+    const QByteArray jpeg = Jpeg(Quarters(200, 200));
+    QTest::newRow("PNG") << Encoded(Solid(10, 10, Qt::red), "png") << 481;
+    QTest::newRow("text") << QByteArray("just some words, not a picture\n") << 481;
+    QTest::newRow("empty") << QByteArray() << 481;
+    QTest::newRow("JPEG cut in half") << jpeg.left(jpeg.size() / 2) << 481;
+    QTest::newRow("JPEG header only") << jpeg.left(20) << 481;
+    QTest::newRow("JPEG side above the limit") << JpegDeclaring(30001, 10) << 481;
+    QTest::newRow("JPEG of zero width") << JpegDeclaring(0, 10) << 481;
+    QByteArray bmp = Encoded(Solid(40, 40, Qt::red), "bmp");
+    QTest::newRow("BMP cut short") << bmp.left(100) << 481;
+    QByteArray hugeBmp = bmp;
+    hugeBmp[18] = char(0x30); // width 0x7530 = 30000 ...
+    hugeBmp[19] = char(0x75);
+    hugeBmp[22] = char(0x30); // ... and height 30000: 900 megapixels
+    hugeBmp[23] = char(0x75);
+    QTest::newRow("BMP declaring 900 megapixels") << hugeBmp << 481;
+}
+
+void TestPictures_::loaderRefuses()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, error);
+    const QString path = Write(QStringLiteral("bad.jpg"), bytes);
+    QCOMPARE(ErrorOf([&] { PictureSize(path); }), error);
+    QCOMPARE(ErrorOf([&] { LoadPicture(path); }), error);
+
+    QCOMPARE(ErrorOf([&] { LoadPicture(dir_->filePath(QStringLiteral("missing.jpg"))); }), 53);
+    QCOMPARE(ErrorOf([&] { LoadPicture(dir_->filePath(QStringLiteral("no/such/folder.jpg"))); }), 76);
+}
+
+void TestPictures_::hugeDeclaredSizeIsRefusedCheaply()
+{
+    const QByteArray bomb = JpegDeclaring(40000, 40000);
+    QVERIFY(bomb.size() < 2000);
+    const QString path = Write(QStringLiteral("bomb.jpg"), bomb);
+    const long before = PeakMemoryKilobytes();
+    QCOMPARE(ErrorOf([&] { LoadPicture(path); }), 481);
+    QCOMPARE(ErrorOf([&] { PictureSize(path); }), 481);
+    QCOMPARE(ErrorOf([&] {
+                 encoder_.ResizeToJpeg(path, dir_->filePath(QStringLiteral("out.jpg")), 250, 250,
+                                       false, 80);
+             }),
+             481);
+    QCOMPARE(ErrorOf([&] { ScaledPicture(bomb, QSize(100, 100)); }), 481);
+    QVERIFY(PeakMemoryKilobytes() - before < 64 * 1024);
+
+    // Within the size limits the decoder's own memory bound still holds: a
+    // progressive 9000 x 9000 file of a few hundred bytes is decoded with at
+    // most that much working memory, or refused.
+    const QByteArray within = JpegDeclaring(9000, 9000);
+    const long start = PeakMemoryKilobytes();
+    const int error = ErrorOf([&] { ScaledPicture(within, QSize(100, 100)); });
+    QVERIFY(error == 0 || error == 481 || error == 50003);
+    QVERIFY(PeakMemoryKilobytes() - start < 600 * 1024);
+}
+
+void TestPictures_::outputHasExactlyTheAskedSize_data()
+{
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("target");
+
+    QTest::newRow("shrink a wide picture") << QSize(1500, 1000) << QSize(250, 167);
+    QTest::newRow("shrink a tall picture") << QSize(1000, 1500) << QSize(167, 250);
+    QTest::newRow("enlarge") << QSize(100, 100) << QSize(250, 250);
+    QTest::newRow("one pixel wide") << QSize(300, 600) << QSize(1, 300);
+    QTest::newRow("one pixel high") << QSize(600, 300) << QSize(300, 1);
+    QTest::newRow("from one pixel") << QSize(1, 1) << QSize(120, 90);
+    QTest::newRow("odd sizes") << QSize(999, 777) << QSize(333, 259);
+    QTest::newRow("same size") << QSize(250, 250) << QSize(250, 250);
+}
+
+void TestPictures_::outputHasExactlyTheAskedSize()
+{
+    QFETCH(QSize, source);
+    QFETCH(QSize, target);
+    const QString in = Write(QStringLiteral("in.jpg"), Jpeg(Quarters(source.width(), source.height())));
+    const QString out = dir_->filePath(QStringLiteral("out.jpg"));
+    encoder_.ResizeToJpeg(in, out, target.width(), target.height(), false, 80);
+    const QImage result = LoadPicture(out);
+    QCOMPARE(result.size(), target);
+    if (qMin(source.width(), source.height()) >= 8 && qMin(target.width(), target.height()) >= 8) {
+        // Nothing flipped or shifted: the top left stays red, the bottom right yellow.
+        QVERIFY(Near(result.pixelColor(target.width() / 4, target.height() / 4), Qt::red, 40));
+        QVERIFY(Near(result.pixelColor(target.width() * 3 / 4, target.height() * 3 / 4), Qt::yellow, 40));
+    }
+}
+
+void TestPictures_::outputIsBaselineAtTheQuality()
+{
+    const QString in = Write(QStringLiteral("in.jpg"), Jpeg(Quarters(800, 600), 90, true));
+    for (const int quality : {50, 80, 100}) {
+        const QString out = dir_->filePath(QStringLiteral("out%1.jpg").arg(quality));
+        encoder_.ResizeToJpeg(in, out, 250, 188, false, quality);
+        const QByteArray jpeg = ReadFile(out);
+        const QList<int> markers = JpegMarkers(jpeg);
+        QCOMPARE(markers.first(), 0xD8);
+        QCOMPARE(markers.last(), 0xD9);
+        QVERIFY(markers.contains(0xC0));
+        QVERIFY(!markers.contains(0xC2));
+        QVERIFY(!markers.contains(0xE1)); // no Exif or XMP
+        QVERIFY(!markers.contains(0xE2)); // no ICC profile
+        QVERIFY(!markers.contains(0xFE)); // no comment
+        QCOMPARE(markers.count(0xDA), 1); // one scan: not progressive
+
+        // 4:2:0: luma sampled 2 x 2, both chroma components 1 x 1.
+        const int frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+        QCOMPARE(int(uchar(jpeg[frame + 9])), 3);
+        QCOMPARE(int(uchar(jpeg[frame + 11])), 0x22);
+        QCOMPARE(int(uchar(jpeg[frame + 14])), 0x11);
+        QCOMPARE(int(uchar(jpeg[frame + 17])), 0x11);
+
+        // The first luminance quantiser is the standard 16 scaled by the quality.
+        const int scale = quality < 50 ? 5000 / quality : 200 - quality * 2;
+        const int expected = qBound(1, (16 * scale + 50) / 100, 255);
+        const int table = jpeg.indexOf(QByteArray("\xFF\xDB", 2));
+        QCOMPARE(int(uchar(jpeg[table + 5])), expected);
+    }
+}
+
+void TestPictures_::coloursSurviveEveryKindOfSource_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("Adobe CMYK JPEG") << AdobeCmykJpeg(300, 300, 0, 255, 255, 0) << QColor(Qt::red);
+    QTest::newRow("Adobe CMYK JPEG, blue") << AdobeCmykJpeg(300, 300, 255, 255, 0, 0)
+                                           << QColor(Qt::blue);
+    QTest::newRow("grey JPEG") << Jpeg(Solid(300, 300, QColor(90, 90, 90)).convertToFormat(QImage::Format_Grayscale8))
+                               << QColor(90, 90, 90);
+
+    QImage transparent(300, 300, QImage::Format_ARGB32);
+    transparent.fill(Qt::transparent);
+    QTest::newRow("transparent PNG turns white") << Encoded(transparent, "png") << QColor(Qt::white);
+    QImage halfGreen(300, 300, QImage::Format_ARGB32);
+    halfGreen.fill(QColor(0, 255, 0, 128));
+    QTest::newRow("half-transparent green over white") << Encoded(halfGreen, "png")
+                                                       << QColor(127, 255, 127);
+    QImage paletted = Solid(300, 300, Qt::magenta).convertToFormat(QImage::Format_Indexed8);
+    QTest::newRow("paletted PNG") << Encoded(paletted, "png") << QColor(Qt::magenta);
+    QImage deep(300, 300, QImage::Format_RGBX64);
+    deep.fill(QColor(0, 128, 255));
+    QTest::newRow("16-bit PNG") << Encoded(deep, "png") << QColor(0, 128, 255);
+    QTest::newRow("BMP") << Encoded(Solid(300, 300, Qt::cyan), "bmp") << QColor(Qt::cyan);
+    QTest::newRow("GIF") << SolidGif(300, 300, Qt::darkGreen) << QColor(Qt::darkGreen);
+}
+
+void TestPictures_::coloursSurviveEveryKindOfSource()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QColor, colour);
+    const QString in = Write(QStringLiteral("art.jpg"), bytes);
+    const QString out = dir_->filePath(QStringLiteral("out.jpg"));
+    encoder_.ResizeToJpeg(in, out, 100, 100, false, 90);
+    const QImage result = LoadPicture(out);
+    QCOMPARE(result.size(), QSize(100, 100));
+    QVERIFY2(Near(result.pixelColor(50, 50), colour, 16), qPrintable(result.pixelColor(50, 50).name()));
+}
+
+void TestPictures_::largeReductionsAreAveraged()
+{
+    // One-pixel stripes, stored losslessly, shrunk eight times: an averaging
+    // filter gives grey, a filter that picks pixels black or white.
+    QImage stripes(1600, 1600, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, ((x + y) % 2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    const QImage small = ScaledPicture(Encoded(stripes, "png"), QSize(200, 200));
+    for (const QPoint &at : {QPoint(10, 10), QPoint(100, 100), QPoint(157, 43)}) {
+        const int grey = qGray(small.pixel(at));
+        QVERIFY2(grey > 100 && grey < 155, qPrintable(QString::number(grey)));
+    }
+}
+
+void TestPictures_::sameInputGivesTheSameBytes()
+{
+    const QString in = Write(QStringLiteral("in.jpg"), Jpeg(Quarters(1200, 900), 92, true));
+    const QString first = dir_->filePath(QStringLiteral("a.jpg"));
+    const QString second = dir_->filePath(QStringLiteral("b.jpg"));
+    encoder_.ResizeToJpeg(in, first, 250, 188, false, 80);
+    PictureEncoder another;
+    another.ResizeToJpeg(in, second, 250, 188, false, 80);
+    QCOMPARE(ReadFile(first), ReadFile(second));
+    QVERIFY(!ReadFile(first).isEmpty());
+
+    encoder_.ResizeToJpeg(in, second, 250, 188, false, 81);
+    QVERIFY(ReadFile(first) != ReadFile(second));
+}
+
+void TestPictures_::convertKeepsTheSize()
+{
+    QImage image(321, 123, QImage::Format_ARGB32);
+    image.fill(QColor(200, 10, 10, 255));
+    const QString png = Write(QStringLiteral("art.jpg.png"), Encoded(image, "png"));
+    const QString jpg = dir_->filePath(QStringLiteral("art.jpg"));
+    encoder_.ConvertToJpeg(png, jpg);
+    QCOMPARE(PictureSize(jpg), QSize(321, 123));
+    QVERIFY(Near(LoadPicture(jpg).pixelColor(160, 60), QColor(200, 10, 10)));
+}
+
+void TestPictures_::failuresLeaveNoDestination()
+{
+    const QString out = dir_->filePath(QStringLiteral("out.jpg"));
+    const QString text = Write(QStringLiteral("text.jpg"), QByteArray("not a picture"));
+    QCOMPARE(ErrorOf([&] { encoder_.ResizeToJpeg(text, out, 100, 100, false, 80); }), 481);
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(ErrorOf([&] { encoder_.ConvertToJpeg(text, out); }), 481);
+    QVERIFY(!QFile::exists(out));
+
+    const QString good = Write(QStringLiteral("good.jpg"), Jpeg(Solid(50, 50, Qt::red)));
+    QCOMPARE(ErrorOf([&] { encoder_.ResizeToJpeg(good, out, 0, 100, false, 80); }), 5);
+    QCOMPARE(ErrorOf([&] { encoder_.ResizeToJpeg(good, out, 40000, 40000, false, 80); }), 5);
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(ErrorOf([&] { encoder_.ResizeToJpeg(dir_->filePath(QStringLiteral("gone.jpg")), out, 9, 9, false, 80); }),
+             53);
+    QCOMPARE(ErrorOf([&] {
+                 encoder_.ResizeToJpeg(good, dir_->filePath(QStringLiteral("no/folder/out.jpg")), 9, 9,
+                                       false, 80);
+             }),
+             75);
+}
+
+QTEST_MAIN(TestPictures_)
+#include "tst_pictures.moc"
