@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// The ID3v2 tag as bytes: its header, its frames exactly as stored, and what
+// follows them. Read before TagLib sees anything, so damaged or hostile tags
+// are caught here, and written back frame by frame, so every frame the
+// program does not change keeps its bytes.
+namespace Id3v2 {
+
+constexpr int HeaderSize = 10;
+constexpr int FooterSize = 10;
+
+struct Frame
+{
+    QByteArray id;    // 3 letters in version 2.2, else 4
+    QByteArray bytes; // header and content as stored (after any whole-tag unsynchronisation is undone)
+    int headerSize = 10;
+
+    QByteArray Content() const { return bytes.mid(headerSize); }
+    quint16 Flags() const;
+    bool IsCompressed(int major) const;
+    bool IsEncrypted(int major) const;
+    bool operator==(const Frame &other) const { return id == other.id && bytes == other.bytes; }
+};
+
+struct Tag
+{
+    bool present = false;
+    int major = 0;
+    int revision = 0;
+    quint8 flags = 0;
+    qint64 size = 0;        // bytes the tag takes at the start of the file, header and footer included
+    QList<Frame> frames;
+    // Bytes after the last frame that are not zero padding: damaged frames,
+    // or audio inside the declared size. Kept as they are when the tag is
+    // written again, so nothing is lost.
+    QByteArray trailing;
+    // What makes the tag unreadable in full (empty when it is sound), and
+    // whether it is too damaged to be written back at all.
+    QString problem;
+    bool writable = true;
+
+    bool IsComplete() const { return problem.isEmpty(); }
+    int FrameHeaderSize() const { return major == 2 ? 6 : 10; }
+};
+
+// The size of the tag that starts with these bytes, header and footer
+// included; 0 when they hold no ID3v2 header.
+qint64 DeclaredSize(const QByteArray &start);
+
+// Parses the tag at the start of a file of fileSize bytes; data holds at
+// least the first DeclaredSize() bytes, or all there is.
+Tag Parse(const QByteArray &data, qint64 fileSize);
+
+// True when the file ends in an ID3v2 tag (a footer "3DI" at the end, or just
+// before an ID3v1 tag): the kind of tag that readers looking at the start do
+// not see.
+bool HasTagAtEnd(const QByteArray &lastBytes);
+
+// The same tag as version 2.3, frame by frame: the three-letter IDs become
+// their four-letter names with the content unchanged, and pictures get a MIME
+// type in place of their three-letter format. Fails (returns false, with the
+// reason in why) when a frame has no version 2.3 counterpart.
+bool ConvertTo23(const Tag &v22, Tag *v23, QString *why);
+
+// A frame with the given content and no flags, for a tag of that version.
+Frame MakeFrame(const QByteArray &id, const QByteArray &content, int major);
+
+// The tag's bytes: a header of the version given, no extended header, no
+// unsynchronisation and no footer, the frames, the trailing bytes, and zero
+// padding up to at least minimumSize bytes in all.
+QByteArray Render(const Tag &tag, qint64 minimumSize);
+
+} // namespace Id3v2

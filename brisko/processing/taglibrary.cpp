@@ -1,0 +1,644 @@
+#include "processing/taglibrary.h"
+
+#include "editor/genrefromid.h"
+#include "processing/atomicsave.h"
+#include "shell/textvalue.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/textidentificationframe.h>
+
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using FramePointer = std::unique_ptr<TagLib::ID3v2::Frame>;
+
+TagLib::ByteVector ToByteVector(const QByteArray &bytes)
+{
+    return TagLib::ByteVector(bytes.constData(), static_cast<unsigned int>(bytes.size()));
+}
+
+QByteArray ToQByteArray(const TagLib::ByteVector &bytes)
+{
+    return QByteArray(bytes.data(), int(bytes.size()));
+}
+
+TagLib::String ToTagString(const QString &text)
+{
+    return TagLib::String(text.toUtf8().constData(), TagLib::String::UTF8);
+}
+
+QString ToQString(const TagLib::String &text)
+{
+    return QString::fromUtf8(text.toCString(true));
+}
+
+// Frames of these kinds are handed to TagLib to be read. Everything else is
+// kept as bytes only: TagLib never sees compressed or encrypted frames (a
+// small one can inflate to a gigabyte) nor chapters (nested without end).
+bool IsReadFrame(const QByteArray &id)
+{
+    static const QList<QByteArray> ids = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TDRC", "TCON",
+                                          "COMM", "APIC", "TT2",  "TP1",  "TAL",  "TRK",  "TYE",
+                                          "TCO",  "COM",  "PIC"};
+    return ids.contains(id);
+}
+
+FramePointer ParseFrame(const Id3v2::Frame &frame, int major)
+{
+    if (!IsReadFrame(frame.id) || frame.IsCompressed(major) || frame.IsEncrypted(major))
+        return nullptr;
+    TagLib::ID3v2::Header header;
+    header.setMajorVersion(static_cast<unsigned int>(major));
+    return FramePointer(
+        TagLib::ID3v2::FrameFactory::instance()->createFrame(ToByteVector(frame.bytes), &header));
+}
+
+QList<QByteArray> FrameIds(TagField field, int major)
+{
+    const bool v22 = major == 2;
+    switch (field) {
+    case TagField::Title: return {v22 ? "TT2" : "TIT2"};
+    case TagField::Artist: return {v22 ? "TP1" : "TPE1"};
+    case TagField::Album: return {v22 ? "TAL" : "TALB"};
+    case TagField::Track: return {v22 ? "TRK" : "TRCK"};
+    case TagField::Genre: return {v22 ? "TCO" : "TCON"};
+    case TagField::Year:
+        if (v22)
+            return {"TYE"};
+        return major == 4 ? QList<QByteArray>{"TDRC", "TYER"} : QList<QByteArray>{"TYER", "TDRC"};
+    case TagField::Comment: return {v22 ? "COM" : "COMM"};
+    }
+    return {};
+}
+
+bool IsPictureFrame(const QByteArray &id)
+{
+    return id == "APIC" || id == "PIC";
+}
+
+TagLib::String::Type EncodingFor(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF)
+            return TagLib::String::UTF16;
+    }
+    return TagLib::String::Latin1;
+}
+
+// TagLib renders a new frame with a version 2.4 header and no flags; the
+// content is the same for both versions, so only the header is made anew.
+Id3v2::Frame FrameFromTagLib(const TagLib::ID3v2::Frame &frame, const QByteArray &id, int major)
+{
+    return Id3v2::MakeFrame(id, ToQByteArray(frame.render()).mid(10), major);
+}
+
+Id3v2::Frame TextFrame(const QByteArray &id, const QString &text, int major)
+{
+    TagLib::ID3v2::TextIdentificationFrame frame(ToByteVector(id), EncodingFor(text));
+    frame.setText(ToTagString(text));
+    return FrameFromTagLib(frame, id, major);
+}
+
+Id3v2::Frame CommentFrame(const QString &language, const QString &description, const QString &text,
+                          int major)
+{
+    TagLib::ID3v2::CommentsFrame frame(EncodingFor(description + text));
+    frame.setLanguage(ToByteVector(language.toLatin1().leftJustified(3, ' ', true)));
+    frame.setDescription(ToTagString(description));
+    frame.setText(ToTagString(text));
+    return FrameFromTagLib(frame, "COMM", major);
+}
+
+Id3v2::Frame PictureFrame(const QByteArray &jpeg, short type, int major)
+{
+    TagLib::ID3v2::AttachedPictureFrame frame;
+    frame.setTextEncoding(TagLib::String::Latin1);
+    frame.setMimeType("image/jpeg");
+    frame.setDescription(TagLib::String());
+    frame.setType(static_cast<TagLib::ID3v2::AttachedPictureFrame::Type>(qBound(0, int(type), 255)));
+    frame.setPicture(ToByteVector(jpeg));
+    return FrameFromTagLib(frame, "APIC", major);
+}
+
+QString FrameText(const Id3v2::Frame &frame, int major)
+{
+    const FramePointer parsed = ParseFrame(frame, major);
+    const auto *text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(parsed.get());
+    if (!text || text->fieldList().isEmpty())
+        return QString();
+    // TagLib splits "(17)Rock" into "17" and "Rock"; the first names the genre.
+    if (frame.id == "TCON" || frame.id == "TCO")
+        return ToQString(text->fieldList().front());
+    return ToQString(text->toString());
+}
+
+// Which comment is comment number 1: the first without a description, the
+// one taggers show; else the first of all.
+int CommentFrameIndex(const Id3v2::Tag &tag, bool describedToo)
+{
+    int first = -1;
+    for (int i = 0; i < tag.frames.size(); ++i) {
+        const Id3v2::Frame &frame = tag.frames.at(i);
+        if (frame.id != "COMM" && frame.id != "COM")
+            continue;
+        const FramePointer parsed = ParseFrame(frame, tag.major);
+        const auto *comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame *>(parsed.get());
+        if (comment && comment->description().isEmpty())
+            return i;
+        if (first < 0)
+            first = i;
+    }
+    return describedToo ? first : -1;
+}
+
+QByteArray StatIdentity(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return QByteArray();
+    return QByteArray::number(quint64(info.st_dev)) + ':' + QByteArray::number(quint64(info.st_ino)) + ':'
+        + QByteArray::number(qint64(info.st_size)) + ':' + QByteArray::number(qint64(info.st_mtim.tv_sec))
+        + '.' + QByteArray::number(qint64(info.st_mtim.tv_nsec));
+}
+
+QByteArray ReadAt(QFile &file, qint64 offset, qint64 size)
+{
+    if (!file.seek(offset))
+        return QByteArray();
+    return file.read(size);
+}
+
+// The byte ranges of an ID3v1 tag's fields.
+struct Range
+{
+    int from;
+    int to;
+};
+
+Range Id3v1Range(TagField field)
+{
+    switch (field) {
+    case TagField::Title: return {3, 33};
+    case TagField::Artist: return {33, 63};
+    case TagField::Album: return {63, 93};
+    case TagField::Year: return {93, 97};
+    case TagField::Comment:
+    case TagField::Track: return {97, 127};
+    case TagField::Genre: return {127, 128};
+    }
+    return {0, 0};
+}
+
+} // namespace
+
+TagLibrary::TagLibrary() = default;
+TagLibrary::~TagLibrary() = default;
+
+void TagLibrary::Close()
+{
+    path_.clear();
+    realPath_.clear();
+    fileSize_ = 0;
+    identity_.clear();
+    tag_ = Id3v2::Tag();
+    tagAtEnd_ = false;
+    id3v1_.clear();
+    v2Fields_.clear();
+    comment_.clear();
+    pictureFrames_.clear();
+    v2Changes_.clear();
+    commentChange_.reset();
+    newPicture_.reset();
+    v1Changes_.clear();
+}
+
+void TagLibrary::SetError(int code, const QString &text)
+{
+    lastErrorCode_ = code;
+    lastErrorText_ = text;
+}
+
+short TagLibrary::OpenAudioFile(const QString &requested)
+{
+    const QString path = requested; // may be our own path_, which Close() clears
+    Close();
+    SetError(TagLibraryError::None);
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) {
+        SetError(TagLibraryError::FileNotFound, QStringLiteral("File not found: ") + path);
+        return 0;
+    }
+    QFile file(info.canonicalFilePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(TagLibraryError::CannotRead, QStringLiteral("Cannot read ") + path + QStringLiteral(": ")
+                                                  + file.errorString());
+        return 0;
+    }
+    const qint64 size = file.size();
+    const QByteArray start = ReadAt(file, 0, Id3v2::HeaderSize);
+    const qint64 declared = Id3v2::DeclaredSize(start);
+    const QByteArray tagBytes = declared > 0 ? ReadAt(file, 0, qMin(declared, size)) : start;
+    const qint64 tailSize = qMin<qint64>(size, 128 + Id3v2::FooterSize);
+    const QByteArray tail = ReadAt(file, size - tailSize, tailSize);
+
+    path_ = path;
+    realPath_ = info.canonicalFilePath();
+    fileSize_ = size;
+    identity_ = StatIdentity(file.handle());
+    tag_ = Id3v2::Parse(tagBytes, size);
+    if (tail.size() >= 128 && tail.right(128).startsWith("TAG") && size - 128 >= tag_.size)
+        id3v1_ = tail.right(128);
+    tagAtEnd_ = size > tag_.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(tail);
+
+    ReadId3v2();
+    ReadId3v1();
+    if (tag_.present && !tag_.IsComplete())
+        SetError(TagLibraryError::TagUnreadable, tag_.problem);
+    else if (tagAtEnd_)
+        SetError(TagLibraryError::TagUnreadable, QStringLiteral("an ID3v2 tag at the end of the file"));
+    return 1;
+}
+
+void TagLibrary::ReadId3v2()
+{
+    for (const TagField field : {TagField::Title, TagField::Artist, TagField::Album, TagField::Track,
+                                 TagField::Genre, TagField::Year}) {
+        for (const QByteArray &id : FrameIds(field, tag_.major)) {
+            const auto found = std::find_if(tag_.frames.cbegin(), tag_.frames.cend(),
+                                            [&id](const Id3v2::Frame &frame) { return frame.id == id; });
+            if (found != tag_.frames.cend()) {
+                v2Fields_.insert(field, FrameText(*found, tag_.major));
+                break;
+            }
+        }
+    }
+
+    const int comment = CommentFrameIndex(tag_, true);
+    if (comment >= 0) {
+        const FramePointer parsed = ParseFrame(tag_.frames.at(comment), tag_.major);
+        if (const auto *frame = dynamic_cast<const TagLib::ID3v2::CommentsFrame *>(parsed.get()))
+            comment_ = ToQString(frame->text());
+    }
+
+    for (int i = 0; i < tag_.frames.size(); ++i) {
+        if (IsPictureFrame(tag_.frames.at(i).id))
+            pictureFrames_.append(i);
+    }
+}
+
+void TagLibrary::ReadId3v1()
+{
+    // Nothing to do: the fields are read from the 128 bytes when asked.
+}
+
+bool TagLibrary::HasId3v2Tag() const
+{
+    return tag_.present;
+}
+
+bool TagLibrary::HasId3v1Tag() const
+{
+    return !id3v1_.isEmpty();
+}
+
+QString TagLibrary::Id3v2Field(TagField field) const
+{
+    if (field == TagField::Comment)
+        return GetId3v2Comment(1);
+    return v2Fields_.value(field);
+}
+
+void TagLibrary::SetId3v2Field(TagField field, const QString &text)
+{
+    if (field == TagField::Comment)
+        SetId3v2Comment(1, QStringLiteral("eng"), QString(), text);
+    else if (!path_.isEmpty())
+        v2Changes_.insert(field, text);
+}
+
+QString TagLibrary::GetId3v2Comment(int number) const
+{
+    return number == 1 ? comment_ : QString();
+}
+
+void TagLibrary::SetId3v2Comment(int number, const QString &language, const QString &description,
+                                 const QString &text)
+{
+    Q_UNUSED(language)
+    Q_UNUSED(description)
+    if (number == 1 && !path_.isEmpty())
+        commentChange_ = text;
+}
+
+QString TagLibrary::Id3v1Field(TagField field) const
+{
+    if (id3v1_.isEmpty())
+        return QString();
+    TagLib::ByteVectorStream stream(ToByteVector(id3v1_));
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    const TagLib::ID3v1::Tag *tag = file.ID3v1Tag();
+    if (!tag)
+        return QString();
+    switch (field) {
+    case TagField::Title: return ToQString(tag->title());
+    case TagField::Artist: return ToQString(tag->artist());
+    case TagField::Album: return ToQString(tag->album());
+    case TagField::Comment: return ToQString(tag->comment());
+    case TagField::Track: return tag->track() ? QString::number(tag->track()) : QString();
+    case TagField::Year: return tag->year() ? QString::number(tag->year()) : QString();
+    case TagField::Genre: return QString::number(tag->genreNumber());
+    }
+    return QString();
+}
+
+void TagLibrary::SetId3v1Field(TagField field, const QString &text)
+{
+    if (!path_.isEmpty())
+        v1Changes_.insert(field, text);
+}
+
+short TagLibrary::PictureCount() const
+{
+    return short(qMin(pictureFrames_.size(), 32767));
+}
+
+std::optional<TagLibrary::Picture> TagLibrary::PictureAt(int number) const
+{
+    if (number < 1 || number > pictureFrames_.size())
+        return std::nullopt;
+    Picture picture;
+    picture.frameIndex = pictureFrames_.at(number - 1);
+    const FramePointer parsed = ParseFrame(tag_.frames.at(picture.frameIndex), tag_.major);
+    if (const auto *frame = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get())) {
+        picture.readable = true;
+        picture.type = short(frame->type());
+        picture.data = ToQByteArray(frame->picture());
+    }
+    return picture;
+}
+
+short TagLibrary::GetPictureType(int number) const
+{
+    const std::optional<Picture> picture = PictureAt(number);
+    return picture ? picture->type : 0;
+}
+
+bool TagLibrary::SavePictureToFile(int number, const QString &destination)
+{
+    const std::optional<Picture> picture = PictureAt(number);
+    if (!picture || !picture->readable) {
+        SetError(TagLibraryError::NoSuchPicture,
+                 picture ? QStringLiteral("picture %1 cannot be read").arg(number)
+                         : QStringLiteral("there is no picture %1").arg(number));
+        return false;
+    }
+    QFile file(destination);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(picture->data) != picture->data.size() || !file.flush()) {
+        SetError(TagLibraryError::CannotWritePicture,
+                 QStringLiteral("cannot write ") + destination + QStringLiteral(": ") + file.errorString());
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+bool TagLibrary::AddPictureFromFile(const QString &path, const QString &description, int number,
+                                    short pictureType, int flags)
+{
+    Q_UNUSED(description)
+    Q_UNUSED(number)
+    Q_UNUSED(flags)
+    if (path_.isEmpty()) {
+        SetError(TagLibraryError::NoFileOpen, QStringLiteral("no file is open"));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(TagLibraryError::PictureFileUnreadable,
+                 QStringLiteral("cannot read ") + path + QStringLiteral(": ") + file.errorString());
+        return false;
+    }
+    newPicture_ = file.readAll();
+    newPictureType_ = pictureType;
+    return true;
+}
+
+bool TagLibrary::RequireOpen(const QString &path)
+{
+    if (path_.isEmpty() || path != path_) {
+        SetError(TagLibraryError::NoFileOpen, QStringLiteral("the file is not open: ") + path);
+        return false;
+    }
+    return true;
+}
+
+bool TagLibrary::HasId3v2Changes() const
+{
+    return !v2Changes_.isEmpty() || commentChange_.has_value() || newPicture_.has_value();
+}
+
+bool TagLibrary::FileUnchangedSinceOpen()
+{
+    QFile file(realPath_);
+    if (file.open(QIODevice::ReadOnly) && StatIdentity(file.handle()) == identity_)
+        return true;
+    SetError(TagLibraryError::ChangedSinceOpen,
+             QStringLiteral("the file was changed by another program after it was read"));
+    return false;
+}
+
+// The tag as it is to be saved: the frames as they are, with only the changed
+// ones made anew in their places.
+Id3v2::Tag TagLibrary::EditedTag(bool *ok)
+{
+    *ok = false;
+    if (tagAtEnd_) {
+        SetError(TagLibraryError::WouldLoseData,
+                 QStringLiteral("the file has an ID3v2 tag at its end, which would be left behind"));
+        return {};
+    }
+    Id3v2::Tag tag = tag_;
+    if (!tag.present) {
+        tag.present = true;
+        tag.major = 3;
+    } else if (!tag.writable) {
+        SetError(TagLibraryError::WouldLoseData, tag.problem);
+        return {};
+    }
+
+    if (tag.major == 2) {
+        // Version 2.2 cannot be written any more: the same frames as 2.3.
+        Id3v2::Tag v23;
+        QString why;
+        if (!Id3v2::ConvertTo23(tag, &v23, &why)) {
+            SetError(TagLibraryError::WouldLoseData, why);
+            return {};
+        }
+        tag = v23;
+    }
+
+    const auto replace = [&tag](int index, const std::optional<Id3v2::Frame> &frame) {
+        if (index >= 0 && frame)
+            tag.frames[index] = *frame;
+        else if (index >= 0)
+            tag.frames.removeAt(index);
+        else if (frame)
+            tag.frames.append(*frame);
+    };
+    const auto firstIndex = [&tag](const QByteArray &id) {
+        for (int i = 0; i < tag.frames.size(); ++i) {
+            if (tag.frames.at(i).id == id)
+                return i;
+        }
+        return -1;
+    };
+
+    for (auto change = v2Changes_.cbegin(); change != v2Changes_.cend(); ++change) {
+        const QByteArray id = FrameIds(change.key(), tag.major).constFirst();
+        std::optional<Id3v2::Frame> frame;
+        if (!change.value().isEmpty())
+            frame = TextFrame(id, change.value(), tag.major);
+        replace(firstIndex(id), frame);
+    }
+    if (commentChange_) {
+        std::optional<Id3v2::Frame> frame;
+        if (!commentChange_->isEmpty())
+            frame = CommentFrame(QStringLiteral("eng"), QString(), *commentChange_, tag.major);
+        replace(CommentFrameIndex(tag, false), frame);
+    }
+    if (newPicture_) {
+        int first = -1;
+        for (int i = 0; i < tag.frames.size() && first < 0; ++i) {
+            if (IsPictureFrame(tag.frames.at(i).id))
+                first = i;
+        }
+        replace(first, PictureFrame(*newPicture_, newPictureType_, tag.major));
+    }
+    *ok = true;
+    return tag;
+}
+
+short TagLibrary::SaveId3v2Tag(const QString &path, const QDateTime &keepModified)
+{
+    if (!RequireOpen(path))
+        return 0;
+    SetError(TagLibraryError::None);
+    if (!HasId3v2Changes())
+        return -1;
+    if (!FileUnchangedSinceOpen())
+        return 0;
+
+    bool ok = false;
+    const Id3v2::Tag edited = EditedTag(&ok);
+    if (!ok)
+        return 0;
+    // A tag is no use in a file with nothing after it: that is no MP3.
+    const qint64 oldSize = tag_.present ? tag_.size : 0;
+    if (fileSize_ - oldSize - id3v1_.size() <= 0) {
+        SetError(TagLibraryError::NoAudio, QStringLiteral("the file holds no audio"));
+        return 0;
+    }
+
+    // Keep the audio where it was when the frames still fit.
+    const QByteArray rendered = Id3v2::Render(edited, oldSize);
+    const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
+    if (check.frames != edited.frames || check.trailing != edited.trailing) {
+        SetError(TagLibraryError::CheckFailed, QStringLiteral("the new tag does not read back as written"));
+        return 0;
+    }
+
+    FileRewrite rewrite;
+    rewrite.path = realPath_;
+    rewrite.head = rendered;
+    rewrite.keepFrom = oldSize;
+    rewrite.keepTo = fileSize_;
+    rewrite.keepModified = keepModified;
+    const RewriteResult result = RewriteFile(rewrite);
+    if (!result.ok) {
+        SetError(result.code, result.text);
+        return 0;
+    }
+
+    // The file on disk is the new one now: read it again so a following
+    // ID3v1 save starts from it. Pending ID3v1 changes carry over.
+    const QMap<TagField, QString> v1Changes = v1Changes_;
+    OpenAudioFile(path_);
+    v1Changes_ = v1Changes;
+    SetError(TagLibraryError::None);
+    return -1;
+}
+
+short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModified)
+{
+    if (!RequireOpen(path))
+        return 0;
+    SetError(TagLibraryError::None);
+    // A file without an ID3v1 tag does not get one.
+    if (v1Changes_.isEmpty() || id3v1_.isEmpty())
+        return -1;
+    if (!FileUnchangedSinceOpen())
+        return 0;
+
+    TagLib::ByteVectorStream stream(ToByteVector(id3v1_));
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::ID3v1::Tag *tag = file.ID3v1Tag();
+    if (!tag) {
+        SetError(TagLibraryError::TagUnreadable, QStringLiteral("the ID3v1 tag cannot be read"));
+        return 0;
+    }
+    for (auto change = v1Changes_.cbegin(); change != v1Changes_.cend(); ++change) {
+        const QString &text = change.value();
+        switch (change.key()) {
+        case TagField::Title: tag->setTitle(ToTagString(text)); break;
+        case TagField::Artist: tag->setArtist(ToTagString(text)); break;
+        case TagField::Album: tag->setAlbum(ToTagString(text)); break;
+        case TagField::Comment: tag->setComment(ToTagString(text)); break;
+        case TagField::Track: tag->setTrack(static_cast<unsigned>(qBound(0, int(RoundToInt32(TextValue(text))), 255))); break;
+        case TagField::Year: tag->setYear(static_cast<unsigned>(qMax(0, int(RoundToInt32(TextValue(text)))))); break;
+        case TagField::Genre: {
+            const int named = GenreTable().indexOf(GenreFromID(text));
+            tag->setGenreNumber(named >= 0 ? unsigned(named) : 255u);
+            break;
+        }
+        }
+    }
+    // Only the bytes of the changed fields are taken from the new rendering.
+    const QByteArray rendered = ToQByteArray(tag->render());
+    QByteArray updated = id3v1_;
+    for (const TagField field : v1Changes_.keys()) {
+        const Range range = Id3v1Range(field);
+        updated.replace(range.from, range.to - range.from, rendered.mid(range.from, range.to - range.from));
+    }
+
+    FileRewrite rewrite;
+    rewrite.path = realPath_;
+    rewrite.keepFrom = 0;
+    rewrite.keepTo = fileSize_ - 128;
+    rewrite.tail = updated;
+    rewrite.keepModified = keepModified;
+    const RewriteResult result = RewriteFile(rewrite);
+    if (!result.ok) {
+        SetError(result.code, result.text);
+        return 0;
+    }
+    const QMap<TagField, QString> none;
+    OpenAudioFile(path_);
+    v1Changes_ = none;
+    return -1;
+}

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "processing/id3v2raw.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// The fields the program reads and writes in both tags.
+enum class TagField { Title, Artist, Album, Track, Genre, Year, Comment };
+
+// Reads and writes the ID3 tags and pictures of one MP3 file at a time: the
+// file last passed to OpenAudioFile. Reading never changes a file and never
+// reads the audio. Writes are collected and stored by the next save, which
+// changes exactly what was asked and nothing else: every other frame keeps
+// its bytes, the audio and any ID3v1, APE or Lyrics3 tag stay as they are,
+// the tag keeps its version (2.2 becomes 2.3), and no ID3v1 tag appears that
+// was not there. A save writes the complete new file beside the old one,
+// checks it, and renames it into place; a save that cannot keep everything is
+// refused and leaves the file as it was.
+//
+// Failures set LastErrorCode and LastErrorText; see TagLibraryError.
+class TagLibrary
+{
+public:
+    TagLibrary();
+    ~TagLibrary();
+    TagLibrary(const TagLibrary &) = delete;
+    TagLibrary &operator=(const TagLibrary &) = delete;
+
+    // 1 when the file was opened, 0 otherwise (then no file is open).
+    short OpenAudioFile(const QString &requested);
+    QString OpenPath() const { return path_; }
+
+    bool HasId3v2Tag() const;
+    bool HasId3v1Tag() const;
+
+    // Title, Artist, Album, Track, Genre or Year of the ID3v2 tag, as stored
+    // ("7/12", "(17)Rock", "2004-05-06"). Comment goes through the comment calls.
+    QString Id3v2Field(TagField field) const;
+    // Stored by the next SaveId3v2Tag; an empty text removes the field.
+    void SetId3v2Field(TagField field, const QString &text);
+    // The first comment without a description (else the first comment).
+    QString GetId3v2Comment(int number) const;
+    // Replaces that comment (an empty text removes it), or adds one.
+    void SetId3v2Comment(int number, const QString &language, const QString &description,
+                         const QString &text);
+
+    // The fields of the ID3v1 tag; Genre is the genre's number as text.
+    QString Id3v1Field(TagField field) const;
+    // Stored by the next SaveId3v1Tag if the file has an ID3v1 tag.
+    void SetId3v1Field(TagField field, const QString &text);
+
+    // Pictures of the ID3v2 tag, numbered from 1 in the order they are stored.
+    short PictureCount() const;
+    short GetPictureType(int number) const;
+    // Writes picture number's image data as stored; false if it cannot.
+    bool SavePictureToFile(int number, const QString &destination);
+    // The next SaveId3v2Tag makes the JPEG at path picture number 1 with the
+    // type given, replacing picture 1 where it stands (or adding one when
+    // there is none). description and flags are accepted and not used: the
+    // picture is stored with an empty description.
+    bool AddPictureFromFile(const QString &path, const QString &description, int number,
+                            short pictureType, int flags);
+
+    // -1 when the file was written (or there was nothing to write), 0 when not.
+    // With keepModified valid the new file carries that modification time.
+    short SaveId3v2Tag(const QString &path, const QDateTime &keepModified = QDateTime());
+    short SaveId3v1Tag(const QString &path, const QDateTime &keepModified = QDateTime());
+
+    int LastErrorCode() const { return lastErrorCode_; }
+    QString LastErrorText() const { return lastErrorText_; }
+
+private:
+    struct Picture
+    {
+        int frameIndex = -1;
+        bool readable = false;
+        short type = 0;
+        QByteArray data;
+    };
+
+    void Close();
+    void SetError(int code, const QString &text = QString());
+    bool RequireOpen(const QString &path);
+    void ReadId3v2();
+    void ReadId3v1();
+    std::optional<Picture> PictureAt(int number) const;
+    bool HasId3v2Changes() const;
+    Id3v2::Tag EditedTag(bool *ok);
+    bool FileUnchangedSinceOpen();
+
+    QString path_;
+    QString realPath_;
+    qint64 fileSize_ = 0;
+    QByteArray identity_;
+    Id3v2::Tag tag_;
+    bool tagAtEnd_ = false;
+    QByteArray id3v1_;
+    QMap<TagField, QString> v2Fields_;
+    QString comment_;
+    QList<int> pictureFrames_;
+    QMap<TagField, QString> v2Changes_;
+    std::optional<QString> commentChange_;
+    std::optional<QByteArray> newPicture_;
+    short newPictureType_ = 3;
+    QMap<TagField, QString> v1Changes_;
+    int lastErrorCode_ = 0;
+    QString lastErrorText_;
+};
+
+// The codes LastErrorCode gives.
+namespace TagLibraryError {
+constexpr int None = 0;
+constexpr int FileNotFound = 201;
+constexpr int CannotRead = 202;
+constexpr int TagUnreadable = 208;      // the ID3v2 tag is there but cannot be read whole
+constexpr int NoFileOpen = 210;
+constexpr int NoSuchPicture = 211;
+constexpr int PictureFileUnreadable = 212;
+constexpr int CannotWritePicture = 213;
+constexpr int NotWritable = 220;        // the user may not write the file or its folder
+constexpr int WriteFailed = 221;        // the new file could not be written (disk full, ...)
+constexpr int CheckFailed = 222;        // the new file did not read back as written
+constexpr int WouldLoseData = 223;      // the tag cannot be saved without losing something
+constexpr int ChangedSinceOpen = 224;   // another program changed the file meanwhile
+constexpr int NoAudio = 225;            // nothing follows the tag: not an MP3 file
+} // namespace TagLibraryError

@@ -1,0 +1,776 @@
+#include "editor/genrefromid.h"
+#include "processing/id3v2raw.h"
+#include "processing/taglibrary.h"
+#include "support/mp3fixture.h"
+#include "support/testpictures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+using Mp3Fixture::ReadBytes;
+using Mp3Fixture::WriteBytes;
+
+namespace {
+
+QByteArray SmallJpeg(const QColor &colour = Qt::red)
+{
+    return TestPictures::Jpeg(TestPictures::Solid(40, 30, colour), 85);
+}
+
+Id3v2::Tag TagOf(const QByteArray &file)
+{
+    return Id3v2::Parse(file, file.size());
+}
+
+// The picture frame's image data and type as TagLib reads it.
+struct ReadPicture
+{
+    QByteArray data;
+    int type = -1;
+    QString mime;
+    QString description;
+    int encoding = -1;
+};
+
+ReadPicture PictureFrameContent(const Id3v2::Frame &frame, int major)
+{
+    TagLib::ID3v2::Header header;
+    header.setMajorVersion(unsigned(major));
+    std::unique_ptr<TagLib::ID3v2::Frame> parsed(TagLib::ID3v2::FrameFactory::instance()->createFrame(
+        TagLib::ByteVector(frame.bytes.constData(), unsigned(frame.bytes.size())), &header));
+    ReadPicture picture;
+    if (auto *apic = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame *>(parsed.get())) {
+        picture.data = QByteArray(apic->picture().data(), int(apic->picture().size()));
+        picture.type = apic->type();
+        picture.mime = QString::fromUtf8(apic->mimeType().toCString(true));
+        picture.description = QString::fromUtf8(apic->description().toCString(true));
+        picture.encoding = apic->textEncoding();
+    }
+    return picture;
+}
+
+int FirstPictureIndex(const Id3v2::Tag &tag)
+{
+    for (int i = 0; i < tag.frames.size(); ++i) {
+        if (tag.frames.at(i).id == "APIC" || tag.frames.at(i).id == "PIC")
+            return i;
+    }
+    return -1;
+}
+
+// Runs body in a child process (so limits and identities stay there) and
+// returns its exit status.
+int InChild(const std::function<int()> &body)
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(body());
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+} // namespace
+
+class TestTagLibrary : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void readsFieldsOfBothVersions_data();
+    void readsFieldsOfBothVersions();
+    void readsId3v1AndUntaggedFiles();
+    void failedOpenLeavesNoFileOpen();
+    void picturesInStoredOrder();
+
+    void replacingPictureOneKeepsEverythingElse_data();
+    void replacingPictureOneKeepsEverythingElse();
+    void pictureIsAddedWhenThereIsNone();
+    void fieldWritesChangeOnlyTheirFrames();
+    void id3v1WritesChangeOnlyTheirBytes();
+    void version22BecomesVersion23();
+
+    void readOnlyFileIsNotWritten();
+    void folderThatRefusesNewFilesIsLeftAlone();
+    void fullDiskMidWriteLeavesTheOriginal();
+    void fileChangedSinceOpenIsNotOverwritten();
+    void savesKeepTimePermissionsAndLinks();
+
+    void hostileTags_data();
+    void hostileTags();
+    void publicCorpus();
+
+private:
+    QString Path(const QString &name) const { return dir_->filePath(name); }
+    QString MakeMp3(const QString &name, const Mp3Fixture::Spec &spec);
+    // Replaces picture 1 (or sets the title when there is none), saves, and
+    // checks that the save kept every other frame and all other bytes, or
+    // was refused and changed nothing.
+    void ConvertAndCheck(const QString &path, bool mustSave);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TestTagLibrary::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+QString TestTagLibrary::MakeMp3(const QString &name, const Mp3Fixture::Spec &spec)
+{
+    const QString path = Mp3Fixture::Write(Path(name), spec);
+    if (path.isEmpty())
+        qFatal("cannot write the MP3 fixture");
+    return path;
+}
+
+void TestTagLibrary::ConvertAndCheck(const QString &path, bool mustSave)
+{
+    const QByteArray before = ReadBytes(path);
+    TagLibrary tags;
+    if (tags.OpenAudioFile(path) != 1) {
+        QVERIFY(!mustSave);
+        return;
+    }
+    // Everything a caller reads must come back without trouble.
+    for (const TagField field : {TagField::Title, TagField::Artist, TagField::Album, TagField::Track,
+                                 TagField::Genre, TagField::Year, TagField::Comment}) {
+        tags.Id3v2Field(field);
+        tags.Id3v1Field(field);
+    }
+    const QByteArray picture = SmallJpeg(Qt::blue);
+    const QString picturePath = Path(QStringLiteral("new.jpg"));
+    QVERIFY(WriteBytes(picturePath, picture));
+    const bool hadPicture = tags.PictureCount() > 0;
+    if (hadPicture) {
+        tags.SavePictureToFile(1, Path(QStringLiteral("old.jpg")));
+        QVERIFY(tags.AddPictureFromFile(picturePath, QString(), 1, tags.GetPictureType(1), 0));
+    } else {
+        tags.SetId3v2Field(TagField::Title, QStringLiteral("Converted"));
+    }
+    const short saved = tags.SaveId3v2Tag(path);
+    const QByteArray after = ReadBytes(path);
+    QVERIFY(!QFile::exists(path + QLatin1Char('~')));
+    qInfo("%s: %s", qPrintable(QFileInfo(path).fileName()),
+          saved == -1 ? "saved" : qPrintable(QStringLiteral("refused (%1: %2)").arg(tags.LastErrorCode()).arg(tags.LastErrorText())));
+    if (saved != -1) {
+        QVERIFY2(!mustSave, qPrintable(tags.LastErrorText()));
+        QVERIFY(tags.LastErrorCode() != 0);
+        QCOMPARE(after, before);
+        return;
+    }
+
+    // Everything after the tag (audio, ID3v1, APE, Lyrics3) is untouched.
+    QCOMPARE(Mp3Fixture::AfterTag(after), Mp3Fixture::AfterTag(before));
+    const Id3v2::Tag old = TagOf(before);
+    const Id3v2::Tag now = TagOf(after);
+    QVERIFY(now.present);
+    QVERIFY(now.IsComplete() || now.trailing == old.trailing);
+    QCOMPARE(now.major, old.present ? qMax(3, old.major) : 3);
+    Id3v2::Tag converted = old;
+    QString why;
+    if (old.major == 2)
+        QVERIFY(Id3v2::ConvertTo23(old, &converted, &why));
+    QList<Id3v2::Frame> expected = converted.frames;
+    if (hadPicture) {
+        const int index = FirstPictureIndex(converted);
+        QCOMPARE(FirstPictureIndex(now), index);
+        QCOMPARE(PictureFrameContent(now.frames.at(index), now.major).data, picture);
+        expected[index] = now.frames.at(index);
+    } else {
+        expected.removeIf([](const Id3v2::Frame &frame) { return frame.id == "TIT2"; });
+        QList<Id3v2::Frame> kept = now.frames;
+        kept.removeIf([](const Id3v2::Frame &frame) { return frame.id == "TIT2"; });
+        QCOMPARE(kept.size(), expected.size());
+        for (int i = 0; i < kept.size(); ++i)
+            QVERIFY(kept.at(i) == expected.at(i));
+        return;
+    }
+    QCOMPARE(now.frames.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QVERIFY2(now.frames.at(i) == expected.at(i), expected.at(i).id.constData());
+}
+
+void TestTagLibrary::readsFieldsOfBothVersions_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("ID3v2.3") << 3;
+    QTest::newRow("ID3v2.4") << 4;
+}
+
+void TestTagLibrary::readsFieldsOfBothVersions()
+{
+    QFETCH(int, version);
+    Mp3Fixture::Spec spec;
+    spec.version = version;
+    spec.title = QStringLiteral("Título ♫");
+    spec.artist = QStringLiteral("Artist");
+    spec.album = QStringLiteral("Album");
+    spec.track = QStringLiteral("7/12");
+    spec.year = version == 4 ? QStringLiteral("2004-05-06") : QStringLiteral("2004");
+    spec.genre = QStringLiteral("(17)Rock");
+    spec.comment = QStringLiteral("A comment");
+    spec.pictures = {{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
+    const QString path = MakeMp3(QStringLiteral("song.mp3"), spec);
+
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QCOMPARE(tags.LastErrorCode(), 0);
+    QVERIFY(tags.HasId3v2Tag());
+    QVERIFY(!tags.HasId3v1Tag());
+    QCOMPARE(tags.Id3v2Field(TagField::Title), spec.title);
+    QCOMPARE(tags.Id3v2Field(TagField::Artist), spec.artist);
+    QCOMPARE(tags.Id3v2Field(TagField::Album), spec.album);
+    QCOMPARE(tags.Id3v2Field(TagField::Track), QStringLiteral("7/12"));
+    QCOMPARE(tags.Id3v2Field(TagField::Year), spec.year);
+    QCOMPARE(GenreFromID(tags.Id3v2Field(TagField::Genre)), QStringLiteral("Rock"));
+    QCOMPARE(tags.GetId3v2Comment(1), spec.comment);
+    QCOMPARE(tags.PictureCount(), short(1));
+    QCOMPARE(tags.GetPictureType(1), short(3));
+
+    // Reading changes nothing, not even the file's time.
+    const QByteArray before = ReadBytes(path);
+    const QDateTime modified = QFileInfo(path).lastModified();
+    QVERIFY(tags.SavePictureToFile(1, Path(QStringLiteral("art.jpg"))));
+    QCOMPARE(ReadBytes(Path(QStringLiteral("art.jpg"))), spec.pictures.first().data);
+    QCOMPARE(ReadBytes(path), before);
+    QCOMPARE(QFileInfo(path).lastModified(), modified);
+    QCOMPARE(tags.SaveId3v2Tag(path), short(-1)); // nothing asked, nothing written
+    QCOMPARE(ReadBytes(path), before);
+}
+
+void TestTagLibrary::readsId3v1AndUntaggedFiles()
+{
+    Mp3Fixture::Spec spec;
+    spec.version = 0;
+    spec.id3v1 = true;
+    spec.v1Title = QStringLiteral("Old Title");
+    spec.v1Artist = QStringLiteral("Old Artist");
+    spec.v1Track = 5;
+    spec.v1Year = 1999;
+    spec.v1Genre = 17;
+    spec.v1Comment = QStringLiteral("v1 comment");
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("v1.mp3"), spec)), short(1));
+    QVERIFY(!tags.HasId3v2Tag());
+    QVERIFY(tags.HasId3v1Tag());
+    QCOMPARE(tags.Id3v1Field(TagField::Title), QStringLiteral("Old Title"));
+    QCOMPARE(tags.Id3v1Field(TagField::Artist), QStringLiteral("Old Artist"));
+    QCOMPARE(tags.Id3v1Field(TagField::Track), QStringLiteral("5"));
+    QCOMPARE(tags.Id3v1Field(TagField::Year), QStringLiteral("1999"));
+    QCOMPARE(tags.Id3v1Field(TagField::Genre), QStringLiteral("17"));
+    QCOMPARE(tags.Id3v1Field(TagField::Comment), QStringLiteral("v1 comment"));
+    QCOMPARE(tags.PictureCount(), short(0));
+    QVERIFY(tags.Id3v2Field(TagField::Title).isEmpty());
+
+    Mp3Fixture::Spec bare;
+    bare.version = 0;
+    QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("bare.mp3"), bare)), short(1));
+    QVERIFY(!tags.HasId3v2Tag());
+    QVERIFY(!tags.HasId3v1Tag());
+    QVERIFY(tags.Id3v1Field(TagField::Title).isEmpty());
+    QCOMPARE(tags.LastErrorCode(), 0);
+}
+
+void TestTagLibrary::failedOpenLeavesNoFileOpen()
+{
+    Mp3Fixture::Spec spec;
+    spec.title = QStringLiteral("First");
+    spec.pictures = {Mp3Fixture::Picture{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
+    const QString first = MakeMp3(QStringLiteral("first.mp3"), spec);
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(first), short(1));
+    QCOMPARE(tags.OpenAudioFile(Path(QStringLiteral("missing.mp3"))), short(0));
+    QVERIFY(tags.LastErrorCode() != 0);
+    QVERIFY(!tags.LastErrorText().isEmpty());
+    QVERIFY(!tags.HasId3v2Tag());
+    QCOMPARE(tags.PictureCount(), short(0));
+    QVERIFY(tags.Id3v2Field(TagField::Title).isEmpty());
+    QVERIFY(!tags.SavePictureToFile(1, Path(QStringLiteral("x.jpg"))));
+    QVERIFY(!tags.AddPictureFromFile(Path(QStringLiteral("x.jpg")), QString(), 1, 3, 0));
+    QCOMPARE(tags.SaveId3v2Tag(first), short(0));
+    QCOMPARE(tags.SaveId3v2Tag(Path(QStringLiteral("missing.mp3"))), short(0));
+}
+
+void TestTagLibrary::picturesInStoredOrder()
+{
+    Mp3Fixture::Spec spec;
+    spec.pictures = {{SmallJpeg(Qt::green), QStringLiteral("image/jpeg"), 4, QStringLiteral("back")},
+                     {TestPictures::Encoded(TestPictures::Solid(8, 8, Qt::red), "png"),
+                      QStringLiteral("image/png"), 3, QString()}};
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("two.mp3"), spec)), short(1));
+    QCOMPARE(tags.PictureCount(), short(2));
+    // Picture 1 is the first stored, whatever its type.
+    QCOMPARE(tags.GetPictureType(1), short(4));
+    QCOMPARE(tags.GetPictureType(2), short(3));
+    QVERIFY(tags.SavePictureToFile(2, Path(QStringLiteral("second.png"))));
+    QCOMPARE(ReadBytes(Path(QStringLiteral("second.png"))), spec.pictures.at(1).data);
+    QVERIFY(!tags.SavePictureToFile(3, Path(QStringLiteral("third.jpg"))));
+    QCOMPARE(tags.LastErrorCode(), TagLibraryError::NoSuchPicture);
+    QVERIFY(!QFile::exists(Path(QStringLiteral("third.jpg"))));
+}
+
+void TestTagLibrary::replacingPictureOneKeepsEverythingElse_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("withId3v1");
+    QTest::newRow("2.3") << 3 << false;
+    QTest::newRow("2.4") << 4 << false;
+    QTest::newRow("2.3 with ID3v1") << 3 << true;
+    QTest::newRow("2.4 with ID3v1") << 4 << true;
+}
+
+void TestTagLibrary::replacingPictureOneKeepsEverythingElse()
+{
+    QFETCH(int, version);
+    QFETCH(bool, withId3v1);
+    Mp3Fixture::Spec spec;
+    spec.version = version;
+    spec.title = QStringLiteral("Title");
+    spec.artist = QStringLiteral("Ärtist");
+    spec.track = QStringLiteral("3/12");
+    spec.comment = QStringLiteral("keep me");
+    spec.pictures = {{TestPictures::Jpeg(TestPictures::Solid(600, 600, Qt::red)), QStringLiteral("image/jpeg"), 4,
+                      QStringLiteral("big")},
+                     {SmallJpeg(Qt::green), QStringLiteral("image/jpeg"), 3, QStringLiteral("second")}};
+    spec.id3v1 = withId3v1;
+    spec.v1Title = QStringLiteral("v1");
+    spec.audioFrames = 40;
+    const QString path = MakeMp3(QStringLiteral("song.mp3"), spec);
+    const QByteArray before = ReadBytes(path);
+
+    ConvertAndCheck(path, true);
+
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QCOMPARE(tags.PictureCount(), short(2));
+    QCOMPARE(tags.GetPictureType(1), short(4)); // the type it had
+    QCOMPARE(tags.HasId3v1Tag(), withId3v1);
+    QCOMPARE(tags.Id3v2Field(TagField::Track), QStringLiteral("3/12"));
+    QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("keep me"));
+    const Id3v2::Tag now = TagOf(ReadBytes(path));
+    QCOMPARE(now.major, version);
+    const ReadPicture first = PictureFrameContent(now.frames.at(FirstPictureIndex(now)), version);
+    QCOMPARE(first.mime, QStringLiteral("image/jpeg"));
+    QVERIFY(first.description.isEmpty());
+    QCOMPARE(first.encoding, int(TagLib::String::Latin1));
+    // The smaller picture fits in the old tag: the audio did not move.
+    QCOMPARE(ReadBytes(path).size(), before.size());
+    QCOMPARE(now.frames.at(FirstPictureIndex(now)).Flags(), quint16(0));
+}
+
+void TestTagLibrary::pictureIsAddedWhenThereIsNone()
+{
+    Mp3Fixture::Spec spec;
+    spec.title = QStringLiteral("No art yet");
+    const QString path = MakeMp3(QStringLiteral("noart.mp3"), spec);
+    const QByteArray before = ReadBytes(path);
+    const QString art = Path(QStringLiteral("art.jpg"));
+    QVERIFY(WriteBytes(art, SmallJpeg()));
+
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QVERIFY(tags.AddPictureFromFile(art, QString(), 1, 3, 0));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
+    QCOMPARE(tags.PictureCount(), short(1));
+    QCOMPARE(Mp3Fixture::AfterTag(ReadBytes(path)), Mp3Fixture::AfterTag(before));
+
+    // A file without any tag gets a version 2.3 tag, and no ID3v1 tag.
+    Mp3Fixture::Spec bare;
+    bare.version = 0;
+    const QString untagged = MakeMp3(QStringLiteral("bare.mp3"), bare);
+    const QByteArray audio = ReadBytes(untagged);
+    QCOMPARE(tags.OpenAudioFile(untagged), short(1));
+    QVERIFY(tags.AddPictureFromFile(art, QString(), 1, 3, 0));
+    QCOMPARE(tags.SaveId3v2Tag(untagged), short(-1));
+    const QByteArray after = ReadBytes(untagged);
+    QCOMPARE(TagOf(after).major, 3);
+    QCOMPARE(Mp3Fixture::AfterTag(after), audio);
+    QVERIFY(!tags.HasId3v1Tag());
+}
+
+void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
+{
+    Mp3Fixture::Spec spec;
+    spec.version = 4;
+    spec.title = QStringLiteral("Old");
+    spec.track = QStringLiteral("1");
+    spec.year = QStringLiteral("1990");
+    spec.comment = QStringLiteral("plain comment");
+    const QString path = Mp3Fixture::Write(Path(QStringLiteral("fields.mp3")), spec);
+    QVERIFY(!path.isEmpty());
+
+    // An iTunes-style comment with a description must survive a comment write.
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    tags.SetId3v2Field(TagField::Track, QStringLiteral("7/12"));
+    tags.SetId3v2Field(TagField::Year, QStringLiteral("2004-05-06"));
+    tags.SetId3v2Field(TagField::Artist, QStringLiteral("Новый"));
+    tags.SetId3v2Field(TagField::Title, QString()); // removes it
+    tags.SetId3v2Comment(1, QStringLiteral("eng"), QString(), QStringLiteral("new comment"));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
+
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QCOMPARE(tags.Id3v2Field(TagField::Track), QStringLiteral("7/12"));
+    QCOMPARE(tags.Id3v2Field(TagField::Year), QStringLiteral("2004-05-06"));
+    QCOMPARE(tags.Id3v2Field(TagField::Artist), QStringLiteral("Новый"));
+    QVERIFY(tags.Id3v2Field(TagField::Title).isEmpty());
+    QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("new comment"));
+    const Id3v2::Tag tag = TagOf(ReadBytes(path));
+    QCOMPARE(tag.major, 4);
+    int comments = 0;
+    for (const Id3v2::Frame &frame : tag.frames)
+        comments += frame.id == "COMM";
+    QCOMPARE(comments, 1);
+
+    // Version 2.3 keeps the year in TYER.
+    spec.version = 3;
+    const QString v23 = MakeMp3(QStringLiteral("v23.mp3"), spec);
+    QCOMPARE(tags.OpenAudioFile(v23), short(1));
+    tags.SetId3v2Field(TagField::Year, QStringLiteral("2004-05-06"));
+    QCOMPARE(tags.SaveId3v2Tag(v23), short(-1));
+    QCOMPARE(tags.OpenAudioFile(v23), short(1));
+    QCOMPARE(tags.Id3v2Field(TagField::Year), QStringLiteral("2004-05-06"));
+    const Id3v2::Tag tag23 = TagOf(ReadBytes(v23));
+    QVERIFY(std::any_of(tag23.frames.cbegin(), tag23.frames.cend(),
+                        [](const Id3v2::Frame &frame) { return frame.id == "TYER"; }));
+}
+
+void TestTagLibrary::id3v1WritesChangeOnlyTheirBytes()
+{
+    Mp3Fixture::Spec spec;
+    spec.id3v1 = true;
+    spec.v1Title = QStringLiteral("Title");
+    spec.v1Artist = QStringLiteral("Artist");
+    spec.v1Track = 4;
+    spec.v1Year = 2001;
+    const QString path = MakeMp3(QStringLiteral("v1.mp3"), spec);
+    const QByteArray before = ReadBytes(path);
+
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    tags.SetId3v1Field(TagField::Title, QStringLiteral("New Title"));
+    tags.SetId3v1Field(TagField::Genre, QStringLiteral("Rock"));
+    QCOMPARE(tags.SaveId3v1Tag(path), short(-1));
+    const QByteArray after = ReadBytes(path);
+    QCOMPARE(after.size(), before.size());
+    QCOMPARE(after.left(after.size() - 128), before.left(before.size() - 128));
+    const QByteArray oldV1 = before.right(128);
+    const QByteArray newV1 = after.right(128);
+    QCOMPARE(newV1.mid(3, 30), QByteArray("New Title").leftJustified(30, '\0'));
+    QCOMPARE(newV1.mid(33, 94), oldV1.mid(33, 94)); // artist, album, year, comment, track
+    QCOMPARE(int(uchar(newV1[127])), 17);
+    QCOMPARE(tags.Id3v1Field(TagField::Title), QStringLiteral("New Title"));
+
+    // A file without an ID3v1 tag does not get one.
+    Mp3Fixture::Spec noV1;
+    const QString other = MakeMp3(QStringLiteral("nov1.mp3"), noV1);
+    const QByteArray untouched = ReadBytes(other);
+    QCOMPARE(tags.OpenAudioFile(other), short(1));
+    tags.SetId3v1Field(TagField::Title, QStringLiteral("Nothing"));
+    QCOMPARE(tags.SaveId3v1Tag(other), short(-1));
+    QCOMPARE(ReadBytes(other), untouched);
+}
+
+void TestTagLibrary::version22BecomesVersion23()
+{
+    const QByteArray pic = QByteArray(1, '\0') + "JPG" + char(3) + QByteArray(1, '\0') + SmallJpeg();
+    const auto frame22 = [](const char *id, const QByteArray &content) {
+        QByteArray frame(id, 3);
+        frame += char((content.size() >> 16) & 0xFF);
+        frame += char((content.size() >> 8) & 0xFF);
+        frame += char(content.size() & 0xFF);
+        return frame + content;
+    };
+    const QByteArray frames = frame22("TT2", QByteArray(1, '\0') + "Old Title")
+        + frame22("TP1", QByteArray(1, '\0') + "Artist") + frame22("PIC", pic);
+    const QByteArray audio = Mp3Fixture::AudioFrames(10);
+    const QString path = Path(QStringLiteral("v22.mp3"));
+    QVERIFY(WriteBytes(path, Mp3Fixture::Tag(2, frames, 64) + audio));
+
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QCOMPARE(tags.Id3v2Field(TagField::Title), QStringLiteral("Old Title"));
+    QCOMPARE(tags.PictureCount(), short(1));
+    QCOMPARE(tags.GetPictureType(1), short(3));
+    const QString art = Path(QStringLiteral("art.jpg"));
+    QVERIFY(WriteBytes(art, SmallJpeg(Qt::blue)));
+    QVERIFY(tags.AddPictureFromFile(art, QString(), 1, 3, 0));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
+
+    const QByteArray after = ReadBytes(path);
+    QCOMPARE(TagOf(after).major, 3);
+    QCOMPARE(Mp3Fixture::AfterTag(after), audio);
+    QCOMPARE(tags.Id3v2Field(TagField::Title), QStringLiteral("Old Title"));
+    QCOMPARE(tags.Id3v2Field(TagField::Artist), QStringLiteral("Artist"));
+    QVERIFY(tags.SavePictureToFile(1, Path(QStringLiteral("back.jpg"))));
+    QCOMPARE(ReadBytes(Path(QStringLiteral("back.jpg"))), SmallJpeg(Qt::blue));
+}
+
+void TestTagLibrary::readOnlyFileIsNotWritten()
+{
+    Mp3Fixture::Spec spec;
+    spec.title = QStringLiteral("Locked");
+    const QString path = MakeMp3(QStringLiteral("locked.mp3"), spec);
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QByteArray before = ReadBytes(path);
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    tags.SetId3v2Field(TagField::Title, QStringLiteral("Changed"));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(0)); // even for root: no write bit at all
+    QCOMPARE(tags.LastErrorCode(), TagLibraryError::NotWritable);
+    QCOMPARE(ReadBytes(path), before);
+    QVERIFY(!QFile::exists(path + QLatin1Char('~')));
+}
+
+void TestTagLibrary::folderThatRefusesNewFilesIsLeftAlone()
+{
+    const QString folder = Path(QStringLiteral("closed"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::setPermissions(dir_->path(), QFileDevice::Permissions(0x7755)));
+    Mp3Fixture::Spec spec;
+    spec.title = QStringLiteral("Inside");
+    const QString path = Mp3Fixture::Write(folder + QStringLiteral("/song.mp3"), spec);
+    QVERIFY(!path.isEmpty());
+    QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6666)));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                              | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    const QByteArray before = ReadBytes(path);
+
+    // Root may write anywhere, so the save runs as an ordinary user.
+    const int status = InChild([&] {
+        if (geteuid() == 0) {
+            const passwd *nobody = getpwnam("nobody");
+            if (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+                return 3;
+        }
+        TagLibrary tags;
+        if (tags.OpenAudioFile(path) != 1)
+            return 4;
+        tags.SetId3v2Field(TagField::Title, QStringLiteral("Changed"));
+        return tags.SaveId3v2Tag(path) == 0 && tags.LastErrorCode() == TagLibraryError::NotWritable ? 0 : 5;
+    });
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (status == 3 || status == 4)
+        QSKIP("no unprivileged user to run the save as");
+    QCOMPARE(status, 0);
+    QCOMPARE(ReadBytes(path), before);
+    QVERIFY(!QFile::exists(path + QLatin1Char('~')));
+}
+
+void TestTagLibrary::fullDiskMidWriteLeavesTheOriginal()
+{
+    Mp3Fixture::Spec spec;
+    spec.title = QStringLiteral("Big");
+    spec.pictures = {Mp3Fixture::Picture{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
+    spec.audioFrames = 300; // 125 KB
+    const QString path = MakeMp3(QStringLiteral("big.mp3"), spec);
+    const QByteArray before = ReadBytes(path);
+    const QString art = Path(QStringLiteral("art.jpg"));
+    QVERIFY(WriteBytes(art, SmallJpeg(Qt::blue)));
+
+    // The file size limit makes writes fail part way, as a full disk does.
+    const int status = InChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        TagLibrary tags;
+        if (tags.OpenAudioFile(path) != 1 || !tags.AddPictureFromFile(art, QString(), 1, 3, 0))
+            return 3;
+        const rlimit limit{rlim_t(before.size() / 2), rlim_t(before.size() / 2)};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 4;
+        return tags.SaveId3v2Tag(path) == 0 && tags.LastErrorCode() == TagLibraryError::WriteFailed ? 0 : 5;
+    });
+    QCOMPARE(status, 0);
+    QCOMPARE(ReadBytes(path), before);
+    QVERIFY(!QFile::exists(path + QLatin1Char('~')));
+}
+
+void TestTagLibrary::fileChangedSinceOpenIsNotOverwritten()
+{
+    Mp3Fixture::Spec spec;
+    spec.title = QStringLiteral("Mine");
+    const QString path = MakeMp3(QStringLiteral("shared.mp3"), spec);
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    tags.SetId3v2Field(TagField::Title, QStringLiteral("Changed"));
+
+    QFile other(path);
+    QVERIFY(other.open(QIODevice::Append));
+    other.write("more audio from someone else");
+    other.close();
+    const QByteArray theirs = ReadBytes(path);
+    QCOMPARE(tags.SaveId3v2Tag(path), short(0));
+    QCOMPARE(tags.LastErrorCode(), TagLibraryError::ChangedSinceOpen);
+    QCOMPARE(ReadBytes(path), theirs);
+}
+
+void TestTagLibrary::savesKeepTimePermissionsAndLinks()
+{
+    Mp3Fixture::Spec spec;
+    spec.title = QStringLiteral("Linked");
+    const QString path = MakeMp3(QStringLiteral("real.mp3"), spec);
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QString link = Path(QStringLiteral("link.mp3"));
+    QVERIFY(QFile::link(path, link));
+    // A "~" file left by an interrupted save is replaced, then gone.
+    QVERIFY(WriteBytes(path + QLatin1Char('~'), "stale"));
+
+    const QDateTime keep(QDate(2015, 6, 1), QTime(12, 30, 15));
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(link), short(1));
+    tags.SetId3v2Field(TagField::Title, QStringLiteral("Saved through a link"));
+    QCOMPARE(tags.SaveId3v2Tag(link, keep), short(-1));
+
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(path).lastModified(), keep);
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 0777), 0640);
+    QVERIFY(!QFile::exists(path + QLatin1Char('~')));
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QCOMPARE(tags.Id3v2Field(TagField::Title), QStringLiteral("Saved through a link"));
+}
+
+void TestTagLibrary::hostileTags_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("openCode");
+    QTest::addColumn<bool>("mustSave");
+    QTest::addColumn<QString>("title");
+
+    using namespace Mp3Fixture;
+    const QByteArray audio = AudioFrames(8);
+    const QByteArray title = TextFrame("TIT2", QStringLiteral("Title"));
+    const QByteArray picture = Frame("APIC", QByteArray(1, '\0') + "image/jpeg" + '\0' + char(3) + '\0' + SmallJpeg());
+
+    QTest::newRow("zero-size frame in the middle")
+        << Tag(3, title + Frame("TENC", QByteArray()) + TextFrame("TPE1", QStringLiteral("After")) + picture, 32)
+               + audio
+        << 0 << true << QStringLiteral("Title");
+    QTest::newRow("unknown frame ID with a space")
+        << Tag(3, Frame("TSA ", QByteArray(1, '\0') + "sort") + title + picture, 16) + audio << 0 << true
+        << QStringLiteral("Title");
+    QTest::newRow("version 2.3 frames TagLib drops")
+        << Tag(3, Frame("RVAD", QByteArray(10, '\x01')) + Frame("EQUA", QByteArray(4, '\x02'))
+                      + Frame("TSIZ", QByteArray(1, '\0') + "123") + Frame("TRDA", QByteArray(1, '\0') + "x")
+                      + title + picture, 20)
+               + audio
+        << 0 << true << QStringLiteral("Title");
+
+    QByteArray extended = QByteArray("\0\0\0\x06", 4) + QByteArray(6, '\0');
+    QTest::newRow("frames after an extended header")
+        << Tag(3, extended + title + picture + TextFrame("TRCK", QStringLiteral("9")), 0, 0x40) + audio << 0
+        << true << QStringLiteral("Title");
+
+    // A frame that inflates to a gigabyte: kept as it is, never inflated.
+    QByteArray zeros(1 << 20, '\0');
+    uLongf packedSize = compressBound(uLong(zeros.size()));
+    QByteArray packed(int(packedSize), '\0');
+    compress(reinterpret_cast<Bytef *>(packed.data()), &packedSize,
+             reinterpret_cast<const Bytef *>(zeros.constData()), uLong(zeros.size()));
+    packed.resize(int(packedSize));
+    const QByteArray bomb = Frame("TXXX", QByteArray("\x40\0\0\0", 4) + packed, 3, 0x0080);
+    QTest::newRow("zlib bomb") << Tag(3, title + bomb + picture, 10) + audio << 0 << true
+                               << QStringLiteral("Title");
+
+    // Chapters nested 150,000 deep: kept as bytes, never parsed.
+    // Written outside in: each level is a 10-byte header, an element ID and
+    // 16 bytes of times, then the next level.
+    constexpr int levels = 150000;
+    QByteArray nested;
+    nested.reserve(levels * 28);
+    for (int depth = 0; depth < levels; ++depth) {
+        const quint32 size = quint32((levels - depth) * 28 - 10);
+        nested += QByteArray("CHAP", 4);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            nested += char((size >> shift) & 0xFF);
+        nested += QByteArray(2, '\0') + QByteArray("c\0", 2) + QByteArray(16, '\0');
+    }
+    QTest::newRow("deeply nested chapters") << Tag(3, title + nested + picture, 10) + audio << 0 << true
+                                            << QStringLiteral("Title");
+
+    QByteArray runsPast = Tag(3, title + picture, 0);
+    runsPast[8] = char(0x7F); // declares far more than the file holds
+    QTest::newRow("declared size past the end of the file") << runsPast + audio.left(100) << 208 << false
+                                                            << QString();
+
+    // The declared size swallows the first audio frame: kept inside the tag.
+    QByteArray swallowed = Tag(3, title + picture + audio.left(417), 0);
+    QTest::newRow("declared size past the real tag") << swallowed + audio.mid(417) << 208 << true
+                                                     << QStringLiteral("Title");
+    QTest::newRow("frame running past the tag")
+        << Tag(3, title + picture + QByteArray("TPE1\0\0\x10\0\0\0abc", 13), 0) + audio << 208 << true
+        << QStringLiteral("Title");
+
+    QByteArray footer("3DI\x04\0\x10", 6);
+    const QByteArray endTag = Tag(4, TextFrame("TIT2", QStringLiteral("At End"), 4), 0, 0x10);
+    footer += endTag.mid(6, 4);
+    QTest::newRow("tag at the end of the file") << audio + endTag + footer << 208 << false << QString();
+    QTest::newRow("two tags in a row")
+        << Tag(3, title + picture, 8) + Tag(3, TextFrame("TIT2", QStringLiteral("Second")), 8) + audio << 0
+        << true << QStringLiteral("Title");
+    QTest::newRow("unknown version") << QByteArray("ID3\x05\0\0\0\0\0\x10", 10) + QByteArray(16, 'x') + audio
+                                     << 208 << false << QString();
+}
+
+void TestTagLibrary::hostileTags()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, openCode);
+    QFETCH(bool, mustSave);
+    QFETCH(QString, title);
+
+    const QString path = Path(QStringLiteral("hostile.mp3"));
+    QVERIFY(WriteBytes(path, bytes));
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QCOMPARE(tags.LastErrorCode(), openCode);
+    QCOMPARE(tags.Id3v2Field(TagField::Title), title);
+    ConvertAndCheck(path, mustSave);
+}
+
+void TestTagLibrary::publicCorpus()
+{
+    const QDir corpus(QStringLiteral(BRISKO_CORPUS_DIR));
+    if (!corpus.exists())
+        QSKIP("the public corpus is not here");
+    const QStringList names = corpus.entryList({QStringLiteral("*.mp3"), QStringLiteral("*.id3")}, QDir::Files);
+    QVERIFY(names.size() > 10);
+    for (const QString &name : names) {
+        const QString copy = Path(name);
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(corpus.filePath(name), copy));
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+        if (name.endsWith(QLatin1String(".id3"))) { // a bare tag: give it audio to be an MP3
+            QFile file(copy);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(Mp3Fixture::AudioFrames(3));
+        }
+        ConvertAndCheck(copy, false);
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTagLibrary)
+#include "tst_taglibrary.moc"
