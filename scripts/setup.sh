@@ -19,6 +19,11 @@ PACKAGES="
     fonts-dejavu-core
 "
 
+# "fuzz" adds clang and its sanitizer runtime, for the fuzz build.
+if [ "${1:-}" = "fuzz" ]; then
+    PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+fi
+
 missing=""
 for package in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

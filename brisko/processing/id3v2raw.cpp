@@ -10,20 +10,20 @@ constexpr int MaxFrames = 100000;
 
 quint32 SyncSafe(const QByteArray &data, int at)
 {
-    return (quint32(uchar(data[at])) << 21) | (quint32(uchar(data[at + 1])) << 14)
-        | (quint32(uchar(data[at + 2])) << 7) | quint32(uchar(data[at + 3]));
+    return (quint32(uchar(data.at(at))) << 21) | (quint32(uchar(data.at(at + 1))) << 14)
+        | (quint32(uchar(data.at(at + 2))) << 7) | quint32(uchar(data.at(at + 3)));
 }
 
 bool IsSyncSafe(const QByteArray &data, int at)
 {
-    return !((data[at] | data[at + 1] | data[at + 2] | data[at + 3]) & 0x80);
+    return !((data.at(at) | data.at(at + 1) | data.at(at + 2) | data.at(at + 3)) & 0x80);
 }
 
 quint32 BigEndian(const QByteArray &data, int at, int bytes)
 {
     quint32 value = 0;
     for (int i = 0; i < bytes; ++i)
-        value = (value << 8) | uchar(data[at + i]);
+        value = (value << 8) | uchar(data.at(at + i));
     return value;
 }
 
@@ -52,9 +52,10 @@ QByteArray RemoveUnsynchronisation(const QByteArray &data)
 {
     QByteArray out;
     out.reserve(data.size());
+    const char *bytes = data.constData();
     for (int i = 0; i < data.size(); ++i) {
-        out.append(data[i]);
-        if (uchar(data[i]) == 0xFF && i + 1 < data.size() && data[i + 1] == '\0')
+        out.append(bytes[i]);
+        if (uchar(bytes[i]) == 0xFF && i + 1 < data.size() && bytes[i + 1] == '\0')
             ++i;
     }
     return out;
@@ -88,7 +89,7 @@ qint64 FrameEnd24(const QByteArray &body, qint64 at)
             return true;
         if (end > body.size())
             return false;
-        if (body[int(end)] == '\0')
+        if (body.at(int(end)) == '\0')
             return true;
         return end + 4 <= body.size() && IsFrameId(body.mid(int(end), 4));
     };
@@ -169,7 +170,8 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
 
     const int headerSize = tag.FrameHeaderSize();
     const int idSize = tag.major == 2 ? 3 : 4;
-    while (at + headerSize <= body.size() && body[int(at)] != '\0') {
+    const char *bytes = body.constData();
+    while (at + headerSize <= body.size() && bytes[at] != '\0') {
         const QByteArray id = body.mid(int(at), idSize);
         if (!IsFrameId(id))
             break;
@@ -188,12 +190,11 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
         at = end;
     }
 
-    QByteArray rest = body.mid(int(at));
-    int last = rest.size();
-    while (last > 0 && rest[last - 1] == '\0')
+    qint64 last = body.size();
+    while (last > at && bytes[last - 1] == '\0')
         --last;
-    if (last > 0) {
-        tag.trailing = rest.left(last);
+    if (last > at) {
+        tag.trailing = body.mid(int(at), int(last - at));
         tag.problem = QStringLiteral("the ID3v2 tag holds bytes that are not frames");
     }
     return tag;

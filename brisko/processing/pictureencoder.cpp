@@ -24,13 +24,17 @@ QImage OverWhite(const QImage &image)
     return flat;
 }
 
-void WriteJpeg(const QImage &image, int quality, const QString &destination)
+QByteArray ToJpeg(const QImage &image, int quality)
 {
     QByteArray jpeg;
     QString error;
     if (!EncodeJpeg(image, quality, &jpeg, &error))
         throw MakeError(ErrorNumber::PictureUnexpected);
+    return jpeg;
+}
 
+void WriteFile(const QByteArray &jpeg, const QString &destination)
+{
     QFile file(destination);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw MakeError(ErrorNumber::FileAccess);
@@ -55,16 +59,32 @@ QImage ScaledPicture(const QByteArray &data, QSize size)
     return image;
 }
 
+QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality)
+{
+    constexpr int Remembered = 3;
+    for (const Result &result : recent_) {
+        if (result.size == size && result.quality == quality && result.source == source)
+            return result.jpeg;
+    }
+    const QImage image = size.isEmpty() ? OverWhite(DecodePicture(source, QSize()))
+                                        : ScaledPicture(source, size);
+    const QByteArray jpeg = ToJpeg(image, quality);
+    recent_.prepend({source, size, quality, jpeg});
+    if (recent_.size() > Remembered)
+        recent_.removeLast();
+    return jpeg;
+}
+
 void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destination, int width,
                                   int height, bool flag, int quality)
 {
     Q_UNUSED(flag)
-    const QImage scaled = ScaledPicture(ReadPictureFile(source), QSize(width, height));
-    WriteJpeg(scaled, quality, destination);
+    if (!PictureLimits::IsWithin(QSize(width, height)))
+        throw MakeError(ErrorNumber::InvalidArgument);
+    WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality), destination);
 }
 
 void PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
 {
-    const QImage image = OverWhite(DecodePicture(ReadPictureFile(source), QSize()));
-    WriteJpeg(image, DefaultQuality, destination);
+    WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality), destination);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -25,6 +27,21 @@ public:
     void ConvertToJpeg(const QString &source, const QString &destination);
 
     static constexpr int DefaultQuality = 90;
+
+private:
+    QByteArray Encode(const QByteArray &source, QSize size, int quality);
+
+    // The last few results. The tracks of an album usually share their art
+    // byte for byte, and the same bytes always give the same JPEG, so a
+    // picture seen a moment ago is not decoded and encoded again.
+    struct Result
+    {
+        QByteArray source;
+        QSize size;
+        int quality;
+        QByteArray jpeg;
+    };
+    QList<Result> recent_;
 };
 
 // The picture in data at exactly the size, RGB32, transparency over white.

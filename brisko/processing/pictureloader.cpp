@@ -65,9 +65,12 @@ bool BmpIsComplete(const QByteArray &data)
     } else {
         return false;
     }
+    // Sides beyond the limits are refused before anything is multiplied.
+    if (width <= 0 || width > PictureLimits::MaxSide || height > PictureLimits::MaxSide)
+        return false;
     const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
     const qint64 needed = uncompressed ? (width * bitsPerPixel + 31) / 32 * 4 * height : imageSize;
-    return width > 0 && pixelsAt + needed <= data.size();
+    return pixelsAt + needed <= data.size();
 }
 
 QSize CheckedQtSize(const QByteArray &data, PictureFormat format)

@@ -166,6 +166,21 @@ int CommentFrameIndex(const Id3v2::Tag &tag, bool describedToo)
     return describedToo ? first : -1;
 }
 
+// The whole file is written anew anyway, so the audio may move freely: keep
+// the tag's old size when the frames still fit without much left over (other
+// programs then find the audio where it was), else leave a little padding.
+qint64 TagSizeToWrite(const Id3v2::Tag &tag, qint64 oldSize)
+{
+    constexpr qint64 MostKeptPadding = 64 * 1024;
+    constexpr qint64 NewPadding = 4096;
+    qint64 needed = Id3v2::HeaderSize + tag.trailing.size();
+    for (const Id3v2::Frame &frame : tag.frames)
+        needed += frame.bytes.size();
+    if (needed <= oldSize && oldSize - needed <= MostKeptPadding)
+        return oldSize;
+    return needed + NewPadding;
+}
+
 QByteArray StatIdentity(int fd)
 {
     struct stat info {};
@@ -221,6 +236,7 @@ void TagLibrary::Close()
     v2Fields_.clear();
     comment_.clear();
     pictureFrames_.clear();
+    firstPicture_.reset();
     v2Changes_.clear();
     commentChange_.reset();
     newPicture_.reset();
@@ -381,6 +397,8 @@ std::optional<TagLibrary::Picture> TagLibrary::PictureAt(int number) const
 {
     if (number < 1 || number > pictureFrames_.size())
         return std::nullopt;
+    if (number == 1 && firstPicture_)
+        return firstPicture_;
     Picture picture;
     picture.frameIndex = pictureFrames_.at(number - 1);
     const FramePointer parsed = ParseFrame(tag_.frames.at(picture.frameIndex), tag_.major);
@@ -389,6 +407,8 @@ std::optional<TagLibrary::Picture> TagLibrary::PictureAt(int number) const
         picture.type = short(frame->type());
         picture.data = ToQByteArray(frame->picture());
     }
+    if (number == 1)
+        firstPicture_ = picture;
     return picture;
 }
 
@@ -555,8 +575,7 @@ short TagLibrary::SaveId3v2Tag(const QString &path, const QDateTime &keepModifie
         return 0;
     }
 
-    // Keep the audio where it was when the frames still fit.
-    const QByteArray rendered = Id3v2::Render(edited, oldSize);
+    const QByteArray rendered = Id3v2::Render(edited, TagSizeToWrite(edited, oldSize));
     const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
     if (check.frames != edited.frames || check.trailing != edited.trailing) {
         SetError(TagLibraryError::CheckFailed, QStringLiteral("the new tag does not read back as written"));

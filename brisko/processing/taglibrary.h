@@ -103,6 +103,7 @@ private:
     QMap<TagField, QString> v2Fields_;
     QString comment_;
     QList<int> pictureFrames_;
+    mutable std::optional<Picture> firstPicture_; // read once, asked for twice in a conversion
     QMap<TagField, QString> v2Changes_;
     std::optional<QString> commentChange_;
     std::optional<QByteArray> newPicture_;

@@ -320,6 +320,12 @@ void TestPictures_::sameInputGivesTheSameBytes()
 
     encoder_.ResizeToJpeg(in, second, 250, 188, false, 81);
     QVERIFY(ReadFile(first) != ReadFile(second));
+
+    // An encoder that has seen the picture still honours a new size.
+    encoder_.ResizeToJpeg(in, second, 120, 90, false, 80);
+    QCOMPARE(PictureSize(second), QSize(120, 90));
+    encoder_.ResizeToJpeg(in, second, 250, 188, false, 80);
+    QCOMPARE(ReadFile(second), ReadFile(first));
 }
 
 void TestPictures_::convertKeepsTheSize()

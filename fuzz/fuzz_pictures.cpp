@@ -1,0 +1,31 @@
+// Feeds arbitrary bytes to the picture loader and encoder: measure, load, and
+// scale to 64 x 48 as a conversion would. Only crashes, hangs and runaway
+// memory count; refusing a picture is the expected answer to most inputs.
+#include "processing/pictureencoder.h"
+#include "processing/pictureloader.h"
+#include "shell/briskoerror.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv); // finds Qt's image format plugins
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
+    try {
+        PictureSizeOf(bytes);
+        LoadPictureFrom(bytes);
+    } catch (const BriskoError &) {
+    }
+    try {
+        ScaledPicture(bytes, QSize(64, 48));
+    } catch (const BriskoError &) {
+    }
+    return 0;
+}

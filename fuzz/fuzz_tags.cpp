@@ -1,0 +1,126 @@
+// Feeds arbitrary bytes to the tag layer as an MP3 file: open, read every
+// field and picture, replace picture 1, save. Besides crashes, hangs and
+// runaway memory it catches lost data: a save must keep every byte after the
+// tag, or be refused and leave the file as it was.
+#include "processing/id3v2raw.h"
+#include "processing/taglibrary.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include <unistd.h>
+
+namespace {
+
+QString scratch;
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        std::abort();
+}
+
+// The frames are the same, in the same order, apart from the first one of
+// the kind the save was asked to change (the title frame: all of them).
+bool SameFramesBut(QList<Id3v2::Frame> before, QList<Id3v2::Frame> after, const QByteArray &changed)
+{
+    const auto drop = [&changed](QList<Id3v2::Frame> &frames) {
+        if (changed == "TIT2") {
+            frames.removeIf([](const Id3v2::Frame &frame) { return frame.id == "TIT2"; });
+            return;
+        }
+        for (int i = 0; i < frames.size(); ++i) {
+            if (frames.at(i).id == changed) {
+                frames.removeAt(i);
+                return;
+            }
+        }
+    };
+    drop(before);
+    drop(after);
+    return before == after;
+}
+
+[[noreturn]] void Lost(const char *what)
+{
+    std::fprintf(stderr, "data lost: %s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // Files live in memory when the machine has a tmpfs for it.
+    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    scratch = base + QStringLiteral("/brisko-fuzz-%1").arg(getpid());
+    QDir().mkpath(scratch);
+    // A small baseline JPEG to put in as the new picture.
+    static const unsigned char jpeg[] = {
+        0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01, 0x01, 0x00, 0x00, 0x01,
+        0x00, 0x01, 0x00, 0x00, 0xFF, 0xD9};
+    Write(scratch + QStringLiteral("/new.jpg"), QByteArray(reinterpret_cast<const char *>(jpeg), sizeof jpeg));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString path = scratch + QStringLiteral("/input.mp3");
+    const QByteArray input(reinterpret_cast<const char *>(data), int(size));
+    Write(path, input);
+
+    TagLibrary tags;
+    if (tags.OpenAudioFile(path) != 1)
+        return 0;
+    for (const TagField field : {TagField::Title, TagField::Artist, TagField::Album, TagField::Track,
+                                 TagField::Genre, TagField::Year, TagField::Comment}) {
+        tags.Id3v2Field(field);
+        tags.Id3v1Field(field);
+    }
+    const bool hadPicture = tags.PictureCount() > 0;
+    if (hadPicture) {
+        tags.SavePictureToFile(1, scratch + QStringLiteral("/old.jpg"));
+        tags.AddPictureFromFile(scratch + QStringLiteral("/new.jpg"), QString(), 1, tags.GetPictureType(1), 0);
+    } else {
+        tags.SetId3v2Field(TagField::Title, QStringLiteral("fuzz"));
+    }
+    tags.SetId3v1Field(TagField::Title, QStringLiteral("fuzz"));
+
+    const short saved = tags.SaveId3v2Tag(path);
+    const QByteArray output = ReadAll(path);
+    if (QFile::exists(path + QLatin1Char('~')))
+        Lost("a \"~\" file was left behind");
+    if (saved != -1) {
+        if (output != input)
+            Lost("a refused save changed the file");
+        return 0;
+    }
+    const Id3v2::Tag before = Id3v2::Parse(input, input.size());
+    const Id3v2::Tag after = Id3v2::Parse(output, output.size());
+    const qint64 oldEnd = before.present ? before.size : 0;
+    if (!after.present || output.mid(int(after.size)) != input.mid(int(oldEnd)))
+        Lost("the bytes after the tag changed");
+    if (after.trailing != before.trailing)
+        Lost("bytes inside the tag were dropped");
+    Id3v2::Tag old = before;
+    QString why;
+    if (before.present && before.major == 2 && !Id3v2::ConvertTo23(before, &old, &why))
+        Lost("a version 2.2 tag that cannot be converted was saved");
+    if (!SameFramesBut(old.frames, after.frames, hadPicture ? QByteArray("APIC") : QByteArray("TIT2")))
+        Lost("frames were dropped or changed");
+    tags.SaveId3v1Tag(path);
+    return 0;
+}
