@@ -119,9 +119,9 @@ QByteArray Audio(qint64 size, quint32 seed)
     return audio;
 }
 
-QByteArray Text(const char *id, const QString &text)
+Id3v2::Frame Text(const char *id, const QString &text)
 {
-    return Id3v2::MakeFrame(id, QByteArray(1, '\0') + text.toLatin1(), 3).bytes;
+    return Id3v2::MakeFrame(id, QByteArray(1, '\0') + text.toLatin1(), 3);
 }
 
 qint64 Generate(const QString &folder, int count)
@@ -135,18 +135,20 @@ qint64 Generate(const QString &folder, int count)
         const int side = kind == 2 ? 3000 : kind == 1 ? 1000 : 1000 + int(random.bounded(501));
         const QByteArray art = Art(side, kind == 3, kind == 4, quint32(album));
         const QByteArray mime = kind == 4 ? "image/png" : "image/jpeg";
-        const QByteArray picture = Id3v2::MakeFrame(
-            "APIC", QByteArray(1, '\0') + mime + '\0' + char(3) + '\0' + art, 3).bytes;
+        const Id3v2::Frame picture = Id3v2::MakeFrame(
+            "APIC", QByteArray(1, '\0') + mime + '\0' + char(3) + '\0' + art, 3);
         for (int track = 1; track <= tracks; ++track, ++made) {
             Id3v2::Tag tag;
             tag.present = true;
             tag.major = 3;
-            const QByteArray frames = Text("TIT2", QStringLiteral("Track %1").arg(track))
-                + Text("TPE1", QStringLiteral("Artist %1").arg(album))
-                + Text("TALB", QStringLiteral("Album %1").arg(album))
-                + Text("TRCK", QStringLiteral("%1/%2").arg(track).arg(tracks)) + picture;
-            tag.frames = {Id3v2::Frame{"", frames, 0}};
-            const QByteArray bytes = Id3v2::Render(tag, frames.size() + 10 + 2048)
+            tag.frames = {Text("TIT2", QStringLiteral("Track %1").arg(track)),
+                          Text("TPE1", QStringLiteral("Artist %1").arg(album)),
+                          Text("TALB", QStringLiteral("Album %1").arg(album)),
+                          Text("TRCK", QStringLiteral("%1/%2").arg(track).arg(tracks)), picture};
+            qint64 withPadding = Id3v2::HeaderSize + 2048;
+            for (const Id3v2::Frame &frame : tag.frames)
+                withPadding += frame.bytes.size();
+            const QByteArray bytes = Id3v2::Render(tag, withPadding)
                 + Audio(3'000'000 + qint64(random.bounded(5'000'000)), quint32(made));
             QFile file(QStringLiteral("%1/%2-%3.mp3").arg(folder).arg(album, 3, 10, QLatin1Char('0')).arg(track, 2, 10, QLatin1Char('0')));
             if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())

@@ -1,7 +1,6 @@
 #include "processing/taglibrary.h"
 
 #include "editor/genrefromid.h"
-#include "processing/atomicsave.h"
 #include "shell/textvalue.h"
 
 #include <QFile>
@@ -19,9 +18,7 @@
 
 #include <memory>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -282,7 +279,6 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     tagAtEnd_ = size > tag_.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(tail);
 
     ReadId3v2();
-    ReadId3v1();
     if (tag_.present && !tag_.IsComplete())
         SetError(TagLibraryError::TagUnreadable, tag_.problem);
     else if (tagAtEnd_)
@@ -315,11 +311,6 @@ void TagLibrary::ReadId3v2()
         if (IsPictureFrame(tag_.frames.at(i).id))
             pictureFrames_.append(i);
     }
-}
-
-void TagLibrary::ReadId3v1()
-{
-    // Nothing to do: the fields are read from the 128 bytes when asked.
 }
 
 bool TagLibrary::HasId3v2Tag() const
@@ -583,22 +574,26 @@ short TagLibrary::SaveId3v2Tag(const QString &path, const QDateTime &keepModifie
     }
 
     FileRewrite rewrite;
-    rewrite.path = realPath_;
     rewrite.head = rendered;
     rewrite.keepFrom = oldSize;
     rewrite.keepTo = fileSize_;
+    return Rewrite(rewrite, keepModified, true);
+}
+
+short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
+{
+    rewrite.path = realPath_;
     rewrite.keepModified = keepModified;
     const RewriteResult result = RewriteFile(rewrite);
     if (!result.ok) {
         SetError(result.code, result.text);
         return 0;
     }
-
-    // The file on disk is the new one now: read it again so a following
-    // ID3v1 save starts from it. Pending ID3v1 changes carry over.
-    const QMap<TagField, QString> v1Changes = v1Changes_;
+    // The file on disk is the new one now: read it again so that a following
+    // save starts from it.
+    const QMap<TagField, QString> id3v1Changes = keepId3v1Changes ? v1Changes_ : QMap<TagField, QString>();
     OpenAudioFile(path_);
-    v1Changes_ = v1Changes;
+    v1Changes_ = id3v1Changes;
     SetError(TagLibraryError::None);
     return -1;
 }
@@ -646,18 +641,8 @@ short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModifie
     }
 
     FileRewrite rewrite;
-    rewrite.path = realPath_;
     rewrite.keepFrom = 0;
     rewrite.keepTo = fileSize_ - 128;
     rewrite.tail = updated;
-    rewrite.keepModified = keepModified;
-    const RewriteResult result = RewriteFile(rewrite);
-    if (!result.ok) {
-        SetError(result.code, result.text);
-        return 0;
-    }
-    const QMap<TagField, QString> none;
-    OpenAudioFile(path_);
-    v1Changes_ = none;
-    return -1;
+    return Rewrite(rewrite, keepModified, false);
 }

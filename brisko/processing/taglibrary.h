@@ -1,5 +1,6 @@
 #pragma once
 
+#include "processing/atomicsave.h"
 #include "processing/id3v2raw.h"
 
 #include <QByteArray>
@@ -87,11 +88,11 @@ private:
     void SetError(int code, const QString &text = QString());
     bool RequireOpen(const QString &path);
     void ReadId3v2();
-    void ReadId3v1();
     std::optional<Picture> PictureAt(int number) const;
     bool HasId3v2Changes() const;
     Id3v2::Tag EditedTag(bool *ok);
     bool FileUnchangedSinceOpen();
+    short Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);
 
     QString path_;
     QString realPath_;
