@@ -144,23 +144,26 @@ QString FrameText(const Id3v2::Frame &frame, int major)
     return ToQString(text->toString());
 }
 
-// Which comment is comment number 1: the first without a description, the
-// one taggers show; else the first of all.
-int CommentFrameIndex(const Id3v2::Tag &tag, bool describedToo)
+// Which comment is comment number 1, the one shown and edited: the first
+// without a description, else the first that is no iTunes machine value
+// (iTunNORM, iTunSMPB, ...); -1 when there is none.
+int ShownCommentIndex(const Id3v2::Tag &tag)
 {
-    int first = -1;
+    int described = -1;
     for (int i = 0; i < tag.frames.size(); ++i) {
         const Id3v2::Frame &frame = tag.frames.at(i);
         if (frame.id != "COMM" && frame.id != "COM")
             continue;
         const FramePointer parsed = ParseFrame(frame, tag.major);
         const auto *comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame *>(parsed.get());
-        if (comment && comment->description().isEmpty())
+        if (!comment)
+            continue;
+        if (comment->description().isEmpty())
             return i;
-        if (first < 0)
-            first = i;
+        if (described < 0 && !comment->description().startsWith("iTun"))
+            described = i;
     }
-    return describedToo ? first : -1;
+    return described;
 }
 
 // The whole file is written anew anyway, so the audio may move freely: keep
@@ -300,7 +303,7 @@ void TagLibrary::ReadId3v2()
         }
     }
 
-    const int comment = CommentFrameIndex(tag_, true);
+    const int comment = ShownCommentIndex(tag_);
     if (comment >= 0) {
         const FramePointer parsed = ParseFrame(tag_.frames.at(comment), tag_.major);
         if (const auto *frame = dynamic_cast<const TagLib::ID3v2::CommentsFrame *>(parsed.get()))
@@ -531,7 +534,7 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
         std::optional<Id3v2::Frame> frame;
         if (!commentChange_->isEmpty())
             frame = CommentFrame(QStringLiteral("eng"), QString(), *commentChange_, tag.major);
-        replace(CommentFrameIndex(tag, false), frame);
+        replace(ShownCommentIndex(tag), frame);
     }
     if (newPicture_) {
         int first = -1;

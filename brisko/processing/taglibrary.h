@@ -44,7 +44,8 @@ public:
     QString Id3v2Field(TagField field) const;
     // Stored by the next SaveId3v2Tag; an empty text removes the field.
     void SetId3v2Field(TagField field, const QString &text);
-    // The first comment without a description (else the first comment).
+    // Comment 1: the first without a description, else the first that is not
+    // an iTunes machine value such as iTunNORM.
     QString GetId3v2Comment(int number) const;
     // Replaces that comment (an empty text removes it), or adds one.
     void SetId3v2Comment(int number, const QString &language, const QString &description,

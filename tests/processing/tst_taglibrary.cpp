@@ -105,6 +105,7 @@ private slots:
     void replacingPictureOneKeepsEverythingElse();
     void pictureIsAddedWhenThereIsNone();
     void fieldWritesChangeOnlyTheirFrames();
+    void commentOneIsNeverAnITunesValue();
     void id3v1WritesChangeOnlyTheirBytes();
     void version22BecomesVersion23();
 
@@ -420,7 +421,6 @@ void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
     const QString path = Mp3Fixture::Write(Path(QStringLiteral("fields.mp3")), spec);
     QVERIFY(!path.isEmpty());
 
-    // An iTunes-style comment with a description must survive a comment write.
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     tags.SetId3v2Field(TagField::Track, QStringLiteral("7/12"));
@@ -454,6 +454,38 @@ void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
     const Id3v2::Tag tag23 = TagOf(ReadBytes(v23));
     QVERIFY(std::any_of(tag23.frames.cbegin(), tag23.frames.cend(),
                         [](const Id3v2::Frame &frame) { return frame.id == "TYER"; }));
+}
+
+void TestTagLibrary::commentOneIsNeverAnITunesValue()
+{
+    using namespace Mp3Fixture;
+    const auto comment = [](const QByteArray &description, const QByteArray &text) {
+        return Frame("COMM", QByteArray(1, '\0') + "eng" + description + '\0' + text);
+    };
+    const QByteArray itunes = comment("iTunNORM", " 0000036C 000003E6");
+    const QString path = Path(QStringLiteral("itunes.mp3"));
+    QVERIFY(WriteBytes(path, Tag(3, itunes + comment("", "the real one"), 16) + AudioFrames(4)));
+
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("the real one"));
+    tags.SetId3v2Comment(1, QStringLiteral("eng"), QString(), QStringLiteral("changed"));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
+    QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("changed"));
+    Id3v2::Tag tag = TagOf(ReadBytes(path));
+    QCOMPARE(tag.frames.size(), 2);
+    QCOMPARE(tag.frames.at(0).bytes, itunes);
+
+    // With only the iTunes value there is no comment to show; writing one adds it.
+    QVERIFY(WriteBytes(path, Tag(3, itunes, 16) + AudioFrames(4)));
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QVERIFY(tags.GetId3v2Comment(1).isEmpty());
+    tags.SetId3v2Comment(1, QStringLiteral("eng"), QString(), QStringLiteral("added"));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
+    QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("added"));
+    tag = TagOf(ReadBytes(path));
+    QCOMPARE(tag.frames.size(), 2);
+    QCOMPARE(tag.frames.at(0).bytes, itunes);
 }
 
 void TestTagLibrary::id3v1WritesChangeOnlyTheirBytes()
