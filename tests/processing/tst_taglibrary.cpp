@@ -121,7 +121,7 @@ private slots:
 
 private:
     QString Path(const QString &name) const { return dir_->filePath(name); }
-    QString MakeMp3(const QString &name, const Mp3Fixture::Spec &spec);
+    QString MakeMp3(const QString &name, const Mp3Fixture::Recipe &recipe);
     // Replaces picture 1 (or sets the title when there is none), saves, and
     // checks that the save kept every other frame and all other bytes, or
     // was refused and changed nothing.
@@ -136,9 +136,9 @@ void TestTagLibrary::init()
     QVERIFY(dir_->isValid());
 }
 
-QString TestTagLibrary::MakeMp3(const QString &name, const Mp3Fixture::Spec &spec)
+QString TestTagLibrary::MakeMp3(const QString &name, const Mp3Fixture::Recipe &recipe)
 {
-    const QString path = Mp3Fixture::Write(Path(name), spec);
+    const QString path = Mp3Fixture::Write(Path(name), recipe);
     if (path.isEmpty())
         qFatal("cannot write the MP3 fixture");
     return path;
@@ -221,30 +221,30 @@ void TestTagLibrary::readsFieldsOfBothVersions_data()
 void TestTagLibrary::readsFieldsOfBothVersions()
 {
     QFETCH(int, version);
-    Mp3Fixture::Spec spec;
-    spec.version = version;
-    spec.title = QStringLiteral("Título ♫");
-    spec.artist = QStringLiteral("Artist");
-    spec.album = QStringLiteral("Album");
-    spec.track = QStringLiteral("7/12");
-    spec.year = version == 4 ? QStringLiteral("2004-05-06") : QStringLiteral("2004");
-    spec.genre = QStringLiteral("(17)Rock");
-    spec.comment = QStringLiteral("A comment");
-    spec.pictures = {{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
-    const QString path = MakeMp3(QStringLiteral("song.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.version = version;
+    recipe.title = QStringLiteral("Título ♫");
+    recipe.artist = QStringLiteral("Artist");
+    recipe.album = QStringLiteral("Album");
+    recipe.track = QStringLiteral("7/12");
+    recipe.year = version == 4 ? QStringLiteral("2004-05-06") : QStringLiteral("2004");
+    recipe.genre = QStringLiteral("(17)Rock");
+    recipe.comment = QStringLiteral("A comment");
+    recipe.pictures = {{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
+    const QString path = MakeMp3(QStringLiteral("song.mp3"), recipe);
 
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     QCOMPARE(tags.LastErrorCode(), 0);
     QVERIFY(tags.HasId3v2Tag());
     QVERIFY(!tags.HasId3v1Tag());
-    QCOMPARE(tags.Id3v2Field(TagField::Title), spec.title);
-    QCOMPARE(tags.Id3v2Field(TagField::Artist), spec.artist);
-    QCOMPARE(tags.Id3v2Field(TagField::Album), spec.album);
+    QCOMPARE(tags.Id3v2Field(TagField::Title), recipe.title);
+    QCOMPARE(tags.Id3v2Field(TagField::Artist), recipe.artist);
+    QCOMPARE(tags.Id3v2Field(TagField::Album), recipe.album);
     QCOMPARE(tags.Id3v2Field(TagField::Track), QStringLiteral("7/12"));
-    QCOMPARE(tags.Id3v2Field(TagField::Year), spec.year);
+    QCOMPARE(tags.Id3v2Field(TagField::Year), recipe.year);
     QCOMPARE(GenreFromID(tags.Id3v2Field(TagField::Genre)), QStringLiteral("Rock"));
-    QCOMPARE(tags.GetId3v2Comment(1), spec.comment);
+    QCOMPARE(tags.GetId3v2Comment(1), recipe.comment);
     QCOMPARE(tags.PictureCount(), short(1));
     QCOMPARE(tags.GetPictureType(1), short(3));
 
@@ -252,7 +252,7 @@ void TestTagLibrary::readsFieldsOfBothVersions()
     const QByteArray before = ReadBytes(path);
     const QDateTime modified = QFileInfo(path).lastModified();
     QVERIFY(tags.SavePictureToFile(1, Path(QStringLiteral("art.jpg"))));
-    QCOMPARE(ReadBytes(Path(QStringLiteral("art.jpg"))), spec.pictures.first().data);
+    QCOMPARE(ReadBytes(Path(QStringLiteral("art.jpg"))), recipe.pictures.first().data);
     QCOMPARE(ReadBytes(path), before);
     QCOMPARE(QFileInfo(path).lastModified(), modified);
     QCOMPARE(tags.SaveId3v2Tag(path), short(-1)); // nothing asked, nothing written
@@ -261,17 +261,17 @@ void TestTagLibrary::readsFieldsOfBothVersions()
 
 void TestTagLibrary::readsId3v1AndUntaggedFiles()
 {
-    Mp3Fixture::Spec spec;
-    spec.version = 0;
-    spec.id3v1 = true;
-    spec.v1Title = QStringLiteral("Old Title");
-    spec.v1Artist = QStringLiteral("Old Artist");
-    spec.v1Track = 5;
-    spec.v1Year = 1999;
-    spec.v1Genre = 17;
-    spec.v1Comment = QStringLiteral("v1 comment");
+    Mp3Fixture::Recipe recipe;
+    recipe.version = 0;
+    recipe.id3v1 = true;
+    recipe.v1Title = QStringLiteral("Old Title");
+    recipe.v1Artist = QStringLiteral("Old Artist");
+    recipe.v1Track = 5;
+    recipe.v1Year = 1999;
+    recipe.v1Genre = 17;
+    recipe.v1Comment = QStringLiteral("v1 comment");
     TagLibrary tags;
-    QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("v1.mp3"), spec)), short(1));
+    QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("v1.mp3"), recipe)), short(1));
     QVERIFY(!tags.HasId3v2Tag());
     QVERIFY(tags.HasId3v1Tag());
     QCOMPARE(tags.Id3v1Field(TagField::Title), QStringLiteral("Old Title"));
@@ -283,7 +283,7 @@ void TestTagLibrary::readsId3v1AndUntaggedFiles()
     QCOMPARE(tags.PictureCount(), short(0));
     QVERIFY(tags.Id3v2Field(TagField::Title).isEmpty());
 
-    Mp3Fixture::Spec bare;
+    Mp3Fixture::Recipe bare;
     bare.version = 0;
     QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("bare.mp3"), bare)), short(1));
     QVERIFY(!tags.HasId3v2Tag());
@@ -294,10 +294,10 @@ void TestTagLibrary::readsId3v1AndUntaggedFiles()
 
 void TestTagLibrary::failedOpenLeavesNoFileOpen()
 {
-    Mp3Fixture::Spec spec;
-    spec.title = QStringLiteral("First");
-    spec.pictures = {Mp3Fixture::Picture{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
-    const QString first = MakeMp3(QStringLiteral("first.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("First");
+    recipe.pictures = {Mp3Fixture::Picture{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
+    const QString first = MakeMp3(QStringLiteral("first.mp3"), recipe);
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(first), short(1));
     QCOMPARE(tags.OpenAudioFile(Path(QStringLiteral("missing.mp3"))), short(0));
@@ -314,18 +314,18 @@ void TestTagLibrary::failedOpenLeavesNoFileOpen()
 
 void TestTagLibrary::picturesInStoredOrder()
 {
-    Mp3Fixture::Spec spec;
-    spec.pictures = {{SmallJpeg(Qt::green), QStringLiteral("image/jpeg"), 4, QStringLiteral("back")},
+    Mp3Fixture::Recipe recipe;
+    recipe.pictures = {{SmallJpeg(Qt::green), QStringLiteral("image/jpeg"), 4, QStringLiteral("back")},
                      {TestPictures::Encoded(TestPictures::Solid(8, 8, Qt::red), "png"),
                       QStringLiteral("image/png"), 3, QString()}};
     TagLibrary tags;
-    QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("two.mp3"), spec)), short(1));
+    QCOMPARE(tags.OpenAudioFile(MakeMp3(QStringLiteral("two.mp3"), recipe)), short(1));
     QCOMPARE(tags.PictureCount(), short(2));
     // Picture 1 is the first stored, whatever its type.
     QCOMPARE(tags.GetPictureType(1), short(4));
     QCOMPARE(tags.GetPictureType(2), short(3));
     QVERIFY(tags.SavePictureToFile(2, Path(QStringLiteral("second.png"))));
-    QCOMPARE(ReadBytes(Path(QStringLiteral("second.png"))), spec.pictures.at(1).data);
+    QCOMPARE(ReadBytes(Path(QStringLiteral("second.png"))), recipe.pictures.at(1).data);
     QVERIFY(!tags.SavePictureToFile(3, Path(QStringLiteral("third.jpg"))));
     QCOMPARE(tags.LastErrorCode(), TagLibraryError::NoSuchPicture);
     QVERIFY(!QFile::exists(Path(QStringLiteral("third.jpg"))));
@@ -345,19 +345,19 @@ void TestTagLibrary::replacingPictureOneKeepsEverythingElse()
 {
     QFETCH(int, version);
     QFETCH(bool, withId3v1);
-    Mp3Fixture::Spec spec;
-    spec.version = version;
-    spec.title = QStringLiteral("Title");
-    spec.artist = QStringLiteral("Ärtist");
-    spec.track = QStringLiteral("3/12");
-    spec.comment = QStringLiteral("keep me");
-    spec.pictures = {{TestPictures::Jpeg(TestPictures::Solid(600, 600, Qt::red)), QStringLiteral("image/jpeg"), 4,
+    Mp3Fixture::Recipe recipe;
+    recipe.version = version;
+    recipe.title = QStringLiteral("Title");
+    recipe.artist = QStringLiteral("Ärtist");
+    recipe.track = QStringLiteral("3/12");
+    recipe.comment = QStringLiteral("keep me");
+    recipe.pictures = {{TestPictures::Jpeg(TestPictures::Solid(600, 600, Qt::red)), QStringLiteral("image/jpeg"), 4,
                       QStringLiteral("big")},
                      {SmallJpeg(Qt::green), QStringLiteral("image/jpeg"), 3, QStringLiteral("second")}};
-    spec.id3v1 = withId3v1;
-    spec.v1Title = QStringLiteral("v1");
-    spec.audioFrames = 40;
-    const QString path = MakeMp3(QStringLiteral("song.mp3"), spec);
+    recipe.id3v1 = withId3v1;
+    recipe.v1Title = QStringLiteral("v1");
+    recipe.audioFrames = 40;
+    const QString path = MakeMp3(QStringLiteral("song.mp3"), recipe);
     const QByteArray before = ReadBytes(path);
 
     ConvertAndCheck(path, true);
@@ -382,9 +382,9 @@ void TestTagLibrary::replacingPictureOneKeepsEverythingElse()
 
 void TestTagLibrary::pictureIsAddedWhenThereIsNone()
 {
-    Mp3Fixture::Spec spec;
-    spec.title = QStringLiteral("No art yet");
-    const QString path = MakeMp3(QStringLiteral("noart.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("No art yet");
+    const QString path = MakeMp3(QStringLiteral("noart.mp3"), recipe);
     const QByteArray before = ReadBytes(path);
     const QString art = Path(QStringLiteral("art.jpg"));
     QVERIFY(WriteBytes(art, SmallJpeg()));
@@ -397,7 +397,7 @@ void TestTagLibrary::pictureIsAddedWhenThereIsNone()
     QCOMPARE(Mp3Fixture::AfterTag(ReadBytes(path)), Mp3Fixture::AfterTag(before));
 
     // A file without any tag gets a version 2.3 tag, and no ID3v1 tag.
-    Mp3Fixture::Spec bare;
+    Mp3Fixture::Recipe bare;
     bare.version = 0;
     const QString untagged = MakeMp3(QStringLiteral("bare.mp3"), bare);
     const QByteArray audio = ReadBytes(untagged);
@@ -412,13 +412,13 @@ void TestTagLibrary::pictureIsAddedWhenThereIsNone()
 
 void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
 {
-    Mp3Fixture::Spec spec;
-    spec.version = 4;
-    spec.title = QStringLiteral("Old");
-    spec.track = QStringLiteral("1");
-    spec.year = QStringLiteral("1990");
-    spec.comment = QStringLiteral("plain comment");
-    const QString path = Mp3Fixture::Write(Path(QStringLiteral("fields.mp3")), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.version = 4;
+    recipe.title = QStringLiteral("Old");
+    recipe.track = QStringLiteral("1");
+    recipe.year = QStringLiteral("1990");
+    recipe.comment = QStringLiteral("plain comment");
+    const QString path = Mp3Fixture::Write(Path(QStringLiteral("fields.mp3")), recipe);
     QVERIFY(!path.isEmpty());
 
     TagLibrary tags;
@@ -444,8 +444,8 @@ void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
     QCOMPARE(comments, 1);
 
     // Version 2.3 keeps the year in TYER.
-    spec.version = 3;
-    const QString v23 = MakeMp3(QStringLiteral("v23.mp3"), spec);
+    recipe.version = 3;
+    const QString v23 = MakeMp3(QStringLiteral("v23.mp3"), recipe);
     QCOMPARE(tags.OpenAudioFile(v23), short(1));
     tags.SetId3v2Field(TagField::Year, QStringLiteral("2004-05-06"));
     QCOMPARE(tags.SaveId3v2Tag(v23), short(-1));
@@ -490,13 +490,13 @@ void TestTagLibrary::commentOneIsNeverAnITunesValue()
 
 void TestTagLibrary::id3v1WritesChangeOnlyTheirBytes()
 {
-    Mp3Fixture::Spec spec;
-    spec.id3v1 = true;
-    spec.v1Title = QStringLiteral("Title");
-    spec.v1Artist = QStringLiteral("Artist");
-    spec.v1Track = 4;
-    spec.v1Year = 2001;
-    const QString path = MakeMp3(QStringLiteral("v1.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.id3v1 = true;
+    recipe.v1Title = QStringLiteral("Title");
+    recipe.v1Artist = QStringLiteral("Artist");
+    recipe.v1Track = 4;
+    recipe.v1Year = 2001;
+    const QString path = MakeMp3(QStringLiteral("v1.mp3"), recipe);
     const QByteArray before = ReadBytes(path);
 
     TagLibrary tags;
@@ -515,7 +515,7 @@ void TestTagLibrary::id3v1WritesChangeOnlyTheirBytes()
     QCOMPARE(tags.Id3v1Field(TagField::Title), QStringLiteral("New Title"));
 
     // A file without an ID3v1 tag does not get one.
-    Mp3Fixture::Spec noV1;
+    Mp3Fixture::Recipe noV1;
     const QString other = MakeMp3(QStringLiteral("nov1.mp3"), noV1);
     const QByteArray untouched = ReadBytes(other);
     QCOMPARE(tags.OpenAudioFile(other), short(1));
@@ -561,9 +561,9 @@ void TestTagLibrary::version22BecomesVersion23()
 
 void TestTagLibrary::readOnlyFileIsNotWritten()
 {
-    Mp3Fixture::Spec spec;
-    spec.title = QStringLiteral("Locked");
-    const QString path = MakeMp3(QStringLiteral("locked.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("Locked");
+    const QString path = MakeMp3(QStringLiteral("locked.mp3"), recipe);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     const QByteArray before = ReadBytes(path);
     TagLibrary tags;
@@ -580,9 +580,9 @@ void TestTagLibrary::folderThatRefusesNewFilesIsLeftAlone()
     const QString folder = Path(QStringLiteral("closed"));
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(QFile::setPermissions(dir_->path(), QFileDevice::Permissions(0x7755)));
-    Mp3Fixture::Spec spec;
-    spec.title = QStringLiteral("Inside");
-    const QString path = Mp3Fixture::Write(folder + QStringLiteral("/song.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("Inside");
+    const QString path = Mp3Fixture::Write(folder + QStringLiteral("/song.mp3"), recipe);
     QVERIFY(!path.isEmpty());
     QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6666)));
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
@@ -612,11 +612,11 @@ void TestTagLibrary::folderThatRefusesNewFilesIsLeftAlone()
 
 void TestTagLibrary::fullDiskMidWriteLeavesTheOriginal()
 {
-    Mp3Fixture::Spec spec;
-    spec.title = QStringLiteral("Big");
-    spec.pictures = {Mp3Fixture::Picture{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
-    spec.audioFrames = 300; // 125 KB
-    const QString path = MakeMp3(QStringLiteral("big.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("Big");
+    recipe.pictures = {Mp3Fixture::Picture{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
+    recipe.audioFrames = 300; // 125 KB
+    const QString path = MakeMp3(QStringLiteral("big.mp3"), recipe);
     const QByteArray before = ReadBytes(path);
     const QString art = Path(QStringLiteral("art.jpg"));
     QVERIFY(WriteBytes(art, SmallJpeg(Qt::blue)));
@@ -639,9 +639,9 @@ void TestTagLibrary::fullDiskMidWriteLeavesTheOriginal()
 
 void TestTagLibrary::fileChangedSinceOpenIsNotOverwritten()
 {
-    Mp3Fixture::Spec spec;
-    spec.title = QStringLiteral("Mine");
-    const QString path = MakeMp3(QStringLiteral("shared.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("Mine");
+    const QString path = MakeMp3(QStringLiteral("shared.mp3"), recipe);
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     tags.SetId3v2Field(TagField::Title, QStringLiteral("Changed"));
@@ -658,9 +658,9 @@ void TestTagLibrary::fileChangedSinceOpenIsNotOverwritten()
 
 void TestTagLibrary::savesKeepTimePermissionsAndLinks()
 {
-    Mp3Fixture::Spec spec;
-    spec.title = QStringLiteral("Linked");
-    const QString path = MakeMp3(QStringLiteral("real.mp3"), spec);
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("Linked");
+    const QString path = MakeMp3(QStringLiteral("real.mp3"), recipe);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QString link = Path(QStringLiteral("link.mp3"));
     QVERIFY(QFile::link(path, link));

@@ -67,31 +67,31 @@ QByteArray AudioFrames(int count)
     return audio;
 }
 
-QString Write(const QString &path, const Spec &spec)
+QString Write(const QString &path, const Recipe &recipe)
 {
-    if (!WriteBytes(path, AudioFrames(spec.audioFrames)))
+    if (!WriteBytes(path, AudioFrames(recipe.audioFrames)))
         return QString();
-    if (spec.version == 0 && !spec.id3v1)
+    if (recipe.version == 0 && !recipe.id3v1)
         return path;
 
     TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
     int tags = TagLib::MPEG::File::NoTags;
-    if (spec.version != 0) {
+    if (recipe.version != 0) {
         tags |= TagLib::MPEG::File::ID3v2;
         TagLib::ID3v2::Tag *tag = file.ID3v2Tag(true);
-        AddText(tag, "TIT2", spec.title);
-        AddText(tag, "TPE1", spec.artist);
-        AddText(tag, "TALB", spec.album);
-        AddText(tag, "TRCK", spec.track);
-        AddText(tag, spec.version == 4 ? "TDRC" : "TYER", spec.year);
-        AddText(tag, "TCON", spec.genre);
-        if (!spec.comment.isEmpty()) {
-            auto *comment = new TagLib::ID3v2::CommentsFrame(Encoding(spec.comment));
+        AddText(tag, "TIT2", recipe.title);
+        AddText(tag, "TPE1", recipe.artist);
+        AddText(tag, "TALB", recipe.album);
+        AddText(tag, "TRCK", recipe.track);
+        AddText(tag, recipe.version == 4 ? "TDRC" : "TYER", recipe.year);
+        AddText(tag, "TCON", recipe.genre);
+        if (!recipe.comment.isEmpty()) {
+            auto *comment = new TagLib::ID3v2::CommentsFrame(Encoding(recipe.comment));
             comment->setLanguage("eng");
-            comment->setText(S(spec.comment));
+            comment->setText(S(recipe.comment));
             tag->addFrame(comment);
         }
-        for (const Picture &picture : spec.pictures) {
+        for (const Picture &picture : recipe.pictures) {
             auto *frame = new TagLib::ID3v2::AttachedPictureFrame;
             frame->setMimeType(S(picture.mime));
             frame->setType(static_cast<TagLib::ID3v2::AttachedPictureFrame::Type>(picture.type));
@@ -100,18 +100,18 @@ QString Write(const QString &path, const Spec &spec)
             tag->addFrame(frame);
         }
     }
-    if (spec.id3v1) {
+    if (recipe.id3v1) {
         tags |= TagLib::MPEG::File::ID3v1;
         TagLib::ID3v1::Tag *tag = file.ID3v1Tag(true);
-        tag->setTitle(S(spec.v1Title));
-        tag->setArtist(S(spec.v1Artist));
-        tag->setAlbum(S(spec.v1Album));
-        tag->setComment(S(spec.v1Comment));
-        tag->setTrack(unsigned(spec.v1Track));
-        tag->setYear(unsigned(spec.v1Year));
-        tag->setGenreNumber(unsigned(spec.v1Genre));
+        tag->setTitle(S(recipe.v1Title));
+        tag->setArtist(S(recipe.v1Artist));
+        tag->setAlbum(S(recipe.v1Album));
+        tag->setComment(S(recipe.v1Comment));
+        tag->setTrack(unsigned(recipe.v1Track));
+        tag->setYear(unsigned(recipe.v1Year));
+        tag->setGenreNumber(unsigned(recipe.v1Genre));
     }
-    const auto version = spec.version == 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
+    const auto version = recipe.version == 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
     if (!file.save(tags, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate))
         return QString();
     return path;

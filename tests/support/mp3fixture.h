@@ -16,7 +16,7 @@ struct Picture
     QString description;
 };
 
-struct Spec
+struct Recipe
 {
     int version = 3; // ID3v2.3 or 2.4; 0 for none
     QString title, artist, album, track, year, genre, comment;
@@ -32,7 +32,7 @@ struct Spec
 QByteArray AudioFrames(int count);
 
 // Writes the file and returns its path, or an empty text on failure.
-QString Write(const QString &path, const Spec &spec);
+QString Write(const QString &path, const Recipe &recipe);
 
 // A raw ID3v2 frame: 2.3 and 2.4 headers (plain or sync-safe size), flags as given.
 QByteArray Frame(const char *id, const QByteArray &content, int major = 3, quint16 flags = 0);
