@@ -96,7 +96,9 @@ int TrackList::AddRow(const TrackRow &row)
     item->setData(ColFileName, IconRole, row.Icon);
     item->setIcon(ColFileName, TrackListIcon(row.Icon));
     addTopLevelItem(item);
-    return indexOfTopLevelItem(item) + 1;
+    // Rows are appended (the list sorts only when asked to); finding the item
+    // would cost a scan of the whole list for every row added.
+    return isSortingEnabled() ? indexOfTopLevelItem(item) + 1 : RowCount();
 }
 
 TrackRow TrackList::Row(int position) const
