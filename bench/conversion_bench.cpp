@@ -12,13 +12,12 @@
 //            picture 1 out, measured, resized to 250 at quality 80, put back,
 //            saved, modification time restored.
 // Prints files per second, megabytes per second and peak memory of each.
-#include "processing/filetimes.h"
+// (perf record on the convert phase shows where its time goes.)
+#include "processing/artconversion.h"
 #include "processing/id3v2raw.h"
 #include "processing/pictureencoder.h"
-#include "processing/pictureloader.h"
 #include "processing/taglibrary.h"
 #include "shell/briskoerror.h"
-#include "shell/textvalue.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -48,19 +47,7 @@ struct Figures
     int failures = 0;
 };
 
-// Seconds spent in each step of a conversion, to show where the time goes.
-struct Steps
-{
-    double open = 0, extract = 0, measure = 0, resize = 0, save = 0, restore = 0;
-};
-Steps steps;
 
-struct StepClock
-{
-    QElapsedTimer clock;
-    StepClock() { clock.start(); }
-    void Lap(double *step) { *step += clock.nsecsElapsed() / 1e9; clock.restart(); }
-};
 
 QByteArray Art(int side, bool progressive, bool png, quint32 seed)
 {
@@ -191,58 +178,17 @@ Figures CopyAndFlush(const QString &folder)
     return figures;
 }
 
-// The new size: the longer side becomes the target, the other in proportion,
-// rounded once, halves to even.
-QSize NewSize(double width, double height, int target)
-{
-    if (height > width)
-        return QSize(RoundToInt32(width / height * target), target);
-    if (width > height)
-        return QSize(target, RoundToInt32(height / width * target));
-    return QSize(target, target);
-}
-
 Figures Convert(const QString &folder)
 {
     Figures figures;
     TagLibrary tags;
     PictureEncoder encoder;
-    QTemporaryDir temp;
-    const QString source = temp.filePath(QStringLiteral("a.jpg"));
-    const QString result = temp.filePath(QStringLiteral("b.jpg"));
     for (const QString &path : Files(folder)) {
         ++figures.files;
         figures.bytes += QFileInfo(path).size();
         try {
-            StepClock clock;
-            tags.OpenAudioFile(path);
-            clock.Lap(&steps.open);
-            const short type = tags.GetPictureType(1);
-            if (!tags.SavePictureToFile(1, source))
-                throw MakeError(ErrorNumber::InvalidPicture);
-            clock.Lap(&steps.extract);
-            QSize size;
-            try {
-                size = PictureSize(source);
-            } catch (const BriskoError &error) {
-                if (error.Number() != ErrorNumber::InvalidPicture)
-                    throw;
-                QFile::remove(source + QStringLiteral(".png"));
-                QFile::copy(source, source + QStringLiteral(".png"));
-                encoder.ConvertToJpeg(source + QStringLiteral(".png"), source);
-                size = PictureSize(source);
-            }
-            clock.Lap(&steps.measure);
-            const QSize target = NewSize(size.width(), size.height(), 250);
-            encoder.ResizeToJpeg(source, result, target.width(), target.height(), false, 80);
-            clock.Lap(&steps.resize);
-            tags.AddPictureFromFile(result, QString(), 1, type, 0);
-            const QDateTime modified = LastModified(path);
-            const bool saved = tags.SaveId3v2Tag(path, modified) == -1;
-            clock.Lap(&steps.save);
-            if (!saved || !RestoreModifiedTime(path, modified))
+            if (ConvertArt(tags, encoder, path, 250, 80).outcome != ArtOutcome::Resized)
                 ++figures.failures;
-            clock.Lap(&steps.restore);
         } catch (const BriskoError &) {
             ++figures.failures;
         }
@@ -301,10 +247,6 @@ int main(int argc, char *argv[])
         clock.start();
         const Figures figures = phase == QLatin1String("floor") ? CopyAndFlush(folder) : Convert(folder);
         Report(qPrintable(phase), figures, clock.nsecsElapsed() / 1e9);
-        if (phase != QLatin1String("floor"))
-            std::printf("         seconds: open %.2f, extract %.2f, measure %.2f, resize %.2f, save %.2f, "
-                        "restore time %.2f\n",
-                        steps.open, steps.extract, steps.measure, steps.resize, steps.save, steps.restore);
         return 0;
     }
 

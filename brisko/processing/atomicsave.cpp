@@ -89,6 +89,39 @@ bool CopyMatches(int copy, int original, const FileRewrite &rewrite)
         && std::memcmp(mine.data(), rewrite.tail.constData(), size_t(rewrite.tail.size())) == 0;
 }
 
+// Copies size bytes from offset of one file to the end of another. The
+// kernel copies (or on a copy-on-write file system shares) them without
+// passing through this process; where it cannot, they are read and written.
+enum class CopyError { None, Read, Write };
+CopyError CopyRange(int from, qint64 offset, int to, qint64 size)
+{
+    while (size > 0) {
+        loff_t at = offset;
+        const ssize_t copied = ::copy_file_range(from, &at, to, nullptr, size_t(size), 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        // Some file systems cannot do it (or claim to copy nothing): copy by hand.
+        if (copied == 0 || (copied < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL
+                                           || errno == EOPNOTSUPP)))
+            break;
+        if (copied < 0)
+            return errno == EIO ? CopyError::Read : CopyError::Write;
+        offset += copied;
+        size -= copied;
+    }
+    std::vector<char> buffer(static_cast<size_t>(qMin(size, ChunkSize)));
+    while (size > 0) {
+        const qint64 chunk = qMin(size, ChunkSize);
+        if (!ReadAll(from, buffer.data(), chunk, offset))
+            return CopyError::Read;
+        if (!WriteAll(to, buffer.data(), chunk))
+            return CopyError::Write;
+        offset += chunk;
+        size -= chunk;
+    }
+    return CopyError::None;
+}
+
 RewriteResult Failure(int code, const QString &text)
 {
     return {false, code, text};
@@ -150,13 +183,10 @@ RewriteResult RewriteFile(const FileRewrite &rewrite)
 
     if (!WriteAll(copy.fd, rewrite.head.constData(), rewrite.head.size()))
         return abandon(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
-    std::vector<char> buffer(static_cast<size_t>(ChunkSize));
-    for (qint64 at = rewrite.keepFrom; at < rewrite.keepTo; at += ChunkSize) {
-        const qint64 size = qMin(ChunkSize, rewrite.keepTo - at);
-        if (!ReadAll(original.fd, buffer.data(), size, at))
-            return abandon(TagLibraryError::CannotRead, SystemError("cannot read the file"));
-        if (!WriteAll(copy.fd, buffer.data(), size))
-            return abandon(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+    switch (CopyRange(original.fd, rewrite.keepFrom, copy.fd, rewrite.keepTo - rewrite.keepFrom)) {
+    case CopyError::Read: return abandon(TagLibraryError::CannotRead, SystemError("cannot read the file"));
+    case CopyError::Write: return abandon(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+    case CopyError::None: break;
     }
     if (!WriteAll(copy.fd, rewrite.tail.constData(), rewrite.tail.size()))
         return abandon(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));

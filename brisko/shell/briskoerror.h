@@ -28,6 +28,7 @@ private:
 
 namespace ErrorNumber {
 constexpr int InvalidArgument = 5;
+constexpr int Overflow = 6;
 constexpr int OutOfMemory = 7;
 constexpr int FileNotFound = 53;
 constexpr int FileAccess = 75;

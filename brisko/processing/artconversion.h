@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class PictureEncoder;
+class TagLibrary;
+
+// The size a picture gets: its longer side becomes the target, the other side
+// in proportion, rounded once to the nearest pixel, halves to even
+// (1000 x 333 at 300 gives 300 x 100; 2 x 1 at 5 gives 5 x 2). Smaller
+// pictures are enlarged. Throws BriskoError 6 (overflow) for a result beyond
+// 16 bits.
+QSize NewPictureSize(double width, double height, int target);
+
+// What became of one file's art.
+enum class ArtOutcome {
+    Resized = 0,      // converted, saved, modification time restored
+    SaveFailed = 1,   // the tag could not be saved; the file is as it was
+    LowDriveSpace = 2,
+    FileMissing = 3,  // the file, or its picture, could not be found
+    NoPicture = 4,    // the picture is not one the program can read, even as PNG
+};
+
+struct ArtConversion
+{
+    ArtOutcome outcome = ArtOutcome::NoPicture;
+    QSize newSize;    // when Resized
+    bool fromPng = false;
+};
+
+// Converts picture number 1 of one MP3 file without a window: checks the free
+// space (the file's length and 256,000 bytes more), takes the picture out,
+// measures it (a PNG is first turned into a JPEG), resizes it to target at
+// quality, puts it back with its old picture type, saves the tag and gives
+// the file back its modification time. Temporary files are always removed.
+// letEventsRun is called once the picture is encoded, so a window stays
+// responsive. Unexpected errors are thrown as BriskoError (1001 "File
+// Timestamp Failed" when the time cannot be restored: the art is converted).
+ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path, int target,
+                         int quality, const std::function<void()> &letEventsRun = {});

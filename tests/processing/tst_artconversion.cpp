@@ -1,0 +1,143 @@
+#include "processing/artconversion.h"
+#include "processing/filetimes.h"
+#include "processing/pictureencoder.h"
+#include "processing/pictureloader.h"
+#include "processing/taglibrary.h"
+#include "shell/briskoerror.h"
+#include "support/mp3fixture.h"
+#include "support/testpictures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class TestArtConversion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void newSize_data();
+    void newSize();
+    void convertsAndKeepsTheTime();
+    void pngIsConvertedOnce();
+    void unreadablePictureIsNoPicture();
+    void refusedSaveAndMissingFile();
+
+private:
+    QString Mp3With(const QString &name, const QByteArray &picture, const QString &mime);
+    QStringList TemporaryPictures() const;
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    TagLibrary tags_;
+    PictureEncoder encoder_;
+};
+
+void TestArtConversion::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+QString TestArtConversion::Mp3With(const QString &name, const QByteArray &picture, const QString &mime)
+{
+    Mp3Fixture::Recipe recipe;
+    recipe.title = QStringLiteral("Song");
+    recipe.pictures = {Mp3Fixture::Picture{picture, mime, 4, QStringLiteral("cover")}};
+    return Mp3Fixture::Write(dir_->filePath(name), recipe);
+}
+
+QStringList TestArtConversion::TemporaryPictures() const
+{
+    return QDir(QDir::tempPath()).entryList({QStringLiteral("brisko-*")}, QDir::Files);
+}
+
+void TestArtConversion::newSize_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QSize>("expected");
+
+    QTest::newRow("wide") << QSize(1000, 333) << 300 << QSize(300, 100);
+    QTest::newRow("half rounds to even") << QSize(2, 1) << 5 << QSize(5, 2);
+    QTest::newRow("tall, a third") << QSize(2, 3) << 5 << QSize(3, 5);
+    QTest::newRow("square") << QSize(500, 500) << 300 << QSize(300, 300);
+    QTest::newRow("enlarged") << QSize(200, 100) << 300 << QSize(300, 150);
+    QTest::newRow("very thin") << QSize(3000, 1) << 250 << QSize(250, 0);
+}
+
+void TestArtConversion::newSize()
+{
+    QFETCH(QSize, picture);
+    QFETCH(int, target);
+    QFETCH(QSize, expected);
+    QCOMPARE(NewPictureSize(picture.width(), picture.height(), target), expected);
+}
+
+void TestArtConversion::convertsAndKeepsTheTime()
+{
+    const QString path = Mp3With(QStringLiteral("song.mp3"),
+                                 TestPictures::Jpeg(TestPictures::Solid(1200, 800, Qt::red), 90, true),
+                                 QStringLiteral("image/jpeg"));
+    const QDateTime time(QDate(2019, 4, 5), QTime(6, 7, 8));
+    QVERIFY(RestoreModifiedTime(path, time));
+    const QStringList before = TemporaryPictures();
+
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, 300, 80);
+    QCOMPARE(int(result.outcome), int(ArtOutcome::Resized));
+    QCOMPARE(result.newSize, QSize(300, 200));
+    QVERIFY(!result.fromPng);
+    QCOMPARE(QFileInfo(path).lastModified(), time);
+    QCOMPARE(TemporaryPictures(), before);
+
+    QCOMPARE(tags_.OpenAudioFile(path), short(1));
+    QCOMPARE(tags_.GetPictureType(1), short(4));
+    QCOMPARE(tags_.Id3v2Field(TagField::Title), QStringLiteral("Song"));
+    const QString art = dir_->filePath(QStringLiteral("art.jpg"));
+    QVERIFY(tags_.SavePictureToFile(1, art));
+    QCOMPARE(PictureSize(art), QSize(300, 200));
+}
+
+void TestArtConversion::pngIsConvertedOnce()
+{
+    const QString path = Mp3With(QStringLiteral("png.mp3"),
+                                 TestPictures::Encoded(TestPictures::Solid(400, 600, Qt::blue), "png"),
+                                 QStringLiteral("image/png"));
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, 250, 80);
+    QCOMPARE(int(result.outcome), int(ArtOutcome::Resized));
+    QVERIFY(result.fromPng);
+    QCOMPARE(result.newSize, QSize(167, 250));
+}
+
+void TestArtConversion::unreadablePictureIsNoPicture()
+{
+    const QString path = Mp3With(QStringLiteral("junk.mp3"), QByteArray("not a picture at all"),
+                                 QStringLiteral("image/jpeg"));
+    const QByteArray before = Mp3Fixture::ReadBytes(path);
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, 250, 80);
+    QCOMPARE(int(result.outcome), int(ArtOutcome::NoPicture));
+    QCOMPARE(Mp3Fixture::ReadBytes(path), before);
+}
+
+void TestArtConversion::refusedSaveAndMissingFile()
+{
+    const QString path = Mp3With(QStringLiteral("locked.mp3"), TestPictures::Jpeg(TestPictures::Solid(500, 500, Qt::green)),
+                                 QStringLiteral("image/jpeg"));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QByteArray before = Mp3Fixture::ReadBytes(path);
+    QCOMPARE(int(ConvertArt(tags_, encoder_, path, 250, 80).outcome), int(ArtOutcome::SaveFailed));
+    QCOMPARE(Mp3Fixture::ReadBytes(path), before);
+
+    QCOMPARE(int(ConvertArt(tags_, encoder_, dir_->filePath(QStringLiteral("gone.mp3")), 250, 80).outcome),
+             int(ArtOutcome::FileMissing));
+
+    // A file whose tag holds no picture: nothing to measure, as if missing.
+    Mp3Fixture::Recipe bare;
+    const QString plain = Mp3Fixture::Write(dir_->filePath(QStringLiteral("plain.mp3")), bare);
+    QCOMPARE(int(ConvertArt(tags_, encoder_, plain, 250, 80).outcome), int(ArtOutcome::FileMissing));
+}
+
+QTEST_MAIN(TestArtConversion)
+#include "tst_artconversion.moc"
