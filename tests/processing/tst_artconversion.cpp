@@ -5,6 +5,7 @@
 #include "processing/taglibrary.h"
 #include "shell/briskoerror.h"
 #include "support/mp3fixture.h"
+#include "support/testfiles.h"
 #include "support/testpictures.h"
 
 #include <QDir>
@@ -115,10 +116,10 @@ void TestArtConversion::unreadablePictureIsNoPicture()
 {
     const QString path = Mp3With(QStringLiteral("junk.mp3"), QByteArray("not a picture at all"),
                                  QStringLiteral("image/jpeg"));
-    const QByteArray before = Mp3Fixture::ReadBytes(path);
+    const QByteArray before = TestFiles::Read(path);
     const ArtConversion result = ConvertArt(tags_, encoder_, path, 250, 80);
     QCOMPARE(int(result.outcome), int(ArtOutcome::NoPicture));
-    QCOMPARE(Mp3Fixture::ReadBytes(path), before);
+    QCOMPARE(TestFiles::Read(path), before);
 }
 
 void TestArtConversion::refusedSaveAndMissingFile()
@@ -126,9 +127,9 @@ void TestArtConversion::refusedSaveAndMissingFile()
     const QString path = Mp3With(QStringLiteral("locked.mp3"), TestPictures::Jpeg(TestPictures::Solid(500, 500, Qt::green)),
                                  QStringLiteral("image/jpeg"));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    const QByteArray before = Mp3Fixture::ReadBytes(path);
+    const QByteArray before = TestFiles::Read(path);
     QCOMPARE(int(ConvertArt(tags_, encoder_, path, 250, 80).outcome), int(ArtOutcome::SaveFailed));
-    QCOMPARE(Mp3Fixture::ReadBytes(path), before);
+    QCOMPARE(TestFiles::Read(path), before);
 
     QCOMPARE(int(ConvertArt(tags_, encoder_, dir_->filePath(QStringLiteral("gone.mp3")), 250, 80).outcome),
              int(ArtOutcome::FileMissing));

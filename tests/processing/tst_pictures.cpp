@@ -2,6 +2,7 @@
 #include "processing/pictureencoder.h"
 #include "processing/pictureloader.h"
 #include "shell/briskoerror.h"
+#include "support/testfiles.h"
 #include "support/testpictures.h"
 
 #include <QTemporaryDir>
@@ -89,7 +90,7 @@ void TestPictures_::init()
 QString TestPictures_::Write(const QString &name, const QByteArray &bytes)
 {
     const QString path = dir_->filePath(name);
-    if (!WriteFile(path, bytes))
+    if (!TestFiles::Write(path, bytes))
         qFatal("cannot write a fixture");
     return path;
 }
@@ -227,7 +228,7 @@ void TestPictures_::outputIsBaselineAtTheQuality()
     for (const int quality : {50, 80, 100}) {
         const QString out = dir_->filePath(QStringLiteral("out%1.jpg").arg(quality));
         encoder_.ResizeToJpeg(in, out, 250, 188, false, quality);
-        const QByteArray jpeg = ReadFile(out);
+        const QByteArray jpeg = TestFiles::Read(out);
         const QList<int> markers = JpegMarkers(jpeg);
         QCOMPARE(markers.first(), 0xD8);
         QCOMPARE(markers.last(), 0xD9);
@@ -315,17 +316,17 @@ void TestPictures_::sameInputGivesTheSameBytes()
     encoder_.ResizeToJpeg(in, first, 250, 188, false, 80);
     PictureEncoder another;
     another.ResizeToJpeg(in, second, 250, 188, false, 80);
-    QCOMPARE(ReadFile(first), ReadFile(second));
-    QVERIFY(!ReadFile(first).isEmpty());
+    QCOMPARE(TestFiles::Read(first), TestFiles::Read(second));
+    QVERIFY(!TestFiles::Read(first).isEmpty());
 
     encoder_.ResizeToJpeg(in, second, 250, 188, false, 81);
-    QVERIFY(ReadFile(first) != ReadFile(second));
+    QVERIFY(TestFiles::Read(first) != TestFiles::Read(second));
 
     // An encoder that has seen the picture still honours a new size.
     encoder_.ResizeToJpeg(in, second, 120, 90, false, 80);
     QCOMPARE(PictureSize(second), QSize(120, 90));
     encoder_.ResizeToJpeg(in, second, 250, 188, false, 80);
-    QCOMPARE(ReadFile(second), ReadFile(first));
+    QCOMPARE(TestFiles::Read(second), TestFiles::Read(first));
 }
 
 void TestPictures_::convertKeepsTheSize()

@@ -2,6 +2,7 @@
 #include "processing/id3v2raw.h"
 #include "processing/taglibrary.h"
 #include "support/mp3fixture.h"
+#include "support/testfiles.h"
 #include "support/testpictures.h"
 
 #include <QDir>
@@ -23,8 +24,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
-using Mp3Fixture::ReadBytes;
-using Mp3Fixture::WriteBytes;
+using TestFiles::Read;
+using TestFiles::Write;
 
 namespace {
 
@@ -146,7 +147,7 @@ QString TestTagLibrary::MakeMp3(const QString &name, const Mp3Fixture::Recipe &r
 
 void TestTagLibrary::ConvertAndCheck(const QString &path, bool mustSave)
 {
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
     TagLibrary tags;
     if (tags.OpenAudioFile(path) != 1) {
         QVERIFY(!mustSave);
@@ -160,7 +161,7 @@ void TestTagLibrary::ConvertAndCheck(const QString &path, bool mustSave)
     }
     const QByteArray picture = SmallJpeg(Qt::blue);
     const QString picturePath = Path(QStringLiteral("new.jpg"));
-    QVERIFY(WriteBytes(picturePath, picture));
+    QVERIFY(Write(picturePath, picture));
     const bool hadPicture = tags.PictureCount() > 0;
     if (hadPicture) {
         tags.SavePictureToFile(1, Path(QStringLiteral("old.jpg")));
@@ -169,7 +170,7 @@ void TestTagLibrary::ConvertAndCheck(const QString &path, bool mustSave)
         tags.SetId3v2Field(TagField::Title, QStringLiteral("Converted"));
     }
     const short saved = tags.SaveId3v2Tag(path);
-    const QByteArray after = ReadBytes(path);
+    const QByteArray after = Read(path);
     QVERIFY(!QFile::exists(path + QLatin1Char('~')));
     qInfo("%s: %s", qPrintable(QFileInfo(path).fileName()),
           saved == -1 ? "saved" : qPrintable(QStringLiteral("refused (%1: %2)").arg(tags.LastErrorCode()).arg(tags.LastErrorText())));
@@ -249,14 +250,14 @@ void TestTagLibrary::readsFieldsOfBothVersions()
     QCOMPARE(tags.GetPictureType(1), short(3));
 
     // Reading changes nothing, not even the file's time.
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
     const QDateTime modified = QFileInfo(path).lastModified();
     QVERIFY(tags.SavePictureToFile(1, Path(QStringLiteral("art.jpg"))));
-    QCOMPARE(ReadBytes(Path(QStringLiteral("art.jpg"))), recipe.pictures.first().data);
-    QCOMPARE(ReadBytes(path), before);
+    QCOMPARE(Read(Path(QStringLiteral("art.jpg"))), recipe.pictures.first().data);
+    QCOMPARE(Read(path), before);
     QCOMPARE(QFileInfo(path).lastModified(), modified);
     QCOMPARE(tags.SaveId3v2Tag(path), short(-1)); // nothing asked, nothing written
-    QCOMPARE(ReadBytes(path), before);
+    QCOMPARE(Read(path), before);
 }
 
 void TestTagLibrary::readsId3v1AndUntaggedFiles()
@@ -325,7 +326,7 @@ void TestTagLibrary::picturesInStoredOrder()
     QCOMPARE(tags.GetPictureType(1), short(4));
     QCOMPARE(tags.GetPictureType(2), short(3));
     QVERIFY(tags.SavePictureToFile(2, Path(QStringLiteral("second.png"))));
-    QCOMPARE(ReadBytes(Path(QStringLiteral("second.png"))), recipe.pictures.at(1).data);
+    QCOMPARE(Read(Path(QStringLiteral("second.png"))), recipe.pictures.at(1).data);
     QVERIFY(!tags.SavePictureToFile(3, Path(QStringLiteral("third.jpg"))));
     QCOMPARE(tags.LastErrorCode(), TagLibraryError::NoSuchPicture);
     QVERIFY(!QFile::exists(Path(QStringLiteral("third.jpg"))));
@@ -358,7 +359,7 @@ void TestTagLibrary::replacingPictureOneKeepsEverythingElse()
     recipe.v1Title = QStringLiteral("v1");
     recipe.audioFrames = 40;
     const QString path = MakeMp3(QStringLiteral("song.mp3"), recipe);
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
 
     ConvertAndCheck(path, true);
 
@@ -369,14 +370,14 @@ void TestTagLibrary::replacingPictureOneKeepsEverythingElse()
     QCOMPARE(tags.HasId3v1Tag(), withId3v1);
     QCOMPARE(tags.Id3v2Field(TagField::Track), QStringLiteral("3/12"));
     QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("keep me"));
-    const Id3v2::Tag now = TagOf(ReadBytes(path));
+    const Id3v2::Tag now = TagOf(Read(path));
     QCOMPARE(now.major, version);
     const ReadPicture first = PictureFrameContent(now.frames.at(FirstPictureIndex(now)), version);
     QCOMPARE(first.mime, QStringLiteral("image/jpeg"));
     QVERIFY(first.description.isEmpty());
     QCOMPARE(first.encoding, int(TagLib::String::Latin1));
     // The smaller picture fits in the old tag: the audio did not move.
-    QCOMPARE(ReadBytes(path).size(), before.size());
+    QCOMPARE(Read(path).size(), before.size());
     QCOMPARE(now.frames.at(FirstPictureIndex(now)).Flags(), quint16(0));
 }
 
@@ -385,26 +386,26 @@ void TestTagLibrary::pictureIsAddedWhenThereIsNone()
     Mp3Fixture::Recipe recipe;
     recipe.title = QStringLiteral("No art yet");
     const QString path = MakeMp3(QStringLiteral("noart.mp3"), recipe);
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
     const QString art = Path(QStringLiteral("art.jpg"));
-    QVERIFY(WriteBytes(art, SmallJpeg()));
+    QVERIFY(Write(art, SmallJpeg()));
 
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     QVERIFY(tags.AddPictureFromFile(art, QString(), 1, 3, 0));
     QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
     QCOMPARE(tags.PictureCount(), short(1));
-    QCOMPARE(Mp3Fixture::AfterTag(ReadBytes(path)), Mp3Fixture::AfterTag(before));
+    QCOMPARE(Mp3Fixture::AfterTag(Read(path)), Mp3Fixture::AfterTag(before));
 
     // A file without any tag gets a version 2.3 tag, and no ID3v1 tag.
     Mp3Fixture::Recipe bare;
     bare.version = 0;
     const QString untagged = MakeMp3(QStringLiteral("bare.mp3"), bare);
-    const QByteArray audio = ReadBytes(untagged);
+    const QByteArray audio = Read(untagged);
     QCOMPARE(tags.OpenAudioFile(untagged), short(1));
     QVERIFY(tags.AddPictureFromFile(art, QString(), 1, 3, 0));
     QCOMPARE(tags.SaveId3v2Tag(untagged), short(-1));
-    const QByteArray after = ReadBytes(untagged);
+    const QByteArray after = Read(untagged);
     QCOMPARE(TagOf(after).major, 3);
     QCOMPARE(Mp3Fixture::AfterTag(after), audio);
     QVERIFY(!tags.HasId3v1Tag());
@@ -436,7 +437,7 @@ void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
     QCOMPARE(tags.Id3v2Field(TagField::Artist), QStringLiteral("Новый"));
     QVERIFY(tags.Id3v2Field(TagField::Title).isEmpty());
     QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("new comment"));
-    const Id3v2::Tag tag = TagOf(ReadBytes(path));
+    const Id3v2::Tag tag = TagOf(Read(path));
     QCOMPARE(tag.major, 4);
     int comments = 0;
     for (const Id3v2::Frame &frame : tag.frames)
@@ -451,7 +452,7 @@ void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
     QCOMPARE(tags.SaveId3v2Tag(v23), short(-1));
     QCOMPARE(tags.OpenAudioFile(v23), short(1));
     QCOMPARE(tags.Id3v2Field(TagField::Year), QStringLiteral("2004-05-06"));
-    const Id3v2::Tag tag23 = TagOf(ReadBytes(v23));
+    const Id3v2::Tag tag23 = TagOf(Read(v23));
     QVERIFY(std::any_of(tag23.frames.cbegin(), tag23.frames.cend(),
                         [](const Id3v2::Frame &frame) { return frame.id == "TYER"; }));
 }
@@ -464,7 +465,7 @@ void TestTagLibrary::commentOneIsNeverAnITunesValue()
     };
     const QByteArray itunes = comment("iTunNORM", " 0000036C 000003E6");
     const QString path = Path(QStringLiteral("itunes.mp3"));
-    QVERIFY(WriteBytes(path, Tag(3, itunes + comment("", "the real one"), 16) + AudioFrames(4)));
+    QVERIFY(Write(path, Tag(3, itunes + comment("", "the real one"), 16) + AudioFrames(4)));
 
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
@@ -472,18 +473,18 @@ void TestTagLibrary::commentOneIsNeverAnITunesValue()
     tags.SetId3v2Comment(1, QStringLiteral("eng"), QString(), QStringLiteral("changed"));
     QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
     QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("changed"));
-    Id3v2::Tag tag = TagOf(ReadBytes(path));
+    Id3v2::Tag tag = TagOf(Read(path));
     QCOMPARE(tag.frames.size(), 2);
     QCOMPARE(tag.frames.at(0).bytes, itunes);
 
     // With only the iTunes value there is no comment to show; writing one adds it.
-    QVERIFY(WriteBytes(path, Tag(3, itunes, 16) + AudioFrames(4)));
+    QVERIFY(Write(path, Tag(3, itunes, 16) + AudioFrames(4)));
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     QVERIFY(tags.GetId3v2Comment(1).isEmpty());
     tags.SetId3v2Comment(1, QStringLiteral("eng"), QString(), QStringLiteral("added"));
     QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
     QCOMPARE(tags.GetId3v2Comment(1), QStringLiteral("added"));
-    tag = TagOf(ReadBytes(path));
+    tag = TagOf(Read(path));
     QCOMPARE(tag.frames.size(), 2);
     QCOMPARE(tag.frames.at(0).bytes, itunes);
 }
@@ -497,14 +498,14 @@ void TestTagLibrary::id3v1WritesChangeOnlyTheirBytes()
     recipe.v1Track = 4;
     recipe.v1Year = 2001;
     const QString path = MakeMp3(QStringLiteral("v1.mp3"), recipe);
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
 
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     tags.SetId3v1Field(TagField::Title, QStringLiteral("New Title"));
     tags.SetId3v1Field(TagField::Genre, QStringLiteral("Rock"));
     QCOMPARE(tags.SaveId3v1Tag(path), short(-1));
-    const QByteArray after = ReadBytes(path);
+    const QByteArray after = Read(path);
     QCOMPARE(after.size(), before.size());
     QCOMPARE(after.left(after.size() - 128), before.left(before.size() - 128));
     const QByteArray oldV1 = before.right(128);
@@ -517,11 +518,11 @@ void TestTagLibrary::id3v1WritesChangeOnlyTheirBytes()
     // A file without an ID3v1 tag does not get one.
     Mp3Fixture::Recipe noV1;
     const QString other = MakeMp3(QStringLiteral("nov1.mp3"), noV1);
-    const QByteArray untouched = ReadBytes(other);
+    const QByteArray untouched = Read(other);
     QCOMPARE(tags.OpenAudioFile(other), short(1));
     tags.SetId3v1Field(TagField::Title, QStringLiteral("Nothing"));
     QCOMPARE(tags.SaveId3v1Tag(other), short(-1));
-    QCOMPARE(ReadBytes(other), untouched);
+    QCOMPARE(Read(other), untouched);
 }
 
 void TestTagLibrary::version22BecomesVersion23()
@@ -538,7 +539,7 @@ void TestTagLibrary::version22BecomesVersion23()
         + frame22("TP1", QByteArray(1, '\0') + "Artist") + frame22("PIC", pic);
     const QByteArray audio = Mp3Fixture::AudioFrames(10);
     const QString path = Path(QStringLiteral("v22.mp3"));
-    QVERIFY(WriteBytes(path, Mp3Fixture::Tag(2, frames, 64) + audio));
+    QVERIFY(Write(path, Mp3Fixture::Tag(2, frames, 64) + audio));
 
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
@@ -546,17 +547,17 @@ void TestTagLibrary::version22BecomesVersion23()
     QCOMPARE(tags.PictureCount(), short(1));
     QCOMPARE(tags.GetPictureType(1), short(3));
     const QString art = Path(QStringLiteral("art.jpg"));
-    QVERIFY(WriteBytes(art, SmallJpeg(Qt::blue)));
+    QVERIFY(Write(art, SmallJpeg(Qt::blue)));
     QVERIFY(tags.AddPictureFromFile(art, QString(), 1, 3, 0));
     QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
 
-    const QByteArray after = ReadBytes(path);
+    const QByteArray after = Read(path);
     QCOMPARE(TagOf(after).major, 3);
     QCOMPARE(Mp3Fixture::AfterTag(after), audio);
     QCOMPARE(tags.Id3v2Field(TagField::Title), QStringLiteral("Old Title"));
     QCOMPARE(tags.Id3v2Field(TagField::Artist), QStringLiteral("Artist"));
     QVERIFY(tags.SavePictureToFile(1, Path(QStringLiteral("back.jpg"))));
-    QCOMPARE(ReadBytes(Path(QStringLiteral("back.jpg"))), SmallJpeg(Qt::blue));
+    QCOMPARE(Read(Path(QStringLiteral("back.jpg"))), SmallJpeg(Qt::blue));
 }
 
 void TestTagLibrary::readOnlyFileIsNotWritten()
@@ -565,13 +566,13 @@ void TestTagLibrary::readOnlyFileIsNotWritten()
     recipe.title = QStringLiteral("Locked");
     const QString path = MakeMp3(QStringLiteral("locked.mp3"), recipe);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     tags.SetId3v2Field(TagField::Title, QStringLiteral("Changed"));
     QCOMPARE(tags.SaveId3v2Tag(path), short(0)); // even for root: no write bit at all
     QCOMPARE(tags.LastErrorCode(), TagLibraryError::NotWritable);
-    QCOMPARE(ReadBytes(path), before);
+    QCOMPARE(Read(path), before);
     QVERIFY(!QFile::exists(path + QLatin1Char('~')));
 }
 
@@ -587,7 +588,7 @@ void TestTagLibrary::folderThatRefusesNewFilesIsLeftAlone()
     QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6666)));
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
                                               | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
 
     // Root may write anywhere, so the save runs as an ordinary user.
     const int status = InChild([&] {
@@ -606,7 +607,7 @@ void TestTagLibrary::folderThatRefusesNewFilesIsLeftAlone()
     if (status == 3 || status == 4)
         QSKIP("no unprivileged user to run the save as");
     QCOMPARE(status, 0);
-    QCOMPARE(ReadBytes(path), before);
+    QCOMPARE(Read(path), before);
     QVERIFY(!QFile::exists(path + QLatin1Char('~')));
 }
 
@@ -617,9 +618,9 @@ void TestTagLibrary::fullDiskMidWriteLeavesTheOriginal()
     recipe.pictures = {Mp3Fixture::Picture{SmallJpeg(), QStringLiteral("image/jpeg"), 3, QString()}};
     recipe.audioFrames = 300; // 125 KB
     const QString path = MakeMp3(QStringLiteral("big.mp3"), recipe);
-    const QByteArray before = ReadBytes(path);
+    const QByteArray before = Read(path);
     const QString art = Path(QStringLiteral("art.jpg"));
-    QVERIFY(WriteBytes(art, SmallJpeg(Qt::blue)));
+    QVERIFY(Write(art, SmallJpeg(Qt::blue)));
 
     // The file size limit makes writes fail part way, as a full disk does.
     const int status = InChild([&] {
@@ -633,7 +634,7 @@ void TestTagLibrary::fullDiskMidWriteLeavesTheOriginal()
         return tags.SaveId3v2Tag(path) == 0 && tags.LastErrorCode() == TagLibraryError::WriteFailed ? 0 : 5;
     });
     QCOMPARE(status, 0);
-    QCOMPARE(ReadBytes(path), before);
+    QCOMPARE(Read(path), before);
     QVERIFY(!QFile::exists(path + QLatin1Char('~')));
 }
 
@@ -650,10 +651,10 @@ void TestTagLibrary::fileChangedSinceOpenIsNotOverwritten()
     QVERIFY(other.open(QIODevice::Append));
     other.write("more audio from someone else");
     other.close();
-    const QByteArray theirs = ReadBytes(path);
+    const QByteArray theirs = Read(path);
     QCOMPARE(tags.SaveId3v2Tag(path), short(0));
     QCOMPARE(tags.LastErrorCode(), TagLibraryError::ChangedSinceOpen);
-    QCOMPARE(ReadBytes(path), theirs);
+    QCOMPARE(Read(path), theirs);
 }
 
 void TestTagLibrary::savesKeepTimePermissionsAndLinks()
@@ -665,7 +666,7 @@ void TestTagLibrary::savesKeepTimePermissionsAndLinks()
     const QString link = Path(QStringLiteral("link.mp3"));
     QVERIFY(QFile::link(path, link));
     // A "~" file left by an interrupted save is replaced, then gone.
-    QVERIFY(WriteBytes(path + QLatin1Char('~'), "stale"));
+    QVERIFY(Write(path + QLatin1Char('~'), "stale"));
 
     const QDateTime keep(QDate(2015, 6, 1), QTime(12, 30, 15));
     TagLibrary tags;
@@ -788,7 +789,7 @@ void TestTagLibrary::hostileTags()
     QFETCH(QString, title);
 
     const QString path = Path(QStringLiteral("hostile.mp3"));
-    QVERIFY(WriteBytes(path, bytes));
+    QVERIFY(Write(path, bytes));
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     const long before = usage.ru_maxrss;

@@ -1,5 +1,7 @@
 #include "support/mp3fixture.h"
 
+#include "support/testfiles.h"
+
 #include <QFile>
 
 #include <taglib/attachedpictureframe.h>
@@ -69,7 +71,7 @@ QByteArray AudioFrames(int count)
 
 QString Write(const QString &path, const Recipe &recipe)
 {
-    if (!WriteBytes(path, AudioFrames(recipe.audioFrames)))
+    if (!TestFiles::Write(path, AudioFrames(recipe.audioFrames)))
         return QString();
     if (recipe.version == 0 && !recipe.id3v1)
         return path;
@@ -139,18 +141,6 @@ QByteArray Tag(int major, const QByteArray &frames, int padding, quint8 flags)
     tag += char(flags);
     tag += SizeBytes(quint32(frames.size() + padding), true);
     return tag + frames + QByteArray(padding, '\0');
-}
-
-bool WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray AfterTag(const QByteArray &file)

@@ -41,8 +41,6 @@ QByteArray TextFrame(const char *id, const QString &text, int major = 3);
 // A raw tag: header of the version, the frames, zero padding.
 QByteArray Tag(int major, const QByteArray &frames, int padding = 0, quint8 flags = 0);
 
-bool WriteBytes(const QString &path, const QByteArray &bytes);
-QByteArray ReadBytes(const QString &path);
 
 // The bytes after the ID3v2 tag at the start (all of them when there is none).
 QByteArray AfterTag(const QByteArray &file);

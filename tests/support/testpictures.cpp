@@ -151,18 +151,6 @@ QByteArray JpegDeclaring(int width, int height)
     return bytes;
 }
 
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QList<int> JpegMarkers(const QByteArray &jpeg)
 {
     QList<int> markers;

@@ -22,8 +22,6 @@ QByteArray SolidGif(int width, int height, const QColor &colour);
 // A small progressive JPEG whose frame header claims width x height.
 QByteArray JpegDeclaring(int width, int height);
 
-bool WriteFile(const QString &path, const QByteArray &bytes);
-QByteArray ReadFile(const QString &path);
 
 // The markers of a JPEG file in order (0xD8 for SOI, 0xC0 for SOF0, ...).
 QList<int> JpegMarkers(const QByteArray &jpeg);
