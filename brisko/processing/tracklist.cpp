@@ -1,7 +1,9 @@
 #include "processing/tracklist.h"
 
+#include "processing/sortarrowheader.h"
 #include "processing/trackicons.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -33,12 +35,36 @@ QString FileKey(const QString &path)
     return QStringLiteral("file:%1:%2").arg(quint64(info.st_dev)).arg(quint64(info.st_ino));
 }
 
+// A row that sorts the way a reader expects: text columns in the user's
+// language without regard to letter case, the numeric columns (which hold
+// plain-order keys while they are sorted) character by character.
+class TrackItem : public QTreeWidgetItem
+{
+public:
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QString mine = text(column);
+        const QString theirs = other.text(column);
+        if (column == ColTrack || column == ColYear)
+            return mine < theirs;
+        static const QCollator collator = [] {
+            QCollator c;
+            c.setCaseSensitivity(Qt::CaseInsensitive);
+            return c;
+        }();
+        const int order = collator.compare(mine, theirs);
+        return order != 0 ? order < 0 : mine < theirs;
+    }
+};
+
 } // namespace
 
 TrackList::TrackList(QWidget *parent)
     : QTreeWidget(parent)
 {
     setObjectName(QStringLiteral("lvwMain"));
+    setHeader(new SortArrowHeader(this));
     setColumnCount(TrackColumnCount);
     setHeaderLabels(TrackColumnHeadings());
     setRootIsDecorated(false);
@@ -48,6 +74,8 @@ TrackList::TrackList(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     header()->setSectionsMovable(true);
     header()->setStretchLastSection(false);
+    for (int column = 0; column < TrackColumnCount; ++column)
+        setColumnWidth(column, DesignedColumnWidth(column));
 
     // Listen to the model rather than to our own add and remove calls, so that
     // deleting an item or clear() also keeps the listed files right.
@@ -78,7 +106,7 @@ TrackList::~TrackList()
 
 int TrackList::AddRow(const TrackRow &row)
 {
-    auto *item = new QTreeWidgetItem;
+    auto *item = new TrackItem;
     item->setData(ColFileName, HiddenTextRole, row.Path);
     item->setData(ColFileName, PathKeyRole, PathKey(row.Path));
     item->setData(ColFileName, FileKeyRole, FileKey(row.Path));
@@ -99,6 +127,22 @@ int TrackList::AddRow(const TrackRow &row)
     // Rows are appended (the list sorts only when asked to); finding the item
     // would cost a scan of the whole list for every row added.
     return isSortingEnabled() ? indexOfTopLevelItem(item) + 1 : RowCount();
+}
+
+Qt::SortOrder TrackList::SortOrder() const
+{
+    return header()->sortIndicatorOrder();
+}
+
+void TrackList::SetSortOrder(Qt::SortOrder order)
+{
+    header()->setSortIndicator(header()->sortIndicatorSection(), order);
+}
+
+int TrackList::DesignedColumnWidth(int column)
+{
+    static constexpr int Widths[TrackColumnCount] = {200, 85, 95, 80, 160, 130, 130, 50, 50, 90, 160};
+    return column >= 0 && column < TrackColumnCount ? Widths[column] : 100;
 }
 
 TrackRow TrackList::Row(int position) const

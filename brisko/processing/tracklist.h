@@ -25,6 +25,13 @@ public:
 
     int RowCount() const { return topLevelItemCount(); }
 
+    // The direction of the next sort (held by the heading bar).
+    Qt::SortOrder SortOrder() const;
+    void SetSortOrder(Qt::SortOrder order);
+
+    // Column widths as designed, in pixels, by 0-based column.
+    static int DesignedColumnWidth(int column);
+
     // Appends a row and returns its position.
     int AddRow(const TrackRow &row);
     TrackRow Row(int position) const;

@@ -1,19 +1,147 @@
 #pragma once
 
+#include "intake/lvheadersorticons.h"
+
 #include <QMainWindow>
+#include <QPointer>
+#include <QRectF>
+#include <QVector>
 
+class DeRezovivAvo;
+class FormSurface;
+class PictureScaler;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class StatusPanels;
 class TrackList;
+class WaitPanel;
+namespace anchorlib {
+class Anchor;
+}
 
-// The program's main window.
+// The program's main window: the track list, the picture of the chosen file,
+// the buttons, the menus and the status bar, and the state that the long
+// operations share. Its widgets are placed where they were designed and kept
+// on the window's edges by Anchor1, from the anchor codes in their tags.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    // Window states, as stored in the settings.
+    enum State { StateNormal = 0, StateMinimized = 1, StateMaximized = 2 };
+
+    // Runs the load steps: anchors, sort arrows, settings (which also place
+    // the window), the command line, and the help check.
+    explicit frmMain(const QString &commandLine = QString(), QWidget *parent = nullptr);
+    ~frmMain() override;
 
     TrackList *lvwMain() const { return lvwMain_; }
 
+    // Controls, named as designed.
+    FormSurface *surface;
+    QFrame *picLogoContainer;
+    QLabel *imgLogo;
+    PictureScaler *imgDisplay;
+    QFrame *shpSizeLabels;
+    QLabel *lblSize;
+    QLabel *lblFileSize;
+    QPushButton *cmdFiles;
+    QPushButton *cmdFolder;
+    QPushButton *cmdConvert;
+    QPushButton *cmdCancel;
+    DeRezovivAvo *ProgressBar;
+    StatusPanels *Statusbar;
+    WaitPanel *picMsg;
+    QLabel *imgPNG;
+    QTimer *tmrReplace;
+    QTimer *tmrDnD;
+    anchorlib::Anchor *Anchor1;
+
+    // Menus and their entries.
+    QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
+    QAction *mnuClearClip, *mnuExit;
+    QAction *mnuSetColumns, *mnuSkip;
+    QAction *mnuHelpCont, *mnuAbout;
+    QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
+    QAction *mnuSep[8];
+
+    // State shared by the window's operations.
+    qint16 TargetSize = 0;
+    qint16 Quality = 0;
+    bool CustomValues = false;
+    bool StopRequested = false;
+    bool OperationRunning = false;
+    bool EditorOpen = false;
+    bool ShiftDown = false;
+    bool RestorePending = false;
+    qint16 SortColumn = 0;
+    int LastWindowState = StateNormal;
+    QString LastFile;
+    QString LastFolder;
+    // The normal place and size, in twips, from the settings.
+    QRectF SavedPlace;
+    // Each column's designed width in twips, by column number 1..11 (0 unused).
+    QVector<qint16> DesignColumnWidths;
+    clsLVHeaderSortIcons SortIcons;
+
+    void LoadSettings();
+    void SaveSettings();
+    void ProcessCmdLine();
+    void HelpFileCheck();
+    // The help manual's main page, beside the program (empty when missing).
+    static QString HelpFilePath();
+    void ShowHelp();
+
+    // Shows or hides the wait panel over the track list. With keepText the
+    // panel is only drawn again with the text it had.
+    void ShowWaitPanel(bool show, const QString &text = QString(), bool keepText = false);
+    // Restores the window to its last state and puts it in front.
+    void BringToFront();
+    // 0 normal, 1 minimised, 2 maximised.
+    int WindowStateNumber() const;
+
+    // Sorts the track list by a 1-based column and shows the heading arrow.
+    void SortByColumn(int column);
+    // A click on a heading (1-based): the same column flips the direction,
+    // another sorts ascending; nothing happens while an operation runs.
+    void ColumnHeadingClicked(int column);
+
+    // Closes without questions, as when the user logs off.
+    void CloseForShutdown();
+
+    // The command line given at start.
+    const QString &CommandLine() const { return commandLine_; }
+
+signals:
+    // The first activation has run: tip, first sort, logo, "Add Files".
+    void FirstActivated();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void CreateControls();
+    void CreateMenus();
+    void FirstActivation();
+    void FormResized();
+    bool PreviewKey(QEvent *event);
+    // Puts the outer window at a rectangle given in twips.
+    void PlaceWindow(const QRectF &twips);
+
     TrackList *lvwMain_;
+    QString commandLine_;
+    QString waitText_;
+    QString helpFile_;
+    bool activated_ = false;
+    bool settingsSaved_ = false;
+    bool shuttingDown_ = false;
 };

@@ -43,7 +43,8 @@ int ShowRealBox(const QString &prompt, int style, const QString &title, QWidget 
     }
     for (const Choice &choice : choices)
         box.addButton(choice.button);
-    box.setDefaultButton(choices.first().button);
+    const bool second = (style & Msg::DefaultButton2) && choices.size() > 1;
+    box.setDefaultButton(choices.at(second ? 1 : 0).button);
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());
     for (const Choice &choice : choices) {

@@ -17,6 +17,7 @@ constexpr int Critical = 16;
 constexpr int Question = 32;
 constexpr int Exclamation = 48;
 constexpr int Information = 64;
+constexpr int DefaultButton2 = 256;
 
 // The button the user chose.
 constexpr int OK = 1;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+// The program's pictures, drawn in code so they stay sharp at any size and
+// need no files beside the program.
+
+// The logo shown in the picture display before any file is chosen.
+QImage LogoPicture(int side = 150);
+// The logo strip's picture at the top right of the main window.
+QImage LogoBanner(int height = 30);
+// The program's icon (window, about box, desktop menu).
+QIcon AppIcon();
+
+// The picture of the "Stop" button: grey while there is nothing to stop, red
+// while an operation runs.
+QIcon StopPicture(bool active);
+
+// The two 146 x 146 placeholders of the picture displays.
+enum class Placeholder
+{
+    SeveralSelected = 105, // no preview: several rows are selected
+    NewPicture = 106,      // add, paste or drag in a picture for the chosen files
+};
+QImage PlaceholderPicture(Placeholder which);
+
+// Shown for a file whose tag holds no picture.
+QImage NoPictureImage();
+// The small "PNG" marker shown when a file's art is stored as PNG.
+QImage PngMarker();
+
+// Heading images: 0 the ascending arrow, 1 the descending arrow; any other
+// index gives an empty icon.
+QIcon HeadingArrowImage(int index);

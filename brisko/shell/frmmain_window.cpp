@@ -1,0 +1,204 @@
+// The main window's frame: command line, help, keys, resizing, bringing it to
+// the front, the wait panel and the close request.
+#include "shell/frmmain.h"
+
+#include "controls/picturescaler.h"
+#include "intake/openex.h"
+#include "processing/tracklist.h"
+#include "resources/artwork.h"
+#include "shell/cmdline.h"
+#include "shell/frmabout.h"
+#include "shell/frmtip.h"
+#include "shell/globals.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+#include "shell/waitpanel.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QTimer>
+
+void frmMain::ProcessCmdLine()
+{
+    const ResizeSwitches switches = ReadResizeSwitches(commandLine_, TargetSize, Quality);
+    TargetSize = switches.targetSize;
+    Quality = switches.quality;
+    if (switches.customValues)
+        CustomValues = true;
+    Statusbar->SetPanelText(2, switches.panelText);
+}
+
+QString frmMain::HelpFilePath()
+{
+    const QString path = QDir::cleanPath(QCoreApplication::applicationDirPath()
+                                         + QStringLiteral("/../share/brisko/help/index.html"));
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+void frmMain::HelpFileCheck()
+{
+    helpFile_ = HelpFilePath();
+    const bool found = !helpFile_.isEmpty();
+    mnuSep[2]->setVisible(found);
+    mnuHelpCont->setVisible(found);
+}
+
+void frmMain::ShowHelp()
+{
+    if (!helpFile_.isEmpty())
+        ShellOpenFile(this, helpFile_);
+}
+
+void frmMain::ShowWaitPanel(bool show, const QString &text, bool keepText)
+{
+    if (!show) {
+        picMsg->hide();
+        return;
+    }
+    if (!keepText) {
+        waitText_ = text;
+        picMsg->raise();
+        picMsg->setGeometry(lvwMain_->geometry());
+    }
+    picMsg->SetText(waitText_);
+    picMsg->show();
+    picMsg->repaint();
+}
+
+int frmMain::WindowStateNumber() const
+{
+    if (windowState() & Qt::WindowMinimized)
+        return StateMinimized;
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return StateMaximized;
+    return StateNormal;
+}
+
+void frmMain::BringToFront()
+{
+    setWindowState(LastWindowState == StateMaximized ? Qt::WindowMaximized : Qt::WindowNoState);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmMain::CloseForShutdown()
+{
+    shuttingDown_ = true;
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!shuttingDown_) {
+        if (EditorOpen) {
+            event->ignore();
+            return;
+        }
+        if (OperationRunning) {
+            if (MsgBox(QStringLiteral("Do you want to stop the current operation."),
+                       Msg::YesNo | Msg::Question, QString(), this)
+                == Msg::Yes)
+                StopRequested = true;
+            event->ignore();
+            return;
+        }
+        if (CustomValues
+            && MsgBox(QStringLiteral("Do you want to save the custom resize and quality values as "
+                                     "the new default settings."),
+                      Msg::YesNo | Msg::Question | Msg::DefaultButton2, QString(), this)
+                   == Msg::Yes)
+            CustomValues = false;
+    }
+    if (!settingsSaved_) {
+        settingsSaved_ = true;
+        SaveSettings();
+    }
+    event->accept();
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!activated_) {
+        activated_ = true;
+        // After the window is on screen, as its first activation.
+        QTimer::singleShot(0, this, &frmMain::FirstActivation);
+    }
+}
+
+void frmMain::FirstActivation()
+{
+    // The place from the settings again, now that the window frame is known.
+    if (!RestorePending && WindowStateNumber() == StateNormal && !SavedPlace.isEmpty())
+        PlaceWindow(SavedPlace);
+    if (ShowTip)
+        (new frmTip(this))->show();
+    SortByColumn(1);
+    imgDisplay->SetPicture(LogoPicture());
+    Statusbar->SetPanelText(1, QStringLiteral("Add Files"));
+    emit FirstActivated();
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResized();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        FormResized();
+    else if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        ShiftDown = false; // the Shift release goes to another window
+}
+
+void frmMain::FormResized()
+{
+    const int state = WindowStateNumber();
+    if (RestorePending && state == StateNormal) {
+        RestorePending = false;
+        PlaceWindow(SavedPlace);
+    }
+    if (state != StateMinimized)
+        LastWindowState = state;
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        && watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this
+        && PreviewKey(event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Keys the window handles before its controls: Shift for the list's range
+// selection, F1 for help, Ctrl+Alt+F1 to show the tip again at next start.
+bool frmMain::PreviewKey(QEvent *event)
+{
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    if (key->key() == Qt::Key_Shift) {
+        ShiftDown = press;
+        return false;
+    }
+    if (key->key() != Qt::Key_F1)
+        return false;
+    const Qt::KeyboardModifiers held =
+        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (!press && held == (Qt::ControlModifier | Qt::AltModifier)) {
+        ShowTip = true;
+        return true;
+    }
+    if (press && held == Qt::NoModifier && !key->isAutoRepeat()) {
+        ShowHelp();
+        return true;
+    }
+    return false;
+}

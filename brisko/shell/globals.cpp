@@ -1,0 +1,3 @@
+#include "shell/globals.h"
+
+bool ShowTip = false;

@@ -1,0 +1,6 @@
+#pragma once
+
+// Values that belong to the program rather than to one window.
+
+// Show the start-up tip; kept in the settings, turned on again by Ctrl+Alt+F1.
+extern bool ShowTip;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+
+// One running Brisko per user. The first start holds a lock file and listens
+// on a local socket in a folder only its user can enter; a later start finds
+// the lock taken, hands its command line over the socket and ends, and the
+// first comes to the front. A lock or socket left by a crashed instance is
+// taken over.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Role
+    {
+        Primary,    // this process runs the program
+        Secondary,  // another instance runs: hand over and end
+        Unavailable // no private folder for the lock: run without one
+    };
+
+    // folder: where the lock and the socket live; by default a "brisko"
+    // folder in the user's runtime folder.
+    explicit SingleInstance(QString folder = DefaultFolder());
+    ~SingleInstance() override;
+
+    static QString DefaultFolder();
+
+    Role Start();
+
+    // Sends the command line to the running instance; false when none
+    // answered within the time.
+    bool HandOver(const QString &commandLine, int timeoutMs = 3000) const;
+
+    QString SocketPath() const;
+
+signals:
+    // A later start handed over its command line.
+    void CommandReceived(const QString &commandLine);
+
+private:
+    void AcceptConnection();
+
+    QString folder_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer *server_ = nullptr;
+};
