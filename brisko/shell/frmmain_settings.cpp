@@ -61,7 +61,7 @@ void frmMain::PlaceWindow(const QRectF &twips)
     const QRect outer(qRound(twips.left() / TwipsPerPixel), qRound(twips.top() / TwipsPerPixel),
                       qRound(twips.width() / TwipsPerPixel), qRound(twips.height() / TwipsPerPixel));
     // The frame's share of the outer size is known once the window is shown.
-    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
     move(Reachable(outer) ? outer.topLeft() : QPoint(0, 0));
     resize(outer.size() - frame);
 }

@@ -1,0 +1,288 @@
+#include "processing/tracklist.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/msgbox.h"
+#include "shell/settingsstore.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QScreen>
+#include <QtTest>
+
+#include <memory>
+
+// Settings are read by the real main window from a real file in a private
+// configuration folder.
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void storeNamesIgnoreCaseAndKeepOtherKeys();
+    void storeSurvivesDamagedFiles_data();
+    void storeSurvivesDamagedFiles();
+    void truthValues();
+
+    void firstRun();
+    void roundTrip();
+    void heightBeyondTheScreenResetsThePlace();
+    void widthOfExactlyFivePercentMoreIsAccepted();
+    void placeOffEveryScreenComesBack();
+    void minimisedCloseKeepsTheStoredPlace();
+    void maximisedCloseKeepsTheNormalPlace();
+    void customValuesKeptOnlyWhenTheUserSaysYes();
+    void unreadableValuesKeepTheirDefaults();
+
+private:
+    QString IniPath() const { return dir_->path() + QStringLiteral("/Brisko/Brisko.ini"); }
+    void WriteIni(const QByteArray &content) const;
+    QString Stored(const QString &section, const QString &key) const;
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    int questions_ = 0;
+    int answer_ = Msg::No;
+};
+
+void TestSettings::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", dir_->path().toUtf8());
+    QCOMPARE(SettingsStore::DefaultPath(), IniPath());
+    ShowTip = false;
+    questions_ = 0;
+    SetMsgBoxHandler([this](const QString &, int, const QString &) {
+        ++questions_;
+        return answer_;
+    });
+}
+
+void TestSettings::cleanup()
+{
+    SetMsgBoxHandler(nullptr);
+}
+
+void TestSettings::WriteIni(const QByteArray &content) const
+{
+    QDir().mkpath(QFileInfo(IniPath()).path());
+    QFile file(IniPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QString TestSettings::Stored(const QString &section, const QString &key) const
+{
+    return SettingsStore(IniPath()).Value(section, key, QStringLiteral("<missing>"));
+}
+
+void TestSettings::storeNamesIgnoreCaseAndKeepOtherKeys()
+{
+    WriteIni("; written by hand\n[config]\nsize = 300\nSIZE=320\nOther=kept\n[Elsewhere]\nx=1\n");
+    SettingsStore store(IniPath());
+    QCOMPARE(store.Value(QStringLiteral("CONFIG"), QStringLiteral("Size"), {}), QStringLiteral("320"));
+    store.SetValue(QStringLiteral("Config"), QStringLiteral("size"), QStringLiteral("400"));
+    store.SetValue(QStringLiteral("Config"), QStringLiteral("LastFile"),
+                   QStringLiteral("/music/odd\\name\nwith a line feed.mp3"));
+    QVERIFY(store.Save());
+
+    const SettingsStore again(IniPath());
+    QCOMPARE(again.Value(QStringLiteral("Config"), QStringLiteral("Size"), {}), QStringLiteral("400"));
+    QCOMPARE(again.Value(QStringLiteral("config"), QStringLiteral("LASTFILE"), {}),
+             QStringLiteral("/music/odd\\name\nwith a line feed.mp3"));
+    QCOMPARE(again.Value(QStringLiteral("Config"), QStringLiteral("Other"), {}), QStringLiteral("kept"));
+    QCOMPARE(again.Value(QStringLiteral("elsewhere"), QStringLiteral("X"), {}), QStringLiteral("1"));
+}
+
+void TestSettings::storeSurvivesDamagedFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe[\x01=\x02\n=\n[]\n\x80\x81", 16);
+    QTest::newRow("keys before any section") << QByteArray("Size=300\n");
+    QTest::newRow("oversized") << QByteArray("[Config]\nSize=300\n") + QByteArray(2 << 20, 'x');
+}
+
+void TestSettings::storeSurvivesDamagedFiles()
+{
+    QFETCH(QByteArray, content);
+    WriteIni(content);
+    frmMain window;
+    QCOMPARE(int(window.TargetSize), 250);
+    QCOMPARE(window.pos(), QPoint(0, 0));
+}
+
+void TestSettings::truthValues()
+{
+    bool ok = false;
+    QVERIFY(SettingToBool(QStringLiteral("tRUE"), &ok) && ok);
+    QVERIFY(!SettingToBool(QStringLiteral("FALSE"), &ok) && ok);
+    QVERIFY(SettingToBool(QStringLiteral("-1"), &ok) && ok);
+    QVERIFY(!SettingToBool(QStringLiteral("0"), &ok) && ok);
+    SettingToBool(QStringLiteral("yes"), &ok);
+    QVERIFY(!ok);
+}
+
+void TestSettings::firstRun()
+{
+    frmMain window;
+    QVERIFY(ShowTip);
+    QVERIFY(!window.mnuSkip->isChecked());
+    QCOMPARE(int(window.TargetSize), 250);
+    QCOMPARE(int(window.Quality), 80);
+    QVERIFY(!window.CustomValues);
+    QCOMPARE(window.frameGeometry().topLeft(), QPoint(0, 0));
+    QCOMPARE(window.size(), window.minimumSize());
+    QCOMPARE(window.WindowStateNumber(), int(frmMain::StateNormal));
+    const QHeaderView *header = window.lvwMain()->header();
+    for (int column = 0; column < window.lvwMain()->columnCount(); ++column) {
+        QCOMPARE(header->visualIndex(column), column);
+        QCOMPARE(window.lvwMain()->columnWidth(column), TrackList::DesignedColumnWidth(column));
+        QCOMPARE(int(window.DesignColumnWidths[column + 1]), TrackList::DesignedColumnWidth(column) * 15);
+    }
+}
+
+void TestSettings::roundTrip()
+{
+    QRect outer;
+    {
+        frmMain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ShowTip = false;
+        window.mnuSkip->setChecked(true);
+        window.LastFile = QStringLiteral("/music/a.mp3");
+        window.LastFolder = QStringLiteral("/music");
+        window.TargetSize = 300;
+        window.Quality = 90;
+        window.lvwMain()->header()->moveSection(2, 0); // "Status" first
+        window.lvwMain()->setColumnWidth(4, 333);
+        window.setGeometry(40, 30, 820, 470);
+        outer = window.frameGeometry();
+        window.close();
+    }
+    QCOMPARE(Stored(QStringLiteral("Config"), QStringLiteral("ShowTip")), QStringLiteral("False"));
+    QCOMPARE(Stored(QStringLiteral("CHeaderPos"), QStringLiteral("Position 3")), QStringLiteral("1"));
+    QCOMPARE(Stored(QStringLiteral("CHeaderPos"), QStringLiteral("Width 5")), QStringLiteral("4995"));
+    // The outer window, frame included, in twips.
+    QCOMPARE(Stored(QStringLiteral("Window"), QStringLiteral("Left")), QString::number(outer.left() * 15));
+    QCOMPARE(Stored(QStringLiteral("Window"), QStringLiteral("Width")), QString::number(outer.width() * 15));
+
+    ShowTip = true;
+    frmMain window;
+    QVERIFY(!ShowTip);
+    QVERIFY(window.mnuSkip->isChecked());
+    QCOMPARE(window.LastFile, QStringLiteral("/music/a.mp3"));
+    QCOMPARE(window.LastFolder, QStringLiteral("/music"));
+    QCOMPARE(int(window.TargetSize), 300);
+    QCOMPARE(int(window.Quality), 90);
+    QCOMPARE(window.lvwMain()->header()->logicalIndex(0), 2);
+    QCOMPARE(window.lvwMain()->columnWidth(4), 333);
+    window.show();
+    QTRY_COMPARE(window.frameGeometry(), outer);
+}
+
+void TestSettings::heightBeyondTheScreenResetsThePlace()
+{
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    WriteIni(QStringLiteral("[Window]\nLeft=1500\nTop=1500\nWidth=%1\nHeight=%2\n")
+                 .arg(12000)
+                 .arg(screen.height() * 15 * 1.05 + 15)
+                 .toUtf8());
+    frmMain window;
+    QCOMPARE(window.pos(), QPoint(0, 0));
+    QCOMPARE(window.size(), window.minimumSize());
+}
+
+void TestSettings::widthOfExactlyFivePercentMoreIsAccepted()
+{
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const int width = screen.width() * 15 * 105 / 100;
+    WriteIni(QStringLiteral("[Window]\nLeft=150\nTop=150\nWidth=%1\nHeight=7500\n").arg(width).toUtf8());
+    frmMain window;
+    QCOMPARE(window.pos(), QPoint(10, 10));
+    QCOMPARE(window.width(), qRound(width / 15.0));
+}
+
+void TestSettings::placeOffEveryScreenComesBack()
+{
+    WriteIni("[Window]\nLeft=-9000000\nTop=99999999\nWidth=12000\nHeight=7500\nState=7\n");
+    frmMain window;
+    QCOMPARE(window.pos(), QPoint(0, 0));
+    QCOMPARE(window.size(), QSize(800, 500));
+    QCOMPARE(window.WindowStateNumber(), int(frmMain::StateNormal));
+}
+
+void TestSettings::minimisedCloseKeepsTheStoredPlace()
+{
+    WriteIni("[Window]\nState=2\nLeft=150\nTop=300\nWidth=12000\nHeight=7500\n");
+    {
+        frmMain window;
+        window.show();
+        window.setWindowState(Qt::WindowMinimized);
+        QCOMPARE(window.WindowStateNumber(), int(frmMain::StateMinimized));
+        window.close();
+    }
+    QCOMPARE(Stored(QStringLiteral("Window"), QStringLiteral("State")), QStringLiteral("2"));
+    QCOMPARE(Stored(QStringLiteral("Window"), QStringLiteral("Left")), QStringLiteral("150"));
+    QCOMPARE(Stored(QStringLiteral("Config"), QStringLiteral("Size")), QStringLiteral("250"));
+}
+
+void TestSettings::maximisedCloseKeepsTheNormalPlace()
+{
+    WriteIni("[Window]\nState=2\nLeft=150\nTop=300\nWidth=12000\nHeight=7500\n");
+    frmMain window;
+    QVERIFY(window.RestorePending);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.WindowStateNumber(), int(frmMain::StateMaximized));
+
+    // The first return to normal takes the stored place; later ones do not.
+    window.showNormal();
+    QTRY_COMPARE(window.frameGeometry(), QRect(10, 20, 800, 500));
+    QVERIFY(!window.RestorePending);
+    window.setGeometry(30, 40, 810, 510);
+    window.showMaximized();
+    QTRY_COMPARE(window.WindowStateNumber(), int(frmMain::StateMaximized));
+    window.close();
+    QCOMPARE(Stored(QStringLiteral("Window"), QStringLiteral("State")), QStringLiteral("2"));
+    QCOMPARE(Stored(QStringLiteral("Window"), QStringLiteral("Left")), QStringLiteral("150"));
+}
+
+void TestSettings::customValuesKeptOnlyWhenTheUserSaysYes()
+{
+    WriteIni("[Config]\nSize=400\nQuality=70\n");
+    for (const int answer : {Msg::No, Msg::Yes}) {
+        answer_ = answer;
+        questions_ = 0;
+        {
+            frmMain window(QStringLiteral("/300/90"));
+            QVERIFY(window.CustomValues);
+            QCOMPARE(int(window.TargetSize), 300);
+            window.show();
+            QVERIFY(window.close());
+        }
+        QCOMPARE(questions_, 1);
+        const bool kept = answer == Msg::Yes;
+        QCOMPARE(Stored(QStringLiteral("Config"), QStringLiteral("Size")),
+                 QString::fromLatin1(kept ? "300" : "400"));
+        QCOMPARE(Stored(QStringLiteral("Config"), QStringLiteral("Quality")),
+                 QString::fromLatin1(kept ? "90" : "70"));
+    }
+}
+
+void TestSettings::unreadableValuesKeepTheirDefaults()
+{
+    WriteIni("[Config]\nShowTip=maybe\nSkipSmaller=1\nSize=abc\n"
+             "[CHeaderPos]\nPosition 1=99\nWidth 1=-5\nWidth 2=1e999\n");
+    frmMain window;
+    QVERIFY(!ShowTip); // the flag's own starting value
+    QVERIFY(window.mnuSkip->isChecked());
+    QCOMPARE(int(window.TargetSize), 250); // no number reads as 0, which means 250
+    QCOMPARE(window.lvwMain()->header()->visualIndex(0), 0);
+    QCOMPARE(window.lvwMain()->columnWidth(0), TrackList::DesignedColumnWidth(0));
+    QCOMPARE(window.lvwMain()->columnWidth(1), TrackList::DesignedColumnWidth(1));
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
