@@ -48,11 +48,11 @@ public:
         const QString theirs = other.text(column);
         if (column == ColTrack || column == ColYear)
             return mine < theirs;
-        static const QCollator collator = [] {
-            QCollator c;
-            c.setCaseSensitivity(Qt::CaseInsensitive);
-            return c;
-        }();
+        static QCollator collator;
+        if (collator.locale() != QLocale() || collator.caseSensitivity() != Qt::CaseInsensitive) {
+            collator = QCollator(QLocale());
+            collator.setCaseSensitivity(Qt::CaseInsensitive);
+        }
         const int order = collator.compare(mine, theirs);
         return order != 0 ? order < 0 : mine < theirs;
     }
@@ -74,6 +74,8 @@ TrackList::TrackList(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     header()->setSectionsMovable(true);
     header()->setStretchLastSection(false);
+    header()->setSortIndicator(ColFileName, Qt::AscendingOrder); // the heading bar starts descending
+    header()->setSectionsClickable(true); // the window sorts on a click, not the list
     for (int column = 0; column < TrackColumnCount; ++column)
         setColumnWidth(column, DesignedColumnWidth(column));
 

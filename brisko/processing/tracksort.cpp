@@ -3,6 +3,7 @@
 #include "processing/tracklist.h"
 #include "shell/textvalue.h"
 
+#include <QHeaderView>
 #include <QVector>
 
 #include <cmath>
@@ -70,7 +71,11 @@ void SortTrackList(TrackList &list, int column)
         for (const auto &[item, text] : std::as_const(shown))
             item->setText(k, text);
     }
-    list.setSortingEnabled(false);
+    // Sorting is never left on (switching it off also stops heading clicks).
+    if (list.isSortingEnabled()) {
+        list.setSortingEnabled(false);
+        list.header()->setSectionsClickable(true);
+    }
     list.setUpdatesEnabled(wasUpdating);
     list.viewport()->update();
 }
