@@ -3,6 +3,7 @@
 #include "intake/openex.h"
 #include "resources/artwork.h"
 #include "shell/msgbox.h"
+#include "shell/globals.h"
 
 #include <QApplication>
 #include <QDate>
@@ -15,7 +16,7 @@
 frmAbout::frmAbout(QWidget *owner)
     : QDialog(owner)
 {
-    const QString title = QApplication::applicationName();
+    const QString title = ProgramTitle();
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + title);
     setWindowIcon(AppIcon());
@@ -89,7 +90,7 @@ QString frmAbout::SupportAddress()
 QString frmAbout::MailLink()
 {
     return QStringLiteral("mailto:") + SupportAddress() + QStringLiteral("?subject=")
-           + QApplication::applicationName();
+           + ProgramTitle();
 }
 
 void frmAbout::ContactClicked()

@@ -47,7 +47,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     , commandLine_(commandLine)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QApplication::applicationName());
+    setWindowTitle(ProgramTitle());
     setWindowIcon(AppIcon());
     CreateControls();
     CreateMenus();

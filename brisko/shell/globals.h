@@ -4,3 +4,11 @@
 
 // Show the start-up tip; kept in the settings, turned on again by Ctrl+Alt+F1.
 extern bool ShowTip;
+
+#include <QString>
+
+// The program's title: window captions, message boxes, the mail subject.
+inline QString ProgramTitle()
+{
+    return QStringLiteral("Brisko");
+}

@@ -1,4 +1,5 @@
 #include "shell/msgbox.h"
+#include "shell/globals.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -59,7 +60,7 @@ int ShowRealBox(const QString &prompt, int style, const QString &title, QWidget 
 
 int MsgBox(const QString &prompt, int style, const QString &title, QWidget *parent)
 {
-    const QString caption = title.isEmpty() ? QApplication::applicationName() : title;
+    const QString caption = title.isEmpty() ? ProgramTitle() : title;
     if (Handler())
         return Handler()(prompt, style, caption);
     return ShowRealBox(prompt, style, caption, parent);

@@ -1,6 +1,5 @@
 #include "shell/waitpanel.h"
 
-#include <QFontDatabase>
 #include <QPainter>
 
 WaitPanel::WaitPanel(QWidget *parent)
@@ -13,11 +12,10 @@ WaitPanel::WaitPanel(QWidget *parent)
 
 QFont WaitPanel::PanelFont()
 {
-    QFont font;
-    if (QFontDatabase::families().contains(QStringLiteral("Courier New")))
-        font = QFont(QStringLiteral("Courier New"));
-    else
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // Without Courier New the font matcher picks another typewriter face.
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
     font.setPointSize(10);
     font.setBold(true);
     return font;

@@ -1,0 +1,376 @@
+#include "controls/derezovivavo.h"
+#include "controls/picturescaler.h"
+#include "intake/openex.h"
+#include "processing/tracklist.h"
+#include "shell/frmabout.h"
+#include "shell/frmmain.h"
+#include "shell/frmtip.h"
+#include "shell/globals.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+#include "shell/waitpanel.h"
+
+#include <anchorlib/anchor.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+
+// The real main window, offscreen: its controls, menus, keys, the close
+// request and the small dialogs of the shell.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void controlsStartWhereDesignedWithTheirCodes();
+    void controlsFollowTheEdges();
+    void menusHaveTheirCaptions();
+    void firstActivation();
+    void helpIsOfferedOnlyWhenFound();
+    void waitPanelCentresItsLines();
+    void keys();
+    void closeRequest();
+    void bringToFrontRestoresTheLastState();
+    void aboutBox();
+    void tipCanBeTurnedOff();
+
+private:
+    QTemporaryDir config_;
+    QStringList questions_;
+    int answer_ = Msg::No;
+};
+
+void TestMainWindow::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+}
+
+void TestMainWindow::init()
+{
+    ShowTip = false;
+    questions_.clear();
+    SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+        questions_ << prompt;
+        return answer_;
+    });
+}
+
+void TestMainWindow::cleanup()
+{
+    SetMsgBoxHandler(nullptr);
+    SetShellOpener(nullptr);
+    QFile::remove(config_.path() + QStringLiteral("/Brisko/Brisko.ini"));
+}
+
+void TestMainWindow::controlsStartWhereDesignedWithTheirCodes()
+{
+    frmMain window;
+    struct Expected
+    {
+        QWidget *widget;
+        QRect place;
+        const char *code;
+    };
+    const QList<Expected> expected = {
+        {window.lvwMain(), {4, 44, 621, 333}, "TTTT"},
+        {window.picMsg, {}, "TTTT"},
+        {window.imgDisplay, {628, 44, 150, 150}, "FTTF"},
+        {window.shpSizeLabels, {630, 196, 146, 41}, "FTTF"},
+        {window.cmdFiles, {644, 248, 97, 25}, "FTTF"},
+        {window.cmdFolder, {644, 280, 97, 25}, "FTTF"},
+        {window.cmdConvert, {644, 312, 97, 25}, "FTTF"},
+        {window.cmdCancel, {644, 344, 97, 25}, "FTTF"},
+        {window.imgLogo, {}, "FTTF"},
+        {window.picLogoContainer, {}, "FFFF"},
+        {window.ProgressBar, {}, "FFFF"},
+        {window.Statusbar, {}, "FFFF"},
+    };
+    for (const Expected &e : expected) {
+        QCOMPARE(window.Anchor1->AnchorCodeOf(e.widget), QString::fromLatin1(e.code));
+        if (!e.place.isNull())
+            QCOMPARE(e.widget->geometry(), e.place);
+    }
+    QCOMPARE(window.cmdFiles->text(), QStringLiteral("Add Files"));
+    QCOMPARE(window.cmdFolder->text(), QStringLiteral("Add Folder"));
+    QCOMPARE(window.cmdConvert->text(), QStringLiteral("Resize All"));
+    QCOMPARE(window.cmdCancel->text(), QStringLiteral("Stop"));
+    QCOMPARE(window.lblFileSize->text(), QStringLiteral("File Size: -------"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Brisko"));
+    QVERIFY(window.picMsg->isHidden());
+    QVERIFY(window.ProgressBar->isHidden());
+    QCOMPARE(window.Anchor1->objectName(), QStringLiteral("Anchor1"));
+}
+
+void TestMainWindow::controlsFollowTheEdges()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect list = window.lvwMain()->geometry();
+    const QRect picture = window.imgDisplay->geometry();
+    const QRect stop = window.cmdCancel->geometry();
+    const QRect bar = window.ProgressBar->geometry();
+
+    window.resize(window.width() + 200, window.height() + 100);
+    QTRY_COMPARE(window.lvwMain()->geometry(), list.adjusted(0, 0, 200, 100));
+    QCOMPARE(window.imgDisplay->geometry(), picture.translated(200, 0));
+    QCOMPARE(window.cmdCancel->geometry(), stop.translated(200, 0));
+    QCOMPARE(window.ProgressBar->geometry(), bar);
+    // The strips span the width: the status bar stays on the bottom edge.
+    QCOMPARE(window.Statusbar->width(), window.centralWidget()->width());
+    QCOMPARE(window.Statusbar->geometry().bottom(), window.centralWidget()->height() - 1);
+    QCOMPARE(window.imgLogo->geometry().right() + 1 + 4, window.picLogoContainer->width());
+
+    // Never smaller than its minimum.
+    window.resize(100, 100);
+    QCOMPARE(window.size(), QSize(790, 455));
+}
+
+void TestMainWindow::menusHaveTheirCaptions()
+{
+    frmMain window;
+    QStringList bar;
+    for (QAction *action : window.menuBar()->actions())
+        bar << action->text();
+    QCOMPARE(bar, QStringList({QStringLiteral("File"), QStringLiteral("Options"), QStringLiteral("Help")}));
+
+    const auto captions = [](QMenu *menu) {
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    QCOMPARE(captions(window.mnuFile),
+             QStringList({QStringLiteral("Clear Clipboard"), QStringLiteral("-"), QStringLiteral("Exit")}));
+    QCOMPARE(captions(window.mnuOptions),
+             QStringList({QStringLiteral("Reset To Default View"), QStringLiteral("-"),
+                          QStringLiteral("Skip If Original Smaller Than Resize")}));
+    QCOMPARE(captions(window.mnuHelp),
+             QStringList({QStringLiteral("Contents"), QStringLiteral("-"), QStringLiteral("About")}));
+    QCOMPARE(window.mnuPopList->title(), QStringLiteral("Pop1"));
+    QCOMPARE(captions(window.mnuPopList),
+             QStringList({QStringLiteral("Resize Picture"), QStringLiteral("-"),
+                          QStringLiteral("Change Picture | Tag"), QStringLiteral("-"),
+                          QStringLiteral("Copy Album Name"), QStringLiteral("-"),
+                          QStringLiteral("Play Selection"), QStringLiteral("-"),
+                          QStringLiteral("Remove From List"), QStringLiteral("-"),
+                          QStringLiteral("Clear List")}));
+    QVERIFY(!window.mnuClearClip->isEnabled());
+    QVERIFY(window.mnuSkip->isCheckable());
+    QVERIFY(!window.menuBar()->actions().contains(window.mnuPopList->menuAction()));
+    for (QAction *action : window.findChildren<QAction *>())
+        QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
+    QCOMPARE(window.mnuSep[7]->objectName(), QStringLiteral("mnuSep7"));
+}
+
+void TestMainWindow::firstActivation()
+{
+    ShowTip = true;
+    frmMain window(QStringLiteral("/300"));
+    QSignalSpy activated(&window, &frmMain::FirstActivated);
+    window.show();
+    QVERIFY(activated.wait());
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Add Files"));
+    QCOMPARE(window.Statusbar->PanelText(2), QStringLiteral("Resize Manually Set  Size:300  Quality:80"));
+    QVERIFY(!window.Statusbar->PanelVisible(4));
+    QCOMPARE(int(window.SortColumn), 1);
+    QVERIFY(!window.imgDisplay->Picture().isNull());
+    auto *tip = window.findChild<frmTip *>();
+    QVERIFY(tip && tip->isVisible());
+    QVERIFY(!tip->isModal());
+
+    // Activating again does not run it twice.
+    window.hide();
+    window.show();
+    QTest::qWait(20);
+    QCOMPARE(activated.count(), 1);
+    window.CustomValues = false;
+}
+
+void TestMainWindow::helpIsOfferedOnlyWhenFound()
+{
+    frmMain window;
+    const bool found = !frmMain::HelpFilePath().isEmpty();
+    QVERIFY2(found, "the build puts the manual beside the program");
+    QVERIFY(window.mnuHelpCont->isVisible());
+    QVERIFY(window.mnuSep[2]->isVisible());
+    QVERIFY(frmMain::HelpFilePath().endsWith(QLatin1String("/share/brisko/help/index.html")));
+
+    QList<QUrl> opened;
+    SetShellOpener([&opened](const QUrl &url) {
+        opened << url;
+        return true;
+    });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.mnuHelpCont->trigger();
+    QTest::keyClick(window.lvwMain(), Qt::Key_F1);
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened.first(), QUrl::fromLocalFile(frmMain::HelpFilePath()));
+}
+
+void TestMainWindow::waitPanelCentresItsLines()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.ShowWaitPanel(true, QStringLiteral("Reading files\r\nPlease wait"));
+    QVERIFY(window.picMsg->isVisible());
+    QCOMPARE(window.picMsg->geometry(), window.lvwMain()->geometry());
+    QCOMPARE(window.picMsg->Lines(), QStringList({QStringLiteral("Reading files"), QStringLiteral("Please wait")}));
+    const QFontMetrics typewriter(window.picMsg->font());
+    QCOMPARE(typewriter.horizontalAdvance(QStringLiteral("iiii")),
+             typewriter.horizontalAdvance(QStringLiteral("MMMM")));
+
+    // After a resize the panel follows the list and keeps its text.
+    window.resize(window.width() + 120, window.height() + 60);
+    QTRY_COMPARE(window.picMsg->geometry(), window.lvwMain()->geometry());
+    QCOMPARE(window.picMsg->Lines().first(), QStringLiteral("Reading files"));
+
+    // The lines are drawn centred, starting at half the height.
+    const QImage shot = window.picMsg->grab().toImage();
+    int top = shot.height(), left = shot.width(), right = 0;
+    const QRgb background = shot.pixel(1, 1);
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) != background) {
+                top = qMin(top, y);
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    QVERIFY(qAbs(top - shot.height() / 2) <= 6);
+    QVERIFY(qAbs((left + right) / 2 - shot.width() / 2) <= 6);
+
+    window.ShowWaitPanel(false);
+    QVERIFY(window.picMsg->isHidden());
+}
+
+void TestMainWindow::keys()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::keyPress(window.lvwMain(), Qt::Key_Shift, Qt::ShiftModifier);
+    QVERIFY(window.ShiftDown);
+    QTest::keyRelease(window.lvwMain(), Qt::Key_Shift);
+    QVERIFY(!window.ShiftDown);
+
+    ShowTip = false;
+    QTest::keyClick(window.lvwMain(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QVERIFY(!ShowTip);
+    QTest::keyClick(window.lvwMain(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(ShowTip);
+}
+
+void TestMainWindow::closeRequest()
+{
+    frmMain window(QStringLiteral("/300"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    window.EditorOpen = true;
+    QVERIFY(!window.close());
+    QVERIFY(questions_.isEmpty());
+    window.EditorOpen = false;
+
+    window.OperationRunning = true;
+    answer_ = Msg::No;
+    QVERIFY(!window.close());
+    QVERIFY(!window.StopRequested);
+    answer_ = Msg::Yes;
+    QVERIFY(!window.close());
+    QVERIFY(window.StopRequested);
+    QCOMPARE(questions_, QStringList(2, QStringLiteral("Do you want to stop the current operation.")));
+    window.OperationRunning = false;
+
+    questions_.clear();
+    answer_ = Msg::No;
+    window.mnuExit->trigger();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(questions_, QStringList(QStringLiteral("Do you want to save the custom resize and quality "
+                                                    "values as the new default settings.")));
+    QVERIFY(QFile::exists(config_.path() + QStringLiteral("/Brisko/Brisko.ini")));
+
+    // Logging off closes at once, even during an operation.
+    questions_.clear();
+    frmMain busy;
+    busy.show();
+    busy.OperationRunning = true;
+    busy.CloseForShutdown();
+    QVERIFY(!busy.isVisible());
+    QVERIFY(questions_.isEmpty());
+}
+
+void TestMainWindow::bringToFrontRestoresTheLastState()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.showMaximized();
+    QTRY_COMPARE(window.LastWindowState, int(frmMain::StateMaximized));
+    window.showMinimized();
+    QTRY_COMPARE(window.WindowStateNumber(), int(frmMain::StateMinimized));
+    QCOMPARE(window.LastWindowState, int(frmMain::StateMaximized));
+    window.BringToFront();
+    QTRY_COMPARE(window.WindowStateNumber(), int(frmMain::StateMaximized));
+
+    window.showNormal();
+    window.showMinimized();
+    window.BringToFront();
+    QTRY_COMPARE(window.WindowStateNumber(), int(frmMain::StateNormal));
+}
+
+void TestMainWindow::aboutBox()
+{
+    frmMain window;
+    window.mnuAbout->trigger();
+    auto *about = window.findChild<frmAbout *>();
+    QVERIFY(about && about->isVisible() && !about->isModal());
+    QCOMPARE(about->windowTitle(), QStringLiteral("About Brisko"));
+    QCOMPARE(about->lblTitle->text(), QStringLiteral("Brisko"));
+    QCOMPARE(about->lblVersion->text(), QStringLiteral("Version " BRISKO_VERSION));
+    QVERIFY(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+$")).match(about->lblVersion->text()).hasMatch());
+    QVERIFY(about->lblDescription->text().endsWith(QLatin1String("Questions or comments contact")));
+
+    QUrl mailed;
+    SetShellOpener([&mailed](const QUrl &url) {
+        mailed = url;
+        return false; // no mail program
+    });
+    QTest::mouseClick(about->lblContact, Qt::LeftButton);
+    QCOMPARE(mailed.toString(), QStringLiteral("mailto:") + frmAbout::SupportAddress() + QStringLiteral("?subject=Brisko"));
+    QCOMPARE(questions_, QStringList(QStringLiteral("Unable to find your e-mail application.")));
+    about->cmdOK->click();
+}
+
+void TestMainWindow::tipCanBeTurnedOff()
+{
+    frmMain window;
+    ShowTip = true;
+    auto *tip = new frmTip(&window);
+    QCOMPARE(tip->lblTipHeader->text(), QStringLiteral("Did you know..."));
+    QVERIFY(tip->lblTipText->text().contains(QLatin1String("added.             For more")));
+    QCOMPARE(tip->chkLoadTipsAtStartup->text(), QStringLiteral("Don't Show This Again"));
+    QVERIFY(!tip->chkLoadTipsAtStartup->isChecked());
+    tip->show();
+    tip->cmdOK->click();
+    QVERIFY(ShowTip); // unticked: still shown next time
+
+    tip = new frmTip(&window);
+    tip->show();
+    tip->chkLoadTipsAtStartup->setChecked(true);
+    tip->cmdOK->click();
+    QVERIFY(!ShowTip);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_frmmain.moc"
