@@ -125,6 +125,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -133,6 +134,7 @@ private:
     void CreateMenus();
     void FirstActivation();
     void FormResized();
+    void PlaceWhenFrameKnown();
     bool PreviewKey(QEvent *event);
     // Puts the outer window at a rectangle given in twips.
     void PlaceWindow(const QRectF &twips);
@@ -142,6 +144,9 @@ private:
     QString waitText_;
     QString helpFile_;
     bool activated_ = false;
+    // The stored place waits for the window frame's size, which a window
+    // manager tells only after the window is shown.
+    bool placePending_ = false;
     bool settingsSaved_ = false;
     bool shuttingDown_ = false;
 };

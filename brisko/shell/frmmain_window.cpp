@@ -132,9 +132,10 @@ void frmMain::showEvent(QShowEvent *event)
 
 void frmMain::FirstActivation()
 {
-    // The place from the settings again, now that the window frame is known.
-    if (!RestorePending && WindowStateNumber() == StateNormal && !SavedPlace.isEmpty())
-        PlaceWindow(SavedPlace);
+    placePending_ = !RestorePending && WindowStateNumber() == StateNormal && !SavedPlace.isEmpty();
+    PlaceWhenFrameKnown();
+    // A desktop without a window manager never draws a frame.
+    QTimer::singleShot(2000, this, [this] { placePending_ = false; });
     if (ShowTip)
         (new frmTip(this))->show();
     SortByColumn(1);
@@ -147,6 +148,23 @@ void frmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     FormResized();
+    PlaceWhenFrameKnown();
+}
+
+void frmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    PlaceWhenFrameKnown();
+}
+
+// The stored size is the outer window's: once the frame is known, the inner
+// size is made to fit it, so the window does not grow by its frame each run.
+void frmMain::PlaceWhenFrameKnown()
+{
+    if (!placePending_ || frameGeometry().size() == geometry().size())
+        return;
+    placePending_ = false;
+    PlaceWindow(SavedPlace);
 }
 
 void frmMain::changeEvent(QEvent *event)
