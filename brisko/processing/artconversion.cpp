@@ -52,23 +52,40 @@ qint16 RoundHalfEven(long double value)
     return qint16(rounded);
 }
 
-// Turns a PNG held under path into a JPEG under the same name. A failure is
-// logged and leaves path as it was, so the picture then counts as unreadable.
-void PngToJpg(PictureEncoder &encoder, const QString &path)
+FreeSpaceQuery &FreeSpace()
 {
-    const QString png = path + QStringLiteral(".png");
+    static FreeSpaceQuery query;
+    return query;
+}
+
+} // namespace
+
+void PngToJpg(PictureEncoder &encoder, bool *pngMark, const QString &file)
+{
+    *pngMark = true;
+    const QString png = file + QStringLiteral(".png");
     try {
         QFile::remove(png);
-        if (!QFile::copy(path, png))
+        if (!QFile::copy(file, png))
             throw MakeError(ErrorNumber::FileAccess);
-        encoder.ConvertToJpeg(png, path);
+        encoder.ConvertToJpeg(png, file);
     } catch (const BriskoError &error) {
         LogError(QStringLiteral("PngToJpg"), error.Description());
     }
     QFile::remove(png);
 }
 
-} // namespace
+qint64 FreeSpaceFor(const QString &path)
+{
+    if (FreeSpace())
+        return FreeSpace()(path);
+    return QStorageInfo(QFileInfo(path).absolutePath()).bytesAvailable();
+}
+
+void SetFreeSpaceQuery(FreeSpaceQuery query)
+{
+    FreeSpace() = std::move(query);
+}
 
 QSize NewPictureSize(double width, double height, int target)
 {
@@ -91,7 +108,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
             result.outcome = ArtOutcome::FileMissing;
             return result;
         }
-        if (QStorageInfo(file.absolutePath()).bytesAvailable() < file.size() + SpaceBeyondFileSize) {
+        if (FreeSpaceFor(path) < file.size() + SpaceBeyondFileSize) {
             result.outcome = ArtOutcome::LowDriveSpace;
             return result;
         }
@@ -109,8 +126,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         } catch (const BriskoError &error) {
             if (error.Number() != ErrorNumber::InvalidPicture)
                 throw;
-            result.fromPng = true;
-            PngToJpg(encoder, source.Path());
+            PngToJpg(encoder, &result.fromPng, source.Path());
             try {
                 size = PictureSize(source.Path());
             } catch (const BriskoError &again) {
@@ -122,8 +138,16 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         }
 
         result.newSize = NewPictureSize(size.width(), size.height(), target);
-        encoder.ResizeToJpeg(source.Path(), resized.Path(), result.newSize.width(),
-                             result.newSize.height(), false, quality);
+        try {
+            encoder.ResizeToJpeg(source.Path(), resized.Path(), result.newSize.width(),
+                                 result.newSize.height(), false, quality);
+        } catch (const BriskoError &error) {
+            // Its headers were fine, the picture itself is not.
+            if (error.Number() != ErrorNumber::InvalidPicture)
+                throw;
+            result.outcome = ArtOutcome::NoPicture;
+            return result;
+        }
         if (letEventsRun)
             letEventsRun();
         if (!tags.AddPictureFromFile(resized.Path(), QString(), 1, pictureType, 0))

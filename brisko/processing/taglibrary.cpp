@@ -412,7 +412,7 @@ short TagLibrary::GetPictureType(int number) const
     return picture ? picture->type : 0;
 }
 
-bool TagLibrary::SavePictureToFile(int number, const QString &destination)
+bool TagLibrary::PictureData(int number, QByteArray *data)
 {
     const std::optional<Picture> picture = PictureAt(number);
     if (!picture || !picture->readable) {
@@ -421,9 +421,18 @@ bool TagLibrary::SavePictureToFile(int number, const QString &destination)
                          : QStringLiteral("there is no picture %1").arg(number));
         return false;
     }
+    *data = picture->data;
+    return true;
+}
+
+bool TagLibrary::SavePictureToFile(int number, const QString &destination)
+{
+    QByteArray data;
+    if (!PictureData(number, &data))
+        return false;
     QFile file(destination);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(picture->data) != picture->data.size() || !file.flush()) {
+        || file.write(data) != data.size() || !file.flush()) {
         SetError(TagLibraryError::CannotWritePicture,
                  QStringLiteral("cannot write ") + destination + QStringLiteral(": ") + file.errorString());
         file.remove();

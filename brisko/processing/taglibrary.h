@@ -59,6 +59,9 @@ public:
     // Pictures of the ID3v2 tag, numbered from 1 in the order they are stored.
     short PictureCount() const;
     short GetPictureType(int number) const;
+    // Picture number's image data as stored; false (and the error set) when
+    // there is no such picture or it cannot be read.
+    bool PictureData(int number, QByteArray *data);
     // Writes picture number's image data as stored; false if it cannot.
     bool SavePictureToFile(int number, const QString &destination);
     // The next SaveId3v2Tag makes the JPEG at path picture number 1 with the

@@ -2,6 +2,8 @@
 
 #include "controls/derezovivavo.h"
 #include "controls/picturescaler.h"
+#include "processing/pictureencoder.h"
+#include "processing/taglibrary.h"
 #include "processing/tracklist.h"
 #include "resources/artwork.h"
 #include "shell/formsurface.h"
@@ -44,6 +46,7 @@ Widget *Place(Widget *widget, const char *name, const QRect &place, const char *
 
 frmMain::frmMain(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent)
+    , tags_(std::make_unique<TagLibrary>())
     , commandLine_(commandLine)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -51,6 +54,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     setWindowIcon(AppIcon());
     CreateControls();
     CreateMenus();
+    ConnectCommands();
     resize(DesignedClientSize.width(),
            DesignedClientSize.height() + menuBar()->sizeHint().height());
     qApp->installEventFilter(this); // keys reach the window before its controls
@@ -67,10 +71,6 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     HelpFileCheck();
 }
 
-frmMain::~frmMain()
-{
-    qApp->removeEventFilter(this);
-}
 
 void frmMain::CreateControls()
 {
@@ -105,7 +105,6 @@ void frmMain::CreateControls()
     cmdCancel = Place(new QPushButton(QStringLiteral("Stop"), surface), "cmdCancel",
                       {644, 344, 97, 25}, "FTTF");
     cmdCancel->setIcon(StopPicture(false));
-    cmdCancel->setEnabled(false);
 
     picLogoContainer = Place(new QFrame(surface), "picLogoContainer", {0, 0, 782, 33}, "FFFF");
     surface->AlignTop(picLogoContainer);
@@ -119,7 +118,8 @@ void frmMain::CreateControls()
     Statusbar = Place(new StatusPanels(surface), "Statusbar", {0, 376, 782, 23}, "FFFF");
     surface->AlignBottom(Statusbar);
 
-    imgPNG = Place(new QLabel(surface), "imgPNG", {}, nullptr);
+    // The PNG marker sits in the preview's corner and moves with it.
+    imgPNG = Place(new QLabel(surface), "imgPNG", {738, 172, 34, 16}, "FTTF");
     imgPNG->setPixmap(QPixmap::fromImage(PngMarker()));
     imgPNG->hide();
 
@@ -132,6 +132,36 @@ void frmMain::CreateControls()
     }
 
     Anchor1 = new anchorlib::Anchor(surface);
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+}
+
+PictureEncoder &frmMain::Encoder()
+{
+    if (!encoder_)
+        encoder_ = std::make_unique<PictureEncoder>();
+    return *encoder_;
+}
+
+void frmMain::ConnectCommands()
+{
+    connect(cmdFiles, &QPushButton::clicked, this, [this] {
+        if (!OperationRunning)
+            GetAddFiles();
+    });
+    connect(cmdConvert, &QPushButton::clicked, this, [this] {
+        if (!OperationRunning)
+            Resizing(false);
+    });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { StopRequested = true; });
+    connect(mnuManConvert, &QAction::triggered, this, [this] { Resizing(true); });
+    connect(lvwMain_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (!OperationRunning)
+            ShowPicOnDemand(item->data(ColFileName, TrackList::HiddenTextRole).toString());
+    });
 }
 
 void frmMain::CreateMenus()

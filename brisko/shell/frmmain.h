@@ -2,12 +2,17 @@
 
 #include "intake/lvheadersorticons.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QRectF>
 #include <QVector>
 
+#include <memory>
+
 class DeRezovivAvo;
+class PictureEncoder;
+class TagLibrary;
 class FormSurface;
 class PictureScaler;
 class QAction;
@@ -111,6 +116,27 @@ public:
     // another sorts ascending; nothing happens while an operation runs.
     void ColumnHeadingClicked(int column);
 
+    // Adding files: the file dialog, then the inspection of the chosen files.
+    void GetAddFiles();
+    // Reads the files at paths[1..n] (paths[0] is not used) into new rows,
+    // passing over files already listed; "Stop" keeps the rows added so far.
+    void GetFileInfo(const QStringList &paths);
+    // The busy look (false) during long operations, the idle look (true).
+    void EnableControls(bool enable);
+
+    // Shows a file's picture, its stored size and its pixel size.
+    void ShowPicOnDemand(const QString &path);
+    // Converts the picture of the file of one row and writes the outcome there.
+    void ConvPix(const QString &path, int row);
+    // Converts every row, or the selected rows, that is not done with yet.
+    void Resizing(bool selectedOnly);
+
+    // The tag library the window works with, for its whole life.
+    TagLibrary &AudioGenie() { return *tags_; }
+
+    // "Unexpected Error: " and the description in a message box, and the log.
+    void ReportUnexpected(const QString &procedure, const QString &description);
+
     // Closes without questions, as when the user logs off.
     void CloseForShutdown();
 
@@ -139,7 +165,16 @@ private:
     // Puts the outer window at a rectangle given in twips.
     void PlaceWindow(const QRectF &twips);
 
+    PictureEncoder &Encoder();
+    void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
+                     bool fromPng);
+    void ConnectCommands();
+
     TrackList *lvwMain_;
+    std::unique_ptr<TagLibrary> tags_;
+    std::unique_ptr<PictureEncoder> encoder_;
+    // The volume that held each file when it was added, by path.
+    QHash<QString, QString> volumeOfPath_;
     QString commandLine_;
     QString waitText_;
     QString helpFile_;

@@ -7,6 +7,7 @@
 #include "processing/tracklist.h"
 #include "resources/artwork.h"
 #include "shell/cmdline.h"
+#include "shell/errorlog.h"
 #include "shell/frmabout.h"
 #include "shell/frmtip.h"
 #include "shell/globals.h"
@@ -20,6 +21,12 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QTimer>
+
+void frmMain::ReportUnexpected(const QString &procedure, const QString &description)
+{
+    MsgBox(QStringLiteral("Unexpected Error: ") + description, Msg::Exclamation, QString(), this);
+    LogError(procedure, description);
+}
 
 void frmMain::ProcessCmdLine()
 {

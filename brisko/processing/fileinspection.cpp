@@ -1,0 +1,97 @@
+#include "processing/fileinspection.h"
+
+#include "editor/genrefromid.h"
+#include "processing/pictureencoder.h"
+#include "processing/pictureloader.h"
+#include "processing/picturelimits.h"
+#include "processing/taglibrary.h"
+#include "shell/briskoerror.h"
+#include "shell/errorlog.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace {
+
+void ReadId3v2(const TagLibrary &tags, TagFields *fields)
+{
+    fields->Title = tags.Id3v2Field(TagField::Title);
+    fields->Artist = tags.Id3v2Field(TagField::Artist);
+    fields->Album = tags.Id3v2Field(TagField::Album);
+    fields->Track = tags.Id3v2Field(TagField::Track);
+    fields->Genre = tags.Id3v2Field(TagField::Genre);
+    fields->Year = tags.Id3v2Field(TagField::Year);
+    fields->Comment = tags.GetId3v2Comment(1);
+}
+
+void ReadId3v1(const TagLibrary &tags, TagFields *fields)
+{
+    fields->Title = tags.Id3v1Field(TagField::Title);
+    fields->Artist = tags.Id3v1Field(TagField::Artist);
+    fields->Album = tags.Id3v1Field(TagField::Album);
+    fields->Track = tags.Id3v1Field(TagField::Track);
+    fields->Genre = tags.Id3v1Field(TagField::Genre);
+    fields->Year = tags.Id3v1Field(TagField::Year);
+    fields->Comment = tags.Id3v1Field(TagField::Comment);
+}
+
+} // namespace
+
+void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
+             bool *hasPicture)
+{
+    if (tags.OpenAudioFile(path) != 1)
+        return;
+    bool usedV2 = tags.HasId3v2Tag();
+    if (usedV2) {
+        ReadId3v2(tags, fields);
+        if (tags.PictureCount() > 0 && tags.PictureData(1, picture))
+            *hasPicture = true;
+    }
+    for (;;) {
+        if (tags.HasId3v1Tag() && !usedV2)
+            ReadId3v1(tags, fields);
+        const int code = tags.LastErrorCode();
+        if (code == 0)
+            break;
+        if (code == 208 && usedV2) {
+            usedV2 = false; // the ID3v1 fields replace what the damaged tag gave
+            continue;
+        }
+        if (code != 208)
+            LogError(QStringLiteral("GetTags"), tags.LastErrorText());
+        break;
+    }
+    fields->Genre = GenreFromID(fields->Genre);
+}
+
+MeasuredPicture MeasurePicture(const QByteArray &data)
+{
+    MeasuredPicture measured;
+    if (DetectPictureFormat(data) == PictureFormat::Png) {
+        QBuffer buffer;
+        buffer.setData(data);
+        QImageReader reader(&buffer, "png");
+        const QSize size = reader.size();
+        if (size.isValid() && PictureLimits::IsWithin(size)) {
+            measured = {true, size, true};
+        }
+        return measured;
+    }
+    try {
+        measured.size = PictureSizeOf(data);
+        measured.valid = measured.size.width() > 0 && measured.size.height() > 0;
+    } catch (const BriskoError &) {
+        measured.valid = false;
+    }
+    return measured;
+}
+
+QImage PreviewPicture(const QByteArray &data, QSize size, QSize box)
+{
+    // Twice the box keeps the picture sharp on dense screens.
+    const QSize wanted = size.scaled(box * 2, Qt::KeepAspectRatio);
+    if (wanted.width() < size.width() && wanted.width() > 0 && wanted.height() > 0)
+        return ScaledPicture(data, wanted);
+    return ScaledPicture(data, size);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "processing/trackrow.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+class TagLibrary;
+
+// Reads one file's tag fields and its picture number 1: the ID3v2 tag when
+// there is one, the ID3v1 fields when there is no ID3v2 tag or it cannot be
+// read whole (a picture taken from it stays). The genre is given as its name.
+// Fields stay as they were when the file cannot be opened. Problems other
+// than an unreadable ID3v2 tag are logged.
+void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
+             bool *hasPicture);
+
+// A picture's size as the program shows it, read from its headers only. PNG
+// art is measured as it would be once converted to JPEG (same size) and
+// marked. Invalid when the picture cannot be read either way.
+struct MeasuredPicture
+{
+    bool valid = false;
+    QSize size;
+    bool fromPng = false;
+};
+MeasuredPicture MeasurePicture(const QByteArray &data);
+
+// The picture decoded no larger than needed to fill box sharply (a large
+// JPEG is shrunk while it is decoded), transparent parts over white. Throws
+// BriskoError 481 or 50003 when it cannot be shown.
+QImage PreviewPicture(const QByteArray &data, QSize size, QSize box);

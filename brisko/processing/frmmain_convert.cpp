@@ -1,0 +1,84 @@
+// Converting the art of one row, and the batch run over the list.
+#include "shell/frmmain.h"
+
+#include "controls/derezovivavo.h"
+#include "processing/artconversion.h"
+#include "processing/pictureencoder.h"
+#include "processing/taglibrary.h"
+#include "processing/tracklist.h"
+#include "processing/volumes.h"
+#include "shell/briskoerror.h"
+#include "shell/msgbox.h"
+#include "shell/textvalue.h"
+
+#include <QAction>
+#include <QCoreApplication>
+
+void frmMain::ConvPix(const QString &path, int row)
+{
+    const QString volume = volumeOfPath_.value(path);
+    if (!VolumeAvailable(volume)) {
+        MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
+        StopRequested = true;
+        return;
+    }
+    try {
+        const ArtConversion result = ConvertArt(*tags_, Encoder(), path, TargetSize, Quality,
+                                                [] { QCoreApplication::processEvents(); });
+        switch (result.outcome) {
+        case ArtOutcome::Resized:
+            lvwMain_->SetStatus(row, Status::Resized);
+            lvwMain_->SetField(row, ColNewSize, SizeText(result.newSize.width(), result.newSize.height()));
+            lvwMain_->RefreshFileIdentity(row); // the saved file is a new one
+            break;
+        case ArtOutcome::SaveFailed: lvwMain_->SetStatus(row, Status::ResizeFailed); break;
+        case ArtOutcome::LowDriveSpace: lvwMain_->SetStatus(row, Status::LowDriveSpace); break;
+        case ArtOutcome::FileMissing: lvwMain_->SetStatus(row, Status::FileMissing); break;
+        case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, Status::NoPicture); break;
+        }
+    } catch (const BriskoError &error) {
+        ReportUnexpected(QStringLiteral("ConvPix"), error.Description());
+    } catch (const std::bad_alloc &) {
+        ReportUnexpected(QStringLiteral("ConvPix"), ErrorText(ErrorNumber::OutOfMemory));
+    }
+}
+
+void frmMain::Resizing(bool selectedOnly)
+{
+    const QVector<int> rows = lvwMain_->RowIndexes(selectedOnly);
+    if (rows.isEmpty())
+        return;
+    StopRequested = false;
+    OperationRunning = true;
+    ProgressBar->SetMax(int(rows.size()));
+    ProgressBar->SetValue(-1);
+    ProgressBar->SetCaption(QStringLiteral("Resizing"));
+    ProgressBar->setVisible(rows.size() >= 2);
+    EnableControls(false);
+
+    for (int k = 1; k <= rows.size(); ++k) {
+        QCoreApplication::processEvents();
+        if (StopRequested)
+            break;
+        ProgressBar->SetValue(k);
+        const int row = rows.at(k - 1);
+        if (IsFinalStatus(lvwMain_->Field(row, ColStatus)))
+            continue;
+        if (mnuSkip->isChecked()) {
+            const QStringList sides = lvwMain_->Field(row, ColOriginalSize).split(QStringLiteral(" x "));
+            const double width = TextValue(sides.value(0));
+            const double height = TextValue(sides.value(1));
+            if (width <= TargetSize && height <= TargetSize)
+                continue;
+        }
+        lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
+        lvwMain_->SetIcon(row, IconWorking);
+        const QString path = lvwMain_->PathAt(row);
+        ConvPix(path, row);
+        ShowPicOnDemand(path);
+    }
+
+    OperationRunning = false;
+    EnableControls(true);
+    ProgressBar->hide();
+}

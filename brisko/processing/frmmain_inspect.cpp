@@ -1,0 +1,169 @@
+// Reading added files into the track list, and the preview of one file.
+#include "shell/frmmain.h"
+
+#include "controls/derezovivavo.h"
+#include "controls/picturescaler.h"
+#include "processing/fileinspection.h"
+#include "processing/taglibrary.h"
+#include "processing/tracklist.h"
+#include "processing/volumes.h"
+#include "resources/artwork.h"
+#include "shell/briskoerror.h"
+#include "shell/errorlog.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+
+namespace {
+
+// Showing every file's picture while thousands are added would cost more
+// than reading them; the preview follows along a few times a second.
+constexpr qint64 PreviewInterval = 100;
+
+const QString NoSize = QStringLiteral("File Size: -----");
+
+QString FileSizeText(qint64 bytes)
+{
+    return QStringLiteral("File Size: ") + FormatSize(float(bytes));
+}
+
+QString ImageSizeText(QSize size)
+{
+    return QStringLiteral("Image Size: ") + SizeText(size.width(), size.height());
+}
+
+// A picture that cannot be measured would have gone through the PNG
+// conversion, which reports it.
+MeasuredPicture Measure(const QByteArray &picture)
+{
+    const MeasuredPicture measured = MeasurePicture(picture);
+    if (!measured.valid)
+        LogError(QStringLiteral("PngToJpg"), ErrorText(ErrorNumber::InvalidPicture));
+    return measured;
+}
+
+} // namespace
+
+void frmMain::ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
+                          bool fromPng)
+{
+    imgDisplay->SetPicture(picture);
+    lblFileSize->setText(fileSize);
+    lblSize->setText(imageSize);
+    imgPNG->setVisible(fromPng);
+}
+
+void frmMain::GetFileInfo(const QStringList &paths)
+{
+    try {
+        OperationRunning = true;
+        ProgressBar->SetMax(qMax(1, int(paths.size()) - 1));
+        ProgressBar->SetValue(0);
+        ProgressBar->SetCaption(QStringLiteral("Adding Files"));
+        ProgressBar->show();
+        ShowWaitPanel(true, QStringLiteral("Wait... Adding Files"), false);
+        const int existing = lvwMain_->RowCount();
+        int added = 0;
+        QElapsedTimer sincePreview;
+
+        for (int i = 1; i < paths.size(); ++i) {
+            const QString &path = paths.at(i);
+            if (!lvwMain_->IsPathListed(path)) {
+                ++added;
+                TagFields fields;
+                QByteArray picture;
+                bool hasPicture = false;
+                GetTags(*tags_, path, &fields, &picture, &hasPicture);
+                const MeasuredPicture measured = hasPicture ? Measure(picture) : MeasuredPicture();
+
+                TrackRow row;
+                row.Path = path;
+                row.FileName = QFileInfo(path).fileName();
+                row.Tags = fields;
+                row.OriginalSize = SizeText(measured.size.width(), measured.size.height());
+                row.Status = measured.valid ? Status::Unchanged : Status::NoPicture;
+                row.Icon = StatusIcon(row.Status);
+                lvwMain_->AddRow(row);
+                volumeOfPath_.insert(path, VolumeOf(path));
+
+                if (!sincePreview.isValid() || sincePreview.elapsed() >= PreviewInterval) {
+                    sincePreview.start();
+                    QImage shown;
+                    try {
+                        if (measured.valid)
+                            shown = PreviewPicture(picture, measured.size, imgDisplay->size());
+                    } catch (const BriskoError &) {
+                        // Counted by its headers; the conversion will tell.
+                    }
+                    if (measured.valid && !shown.isNull())
+                        ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size),
+                                    measured.fromPng);
+                    else if (!measured.valid)
+                        ShowPreview(NoPictureImage(), NoSize, ImageSizeText(QSize(0, 0)), false);
+                }
+                Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(existing + added));
+                if (StopRequested)
+                    break;
+                QCoreApplication::processEvents();
+            }
+            ProgressBar->SetValue(i);
+        }
+
+        OperationRunning = false;
+        SortByColumn(SortColumn);
+        if (lvwMain_->RowCount() > 0) {
+            QTreeWidgetItem *first = lvwMain_->topLevelItem(0);
+            lvwMain_->setCurrentItem(first, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            lvwMain_->scrollToItem(first);
+        }
+        ShowWaitPanel(false);
+        if (lvwMain_->RowCount() > 0)
+            ShowPicOnDemand(lvwMain_->PathAt(1));
+        ProgressBar->hide();
+    } catch (const BriskoError &error) {
+        ReportUnexpected(QStringLiteral("GetFileInfo"), error.Description());
+    } catch (const std::bad_alloc &) {
+        ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorText(ErrorNumber::OutOfMemory));
+    }
+}
+
+void frmMain::ShowPicOnDemand(const QString &path)
+{
+    const QString volume = volumeOfPath_.value(path);
+    if (!VolumeAvailable(volume)) {
+        MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
+        return;
+    }
+    try {
+        imgPNG->hide();
+        tags_->OpenAudioFile(path);
+        QByteArray picture;
+        bool hasPicture = tags_->PictureCount() > 0 && tags_->PictureData(1, &picture);
+        QImage shown;
+        MeasuredPicture measured;
+        if (hasPicture) {
+            measured = Measure(picture);
+            hasPicture = measured.valid;
+        }
+        if (hasPicture) {
+            try {
+                shown = PreviewPicture(picture, measured.size, imgDisplay->size());
+            } catch (const BriskoError &error) {
+                if (error.Number() != ErrorNumber::InvalidPicture
+                    && error.Number() != ErrorNumber::PictureUnexpected)
+                    throw;
+                hasPicture = false;
+            }
+        }
+        if (hasPicture)
+            ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size), measured.fromPng);
+        else
+            ShowPreview(NoPictureImage(), NoSize, QStringLiteral("No Picture"), false);
+    } catch (const BriskoError &error) {
+        ReportUnexpected(QStringLiteral("ShowPicOnDemand"), error.Description());
+    }
+}
