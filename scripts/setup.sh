@@ -17,6 +17,7 @@ PACKAGES="
     libjpeg62-turbo-dev
     zlib1g-dev
     fonts-dejavu-core
+    python3-mutagen
 "
 
 # "fuzz" adds clang and its sanitizer runtime, for the fuzz build.

@@ -84,6 +84,8 @@ MeasuredPicture MeasurePicture(const QByteArray &data)
     } catch (const BriskoError &) {
         measured.valid = false;
     }
+    if (!measured.valid)
+        measured.size = QSize(0, 0);
     return measured;
 }
 

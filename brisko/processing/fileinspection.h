@@ -22,7 +22,7 @@ void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArra
 struct MeasuredPicture
 {
     bool valid = false;
-    QSize size;
+    QSize size{0, 0};
     bool fromPng = false;
 };
 MeasuredPicture MeasurePicture(const QByteArray &data);

@@ -1,0 +1,492 @@
+#include "controls/derezovivavo.h"
+#include "controls/picturescaler.h"
+#include "intake/clsopensave.h"
+#include "processing/artconversion.h"
+#include "processing/filetimes.h"
+#include "processing/jpegcodec.h"
+#include "processing/tracklist.h"
+#include "shell/briskoerror.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+#include "shell/waitpanel.h"
+#include "support/mp3fixture.h"
+#include "support/testfiles.h"
+#include "support/testpictures.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <memory>
+
+using namespace Mp3Fixture;
+
+// Adding files and converting their art through the real main window,
+// offscreen, on real files; the file dialog and message boxes are answered.
+class TestAddConvert : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void fileDialogProperties();
+    void addingThroughTheDialog();
+    void tagsFromEitherTag();
+    void pngArtIsMarked();
+    void duplicatesAndStop();
+    void resizeAllKeepsEverythingElse();
+    void skipOptionAndRetries();
+    void failuresLeaveNothingBehind();
+    void independentReaderAgrees();
+
+private:
+    QString Music(const QString &name) const { return dir_->path() + u'/' + name; }
+    QString WriteMp3(const QString &name, Recipe recipe) const;
+    static Recipe WithArt(const QByteArray &picture, const QString &title = QStringLiteral("Song"));
+    // Answers the next file dialog with these files (none: Cancel).
+    void Answer(const QStringList &files);
+    int RowOf(const frmMain &window, const QString &path) const;
+    QStringList TemporaryLeftovers() const;
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QTemporaryDir config_;
+    QStringList messages_;
+    clsOpenSave::Request lastRequest_;
+};
+
+void TestAddConvert::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+}
+
+void TestAddConvert::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    ShowTip = false;
+    messages_.clear();
+    SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+        messages_ << prompt;
+        return Msg::OK;
+    });
+}
+
+void TestAddConvert::cleanup()
+{
+    SetMsgBoxHandler(nullptr);
+    SetFreeSpaceQuery(nullptr);
+    clsOpenSave::SetFileDialogRunner(nullptr);
+}
+
+QString TestAddConvert::WriteMp3(const QString &name, Recipe recipe) const
+{
+    return Write(Music(name), recipe);
+}
+
+Recipe TestAddConvert::WithArt(const QByteArray &picture, const QString &title)
+{
+    Recipe recipe;
+    recipe.title = title;
+    recipe.artist = QStringLiteral("Artist");
+    recipe.album = QStringLiteral("Album");
+    recipe.track = QStringLiteral("3/12");
+    recipe.year = QStringLiteral("2004");
+    recipe.genre = QStringLiteral("(17)");
+    recipe.comment = QStringLiteral("Nice");
+    if (!picture.isEmpty())
+        recipe.pictures << Picture{picture};
+    return recipe;
+}
+
+void TestAddConvert::Answer(const QStringList &files)
+{
+    clsOpenSave::SetFileDialogRunner([this, files](const clsOpenSave::Request &request) {
+        lastRequest_ = request;
+        clsOpenSave::Answer answer;
+        answer.accepted = !files.isEmpty();
+        answer.files = files;
+        return answer;
+    });
+}
+
+int TestAddConvert::RowOf(const frmMain &window, const QString &path) const
+{
+    for (int row = 1; row <= window.lvwMain()->RowCount(); ++row)
+        if (window.lvwMain()->PathAt(row) == path)
+            return row;
+    return 0;
+}
+
+QStringList TestAddConvert::TemporaryLeftovers() const
+{
+    QStringList found = QDir(QDir::tempPath()).entryList({QStringLiteral("brisko-*")}, QDir::Files);
+    for (const QString &name : QDir(dir_->path()).entryList(QDir::Files))
+        if (name.endsWith(u'~'))
+            found << name;
+    return found;
+}
+
+void TestAddConvert::fileDialogProperties()
+{
+    clsOpenSave dialog;
+    QCOMPARE(dialog.Filter(), QStringLiteral("All Files (*.*)|*.*"));
+    QCOMPARE(dialog.InitDir, QStringLiteral("C:\\"));
+    QCOMPARE(int(dialog.MaxFileSize), 260);
+    QCOMPARE(int(dialog.FilterIndex), 1);
+    dialog.SetFilter(QStringLiteral("A|B|"));
+    QCOMPARE(dialog.StoredFilter(), QStringLiteral("A") + QChar(0) + u'B' + QChar(0) + QChar(0));
+    QCOMPARE(dialog.Filter(), QStringLiteral("A|B"));
+
+    dialog.FileName = QStringLiteral("kept");
+    Answer({});
+    dialog.ShowOpen(); // no error asked for: a quiet return
+    QCOMPARE(dialog.FileName, QStringLiteral("kept"));
+    dialog.CancelError = true;
+    try {
+        dialog.ShowOpen();
+        QFAIL("Cancel must raise");
+    } catch (const BriskoError &error) {
+        QCOMPARE(error.Number(), 32755);
+        QCOMPARE(error.Description(), QStringLiteral("Cancel was selected"));
+    }
+
+    dialog.FileName.clear();
+    dialog.Flags = 0x81204;
+    dialog.MaxFileSize = 32700;
+    Answer({QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3")});
+    dialog.ShowOpen();
+    QCOMPARE(dialog.FileName, QStringLiteral("/music") + QChar(0) + QStringLiteral("a.mp3") + QChar(0)
+                                  + QStringLiteral("b.mp3"));
+    QVERIFY(lastRequest_.multiple && lastRequest_.mustExist);
+    Answer({QStringLiteral("/music/a.mp3")});
+    dialog.ShowOpen();
+    QCOMPARE(dialog.FileName, QStringLiteral("/music/a.mp3"));
+
+    // A choice too long for the caller's buffer counts as Cancel.
+    dialog.MaxFileSize = 10;
+    dialog.FileName.clear();
+    QVERIFY_THROWS_EXCEPTION(BriskoError, dialog.ShowOpen());
+}
+
+void TestAddConvert::addingThroughTheDialog()
+{
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(600, 400, Qt::darkBlue));
+    const QString b = WriteMp3(QStringLiteral("b.mp3"), WithArt(art, QStringLiteral("B")));
+    const QString a = WriteMp3(QStringLiteral("a.mp3"), WithArt(art, QStringLiteral("A")));
+    const QString c = WriteMp3(QStringLiteral("c.mp3"), WithArt({}, QStringLiteral("C")));
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE(int(window.SortColumn), 1);
+
+    Answer({});
+    window.cmdFiles->click();
+    QCOMPARE(window.lvwMain()->RowCount(), 0);
+
+    Answer({b, a, c});
+    window.cmdFiles->click();
+    QCOMPARE(lastRequest_.title, QStringLiteral("Mp3 File(s) To Resize Album Art"));
+    QCOMPARE(lastRequest_.nameFilters, QStringList(QStringLiteral("Mp3 Files (*.mp3)")));
+    QCOMPARE(window.LastFile, dir_->path());
+    QCOMPARE(window.lvwMain()->RowCount(), 3);
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QCOMPARE(window.lvwMain()->PathAt(1), a); // sorted again by file name
+    const TrackRow first = window.lvwMain()->Row(1);
+    QCOMPARE(first.OriginalSize, QStringLiteral("600 x 400"));
+    QCOMPARE(first.Status, QStringLiteral("Unchanged"));
+    QCOMPARE(first.Icon, 4);
+    QCOMPARE(first.NewSize, QStringLiteral("----------"));
+    QCOMPARE(first.Tags.Genre, QStringLiteral("Rock"));
+    QCOMPARE(first.Tags.Track, QStringLiteral("3/12"));
+    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("No Picture"));
+    QCOMPARE(window.lvwMain()->Row(3).OriginalSize, QStringLiteral("0 x 0"));
+    QVERIFY(window.lvwMain()->topLevelItem(0)->isSelected());
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 600 x 400"));
+    QCOMPARE(window.lblFileSize->text(), QStringLiteral("File Size: ") + FormatSize(art.size()));
+    QVERIFY(window.cmdFiles->isEnabled() && !window.OperationRunning);
+    QVERIFY(window.ProgressBar->isHidden() && window.picMsg->isHidden());
+
+    // One more file on its own, from another folder.
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("more")));
+    const QString d = WriteMp3(QStringLiteral("more/d.mp3"), WithArt(art, QStringLiteral("D")));
+    Answer({d});
+    window.cmdFiles->click();
+    QCOMPARE(window.LastFile, dir_->path() + QStringLiteral("/more"));
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 4"));
+}
+
+void TestAddConvert::tagsFromEitherTag()
+{
+    Recipe v1Only;
+    v1Only.version = 0;
+    v1Only.id3v1 = true;
+    v1Only.v1Title = QStringLiteral("Old Title");
+    v1Only.v1Artist = QStringLiteral("Old Artist");
+    v1Only.v1Year = 1999;
+    v1Only.v1Genre = 17;
+    const QString onlyV1 = WriteMp3(QStringLiteral("v1.mp3"), v1Only);
+
+    // An ID3v2 tag whose last frame runs past its end, with an ID3v1 tag
+    // behind the audio: the fields come from ID3v1, the picture stays.
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(320, 200, Qt::red));
+    QByteArray apic;
+    apic += '\0';
+    apic += QByteArray("image/jpeg", 11);
+    apic += char(3);
+    apic += '\0';
+    apic += art;
+    QByteArray damaged = Tag(3, TextFrame("TIT2", QStringLiteral("Damaged")) + Frame("APIC", apic)
+                                    + QByteArray("TPE1\0\0\x10\0\0\0abc", 13));
+    damaged += AudioFrames(8);
+    QByteArray v1("TAG", 3);
+    v1 += QByteArray("Fallback Title").leftJustified(30, '\0') + QByteArray(30, '\0')
+          + QByteArray(30, '\0') + QByteArray("2001") + QByteArray(30, '\0') + char(0);
+    damaged += v1;
+    const QString fallback = Music(QStringLiteral("fallback.mp3"));
+    QVERIFY(TestFiles::Write(fallback, damaged));
+
+    const QString untagged = Music(QStringLiteral("untagged.mp3"));
+    QVERIFY(TestFiles::Write(untagged, AudioFrames(8)));
+    const QString tagged = WriteMp3(QStringLiteral("a-tagged.mp3"), WithArt({}, QStringLiteral("Tagged")));
+
+    frmMain window;
+    window.GetFileInfo({QString(), tagged, untagged, onlyV1, fallback});
+    const TrackRow v1Row = window.lvwMain()->Row(RowOf(window, onlyV1));
+    QCOMPARE(v1Row.Tags.Title, QStringLiteral("Old Title"));
+    QCOMPARE(v1Row.Tags.Year, QStringLiteral("1999"));
+    QCOMPARE(v1Row.Tags.Genre, QStringLiteral("Rock"));
+    QCOMPARE(v1Row.Status, QStringLiteral("No Picture"));
+
+    const TrackRow fallbackRow = window.lvwMain()->Row(RowOf(window, fallback));
+    QCOMPARE(fallbackRow.Tags.Title, QStringLiteral("Fallback Title"));
+    QCOMPARE(fallbackRow.Tags.Year, QStringLiteral("2001"));
+    QCOMPARE(fallbackRow.OriginalSize, QStringLiteral("320 x 200"));
+    QCOMPARE(fallbackRow.Status, QStringLiteral("Unchanged"));
+
+    const TrackRow bare = window.lvwMain()->Row(RowOf(window, untagged));
+    QCOMPARE(bare.Tags.Title, QString()); // not the fields of the file before it
+    QCOMPARE(bare.Tags.Artist, QString());
+    QCOMPARE(bare.Status, QStringLiteral("No Picture"));
+}
+
+void TestAddConvert::pngArtIsMarked()
+{
+    const QByteArray png = TestPictures::Encoded(TestPictures::Solid(300, 500, Qt::green), "png");
+    Recipe recipe = WithArt({});
+    recipe.pictures << Picture{png, QStringLiteral("image/png")};
+    const QString path = WriteMp3(QStringLiteral("png.mp3"), recipe);
+    frmMain window;
+    window.GetFileInfo({QString(), path});
+    QCOMPARE(window.lvwMain()->Row(1).OriginalSize, QStringLiteral("300 x 500"));
+    QVERIFY(!window.imgPNG->isHidden());
+    QCOMPARE(window.lblFileSize->text(), QStringLiteral("File Size: ") + FormatSize(png.size()));
+
+    window.TargetSize = 250;
+    window.Resizing(false);
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("150 x 250"));
+    QVERIFY(window.imgPNG->isHidden()); // now a JPEG
+}
+
+void TestAddConvert::duplicatesAndStop()
+{
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(200, 200, Qt::gray));
+    QStringList paths{QString()};
+    for (int i = 0; i < 6; ++i)
+        paths << WriteMp3(QStringLiteral("t%1.mp3").arg(i), WithArt(art));
+    frmMain window;
+    window.GetFileInfo({QString(), paths.at(1)});
+    // The same file by another spelling, and a link to it.
+    QVERIFY(QFile::link(paths.at(1), Music(QStringLiteral("link.mp3"))));
+    window.GetFileInfo({QString(), dir_->path() + QStringLiteral("/./t0.mp3"), Music(QStringLiteral("link.mp3")),
+                        paths.at(1)});
+    QCOMPARE(window.lvwMain()->RowCount(), 1);
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 1"));
+
+    // "Stop" pressed while the first new file is read: that file and the one
+    // in hand when the press is seen stay, the rest are not read.
+    window.show();
+    QTimer::singleShot(0, window.cmdCancel, &QPushButton::click);
+    window.StopRequested = false;
+    window.GetFileInfo(paths);
+    QCOMPARE(window.lvwMain()->RowCount(), 3);
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QVERIFY(!window.OperationRunning);
+}
+
+void TestAddConvert::resizeAllKeepsEverythingElse()
+{
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(1000, 333, Qt::darkGreen), 95, true);
+    const QByteArray back = TestPictures::Jpeg(TestPictures::Solid(50, 50, Qt::yellow));
+    Recipe recipe = WithArt(art);
+    recipe.pictures.first().type = 4; // back cover as picture 1
+    recipe.pictures << Picture{back, QStringLiteral("image/jpeg"), 3, QStringLiteral("second")};
+    recipe.id3v1 = true;
+    recipe.v1Title = QStringLiteral("v1");
+    const QString path = WriteMp3(QStringLiteral("keep.mp3"), recipe);
+    const QDateTime old = QDateTime::currentDateTime().addDays(-300);
+    QVERIFY(RestoreModifiedTime(path, old));
+    const QByteArray before = TestFiles::Read(path);
+    const QStringList leftovers = TemporaryLeftovers();
+
+    frmMain window;
+    window.TargetSize = 300;
+    window.Quality = 80;
+    window.GetFileInfo({QString(), path});
+    window.cmdConvert->click();
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(window.lvwMain()->Row(1).Icon, 5);
+    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("300 x 100"));
+    QCOMPARE(window.lvwMain()->Row(1).OriginalSize, QStringLiteral("1000 x 333"));
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 100"));
+    QCOMPARE(LastModified(path), old.addMSecs(-old.time().msec()));
+    QCOMPARE(TemporaryLeftovers(), leftovers);
+
+    const QByteArray after = TestFiles::Read(path);
+    QCOMPARE(AfterTag(after), AfterTag(before)); // audio and the ID3v1 tag, byte for byte
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    const auto pictures = file.ID3v2Tag()->frameListMap()["APIC"];
+    QCOMPARE(int(pictures.size()), 2);
+    const auto *first = static_cast<TagLib::ID3v2::AttachedPictureFrame *>(pictures.front());
+    const auto *second = static_cast<TagLib::ID3v2::AttachedPictureFrame *>(pictures.back());
+    QCOMPARE(int(first->type()), 4);
+    const QByteArray jpeg(first->picture().data(), int(first->picture().size()));
+    const JpegHeader header = ReadJpegHeader(jpeg);
+    QCOMPARE(header.size, QSize(300, 100));
+    QVERIFY(!header.progressive);
+    QCOMPARE(QByteArray(second->picture().data(), int(second->picture().size())), back);
+    QCOMPARE(QString::fromStdString(file.ID3v2Tag()->title().to8Bit(true)), QStringLiteral("Song"));
+    QCOMPARE(int(file.ID3v2Tag()->header()->majorVersion()), 3);
+}
+
+void TestAddConvert::skipOptionAndRetries()
+{
+    struct Case
+    {
+        QSize size;
+        bool skippedAt300;
+    };
+    const QList<Case> cases = {{{300, 300}, true}, {{120, 300}, true}, {{301, 200}, false}, {{100, 100}, true}};
+    QStringList paths{QString()};
+    for (int i = 0; i < cases.size(); ++i)
+        paths << WriteMp3(QStringLiteral("s%1.mp3").arg(i),
+                          WithArt(TestPictures::Jpeg(TestPictures::Solid(cases.at(i).size.width(),
+                                                                         cases.at(i).size.height(), Qt::blue))));
+    frmMain window;
+    window.TargetSize = 300;
+    window.GetFileInfo(paths);
+    window.mnuSkip->setChecked(true);
+    window.Resizing(false);
+    for (int i = 0; i < cases.size(); ++i) {
+        const TrackRow row = window.lvwMain()->Row(RowOf(window, paths.at(i + 1)));
+        QCOMPARE(row.Status, QString::fromLatin1(cases.at(i).skippedAt300 ? "Unchanged" : "Resized"));
+    }
+
+    // Without the option a small picture is enlarged; a run skips final rows
+    // and retries the others.
+    window.mnuSkip->setChecked(false);
+    const int failing = RowOf(window, paths.at(1));
+    QFile::setPermissions(paths.at(1), QFile::ReadOwner | QFile::ReadGroup);
+    window.Resizing(false);
+    QCOMPARE(window.lvwMain()->Row(failing).Status, QStringLiteral("Resize Failed"));
+    QCOMPARE(window.lvwMain()->Row(failing).Icon, 7);
+    QCOMPARE(window.lvwMain()->Row(RowOf(window, paths.at(4))).NewSize, QStringLiteral("300 x 300"));
+    const QDateTime converted = LastModified(paths.at(3));
+
+    QFile::setPermissions(paths.at(1), QFile::ReadOwner | QFile::WriteOwner);
+    window.cmdConvert->click();
+    QCOMPARE(window.lvwMain()->Row(failing).Status, QStringLiteral("Resized"));
+    QCOMPARE(LastModified(paths.at(3)), converted); // done before: not written again
+}
+
+void TestAddConvert::failuresLeaveNothingBehind()
+{
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(640, 480, Qt::cyan));
+    const QString readOnly = WriteMp3(QStringLiteral("a-readonly.mp3"), WithArt(art));
+    const QString spacious = WriteMp3(QStringLiteral("b-space.mp3"), WithArt(art));
+    const QString tight = WriteMp3(QStringLiteral("c-tight.mp3"), WithArt(art));
+    const QString gone = WriteMp3(QStringLiteral("d-gone.mp3"), WithArt(art));
+    const QStringList leftovers = TemporaryLeftovers();
+    // A "~" left by an earlier crash is no reason to keep one now.
+    QVERIFY(TestFiles::Write(readOnly + u'~', "stale"));
+    QFile::setPermissions(readOnly, QFile::ReadOwner);
+    const QByteArray readOnlyBytes = TestFiles::Read(readOnly);
+
+    // Exactly the file's length and 256,000 bytes more is enough; less is not.
+    const qint64 spaciousNeed = QFileInfo(spacious).size() + 256000;
+    const qint64 tightNeed = QFileInfo(tight).size() + 256000;
+    SetFreeSpaceQuery([=](const QString &path) {
+        return path == tight ? tightNeed - 1 : path == spacious ? spaciousNeed : qint64(1) << 40;
+    });
+
+    frmMain window;
+    window.GetFileInfo({QString(), readOnly, spacious, tight, gone});
+    QVERIFY(QFile::remove(gone));
+    window.Resizing(false);
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resize Failed"));
+    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Resized"));
+    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("Low Drive Space"));
+    QCOMPARE(window.lvwMain()->Row(3).Icon, 7);
+    QCOMPARE(window.lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
+    QCOMPARE(TestFiles::Read(readOnly), readOnlyBytes);
+    QCOMPARE(TemporaryLeftovers(), leftovers);
+    QVERIFY(messages_.isEmpty());
+
+    // "File Missing" is final: a second run leaves it alone.
+    window.Resizing(false);
+    QCOMPARE(window.lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
+}
+
+void TestAddConvert::independentReaderAgrees()
+{
+    // Debian's own Python, where its python3-mutagen package is.
+    QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+    if (python.isEmpty())
+        python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        QSKIP("python3 is not installed");
+    QProcess probe;
+    probe.start(python, {QStringLiteral("-c"), QStringLiteral("import mutagen")});
+    if (!probe.waitForFinished() || probe.exitCode() != 0)
+        QSKIP("python3-mutagen is not installed");
+
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(900, 600, Qt::magenta));
+    const QString path = WriteMp3(QStringLiteral("mutagen.mp3"), WithArt(art, QStringLiteral("Checked")));
+    frmMain window;
+    window.TargetSize = 250;
+    window.GetFileInfo({QString(), path});
+    window.Resizing(false);
+    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("250 x 167"));
+
+    // mutagen reads the tag and the audio stream, and hands back the picture.
+    const QString extracted = Music(QStringLiteral("extracted.jpg"));
+    QProcess reader;
+    reader.start(python,
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys\n"
+                                 "from mutagen.mp3 import MP3\n"
+                                 "f = MP3(sys.argv[1])\n"
+                                 "apic = f.tags.getall('APIC')[0]\n"
+                                 "open(sys.argv[2], 'wb').write(apic.data)\n"
+                                 "print(f.tags['TIT2'].text[0], apic.mime, int(apic.type), f.info.bitrate, f.info.sample_rate)\n"),
+                  path, extracted});
+    QVERIFY(reader.waitForFinished(30000));
+    QCOMPARE(reader.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).trimmed(),
+             QStringLiteral("Checked image/jpeg 3 128000 44100"));
+    const JpegHeader header = ReadJpegHeader(TestFiles::Read(extracted));
+    QCOMPARE(header.size, QSize(250, 167));
+    QVERIFY(!header.progressive);
+}
+
+QTEST_MAIN(TestAddConvert)
+#include "tst_addconvert.moc"
