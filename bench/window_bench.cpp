@@ -1,0 +1,110 @@
+// How fast the real main window adds files and converts their art.
+//
+//   window_bench [--files N]... [--dir FOLDER]
+//
+// For each N (1,000 and 10,000 unless given), builds a library of N small
+// MP3 files (albums of 10 to 15 tracks sharing their art), opens the main
+// window offscreen, answers its file dialog with every file, presses "Add
+// Files" and then "Resize All", and prints files per second for both steps
+// with the time per file, so growth that is not linear shows.
+#include "benchcorpus.h"
+
+#include "intake/clsopensave.h"
+#include "processing/tracklist.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/msgbox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#include <sys/resource.h>
+
+namespace {
+
+double PeakMegabytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+void Measure(int count, const QString &parent)
+{
+    QTemporaryDir library(parent + QStringLiteral("/library-XXXXXX"));
+    CorpusShape shape;
+    shape.artSide = 600;
+    shape.audioBytes = 150'000;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 bytes = Generate(library.path(), count, shape);
+    const QStringList files = Files(library.path());
+    std::printf("N = %d: library of %.0f MB made in %.1f s\n", count, bytes / 1e6, clock.nsecsElapsed() / 1e9);
+
+    clsOpenSave::SetFileDialogRunner([&files](const clsOpenSave::Request &) {
+        return clsOpenSave::Answer{true, files, 0};
+    });
+    frmMain window;
+    window.TargetSize = 250;
+    window.Quality = 80;
+    window.show();
+    QApplication::processEvents();
+
+    clock.restart();
+    window.cmdFiles->click();
+    const double adding = clock.nsecsElapsed() / 1e9;
+    const int rows = window.lvwMain()->RowCount();
+
+    clock.restart();
+    window.cmdConvert->click();
+    const double resizing = clock.nsecsElapsed() / 1e9;
+    int resized = 0;
+    for (int row = 1; row <= rows; ++row)
+        resized += window.lvwMain()->Field(row, ColStatus) == QLatin1String("Resized");
+
+    std::printf("  add files  %6d rows    %7.2f s %8.1f files/s %7.3f ms/file\n", rows, adding,
+                rows / adding, adding * 1000 / rows);
+    std::printf("  resize all %6d resized %7.2f s %8.1f files/s %7.3f ms/file  peak %.0f MB\n", resized,
+                resizing, rows / resizing, resizing * 1000 / rows, PeakMegabytes());
+    std::fflush(stdout);
+    window.close();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QApplication app(argc, argv);
+    ShowTip = false;
+    SetMsgBoxHandler([](const QString &prompt, int, const QString &) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(prompt));
+        return Msg::OK;
+    });
+
+    QList<int> counts;
+    QString parent = QDir::tempPath();
+    const QStringList arguments = app.arguments();
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--files") && i + 1 < arguments.size())
+            counts << qMax(1, arguments.at(++i).toInt());
+        else if (arguments.at(i) == QLatin1String("--dir") && i + 1 < arguments.size())
+            parent = arguments.at(++i);
+        else {
+            std::fprintf(stderr, "usage: window_bench [--files N]... [--dir FOLDER]\n");
+            return 2;
+        }
+    }
+    if (counts.isEmpty())
+        counts = {1000, 10000};
+    for (const int count : counts)
+        Measure(count, parent);
+    return 0;
+}
