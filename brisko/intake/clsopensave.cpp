@@ -119,8 +119,9 @@ void clsOpenSave::Show(bool save)
                 chosen += QChar(0) + folder.relativeFilePath(file);
         }
     }
-    // A choice that does not fit the caller's buffer fails like a cancel.
-    if (chosen.isEmpty() || chosen.size() > MaxFileSize) {
+    // MaxFileSize sized a buffer the answer had to fit; Qt's dialog has none,
+    // and dropping a large choice without a word would lose the user's pick.
+    if (chosen.isEmpty()) {
         if (CancelError)
             throw BriskoError(ErrorNumber::CancelSelected, QStringLiteral("Cancel was selected"));
         return;

@@ -27,6 +27,8 @@ public:
     qint16 FilterIndex = 1;
     qint32 Flags = 0;
     QString InitDir = QStringLiteral("C:\\");
+    // The longest FileName a caller may set before showing the dialog; the
+    // answer is never cut to it.
     qint16 MaxFileSize = 260;
     QWidget *hwnd = nullptr;
     qint16 FileExt = 0;

@@ -93,8 +93,12 @@ void frmMain::CreateControls()
                     {636, 199, 136, 17}, "FTTF");
     lblFileSize = Place(new QLabel(QStringLiteral("File Size: -------"), surface), "lblFileSize",
                         {636, 216, 136, 17}, "FTTF");
-    for (QLabel *label : {lblSize, lblFileSize})
+    for (QLabel *label : {lblSize, lblFileSize}) {
         label->setAlignment(Qt::AlignCenter);
+        QFont small = label->font();
+        small.setPixelSize(11); // "Image Size: 3000 x 3000" fits the frame
+        label->setFont(small);
+    }
 
     cmdFiles = Place(new QPushButton(QStringLiteral("Add Files"), surface), "cmdFiles",
                      {644, 248, 97, 25}, "FTTF");

@@ -47,6 +47,7 @@ private slots:
     void resizeAllKeepsEverythingElse();
     void skipOptionAndRetries();
     void failuresLeaveNothingBehind();
+    void stopFinishesTheFileInHand();
     void independentReaderAgrees();
 
 private:
@@ -171,9 +172,16 @@ void TestAddConvert::fileDialogProperties()
     dialog.ShowOpen();
     QCOMPARE(dialog.FileName, QStringLiteral("/music/a.mp3"));
 
-    // A choice too long for the caller's buffer counts as Cancel.
+    // A large choice comes back whole; only a name set before showing the
+    // dialog must fit.
+    QStringList many;
+    for (int i = 0; i < 3000; ++i)
+        many << QStringLiteral("/music/a long file name of track %1.mp3").arg(i);
+    Answer(many);
+    dialog.ShowOpen();
+    QCOMPARE(dialog.FileName.split(QChar(0)).size(), 3001);
     dialog.MaxFileSize = 10;
-    dialog.FileName.clear();
+    dialog.FileName = QStringLiteral("a name longer than eleven");
     QVERIFY_THROWS_EXCEPTION(BriskoError, dialog.ShowOpen());
 }
 
@@ -444,6 +452,28 @@ void TestAddConvert::failuresLeaveNothingBehind()
     // "File Missing" is final: a second run leaves it alone.
     window.Resizing(false);
     QCOMPARE(window.lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
+}
+
+void TestAddConvert::stopFinishesTheFileInHand()
+{
+    QStringList paths{QString()};
+    for (int i = 0; i < 3; ++i)
+        paths << WriteMp3(QStringLiteral("stop%1.mp3").arg(i),
+                          WithArt(TestPictures::Jpeg(TestPictures::Solid(400 + i, 400, Qt::darkRed))));
+    frmMain window;
+    window.show();
+    window.GetFileInfo(paths);
+    // The first timer fires before the first file, the second while it is
+    // being converted: "Stop" is pressed in the middle of it.
+    QTimer::singleShot(0, &window, [&window] {
+        QTimer::singleShot(0, window.cmdCancel, &QPushButton::click);
+    });
+    window.cmdConvert->click();
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(window.lvwMain()->Row(2).Icon, 4);
+    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("Unchanged"));
+    QVERIFY(!window.OperationRunning && window.cmdFiles->isEnabled());
 }
 
 void TestAddConvert::independentReaderAgrees()
