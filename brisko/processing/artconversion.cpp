@@ -5,13 +5,11 @@
 #include "processing/pictureloader.h"
 #include "processing/taglibrary.h"
 #include "shell/briskoerror.h"
-#include "shell/errorlog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <QTemporaryFile>
 
 #include <cmath>
 #include <limits>
@@ -19,28 +17,6 @@
 namespace {
 
 constexpr qint64 SpaceBeyondFileSize = 256000;
-
-// A fresh, private (0600) file in the temporary folder, removed when the
-// conversion is over, whichever way it ends.
-class TemporaryPicture
-{
-public:
-    TemporaryPicture()
-    {
-        QTemporaryFile file(QDir::tempPath() + QStringLiteral("/brisko-XXXXXX.jpg"));
-        file.setAutoRemove(false);
-        if (!file.open())
-            throw MakeError(ErrorNumber::FileAccess);
-        path_ = file.fileName();
-    }
-    ~TemporaryPicture() { QFile::remove(path_); }
-    TemporaryPicture(const TemporaryPicture &) = delete;
-    TemporaryPicture &operator=(const TemporaryPicture &) = delete;
-    const QString &Path() const { return path_; }
-
-private:
-    QString path_;
-};
 
 qint16 RoundHalfEven(long double value)
 {
@@ -59,21 +35,6 @@ FreeSpaceQuery &FreeSpace()
 }
 
 } // namespace
-
-void PngToJpg(PictureEncoder &encoder, bool *pngMark, const QString &file)
-{
-    *pngMark = true;
-    const QString png = file + QStringLiteral(".png");
-    try {
-        QFile::remove(png);
-        if (!QFile::copy(file, png))
-            throw MakeError(ErrorNumber::FileAccess);
-        encoder.ConvertToJpeg(png, file);
-    } catch (const BriskoError &error) {
-        LogError(QStringLiteral("PngToJpg"), error.Description());
-    }
-    QFile::remove(png);
-}
 
 qint64 FreeSpaceFor(const QString &path)
 {
@@ -113,34 +74,30 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
             return result;
         }
 
-        const TemporaryPicture source;
-        const TemporaryPicture resized;
-        tags.OpenAudioFile(path);
+        // The picture stays in memory from the tag to the tag: no temporary
+        // files, so none can be left behind.
+        if (tags.OpenAudioFile(path) != 1) {
+            result.outcome = QFileInfo::exists(path) ? ArtOutcome::SaveFailed : ArtOutcome::FileMissing;
+            return result;
+        }
         const short pictureType = tags.GetPictureType(1);
-        if (!tags.SavePictureToFile(1, source.Path()))
-            QFile::remove(source.Path()); // measuring then finds no file
-
+        QByteArray art;
+        if (!tags.PictureData(1, &art)) {
+            result.outcome = ArtOutcome::NoPicture;
+            return result;
+        }
         QSize size;
-        try {
-            size = PictureSize(source.Path());
-        } catch (const BriskoError &error) {
-            if (error.Number() != ErrorNumber::InvalidPicture)
-                throw;
-            PngToJpg(encoder, &result.fromPng, source.Path());
-            try {
-                size = PictureSize(source.Path());
-            } catch (const BriskoError &again) {
-                if (again.Number() != ErrorNumber::InvalidPicture)
-                    throw;
-                result.outcome = ArtOutcome::NoPicture;
-                return result;
-            }
+        if (DetectPictureFormat(art) == PictureFormat::Png) {
+            result.fromPng = true; // decoded as it is, as good as converting it first
+            size = DecodePicture(art, QSize()).size();
+        } else {
+            size = PictureSizeOf(art);
         }
 
         result.newSize = NewPictureSize(size.width(), size.height(), target);
+        QByteArray jpeg;
         try {
-            encoder.ResizeToJpeg(source.Path(), resized.Path(), result.newSize.width(),
-                                 result.newSize.height(), false, quality);
+            jpeg = encoder.ResizeToJpegData(art, result.newSize, quality);
         } catch (const BriskoError &error) {
             // Its headers were fine, the picture itself is not.
             if (error.Number() != ErrorNumber::InvalidPicture)
@@ -150,7 +107,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         }
         if (letEventsRun)
             letEventsRun();
-        if (!tags.AddPictureFromFile(resized.Path(), QString(), 1, pictureType, 0))
+        if (!tags.AddPictureData(jpeg, pictureType))
             throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
 
         // The new file carries the old time before it replaces the old one,
@@ -166,10 +123,11 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         result.outcome = ArtOutcome::Resized;
         return result;
     } catch (const BriskoError &error) {
-        if (error.Number() == ErrorNumber::FileNotFound || error.Number() == ErrorNumber::PathNotFound) {
-            result.outcome = ArtOutcome::FileMissing;
-            return result;
+        switch (error.Number()) {
+        case ErrorNumber::FileNotFound:
+        case ErrorNumber::PathNotFound: result.outcome = ArtOutcome::FileMissing; return result;
+        case ErrorNumber::InvalidPicture: result.outcome = ArtOutcome::NoPicture; return result;
+        default: throw;
         }
-        throw;
     }
 }

@@ -31,11 +31,6 @@ struct ArtConversion
     bool fromPng = false;
 };
 
-// Turns a PNG held in file into a JPEG under the same name; pngMark is set
-// first, so a caller tries the conversion once. A failure is logged and leaves
-// file as it was, so the picture then counts as unreadable.
-void PngToJpg(PictureEncoder &encoder, bool *pngMark, const QString &file);
-
 // The bytes the user may still write on the volume holding path. Tests put a
 // smaller figure in its place; nullptr restores the real query.
 using FreeSpaceQuery = std::function<qint64(const QString &path)>;
@@ -44,10 +39,10 @@ void SetFreeSpaceQuery(FreeSpaceQuery query);
 
 // Converts picture number 1 of one MP3 file without a window: checks the free
 // space (the file's length and 256,000 bytes more), takes the picture out,
-// measures it (a PNG is first turned into a JPEG; a picture that cannot
-// be read either way is NoPicture), resizes it to target at
-// quality, puts it back with its old picture type, saves the tag and gives
-// the file back its modification time. Temporary files are always removed.
+// measures it (PNG art too; a picture that cannot be read, or a file without
+// one, is NoPicture), resizes it to target at quality, puts it back with its
+// old picture type, saves the tag and gives the file back its modification
+// time. The picture never leaves memory: no temporary files are made.
 // letEventsRun is called once the picture is encoded, so a window stays
 // responsive. Unexpected errors are thrown as BriskoError (1001 "File
 // Timestamp Failed" when the time cannot be restored: the art is converted).

@@ -36,13 +36,12 @@ QString ImageSizeText(QSize size)
     return QStringLiteral("Image Size: ") + SizeText(size.width(), size.height());
 }
 
-// A picture that cannot be measured would have gone through the PNG
-// conversion, which reports it.
-MeasuredPicture Measure(const QByteArray &picture)
+// A picture in a tag that is no picture is worth a line in the log.
+MeasuredPicture Measure(const QByteArray &picture, const char *procedure)
 {
     const MeasuredPicture measured = MeasurePicture(picture);
     if (!measured.valid)
-        LogError(QStringLiteral("PngToJpg"), ErrorText(ErrorNumber::InvalidPicture));
+        LogError(QLatin1String(procedure), ErrorText(ErrorNumber::InvalidPicture));
     return measured;
 }
 
@@ -78,7 +77,7 @@ void frmMain::GetFileInfo(const QStringList &paths)
                 QByteArray picture;
                 bool hasPicture = false;
                 GetTags(*tags_, path, &fields, &picture, &hasPicture);
-                const MeasuredPicture measured = hasPicture ? Measure(picture) : MeasuredPicture();
+                const MeasuredPicture measured = hasPicture ? Measure(picture, "GetFileInfo") : MeasuredPicture();
 
                 TrackRow row;
                 row.Path = path;
@@ -146,7 +145,7 @@ void frmMain::ShowPicOnDemand(const QString &path)
         QImage shown;
         MeasuredPicture measured;
         if (hasPicture) {
-            measured = Measure(picture);
+            measured = Measure(picture, "ShowPicOnDemand");
             hasPicture = measured.valid;
         }
         if (hasPicture) {

@@ -84,6 +84,13 @@ void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destinat
     WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality), destination);
 }
 
+QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality)
+{
+    if (!PictureLimits::IsWithin(size))
+        throw MakeError(ErrorNumber::InvalidArgument);
+    return Encode(source, size, quality);
+}
+
 void PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
 {
     WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality), destination);

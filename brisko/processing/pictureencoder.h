@@ -23,6 +23,8 @@ public:
     // flag is accepted for callers that pass it and has no effect.
     void ResizeToJpeg(const QString &source, const QString &destination, int width, int height,
                       bool flag, int quality);
+    // The same on bytes in memory: the JPEG of source at size and quality.
+    QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality);
     // The same picture at the same size, as a JPEG at the default quality.
     void ConvertToJpeg(const QString &source, const QString &destination);
 

@@ -457,7 +457,16 @@ bool TagLibrary::AddPictureFromFile(const QString &path, const QString &descript
                  QStringLiteral("cannot read ") + path + QStringLiteral(": ") + file.errorString());
         return false;
     }
-    newPicture_ = file.readAll();
+    return AddPictureData(file.readAll(), pictureType);
+}
+
+bool TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
+{
+    if (path_.isEmpty()) {
+        SetError(TagLibraryError::NoFileOpen, QStringLiteral("no file is open"));
+        return false;
+    }
+    newPicture_ = jpeg;
     newPictureType_ = pictureType;
     return true;
 }

@@ -71,6 +71,8 @@ public:
     bool AddPictureFromFile(const QString &path, const QString &description, int number,
                             short pictureType, int flags);
 
+    // The same with the JPEG's bytes.
+    bool AddPictureData(const QByteArray &jpeg, short pictureType);
     // -1 when the file was written (or there was nothing to write), 0 when not.
     // With keepModified valid the new file carries that modification time.
     short SaveId3v2Tag(const QString &path, const QDateTime &keepModified = QDateTime());

@@ -61,12 +61,15 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir config_;
+    QTemporaryDir temporary_;
     QStringList messages_;
     clsOpenSave::Request lastRequest_;
 };
 
 void TestAddConvert::initTestCase()
 {
+    // A temporary folder of its own, so leftovers are ours alone.
+    qputenv("TMPDIR", temporary_.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
 }
 
@@ -104,7 +107,7 @@ Recipe TestAddConvert::WithArt(const QByteArray &picture, const QString &title)
     recipe.genre = QStringLiteral("(17)");
     recipe.comment = QStringLiteral("Nice");
     if (!picture.isEmpty())
-        recipe.pictures << Picture{picture};
+        recipe.pictures << Picture{picture, QStringLiteral("image/jpeg"), 3, QString()};
     return recipe;
 }
 
@@ -290,7 +293,7 @@ void TestAddConvert::pngArtIsMarked()
 {
     const QByteArray png = TestPictures::Encoded(TestPictures::Solid(300, 500, Qt::green), "png");
     Recipe recipe = WithArt({});
-    recipe.pictures << Picture{png, QStringLiteral("image/png")};
+    recipe.pictures << Picture{png, QStringLiteral("image/png"), 3, QString()};
     const QString path = WriteMp3(QStringLiteral("png.mp3"), recipe);
     frmMain window;
     window.GetFileInfo({QString(), path});

@@ -134,10 +134,12 @@ void TestArtConversion::refusedSaveAndMissingFile()
     QCOMPARE(int(ConvertArt(tags_, encoder_, dir_->filePath(QStringLiteral("gone.mp3")), 250, 80).outcome),
              int(ArtOutcome::FileMissing));
 
-    // A file whose tag holds no picture: nothing to measure, as if missing.
+    // A file whose tag holds no picture has none to convert (not a missing file).
     Mp3Fixture::Recipe bare;
     const QString plain = Mp3Fixture::Write(dir_->filePath(QStringLiteral("plain.mp3")), bare);
-    QCOMPARE(int(ConvertArt(tags_, encoder_, plain, 250, 80).outcome), int(ArtOutcome::FileMissing));
+    const QByteArray plainBytes = TestFiles::Read(plain);
+    QCOMPARE(int(ConvertArt(tags_, encoder_, plain, 250, 80).outcome), int(ArtOutcome::NoPicture));
+    QCOMPARE(TestFiles::Read(plain), plainBytes);
 }
 
 QTEST_MAIN(TestArtConversion)
