@@ -1,5 +1,6 @@
 #include "processing/artconversion.h"
 
+#include "processing/atomicsave.h"
 #include "processing/filetimes.h"
 #include "processing/pictureencoder.h"
 #include "processing/pictureloader.h"
@@ -62,6 +63,16 @@ QSize NewPictureSize(double width, double height, int target)
 ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path, int target,
                          int quality, const std::function<void()> &letEventsRun)
 {
+    ArtRequest request;
+    request.target = target;
+    request.quality = quality;
+    request.letEventsRun = letEventsRun;
+    return ConvertArt(tags, encoder, path, request);
+}
+
+ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+                         const ArtRequest &request)
+{
     ArtConversion result;
     try {
         const QFileInfo file(path);
@@ -94,10 +105,20 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
             size = PictureSizeOf(art);
         }
 
-        result.newSize = NewPictureSize(size.width(), size.height(), target);
+        result.oldSize = size;
+        if (request.skipSmaller && size.width() <= request.target && size.height() <= request.target) {
+            result.outcome = ArtOutcome::Skipped;
+            return result;
+        }
+        result.newSize = NewPictureSize(size.width(), size.height(), request.target);
+        if (request.dryRun) {
+            QString why;
+            result.outcome = MayRewrite(path, &why) ? ArtOutcome::Resized : ArtOutcome::SaveFailed;
+            return result;
+        }
         QByteArray jpeg;
         try {
-            jpeg = encoder.ResizeToJpegData(art, result.newSize, quality);
+            jpeg = encoder.ResizeToJpegData(art, result.newSize, request.quality);
         } catch (const BriskoError &error) {
             // Its headers were fine, the picture itself is not.
             if (error.Number() != ErrorNumber::InvalidPicture)
@@ -105,8 +126,8 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
             result.outcome = ArtOutcome::NoPicture;
             return result;
         }
-        if (letEventsRun)
-            letEventsRun();
+        if (request.letEventsRun)
+            request.letEventsRun();
         if (!tags.AddPictureData(jpeg, pictureType))
             throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
 

@@ -22,13 +22,28 @@ enum class ArtOutcome {
     LowDriveSpace = 2,
     FileMissing = 3,  // the file, or its picture, could not be found
     NoPicture = 4,    // the picture is not one the program can read, even as PNG
+    Skipped = 5,      // within the size and asked to leave such pictures alone
 };
 
 struct ArtConversion
 {
     ArtOutcome outcome = ArtOutcome::NoPicture;
+    QSize oldSize;    // the picture's size, once measured
     QSize newSize;    // when Resized
     bool fromPng = false;
+};
+
+// How to convert: the target and quality, whether pictures with both sides
+// within the target are left alone, whether to stop short of writing (the
+// outcome then tells what would happen), and what lets a window stay
+// responsive once the picture is encoded.
+struct ArtRequest
+{
+    int target = 250;
+    int quality = 80;
+    bool skipSmaller = false;
+    bool dryRun = false;
+    std::function<void()> letEventsRun;
 };
 
 // The bytes the user may still write on the volume holding path. Tests put a
@@ -46,5 +61,7 @@ void SetFreeSpaceQuery(FreeSpaceQuery query);
 // letEventsRun is called once the picture is encoded, so a window stays
 // responsive. Unexpected errors are thrown as BriskoError (1001 "File
 // Timestamp Failed" when the time cannot be restored: the art is converted).
+ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+                         const ArtRequest &request);
 ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path, int target,
                          int quality, const std::function<void()> &letEventsRun = {});

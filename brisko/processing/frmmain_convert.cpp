@@ -35,6 +35,7 @@ void frmMain::ConvPix(const QString &path, int row)
         case ArtOutcome::LowDriveSpace: lvwMain_->SetStatus(row, Status::LowDriveSpace); break;
         case ArtOutcome::FileMissing: lvwMain_->SetStatus(row, Status::FileMissing); break;
         case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, Status::NoPicture); break;
+        case ArtOutcome::Skipped: break; // the window skips small pictures itself
         }
     } catch (const BriskoError &error) {
         ReportUnexpected(QStringLiteral("ConvPix"), error.Description());

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "batch/batchoptions.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+// What became of one file.
+struct BatchResult
+{
+    QString path;
+    QString status;  // the desktop program's words: "Resized", "No Picture", ...
+    bool failed = false;
+    QSize oldSize;
+    QSize newSize;
+    qint64 bytesBefore = 0;
+    qint64 bytesAfter = 0;
+    QString error;   // an unexpected error's text
+};
+
+// Converts the files with options.jobs workers at once, each with its own tag
+// library and encoder. The files of one folder go to one worker in their
+// order, so an album's shared art is decoded and encoded once. report is
+// called on the calling thread for every file done, tick about five times a
+// second. Once stop is set no new file is begun; the files in hand are
+// finished.
+void RunBatch(const QStringList &files, const BatchOptions &options, const std::atomic<bool> &stop,
+              const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick);
