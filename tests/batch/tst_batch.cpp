@@ -1,0 +1,342 @@
+#include "batch/batchoptions.h"
+#include "batch/batchreport.h"
+#include "batch/batchwalk.h"
+#include "processing/filetimes.h"
+#include "processing/jpegcodec.h"
+#include "support/mp3fixture.h"
+#include "support/testfiles.h"
+#include "support/testpictures.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <csignal>
+
+using namespace Mp3Fixture;
+
+// brisko-batch: its options and folder walk, and the real executable run on
+// generated libraries, stopped politely and killed at random moments.
+class TestBatch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void options();
+    void usageErrors_data();
+    void usageErrors();
+    void walk();
+    void convertsALibrary();
+    void dryRunAndSkipWriteNothing();
+    void failuresAreReportedAndCounted();
+    void ctrlCFinishesTheFilesInHand();
+    void killedAtAnyMomentLosesNothing();
+
+private:
+    // count files in album folders of 5, all sharing one 600 x 400 picture.
+    QStringList MakeLibrary(const QString &folder, int count) const;
+    // Runs brisko-batch to the end; its standard output.
+    QByteArray Run(const QStringList &arguments, int *exitCode) const;
+    // A file is either as it was, or completely converted to 250 x 167 with
+    // its audio and modification time kept.
+    static bool OriginalOrConverted(const QString &path, const QByteArray &original,
+                                    const QDateTime &modified, QString *why);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QDateTime old_;
+};
+
+void TestBatch::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", (dir_->path() + QStringLiteral("/config")).toUtf8());
+    old_ = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() - 86400 * 400);
+}
+
+QStringList TestBatch::MakeLibrary(const QString &folder, int count) const
+{
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(600, 400, Qt::darkCyan), 90, true);
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString album = QStringLiteral("%1/Album %2").arg(folder).arg(i / 5);
+        QDir().mkpath(album);
+        Recipe recipe;
+        recipe.title = QStringLiteral("Track %1").arg(i);
+        recipe.pictures << Picture{art, QStringLiteral("image/jpeg"), 3, QString()};
+        recipe.audioFrames = 600; // 250 KB of audio
+        const QString path = Write(QStringLiteral("%1/%2.mp3").arg(album).arg(i, 3, 10, QLatin1Char('0')), recipe);
+        RestoreModifiedTime(path, old_);
+        files << path;
+    }
+    return files;
+}
+
+QByteArray TestBatch::Run(const QStringList &arguments, int *exitCode) const
+{
+    QProcess batch;
+    batch.start(QStringLiteral(BRISKO_BATCH), arguments);
+    if (!batch.waitForFinished(120000))
+        return QByteArray();
+    *exitCode = batch.exitStatus() == QProcess::NormalExit ? batch.exitCode() : -1;
+    return batch.readAllStandardOutput();
+}
+
+bool TestBatch::OriginalOrConverted(const QString &path, const QByteArray &original,
+                                    const QDateTime &modified, QString *why)
+{
+    const QByteArray now = TestFiles::Read(path);
+    if (LastModified(path) != modified) {
+        *why = QStringLiteral("modification time changed");
+        return false;
+    }
+    if (now == original)
+        return true;
+    if (AfterTag(now) != AfterTag(original)) {
+        *why = QStringLiteral("audio changed");
+        return false;
+    }
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    const TagLib::ID3v2::Tag *tag = file.ID3v2Tag();
+    const auto pictures = tag ? tag->frameListMap()["APIC"] : TagLib::ID3v2::FrameList();
+    if (pictures.size() != 1) {
+        *why = QStringLiteral("picture missing");
+        return false;
+    }
+    const auto *picture = static_cast<TagLib::ID3v2::AttachedPictureFrame *>(pictures.front());
+    const QByteArray jpeg(picture->picture().data(), int(picture->picture().size()));
+    const JpegHeader header = ReadJpegHeader(jpeg);
+    if (header.size != QSize(250, 167) || header.progressive || !JpegIsComplete(jpeg)) {
+        *why = QStringLiteral("picture not converted completely");
+        return false;
+    }
+    return true;
+}
+
+void TestBatch::options()
+{
+    // Without settings: 250 and 80, one job per core.
+    const BatchOptions defaults = DefaultBatchOptions();
+    QCOMPARE(defaults.size, 250);
+    QCOMPARE(defaults.quality, 80);
+    QCOMPARE(defaults.jobs, qMax(1, QThread::idealThreadCount()));
+
+    // The desktop program's saved values, held to their bounds.
+    QDir().mkpath(dir_->path() + QStringLiteral("/config/Brisko"));
+    QVERIFY(TestFiles::Write(dir_->path() + QStringLiteral("/config/Brisko/Brisko.ini"),
+                             "[config]\nsize=5000\nQUALITY=70\n"));
+    QCOMPARE(DefaultBatchOptions().size, 1000);
+    QCOMPARE(DefaultBatchOptions().quality, 70);
+
+    BatchOptions options;
+    QCOMPARE(ParseBatchOptions({QStringLiteral("--size"), QStringLiteral("300"), QStringLiteral("--quality=120"),
+                                QStringLiteral("--skip-smaller"), QStringLiteral("--jobs"), QStringLiteral("3"),
+                                QStringLiteral("--dry-run"), QStringLiteral("--json"), QStringLiteral("a"),
+                                QStringLiteral("--"), QStringLiteral("--b")},
+                               defaults, &options),
+             QString());
+    QCOMPARE(options.size, 300);
+    QCOMPARE(options.quality, 100);
+    QVERIFY(options.skipSmaller && options.dryRun && options.json);
+    QCOMPARE(options.jobs, 3);
+    QCOMPARE(options.paths, QStringList({QStringLiteral("a"), QStringLiteral("--b")}));
+    QCOMPARE(ParseBatchOptions({QStringLiteral("--size=50"), QStringLiteral("x")}, defaults, &options), QString());
+    QCOMPARE(options.size, 100);
+}
+
+void TestBatch::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("nothing to do") << QStringList();
+    QTest::newRow("unknown option") << QStringList({QStringLiteral("--fast"), QStringLiteral("x")});
+    QTest::newRow("number missing") << QStringList({QStringLiteral("x"), QStringLiteral("--size")});
+    QTest::newRow("not a number") << QStringList({QStringLiteral("--quality"), QStringLiteral("high"), QStringLiteral("x")});
+    QTest::newRow("value on a switch") << QStringList({QStringLiteral("--json=yes"), QStringLiteral("x")});
+    QTest::newRow("no such folder") << QStringList({QStringLiteral("/no/such/folder")});
+}
+
+void TestBatch::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QProcess batch;
+    batch.start(QStringLiteral(BRISKO_BATCH), arguments);
+    QVERIFY(batch.waitForFinished(30000));
+    QCOMPARE(batch.exitCode(), 2);
+    QVERIFY(batch.readAllStandardError().startsWith("brisko-batch: "));
+}
+
+void TestBatch::walk()
+{
+    const QString root = dir_->path() + QStringLiteral("/walk");
+    QDir().mkpath(root + QStringLiteral("/sub/deeper"));
+    for (const char *name : {"b.MP3", "a.mp3", "x.mp3.bak", "mp3", "sub/c.Mp3", "sub/deeper/d.mp3"})
+        QVERIFY(TestFiles::Write(root + u'/' + QLatin1String(name), "x"));
+    QVERIFY(QFile::link(root, root + QStringLiteral("/sub/deeper/up"))); // a loop
+    QStringList problems;
+    const QStringList files = CollectMp3Files({root, root + QStringLiteral("/a.mp3"), root + QStringLiteral("/nothing")},
+                                              &problems);
+    QCOMPARE(files, QStringList({root + QStringLiteral("/a.mp3"), root + QStringLiteral("/b.MP3"),
+                                 root + QStringLiteral("/sub/c.Mp3"), root + QStringLiteral("/sub/deeper/d.mp3")}));
+    QCOMPARE(problems, QStringList(root + QStringLiteral("/nothing: no such file or folder")));
+}
+
+void TestBatch::convertsALibrary()
+{
+    const QStringList files = MakeLibrary(dir_->path() + QStringLiteral("/music"), 12);
+    QHash<QString, QByteArray> before;
+    for (const QString &file : files)
+        before.insert(file, TestFiles::Read(file));
+    int code = -1;
+    const QByteArray output = Run({QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("2"),
+                                   QStringLiteral("--size"), QStringLiteral("250"), dir_->path() + QStringLiteral("/music")},
+                                  &code);
+    QCOMPARE(code, 0);
+    const QList<QByteArray> lines = output.trimmed().split('\n');
+    QCOMPARE(lines.size(), files.size());
+    for (const QByteArray &line : lines) {
+        const QJsonObject object = QJsonDocument::fromJson(line).object();
+        QCOMPARE(object.value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
+        QCOMPARE(object.value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 167"));
+        QCOMPARE(object.value(QStringLiteral("original_size")).toString(), QStringLiteral("600 x 400"));
+    }
+    for (const QString &file : files) {
+        QString why;
+        QVERIFY2(OriginalOrConverted(file, before.value(file), old_, &why), qPrintable(file + u' ' + why));
+        QVERIFY(TestFiles::Read(file) != before.value(file));
+    }
+}
+
+void TestBatch::dryRunAndSkipWriteNothing()
+{
+    const QStringList files = MakeLibrary(dir_->path() + QStringLiteral("/music"), 3);
+    const QByteArray first = TestFiles::Read(files.first());
+    int code = -1;
+    QByteArray output = Run({QStringLiteral("--dry-run"), dir_->path() + QStringLiteral("/music")}, &code);
+    QCOMPARE(code, 0);
+    QVERIFY(output.contains("Status (dry run)"));
+    QVERIFY(output.contains("Resized                     3"));
+    QCOMPARE(TestFiles::Read(files.first()), first);
+
+    output = Run({QStringLiteral("--skip-smaller"), QStringLiteral("--size"), QStringLiteral("600"),
+                  dir_->path() + QStringLiteral("/music")},
+                 &code);
+    QCOMPARE(code, 0);
+    QVERIFY(output.contains("Unchanged                   3"));
+    QCOMPARE(TestFiles::Read(files.first()), first);
+}
+
+void TestBatch::failuresAreReportedAndCounted()
+{
+    const QStringList files = MakeLibrary(dir_->path() + QStringLiteral("/music"), 3);
+    QFile::setPermissions(files.at(1), QFile::ReadOwner);
+    Recipe bare;
+    const QString plain = Write(dir_->path() + QStringLiteral("/music/plain.mp3"), bare);
+    int code = -1;
+    const QByteArray output = Run({dir_->path() + QStringLiteral("/music")}, &code);
+    QCOMPARE(code, 1);
+    // Without a terminal: one line per failed file, then the summary.
+    QVERIFY(output.startsWith(QFile::encodeName(files.at(1)) + ": Resize Failed"));
+    QVERIFY(output.contains("No Picture                  1"));
+    QVERIFY(output.contains("Resize Failed               1"));
+    QVERIFY(output.contains("Resized                     2"));
+    QVERIFY(!output.contains(QFile::encodeName(plain)));
+}
+
+void TestBatch::ctrlCFinishesTheFilesInHand()
+{
+    const QStringList files = MakeLibrary(dir_->path() + QStringLiteral("/music"), 60);
+    QHash<QString, QByteArray> before;
+    for (const QString &file : files)
+        before.insert(file, TestFiles::Read(file));
+    QProcess batch;
+    batch.start(QStringLiteral(BRISKO_BATCH), {QStringLiteral("--json"), QStringLiteral("--jobs"),
+                                               QStringLiteral("1"), dir_->path()});
+    QVERIFY(batch.waitForStarted());
+    QVERIFY(batch.waitForReadyRead(30000)); // the first file is done
+    ::kill(pid_t(batch.processId()), SIGINT);
+    QVERIFY(batch.waitForFinished(60000));
+    if (batch.exitCode() == 0)
+        QSKIP("the run ended before it could be stopped");
+    QCOMPARE(batch.exitCode(), 130);
+    const QByteArray summary = batch.readAllStandardError();
+    QVERIFY(summary.contains("Stopped: "));
+    QVERIFY(summary.contains("Total"));
+    int converted = 0;
+    for (const QString &file : files) {
+        QString why;
+        QVERIFY2(OriginalOrConverted(file, before.value(file), old_, &why), qPrintable(file + u' ' + why));
+        converted += TestFiles::Read(file) != before.value(file);
+        QVERIFY(!QFile::exists(file + u'~'));
+    }
+    QVERIFY(converted < files.size());
+}
+
+void TestBatch::killedAtAnyMomentLosesNothing()
+{
+    const QString pristine = dir_->path() + QStringLiteral("/pristine");
+    const QStringList originals = MakeLibrary(pristine, 30);
+    const QString music = dir_->path() + QStringLiteral("/music");
+    QHash<QString, QByteArray> before;
+    QStringList files;
+    for (const QString &original : originals) {
+        const QString copy = QString(original).replace(pristine, music);
+        files << copy;
+        before.insert(copy, TestFiles::Read(original));
+    }
+    // How long a whole run takes, so the kills fall inside one.
+    const auto restore = [&] {
+        for (const QString &file : std::as_const(files)) {
+            QDir().mkpath(QFileInfo(file).path());
+            QFile::remove(file);
+            QVERIFY(TestFiles::Write(file, before.value(file)));
+            QVERIFY(RestoreModifiedTime(file, old_));
+        }
+    };
+    restore();
+    QElapsedTimer clock;
+    clock.start();
+    int code = -1;
+    Run({music}, &code);
+    const qint64 whole = qMax<qint64>(clock.elapsed(), 50);
+
+    QRandomGenerator random(7);
+    int partial = 0;
+    for (int kill = 0; kill < 20; ++kill) {
+        restore();
+        QProcess batch;
+        batch.start(QStringLiteral(BRISKO_BATCH), {QStringLiteral("--jobs"), QStringLiteral("2"), music});
+        QVERIFY(batch.waitForStarted());
+        QThread::msleep(random.bounded(quint32(whole)));
+        ::kill(pid_t(batch.processId()), SIGKILL);
+        QVERIFY(batch.waitForFinished(30000));
+        int converted = 0;
+        for (const QString &file : std::as_const(files)) {
+            QString why;
+            QVERIFY2(OriginalOrConverted(file, before.value(file), old_, &why),
+                     qPrintable(QStringLiteral("kill %1: %2 %3").arg(kill).arg(file, why)));
+            converted += TestFiles::Read(file) != before.value(file);
+        }
+        partial += converted > 0 && converted < files.size();
+    }
+    QVERIFY2(partial > 0, "no kill fell in the middle of a run");
+
+    // A later normal run finishes the work and clears what the kill left.
+    const QByteArray output = Run({music}, &code);
+    QCOMPARE(code, 0);
+    QDirIterator leftovers(music, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (leftovers.hasNext()) {
+        const QString file = leftovers.next();
+        QVERIFY2(file.endsWith(QLatin1String(".mp3")), qPrintable(file));
+        QString why;
+        QVERIFY2(OriginalOrConverted(file, before.value(file), old_, &why), qPrintable(why));
+        QVERIFY(TestFiles::Read(file) != before.value(file));
+    }
+}
+
+QTEST_MAIN(TestBatch)
+#include "tst_batch.moc"
