@@ -84,13 +84,17 @@ qint64 Generate(const QString &folder, int count, const CorpusShape &shape)
     int made = 0;
     for (int album = 0; made < count; ++album) {
         const int tracks = qMin(count - made, 10 + int(random.bounded(6)));
-        const int kind = album % 6; // 1500, 1000, 3000 px, progressive, PNG ...
-        const int side = kind == 2 ? 3000 : shape.artSide + int(random.bounded(shape.artSide / 2 + 1));
-        const QByteArray art = Art(side, kind == 3, kind == 4, quint32(album));
-        const QByteArray mime = kind == 4 ? "image/png" : "image/jpeg";
-        const Id3v2::Frame picture = Id3v2::MakeFrame(
-            "APIC", QByteArray(1, '\0') + mime + '\0' + char(3) + '\0' + art, 3);
+        // One kind of art per album: ordinary, 3000 px, progressive, PNG ...
+        const auto pictureOf = [&](int kind, quint32 seed) {
+            const int side = kind == 2 ? 3000 : shape.artSide + int(random.bounded(shape.artSide / 2 + 1));
+            const QByteArray art = Art(side, kind == 3, kind == 4, seed);
+            const QByteArray mime = kind == 4 ? "image/png" : "image/jpeg";
+            return Id3v2::MakeFrame("APIC", QByteArray(1, '\0') + mime + '\0' + char(3) + '\0' + art, 3);
+        };
+        const Id3v2::Frame shared = pictureOf(album % 6, quint32(album));
         for (int track = 1; track <= tracks; ++track, ++made) {
+            const Id3v2::Frame picture = shape.uniqueArt ? pictureOf((album + track) % 6, quint32(made) + 100000)
+                                                         : shared;
             Id3v2::Tag tag;
             tag.present = true;
             tag.major = 3;

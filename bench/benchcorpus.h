@@ -11,6 +11,7 @@ struct CorpusShape
 {
     int artSide = 1000;            // smallest side of ordinary art; up to half as much again
     qint64 audioBytes = 3'000'000; // smallest audio; up to 5/3 as much again
+    bool uniqueArt = false;        // every file its own picture instead of its album's
 };
 
 // Writes count files into folder and returns their total size.

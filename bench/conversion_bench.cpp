@@ -1,18 +1,22 @@
 // How fast the art of many MP3 files is converted, against the floor of
 // copying and flushing the same files.
 //
-//   conversion_bench [--files N] [--dir FOLDER] [--keep]
+//   conversion_bench [--files N] [--dir FOLDER] [--keep] [--unique-art]
 //
 // Builds a library of N MP3 files of 3 to 8 MB (albums of 10 to 15 tracks
-// sharing byte-identical art: JPEGs of 1000 to 1500 or 3000 pixels, some
-// progressive, some PNG), then in separate processes:
+// sharing byte-identical art, or with --unique-art a picture per file: JPEGs
+// of 1000 to 1500 or 3000 pixels, some progressive, some PNG). Each phase
+// then gets a fresh copy of it and runs in a process of its own:
 //   floor    copies every file beside itself, flushes it and renames it over
 //            the original, as a save does at the least;
-//   convert  does the work of one conversion per file without a window:
+//   convert  one conversion per file in this process, as the window does:
 //            picture 1 out, measured, resized to 250 at quality 80, put back,
-//            saved, modification time restored.
-// Prints files per second, megabytes per second and peak memory of each.
-// (perf record on the convert phase shows where its time goes.)
+//            saved, modification time restored;
+//   batch-1, batch-2
+//            brisko-batch with one and with two jobs.
+// Prints files per second, megabytes per second and peak memory of each, and
+// each phase's time against the floor's.
+// (perf record on a phase shows where its time goes.)
 #include "benchcorpus.h"
 
 #include "processing/artconversion.h"
@@ -103,16 +107,47 @@ void Report(const char *name, const Figures &figures, double seconds)
     std::fflush(stdout);
 }
 
+// A fresh copy of the library for a phase, so every phase starts from the
+// same files (already in the page cache, as for every phase).
+bool FreshCopy(const QString &from, const QString &to)
+{
+    QDir(to).removeRecursively();
+    QDir().mkpath(to);
+    for (const QString &file : Files(from))
+        if (!QFile::copy(file, QDir(to).filePath(QFileInfo(file).fileName())))
+            return false;
+    return true;
+}
+
 // Each phase runs in a process of its own, so its time and memory are its
 // own. (Not fork(): Qt's image scaling keeps a pool of threads, and a forked
-// child has none of them.)
-bool RunPhase(const QString &phase, const QString &folder)
+// child has none of them.) Returns the phase's seconds, or -1.
+double RunPhase(const QString &phase, const QString &library, const QString &work)
 {
+    if (!FreshCopy(library, work))
+        return -1;
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer clock;
+    if (phase.startsWith(QLatin1String("batch-"))) {
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/brisko-batch"),
+                      {QStringLiteral("--jobs"), phase.mid(6), QStringLiteral("--size"), QStringLiteral("250"),
+                       QStringLiteral("--quality"), QStringLiteral("80"), work});
+        clock.start();
+        if (!process.waitForFinished(-1) || process.exitCode() != 0)
+            return -1;
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        const int files = int(Files(work).size());
+        std::printf("%-8s %4d files %8s    %7.2f s %8.1f files/s\n", qPrintable(phase), files, "", seconds,
+                    files / seconds);
+        std::fflush(stdout);
+        return seconds;
+    }
     process.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--phase"), phase, QStringLiteral("--dir"), folder});
-    return process.waitForFinished(-1) && process.exitCode() == 0;
+                  {QStringLiteral("--phase"), phase, QStringLiteral("--dir"), work});
+    clock.start();
+    return process.waitForFinished(-1) && process.exitCode() == 0 ? clock.nsecsElapsed() / 1e9 : -1;
 }
 
 } // namespace
@@ -123,6 +158,7 @@ int main(int argc, char *argv[])
     int count = 200;
     QString folder;
     bool keep = false;
+    CorpusShape shape;
     QString phase;
     const QStringList arguments = app.arguments();
     for (int i = 1; i < arguments.size(); ++i) {
@@ -132,10 +168,12 @@ int main(int argc, char *argv[])
             folder = arguments.at(++i);
         else if (arguments.at(i) == QLatin1String("--keep"))
             keep = true;
+        else if (arguments.at(i) == QLatin1String("--unique-art"))
+            shape.uniqueArt = true;
         else if (arguments.at(i) == QLatin1String("--phase") && i + 1 < arguments.size())
             phase = arguments.at(++i);
         else {
-            std::fprintf(stderr, "usage: conversion_bench [--files N] [--dir FOLDER] [--keep]\n");
+            std::fprintf(stderr, "usage: conversion_bench [--files N] [--dir FOLDER] [--keep] [--unique-art]\n");
             return 2;
         }
     }
@@ -155,11 +193,22 @@ int main(int argc, char *argv[])
 
     QElapsedTimer clock;
     clock.start();
-    const qint64 total = Generate(folder, count);
+    const QString library = folder + QStringLiteral("/library");
+    const QString work = folder + QStringLiteral("/work");
+    QDir().mkpath(library);
+    const qint64 total = Generate(library, count, shape);
     std::printf("library  %4d files %8.1f MB, made in %.1f s, in %s\n", count, total / 1e6,
-                clock.nsecsElapsed() / 1e9, qPrintable(folder));
+                clock.nsecsElapsed() / 1e9, qPrintable(library));
     std::fflush(stdout);
 
-    const bool done = RunPhase(QStringLiteral("floor"), folder) && RunPhase(QStringLiteral("convert"), folder);
-    return done ? 0 : 1;
+    const double floor = RunPhase(QStringLiteral("floor"), library, work);
+    if (floor <= 0)
+        return 1;
+    for (const char *name : {"convert", "batch-1", "batch-2"}) {
+        const double seconds = RunPhase(QLatin1String(name), library, work);
+        if (seconds < 0)
+            return 1;
+        std::printf("         %s costs %.2f x the floor\n", name, seconds / floor);
+    }
+    return 0;
 }

@@ -7,33 +7,59 @@
 #include "shell/briskoerror.h"
 
 #include <QFileInfo>
-#include <QHash>
 
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <mutex>
 #include <thread>
 
 namespace {
 
-// The files in folders, in the order the folders first appear.
-QVector<QStringList> ByFolder(const QStringList &files)
+// The new pictures the workers made lately, shared between them: the
+// tracks of an album carry the same art, which is decoded and encoded once
+// whichever worker gets to it first; the others wait for that result.
+class SharedArt
 {
-    QVector<QStringList> groups;
-    QHash<QString, int> groupOf;
-    for (const QString &file : files) {
-        const QString folder = QFileInfo(file).path();
-        auto found = groupOf.find(folder);
-        if (found == groupOf.end()) {
-            found = groupOf.insert(folder, int(groups.size()));
-            groups.append(QStringList());
+public:
+    QByteArray Get(const QByteArray &art, QSize size, int quality, PictureEncoder &encoder)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (const Entry &entry : entries_)
+            if (entry.size == size && entry.quality == quality && entry.art == art) {
+                std::shared_future<QByteArray> made = entry.jpeg;
+                lock.unlock();
+                return made.get();
+            }
+        std::promise<QByteArray> promise;
+        entries_.push_front({art, size, quality, promise.get_future().share()});
+        if (entries_.size() > Remembered)
+            entries_.pop_back();
+        lock.unlock();
+        try {
+            QByteArray jpeg = encoder.ResizeToJpegData(art, size, quality);
+            promise.set_value(jpeg);
+            return jpeg;
+        } catch (...) {
+            promise.set_exception(std::current_exception());
+            throw;
         }
-        groups[found.value()] << file;
     }
-    return groups;
-}
 
-BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+private:
+    static constexpr size_t Remembered = 16;
+    struct Entry
+    {
+        QByteArray art;
+        QSize size;
+        int quality;
+        std::shared_future<QByteArray> jpeg;
+    };
+    std::mutex mutex_;
+    std::deque<Entry> entries_;
+};
+
+BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared, const QString &path,
                     const BatchOptions &options)
 {
     BatchResult result;
@@ -44,6 +70,9 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &pa
     request.quality = options.quality;
     request.skipSmaller = options.skipSmaller;
     request.dryRun = options.dryRun;
+    request.encode = [&shared, &encoder](const QByteArray &art, QSize size, int quality) {
+        return shared.Get(art, size, quality, encoder);
+    };
     try {
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
@@ -79,25 +108,22 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &pa
 void RunBatch(const QStringList &files, const BatchOptions &options, const std::atomic<bool> &stop,
               const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick)
 {
-    const QVector<QStringList> groups = ByFolder(files);
-    std::atomic<int> nextGroup{0};
+    std::atomic<int> next{0};
+    SharedArt shared;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<BatchResult> done;
-    int running = qBound(1, options.jobs, int(qMax<qsizetype>(1, groups.size())));
+    int running = qBound(1, options.jobs, int(qMax<qsizetype>(1, files.size())));
 
+    // The files are taken in order, one at a time, by whichever worker is free.
     const auto work = [&] {
         TagLibrary tags;
         PictureEncoder encoder;
-        for (int group = nextGroup++; group < groups.size() && !stop; group = nextGroup++) {
-            for (const QString &path : groups.at(group)) {
-                if (stop)
-                    break;
-                BatchResult result = Convert(tags, encoder, path, options);
-                const std::lock_guard<std::mutex> lock(mutex);
-                done.push_back(std::move(result));
-                changed.notify_one();
-            }
+        for (int index = next++; index < files.size() && !stop; index = next++) {
+            BatchResult result = Convert(tags, encoder, shared, files.at(index), options);
+            const std::lock_guard<std::mutex> lock(mutex);
+            done.push_back(std::move(result));
+            changed.notify_one();
         }
         const std::lock_guard<std::mutex> lock(mutex);
         --running;

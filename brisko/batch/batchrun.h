@@ -23,8 +23,8 @@ struct BatchResult
 };
 
 // Converts the files with options.jobs workers at once, each with its own tag
-// library and encoder. The files of one folder go to one worker in their
-// order, so an album's shared art is decoded and encoded once. report is
+// library and encoder, taking the files in order. Art that several files
+// share byte for byte (an album's) is decoded and encoded once. report is
 // called on the calling thread for every file done, tick about five times a
 // second. Once stop is set no new file is begun; the files in hand are
 // finished.

@@ -6,8 +6,9 @@
 
 // Rewrites a file so that it is never seen half written: the complete new
 // file goes beside it under the same name followed by "~", every write is
-// checked, the data is flushed to disk, the copy is read back and compared,
-// and only then renamed over the original (and the folder flushed). On any
+// checked, the data is flushed to disk, the copy is read back and checked
+// (its length, its new bytes, and the kept bytes where they join the new
+// ones), and only then renamed over the original (and the folder flushed). On any
 // failure the original is untouched and the "~" file is gone.
 struct FileRewrite
 {

@@ -110,7 +110,23 @@ JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QS
     cinfo.scale_num = static_cast<unsigned>(ScaleNumerator(cinfo.image_width, cinfo.image_height, minSize));
     cinfo.scale_denom = 8;
     cinfo.dct_method = JDCT_ISLOW;
+    // At an eighth of the size each block is its DC coefficient alone, so a
+    // progressive picture needs only its DC scans, usually a small part of it.
+    const bool dcOnly = cinfo.progressive_mode && cinfo.scale_num == 1;
+    cinfo.buffered_image = dcOnly;
     jpeg_start_decompress(&cinfo);
+    if (dcOnly) {
+        const auto dcComplete = [&cinfo] {
+            for (int c = 0; c < cinfo.num_components; ++c)
+                if (cinfo.coef_bits[c][0] != 0)
+                    return false;
+            return true;
+        };
+        int status = JPEG_REACHED_SOS;
+        while (!dcComplete() && status != JPEG_REACHED_EOI && status != JPEG_SUSPENDED)
+            status = jpeg_consume_input(&cinfo);
+        jpeg_start_output(&cinfo, cinfo.input_scan_number);
+    }
 
     *image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (image->isNull()) {
@@ -131,7 +147,12 @@ JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QS
             jpeg_read_scanlines(&cinfo, &row, 1);
         }
     }
-    jpeg_finish_decompress(&cinfo);
+    if (dcOnly) {
+        jpeg_finish_output(&cinfo);
+        jpeg_abort_decompress(&cinfo); // the rest of the scans are not needed
+    } else {
+        jpeg_finish_decompress(&cinfo);
+    }
     jpeg_destroy_decompress(&cinfo);
     return JpegDecodeResult::Ok;
 }

@@ -71,6 +71,7 @@ private slots:
     void coloursSurviveEveryKindOfSource_data();
     void coloursSurviveEveryKindOfSource();
     void largeReductionsAreAveraged();
+    void progressiveEighthNeedsOnlyItsDcScans();
     void sameInputGivesTheSameBytes();
     void convertKeepsTheSize();
     void failuresLeaveNoDestination();
@@ -306,6 +307,45 @@ void TestPictures_::largeReductionsAreAveraged()
         const int grey = qGray(small.pixel(at));
         QVERIFY2(grey > 100 && grey < 155, qPrintable(QString::number(grey)));
     }
+}
+
+void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
+{
+    // Detail in every block, so the AC scans carry most of the file.
+    QImage image(800, 640, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb((x * 7 + y) % 256, (x ^ y) % 256, (y * 3) % 256));
+    const QByteArray progressive = TestPictures::Jpeg(image, 92, true);
+
+    QImage whole;
+    QString error;
+    QCOMPARE(DecodeJpeg(progressive, QSize(100, 80), &whole, &error), JpegDecodeResult::Ok);
+    QCOMPARE(whole.size(), QSize(100, 80));
+
+    // The same picture cut after its DC scans (the first and, later, the one
+    // that refines the DC values), and ended: an eighth of it is the same,
+    // pixel for pixel, while most of the file is left out.
+    const QByteArray sos("\xFF\xDA", 2);
+    int cut = -1;
+    for (int at = progressive.indexOf(sos); at >= 0 && cut < 0; at = progressive.indexOf(sos, at + 2)) {
+        const int components = quint8(progressive.at(at + 4));
+        const int spectral = at + 5 + components * 2;
+        const bool dcRefinement = progressive.at(spectral) == 0 && progressive.at(spectral + 1) == 0
+                                  && (quint8(progressive.at(spectral + 2)) >> 4) != 0;
+        if (dcRefinement)
+            cut = progressive.indexOf(sos, at + 2);
+    }
+    QVERIFY(cut > 0 && cut < progressive.size() * 3 / 4);
+    const QByteArray dcOnly = progressive.left(cut) + QByteArray("\xFF\xD9", 2);
+    QImage fromDc;
+    QCOMPARE(DecodeJpeg(dcOnly, QSize(100, 80), &fromDc, &error), JpegDecodeResult::Ok);
+    QCOMPARE(fromDc, whole);
+
+    // A larger size needs the AC scans, and takes them.
+    QImage quarter;
+    QCOMPARE(DecodeJpeg(progressive, QSize(200, 160), &quarter, &error), JpegDecodeResult::Ok);
+    QCOMPARE(quarter.size(), QSize(200, 160));
 }
 
 void TestPictures_::sameInputGivesTheSameBytes()
