@@ -1,4 +1,4 @@
-#include "processing/fileinspection.h"
+#include "processing/tagreading.h"
 
 #include "editor/genrefromid.h"
 #include "processing/pictureencoder.h"

@@ -3,7 +3,7 @@
 
 #include "controls/derezovivavo.h"
 #include "controls/picturescaler.h"
-#include "processing/fileinspection.h"
+#include "processing/tagreading.h"
 #include "processing/taglibrary.h"
 #include "processing/tracklist.h"
 #include "processing/volumes.h"
