@@ -111,19 +111,23 @@ JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QS
     cinfo.scale_denom = 8;
     cinfo.dct_method = JDCT_ISLOW;
     // At an eighth of the size each block is its DC coefficient alone, so a
-    // progressive picture needs only its DC scans, usually a small part of it.
+    // progressive picture is drawn from its first DC scan: usually a tenth of
+    // the file. (A later scan may add the DC values' last bit, a difference
+    // of a fraction of a grey level, which is not worth the scans between.)
     const bool dcOnly = cinfo.progressive_mode && cinfo.scale_num == 1;
     cinfo.buffered_image = dcOnly;
     jpeg_start_decompress(&cinfo);
     if (dcOnly) {
-        const auto dcComplete = [&cinfo] {
+        const auto dcSeen = [&cinfo] {
             for (int c = 0; c < cinfo.num_components; ++c)
-                if (cinfo.coef_bits[c][0] != 0)
+                if (cinfo.coef_bits[c][0] < 0)
                     return false;
             return true;
         };
+        // Scans are read until one ends with every component's DC there.
         int status = JPEG_REACHED_SOS;
-        while (!dcComplete() && status != JPEG_REACHED_EOI && status != JPEG_SUSPENDED)
+        while (!(status == JPEG_SCAN_COMPLETED && dcSeen()) && status != JPEG_REACHED_EOI
+               && status != JPEG_SUSPENDED)
             status = jpeg_consume_input(&cinfo);
         jpeg_start_output(&cinfo, cinfo.input_scan_number);
     }
