@@ -1,16 +1,19 @@
 #include "processing/filetimes.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Read straight from the file system in universal time: no time zone is
+// looked up, which the C library does not do safely from several threads.
 QDateTime LastModified(const QString &path)
 {
-    const QDateTime modified = QFileInfo(path).lastModified();
-    return modified.isValid() ? modified.addMSecs(-modified.time().msec()) : modified;
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QDateTime();
+    return QDateTime::fromSecsSinceEpoch(qint64(info.st_mtim.tv_sec), Qt::UTC);
 }
 
 bool RestoreModifiedTime(const QString &path, const QDateTime &when)
