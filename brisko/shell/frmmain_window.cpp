@@ -100,7 +100,10 @@ void frmMain::CloseForShutdown()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (!shuttingDown_) {
+    // Logging off ends a running operation after the file in hand.
+    if (shuttingDown_) {
+        StopRequested = true;
+    } else {
         if (EditorOpen) {
             event->ignore();
             return;

@@ -308,6 +308,7 @@ void TestMainWindow::closeRequest()
     busy.CloseForShutdown();
     QVERIFY(!busy.isVisible());
     QVERIFY(questions_.isEmpty());
+    QVERIFY(busy.StopRequested); // the operation ends after the file in hand
 }
 
 void TestMainWindow::bringToFrontRestoresTheLastState()
