@@ -69,8 +69,9 @@ SettingsStore::SettingsStore(QString path)
 
 void SettingsStore::Load()
 {
+    // Only a regular file: a folder or a pipe put there must not stop the start.
     QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxSettingsFileSize)
+    if (!QFileInfo(path_).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MaxSettingsFileSize)
         return;
     const QString content = QString::fromUtf8(file.read(MaxSettingsFileSize));
     Section *current = nullptr;

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 // Settings are read by the real main window from a real file in a private
@@ -24,6 +26,7 @@ private slots:
     void storeNamesIgnoreCaseAndKeepOtherKeys();
     void storeSurvivesDamagedFiles_data();
     void storeSurvivesDamagedFiles();
+    void storeIgnoresWhatIsNotAFile();
     void truthValues();
 
     void firstRun();
@@ -110,6 +113,16 @@ void TestSettings::storeSurvivesDamagedFiles()
     frmMain window;
     QCOMPARE(int(window.TargetSize), 250);
     QCOMPARE(window.pos(), QPoint(0, 0));
+}
+
+void TestSettings::storeIgnoresWhatIsNotAFile()
+{
+    QDir().mkpath(QFileInfo(IniPath()).path());
+    QVERIFY(::mkfifo(QFile::encodeName(IniPath()).constData(), 0600) == 0); // reading it would wait forever
+    frmMain window;
+    QCOMPARE(int(window.TargetSize), 250);
+    window.close(); // the settings are then written as a file of their own
+    QVERIFY(QFileInfo(IniPath()).isFile());
 }
 
 void TestSettings::truthValues()
