@@ -218,9 +218,11 @@ JpegHeader ReadJpegHeader(const QByteArray &data)
 bool JpegIsComplete(const QByteArray &data)
 {
     // The entropy-coded data escapes every 0xFF byte, so an end-of-image
-    // marker after the first start-of-scan can only be the real one.
-    const int scan = data.indexOf(QByteArray("\xFF\xDA", 2));
-    return scan >= 0 && data.indexOf(QByteArray("\xFF\xD9", 2), scan + 2) >= 0;
+    // marker after the first start-of-scan can only be the real one. Both are
+    // looked for from their own end of the file: the scan starts near the
+    // beginning, the picture ends near the end.
+    const qsizetype scan = data.indexOf(QByteArray("\xFF\xDA", 2));
+    return scan >= 0 && data.lastIndexOf(QByteArray("\xFF\xD9", 2)) > scan;
 }
 
 JpegDecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, QImage *image, QString *error)

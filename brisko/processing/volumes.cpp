@@ -1,12 +1,28 @@
 #include "processing/volumes.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStorageInfo>
+
+#include <sys/stat.h>
 
 QString VolumeOf(const QString &path)
 {
-    const QStorageInfo volume(QFileInfo(path).absolutePath());
-    return volume.isValid() ? volume.rootPath() : QString();
+    // Finding a mount point reads the whole mount table; the answer for a
+    // device stays the same while it is mounted, and an album is one device.
+    static QHash<quint64, QString> rootOfDevice;
+    const QString folder = QFileInfo(path).absolutePath();
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return QString();
+    const auto known = rootOfDevice.constFind(quint64(info.st_dev));
+    if (known != rootOfDevice.constEnd())
+        return known.value();
+    const QStorageInfo volume(folder);
+    const QString root = volume.isValid() ? volume.rootPath() : QString();
+    rootOfDevice.insert(quint64(info.st_dev), root);
+    return root;
 }
 
 bool VolumeAvailable(const QString &root)
