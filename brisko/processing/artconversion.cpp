@@ -10,7 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStorageInfo>
+
+#include <sys/statvfs.h>
 
 #include <cmath>
 #include <limits>
@@ -41,7 +42,11 @@ qint64 FreeSpaceFor(const QString &path)
 {
     if (FreeSpace())
         return FreeSpace()(path);
-    return QStorageInfo(QFileInfo(path).absolutePath()).bytesAvailable();
+    // statvfs() alone: QStorageInfo would read the whole mount table first.
+    struct statvfs volume {};
+    if (::statvfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &volume) != 0)
+        return -1;
+    return qint64(volume.f_bavail) * qint64(volume.f_frsize);
 }
 
 void SetFreeSpaceQuery(FreeSpaceQuery query)
