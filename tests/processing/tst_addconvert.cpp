@@ -62,6 +62,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir config_;
     QTemporaryDir temporary_;
+    QByteArray home_;
     QStringList messages_;
     clsOpenSave::Request lastRequest_;
 };
@@ -71,6 +72,7 @@ void TestAddConvert::initTestCase()
     // A temporary folder of its own, so leftovers are ours alone.
     qputenv("TMPDIR", temporary_.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+    home_ = qgetenv("HOME");
 }
 
 void TestAddConvert::init()
@@ -86,6 +88,7 @@ void TestAddConvert::init()
 
 void TestAddConvert::cleanup()
 {
+    qputenv("HOME", home_);
     SetMsgBoxHandler(nullptr);
     SetFreeSpaceQuery(nullptr);
     clsOpenSave::SetFileDialogRunner(nullptr);
@@ -199,8 +202,12 @@ void TestAddConvert::addingThroughTheDialog()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_COMPARE(int(window.SortColumn), 1);
 
+    // First start: the dialog opens in the documents folder; Cancel changes nothing.
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("Documents")));
+    qputenv("HOME", dir_->path().toUtf8());
     Answer({});
     window.cmdFiles->click();
+    QCOMPARE(lastRequest_.folder, dir_->path() + QStringLiteral("/Documents"));
     QCOMPARE(window.lvwMain()->RowCount(), 0);
 
     Answer({b, a, c});
