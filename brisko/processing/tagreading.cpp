@@ -13,26 +13,17 @@
 
 namespace {
 
-void ReadId3v2(const TagLibrary &tags, TagFields *fields)
+// The seven fields, each read by field(); the comment by comment().
+template <typename Field, typename Comment>
+void ReadFields(TagFields *fields, Field field, Comment comment)
 {
-    fields->Title = tags.Id3v2Field(TagField::Title);
-    fields->Artist = tags.Id3v2Field(TagField::Artist);
-    fields->Album = tags.Id3v2Field(TagField::Album);
-    fields->Track = tags.Id3v2Field(TagField::Track);
-    fields->Genre = tags.Id3v2Field(TagField::Genre);
-    fields->Year = tags.Id3v2Field(TagField::Year);
-    fields->Comment = tags.GetId3v2Comment(1);
-}
-
-void ReadId3v1(const TagLibrary &tags, TagFields *fields)
-{
-    fields->Title = tags.Id3v1Field(TagField::Title);
-    fields->Artist = tags.Id3v1Field(TagField::Artist);
-    fields->Album = tags.Id3v1Field(TagField::Album);
-    fields->Track = tags.Id3v1Field(TagField::Track);
-    fields->Genre = tags.Id3v1Field(TagField::Genre);
-    fields->Year = tags.Id3v1Field(TagField::Year);
-    fields->Comment = tags.Id3v1Field(TagField::Comment);
+    fields->Title = field(TagField::Title);
+    fields->Artist = field(TagField::Artist);
+    fields->Album = field(TagField::Album);
+    fields->Track = field(TagField::Track);
+    fields->Genre = field(TagField::Genre);
+    fields->Year = field(TagField::Year);
+    fields->Comment = comment();
 }
 
 } // namespace
@@ -44,13 +35,17 @@ void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArra
         return;
     bool usedV2 = tags.HasId3v2Tag();
     if (usedV2) {
-        ReadId3v2(tags, fields);
+        ReadFields(
+            fields, [&tags](TagField f) { return tags.Id3v2Field(f); },
+            [&tags] { return tags.GetId3v2Comment(1); });
         if (tags.PictureCount() > 0 && tags.PictureData(1, picture))
             *hasPicture = true;
     }
     for (;;) {
         if (tags.HasId3v1Tag() && !usedV2)
-            ReadId3v1(tags, fields);
+            ReadFields(
+                fields, [&tags](TagField f) { return tags.Id3v1Field(f); },
+                [&tags] { return tags.Id3v1Field(TagField::Comment); });
         const int code = tags.LastErrorCode();
         if (code == 0)
             break;

@@ -1,6 +1,7 @@
 #include "processing/trackicons.h"
 
 #include "processing/trackrow.h"
+#include "resources/artwork.h"
 
 #include <QHash>
 #include <QPainter>
@@ -8,8 +9,8 @@
 
 namespace {
 
-// Icons are drawn on a 16 x 16 grid and rendered at two sizes so they stay
-// sharp on high-density screens.
+// Icons are drawn on a 16 x 16 grid and rendered at 16 and 32 pixels so they
+// stay sharp on high-density screens.
 using Drawing = void (*)(QPainter &);
 
 void DrawPictureFrame(QPainter &p, const QColor &sky, const QColor &land)
@@ -86,22 +87,6 @@ void DrawWorking(QPainter &p)
     p.drawPolygon(QPolygonF({QPointF(10.2, 3.2), QPointF(12.8, 6.8), QPointF(8.6, 6.9)}));
 }
 
-QIcon Render(Drawing draw)
-{
-    QIcon icon;
-    for (const int side : {16, 32}) {
-        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(side / 16.0, side / 16.0);
-        draw(painter);
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
-}
-
 } // namespace
 
 QIcon TrackListIcon(int index)
@@ -121,7 +106,7 @@ QIcon TrackListIcon(int index)
     case IconWorking: draw = DrawWorking; break;
     default: return QIcon();
     }
-    const QIcon icon = Render(draw);
+    const QIcon icon = DrawnIcon({16, 32}, 16, draw);
     cache.insert(index, icon);
     return icon;
 }

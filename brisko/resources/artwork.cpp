@@ -167,29 +167,29 @@ QImage LogoBanner(int height)
     return image;
 }
 
-QIcon AppIcon()
+QIcon DrawnIcon(std::initializer_list<int> sides, qreal grid, const std::function<void(QPainter &)> &draw)
 {
     QIcon icon;
-    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+    for (const int side : sides) {
         QImage image = Canvas(side, side);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(side / 100.0, side / 100.0);
-        DrawEmblem(p);
-        p.end();
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(side / grid, side / grid);
+        draw(painter);
+        painter.end();
         icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
 }
 
+QIcon AppIcon()
+{
+    return DrawnIcon({16, 24, 32, 48, 64, 128, 256}, 100, DrawEmblem);
+}
+
 QIcon StopPicture(bool active)
 {
-    QIcon icon;
-    for (const int side : {16, 32}) {
-        QImage image = Canvas(side, side);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(side / 16.0, side / 16.0);
+    return DrawnIcon({16, 32}, 16, [active](QPainter &p) {
         const QColor fill = active ? QColor(210, 40, 40) : QColor(170, 170, 170);
         // An octagon, the shape of a stop sign.
         QPolygonF octagon;
@@ -202,10 +202,7 @@ QIcon StopPicture(bool active)
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
         p.drawRect(QRectF(4.5, 7, 7, 2));
-        p.end();
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
+    });
 }
 
 QImage PlaceholderPicture(Placeholder which)
@@ -244,20 +241,12 @@ QIcon HeadingArrowImage(int index)
 {
     if (index != 0 && index != 1)
         return QIcon();
-    QIcon icon;
-    for (const int side : {10, 20}) {
-        QImage image = Canvas(side, side);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(side / 10.0, side / 10.0);
+    return DrawnIcon({10, 20}, 10, [index](QPainter &p) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(90, 90, 90));
         if (index == 0)
             p.drawPolygon(QPolygonF({QPointF(1, 7.5), QPointF(9, 7.5), QPointF(5, 2.5)}));
         else
             p.drawPolygon(QPolygonF({QPointF(1, 2.5), QPointF(9, 2.5), QPointF(5, 7.5)}));
-        p.end();
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
+    });
 }

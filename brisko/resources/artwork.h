@@ -3,8 +3,17 @@
 #include <QIcon>
 #include <QImage>
 
+#include <functional>
+#include <initializer_list>
+
+class QPainter;
+
 // The program's pictures, drawn in code so they stay sharp at any size and
 // need no files beside the program.
+
+// An icon drawn by draw on a grid of grid x grid units, rendered sharp at
+// each of the pixel sizes.
+QIcon DrawnIcon(std::initializer_list<int> sides, qreal grid, const std::function<void(QPainter &)> &draw);
 
 // The logo shown in the picture display before any file is chosen.
 QImage LogoPicture(int side = 150);

@@ -131,17 +131,11 @@ public:
     // Converts every row, or the selected rows, that is not done with yet.
     void Resizing(bool selectedOnly);
 
-    // The tag library the window works with, for its whole life.
-    TagLibrary &AudioGenie() { return *tags_; }
-
     // "Unexpected Error: " and the description in a message box, and the log.
     void ReportUnexpected(const QString &procedure, const QString &description);
 
     // Closes without questions, as when the user logs off.
     void CloseForShutdown();
-
-    // The command line given at start.
-    const QString &CommandLine() const { return commandLine_; }
 
 signals:
     // The first activation has run: tip, first sort, logo, "Add Files".
