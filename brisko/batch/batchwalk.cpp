@@ -1,28 +1,18 @@
 #include "batch/batchwalk.h"
 
+#include "intake/folderwalk.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
-#include <sys/stat.h>
-
 namespace {
-
-// Device and inode: one folder or file however it is reached.
-QString FileKey(const QString &path)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return QString();
-    return QString::number(quint64(info.st_dev)) + u':' + QString::number(quint64(info.st_ino));
-}
 
 void Walk(const QString &folder, QSet<QString> *visited, QStringList *files, QStringList *problems);
 
 void AddFile(const QString &path, QSet<QString> *visited, QStringList *files)
 {
-    const QString key = QStringLiteral("file ") + FileKey(path);
+    const QString key = QStringLiteral("file ") + FileIdentity(path);
     if (!visited->contains(key)) {
         visited->insert(key);
         *files << path;
@@ -31,7 +21,7 @@ void AddFile(const QString &path, QSet<QString> *visited, QStringList *files)
 
 void Walk(const QString &folder, QSet<QString> *visited, QStringList *files, QStringList *problems)
 {
-    const QString key = FileKey(folder);
+    const QString key = FileIdentity(folder);
     if (key.isEmpty() || visited->contains(key))
         return;
     visited->insert(key);
@@ -46,7 +36,7 @@ void Walk(const QString &folder, QSet<QString> *visited, QStringList *files, QSt
     for (const QFileInfo &entry : entries) {
         if (entry.isDir())
             folders << entry.filePath();
-        else if (entry.isFile() && entry.fileName().endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
+        else if (entry.isFile() && HasMp3Extension(entry.fileName()))
             AddFile(entry.filePath(), visited, files);
     }
     for (const QString &sub : std::as_const(folders))

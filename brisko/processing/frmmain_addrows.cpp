@@ -23,9 +23,6 @@ namespace {
 // Showing every file's picture while thousands are added would cost more
 // than reading them; the preview follows along a few times a second.
 constexpr qint64 PreviewInterval = 100;
-// Every round of events repaints the list, which costs more than reading a
-// file; a few dozen rounds a second keep "Stop" and the window just as lively.
-constexpr qint64 EventsInterval = 30;
 
 const QString NoSize = QStringLiteral("File Size: -----");
 
@@ -128,7 +125,7 @@ void frmMain::GetFileInfo(const QStringList &paths)
         }
         ShowWaitPanel(false);
         if (lvwMain_->RowCount() > 0)
-            ShowPicOnDemand(lvwMain_->PathAt(1));
+            DisplayRow(1);
         ProgressBar->hide();
     } catch (const BriskoError &error) {
         ReportUnexpected(QStringLiteral("GetFileInfo"), error.Description());

@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QDragEnterEvent>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 
 #include <sys/stat.h>
 
@@ -78,6 +80,9 @@ TrackList::TrackList(QWidget *parent)
     header()->setSectionsClickable(true); // the window sorts on a click, not the list
     for (int column = 0; column < TrackColumnCount; ++column)
         setColumnWidth(column, DesignedColumnWidth(column));
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setContextMenuPolicy(Qt::PreventContextMenu); // the owner shows its menu on release
 
     // Listen to the model rather than to our own add and remove calls, so that
     // deleting an item or clear() also keeps the listed files right.
@@ -104,6 +109,27 @@ TrackList::TrackList(QWidget *parent)
 TrackList::~TrackList()
 {
     model()->disconnect(this);
+}
+
+void TrackList::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    emit MouseReleased(event->button(), event->position().toPoint());
+}
+
+void TrackList::dragEnterEvent(QDragEnterEvent *event)
+{
+    emit DragOver(event);
+}
+
+void TrackList::dragMoveEvent(QDragMoveEvent *event)
+{
+    emit DragOver(event);
+}
+
+void TrackList::dropEvent(QDropEvent *event)
+{
+    emit Dropped(event);
 }
 
 int TrackList::AddRow(const TrackRow &row)
@@ -210,6 +236,11 @@ void TrackList::SetStatus(int position, const QString &status)
 void TrackList::RemoveRow(int position)
 {
     delete ItemAt(position);
+}
+
+void TrackList::RemoveRows(int position, int count)
+{
+    model()->removeRows(position - 1, count);
 }
 
 bool TrackList::IsPathListed(const QString &path) const

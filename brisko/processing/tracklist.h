@@ -6,6 +6,9 @@
 #include <QTreeWidget>
 #include <QVector>
 
+class QDragMoveEvent;
+class QDropEvent;
+
 // The track list: one row per MP3 file, addressed by 1-based position in the
 // current order. Each row's file path is the hidden text of its first cell.
 //
@@ -45,6 +48,8 @@ public:
     void SetStatus(int position, const QString &status);
 
     void RemoveRow(int position);
+    // Removes count rows from position on, in one step.
+    void RemoveRows(int position, int count);
 
     // True when the file at path is already in the list. Paths that lead to the
     // same file (another letter case on a case-insensitive volume, a symbolic
@@ -59,6 +64,21 @@ public:
     // Positions 1..n in ascending order: every row, or the selected ones only.
     QVector<int> RowIndexes(bool selectedOnly) const;
     bool HasMultipleSelection() const;
+
+signals:
+    // A mouse button went up over the rows, after the list took the click.
+    void MouseReleased(Qt::MouseButton button, const QPoint &position);
+    // Something is dragged over the rows (accept or refuse it on the event),
+    // or dropped on them.
+    void DragOver(QDragMoveEvent *event);
+    void Dropped(QDropEvent *event);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    // The owner decides what may be dropped; the list's own item moves are off.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     QTreeWidgetItem *ItemAt(int position) const;

@@ -15,6 +15,7 @@
 #include <anchorlib/anchor.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -161,11 +162,27 @@ void frmMain::ConnectCommands()
             Resizing(false);
     });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { StopRequested = true; });
-    connect(mnuManConvert, &QAction::triggered, this, [this] { Resizing(true); });
-    connect(lvwMain_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+    connect(cmdFolder, &QPushButton::clicked, this, [this] {
         if (!OperationRunning)
-            ShowPicOnDemand(item->data(ColFileName, TrackList::HiddenTextRole).toString());
+            GetCopyFolder();
     });
+
+    connect(lvwMain_, &TrackList::MouseReleased, this, &frmMain::ListMouseReleased);
+    connect(lvwMain_, &TrackList::DragOver, this, &frmMain::ListDragOver);
+    connect(lvwMain_, &TrackList::Dropped, this, [this](QDropEvent *event) {
+        if (OperationRunning)
+            return;
+        DragDropProcess(event->mimeData());
+        ListDragOver(event); // the same answer as while it was dragged
+    });
+    connect(tmrDnD, &QTimer::timeout, this, &frmMain::tmrDnD_Timer);
+
+    connect(mnuManConvert, &QAction::triggered, this, [this] { Resizing(true); });
+    connect(mnuCopyName, &QAction::triggered, this, &frmMain::CopyAlbumName);
+    connect(mnuPopupPlay, &QAction::triggered, this, &frmMain::PlaySelection);
+    connect(mnuRemove, &QAction::triggered, this, &frmMain::RemoveSelected);
+    connect(mnuClear, &QAction::triggered, this, &frmMain::ClearList);
+    connect(mnuSetColumns, &QAction::triggered, this, &frmMain::ResetDefaultView);
 }
 
 void frmMain::CreateMenus()

@@ -17,7 +17,9 @@ class FormSurface;
 class PictureScaler;
 class QAction;
 class QFrame;
+class QDropEvent;
 class QLabel;
+class QMimeData;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -85,6 +87,11 @@ public:
     bool ShiftDown = false;
     bool RestorePending = false;
     qint16 SortColumn = 0;
+    // 1-based position of the row whose picture the preview shows; 0 for none.
+    qint16 DisplayedRow = 0;
+    // What a drop left for the drop timer: "1" and a folder, or "2" and the
+    // MP3 files in drop order. A single empty text between drops.
+    QStringList PendingDrop{QString()};
     int LastWindowState = StateNormal;
     QString LastFile;
     QString LastFolder;
@@ -123,6 +130,27 @@ public:
     void GetFileInfo(const QStringList &paths);
     // The busy look (false) during long operations, the idle look (true).
     void EnableControls(bool enable);
+    // Rounds of events while a long operation runs, at most this often (ms):
+    // each round repaints the list, which costs more than a file's work.
+    static constexpr qint64 EventsInterval = 30;
+
+    // "Add Folder": the folder dialog, then the MP3 files in and below it.
+    void GetCopyFolder();
+    // Adds every MP3 file in the folder tree at root; "Stop" while the
+    // folders are read adds nothing.
+    void CopyFolders(const QString &root);
+    // Records what a drop on the list carries (one folder, or the MP3 files
+    // among the items) and arms the drop timer, which adds them.
+    void DragDropProcess(const QMimeData *dropped);
+    void tmrDnD_Timer();
+
+    // The track list's commands.
+    void RemoveSelected();
+    void ClearList();
+    void CopyAlbumName();
+    void PlaySelection();
+    // Puts every column back at its designed place and width.
+    void ResetDefaultView();
 
     // Shows a file's picture, its stored size and its pixel size.
     void ShowPicOnDemand(const QString &path);
@@ -160,6 +188,12 @@ private:
     void PlaceWindow(const QRectF &twips);
 
     PictureEncoder &Encoder();
+    // Shows the picture of the row at position in the preview.
+    void DisplayRow(int position);
+    // The logo in the preview, as when no row is shown.
+    void ShowNoRow();
+    void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
+    void ListDragOver(QDropEvent *event);
     void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
                      bool fromPng);
     void ConnectCommands();
@@ -171,6 +205,9 @@ private:
     QHash<QString, QString> volumeOfPath_;
     QString commandLine_;
     QString waitText_;
+    // The file whose picture the preview shows: a sort moves rows under
+    // DisplayedRow, and a click there must show the file now in its place.
+    QString displayedPath_;
     QString helpFile_;
     bool activated_ = false;
     // The stored place waits for the window frame's size, which a window

@@ -26,7 +26,10 @@ QMessageBox::Icon IconOf(int style)
 
 int ShowRealBox(const QString &prompt, int style, const QString &title, QWidget *parent)
 {
-    QMessageBox box(IconOf(style), title, prompt, QMessageBox::NoButton, parent);
+    // Lines may be joined by CR LF; the box wants line feeds alone.
+    QString text = prompt;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(IconOf(style), title, text, QMessageBox::NoButton, parent);
     struct Choice
     {
         QMessageBox::StandardButton button;

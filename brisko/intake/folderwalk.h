@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Device and inode of a file or folder ("dev:inode"): the same for every path
+// that reaches it. Empty when the path leads nowhere.
+QString FileIdentity(const QString &path);
+
+// True when a file name ends in ".mp3", in any letter case.
+bool HasMp3Extension(const QString &name);
+
+// The MP3 files of a folder tree, breadth first: all folders are found first
+// (the root, its subfolders, then theirs, ...), then each folder's own files
+// are taken in that order. Within a folder, names come in alphabetical order
+// without regard to case. Hidden folders and files count like any other; a
+// folder that cannot be read adds nothing. Each real folder is visited once,
+// so a link to a folder above does not make the walk endless.
+//
+// keepGoing is asked after every folder found, every file looked at and
+// every folder done; when it answers false the walk ends and returns false.
+bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files);

@@ -1,0 +1,71 @@
+// Adding a folder tree: "Add Folder" and a dropped folder.
+#include "shell/frmmain.h"
+
+#include "controls/derezovivavo.h"
+#include "intake/folderbrowser.h"
+#include "intake/folderwalk.h"
+#include "intake/userfolders.h"
+#include "shell/errorlog.h"
+#include "shell/msgbox.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <exception>
+
+void frmMain::GetCopyFolder()
+{
+    try {
+        if (!QFileInfo(LastFolder).isDir())
+            LastFolder = GetDocumentsFolder();
+        const QString chosen = BrowseForFolder(
+            LastFolder, this,
+            QStringLiteral("Select a folder containing Mp3 files. Contents of subfolders will be included."));
+        if (chosen.isEmpty())
+            return;
+        LastFolder = chosen;
+        EnableControls(false);
+        CopyFolders(chosen);
+        EnableControls(true);
+    } catch (const std::exception &error) {
+        EnableControls(true);
+        LogError(QStringLiteral("GetCopyFolder"), QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void frmMain::CopyFolders(const QString &root)
+{
+    StopRequested = false;
+    OperationRunning = true;
+    ShowWaitPanel(true, QStringLiteral("Wait... Reading Folders"), false);
+    ProgressBar->SetValue(-1);
+    ProgressBar->SetCaption(QStringLiteral("Reading Folders"));
+    ProgressBar->show();
+
+    QStringList found{QString()};
+    bool complete = false;
+    try {
+        QElapsedTimer sinceEvents; // the first round draws the wait panel at once
+        const auto keepGoing = [this, &sinceEvents] {
+            if (!sinceEvents.isValid() || sinceEvents.elapsed() >= EventsInterval) {
+                QCoreApplication::processEvents();
+                sinceEvents.start();
+            }
+            return !StopRequested;
+        };
+        complete = WalkMp3Tree(root, keepGoing, &found);
+    } catch (const std::exception &error) {
+        LogError(QStringLiteral("CopyFolders"), QString::fromLocal8Bit(error.what()));
+    }
+
+    if (complete) {
+        if (found.size() > 1)
+            GetFileInfo(found);
+        else
+            MsgBox(QStringLiteral("No Mp3 files were found in the folder."), Msg::Information, QString(), this);
+    }
+    OperationRunning = false;
+    ProgressBar->hide();
+    ShowWaitPanel(false);
+}

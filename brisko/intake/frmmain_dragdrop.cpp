@@ -1,0 +1,91 @@
+// Files and folders dragged from a file manager onto the track list.
+#include "shell/frmmain.h"
+
+#include "intake/folderwalk.h"
+#include "shell/errorlog.h"
+
+#include <QCoreApplication>
+#include <QDragMoveEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include <exception>
+
+namespace {
+
+const QString FolderDropped = QStringLiteral("1");
+const QString FilesDropped = QStringLiteral("2");
+
+} // namespace
+
+void frmMain::ListDragOver(QDropEvent *event)
+{
+    if (OperationRunning || !event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return;
+    }
+    // The files stay where they are: never tell the file manager they moved.
+    event->setDropAction(event->possibleActions() & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+    event->accept();
+}
+
+void frmMain::DragDropProcess(const QMimeData *dropped)
+{
+    try {
+        if (!dropped || !dropped->hasUrls())
+            return;
+        QStringList paths;
+        for (const QUrl &url : dropped->urls())
+            paths << url.toLocalFile();
+        if (paths.isEmpty())
+            return;
+        if (!paths.first().isEmpty() && QFileInfo(paths.first()).isDir()) {
+            PendingDrop = {FolderDropped, paths.first()};
+            tmrDnD->start();
+            return;
+        }
+        // A folder still waiting from a drop just before is not a file.
+        if (PendingDrop.first() == FolderDropped)
+            PendingDrop = {QString()};
+        bool taken = false;
+        for (const QString &path : std::as_const(paths)) {
+            if (HasMp3Extension(path) && !QFileInfo(path).isDir()) {
+                PendingDrop << path;
+                taken = true;
+            }
+        }
+        if (taken) {
+            PendingDrop.first() = FilesDropped;
+            tmrDnD->start();
+        }
+    } catch (const std::exception &error) {
+        LogError(QStringLiteral("DragDropProcess"), QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void frmMain::tmrDnD_Timer()
+{
+    tmrDnD->stop();
+    BringToFront();
+    QCoreApplication::processEvents();
+    StopRequested = false;
+
+    const QStringList dropped = PendingDrop;
+    PendingDrop = {QString()};
+    const int kind = dropped.first().toInt();
+    if (kind == 1) {
+        EnableControls(false);
+        CopyFolders(dropped.at(1));
+        EnableControls(true);
+    } else if (kind == 2) {
+        const bool several = dropped.size() > 2;
+        if (several)
+            EnableControls(false);
+        GetFileInfo(dropped);
+        if (several)
+            EnableControls(true);
+    }
+}

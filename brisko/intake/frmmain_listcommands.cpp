@@ -1,0 +1,148 @@
+// The track list's mouse handling and the commands of its context menu.
+#include "shell/frmmain.h"
+
+#include "controls/picturescaler.h"
+#include "intake/openex.h"
+#include "processing/tracklist.h"
+#include "resources/artwork.h"
+#include "shell/errorlog.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+
+#include <exception>
+
+namespace {
+
+// Selected rows next to each other go in one step, but never so many that
+// "Stop" waits long.
+constexpr int MostRowsPerStep = 256;
+
+} // namespace
+
+void frmMain::DisplayRow(int position)
+{
+    DisplayedRow = qint16(position);
+    displayedPath_ = lvwMain_->PathAt(position);
+    ShowPicOnDemand(displayedPath_);
+}
+
+void frmMain::ShowNoRow()
+{
+    DisplayedRow = 0;
+    displayedPath_.clear();
+    imgDisplay->SetPicture(LogoPicture());
+    imgPNG->hide();
+}
+
+void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
+{
+    QTreeWidgetItem *underPointer = lvwMain_->itemAt(position);
+    if (!underPointer || OperationRunning)
+        return;
+    // A click on a row shows its picture, unless that file is shown already;
+    // while Shift is held the preview waits for the range to be chosen.
+    const int clicked = lvwMain_->indexOfTopLevelItem(underPointer) + 1;
+    const auto isShown = [this](int row) {
+        return row == DisplayedRow && lvwMain_->PathAt(row) == displayedPath_;
+    };
+    if (!ShiftDown && !isShown(clicked))
+        DisplayRow(clicked);
+
+    const int focused = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
+    if (focused < 1)
+        return;
+    if (ShiftDown && !isShown(focused))
+        DisplayRow(focused);
+    if (button == Qt::RightButton) {
+        mnuManConvert->setEnabled(lvwMain_->Field(focused, ColStatus) != Status::NoPicture);
+        mnuPopList->setDefaultAction(mnuManConvert);
+        mnuPopList->popup(lvwMain_->viewport()->mapToGlobal(position));
+    }
+}
+
+void frmMain::RemoveSelected()
+{
+    StopRequested = false;
+    OperationRunning = true;
+    EnableControls(false);
+    try {
+        const QVector<int> selected = lvwMain_->RowIndexes(true);
+        lvwMain_->setUpdatesEnabled(false);
+        QElapsedTimer sinceEvents;
+        sinceEvents.start();
+        int removed = 0;
+        for (int k = 0; k < selected.size() && !StopRequested;) {
+            // A run of selected rows next to each other.
+            int run = 1;
+            while (k + run < selected.size() && run < MostRowsPerStep
+                   && selected.at(k + run) == selected.at(k) + run)
+                ++run;
+            lvwMain_->RemoveRows(selected.at(k) - removed, run);
+            removed += run;
+            k += run;
+            if (sinceEvents.elapsed() >= EventsInterval) {
+                QCoreApplication::processEvents();
+                sinceEvents.start();
+            }
+        }
+    } catch (const std::exception &error) {
+        LogError(QStringLiteral("RemoveSelected"), QString::fromLocal8Bit(error.what()));
+    }
+    lvwMain_->setUpdatesEnabled(true);
+    OperationRunning = false;
+    EnableControls(true);
+    ShowNoRow();
+    Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+}
+
+void frmMain::ClearList()
+{
+    lvwMain_->clear();
+    ShowNoRow();
+    Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+}
+
+void frmMain::CopyAlbumName()
+{
+    QClipboard *clipboard = QApplication::clipboard();
+    clipboard->clear();
+    const int row = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
+    if (row < 1)
+        return;
+    QString name = lvwMain_->Field(row, ColAlbum);
+    if (name.isEmpty()) {
+        name = lvwMain_->Field(row, ColFileName);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        if (dot >= 0)
+            name.truncate(dot);
+    }
+    clipboard->setText(name);
+}
+
+void frmMain::PlaySelection()
+{
+    const int row = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
+    if (row >= 1 && ShellOpenFile(this, lvwMain_->PathAt(row)))
+        return;
+    MsgBox(QStringLiteral("The file can't be opened.\r\n"
+                          "It may have been deleted or there is no\r\n"
+                          "application associated with this type of file."),
+           Msg::Information, QString(), this);
+}
+
+void frmMain::ResetDefaultView()
+{
+    QHeaderView *header = lvwMain_->header();
+    for (int column = 0; column < header->count(); ++column) {
+        header->moveSection(header->visualIndex(column), column);
+        if (column + 1 < DesignColumnWidths.size())
+            lvwMain_->setColumnWidth(column, qRound(DesignColumnWidths.at(column + 1) / 15.0));
+    }
+}

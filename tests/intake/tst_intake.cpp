@@ -1,0 +1,461 @@
+#include "controls/derezovivavo.h"
+#include "intake/folderbrowser.h"
+#include "intake/folderwalk.h"
+#include "intake/openex.h"
+#include "processing/tracklist.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+#include "shell/waitpanel.h"
+#include "support/mp3fixture.h"
+#include "support/testfiles.h"
+#include "support/testpictures.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace Mp3Fixture;
+
+// Adding folders, dropping files and folders on the list, and the list's
+// commands, through the real main window offscreen on real files. The folder
+// dialog, message boxes and the desktop's opener are answered by the tests.
+class TestIntake : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void walkOrderAndNames();
+    void walkSurvivesLoopsAndOddEntries();
+    void addFolderButton();
+    void emptyTreeCancelAndStop();
+    void droppedFolderOrFiles();
+    void dropsThatAddNothing();
+    void rowClicksShowPictures();
+    void contextMenuEnabling();
+    void removeAndClear();
+    void albumNamePlayAndResetView();
+
+private:
+    QString Path(const QString &relative) const { return dir_->path() + u'/' + relative; }
+    QString Mp3(const QString &relative, int side = 0, const QString &album = QString()) const;
+    void MakeFolder(const QString &relative) const { QVERIFY(QDir().mkpath(Path(relative))); }
+    // Drags urls over the list and drops them; returns the action the list
+    // answered while they were dragged (IgnoreAction: refused).
+    static Qt::DropAction DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data = nullptr);
+    static QStringList ListedPaths(const frmMain &window);
+    static void ClickRow(frmMain &window, int position, Qt::MouseButton button = Qt::LeftButton);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QTemporaryDir config_;
+    QStringList messages_;
+    QString browserStart_;
+    QString browserPrompt_;
+};
+
+void TestIntake::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+}
+
+void TestIntake::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    ShowTip = false;
+    messages_.clear();
+    SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+        messages_ << prompt;
+        return Msg::OK;
+    });
+}
+
+void TestIntake::cleanup()
+{
+    SetMsgBoxHandler(nullptr);
+    SetFolderBrowserRunner(nullptr);
+    SetShellOpener(nullptr);
+}
+
+QString TestIntake::Mp3(const QString &relative, int side, const QString &album) const
+{
+    Recipe recipe;
+    recipe.title = QFileInfo(relative).completeBaseName();
+    recipe.album = album;
+    if (side > 0)
+        recipe.pictures << Picture{TestPictures::Jpeg(TestPictures::Solid(side, side, Qt::darkCyan)), QStringLiteral("image/jpeg"), 3, QString()};
+    return Write(Path(relative), recipe);
+}
+
+Qt::DropAction TestIntake::DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data)
+{
+    QMimeData files;
+    if (!data) {
+        files.setUrls(urls);
+        data = &files;
+    }
+    QWidget *rows = window.lvwMain()->viewport();
+    const QPoint where(30, 30);
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(where, offered, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rows, &enter);
+    QDragMoveEvent move(where, offered, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rows, &move);
+    QDropEvent drop(where, offered, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rows, &drop);
+    return move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+}
+
+QStringList TestIntake::ListedPaths(const frmMain &window)
+{
+    QStringList paths;
+    for (int row = 1; row <= window.lvwMain()->RowCount(); ++row)
+        paths << window.lvwMain()->PathAt(row);
+    return paths;
+}
+
+void TestIntake::ClickRow(frmMain &window, int position, Qt::MouseButton button)
+{
+    TrackList *list = window.lvwMain();
+    const QRect place = list->visualItemRect(list->topLevelItem(position - 1));
+    QTest::mouseClick(list->viewport(), button, Qt::NoModifier, place.center());
+}
+
+void TestIntake::walkOrderAndNames()
+{
+    // R holds A, B and sub; A holds A1. Folders are read R, A, B, sub, A1.
+    for (const char *folder : {"R/A/A1", "R/B", "R/sub"})
+        MakeFolder(QLatin1String(folder));
+    for (const char *name : {"R/b.MP3", "R/a.mp3", "R/x.Mp3", "R/x.mp3.bak", "R/x.mp4", "R/mp3", "R/.hidden.mp3",
+                             "R/sub/c.mp3", "R/A/A1/deep.mp3", "R/B/b1.mp3", "R/A/a1.mp3"})
+        QVERIFY(TestFiles::Write(Path(QLatin1String(name)), "x"));
+
+    QStringList found;
+    QVERIFY(WalkMp3Tree(Path(QStringLiteral("R")), [] { return true; }, &found));
+    const QStringList expected{QStringLiteral("R/.hidden.mp3"), QStringLiteral("R/a.mp3"), QStringLiteral("R/b.MP3"),
+                               QStringLiteral("R/x.Mp3"),       QStringLiteral("R/A/a1.mp3"), QStringLiteral("R/B/b1.mp3"),
+                               QStringLiteral("R/sub/c.mp3"),   QStringLiteral("R/A/A1/deep.mp3")};
+    QStringList expectedPaths;
+    for (const QString &name : expected)
+        expectedPaths << Path(name);
+    QCOMPARE(found, expectedPaths);
+
+    QVERIFY(HasMp3Extension(QStringLiteral("/a.b/x.mP3")));
+    QVERIFY(!HasMp3Extension(QStringLiteral("/music/mp3")));
+    QVERIFY(!HasMp3Extension(QStringLiteral("/music/x.mp3.bak")));
+
+    // keepGoing is asked along the way; its first "no" ends the walk.
+    int asked = 0;
+    found.clear();
+    QVERIFY(!WalkMp3Tree(Path(QStringLiteral("R")), [&asked] { return ++asked < 7; }, &found));
+    QCOMPARE(asked, 7);
+    QVERIFY(found.size() < expected.size());
+}
+
+void TestIntake::walkSurvivesLoopsAndOddEntries()
+{
+    MakeFolder(QStringLiteral("R/A"));
+    QVERIFY(TestFiles::Write(Path(QStringLiteral("R/A/song.mp3")), "x"));
+    // A link to the folder above, a link to the sister folder, a pipe and a
+    // link that leads nowhere, each named like music.
+    QVERIFY(QFile::link(Path(QStringLiteral("R")), Path(QStringLiteral("R/A/up"))));
+    QVERIFY(QFile::link(Path(QStringLiteral("R/A")), Path(QStringLiteral("R/also-A"))));
+    QCOMPARE(::mkfifo(QFile::encodeName(Path(QStringLiteral("R/pipe.mp3"))).constData(), 0600), 0);
+    QVERIFY(QFile::link(Path(QStringLiteral("R/gone")), Path(QStringLiteral("R/broken.mp3"))));
+
+    QStringList found;
+    QVERIFY(WalkMp3Tree(Path(QStringLiteral("R")), [] { return true; }, &found));
+    // A is reached twice (itself and also-A) but read once; R once.
+    QCOMPARE(found, QStringList{Path(QStringLiteral("R/A/song.mp3"))});
+}
+
+void TestIntake::addFolderButton()
+{
+    MakeFolder(QStringLiteral("Documents"));
+    MakeFolder(QStringLiteral("Music/sub"));
+    const QString a = Mp3(QStringLiteral("Music/a.mp3"), 300);
+    const QString b = Mp3(QStringLiteral("Music/b.MP3"), 120);
+    const QString c = Mp3(QStringLiteral("Music/sub/c.mp3"));
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", dir_->path().toUtf8());
+    SetFolderBrowserRunner([this](const QString &start, QWidget *, const QString &prompt) {
+        browserStart_ = start;
+        browserPrompt_ = prompt;
+        return Path(QStringLiteral("Music"));
+    });
+
+    frmMain window;
+    window.cmdFolder->click();
+    qputenv("HOME", home);
+    // The first use opens at the documents folder; the choice is remembered.
+    QCOMPARE(browserStart_, Path(QStringLiteral("Documents")));
+    QCOMPARE(browserPrompt_,
+             QStringLiteral("Select a folder containing Mp3 files. Contents of subfolders will be included."));
+    QCOMPARE(window.LastFolder, Path(QStringLiteral("Music")));
+    QCOMPARE(ListedPaths(window), (QStringList{a, b, c}));
+    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("No Picture"));
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(window.cmdFiles->isEnabled() && window.cmdFolder->isEnabled() && !window.OperationRunning);
+    QVERIFY(window.ProgressBar->isHidden() && window.picMsg->isHidden());
+
+    // The next time it opens where the last choice was; the same folder again
+    // adds nothing new.
+    window.cmdFolder->click();
+    QCOMPARE(browserStart_, Path(QStringLiteral("Music")));
+    QCOMPARE(window.lvwMain()->RowCount(), 3);
+}
+
+void TestIntake::emptyTreeCancelAndStop()
+{
+    MakeFolder(QStringLiteral("Empty/deeper"));
+    QVERIFY(TestFiles::Write(Path(QStringLiteral("Empty/deeper/notes.txt")), "x"));
+    MakeFolder(QStringLiteral("Full"));
+    Mp3(QStringLiteral("Full/one.mp3"));
+    frmMain window;
+    window.show();
+
+    QString answer = Path(QStringLiteral("Empty"));
+    SetFolderBrowserRunner([&answer](const QString &, QWidget *, const QString &) { return answer; });
+    window.cmdFolder->click();
+    QCOMPARE(messages_, QStringList{QStringLiteral("No Mp3 files were found in the folder.")});
+    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QVERIFY(window.cmdFiles->isEnabled() && window.cmdConvert->isEnabled() && window.ProgressBar->isHidden());
+
+    // Cancel, or a choice that is no folder, changes nothing.
+    messages_.clear();
+    for (const QString &nothing : {QString(), Path(QStringLiteral("Full/one.mp3"))}) {
+        answer = nothing;
+        window.cmdFolder->click();
+        QCOMPARE(window.LastFolder, Path(QStringLiteral("Empty")));
+    }
+
+    // "Stop" while the folders are read: nothing is added, nothing is said.
+    answer = Path(QStringLiteral("Full"));
+    QTimer::singleShot(0, window.cmdCancel, &QPushButton::click);
+    window.cmdFolder->click();
+    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(!window.OperationRunning && window.cmdFolder->isEnabled() && window.picMsg->isHidden());
+}
+
+void TestIntake::droppedFolderOrFiles()
+{
+    MakeFolder(QStringLiteral("Album/Disc 2"));
+    const QString one = Mp3(QStringLiteral("Album/one.mp3"));
+    const QString two = Mp3(QStringLiteral("Album/Disc 2/two.mp3"));
+    const QString a = Mp3(QStringLiteral("a.mp3"));
+    const QString b = Mp3(QStringLiteral("B.MP3"));
+    QVERIFY(TestFiles::Write(Path(QStringLiteral("notes.txt")), "x"));
+    const auto url = [this](const QString &relative) { return QUrl::fromLocalFile(Path(relative)); };
+
+    frmMain window;
+    window.show();
+    window.showMinimized();
+    // A folder first: only its tree is taken. The files are never "moved".
+    QCOMPARE(DragAndDrop(window, {url(QStringLiteral("Album")), url(QStringLiteral("a.mp3"))}), Qt::CopyAction);
+    QCOMPARE(window.PendingDrop, (QStringList{QStringLiteral("1"), Path(QStringLiteral("Album"))}));
+    QVERIFY(window.tmrDnD->isActive());
+    QCOMPARE(window.lvwMain()->RowCount(), 0); // the drop itself adds nothing
+    QTRY_COMPARE(window.lvwMain()->RowCount(), 2);
+    QCOMPARE(ListedPaths(window), (QStringList{one, two})); // sorted by file name after the intake
+    QCOMPARE(window.PendingDrop, QStringList{QString()});
+    QVERIFY(!(window.windowState() & Qt::WindowMinimized)); // brought to the front first
+    QCOMPARE(window.LastFolder, QString());                  // a dropped folder is not remembered
+
+    // Files first: the folder after them is passed over, notes.txt too, and
+    // the MP3 files come in drop order.
+    window.ClearList();
+    DragAndDrop(window, {url(QStringLiteral("a.mp3")), url(QStringLiteral("notes.txt")), url(QStringLiteral("B.MP3")),
+                         url(QStringLiteral("Album"))});
+    QCOMPARE(window.PendingDrop, (QStringList{QStringLiteral("2"), a, b}));
+    QTRY_COMPARE(window.lvwMain()->RowCount(), 2);
+    QCOMPARE(ListedPaths(window), (QStringList{a, b}));
+    QVERIFY(window.cmdFiles->isEnabled() && !window.OperationRunning);
+}
+
+void TestIntake::dropsThatAddNothing()
+{
+    Mp3(QStringLiteral("a.mp3"));
+    QVERIFY(TestFiles::Write(Path(QStringLiteral("cover.jpg")), "x"));
+    frmMain window;
+    window.show();
+
+    // Only other files, plain text, a remote address: nothing recorded.
+    DragAndDrop(window, {QUrl::fromLocalFile(Path(QStringLiteral("cover.jpg")))});
+    QMimeData text;
+    text.setText(Path(QStringLiteral("a.mp3")));
+    QCOMPARE(DragAndDrop(window, {}, &text), Qt::IgnoreAction);
+    DragAndDrop(window, {QUrl(QStringLiteral("https://example.org/a.mp3"))});
+    QCOMPARE(window.PendingDrop, QStringList{QString()});
+    QVERIFY(!window.tmrDnD->isActive());
+
+    // While an operation runs the list refuses the drag, and a drop that
+    // still arrives is ignored.
+    window.OperationRunning = true;
+    QCOMPARE(DragAndDrop(window, {QUrl::fromLocalFile(Path(QStringLiteral("a.mp3")))}), Qt::IgnoreAction);
+    QCOMPARE(window.PendingDrop, QStringList{QString()});
+    window.OperationRunning = false;
+    QTest::qWait(150);
+    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QVERIFY(messages_.isEmpty());
+}
+
+void TestIntake::rowClicksShowPictures()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), 300);
+    const QString b = Mp3(QStringLiteral("b.mp3"), 200);
+    const QString c = Mp3(QStringLiteral("c.mp3"), 100);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.GetFileInfo({QString(), a, b, c});
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 300"));
+
+    ClickRow(window, 2);
+    QCOMPARE(int(window.DisplayedRow), 2);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 200 x 200"));
+
+    // With Shift held the preview waits for the release, then shows the
+    // focused row of the range.
+    window.ShiftDown = true;
+    QTest::mouseClick(window.lvwMain()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      window.lvwMain()->visualItemRect(window.lvwMain()->topLevelItem(2)).center());
+    window.ShiftDown = false;
+    QCOMPARE(window.lvwMain()->RowIndexes(true), (QVector<int>{2, 3}));
+    QCOMPARE(int(window.DisplayedRow), 3);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 100 x 100"));
+
+    // Sorting moves another file under the shown position: a click there
+    // shows that file.
+    window.ColumnHeadingClicked(1); // descending: c, b, a
+    QCOMPARE(window.lvwMain()->PathAt(3), a);
+    ClickRow(window, 3);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 300"));
+
+    // During an operation clicks change nothing.
+    window.OperationRunning = true;
+    ClickRow(window, 1);
+    QCOMPARE(int(window.DisplayedRow), 3);
+    window.OperationRunning = false;
+}
+
+void TestIntake::contextMenuEnabling()
+{
+    const QString art = Mp3(QStringLiteral("art.mp3"), 100);
+    const QString bare = Mp3(QStringLiteral("bare.mp3"));
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.GetFileInfo({QString(), art, bare});
+
+    ClickRow(window, 2, Qt::RightButton);
+    QTRY_VERIFY(window.mnuPopList->isVisible());
+    QVERIFY(!window.mnuManConvert->isEnabled());
+    QCOMPARE(window.mnuPopList->defaultAction(), window.mnuManConvert);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("No Picture"));
+    window.mnuPopList->close();
+
+    ClickRow(window, 1, Qt::RightButton);
+    QTRY_VERIFY(window.mnuPopList->isVisible());
+    QVERIFY(window.mnuManConvert->isEnabled());
+    window.mnuPopList->close();
+
+    // Empty space below the rows: no menu.
+    QTest::mouseClick(window.lvwMain()->viewport(), Qt::RightButton, Qt::NoModifier,
+                      QPoint(20, window.lvwMain()->viewport()->height() - 5));
+    QTest::qWait(50);
+    QVERIFY(!window.mnuPopList->isVisible());
+}
+
+void TestIntake::removeAndClear()
+{
+    QStringList paths{QString()};
+    for (int i = 1; i <= 6; ++i)
+        paths << Mp3(QStringLiteral("t%1.mp3").arg(i), 50 + i);
+    frmMain window;
+    window.show();
+    window.GetFileInfo(paths);
+    ClickRow(window, 5);
+    QCOMPARE(int(window.DisplayedRow), 5);
+
+    TrackList *list = window.lvwMain();
+    list->clearSelection();
+    for (int row : {2, 3, 5})
+        list->topLevelItem(row - 1)->setSelected(true);
+    window.mnuRemove->trigger();
+    QCOMPARE(ListedPaths(window), (QStringList{paths.at(1), paths.at(4), paths.at(6)}));
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QCOMPARE(int(window.DisplayedRow), 0);
+    QVERIFY(!window.OperationRunning && window.cmdConvert->isEnabled());
+    // The removed files are no longer "listed": adding them again works.
+    window.GetFileInfo({QString(), paths.at(2)});
+    QCOMPARE(list->RowCount(), 4);
+
+    window.mnuClear->trigger();
+    QCOMPARE(list->RowCount(), 0);
+    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 0"));
+    QVERIFY(window.imgPNG->isHidden());
+
+    // After clearing, the row at the position shown before shows its new file.
+    window.GetFileInfo({QString(), paths.at(6)});
+    ClickRow(window, 1);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 56 x 56"));
+}
+
+void TestIntake::albumNamePlayAndResetView()
+{
+    const QString named = Mp3(QStringLiteral("Song One.mp3"), 0, QStringLiteral("Blue Train"));
+    const QString unnamed = Mp3(QStringLiteral("Song Two.mp3"));
+    frmMain window;
+    window.show();
+    window.GetFileInfo({QString(), named, unnamed});
+    QClipboard *clipboard = QGuiApplication::clipboard();
+
+    window.lvwMain()->setCurrentItem(window.lvwMain()->topLevelItem(0));
+    window.mnuCopyName->trigger();
+    QCOMPARE(clipboard->text(), QStringLiteral("Blue Train"));
+    window.lvwMain()->setCurrentItem(window.lvwMain()->topLevelItem(1));
+    window.mnuCopyName->trigger();
+    QCOMPARE(clipboard->text(), QStringLiteral("Song Two"));
+
+    // "Play Selection" hands the file to the desktop; a refusal is explained.
+    QList<QUrl> opened;
+    bool opens = true;
+    SetShellOpener([&](const QUrl &url) {
+        opened << url;
+        return opens;
+    });
+    window.mnuPopupPlay->trigger();
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(unnamed)});
+    QVERIFY(messages_.isEmpty());
+    opens = false;
+    window.mnuPopupPlay->trigger();
+    QCOMPARE(messages_, QStringList{QStringLiteral("The file can't be opened.\r\nIt may have been deleted or there is "
+                                                   "no\r\napplication associated with this type of file.")});
+
+    // Columns moved and resized come back to their designed order and widths.
+    QHeaderView *header = window.lvwMain()->header();
+    header->moveSection(0, 5);
+    header->moveSection(7, 1);
+    header->resizeSection(2, 333);
+    window.mnuSetColumns->trigger();
+    for (int column = 0; column < header->count(); ++column) {
+        QCOMPARE(header->visualIndex(column), column);
+        QCOMPARE(header->sectionSize(column), TrackList::DesignedColumnWidth(column));
+    }
+}
+
+QTEST_MAIN(TestIntake)
+#include "tst_intake.moc"
