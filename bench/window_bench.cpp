@@ -5,11 +5,14 @@
 // For each N (1,000 and 10,000 unless given), builds a library of N small
 // MP3 files (albums of 10 to 15 tracks sharing their art), opens the main
 // window offscreen, answers its file dialog with every file, presses "Add
-// Files" and then "Resize All", and prints files per second for both steps
-// with the time per file, so growth that is not linear shows.
+// Files" and then "Resize All"; then clears the list, adds the library again
+// with "Add Folder", and removes every other row, then the rest. Prints files
+// per second for each step with the time per file, so growth that is not
+// linear shows.
 #include "benchcorpus.h"
 
 #include "intake/clsopensave.h"
+#include "intake/folderbrowser.h"
 #include "processing/tracklist.h"
 #include "shell/frmmain.h"
 #include "shell/globals.h"
@@ -70,7 +73,33 @@ void Measure(int count, const QString &parent)
                 rows / adding, adding * 1000 / rows);
     std::printf("  resize all %6d resized %7.2f s %8.1f files/s %7.3f ms/file  peak %.0f MB\n", resized,
                 resizing, rows / resizing, resizing * 1000 / rows, PeakMegabytes());
+
+    window.ClearList();
+    SetFolderBrowserRunner([&library](const QString &, QWidget *, const QString &) { return library.path(); });
+    clock.restart();
+    window.cmdFolder->click();
+    const double folder = clock.nsecsElapsed() / 1e9;
+    std::printf("  add folder %6d rows    %7.2f s %8.1f files/s %7.3f ms/file\n", window.lvwMain()->RowCount(),
+                folder, rows / folder, folder * 1000 / rows);
+
+    // Every other row selected: the most separate pieces to take out.
+    TrackList *list = window.lvwMain();
+    list->clearSelection();
+    for (int row = 0; row < list->RowCount(); row += 2)
+        list->topLevelItem(row)->setSelected(true);
+    const int half = int(list->RowIndexes(true).size());
+    clock.restart();
+    window.RemoveSelected();
+    const double alternate = clock.nsecsElapsed() / 1e9;
+    list->selectAll();
+    const int rest = list->RowCount();
+    clock.restart();
+    window.RemoveSelected();
+    const double all = clock.nsecsElapsed() / 1e9;
+    std::printf("  remove every other row: %6d in %6.3f s %7.3f ms/row; the other %6d at once: %6.3f s\n", half,
+                alternate, alternate * 1000 / half, rest, all);
     std::fflush(stdout);
+    SetFolderBrowserRunner(nullptr);
     window.close();
 }
 

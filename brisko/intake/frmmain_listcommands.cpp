@@ -20,9 +20,8 @@
 
 namespace {
 
-// Selected rows next to each other go in one step, but never so many that
-// "Stop" waits long.
-constexpr int MostRowsPerStep = 256;
+// Rows taken out between two looks at "Stop".
+constexpr int RowsPerStep = 500;
 
 } // namespace
 
@@ -77,16 +76,14 @@ void frmMain::RemoveSelected()
         lvwMain_->setUpdatesEnabled(false);
         QElapsedTimer sinceEvents;
         sinceEvents.start();
+        // A step at a time, so "Stop" keeps the rows not reached yet.
         int removed = 0;
-        for (int k = 0; k < selected.size() && !StopRequested;) {
-            // A run of selected rows next to each other.
-            int run = 1;
-            while (k + run < selected.size() && run < MostRowsPerStep
-                   && selected.at(k + run) == selected.at(k) + run)
-                ++run;
-            lvwMain_->RemoveRows(selected.at(k) - removed, run);
-            removed += run;
-            k += run;
+        for (qsizetype k = 0; k < selected.size() && !StopRequested; k += RowsPerStep) {
+            QVector<int> step = selected.mid(k, RowsPerStep);
+            for (int &position : step)
+                position -= removed; // the rows taken before moved the rest up
+            lvwMain_->RemoveRows(step);
+            removed += int(step.size());
             if (sinceEvents.elapsed() >= EventsInterval) {
                 QCoreApplication::processEvents();
                 sinceEvents.start();

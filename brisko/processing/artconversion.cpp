@@ -54,6 +54,11 @@ void SetFreeSpaceQuery(FreeSpaceQuery query)
     FreeSpace() = std::move(query);
 }
 
+bool RoomToRewrite(const QString &path, qint64 fileSize)
+{
+    return FreeSpaceFor(path) >= fileSize + SpaceBeyondFileSize;
+}
+
 QSize NewPictureSize(double width, double height, int target)
 {
     const long double w = width;
@@ -85,7 +90,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
             result.outcome = ArtOutcome::FileMissing;
             return result;
         }
-        if (FreeSpaceFor(path) < file.size() + SpaceBeyondFileSize) {
+        if (!RoomToRewrite(path, file.size())) {
             result.outcome = ArtOutcome::LowDriveSpace;
             return result;
         }

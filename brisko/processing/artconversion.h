@@ -54,6 +54,9 @@ struct ArtRequest
 using FreeSpaceQuery = std::function<qint64(const QString &path)>;
 qint64 FreeSpaceFor(const QString &path);
 void SetFreeSpaceQuery(FreeSpaceQuery query);
+// Whether a file of fileSize bytes at path may be rewritten: the volume must
+// hold its length and 256,000 bytes more.
+bool RoomToRewrite(const QString &path, qint64 fileSize);
 
 // Converts picture number 1 of one MP3 file without a window: checks the free
 // space (the file's length and 256,000 bytes more), takes the picture out,

@@ -91,6 +91,18 @@ QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size
     return Encode(source, size, quality);
 }
 
+QByteArray PictureEncoder::ImageToJpegData(const QImage &image, QSize size, int quality)
+{
+    if (!PictureLimits::IsWithin(size) || image.isNull())
+        throw MakeError(ErrorNumber::InvalidArgument);
+    QImage scaled = OverWhite(image);
+    if (scaled.size() != size)
+        scaled = scaled.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaled.isNull())
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    return ToJpeg(scaled, quality);
+}
+
 void PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
 {
     WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality), destination);

@@ -25,6 +25,8 @@ public:
                       bool flag, int quality);
     // The same on bytes in memory: the JPEG of source at size and quality.
     QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality);
+    // A picture already in memory (pasted or dropped) as a JPEG at size and quality.
+    QByteArray ImageToJpegData(const QImage &image, QSize size, int quality);
     // The same picture at the same size, as a JPEG at the default quality.
     void ConvertToJpeg(const QString &source, const QString &destination);
 

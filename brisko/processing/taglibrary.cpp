@@ -573,50 +573,11 @@ short TagLibrary::SaveId3v2Tag(const QString &path, const QDateTime &keepModifie
     SetError(TagLibraryError::None);
     if (!HasId3v2Changes())
         return -1;
-    if (!FileUnchangedSinceOpen())
-        return 0;
-
-    bool ok = false;
-    const Id3v2::Tag edited = EditedTag(&ok);
-    if (!ok)
-        return 0;
-    // A tag is no use in a file with nothing after it: that is no MP3.
-    const qint64 oldSize = tag_.present ? tag_.size : 0;
-    if (fileSize_ - oldSize - id3v1_.size() <= 0) {
-        SetError(TagLibraryError::NoAudio, QStringLiteral("the file holds no audio"));
-        return 0;
-    }
-
-    const QByteArray rendered = Id3v2::Render(edited, TagSizeToWrite(edited, oldSize));
-    const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
-    if (check.frames != edited.frames || check.trailing != edited.trailing) {
-        SetError(TagLibraryError::CheckFailed, QStringLiteral("the new tag does not read back as written"));
-        return 0;
-    }
-
     FileRewrite rewrite;
-    rewrite.head = rendered;
-    rewrite.keepFrom = oldSize;
     rewrite.keepTo = fileSize_;
-    return Rewrite(rewrite, keepModified, true);
-}
-
-short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
-{
-    rewrite.path = realPath_;
-    rewrite.keepModified = keepModified;
-    const RewriteResult result = RewriteFile(rewrite);
-    if (!result.ok) {
-        SetError(result.code, result.text);
+    if (!FileUnchangedSinceOpen() || !PrepareId3v2(&rewrite))
         return 0;
-    }
-    // The file on disk is the new one now: read it again so that a following
-    // save starts from it.
-    const QMap<TagField, QString> id3v1Changes = keepId3v1Changes ? v1Changes_ : QMap<TagField, QString>();
-    OpenAudioFile(path_);
-    v1Changes_ = id3v1Changes;
-    SetError(TagLibraryError::None);
-    return -1;
+    return Rewrite(rewrite, keepModified, true);
 }
 
 short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModified)
@@ -627,15 +588,64 @@ short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModifie
     // A file without an ID3v1 tag does not get one.
     if (v1Changes_.isEmpty() || id3v1_.isEmpty())
         return -1;
-    if (!FileUnchangedSinceOpen())
+    FileRewrite rewrite;
+    rewrite.keepTo = fileSize_;
+    if (!FileUnchangedSinceOpen() || !PrepareId3v1(&rewrite))
         return 0;
+    return Rewrite(rewrite, keepModified, false);
+}
 
+short TagLibrary::SaveTags(const QString &path, const QDateTime &keepModified)
+{
+    if (!RequireOpen(path))
+        return 0;
+    SetError(TagLibraryError::None);
+    const bool v2 = HasId3v2Changes();
+    const bool v1 = !v1Changes_.isEmpty() && !id3v1_.isEmpty();
+    if (!v2 && !v1)
+        return -1;
+    FileRewrite rewrite;
+    rewrite.keepTo = fileSize_;
+    if (!FileUnchangedSinceOpen() || (v2 && !PrepareId3v2(&rewrite)) || (v1 && !PrepareId3v1(&rewrite)))
+        return 0;
+    return Rewrite(rewrite, keepModified, false);
+}
+
+// The new ID3v2 tag at the head of the rewrite, in place of the old one.
+bool TagLibrary::PrepareId3v2(FileRewrite *rewrite)
+{
+    bool ok = false;
+    const Id3v2::Tag edited = EditedTag(&ok);
+    if (!ok)
+        return false;
+    // A tag is no use in a file with nothing after it: that is no MP3.
+    const qint64 oldSize = tag_.present ? tag_.size : 0;
+    if (fileSize_ - oldSize - id3v1_.size() <= 0) {
+        SetError(TagLibraryError::NoAudio, QStringLiteral("the file holds no audio"));
+        return false;
+    }
+
+    const QByteArray rendered = Id3v2::Render(edited, TagSizeToWrite(edited, oldSize));
+    const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
+    if (check.frames != edited.frames || check.trailing != edited.trailing) {
+        SetError(TagLibraryError::CheckFailed, QStringLiteral("the new tag does not read back as written"));
+        return false;
+    }
+
+    rewrite->head = rendered;
+    rewrite->keepFrom = oldSize;
+    return true;
+}
+
+// The ID3v1 tag with its changed fields at the tail, in place of the old one.
+bool TagLibrary::PrepareId3v1(FileRewrite *rewrite)
+{
     TagLib::ByteVectorStream stream(ToByteVector(id3v1_));
     TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
     TagLib::ID3v1::Tag *tag = file.ID3v1Tag();
     if (!tag) {
         SetError(TagLibraryError::TagUnreadable, QStringLiteral("the ID3v1 tag cannot be read"));
-        return 0;
+        return false;
     }
     for (auto change = v1Changes_.cbegin(); change != v1Changes_.cend(); ++change) {
         const QString &text = change.value();
@@ -661,9 +671,26 @@ short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModifie
         updated.replace(range.from, range.to - range.from, rendered.mid(range.from, range.to - range.from));
     }
 
-    FileRewrite rewrite;
-    rewrite.keepFrom = 0;
-    rewrite.keepTo = fileSize_ - 128;
-    rewrite.tail = updated;
-    return Rewrite(rewrite, keepModified, false);
+    rewrite->keepTo = fileSize_ - 128;
+    rewrite->tail = updated;
+    return true;
 }
+
+short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
+{
+    rewrite.path = realPath_;
+    rewrite.keepModified = keepModified;
+    const RewriteResult result = RewriteFile(rewrite);
+    if (!result.ok) {
+        SetError(result.code, result.text);
+        return 0;
+    }
+    // The file on disk is the new one now: read it again so that a following
+    // save starts from it.
+    const QMap<TagField, QString> id3v1Changes = keepId3v1Changes ? v1Changes_ : QMap<TagField, QString>();
+    OpenAudioFile(path_);
+    v1Changes_ = id3v1Changes;
+    SetError(TagLibraryError::None);
+    return -1;
+}
+

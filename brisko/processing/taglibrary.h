@@ -77,6 +77,8 @@ public:
     // With keepModified valid the new file carries that modification time.
     short SaveId3v2Tag(const QString &path, const QDateTime &keepModified = QDateTime());
     short SaveId3v1Tag(const QString &path, const QDateTime &keepModified = QDateTime());
+    // Both saves in one rewrite of the file: the same outcome, half the writing.
+    short SaveTags(const QString &path, const QDateTime &keepModified = QDateTime());
 
     int LastErrorCode() const { return lastErrorCode_; }
     QString LastErrorText() const { return lastErrorText_; }
@@ -98,6 +100,8 @@ private:
     bool HasId3v2Changes() const;
     Id3v2::Tag EditedTag(bool *ok);
     bool FileUnchangedSinceOpen();
+    bool PrepareId3v2(FileRewrite *rewrite);
+    bool PrepareId3v1(FileRewrite *rewrite);
     short Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);
 
     QString path_;

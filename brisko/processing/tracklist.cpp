@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <sys/stat.h>
 
@@ -238,9 +239,31 @@ void TrackList::RemoveRow(int position)
     delete ItemAt(position);
 }
 
-void TrackList::RemoveRows(int position, int count)
+void TrackList::RemoveRows(const QVector<int> &positions)
 {
-    model()->removeRows(position - 1, count);
+    if (positions.isEmpty())
+        return;
+    if (positions.last() - positions.first() + 1 == positions.size()) { // one run
+        model()->removeRows(positions.first() - 1, int(positions.size()));
+        return;
+    }
+    // Scattered rows: taking them one by one would move every later row each
+    // time. Take all rows out, delete the chosen ones, put the rest back.
+    const int scrolledTo = verticalScrollBar()->value();
+    QList<QTreeWidgetItem *> rows = invisibleRootItem()->takeChildren();
+    QList<QTreeWidgetItem *> kept;
+    kept.reserve(rows.size() - positions.size());
+    qsizetype next = 0;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (next < positions.size() && positions.at(next) == i + 1) {
+            delete rows.at(i);
+            ++next;
+        } else {
+            kept << rows.at(i);
+        }
+    }
+    addTopLevelItems(kept);
+    verticalScrollBar()->setValue(scrolledTo);
 }
 
 bool TrackList::IsPathListed(const QString &path) const

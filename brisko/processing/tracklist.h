@@ -48,8 +48,9 @@ public:
     void SetStatus(int position, const QString &status);
 
     void RemoveRow(int position);
-    // Removes count rows from position on, in one step.
-    void RemoveRows(int position, int count);
+    // Removes the rows at the positions (ascending), in one step whatever
+    // their number: the time grows with the list, not with list x rows.
+    void RemoveRows(const QVector<int> &positions);
 
     // True when the file at path is already in the list. Paths that lead to the
     // same file (another letter case on a case-insensitive volume, a symbolic

@@ -1,5 +1,7 @@
 #include "shell/errorlog.h"
 
+#include "shell/msgbox.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -42,4 +44,11 @@ void AppendErrorEntry(const QString &logPath, const QString &procedure, const QS
     QFile log(logPath);
     if (log.open(QIODevice::WriteOnly | QIODevice::Append))
         log.write(entry.toUtf8());
+}
+
+void ReportUnexpected(const QString &procedure, const QString &message, QWidget *parent)
+{
+    LastErrorMessage = message;
+    MsgBox(QStringLiteral("Unexpected Error: ") + LastErrorMessage, Msg::Exclamation, QString(), parent);
+    LogError(procedure, LastErrorMessage);
 }

@@ -22,5 +22,10 @@ QString ErrorLogPath();
 
 void LogError(const QString &procedure, const QString &message);
 
+// An error nothing else handles: LastErrorMessage, the message box
+// "Unexpected Error: " and the message, and the log entry.
+class QWidget;
+void ReportUnexpected(const QString &procedure, const QString &message, QWidget *parent);
+
 // Adds one entry to the log at logPath; the rules above, for any file.
 void AppendErrorEntry(const QString &logPath, const QString &procedure, const QString &message);

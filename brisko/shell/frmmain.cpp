@@ -131,10 +131,10 @@ void frmMain::CreateControls()
     tmrReplace = Place(new QTimer(this), "tmrReplace", {}, nullptr);
     tmrDnD = Place(new QTimer(this), "tmrDnD", {}, nullptr);
     // The deferred steps run on their own event, after the one that asked.
-    for (QTimer *timer : {tmrReplace, tmrDnD}) {
+    for (QTimer *timer : {tmrReplace, tmrDnD})
         timer->setSingleShot(true);
-        timer->setInterval(100);
-    }
+    tmrReplace->setInterval(1);
+    tmrDnD->setInterval(100);
 
     Anchor1 = new anchorlib::Anchor(surface);
 }
@@ -178,6 +178,13 @@ void frmMain::ConnectCommands()
     connect(tmrDnD, &QTimer::timeout, this, &frmMain::tmrDnD_Timer);
 
     connect(mnuManConvert, &QAction::triggered, this, [this] { Resizing(true); });
+    // The dialog opens after the menu has closed, never from inside it.
+    connect(mnuReplace, &QAction::triggered, tmrReplace, qOverload<>(&QTimer::start));
+    connect(tmrReplace, &QTimer::timeout, this, [this] {
+        tmrReplace->stop();
+        ReplacePicture();
+    });
+    connect(mnuClearClip, &QAction::triggered, this, &frmMain::ClearKeptPicture);
     connect(mnuCopyName, &QAction::triggered, this, &frmMain::CopyAlbumName);
     connect(mnuPopupPlay, &QAction::triggered, this, &frmMain::PlaySelection);
     connect(mnuRemove, &QAction::triggered, this, &frmMain::RemoveSelected);

@@ -18,6 +18,7 @@ class PictureScaler;
 class QAction;
 class QFrame;
 class QDropEvent;
+struct TagChange;
 class QLabel;
 class QMimeData;
 class QMenu;
@@ -152,6 +153,14 @@ public:
     // Puts every column back at its designed place and width.
     void ResetDefaultView();
 
+    // "Change Picture | Tag": the dialog for the selected rows, then its
+    // picture and fields written into each of their files.
+    void ReplacePicture();
+    // Writes the change into the file of one row and shows the outcome there.
+    void UpdateCurrentPix(int row, const TagChange &change, QSize originalSize, QSize newSize);
+    // "Clear Clipboard": forgets the kept replacement picture.
+    void ClearKeptPicture();
+
     // Shows a file's picture, its stored size and its pixel size.
     void ShowPicOnDemand(const QString &path);
     // Converts the picture of the file of one row and writes the outcome there.
@@ -194,6 +203,8 @@ private:
     void ShowNoRow();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
     void ListDragOver(QDropEvent *event);
+    // "Clear Clipboard" and status panel 4 follow whether a picture is kept.
+    void ShowKeptPictureState();
     void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
                      bool fromPng);
     void ConnectCommands();

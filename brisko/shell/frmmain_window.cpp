@@ -24,8 +24,7 @@
 
 void frmMain::ReportUnexpected(const QString &procedure, const QString &description)
 {
-    MsgBox(QStringLiteral("Unexpected Error: ") + description, Msg::Exclamation, QString(), this);
-    LogError(procedure, description);
+    ::ReportUnexpected(procedure, description, this);
 }
 
 void frmMain::ProcessCmdLine()

@@ -402,6 +402,11 @@ void TestIntake::removeAndClear()
     // The removed files are no longer "listed": adding them again works.
     window.GetFileInfo({QString(), paths.at(2)});
     QCOMPARE(list->RowCount(), 4);
+    list->clearSelection();
+    for (int row : {2, 3})
+        list->topLevelItem(row - 1)->setSelected(true);
+    window.RemoveSelected();
+    QCOMPARE(ListedPaths(window), (QStringList{paths.at(1), paths.at(6)}));
 
     window.mnuClear->trigger();
     QCOMPARE(list->RowCount(), 0);

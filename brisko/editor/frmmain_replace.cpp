@@ -1,0 +1,160 @@
+// Applying the picture and tag dialog's change to the selected files.
+#include "shell/frmmain.h"
+
+#include "controls/derezovivavo.h"
+#include "controls/picturescaler.h"
+#include "editor/frmpicmod.h"
+#include "editor/keptpicture.h"
+#include "editor/tagchange.h"
+#include "processing/artconversion.h"
+#include "processing/pictureencoder.h"
+#include "processing/tagreading.h"
+#include "processing/tracklist.h"
+#include "processing/volumes.h"
+#include "resources/artwork.h"
+#include "shell/briskoerror.h"
+#include "shell/errorlog.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+const QString Keep = QStringLiteral("<Keep>");
+
+// The dialog hands its fields back in its own order.
+TagChange ChangeFromDialog(const QStringList &newTagData)
+{
+    constexpr TagField dialogOrder[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Track,
+                                        TagField::Year,  TagField::Genre,  TagField::Comment};
+    TagChange change;
+    for (int i = 0; i < int(std::size(dialogOrder)) && i < newTagData.size(); ++i) {
+        if (newTagData.at(i) != Keep)
+            change.fields.insert(dialogOrder[i], newTagData.at(i));
+    }
+    return change;
+}
+
+// While many files are written the preview follows a few times a second.
+constexpr qint64 PreviewInterval = 100;
+
+} // namespace
+
+void frmMain::ReplacePicture()
+{
+    setCursor(Qt::WaitCursor);
+    EditorOpen = true;
+    frmPicMod dialog(lvwMain_, this);
+    dialog.SetDisplayImage(lvwMain_->HasMultipleSelection() ? PlaceholderPicture(Placeholder::SeveralSelected)
+                                                            : imgDisplay->Picture());
+    dialog.exec();
+    EditorOpen = false;
+    unsetCursor();
+
+    if (dialog.Ok()) {
+        TagChange change = ChangeFromDialog(dialog.NewTagData());
+        const QVector<int> rows = lvwMain_->RowIndexes(true);
+        StopRequested = false;
+        ProgressBar->SetMax(qMax(1, int(rows.size())));
+        ProgressBar->SetValue(-1);
+        ProgressBar->SetCaption(QStringLiteral("Change Picture"));
+        ProgressBar->setVisible(rows.size() >= 2);
+        OperationRunning = true;
+        EnableControls(false);
+        try {
+            // One JPEG for every file, made once, in memory.
+            QSize originalSize;
+            QSize newSize;
+            if (!KeptPicture.isNull()) {
+                change.hasPicture = true;
+                originalSize = KeptPicture.size();
+                newSize = NewPictureSize(originalSize.width(), originalSize.height(), TargetSize);
+                change.jpeg = Encoder().ImageToJpegData(KeptPicture, newSize, Quality);
+            }
+            QElapsedTimer sincePreview;
+            for (int k = 0; k < rows.size(); ++k) {
+                QCoreApplication::processEvents();
+                if (StopRequested)
+                    break;
+                ProgressBar->SetValue(k + 1);
+                const int row = rows.at(k);
+                lvwMain_->SetIcon(row, IconWorking);
+                lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
+                UpdateCurrentPix(row, change, originalSize, newSize);
+                if (!sincePreview.isValid() || sincePreview.elapsed() >= PreviewInterval || k + 1 == rows.size()) {
+                    sincePreview.start();
+                    ShowPicOnDemand(lvwMain_->PathAt(row));
+                }
+            }
+        } catch (const std::exception &error) {
+            LogError(QStringLiteral("ReplacePicture"), QString::fromUtf8(error.what()));
+        }
+        OperationRunning = false;
+        EnableControls(true);
+        ProgressBar->hide();
+    }
+
+    if (dialog.SaveClip() == 0)
+        KeptPicture = QImage();
+    ShowKeptPictureState();
+}
+
+void frmMain::UpdateCurrentPix(int row, const TagChange &change, QSize originalSize, QSize newSize)
+{
+    const QString path = lvwMain_->PathAt(row);
+    const QString volume = volumeOfPath_.value(path);
+    if (!VolumeAvailable(volume)) {
+        MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
+        StopRequested = true;
+        return;
+    }
+    try {
+        switch (ApplyTagChange(*tags_, path, change)) {
+        case ChangeOutcome::Changed: {
+            // The row shows the file as adding it would: both tags, genre names.
+            TagFields fields;
+            QByteArray picture;
+            bool hasPicture = false;
+            GetTags(*tags_, path, &fields, &picture, &hasPicture);
+            lvwMain_->SetStatus(row, change.hasPicture ? Status::PicTagChanged : Status::TagChanged);
+            if (change.hasPicture) {
+                lvwMain_->SetField(row, ColOriginalSize, SizeText(originalSize.width(), originalSize.height()));
+                lvwMain_->SetField(row, ColNewSize, SizeText(newSize.width(), newSize.height()));
+            }
+            lvwMain_->SetField(row, ColTitle, fields.Title);
+            lvwMain_->SetField(row, ColArtist, fields.Artist);
+            lvwMain_->SetField(row, ColAlbum, fields.Album);
+            lvwMain_->SetField(row, ColTrack, fields.Track);
+            lvwMain_->SetField(row, ColYear, fields.Year);
+            lvwMain_->SetField(row, ColGenre, fields.Genre);
+            lvwMain_->SetField(row, ColComment, fields.Comment);
+            lvwMain_->RefreshFileIdentity(row);
+            if (change.hasPicture)
+                lblSize->setText(QStringLiteral("Image Size: ") + SizeText(newSize.width(), newSize.height()));
+            break;
+        }
+        case ChangeOutcome::SaveFailed: lvwMain_->SetStatus(row, Status::ChangePicFailed); break;
+        case ChangeOutcome::LowDriveSpace: lvwMain_->SetStatus(row, Status::LowDriveSpace); break;
+        case ChangeOutcome::FileMissing: lvwMain_->SetStatus(row, Status::FileMissing); break;
+        }
+    } catch (const BriskoError &error) {
+        ReportUnexpected(QStringLiteral("UpdateCurrentPix"), error.Description());
+    }
+}
+
+void frmMain::ClearKeptPicture()
+{
+    KeptPicture = QImage();
+    ShowKeptPictureState();
+}
+
+void frmMain::ShowKeptPictureState()
+{
+    mnuClearClip->setEnabled(!KeptPicture.isNull());
+    Statusbar->SetPanelVisible(4, !KeptPicture.isNull());
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QStringList>
+
+class PictureScaler;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMimeData;
+class QPushButton;
+class TrackList;
+
+// "Change Picture | Tag": prepares a change for the selected rows of the track
+// list: a replacement picture, and for each of seven tag fields a new value,
+// "<Blank>" (empty it) or "<Keep>" (leave each file's own). It writes nothing;
+// the main window reads Ok, NewTagData and SaveClip after it closes.
+class frmPicMod : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The fields in the dialog's order, which is also NewTagData's.
+    enum Field { Title, Artist, Album, Track, Year, Genre, Comment, FieldCount };
+
+    // Loads from the list's selected rows.
+    explicit frmPicMod(const TrackList *list, QWidget *parent = nullptr);
+
+    // The picture shown as "Original Picture".
+    void SetDisplayImage(const QImage &picture);
+
+    bool Ok() const { return ok_; }
+    int SaveClip() const { return saveClip_; }
+    QStringList NewTagData() const { return newTagData_; }
+    bool Activated() const { return activated_; }
+    bool Changed() const { return changed_; }
+
+    // Position of the first item whose whole text equals text, letter case
+    // aside; -1 for none.
+    static int ComboboxFindString(const QString &text, const QComboBox *list);
+
+    // The replacement picture: from a file, the clipboard or a drop. Each
+    // keeps it, shows it and enables Save.
+    void GetNewPix();
+    void RepPicture_Paste();
+    void RepPicture_DD(const QMimeData *dropped);
+    // Whether a drag over the replacement picture may be dropped.
+    static bool CanDropPicture(const QMimeData *dragged);
+    void ClearPicture();
+    void Save();
+
+    // Controls, named as designed.
+    QLabel *lblOriginal;
+    PictureScaler *imgDisplay;
+    QLabel *lblReplacement;
+    PictureScaler *imgRepPicture;
+    QPushButton *cmdNew;
+    QCheckBox *chkSaveClip;
+    QLabel *lblTags[FieldCount];
+    QComboBox *cboTagData[FieldCount];
+    QLineEdit *txtComment;
+    QPushButton *cmdSave;
+    QPushButton *cmdCancel;
+    QMenu *mnuPop1;
+    QAction *mnuPaste;
+    QAction *mnuClearClip;
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateControls();
+    void CheckTagSelection(const TrackList *list);
+    void Edited();
+    void CommentChosen(int position);
+    void TakePicture(const QImage &picture);
+    void ShowPopup(const QPoint &where);
+
+    const TrackList *list_;
+    bool activated_ = false;
+    bool ok_ = false;
+    bool changed_ = false;
+    int saveClip_ = 0;
+    QStringList newTagData_;
+};
+
+// The genre names in the order the Genre list shows them: letter case,
+// hyphens and apostrophes aside ("Eurodance" before "Euro-House").
+QStringList SortedGenreNames();
+// That order for any two texts: true when a goes before b.
+bool ListOrderLess(const QString &a, const QString &b);

@@ -1,0 +1,3 @@
+#include "editor/keptpicture.h"
+
+QImage KeptPicture;
