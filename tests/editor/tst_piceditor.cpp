@@ -1,0 +1,577 @@
+#include "controls/derezovivavo.h"
+#include "controls/picturescaler.h"
+#include "editor/frmpicmod.h"
+#include "editor/keptpicture.h"
+#include "intake/clsopensave.h"
+#include "processing/artconversion.h"
+#include "processing/filetimes.h"
+#include "processing/tracklist.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/msgbox.h"
+#include "shell/statuspanels.h"
+#include "support/mp3fixture.h"
+#include "support/testfiles.h"
+#include "support/testpictures.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QtTest>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <functional>
+
+using namespace Mp3Fixture;
+
+// The picture and tag dialog on its own, and through the real main window on
+// real files; what was written is read back with TagLib.
+class TestPicEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void genreListAndSearch();
+    void sharedValuesAndMarkers();
+    void editsAndWhatSaveHandsBack();
+    void replacementPictureSources();
+    void tagOnlyChange();
+    void pictureSizesAndBlankFields();
+    void cancelKeepAndClearClipboard();
+    void stopFailureAndSpace();
+
+private:
+    QString Path(const QString &name) const { return dir_->path() + u'/' + name; }
+    QString Mp3(const QString &name, const Recipe &recipe) const { return Write(Path(name), recipe); }
+    static Recipe Song(const QString &title, const QString &genre = QStringLiteral("Rock"),
+                       const QString &comment = QStringLiteral("Nice"));
+    // A window listing the files, with the given rows selected.
+    static void Select(frmMain &window, const QList<int> &rows);
+    // Answers the next picture and tag dialog with what edit does to it;
+    // edit returns false to cancel.
+    static void Answer(const std::function<bool(frmPicMod &)> &edit);
+    // Opens the dialog from the context menu and waits until the change is written.
+    static void ChangeSelected(frmMain &window);
+    static void Activate(frmPicMod &dialog);
+
+    static inline int answered_ = 0;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QTemporaryDir config_;
+    QStringList messages_;
+};
+
+void TestPicEditor::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+}
+
+void TestPicEditor::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    ShowTip = false;
+    KeptPicture = QImage();
+    messages_.clear();
+    SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+        messages_ << prompt;
+        return Msg::OK;
+    });
+}
+
+void TestPicEditor::cleanup()
+{
+    SetMsgBoxHandler(nullptr);
+    SetFreeSpaceQuery(nullptr);
+    clsOpenSave::SetFileDialogRunner(nullptr);
+}
+
+Recipe TestPicEditor::Song(const QString &title, const QString &genre, const QString &comment)
+{
+    Recipe recipe;
+    recipe.title = title;
+    recipe.artist = QStringLiteral("Artist");
+    recipe.album = QStringLiteral("Album");
+    recipe.track = QStringLiteral("1");
+    recipe.year = QStringLiteral("1999");
+    recipe.genre = genre;
+    recipe.comment = comment;
+    recipe.id3v1 = true;
+    recipe.v1Title = title;
+    recipe.v1Artist = QStringLiteral("Artist");
+    recipe.pictures << Picture{TestPictures::Jpeg(TestPictures::Solid(400, 300, Qt::darkRed)),
+                               QStringLiteral("image/jpeg"), 4, QString()};
+    return recipe;
+}
+
+void TestPicEditor::Select(frmMain &window, const QList<int> &rows)
+{
+    window.lvwMain()->clearSelection();
+    for (int row : rows)
+        window.lvwMain()->topLevelItem(row - 1)->setSelected(true);
+    window.lvwMain()->setCurrentItem(window.lvwMain()->topLevelItem(rows.first() - 1), 0,
+                                     QItemSelectionModel::NoUpdate);
+}
+
+void TestPicEditor::Activate(frmPicMod &dialog)
+{
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QVERIFY(dialog.Activated());
+}
+
+void TestPicEditor::Answer(const std::function<bool(frmPicMod &)> &edit)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, edit] {
+        auto *dialog = qobject_cast<frmPicMod *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (edit(*dialog))
+            dialog->Save();
+        else
+            dialog->cmdCancel->click();
+        ++answered_;
+    });
+    poll->start();
+}
+
+void TestPicEditor::ChangeSelected(frmMain &window)
+{
+    const int before = answered_;
+    window.mnuReplace->trigger();
+    QVERIFY(!window.EditorOpen); // the dialog opens after the menu command has returned
+    QTRY_COMPARE(answered_, before + 1);
+    QTRY_VERIFY(!window.EditorOpen && !window.OperationRunning);
+}
+
+void TestPicEditor::genreListAndSearch()
+{
+    const QStringList names = SortedGenreNames();
+    QCOMPARE(names.size(), 145);
+    QCOMPARE(names.mid(0, 4), (QStringList{QStringLiteral("A Capella"), QStringLiteral("Acid"),
+                                           QStringLiteral("Acid Jazz"), QStringLiteral("Acid Punk")}));
+    QCOMPARE(names.mid(143), (QStringList{QStringLiteral("Trip-Hop"), QStringLiteral("Vocal")}));
+    QVERIFY(names.indexOf(QStringLiteral("Eurodance")) < names.indexOf(QStringLiteral("Euro-House")));
+
+    QComboBox box;
+    box.addItems({QStringLiteral("Rock"), QStringLiteral("Rock & Roll")});
+    QCOMPARE(frmPicMod::ComboboxFindString(QStringLiteral("rock"), &box), 0);
+    QCOMPARE(frmPicMod::ComboboxFindString(QStringLiteral("ROCK & ROLL"), &box), 1);
+    QCOMPARE(frmPicMod::ComboboxFindString(QStringLiteral("Roc"), &box), -1);
+}
+
+void TestPicEditor::sharedValuesAndMarkers()
+{
+    Recipe empty = Song(QStringLiteral("Alone"), QStringLiteral("A Capella"), QString());
+    empty.album.clear();
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("First"), QStringLiteral("Rock")));
+    const QString b = Mp3(QStringLiteral("b.mp3"), Song(QStringLiteral("Second"), QStringLiteral("rock"),
+                                                        QStringLiteral("Other")));
+    const QString c = Mp3(QStringLiteral("c.mp3"), empty);
+    frmMain window;
+    window.GetFileInfo({QString(), a, b, c});
+
+    // One row: its own values; an empty field shows empty text.
+    Select(window, {3});
+    {
+        frmPicMod dialog(window.lvwMain());
+        QCOMPARE(dialog.cboTagData[frmPicMod::Title]->currentText(), QStringLiteral("Alone"));
+        QCOMPARE(dialog.cboTagData[frmPicMod::Album]->currentText(), QString());
+        QCOMPARE(dialog.cboTagData[frmPicMod::Album]->currentIndex(), -1);
+        QCOMPARE(dialog.cboTagData[frmPicMod::Genre]->currentText(), QStringLiteral("A Capella"));
+        QCOMPARE(dialog.txtComment->text(), QString());
+        QVERIFY(!dialog.cmdSave->isEnabled());
+        for (QComboBox *box : dialog.cboTagData) {
+            QCOMPARE(box->itemText(0), QStringLiteral("<Blank>"));
+            QCOMPARE(box->itemText(1), QStringLiteral("<Keep>"));
+        }
+        QCOMPARE(dialog.cboTagData[frmPicMod::Comment]->itemText(2), QStringLiteral("<New>"));
+        QCOMPARE(dialog.cboTagData[frmPicMod::Genre]->count(), 147);
+    }
+
+    // Rock and rock are one value, spelt as the list has it; two titles and
+    // two comments differ.
+    Select(window, {1, 2});
+    {
+        frmPicMod dialog(window.lvwMain());
+        QCOMPARE(dialog.cboTagData[frmPicMod::Genre]->currentText(), QStringLiteral("Rock"));
+        QCOMPARE(dialog.cboTagData[frmPicMod::Artist]->currentText(), QStringLiteral("Artist"));
+        QCOMPARE(dialog.cboTagData[frmPicMod::Title]->currentText(), QStringLiteral("<Keep>"));
+        QCOMPARE(dialog.cboTagData[frmPicMod::Title]->itemText(2), QStringLiteral("First"));
+        QCOMPARE(dialog.cboTagData[frmPicMod::Comment]->currentText(), QStringLiteral("<Keep>"));
+        QCOMPARE(dialog.txtComment->text(), QStringLiteral("< Comment Will Not Be Changed >"));
+        QVERIFY(!dialog.txtComment->isEnabled());
+        dialog.Save();
+        QCOMPARE(dialog.NewTagData(),
+                 (QStringList{QStringLiteral("<Keep>"), QStringLiteral("Artist"), QStringLiteral("Album"),
+                              QStringLiteral("1"), QStringLiteral("1999"), QStringLiteral("Rock"),
+                              QStringLiteral("<Keep>")}));
+        QVERIFY(dialog.Ok());
+    }
+
+    // "A Capella", the first item of the genre list, against Rock.
+    Select(window, {1, 3});
+    frmPicMod dialog(window.lvwMain());
+    QCOMPARE(dialog.cboTagData[frmPicMod::Genre]->currentText(), QStringLiteral("<Keep>"));
+    QCOMPARE(dialog.cboTagData[frmPicMod::Album]->currentText(), QStringLiteral("<Keep>"));
+}
+
+void TestPicEditor::editsAndWhatSaveHandsBack()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("Title")));
+    frmMain window;
+    window.GetFileInfo({QString(), a});
+    Select(window, {1});
+    frmPicMod dialog(window.lvwMain());
+    QCOMPARE(dialog.txtComment->text(), QStringLiteral("Nice"));
+    QVERIFY(dialog.txtComment->isEnabled());
+    // Changes before the dialog is first active are not the user's.
+    dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("x"));
+    QVERIFY(!dialog.Changed() && !dialog.cmdSave->isEnabled());
+    Activate(dialog);
+
+    QTest::keyClicks(dialog.cboTagData[frmPicMod::Title]->lineEdit(), QStringLiteral("<Blank>"));
+    dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("<Blank>"));
+    QVERIFY(dialog.Changed() && dialog.cmdSave->isEnabled());
+    dialog.cboTagData[frmPicMod::Artist]->setCurrentIndex(-1);
+    dialog.cboTagData[frmPicMod::Artist]->setEditText(QString());
+    // Text dropped on a list replaces its text.
+    QMimeData text;
+    text.setText(QStringLiteral("Dropped Album"));
+    QWidget *albumEdit = dialog.cboTagData[frmPicMod::Album]->lineEdit();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(albumEdit, &enter);
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(albumEdit, &drop);
+    QCOMPARE(dialog.cboTagData[frmPicMod::Album]->currentText(), QStringLiteral("Dropped Album"));
+
+    // "<New>" with nothing typed gives an empty comment; "<Blank>" and
+    // "<Keep>" lock the text box.
+    QComboBox *comment = dialog.cboTagData[frmPicMod::Comment];
+    comment->setCurrentIndex(1);
+    QVERIFY(!dialog.txtComment->isEnabled());
+    comment->setCurrentIndex(0);
+    QCOMPARE(dialog.txtComment->text(), QString());
+    QVERIFY(!dialog.txtComment->isEnabled());
+    comment->setCurrentIndex(2);
+    QVERIFY(dialog.txtComment->isEnabled());
+
+    // "Clear Picture" after an edit keeps Save enabled.
+    dialog.ClearPicture();
+    QVERIFY(dialog.cmdSave->isEnabled());
+    dialog.cmdSave->click();
+    QCOMPARE(dialog.NewTagData(), (QStringList{QString(), QString(), QStringLiteral("Dropped Album"),
+                                               QStringLiteral("1"), QStringLiteral("1999"), QStringLiteral("Rock"),
+                                               QString()}));
+}
+
+void TestPicEditor::replacementPictureSources()
+{
+    const QString jpg = Path(QStringLiteral("cover.JPG"));
+    QVERIFY(TestFiles::Write(jpg, TestPictures::Jpeg(TestPictures::Solid(64, 32, Qt::blue))));
+    const QString fake = Path(QStringLiteral("fake.jpg"));
+    QVERIFY(TestFiles::Write(fake, "not a picture"));
+    const auto files = [](const QStringList &paths) {
+        auto *data = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data->setUrls(urls);
+        return data;
+    };
+
+    // What may be dropped: pictures, or files whose first ends in bmp, gif or jpg.
+    std::unique_ptr<QMimeData> capitals(files({jpg}));
+    std::unique_ptr<QMimeData> jpeg(files({Path(QStringLiteral("x.jpeg")), jpg}));
+    QMimeData image;
+    image.setImageData(TestPictures::Solid(10, 10, Qt::red));
+    QMimeData text;
+    text.setText(QStringLiteral("cover.jpg"));
+    QVERIFY(frmPicMod::CanDropPicture(capitals.get()));
+    QVERIFY(!frmPicMod::CanDropPicture(jpeg.get()));
+    QVERIFY(frmPicMod::CanDropPicture(&image));
+    QVERIFY(!frmPicMod::CanDropPicture(&text));
+
+    frmPicMod dialog(nullptr);
+    QVERIFY(!dialog.cmdSave->isEnabled() && !dialog.chkSaveClip->isChecked());
+    std::unique_ptr<QMimeData> notPicture(files({fake}));
+    dialog.RepPicture_DD(notPicture.get());
+    QCOMPARE(messages_, QStringList{QStringLiteral("Invalid Picture Format")});
+    QVERIFY(KeptPicture.isNull() && !dialog.cmdSave->isEnabled());
+    dialog.RepPicture_DD(capitals.get());
+    QCOMPARE(KeptPicture.size(), QSize(64, 32));
+    QVERIFY(dialog.cmdSave->isEnabled());
+
+    // Find Picture: the dialog's settings; Cancel says nothing, a file that
+    // is no picture says so.
+    clsOpenSave::Request asked;
+    QString answer;
+    clsOpenSave::SetFileDialogRunner([&](const clsOpenSave::Request &request) {
+        asked = request;
+        return answer.isEmpty() ? clsOpenSave::Answer{false, {}, 0} : clsOpenSave::Answer{true, {answer}, 0};
+    });
+    messages_.clear();
+    dialog.GetNewPix();
+    QCOMPARE(asked.title, QStringLiteral("Replacement Art"));
+    QCOMPARE(asked.nameFilters, QStringList{QStringLiteral("Picture Files (*.bmp *.gif *.jpg)")});
+    QVERIFY(asked.mustExist && !asked.multiple);
+    QVERIFY(messages_.isEmpty());
+    answer = fake;
+    dialog.GetNewPix();
+    QCOMPARE(messages_, QStringList{QStringLiteral("Invalid Picture")});
+    QCOMPARE(KeptPicture.size(), QSize(64, 32));
+
+    // Paste, and the popup's enabling.
+    QGuiApplication::clipboard()->setImage(TestPictures::Solid(20, 40, Qt::green));
+    dialog.show();
+    QTest::mouseClick(dialog.imgRepPicture, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    QTRY_VERIFY(dialog.mnuPop1->isVisible());
+    QVERIFY(dialog.mnuPaste->isEnabled() && dialog.mnuClearClip->isEnabled());
+    QCOMPARE(dialog.mnuPop1->defaultAction(), dialog.mnuPaste);
+    dialog.mnuPop1->close();
+    dialog.mnuPaste->trigger();
+    QCOMPARE(KeptPicture.size(), QSize(20, 40));
+    QGuiApplication::clipboard()->setText(QStringLiteral("words"));
+    dialog.RepPicture_Paste();
+    QCOMPARE(messages_.last(), QStringLiteral("Invalid Picture Format"));
+
+    // Clear Picture without an edit disables Save again.
+    dialog.mnuClearClip->trigger();
+    QVERIFY(KeptPicture.isNull() && !dialog.cmdSave->isEnabled());
+}
+
+void TestPicEditor::tagOnlyChange()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("One")));
+    const QString b = Mp3(QStringLiteral("b.mp3"), Song(QStringLiteral("Two")));
+    const QDateTime old = QDateTime::currentDateTime().addDays(-100);
+    for (const QString &path : {a, b})
+        QVERIFY(RestoreModifiedTime(path, old));
+    const QByteArray audioBefore = AfterTag(TestFiles::Read(a));
+    frmMain window;
+    window.show();
+    window.GetFileInfo({QString(), a, b});
+    Select(window, {1, 2});
+
+    Answer([](frmPicMod &dialog) {
+        dialog.cboTagData[frmPicMod::Artist]->setEditText(QStringLiteral("New Artist"));
+        return true;
+    });
+    ChangeSelected(window);
+    for (int row : {1, 2}) {
+        const TrackRow shown = window.lvwMain()->Row(row);
+        QCOMPARE(shown.Status, QStringLiteral("Tag Changed"));
+        QCOMPARE(shown.Icon, 6);
+        QCOMPARE(shown.OriginalSize, QStringLiteral("400 x 300"));
+        QCOMPARE(shown.NewSize, QStringLiteral("----------"));
+        QCOMPARE(shown.Tags.Artist, QStringLiteral("New Artist"));
+    }
+    QCOMPARE(window.lvwMain()->Row(1).Tags.Title, QStringLiteral("One"));
+    for (const QString &path : {a, b}) {
+        TagLib::MPEG::File file(QFile::encodeName(path).constData());
+        QCOMPARE(QString::fromStdString(file.ID3v2Tag()->artist().to8Bit(true)), QStringLiteral("New Artist"));
+        QCOMPARE(QString::fromStdString(file.ID3v1Tag()->artist().to8Bit(true)), QStringLiteral("New Artist"));
+        QCOMPARE(file.ID3v2Tag()->genre(), TagLib::String("Rock"));
+        QCOMPARE(file.ID3v2Tag()->frameListMap()["APIC"].size(), 1u);
+        QCOMPARE(LastModified(path).toSecsSinceEpoch(), old.toSecsSinceEpoch());
+        QVERIFY(!QFile::exists(path + u'~'));
+    }
+    QCOMPARE(AfterTag(TestFiles::Read(a)).left(audioBefore.size() - 128), audioBefore.left(audioBefore.size() - 128));
+    QVERIFY(window.ProgressBar->isHidden() && window.cmdConvert->isEnabled());
+}
+
+void TestPicEditor::pictureSizesAndBlankFields()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("One")));
+    const QString b = Mp3(QStringLiteral("b.mp3"), Song(QStringLiteral("Two")));
+    frmMain window;
+    window.show();
+    window.TargetSize = 200;
+    window.Quality = 80;
+    window.GetFileInfo({QString(), a, b});
+
+    // 500 x 250 at 200 for both files; the album emptied in both tags, the
+    // comment given anew, the rest kept.
+    Select(window, {1, 2});
+    KeptPicture = TestPictures::Solid(500, 250, Qt::darkBlue);
+    Answer([](frmPicMod &dialog) {
+        dialog.cboTagData[frmPicMod::Album]->setCurrentIndex(0);
+        dialog.cboTagData[frmPicMod::Comment]->setCurrentIndex(2);
+        dialog.txtComment->setText(QStringLiteral("Fresh"));
+        dialog.chkSaveClip->click(); // not kept
+        return true;
+    });
+    ChangeSelected(window);
+    QVERIFY(KeptPicture.isNull());
+    for (int row : {1, 2}) {
+        const TrackRow shown = window.lvwMain()->Row(row);
+        QCOMPARE(shown.Status, QStringLiteral("Pic | Tag Changed"));
+        QCOMPARE(shown.OriginalSize, QStringLiteral("500 x 250"));
+        QCOMPARE(shown.NewSize, QStringLiteral("200 x 100"));
+        QCOMPARE(shown.Tags.Album, QString());
+        QCOMPARE(shown.Tags.Comment, QStringLiteral("Fresh"));
+    }
+    for (const QString &path : {a, b}) {
+        TagLib::MPEG::File file(QFile::encodeName(path).constData());
+        QVERIFY(file.ID3v2Tag()->album().isEmpty() && file.ID3v1Tag()->album().isEmpty());
+        QCOMPARE(file.ID3v1Tag()->comment(), TagLib::String("Fresh"));
+        QCOMPARE(file.ID3v2Tag()->title(), TagLib::String(path == a ? "One" : "Two"));
+        const auto pictures = file.ID3v2Tag()->frameListMap()["APIC"];
+        QCOMPARE(pictures.size(), 1u);
+        const auto *picture = static_cast<TagLib::ID3v2::AttachedPictureFrame *>(pictures.front());
+        QCOMPARE(int(picture->type()), 4); // the old picture's type
+        const QByteArray jpeg(picture->picture().data(), int(picture->picture().size()));
+        QCOMPARE(QImage::fromData(jpeg).size(), QSize(200, 100));
+        const QList<int> markers = TestPictures::JpegMarkers(jpeg);
+        QVERIFY(markers.contains(0xC0) && !markers.contains(0xC2));
+    }
+
+    // A smaller picture is enlarged: 120 x 90 at 300.
+    window.TargetSize = 300;
+    Select(window, {1});
+    KeptPicture = TestPictures::Solid(120, 90, Qt::yellow);
+    Answer([](frmPicMod &) { return true; });
+    ChangeSelected(window);
+    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("300 x 225"));
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 225"));
+    // Kept (the box was checked when the dialog opened with it).
+    QVERIFY(!KeptPicture.isNull());
+}
+
+void TestPicEditor::cancelKeepAndClearClipboard()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("One")));
+    const QByteArray before = TestFiles::Read(a);
+    frmMain window;
+    window.show();
+    window.GetFileInfo({QString(), a});
+    Select(window, {1});
+    QVERIFY(!window.mnuClearClip->isEnabled() && !window.Statusbar->PanelVisible(4));
+
+    // A picture chosen and then Cancel: nothing written, the picture gone.
+    Answer([](frmPicMod &dialog) {
+        QMimeData image;
+        image.setImageData(TestPictures::Solid(30, 30, Qt::cyan));
+        dialog.RepPicture_DD(&image);
+        dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("Never"));
+        return false;
+    });
+    ChangeSelected(window);
+    QCOMPARE(TestFiles::Read(a), before);
+    QVERIFY(KeptPicture.isNull() && !window.mnuClearClip->isEnabled());
+
+    // The same with "Keep picture on clipboard": kept, and offered again.
+    Answer([](frmPicMod &dialog) {
+        QMimeData image;
+        image.setImageData(TestPictures::Solid(30, 30, Qt::cyan));
+        dialog.RepPicture_DD(&image);
+        dialog.chkSaveClip->click();
+        return false;
+    });
+    ChangeSelected(window);
+    QCOMPARE(TestFiles::Read(a), before);
+    QVERIFY(!KeptPicture.isNull() && window.mnuClearClip->isEnabled() && window.Statusbar->PanelVisible(4));
+    bool offered = false;
+    Answer([&offered](frmPicMod &dialog) {
+        offered = dialog.chkSaveClip->isChecked() && dialog.cmdSave->isEnabled()
+            && dialog.imgRepPicture->Picture().size() == QSize(30, 30);
+        return false;
+    });
+    ChangeSelected(window);
+    QVERIFY(offered);
+
+    window.mnuClearClip->trigger();
+    QVERIFY(KeptPicture.isNull() && !window.mnuClearClip->isEnabled() && !window.Statusbar->PanelVisible(4));
+    // While the dialog is open the window does not close.
+    Answer([&window](frmPicMod &) {
+        window.close();
+        return false;
+    });
+    ChangeSelected(window);
+    QVERIFY(window.isVisible());
+}
+
+void TestPicEditor::stopFailureAndSpace()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("One")));
+    const QString b = Mp3(QStringLiteral("b.mp3"), Song(QStringLiteral("Two")));
+    frmMain window;
+    window.show();
+    window.GetFileInfo({QString(), a, b});
+    const auto newTitle = [](frmPicMod &dialog) {
+        dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("Changed"));
+        return true;
+    };
+
+    // "Stop" while the first file is written: the second is not touched.
+    const QByteArray second = TestFiles::Read(b);
+    bool barShown = false;
+    SetFreeSpaceQuery([&](const QString &) {
+        barShown = window.ProgressBar->isVisible();
+        window.cmdCancel->click();
+        return qint64(1) << 40;
+    });
+    Select(window, {1, 2});
+    Answer(newTitle);
+    ChangeSelected(window);
+    QVERIFY(barShown);
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Tag Changed"));
+    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(TestFiles::Read(b), second);
+
+    // Exactly the file's length and 256,000 bytes free is enough; a byte less is not.
+    qint64 spare = 0;
+    SetFreeSpaceQuery([&](const QString &path) { return QFileInfo(path).size() + 256000 + spare; });
+    Select(window, {2});
+    spare = -1;
+    Answer(newTitle);
+    ChangeSelected(window);
+    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Low Drive Space"));
+    QCOMPARE(window.lvwMain()->Row(2).Icon, 7);
+    QCOMPARE(TestFiles::Read(b), second);
+    spare = 0;
+    Answer(newTitle);
+    ChangeSelected(window);
+    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Tag Changed"));
+    QVERIFY(!window.ProgressBar->isVisible()); // one row: no bar
+
+    // A file that may not be written fails; a "~" copy left from before goes.
+    QVERIFY(TestFiles::Write(a + u'~', "left over"));
+    QVERIFY(QFile::setPermissions(a, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const QByteArray locked = TestFiles::Read(a);
+    Select(window, {1});
+    Answer(newTitle);
+    ChangeSelected(window);
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Change Pic Failed"));
+    QCOMPARE(window.lvwMain()->Row(1).Icon, 7);
+    QCOMPARE(TestFiles::Read(a), locked);
+    QVERIFY(!QFile::exists(a + u'~'));
+
+    // A file gone since it was added.
+    QVERIFY(QFile::remove(b));
+    Select(window, {2});
+    Answer(newTitle);
+    ChangeSelected(window);
+    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("File Missing"));
+}
+
+QTEST_MAIN(TestPicEditor)
+#include "tst_piceditor.moc"
