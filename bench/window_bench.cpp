@@ -6,12 +6,15 @@
 // MP3 files (albums of 10 to 15 tracks sharing their art), opens the main
 // window offscreen, answers its file dialog with every file, presses "Add
 // Files" and then "Resize All"; then clears the list, adds the library again
-// with "Add Folder", and removes every other row, then the rest. Prints files
+// with "Add Folder", changes the album and picture of every file at once,
+// and removes every other row, then the rest. Prints files
 // per second for each step with the time per file, so growth that is not
 // linear shows.
 #include "benchcorpus.h"
 
 #include "intake/clsopensave.h"
+#include "editor/frmpicmod.h"
+#include "editor/keptpicture.h"
 #include "intake/folderbrowser.h"
 #include "processing/tracklist.h"
 #include "shell/frmmain.h"
@@ -19,6 +22,8 @@
 #include "shell/msgbox.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -81,6 +86,23 @@ void Measure(int count, const QString &parent)
     const double folder = clock.nsecsElapsed() / 1e9;
     std::printf("  add folder %6d rows    %7.2f s %8.1f files/s %7.3f ms/file\n", window.lvwMain()->RowCount(),
                 folder, rows / folder, folder * 1000 / rows);
+
+    // "Change Picture | Tag" on every row: a new album name and a new picture.
+    window.lvwMain()->selectAll();
+    KeptPicture = QImage(700, 700, QImage::Format_RGB32);
+    KeptPicture.fill(Qt::darkYellow);
+    QTimer::singleShot(50, [] {
+        if (auto *dialog = qobject_cast<frmPicMod *>(QApplication::activeModalWidget())) {
+            dialog->cboTagData[frmPicMod::Album]->setEditText(QStringLiteral("Collected"));
+            dialog->Save();
+        }
+    });
+    clock.restart();
+    window.ReplacePicture();
+    const double changing = clock.nsecsElapsed() / 1e9;
+    std::printf("  change picture | tag %6d rows %7.2f s %8.1f files/s %7.3f ms/file\n", rows, changing,
+                rows / changing, changing * 1000 / rows);
+    KeptPicture = QImage();
 
     // Every other row selected: the most separate pieces to take out.
     TrackList *list = window.lvwMain();
