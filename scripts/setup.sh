@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs the Debian 12 packages that building, running and testing Brisko need.
+# Installs the Debian 12 packages that building, running, testing and packaging Brisko need.
 # Safe to run again: prints nothing and changes nothing when all are present.
 set -eu
 
@@ -18,6 +18,10 @@ PACKAGES="
     zlib1g-dev
     fonts-dejavu-core
     python3-mutagen
+    desktop-file-utils
+    appstream
+    dpkg-dev
+    file
 "
 
 # "fuzz" adds clang and its sanitizer runtime, for the fuzz build.

@@ -167,24 +167,37 @@ QImage LogoBanner(int height)
     return image;
 }
 
+namespace {
+
+QImage DrawnImage(int side, qreal grid, const std::function<void(QPainter &)> &draw)
+{
+    QImage image = Canvas(side, side);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(side / grid, side / grid);
+    draw(painter);
+    painter.end();
+    return image;
+}
+
+} // namespace
+
 QIcon DrawnIcon(std::initializer_list<int> sides, qreal grid, const std::function<void(QPainter &)> &draw)
 {
     QIcon icon;
-    for (const int side : sides) {
-        QImage image = Canvas(side, side);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(side / grid, side / grid);
-        draw(painter);
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
+    for (const int side : sides)
+        icon.addPixmap(QPixmap::fromImage(DrawnImage(side, grid, draw)));
     return icon;
 }
 
 QIcon AppIcon()
 {
     return DrawnIcon({16, 24, 32, 48, 64, 128, 256}, 100, DrawEmblem);
+}
+
+QImage AppIconImage(int side)
+{
+    return DrawnImage(side, 100, DrawEmblem);
 }
 
 QIcon StopPicture(bool active)

@@ -21,6 +21,8 @@ QImage LogoPicture(int side = 150);
 QImage LogoBanner(int height = 30);
 // The program's icon (window, about box, desktop menu).
 QIcon AppIcon();
+// The same drawn at exactly side x side pixels (for the desktop's icon theme).
+QImage AppIconImage(int side);
 
 // The picture of the "Stop" button: grey while there is nothing to stop, red
 // while an operation runs.

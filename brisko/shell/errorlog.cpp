@@ -14,8 +14,18 @@ QString LastErrorMessage;
 
 QString ErrorLogPath()
 {
-    QString folder = QCoreApplication::applicationDirPath();
-    if (folder.isEmpty() || !QFileInfo(folder).isWritable()) {
+    return ErrorLogPathFor(QCoreApplication::applicationDirPath());
+}
+
+QString ErrorLogPathFor(const QString &programFolder)
+{
+    // An installed copy (its desktop metadata beside it) shares its folder with
+    // every user and the package manager: its log goes to the user's own data
+    // folder. A build keeps its log beside itself, where its developer looks.
+    const bool installed = QFileInfo::exists(programFolder + QStringLiteral("/../share/metainfo/")
+                                             + QStringLiteral(BRISKO_APP_ID ".metainfo.xml"));
+    QString folder = programFolder;
+    if (installed || folder.isEmpty() || !QFileInfo(folder).isWritable()) {
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/Brisko");
         QDir().mkpath(folder);

@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brisko"));
     QApplication::setApplicationVersion(QStringLiteral(BRISKO_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("brisko"));
+    QApplication::setDesktopFileName(QStringLiteral(BRISKO_APP_ID));
     const QString commandLine = JoinCommandLine(QApplication::arguments());
 
     SingleInstance instance;
@@ -74,7 +74,10 @@ int main(int argc, char *argv[])
             QTextStream out(stdout);
             for (int panel = 1; panel <= StatusPanels::PanelCount; ++panel)
                 out << "panel " << panel << ": " << window.Statusbar->PanelText(panel) << '\n';
+            out << "help: " << frmMain::HelpFilePath() << '\n';
             out.flush();
+            if (qEnvironmentVariable("BRISKO_SMOKE_TEST") == QLatin1String("quit"))
+                window.CloseForShutdown();
         });
     }
 

@@ -131,6 +131,22 @@ void TestErrorLog::logLivesBesideTheProgram()
 
     LastErrorMessage = QStringLiteral("kept for the message box");
     QCOMPARE(LastErrorMessage, QStringLiteral("kept for the message box"));
+
+    // An installed copy (its desktop metadata in ../share) logs in the user's
+    // data folder even where its own folder may be written.
+    QTemporaryDir prefix;
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/metainfo")));
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    QCOMPARE(ErrorLogPathFor(bin), QDir(bin).filePath(ErrorLogFileName));
+    QFile metainfo(prefix.filePath(QStringLiteral("share/metainfo/" BRISKO_APP_ID ".metainfo.xml")));
+    QVERIFY(metainfo.open(QIODevice::WriteOnly));
+    metainfo.close();
+    QCOMPARE(ErrorLogPathFor(bin), data.path() + QStringLiteral("/Brisko/") + ErrorLogFileName);
+    QVERIFY(QFileInfo(data.path() + QStringLiteral("/Brisko")).isDir());
+    qunsetenv("XDG_DATA_HOME");
 }
 
 QTEST_GUILESS_MAIN(TestErrorLog)
