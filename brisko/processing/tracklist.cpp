@@ -112,6 +112,21 @@ TrackList::~TrackList()
     model()->disconnect(this);
 }
 
+bool TrackList::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        emit DragOver(static_cast<QDragMoveEvent *>(event));
+        return true;
+    case QEvent::Drop:
+        emit Dropped(static_cast<QDropEvent *>(event));
+        return true;
+    default:
+        return QTreeWidget::event(event);
+    }
+}
+
 void TrackList::mouseReleaseEvent(QMouseEvent *event)
 {
     QTreeWidget::mouseReleaseEvent(event);

@@ -75,6 +75,8 @@ signals:
     void Dropped(QDropEvent *event);
 
 protected:
+    // Drops on the heading bar and the scroll bars reach the list itself.
+    bool event(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     // The owner decides what may be dropped; the list's own item moves are off.
     void dragEnterEvent(QDragEnterEvent *event) override;

@@ -54,7 +54,8 @@ private:
     void MakeFolder(const QString &relative) const { QVERIFY(QDir().mkpath(Path(relative))); }
     // Drags urls over the list and drops them; returns the action the list
     // answered while they were dragged (IgnoreAction: refused).
-    static Qt::DropAction DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data = nullptr);
+    static Qt::DropAction DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data = nullptr,
+                                      bool onRows = true);
     static QStringList ListedPaths(const frmMain &window);
     static void ClickRow(frmMain &window, int position, Qt::MouseButton button = Qt::LeftButton);
 
@@ -98,14 +99,15 @@ QString TestIntake::Mp3(const QString &relative, int side, const QString &album)
     return Write(Path(relative), recipe);
 }
 
-Qt::DropAction TestIntake::DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data)
+Qt::DropAction TestIntake::DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data, bool onRows)
 {
     QMimeData files;
     if (!data) {
         files.setUrls(urls);
         data = &files;
     }
-    QWidget *rows = window.lvwMain()->viewport();
+    // The rows' area, or the list itself (what its heading and scroll bars pass on).
+    QWidget *rows = onRows ? window.lvwMain()->viewport() : static_cast<QWidget *>(window.lvwMain());
     const QPoint where(30, 30);
     const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
     QDragEnterEvent enter(where, offered, data, Qt::LeftButton, Qt::NoModifier);
@@ -277,8 +279,10 @@ void TestIntake::droppedFolderOrFiles()
     // Files first: the folder after them is passed over, notes.txt too, and
     // the MP3 files come in drop order.
     window.ClearList();
-    DragAndDrop(window, {url(QStringLiteral("a.mp3")), url(QStringLiteral("notes.txt")), url(QStringLiteral("B.MP3")),
-                         url(QStringLiteral("Album"))});
+    DragAndDrop(window,
+                {url(QStringLiteral("a.mp3")), url(QStringLiteral("notes.txt")), url(QStringLiteral("B.MP3")),
+                 url(QStringLiteral("Album"))},
+                nullptr, false);
     QCOMPARE(window.PendingDrop, (QStringList{QStringLiteral("2"), a, b}));
     QTRY_COMPARE(window.lvwMain()->RowCount(), 2);
     QCOMPARE(ListedPaths(window), (QStringList{a, b}));
