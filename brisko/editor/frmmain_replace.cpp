@@ -77,8 +77,12 @@ void frmMain::ReplacePicture()
                 change.jpeg = Encoder().ImageToJpegData(KeptPicture, newSize, Quality);
             }
             QElapsedTimer sincePreview;
+            QElapsedTimer sinceEvents;
             for (int k = 0; k < rows.size(); ++k) {
-                QCoreApplication::processEvents();
+                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= EventsInterval) {
+                    QCoreApplication::processEvents();
+                    sinceEvents.start();
+                }
                 if (StopRequested)
                     break;
                 ProgressBar->SetValue(k + 1);
