@@ -10,11 +10,9 @@
 #include "processing/pictureencoder.h"
 #include "processing/tagreading.h"
 #include "processing/tracklist.h"
-#include "processing/volumes.h"
 #include "resources/artwork.h"
 #include "shell/briskoerror.h"
 #include "shell/errorlog.h"
-#include "shell/msgbox.h"
 #include "shell/statuspanels.h"
 
 #include <QAction>
@@ -111,12 +109,8 @@ void frmMain::ReplacePicture()
 void frmMain::UpdateCurrentPix(int row, const TagChange &change, QSize originalSize, QSize newSize)
 {
     const QString path = lvwMain_->PathAt(row);
-    const QString volume = volumeOfPath_.value(path);
-    if (!VolumeAvailable(volume)) {
-        MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
-        StopRequested = true;
+    if (!VolumeStillThere(path))
         return;
-    }
     try {
         switch (ApplyTagChange(*tags_, path, change)) {
         case ChangeOutcome::Changed: {

@@ -14,14 +14,20 @@
 #include <QAction>
 #include <QCoreApplication>
 
-void frmMain::ConvPix(const QString &path, int row)
+bool frmMain::VolumeStillThere(const QString &path)
 {
     const QString volume = volumeOfPath_.value(path);
-    if (!VolumeAvailable(volume)) {
-        MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
-        StopRequested = true;
+    if (VolumeAvailable(volume))
+        return true;
+    MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
+    StopRequested = true;
+    return false;
+}
+
+void frmMain::ConvPix(const QString &path, int row)
+{
+    if (!VolumeStillThere(path))
         return;
-    }
     try {
         const ArtConversion result = ConvertArt(*tags_, Encoder(), path, TargetSize, Quality,
                                                 [] { QCoreApplication::processEvents(); });

@@ -197,6 +197,9 @@ private:
     void PlaceWindow(const QRectF &twips);
 
     PictureEncoder &Encoder();
+    // False, after telling the user and asking the run to stop, when the
+    // volume that held the file when it was added is gone.
+    bool VolumeStillThere(const QString &path);
     // Shows the picture of the row at position in the preview.
     void DisplayRow(int position);
     // The logo in the preview, as when no row is shown.

@@ -3,20 +3,14 @@
 # come up and find its help in the prefix.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P install_and_run.cmake
 
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "failed (${result}): ${ARGN}\n${output}")
-    endif()
-    set(output "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 file(REMOVE_RECURSE ${PREFIX})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
 
 run(desktop-file-validate ${PREFIX}/share/applications/${APP_ID}.desktop)
-if(NOT output STREQUAL "")
-    message(FATAL_ERROR "desktop-file-validate has remarks:\n${output}")
+if(NOT "${output}${errors}" STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate has remarks:\n${output}${errors}")
 endif()
 run(appstreamcli validate --no-net ${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml)
 

@@ -1,13 +1,7 @@
 # Builds the Debian package and checks what it holds and what it asks for.
 #   cmake -DBUILD_DIR=... -DOUT=... -DAPP_ID=... -DVERSION=... -DPLUGIN=ON|OFF -P package_contents.cmake
 
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "failed (${result}): ${ARGN}\n${output}\n${errors}")
-    endif()
-    set(output "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 file(REMOVE_RECURSE ${OUT})
 run(cpack -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${OUT})
