@@ -112,12 +112,18 @@ QByteArray ReadPictureFile(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw MakeError(info.dir().exists() ? ErrorNumber::FileNotFound : ErrorNumber::PathNotFound);
-    if (info.size() > PictureLimits::MaxFileBytes)
+    // Only a regular file can be a picture: a pipe or a device named like one
+    // would never end.
+    if (!info.isFile() || info.size() > PictureLimits::MaxFileBytes)
         ThrowInvalid();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw MakeError(ErrorNumber::FileAccess);
-    return file.readAll();
+    // Never more than a picture can be, even if the file grows meanwhile.
+    const QByteArray data = file.read(PictureLimits::MaxFileBytes + 1);
+    if (data.size() > PictureLimits::MaxFileBytes)
+        ThrowInvalid();
+    return data;
 }
 
 // JPEG, the usual album art, is measured from its headers. BMP and GIF are

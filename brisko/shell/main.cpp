@@ -1,4 +1,5 @@
 // The program's start: one instance per user, then the main window.
+#include "resources/artwork.h"
 #include "shell/cmdline.h"
 #include "shell/frmmain.h"
 #include "shell/singleinstance.h"
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Brisko"));
     QApplication::setApplicationVersion(QStringLiteral(BRISKO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(BRISKO_APP_ID));
+    QApplication::setWindowIcon(AppIcon()); // every window, message boxes and file dialogs too
     const QString commandLine = JoinCommandLine(QApplication::arguments());
 
     SingleInstance instance;

@@ -32,6 +32,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 using namespace Mp3Fixture;
 
 // The picture and tag dialog on its own, and through the real main window on
@@ -316,6 +318,15 @@ void TestPicEditor::replacementPictureSources()
     dialog.RepPicture_DD(notPicture.get());
     QCOMPARE(messages_, QStringList{QStringLiteral("Invalid Picture Format")});
     QVERIFY(KeptPicture.isNull() && !dialog.cmdSave->isEnabled());
+    // A pipe and a device named like pictures are refused, not read forever.
+    const QString pipe = Path(QStringLiteral("pipe.jpg"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), Path(QStringLiteral("zero.jpg"))));
+    for (const QString &odd : {pipe, Path(QStringLiteral("zero.jpg"))}) {
+        std::unique_ptr<QMimeData> dropped(files({odd}));
+        dialog.RepPicture_DD(dropped.get());
+        QCOMPARE(messages_.last(), QStringLiteral("Invalid Picture Format"));
+    }
     dialog.RepPicture_DD(capitals.get());
     QCOMPARE(KeptPicture.size(), QSize(64, 32));
     QVERIFY(dialog.cmdSave->isEnabled());
