@@ -693,4 +693,3 @@ short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bo
     SetError(TagLibraryError::None);
     return -1;
 }
-

@@ -5,9 +5,9 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QDragEnterEvent>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QScrollBar>
