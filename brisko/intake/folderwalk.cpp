@@ -24,14 +24,14 @@ bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QS
 {
     // Hidden entries count; pipes, sockets and devices are no music files
     // (opening a pipe would wait forever), nor are links that lead nowhere.
-    constexpr QDir::Filters Everything = QDir::Hidden;
+    constexpr QDir::Filters AlsoHidden = QDir::Hidden;
     constexpr QDir::SortFlags ByName = QDir::Name | QDir::IgnoreCase;
 
     QStringList folders{QDir::cleanPath(root)};
     QSet<QString> seen{FileIdentity(folders.first())};
     for (qsizetype p = 0; p < folders.size(); ++p) {
         const QDir folder(folders.at(p));
-        const QStringList subfolders = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | Everything, ByName);
+        const QStringList subfolders = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | AlsoHidden, ByName);
         for (const QString &name : subfolders) {
             const QString path = folder.filePath(name);
             const QString identity = FileIdentity(path);
@@ -48,7 +48,7 @@ bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QS
 
     for (const QString &path : std::as_const(folders)) {
         const QDir folder(path);
-        for (const QString &name : folder.entryList(QDir::Files | Everything, ByName)) {
+        for (const QString &name : folder.entryList(QDir::Files | AlsoHidden, ByName)) {
             if (HasMp3Extension(name))
                 *files << folder.filePath(name);
             if (!keepGoing())
