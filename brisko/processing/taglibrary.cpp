@@ -568,47 +568,35 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
 
 short TagLibrary::SaveId3v2Tag(const QString &path, const QDateTime &keepModified)
 {
-    if (!RequireOpen(path))
-        return 0;
-    SetError(TagLibraryError::None);
-    if (!HasId3v2Changes())
-        return -1;
-    FileRewrite rewrite;
-    rewrite.keepTo = fileSize_;
-    if (!FileUnchangedSinceOpen() || !PrepareId3v2(&rewrite))
-        return 0;
-    return Rewrite(rewrite, keepModified, true);
+    return Save(path, keepModified, true, false);
 }
 
 short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModified)
 {
-    if (!RequireOpen(path))
-        return 0;
-    SetError(TagLibraryError::None);
-    // A file without an ID3v1 tag does not get one.
-    if (v1Changes_.isEmpty() || id3v1_.isEmpty())
-        return -1;
-    FileRewrite rewrite;
-    rewrite.keepTo = fileSize_;
-    if (!FileUnchangedSinceOpen() || !PrepareId3v1(&rewrite))
-        return 0;
-    return Rewrite(rewrite, keepModified, false);
+    return Save(path, keepModified, false, true);
 }
 
 short TagLibrary::SaveTags(const QString &path, const QDateTime &keepModified)
 {
+    return Save(path, keepModified, true, true);
+}
+
+short TagLibrary::Save(const QString &path, const QDateTime &keepModified, bool id3v2, bool id3v1)
+{
     if (!RequireOpen(path))
         return 0;
     SetError(TagLibraryError::None);
-    const bool v2 = HasId3v2Changes();
-    const bool v1 = !v1Changes_.isEmpty() && !id3v1_.isEmpty();
+    const bool v2 = id3v2 && HasId3v2Changes();
+    // A file without an ID3v1 tag does not get one.
+    const bool v1 = id3v1 && !v1Changes_.isEmpty() && !id3v1_.isEmpty();
     if (!v2 && !v1)
         return -1;
     FileRewrite rewrite;
     rewrite.keepTo = fileSize_;
     if (!FileUnchangedSinceOpen() || (v2 && !PrepareId3v2(&rewrite)) || (v1 && !PrepareId3v1(&rewrite)))
         return 0;
-    return Rewrite(rewrite, keepModified, false);
+    // ID3v1 changes not written now wait for their own save.
+    return Rewrite(rewrite, keepModified, !id3v1);
 }
 
 // The new ID3v2 tag at the head of the rewrite, in place of the old one.

@@ -100,6 +100,8 @@ private:
     bool HasId3v2Changes() const;
     Id3v2::Tag EditedTag(bool *ok);
     bool FileUnchangedSinceOpen();
+    // The saves above: the chosen tags' changes in one rewrite.
+    short Save(const QString &path, const QDateTime &keepModified, bool id3v2, bool id3v1);
     bool PrepareId3v2(FileRewrite *rewrite);
     bool PrepareId3v1(FileRewrite *rewrite);
     short Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);

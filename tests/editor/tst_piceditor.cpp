@@ -10,6 +10,7 @@
 #include "shell/globals.h"
 #include "shell/msgbox.h"
 #include "shell/statuspanels.h"
+#include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -86,11 +87,7 @@ void TestPicEditor::init()
     dir_ = std::make_unique<QTemporaryDir>();
     ShowTip = false;
     KeptPicture = QImage();
-    messages_.clear();
-    SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
-        messages_ << prompt;
-        return Msg::OK;
-    });
+    CollectMessageBoxes(&messages_);
 }
 
 void TestPicEditor::cleanup()

@@ -8,6 +8,7 @@
 #include "shell/msgbox.h"
 #include "shell/statuspanels.h"
 #include "shell/waitpanel.h"
+#include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -75,11 +76,7 @@ void TestIntake::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     ShowTip = false;
-    messages_.clear();
-    SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
-        messages_ << prompt;
-        return Msg::OK;
-    });
+    CollectMessageBoxes(&messages_);
 }
 
 void TestIntake::cleanup()

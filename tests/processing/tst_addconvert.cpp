@@ -11,6 +11,7 @@
 #include "shell/msgbox.h"
 #include "shell/statuspanels.h"
 #include "shell/waitpanel.h"
+#include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -79,11 +80,7 @@ void TestAddConvert::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     ShowTip = false;
-    messages_.clear();
-    SetMsgBoxHandler([this](const QString &prompt, int, const QString &) {
-        messages_ << prompt;
-        return Msg::OK;
-    });
+    CollectMessageBoxes(&messages_);
 }
 
 void TestAddConvert::cleanup()
