@@ -1,5 +1,6 @@
 #include "batch/batchreport.h"
 
+#include "engine/localpath.h"
 #include "processing/trackrow.h"
 
 #include <QJsonDocument>
@@ -35,7 +36,7 @@ BatchReport::BatchReport(int total, const BatchOptions &options, std::FILE *huma
 
 QByteArray BatchReport::JsonLine(const BatchResult &result, bool dryRun)
 {
-    QJsonObject object{{QStringLiteral("file"), result.path},
+    QJsonObject object{{QStringLiteral("file"), ReadablePath(result.path)},
                        {QStringLiteral("status"), result.status},
                        {QStringLiteral("failed"), result.failed},
                        {QStringLiteral("dry_run"), dryRun},
@@ -47,6 +48,11 @@ QByteArray BatchReport::JsonLine(const BatchResult &result, bool dryRun)
         object.insert(QStringLiteral("new_size"), Size(result.newSize));
     if (!result.error.isEmpty())
         object.insert(QStringLiteral("error"), result.error);
+    if (!result.note.isEmpty())
+        object.insert(QStringLiteral("note"), result.note);
+    // JSON holds text only: a name that is not UTF-8 also comes as its bytes.
+    if (HasEscapedBytes(result.path))
+        object.insert(QStringLiteral("file_bytes"), QString::fromLatin1(BytesFromPath(result.path).toBase64()));
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -64,16 +70,24 @@ void BatchReport::Add(const BatchResult &result)
     ++counts_[result.status];
     bytesBefore_ += result.bytesBefore;
     bytesAfter_ += result.bytesAfter;
-    if (result.failed) {
-        ++failures_;
+    failures_ += result.failed;
+    if (result.failed || !result.note.isEmpty()) {
         ClearProgress();
-        std::fprintf(human_, "%s: %s%s%s\n", qPrintable(result.path), qPrintable(result.status),
-                     result.error.isEmpty() ? "" : " - ", qPrintable(result.error));
+        const QString &why = result.failed ? result.error : result.note;
+        Print(human_, ReadablePath(result.path) + QStringLiteral(": ") + result.status
+                          + (why.isEmpty() ? QString() : QStringLiteral(" - ") + why) + u'\n');
     }
-    if (json_) {
-        std::fprintf(json_, "%s\n", JsonLine(result, options_.dryRun).constData());
-        std::fflush(json_);
-    }
+    if (json_)
+        Print(json_, QString::fromUtf8(JsonLine(result, options_.dryRun)) + u'\n');
+}
+
+void BatchReport::Print(std::FILE *to, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    // A reader that went away (a pipe into "head") is a request to stop.
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to) != size_t(bytes.size())
+        || std::fflush(to) != 0)
+        outputClosed_ = true;
 }
 
 void BatchReport::Tick()
@@ -88,8 +102,11 @@ void BatchReport::Tick()
     const double rate = seconds > 0 ? done_ / seconds : 0;
     const QString left = rate > 0 ? Duration((total_ - done_) / rate) + QStringLiteral(" left")
                                   : QStringLiteral("--:-- left");
-    std::fprintf(human_, "\r\033[K%d/%d files  %.1f files/s  %s", done_, total_, rate, qPrintable(left));
-    std::fflush(human_);
+    Print(human_, QStringLiteral("\r\033[K%1/%2 files  %3 files/s  %4")
+                      .arg(done_)
+                      .arg(total_)
+                      .arg(rate, 0, 'f', 1)
+                      .arg(left));
     progressShown_ = true;
 }
 

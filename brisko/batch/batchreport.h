@@ -25,12 +25,15 @@ public:
     void Finish(bool interrupted);
 
     int Failures() const { return failures_; }
+    // Whether a write failed because no one reads the output any more.
+    bool OutputClosed() const { return outputClosed_; }
 
     // One file as a JSON object on one line.
     static QByteArray JsonLine(const BatchResult &result, bool dryRun);
 
 private:
     void ClearProgress();
+    void Print(std::FILE *to, const QString &text);
 
     int total_;
     BatchOptions options_;
@@ -42,6 +45,7 @@ private:
     bool progressShown_ = false;
     int done_ = 0;
     int failures_ = 0;
+    bool outputClosed_ = false;
     qint64 bytesBefore_ = 0;
     qint64 bytesAfter_ = 0;
     QMap<QString, int> counts_;

@@ -1,18 +1,20 @@
 #include "batch/batchrun.h"
 
+#include "engine/localpath.h"
 #include "processing/artconversion.h"
+#include "processing/atomicsave.h"
 #include "processing/pictureencoder.h"
 #include "processing/taglibrary.h"
 #include "processing/trackrow.h"
 #include "shell/briskoerror.h"
-
-#include <QFileInfo>
 
 #include <condition_variable>
 #include <deque>
 #include <future>
 #include <mutex>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -59,12 +61,37 @@ private:
     std::deque<Entry> entries_;
 };
 
-BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared, const QString &path,
+qint64 SizeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(BytesFromPath(path).constData(), &info) == 0 ? qint64(info.st_size) : 0;
+}
+
+// After a conversion: the file's other names in the run lead to the new
+// file, and the note tells of the names that keep the old picture.
+void PointOtherNames(const BatchFile &file, const struct stat &original, BatchResult *result)
+{
+    QStringList notes;
+    const int outside = int(original.st_nlink) - 1 - int(file.otherNames.size());
+    if (outside == 1)
+        notes << QStringLiteral("1 other name outside this run keeps the old picture");
+    else if (outside > 1)
+        notes << QStringLiteral("%1 other names outside this run keep the old picture").arg(outside);
+    for (const QString &name : file.otherNames) {
+        QString why;
+        if (!PointNameAt(name, file.path, original, &why))
+            notes << ReadablePath(name) + QStringLiteral(" keeps the old picture: ") + why;
+    }
+    result->note = notes.join(QStringLiteral("; "));
+}
+
+BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared, const BatchFile &file,
                     const BatchOptions &options)
 {
+    const QString &path = file.path;
     BatchResult result;
     result.path = path;
-    result.bytesBefore = QFileInfo(path).size();
+    result.bytesBefore = SizeOf(path);
     ArtRequest request;
     request.target = options.size;
     request.quality = options.quality;
@@ -89,7 +116,11 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
                         || conversion.outcome == ArtOutcome::LowDriveSpace
                         || conversion.outcome == ArtOutcome::FileMissing;
         if (result.failed && conversion.outcome == ArtOutcome::SaveFailed)
-            result.error = tags.LastErrorText();
+            result.error = tags.LastErrorCode() == TagLibraryError::ChangedSinceOpen
+                               ? QStringLiteral("changed by another program while being converted")
+                               : tags.LastErrorText();
+        if (conversion.outcome == ArtOutcome::Resized && !options.dryRun)
+            PointOtherNames(file, tags.SavedOriginal(), &result);
     } catch (const BriskoError &error) {
         result.status = Status::ResizeFailed;
         result.failed = true;
@@ -99,13 +130,13 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
         result.failed = true;
         result.error = ErrorText(ErrorNumber::OutOfMemory);
     }
-    result.bytesAfter = options.dryRun ? result.bytesBefore : QFileInfo(path).size();
+    result.bytesAfter = options.dryRun ? result.bytesBefore : SizeOf(path);
     return result;
 }
 
 } // namespace
 
-void RunBatch(const QStringList &files, const BatchOptions &options, const std::atomic<bool> &stop,
+void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const std::atomic<bool> &stop,
               const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick)
 {
     std::atomic<int> next{0};

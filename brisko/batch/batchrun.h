@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/batchoptions.h"
+#include "batch/batchwalk.h"
 
 #include <QSize>
 #include <QString>
@@ -20,6 +21,7 @@ struct BatchResult
     qint64 bytesBefore = 0;
     qint64 bytesAfter = 0;
     QString error;   // an unexpected error's text
+    QString note;    // what else the user should know (names keeping the old picture)
 };
 
 // Converts the files with options.jobs workers at once, each with its own tag
@@ -27,6 +29,7 @@ struct BatchResult
 // share byte for byte (an album's) is decoded and encoded once. report is
 // called on the calling thread for every file done, tick about five times a
 // second. Once stop is set no new file is begun; the files in hand are
-// finished.
-void RunBatch(const QStringList &files, const BatchOptions &options, const std::atomic<bool> &stop,
+// finished. A converted file's other names in the run are pointed at the new
+// file; its names outside the run keep the old one, and the note says so.
+void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const std::atomic<bool> &stop,
               const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick);

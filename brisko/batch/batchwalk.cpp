@@ -1,62 +1,120 @@
 #include "batch/batchwalk.h"
 
+#include "engine/localpath.h"
 #include "intake/folderwalk.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QHash>
 #include <QSet>
+
+#include <algorithm>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
-void Walk(const QString &folder, QSet<QString> *visited, QStringList *files, QStringList *problems);
+using Identity = QPair<quint64, quint64>;
 
-void AddFile(const QString &path, QSet<QString> *visited, QStringList *files)
+struct Walk
 {
-    const QString key = QStringLiteral("file ") + FileIdentity(path);
-    if (!visited->contains(key)) {
-        visited->insert(key);
-        *files << path;
-    }
+    QList<BatchFile> files;
+    QHash<Identity, qsizetype> fileAt; // where a file's first name went
+    QSet<Identity> folders;
+    QStringList *problems;
+
+    void AddFile(const QString &path, const struct stat &info);
+    void Folder(const QString &folder);
+};
+
+Identity IdentityOf(const struct stat &info)
+{
+    return {quint64(info.st_dev), quint64(info.st_ino)};
 }
 
-void Walk(const QString &folder, QSet<QString> *visited, QStringList *files, QStringList *problems)
+bool Look(const QString &path, struct stat *info)
 {
-    const QString key = FileIdentity(folder);
-    if (key.isEmpty() || visited->contains(key))
-        return;
-    visited->insert(key);
-    const QDir dir(folder);
-    if (!dir.isReadable()) {
-        *problems << folder + QStringLiteral(": cannot be read");
+    return ::stat(BytesFromPath(path).constData(), info) == 0;
+}
+
+void Walk::AddFile(const QString &path, const struct stat &info)
+{
+    const Identity identity = IdentityOf(info);
+    const auto found = fileAt.constFind(identity);
+    if (found == fileAt.cend()) {
+        fileAt.insert(identity, files.size());
+        files.append({path, {}, int(info.st_nlink)});
         return;
     }
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-    QStringList folders;
-    for (const QFileInfo &entry : entries) {
-        if (entry.isDir())
-            folders << entry.filePath();
-        else if (entry.isFile() && HasMp3Extension(entry.fileName()))
-            AddFile(entry.filePath(), visited, files);
+    BatchFile &file = files[*found];
+    if (path != file.path && !file.otherNames.contains(path))
+        file.otherNames.append(path);
+}
+
+// The folder's names, as the bytes they are, in order.
+QStringList Names(const QString &folder, bool *readable)
+{
+    QStringList names;
+    DIR *dir = ::opendir(BytesFromPath(folder).constData());
+    *readable = dir != nullptr;
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(PathFromBytes(name));
     }
-    for (const QString &sub : std::as_const(folders))
-        Walk(sub, visited, files, problems);
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void Walk::Folder(const QString &folder)
+{
+    struct stat info {};
+    if (!Look(folder, &info) || folders.contains(IdentityOf(info)))
+        return;
+    folders.insert(IdentityOf(info));
+    bool readable = false;
+    const QStringList names = Names(folder, &readable);
+    if (!readable) {
+        *problems << ReadablePath(folder) + QStringLiteral(": cannot be read");
+        return;
+    }
+    QStringList subfolders;
+    for (const QString &name : names) {
+        const QString path = folder == QStringLiteral("/") ? u'/' + name : folder + u'/' + name;
+        if (!Look(path, &info))
+            continue;
+        if (S_ISDIR(info.st_mode))
+            subfolders << path;
+        else if (S_ISREG(info.st_mode) && HasMp3Extension(name))
+            AddFile(path, info);
+    }
+    for (const QString &sub : std::as_const(subfolders))
+        Folder(sub);
+}
+
+QString CleanPath(QString path)
+{
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
 }
 
 } // namespace
 
-QStringList CollectMp3Files(const QStringList &paths, QStringList *problems)
+QList<BatchFile> CollectMp3Files(const QStringList &paths, QStringList *problems)
 {
-    QStringList files;
-    QSet<QString> visited;
+    Walk walk;
+    walk.problems = problems;
     for (const QString &path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir())
-            Walk(QDir::cleanPath(path), &visited, &files, problems);
-        else if (info.isFile())
-            AddFile(path, &visited, &files);
+        struct stat info {};
+        if (Look(path, &info) && S_ISDIR(info.st_mode))
+            walk.Folder(CleanPath(path));
+        else if (Look(path, &info) && S_ISREG(info.st_mode))
+            walk.AddFile(path, info);
         else
-            *problems << path + QStringLiteral(": no such file or folder");
+            *problems << ReadablePath(path) + QStringLiteral(": no such file or folder");
     }
-    return files;
+    return walk.files;
 }

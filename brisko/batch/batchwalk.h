@@ -1,9 +1,20 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
+
+// One file of the run, under every name the run reaches it by: hard links
+// are one file, converted once.
+struct BatchFile
+{
+    QString path;             // the name it is converted under
+    QStringList otherNames;   // its other names inside the run
+    int links = 1;            // all its names, inside the run or not
+};
 
 // The MP3 files named by paths: a file as it is named, a folder with all the
 // ".mp3" files (any letter case) in it and below it, by name, each real
 // folder once however it is reached (links to folders above do not loop).
-// A path that is neither, or a folder that cannot be read, goes to problems.
-QStringList CollectMp3Files(const QStringList &paths, QStringList *problems);
+// Names are taken as the bytes they are, UTF-8 or not. A path that is
+// neither, or a folder that cannot be read, goes to problems.
+QList<BatchFile> CollectMp3Files(const QStringList &paths, QStringList *problems);

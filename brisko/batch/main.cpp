@@ -4,9 +4,13 @@
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"
 #include "batch/batchwalk.h"
+#include "engine/localpath.h"
+#include "processing/atomicsave.h"
 #include "shell/errorlog.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QThread>
 
 #include <atomic>
 #include <csignal>
@@ -32,18 +36,50 @@ void CatchStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed output shows as a failed write instead, which stops the run
+    // after the files in hand rather than killing it in the middle of one.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+// The arguments as the bytes they are: a file name that is not UTF-8 stays
+// the name of its file.
+QStringList Arguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << PathFromBytes(QByteArray(argv[i]));
+    return arguments;
+}
+
+// For tests: with BRISKO_TEST_PAUSE_BEFORE_REPLACE naming a folder, each
+// save, its new file complete, writes "paused" there and waits for "go"
+// before its last look at the original, so a test can change it meanwhile.
+void PauseBeforeReplaceForTests()
+{
+    const QByteArray folder = qgetenv("BRISKO_TEST_PAUSE_BEFORE_REPLACE");
+    if (folder.isEmpty())
+        return;
+    SetBeforeReplaceHook([folder](const QString &path) {
+        QFile paused(QString::fromLocal8Bit(folder + "/paused"));
+        if (paused.open(QIODevice::WriteOnly))
+            paused.write(BytesFromPath(path));
+        paused.close();
+        for (int waited = 0; waited < 60000 && !QFile::exists(QString::fromLocal8Bit(folder + "/go")); waited += 10)
+            QThread::msleep(10);
+    });
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const QStringList arguments = Arguments(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisko"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRISKO_VERSION));
 
     BatchOptions options;
-    const QString error = ParseBatchOptions(app.arguments().mid(1), DefaultBatchOptions(), &options);
+    const QString error = ParseBatchOptions(arguments, DefaultBatchOptions(), &options);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "brisko-batch: %s\nTry 'brisko-batch --help'.\n", qPrintable(error));
         return 2;
@@ -58,13 +94,14 @@ int main(int argc, char *argv[])
     }
 
     QStringList problems;
-    const QStringList files = CollectMp3Files(options.paths, &problems);
+    const QList<BatchFile> files = CollectMp3Files(options.paths, &problems);
     for (const QString &problem : std::as_const(problems))
         std::fprintf(stderr, "brisko-batch: %s\n", qPrintable(problem));
     if (files.isEmpty() && !problems.isEmpty())
         return 2;
 
     CatchStopSignals();
+    PauseBeforeReplaceForTests();
     std::FILE *human = options.json ? stderr : stdout;
     BatchReport report(int(files.size()), options, human, ::isatty(::fileno(human)) == 1,
                        options.json ? stdout : nullptr);
@@ -72,8 +109,10 @@ int main(int argc, char *argv[])
         files, options, stopRequested,
         [&report](const BatchResult &result) {
             if (!result.error.isEmpty())
-                LogError(QStringLiteral("brisko-batch"), result.path + QStringLiteral(": ") + result.error);
+                LogError(QStringLiteral("brisko-batch"), ReadablePath(result.path) + QStringLiteral(": ") + result.error);
             report.Add(result);
+            if (report.OutputClosed() && !stopRequested.exchange(true))
+                stopSignal = SIGPIPE;
         },
         [&report] { report.Tick(); });
     report.Finish(stopRequested);

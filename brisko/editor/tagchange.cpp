@@ -4,18 +4,20 @@
 #include "processing/filetimes.h"
 #include "shell/briskoerror.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "engine/localpath.h"
+
+#include <sys/stat.h>
 
 ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change)
 {
-    const QFileInfo file(path);
-    if (!file.exists())
+    struct stat file {};
+    if (::stat(BytesFromPath(path).constData(), &file) != 0)
         return ChangeOutcome::FileMissing;
-    if (!RoomToRewrite(path, file.size()))
+    if (!RoomToRewrite(path, file.st_size))
         return ChangeOutcome::LowDriveSpace;
+    const CloseOnExit closeFile(tags);
     if (tags.OpenAudioFile(path) != 1)
-        return QFileInfo::exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
+        return Exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
     // A file without art gets a front cover: the picture players look for.
     constexpr short FrontCover = 3;
     const short pictureType = tags.PictureCount() > 0 ? tags.GetPictureType(1) : FrontCover;
@@ -30,13 +32,9 @@ ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagCha
     if (change.hasPicture && !tags.AddPictureData(change.jpeg, pictureType))
         throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
 
-    // The new file carries the old time before it replaces the old one.
-    const QDateTime modified = LastModified(path);
-    if (tags.SaveTags(path, modified) != -1) {
-        QFile::remove(path + QLatin1Char('~'));
-        return QFileInfo::exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
-    }
-    if (!RestoreModifiedTime(path, modified))
-        throw MakeError(ErrorNumber::TimestampFailed);
+    // The new file carries the old time, to the nanosecond, before it
+    // replaces the old one.
+    if (tags.SaveTags(path, LastModified(path)) != -1)
+        return Exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
     return ChangeOutcome::Changed;
 }

@@ -28,7 +28,7 @@ enum class ChangeOutcome {
 // Writes the change into one MP3 file: the fields into both tags (an ID3v1
 // tag only where the file has one), the picture in place of picture 1 with
 // that picture's type, in one complete rewrite that carries the file's old
-// modification time. A leftover "~" copy of the file is removed after a
-// failed save. Unexpected errors are thrown as BriskoError (1001 "File
-// Timestamp Failed" when the time cannot be given back).
+// modification time to the nanosecond. Unexpected errors are thrown as
+// BriskoError. tags.OtherNamesOfSaved() then tells how many other hard links
+// of the file keep the old content.
 ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change);

@@ -7,10 +7,9 @@
 #include "processing/taglibrary.h"
 #include "shell/briskoerror.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "engine/localpath.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 #include <cmath>
@@ -38,13 +37,19 @@ FreeSpaceQuery &FreeSpace()
 
 } // namespace
 
+bool Exists(const QString &path)
+{
+    struct stat info {};
+    return ::stat(BytesFromPath(path).constData(), &info) == 0;
+}
+
 qint64 FreeSpaceFor(const QString &path)
 {
     if (FreeSpace())
         return FreeSpace()(path);
     // statvfs() alone: QStorageInfo would read the whole mount table first.
     struct statvfs volume {};
-    if (::statvfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &volume) != 0)
+    if (::statvfs(BytesFromPath(FolderOf(path)).constData(), &volume) != 0)
         return -1;
     return qint64(volume.f_bavail) * qint64(volume.f_frsize);
 }
@@ -84,13 +89,14 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
                          const ArtRequest &request)
 {
     ArtConversion result;
+    const CloseOnExit closeFile(tags);
     try {
-        const QFileInfo file(path);
-        if (!file.exists()) {
+        struct stat file {};
+        if (::stat(BytesFromPath(path).constData(), &file) != 0) {
             result.outcome = ArtOutcome::FileMissing;
             return result;
         }
-        if (!RoomToRewrite(path, file.size())) {
+        if (!RoomToRewrite(path, file.st_size)) {
             result.outcome = ArtOutcome::LowDriveSpace;
             return result;
         }
@@ -98,7 +104,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         // The picture stays in memory from the tag to the tag: no temporary
         // files, so none can be left behind.
         if (tags.OpenAudioFile(path) != 1) {
-            result.outcome = QFileInfo::exists(path) ? ArtOutcome::SaveFailed : ArtOutcome::FileMissing;
+            result.outcome = Exists(path) ? ArtOutcome::SaveFailed : ArtOutcome::FileMissing;
             return result;
         }
         const short pictureType = tags.GetPictureType(1);
@@ -142,16 +148,13 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         if (!tags.AddPictureData(jpeg, pictureType))
             throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
 
-        // The new file carries the old time before it replaces the old one,
-        // so no one ever sees the file with a new time.
-        const QDateTime modified = LastModified(path);
-        if (tags.SaveId3v2Tag(path, modified) != -1) {
-            QFile::remove(path + QLatin1Char('~'));
+        // The new file carries the old time, to the nanosecond, before it
+        // replaces the old one, so no one ever sees the file with a new time.
+        if (tags.SaveId3v2Tag(path, LastModified(path)) != -1) {
             result.outcome = ArtOutcome::SaveFailed;
             return result;
         }
-        if (!RestoreModifiedTime(path, modified))
-            throw MakeError(ErrorNumber::TimestampFailed);
+        result.otherNames = tags.OtherNamesOfSaved();
         result.outcome = ArtOutcome::Resized;
         return result;
     } catch (const BriskoError &error) {

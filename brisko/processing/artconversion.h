@@ -31,6 +31,7 @@ struct ArtConversion
     QSize oldSize;    // the picture's size, once measured
     QSize newSize;    // when Resized
     bool fromPng = false;
+    int otherNames = 0; // hard links of a Resized file that keep the old picture
 };
 
 // How to convert: the target and quality, whether pictures with both sides
@@ -49,6 +50,9 @@ struct ArtRequest
     std::function<QByteArray(const QByteArray &art, QSize size, int quality)> encode;
 };
 
+// Whether anything is at path (links followed); names that are not UTF-8 included.
+bool Exists(const QString &path);
+
 // The bytes the user may still write on the volume holding path. Tests put a
 // smaller figure in its place; nullptr restores the real query.
 using FreeSpaceQuery = std::function<qint64(const QString &path)>;
@@ -62,11 +66,11 @@ bool RoomToRewrite(const QString &path, qint64 fileSize);
 // space (the file's length and 256,000 bytes more), takes the picture out,
 // measures it (PNG art too; a picture that cannot be read, or a file without
 // one, is NoPicture), resizes it to target at quality, puts it back with its
-// old picture type, saves the tag and gives the file back its modification
-// time. The picture never leaves memory: no temporary files are made.
-// letEventsRun is called once the picture is encoded, so a window stays
-// responsive. Unexpected errors are thrown as BriskoError (1001 "File
-// Timestamp Failed" when the time cannot be restored: the art is converted).
+// old picture type and saves the tag; the new file keeps the old one's
+// modification time to the nanosecond. The picture never leaves memory: no
+// temporary files are made. letEventsRun is called once the picture is
+// encoded, so a window stays responsive. Unexpected errors are thrown as
+// BriskoError. The file is closed (and unlocked) on return.
 ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
                          const ArtRequest &request);
 ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path, int target,

@@ -1,16 +1,16 @@
 #include "processing/atomicsave.h"
 
+#include "engine/fileattributes.h"
+#include "engine/localpath.h"
+#include "engine/lockedfile.h"
+#include "engine/sidefile.h"
 #include "processing/taglibrary.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +20,12 @@ constexpr qint64 ChunkSize = 1 << 20;
 QString SystemError(const char *what)
 {
     return QString::fromLatin1(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+std::function<void(const QString &)> &BeforeReplace()
+{
+    static std::function<void(const QString &)> hook;
+    return hook;
 }
 
 bool WriteAll(int fd, const char *data, qint64 size)
@@ -51,21 +57,6 @@ bool ReadAll(int fd, char *data, qint64 size, qint64 offset)
     return true;
 }
 
-// Holds a file descriptor and closes it on every way out.
-struct Descriptor
-{
-    int fd = -1;
-    explicit Descriptor(int descriptor) : fd(descriptor) {}
-    ~Descriptor() { Close(); }
-    bool Close()
-    {
-        const bool ok = fd < 0 || ::close(fd) == 0;
-        fd = -1;
-        return ok;
-    }
-};
-
-// The copy must hold exactly the bytes it was given.
 // The new file reads back as written: its length, its new bytes, and the
 // kept bytes where they join the new ones, which is where a wrong offset or a
 // short copy shows. The kept bytes in between were copied by the kernel and
@@ -130,15 +121,40 @@ CopyError CopyRange(int from, qint64 offset, int to, qint64 size)
 
 RewriteResult Failure(int code, const QString &text)
 {
-    return {false, code, text};
+    return {false, code, text, 0};
+}
+
+// The new content: head, the kept range of the original, tail.
+RewriteResult WriteContent(int copy, int original, const FileRewrite &rewrite)
+{
+    if (!WriteAll(copy, rewrite.head.constData(), rewrite.head.size()))
+        return Failure(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+    switch (CopyRange(original, rewrite.keepFrom, copy, rewrite.keepTo - rewrite.keepFrom)) {
+    case CopyError::Read: return Failure(TagLibraryError::CannotRead, SystemError("cannot read the file"));
+    case CopyError::Write: return Failure(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+    case CopyError::None: break;
+    }
+    if (!WriteAll(copy, rewrite.tail.constData(), rewrite.tail.size()))
+        return Failure(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+    return {true, 0, QString(), 0};
+}
+
+// The original as it was read, still at its path and still unchanged: no
+// other program wrote, truncated, replaced or removed it meanwhile.
+bool StillAsRead(const QByteArray &name, const LockedFile &original)
+{
+    struct stat now {};
+    struct stat named {};
+    return ::fstat(original.Descriptor(), &now) == 0 && SameFile(now, original.State())
+           && ::lstat(name.constData(), &named) == 0 && SameFile(named, original.State());
 }
 
 } // namespace
 
 bool MayRewrite(const QString &path, QString *why)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const QByteArray name = BytesFromPath(path);
+    const QByteArray folder = BytesFromPath(FolderOf(path));
     struct stat info {};
     if (::stat(name.constData(), &info) != 0) {
         *why = SystemError("the file cannot be found");
@@ -159,81 +175,84 @@ bool MayRewrite(const QString &path, QString *why)
     return true;
 }
 
-RewriteResult RewriteFile(const FileRewrite &rewrite)
+RewriteResult RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
 {
     QString why;
     if (!MayRewrite(rewrite.path, &why))
         return Failure(TagLibraryError::NotWritable, why);
-
-    const QByteArray name = QFile::encodeName(rewrite.path);
-    const QByteArray copyName = name + '~';
-    Descriptor original(::open(name.constData(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (original.fd < 0 || ::fstat(original.fd, &info) != 0)
-        return Failure(TagLibraryError::CannotRead, SystemError("cannot read the file"));
+    const QByteArray name = BytesFromPath(rewrite.path);
+    const struct stat &info = original.State();
+    if (!original.IsOpen() || !StillAsRead(name, original))
+        return Failure(TagLibraryError::ChangedSinceOpen, QStringLiteral("changed by another program"));
     if (rewrite.keepFrom < 0 || rewrite.keepTo < rewrite.keepFrom || rewrite.keepTo > info.st_size)
         return Failure(TagLibraryError::CheckFailed, QStringLiteral("the file is shorter than expected"));
 
-    // A "~" file left by an interrupted save is ours to replace; never write
-    // through a link someone put there.
-    ::unlink(copyName.constData());
-    Descriptor copy(::open(copyName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (copy.fd < 0)
-        return Failure(TagLibraryError::NotWritable, SystemError("cannot create the new file"));
+    RemoveLeftoverSideFiles(BytesFromPath(FolderOf(rewrite.path)));
+    SideFile copy;
+    if (!copy.Create(name, &why))
+        return Failure(TagLibraryError::NotWritable, why);
+    // Refused before anything is written when the new file could not be the owner's.
+    why = CopyOwner(copy.Descriptor(), info);
+    if (!why.isEmpty())
+        return Failure(TagLibraryError::WouldLoseData, why);
 
-    const auto abandon = [&](int code, const QString &text) {
-        copy.Close();
-        ::unlink(copyName.constData());
-        return Failure(code, text);
-    };
-
-    if (!WriteAll(copy.fd, rewrite.head.constData(), rewrite.head.size()))
-        return abandon(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
-    switch (CopyRange(original.fd, rewrite.keepFrom, copy.fd, rewrite.keepTo - rewrite.keepFrom)) {
-    case CopyError::Read: return abandon(TagLibraryError::CannotRead, SystemError("cannot read the file"));
-    case CopyError::Write: return abandon(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
-    case CopyError::None: break;
-    }
-    if (!WriteAll(copy.fd, rewrite.tail.constData(), rewrite.tail.size()))
-        return abandon(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
-
-    // Owner and permissions as before. Giving the file to another owner only
-    // works for root, and keeping its group only for members; otherwise the
-    // new file is simply the user's.
-    if (::fchown(copy.fd, info.st_uid, info.st_gid) != 0)
-        (void)!::fchown(copy.fd, uid_t(-1), info.st_gid);
-    if (::fchmod(copy.fd, info.st_mode & 07777) != 0)
-        return abandon(TagLibraryError::WriteFailed, SystemError("cannot set the new file's permissions"));
-    if (rewrite.keepModified.isValid()) {
-        struct timespec times[2] {};
-        times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_sec = static_cast<time_t>(rewrite.keepModified.toSecsSinceEpoch());
-        if (::futimens(copy.fd, times) != 0)
-            return abandon(TagLibraryError::WriteFailed, SystemError("cannot set the new file's time"));
-    }
-    if (::fsync(copy.fd) != 0)
-        return abandon(TagLibraryError::WriteFailed, SystemError("cannot flush the new file to disk"));
-    if (!copy.Close()) {
-        ::unlink(copyName.constData());
-        return Failure(TagLibraryError::WriteFailed, SystemError("cannot close the new file"));
-    }
-
-    Descriptor check(::open(copyName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (check.fd < 0 || !CopyMatches(check.fd, original.fd, rewrite)) {
-        check.Close();
-        ::unlink(copyName.constData());
+    const RewriteResult written = WriteContent(copy.Descriptor(), original.Descriptor(), rewrite);
+    if (!written.ok)
+        return written;
+    // Attributes first and permissions after them: setting an ACL changes
+    // the permission bits, and writing clears set-group-ID.
+    why = CopyExtendedAttributes(original.Descriptor(), copy.Descriptor());
+    if (why.isEmpty())
+        why = CopyPermissions(copy.Descriptor(), info);
+    if (!why.isEmpty())
+        return Failure(TagLibraryError::WouldLoseData, why);
+    if (!CopyMatches(copy.Descriptor(), original.Descriptor(), rewrite))
         return Failure(TagLibraryError::CheckFailed, QStringLiteral("the new file did not read back as written"));
-    }
-    check.Close();
 
-    if (::rename(copyName.constData(), name.constData()) != 0) {
-        const QString text = SystemError("cannot replace the file");
-        ::unlink(copyName.constData());
-        return Failure(TagLibraryError::WriteFailed, text);
+    // The times last, after the reading back: the access time as it was,
+    // the modification time as asked, to the nanosecond.
+    struct timespec times[2] = {info.st_atim, rewrite.modified.value_or(info.st_mtim)};
+    if (::futimens(copy.Descriptor(), times) != 0)
+        return Failure(TagLibraryError::WriteFailed, SystemError("cannot set the new file's time"));
+    if (::fsync(copy.Descriptor()) != 0)
+        return Failure(TagLibraryError::WriteFailed, SystemError("cannot flush the new file to disk"));
+    if (!copy.Name(&why))
+        return Failure(TagLibraryError::WriteFailed, why);
+
+    if (BeforeReplace())
+        BeforeReplace()(rewrite.path);
+    if (!StillAsRead(name, original))
+        return Failure(TagLibraryError::ChangedSinceOpen, QStringLiteral("changed by another program"));
+    if (!copy.Replace(&why))
+        return Failure(TagLibraryError::WriteFailed, why);
+    return {true, 0, QString(), int(info.st_nlink) - 1};
+}
+
+bool PointNameAt(const QString &name, const QString &rewritten, const struct stat &original, QString *why)
+{
+    const QByteArray bytes = BytesFromPath(name);
+    const auto stillOriginal = [&bytes, &original] {
+        // Its link count and change time moved when the rewritten name left it.
+        struct stat now {};
+        return ::lstat(bytes.constData(), &now) == 0 && now.st_dev == original.st_dev
+               && now.st_ino == original.st_ino && now.st_size == original.st_size
+               && now.st_mtim.tv_sec == original.st_mtim.tv_sec && now.st_mtim.tv_nsec == original.st_mtim.tv_nsec;
+    };
+    if (!stillOriginal()) {
+        *why = QStringLiteral("changed by another program");
+        return false;
     }
-    Descriptor folder(::open(QFile::encodeName(QFileInfo(rewrite.path).absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.fd >= 0)
-        ::fsync(folder.fd); // the rename itself reaches the disk
-    return {true, 0, QString()};
+    SideFile link;
+    if (!link.Link(BytesFromPath(rewritten), bytes, why))
+        return false;
+    if (!stillOriginal()) {
+        *why = QStringLiteral("changed by another program");
+        return false;
+    }
+    return link.Replace(why);
+}
+
+void SetBeforeReplaceHook(std::function<void(const QString &path)> hook)
+{
+    BeforeReplace() = std::move(hook);
 }

@@ -1,15 +1,23 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
-// Rewrites a file so that it is never seen half written: the complete new
-// file goes beside it under the same name followed by "~", every write is
-// checked, the data is flushed to disk, the copy is read back and checked
-// (its length, its new bytes, and the kept bytes where they join the new
-// ones), and only then renamed over the original (and the folder flushed). On any
-// failure the original is untouched and the "~" file is gone.
+#include <functional>
+#include <optional>
+
+#include <sys/stat.h>
+
+class LockedFile;
+
+// Rewrites a file so that it is never seen half written and nothing but its
+// content changes: the complete new file is made beside it (see SideFile),
+// every write is checked, it gets the original's owner, group, permissions,
+// extended attributes and times, it is flushed to disk and read back (its
+// length, its new bytes, and the kept bytes where they join the new ones), and
+// only when the original is still exactly as it was read is it renamed over
+// it. On any failure the original is untouched and the new file is gone; no
+// other file is ever written or removed.
 struct FileRewrite
 {
     QString path;            // the file itself, not a symbolic link to it
@@ -17,7 +25,8 @@ struct FileRewrite
     qint64 keepFrom = 0;     // ... followed by the original's bytes from here
     qint64 keepTo = 0;       // ... up to here ...
     QByteArray tail;         // ... and new bytes at the end
-    QDateTime keepModified;  // when valid, the new file's modification time
+    // The new file's modification time; the original's when not given.
+    std::optional<struct timespec> modified;
 };
 
 struct RewriteResult
@@ -25,10 +34,21 @@ struct RewriteResult
     bool ok = false;
     int code = 0;    // a TagLibraryError code when not ok
     QString text;
+    int otherNames = 0; // the original's other hard links, which keep the old content
 };
 
 // Whether the user may replace the file: write permission for the file and
 // its folder, and at least one write bit on the file (root included).
 bool MayRewrite(const QString &path, QString *why);
 
-RewriteResult RewriteFile(const FileRewrite &rewrite);
+// original is the file as read, held locked by the caller until now.
+RewriteResult RewriteFile(const FileRewrite &rewrite, const LockedFile &original);
+
+// Points another name of the original at the rewritten file (both names on
+// one file system), atomically; only while that name still leads to the
+// original as it was read. False with why set otherwise.
+bool PointNameAt(const QString &name, const QString &rewritten, const struct stat &original, QString *why);
+
+// Called when the new file is complete, before the last look at the original
+// and the rename: tests pause there to change the original meanwhile.
+void SetBeforeReplaceHook(std::function<void(const QString &path)> hook);

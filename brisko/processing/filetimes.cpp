@@ -1,6 +1,6 @@
 #include "processing/filetimes.h"
 
-#include <QFile>
+#include "engine/localpath.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 QDateTime LastModified(const QString &path)
 {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(BytesFromPath(path).constData(), &info) != 0)
         return QDateTime();
     return QDateTime::fromSecsSinceEpoch(qint64(info.st_mtim.tv_sec), Qt::UTC);
 }
@@ -20,7 +20,7 @@ bool RestoreModifiedTime(const QString &path, const QDateTime &when)
 {
     if (!when.isValid())
         return false;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = BytesFromPath(path);
 
     struct stat info {};
     if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode)

@@ -146,6 +146,7 @@ void frmMain::ShowPicOnDemand(const QString &path)
         tags_->OpenAudioFile(path);
         QByteArray picture;
         bool hasPicture = tags_->PictureCount() > 0 && tags_->PictureData(1, &picture);
+        tags_->CloseAudioFile();
         QImage shown;
         MeasuredPicture measured;
         if (hasPicture) {

@@ -1,6 +1,7 @@
 #include "processing/taglibrary.h"
 
 #include "editor/genrefromid.h"
+#include "engine/localpath.h"
 #include "shell/textvalue.h"
 
 #include <QFile>
@@ -16,6 +17,8 @@
 #include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 
 #include <sys/stat.h>
@@ -181,14 +184,34 @@ qint64 TagSizeToWrite(const Id3v2::Tag &tag, qint64 oldSize)
     return needed + NewPadding;
 }
 
-QByteArray StatIdentity(int fd)
+// The file a path leads to, links resolved; empty when it leads nowhere.
+QString RealPath(const QString &path)
 {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return QByteArray();
-    return QByteArray::number(quint64(info.st_dev)) + ':' + QByteArray::number(quint64(info.st_ino)) + ':'
-        + QByteArray::number(qint64(info.st_size)) + ':' + QByteArray::number(qint64(info.st_mtim.tv_sec))
-        + '.' + QByteArray::number(qint64(info.st_mtim.tv_nsec));
+    char *real = ::realpath(BytesFromPath(path).constData(), nullptr);
+    if (!real)
+        return QString();
+    const QString resolved = PathFromBytes(QByteArray(real));
+    std::free(real);
+    return resolved;
+}
+
+// The modification time a save gives the new file. The time asked for comes
+// in whole seconds; when it is the original's second, the original's exact
+// time is kept, to the nanosecond. No time asked for: the time of the save.
+std::optional<struct timespec> ModifiedTime(const QDateTime &asked, const struct stat &original)
+{
+    if (!asked.isValid()) {
+        struct timespec now {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        return now;
+    }
+    const qint64 seconds = asked.toSecsSinceEpoch();
+    if (seconds == qint64(original.st_mtim.tv_sec))
+        return original.st_mtim;
+    struct timespec time {};
+    time.tv_sec = time_t(seconds);
+    time.tv_nsec = long(asked.toMSecsSinceEpoch() - seconds * 1000) * 1000000L;
+    return time;
 }
 
 QByteArray ReadAt(QFile &file, qint64 offset, qint64 size)
@@ -229,7 +252,7 @@ void TagLibrary::Close()
     path_.clear();
     realPath_.clear();
     fileSize_ = 0;
-    identity_.clear();
+    original_.Close();
     tag_ = Id3v2::Tag();
     tagAtEnd_ = false;
     id3v1_.clear();
@@ -254,18 +277,21 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     const QString path = requested; // may be our own path_, which Close() clears
     Close();
     SetError(TagLibraryError::None);
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile()) {
+    const QString real = RealPath(path);
+    struct stat info {};
+    if (real.isEmpty() || ::stat(BytesFromPath(real).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
         SetError(TagLibraryError::FileNotFound, QStringLiteral("File not found: ") + path);
         return 0;
     }
-    QFile file(info.canonicalFilePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(TagLibraryError::CannotRead, QStringLiteral("Cannot read ") + path + QStringLiteral(": ")
-                                                  + file.errorString());
+    // Held locked until the file is closed: read and save see one file.
+    QString why;
+    QFile file;
+    if (!original_.Open(real, &why) || !file.open(original_.Descriptor(), QIODevice::ReadOnly)) {
+        original_.Close();
+        SetError(TagLibraryError::CannotRead, QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + why);
         return 0;
     }
-    const qint64 size = file.size();
+    const qint64 size = original_.State().st_size;
     const QByteArray start = ReadAt(file, 0, Id3v2::HeaderSize);
     const qint64 declared = Id3v2::DeclaredSize(start);
     const QByteArray tagBytes = declared > 0 ? ReadAt(file, 0, qMin(declared, size)) : start;
@@ -273,9 +299,8 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     const QByteArray tail = ReadAt(file, size - tailSize, tailSize);
 
     path_ = path;
-    realPath_ = info.canonicalFilePath();
+    realPath_ = real;
     fileSize_ = size;
-    identity_ = StatIdentity(file.handle());
     tag_ = Id3v2::Parse(tagBytes, size);
     if (tail.size() >= 128 && tail.right(128).startsWith("TAG") && size - 128 >= tag_.size)
         id3v1_ = tail.right(128);
@@ -287,6 +312,11 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     else if (tagAtEnd_)
         SetError(TagLibraryError::TagUnreadable, QStringLiteral("an ID3v2 tag at the end of the file"));
     return 1;
+}
+
+void TagLibrary::CloseAudioFile()
+{
+    Close();
 }
 
 void TagLibrary::ReadId3v2()
@@ -487,8 +517,9 @@ bool TagLibrary::HasId3v2Changes() const
 
 bool TagLibrary::FileUnchangedSinceOpen()
 {
-    QFile file(realPath_);
-    if (file.open(QIODevice::ReadOnly) && StatIdentity(file.handle()) == identity_)
+    struct stat now {};
+    if (original_.IsOpen() && ::stat(BytesFromPath(realPath_).constData(), &now) == 0
+        && SameFile(now, original_.State()))
         return true;
     SetError(TagLibraryError::ChangedSinceOpen,
              QStringLiteral("the file was changed by another program after it was read"));
@@ -583,6 +614,7 @@ short TagLibrary::SaveTags(const QString &path, const QDateTime &keepModified)
 
 short TagLibrary::Save(const QString &path, const QDateTime &keepModified, bool id3v2, bool id3v1)
 {
+    otherNames_ = 0;
     if (!RequireOpen(path))
         return 0;
     SetError(TagLibraryError::None);
@@ -667,12 +699,14 @@ bool TagLibrary::PrepareId3v1(FileRewrite *rewrite)
 short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
 {
     rewrite.path = realPath_;
-    rewrite.keepModified = keepModified;
-    const RewriteResult result = RewriteFile(rewrite);
+    rewrite.modified = ModifiedTime(keepModified, original_.State());
+    const RewriteResult result = RewriteFile(rewrite, original_);
     if (!result.ok) {
         SetError(result.code, result.text);
         return 0;
     }
+    replaced_ = original_.State();
+    otherNames_ = result.otherNames;
     // The file on disk is the new one now: read it again so that a following
     // save starts from it.
     const QMap<TagField, QString> id3v1Changes = keepId3v1Changes ? v1Changes_ : QMap<TagField, QString>();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/lockedfile.h"
 #include "processing/atomicsave.h"
 #include "processing/id3v2raw.h"
 
@@ -32,8 +33,11 @@ public:
     TagLibrary(const TagLibrary &) = delete;
     TagLibrary &operator=(const TagLibrary &) = delete;
 
-    // 1 when the file was opened, 0 otherwise (then no file is open).
+    // 1 when the file was opened, 0 otherwise (then no file is open). The
+    // file stays open and locked against other Brisko processes until it is
+    // closed or another is opened.
     short OpenAudioFile(const QString &requested);
+    void CloseAudioFile();
     QString OpenPath() const { return path_; }
 
     bool HasId3v2Tag() const;
@@ -80,6 +84,11 @@ public:
     // Both saves in one rewrite of the file: the same outcome, half the writing.
     short SaveTags(const QString &path, const QDateTime &keepModified = QDateTime());
 
+    // After a save: the other hard links of the file replaced, which keep
+    // its old content, and that file as it was read.
+    int OtherNamesOfSaved() const { return otherNames_; }
+    const struct stat &SavedOriginal() const { return replaced_; }
+
     int LastErrorCode() const { return lastErrorCode_; }
     QString LastErrorText() const { return lastErrorText_; }
 
@@ -109,7 +118,9 @@ private:
     QString path_;
     QString realPath_;
     qint64 fileSize_ = 0;
-    QByteArray identity_;
+    LockedFile original_;
+    struct stat replaced_ {};
+    int otherNames_ = 0;
     Id3v2::Tag tag_;
     bool tagAtEnd_ = false;
     QByteArray id3v1_;
@@ -124,6 +135,20 @@ private:
     QMap<TagField, QString> v1Changes_;
     int lastErrorCode_ = 0;
     QString lastErrorText_;
+};
+
+// Closes the library's file, and with it the file's lock, on every way out of
+// a scope: other programs wait for that lock.
+class CloseOnExit
+{
+public:
+    explicit CloseOnExit(TagLibrary &tags) : tags_(tags) {}
+    ~CloseOnExit() { tags_.CloseAudioFile(); }
+    CloseOnExit(const CloseOnExit &) = delete;
+    CloseOnExit &operator=(const CloseOnExit &) = delete;
+
+private:
+    TagLibrary &tags_;
 };
 
 // The codes LastErrorCode gives.

@@ -31,6 +31,7 @@ void ReadFields(TagFields *fields, Field field, Comment comment)
 void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
              bool *hasPicture)
 {
+    const CloseOnExit closeFile(tags);
     if (tags.OpenAudioFile(path) != 1)
         return;
     bool usedV2 = tags.HasId3v2Tag();

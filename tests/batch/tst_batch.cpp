@@ -178,8 +178,10 @@ void TestBatch::walk()
         QVERIFY(TestFiles::Write(root + u'/' + QLatin1String(name), "x"));
     QVERIFY(QFile::link(root, root + QStringLiteral("/sub/deeper/up"))); // a loop
     QStringList problems;
-    const QStringList files = CollectMp3Files({root, root + QStringLiteral("/a.mp3"), root + QStringLiteral("/nothing")},
-                                              &problems);
+    QStringList files;
+    for (const BatchFile &file : CollectMp3Files({root, root + QStringLiteral("/a.mp3"), root + QStringLiteral("/nothing")},
+                                                 &problems))
+        files << file.path;
     QCOMPARE(files, QStringList({root + QStringLiteral("/a.mp3"), root + QStringLiteral("/b.MP3"),
                                  root + QStringLiteral("/sub/c.Mp3"), root + QStringLiteral("/sub/deeper/d.mp3")}));
     QCOMPARE(problems, QStringList(root + QStringLiteral("/nothing: no such file or folder")));

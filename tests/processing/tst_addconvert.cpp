@@ -133,8 +133,8 @@ int TestAddConvert::RowOf(const frmMain &window, const QString &path) const
 QStringList TestAddConvert::TemporaryLeftovers() const
 {
     QStringList found = QDir(QDir::tempPath()).entryList({QStringLiteral("brisko-*")}, QDir::Files);
-    for (const QString &name : QDir(dir_->path()).entryList(QDir::Files))
-        if (name.endsWith(u'~'))
+    for (const QString &name : QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden))
+        if (name.startsWith(u'.') && name.contains(QLatin1String(".brisko-")))
             found << name;
     return found;
 }
@@ -431,8 +431,8 @@ void TestAddConvert::failuresLeaveNothingBehind()
     const QString tight = WriteMp3(QStringLiteral("c-tight.mp3"), WithArt(art));
     const QString gone = WriteMp3(QStringLiteral("d-gone.mp3"), WithArt(art));
     const QStringList leftovers = TemporaryLeftovers();
-    // A "~" left by an earlier crash is no reason to keep one now.
-    QVERIFY(TestFiles::Write(readOnly + u'~', "stale"));
+    // A user's own "~" backup beside the file is none of the program's business.
+    QVERIFY(TestFiles::Write(readOnly + u'~', "backup"));
     QFile::setPermissions(readOnly, QFile::ReadOwner);
     const QByteArray readOnlyBytes = TestFiles::Read(readOnly);
 
@@ -453,6 +453,7 @@ void TestAddConvert::failuresLeaveNothingBehind()
     QCOMPARE(window.lvwMain()->Row(3).Icon, 7);
     QCOMPARE(window.lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
     QCOMPARE(TestFiles::Read(readOnly), readOnlyBytes);
+    QCOMPARE(TestFiles::Read(readOnly + u'~'), QByteArray("backup"));
     QCOMPARE(TemporaryLeftovers(), leftovers);
     QVERIFY(messages_.isEmpty());
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <sys/stat.h>
+
+// A file opened for reading under an exclusive advisory lock (flock), held
+// until it is closed: two Brisko processes never read and rewrite one file at
+// the same time, so neither throws away the other's change. The file locked is
+// the one at the path when the lock was granted: a file another Brisko renamed
+// over it meanwhile is opened afresh.
+class LockedFile
+{
+public:
+    LockedFile() = default;
+    ~LockedFile();
+    LockedFile(const LockedFile &) = delete;
+    LockedFile &operator=(const LockedFile &) = delete;
+
+    // False with why set when the file cannot be opened, is no regular file,
+    // or stays locked by someone else for longer than a save can take.
+    bool Open(const QString &path, QString *why);
+    void Close();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_; }
+    // The file as it was when it was locked, before anything was read.
+    const struct stat &State() const { return state_; }
+
+private:
+    int fd_ = -1;
+    struct stat state_ {};
+};
+
+// Whether two looks at a file see the same file with the same content: device,
+// inode, size, and modification and change times to the nanosecond. Any write,
+// truncation, rename over it or change of its attributes shows in one of them.
+bool SameFile(const struct stat &a, const struct stat &b);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The new version of a file, made in the file's own folder so that a rename
+// can put it in place. It is an unnamed file (O_TMPFILE) that gets a unique
+// hidden name (".song.mp3.brisko-Ab12Cd") only just before the rename; where
+// the file system cannot make unnamed files it has that name from the start,
+// made with O_EXCL so that no one else's file is ever opened. It is locked
+// while it exists, so that a later run can tell a leftover from a file in use.
+// Nothing but the file this class made is ever written or removed.
+class SideFile
+{
+public:
+    SideFile() = default;
+    ~SideFile();
+    SideFile(const SideFile &) = delete;
+    SideFile &operator=(const SideFile &) = delete;
+
+    // Makes the file beside target (the target's bytes); false with why set when it cannot.
+    bool Create(const QByteArray &target, QString *why);
+    int Descriptor() const { return fd_; }
+
+    // A hidden name beside target for the existing file (a hard link): with
+    // Replace, another name of one file is pointed at it atomically.
+    bool Link(const QByteArray &existing, const QByteArray &target, QString *why);
+
+    // Gives the file its hidden name, if it has none yet.
+    bool Name(QString *why);
+    // Renames it over target. False with why set when it cannot.
+    bool Replace(QString *why);
+    // Removes what this object made: its name, if it has one, and the file.
+    void Discard();
+
+private:
+    bool LinkToFreshName(const QByteArray &source, int flags, QString *why);
+
+    QByteArray target_;
+    QByteArray folder_;
+    QByteArray name_; // empty while the file has no name
+    int fd_ = -1;
+};
+
+// Whether a name is one a SideFile gives.
+bool IsSideFileName(const QByteArray &name);
+
+// Removes from folder the side files that an earlier, killed Brisko left:
+// names of that pattern, regular files of this user, that no running Brisko
+// holds locked. Each folder is looked at once per process.
+void RemoveLeftoverSideFiles(const QByteArray &folder);
