@@ -113,7 +113,12 @@ bool LockedFile::Open(const QString &path, QString *why)
     // then the file now at the path is the one to read.
     for (int attempt = 0; attempt < 100; ++attempt) {
         // O_NONBLOCK: a pipe named like a song must not stall the open.
-        const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        // O_NOATIME: looking at tags is no use of the file, and a saved
+        // file's access time stays the one it had (only the owner may ask).
+        constexpr int Flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+        int fd = ::open(name.constData(), Flags | O_NOATIME);
+        if (fd < 0 && errno == EPERM)
+            fd = ::open(name.constData(), Flags);
         if (fd < 0) {
             *why = QString::fromLocal8Bit(std::strerror(errno));
             return false;

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -47,7 +48,14 @@ QByteArray FreshName(const QByteArray &target)
     return slash < 0 ? name : target.left(slash + 1) + name;
 }
 
+std::atomic<bool> unnamedAllowed{true};
+
 } // namespace
+
+void AllowUnnamedSideFiles(bool allowed)
+{
+    unnamedAllowed = allowed;
+}
 
 bool IsSideFileName(const QByteArray &name)
 {
@@ -71,7 +79,9 @@ bool SideFile::Create(const QByteArray &target, QString *why)
     Discard();
     target_ = target;
     folder_ = FolderOfBytes(target);
-    fd_ = ::open(folder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    fd_ = unnamedAllowed ? ::open(folder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600) : -1;
+    if (!unnamedAllowed)
+        errno = EOPNOTSUPP;
     if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
         // No unnamed files here: a fresh name from the start.
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {

@@ -42,6 +42,9 @@ private:
     int fd_ = -1;
 };
 
+// Tests turn unnamed files off to try the fallback on any file system.
+void AllowUnnamedSideFiles(bool allowed);
+
 // Whether a name is one a SideFile gives.
 bool IsSideFileName(const QByteArray &name);
 

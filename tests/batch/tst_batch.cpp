@@ -297,6 +297,8 @@ void TestBatch::killedAtAnyMomentLosesNothing()
             QFile::remove(file);
             QVERIFY(TestFiles::Write(file, before.value(file)));
             QVERIFY(RestoreModifiedTime(file, old_));
+            // The user's own backup beside each file, as cp -b leaves it.
+            QVERIFY(TestFiles::Write(file + u'~', file.toUtf8()));
         }
     };
     restore();
@@ -322,6 +324,7 @@ void TestBatch::killedAtAnyMomentLosesNothing()
             QVERIFY2(OriginalOrConverted(file, before.value(file), old_, &why),
                      qPrintable(QStringLiteral("kill %1: %2 %3").arg(kill).arg(file, why)));
             converted += TestFiles::Read(file) != before.value(file);
+            QCOMPARE(TestFiles::Read(file + u'~'), file.toUtf8());
         }
         partial += converted > 0 && converted < files.size();
     }
@@ -333,6 +336,10 @@ void TestBatch::killedAtAnyMomentLosesNothing()
     QDirIterator leftovers(music, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (leftovers.hasNext()) {
         const QString file = leftovers.next();
+        if (file.endsWith(u'~')) {
+            QCOMPARE(TestFiles::Read(file), file.chopped(1).toUtf8());
+            continue;
+        }
         QVERIFY2(file.endsWith(QLatin1String(".mp3")), qPrintable(file));
         QString why;
         QVERIFY2(OriginalOrConverted(file, before.value(file), old_, &why), qPrintable(why));
