@@ -114,6 +114,7 @@ void frmMain::UpdateCurrentPix(int row, const TagChange &change, QSize originalS
     try {
         switch (ApplyTagChange(*tags_, path, change)) {
         case ChangeOutcome::Changed: {
+            NoteOtherNames(row, path, tags_->OtherNamesOfSaved());
             // The row shows the file as adding it would: both tags, genre names.
             TagFields fields;
             QByteArray picture;

@@ -21,4 +21,13 @@ bool HasMp3Extension(const QString &name);
 //
 // keepGoing is asked after every folder found, every file looked at and
 // every folder done; when it answers false the walk ends and returns false.
-bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files);
+// MP3 files whose names cannot be shown are left out and counted in unshowable.
+bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files,
+                 int *unshowable = nullptr);
+
+// Whether a path, as the window got it, has a name that is not UTF-8: the
+// window sees U+FFFD in place of its odd bytes, and no file by that name.
+bool IsUnshowableName(const QString &path);
+
+// What the window tells when such files were left out.
+QString LeftOutMessage(int count);

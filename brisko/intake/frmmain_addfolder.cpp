@@ -44,6 +44,7 @@ void frmMain::CopyFolders(const QString &root)
     ProgressBar->show();
 
     QStringList found{QString()};
+    int leftOut = 0;
     bool complete = false;
     try {
         QElapsedTimer sinceEvents; // the first round draws the wait panel at once
@@ -54,7 +55,7 @@ void frmMain::CopyFolders(const QString &root)
             }
             return !StopRequested;
         };
-        complete = WalkMp3Tree(root, keepGoing, &found);
+        complete = WalkMp3Tree(root, keepGoing, &found, &leftOut);
     } catch (const std::exception &error) {
         LogError(QStringLiteral("CopyFolders"), QString::fromLocal8Bit(error.what()));
     }
@@ -62,8 +63,10 @@ void frmMain::CopyFolders(const QString &root)
     if (complete) {
         if (found.size() > 1)
             GetFileInfo(found);
-        else
+        else if (leftOut == 0)
             MsgBox(QStringLiteral("No Mp3 files were found in the folder."), Msg::Information, QString(), this);
+        if (leftOut > 0)
+            MsgBox(LeftOutMessage(leftOut), Msg::Information, QString(), this);
     }
     OperationRunning = false;
     ProgressBar->hide();

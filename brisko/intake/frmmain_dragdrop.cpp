@@ -3,6 +3,7 @@
 
 #include "intake/folderwalk.h"
 #include "shell/errorlog.h"
+#include "shell/msgbox.h"
 
 #include <QCoreApplication>
 #include <QDragMoveEvent>
@@ -52,15 +53,19 @@ void frmMain::DragDropProcess(const QMimeData *dropped)
             PendingDrop = {QString()};
         bool taken = false;
         for (const QString &path : std::as_const(paths)) {
-            if (HasMp3Extension(path) && !QFileInfo(path).isDir()) {
-                PendingDrop << path;
-                taken = true;
+            if (!HasMp3Extension(path) || QFileInfo(path).isDir())
+                continue;
+            if (IsUnshowableName(path)) {
+                ++PendingLeftOut;
+                continue;
             }
+            PendingDrop << path;
+            taken = true;
         }
-        if (taken) {
+        if (taken)
             PendingDrop.first() = FilesDropped;
+        if (taken || PendingLeftOut > 0)
             tmrDnD->start();
-        }
     } catch (const std::exception &error) {
         LogError(QStringLiteral("DragDropProcess"), QString::fromLocal8Bit(error.what()));
     }
@@ -74,7 +79,9 @@ void frmMain::tmrDnD_Timer()
     StopRequested = false;
 
     const QStringList dropped = PendingDrop;
+    const int leftOut = PendingLeftOut;
     PendingDrop = {QString()};
+    PendingLeftOut = 0;
     const int kind = dropped.first().toInt();
     if (kind == 1) {
         EnableControls(false);
@@ -88,4 +95,6 @@ void frmMain::tmrDnD_Timer()
         if (several)
             EnableControls(true);
     }
+    if (leftOut > 0)
+        MsgBox(LeftOutMessage(leftOut), Msg::Information, QString(), this);
 }

@@ -8,6 +8,7 @@
 #include "processing/tracklist.h"
 #include "processing/volumes.h"
 #include "shell/briskoerror.h"
+#include "shell/errorlog.h"
 #include "shell/msgbox.h"
 #include "shell/textvalue.h"
 
@@ -36,6 +37,7 @@ void frmMain::ConvPix(const QString &path, int row)
             lvwMain_->SetStatus(row, Status::Resized);
             lvwMain_->SetField(row, ColNewSize, SizeText(result.newSize.width(), result.newSize.height()));
             lvwMain_->RefreshFileIdentity(row); // the saved file is a new one
+            NoteOtherNames(row, path, result.otherNames);
             break;
         case ArtOutcome::SaveFailed: lvwMain_->SetStatus(row, Status::ResizeFailed); break;
         case ArtOutcome::LowDriveSpace: lvwMain_->SetStatus(row, Status::LowDriveSpace); break;
@@ -48,6 +50,19 @@ void frmMain::ConvPix(const QString &path, int row)
     } catch (const std::bad_alloc &) {
         ReportUnexpected(QStringLiteral("ConvPix"), ErrorText(ErrorNumber::OutOfMemory));
     }
+}
+
+void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
+{
+    if (otherNames <= 0)
+        return;
+    const QString note = otherNames == 1
+                             ? QStringLiteral("1 other name (hard link) of this file keeps its old content")
+                             : QStringLiteral("%1 other names (hard links) of this file keep its old content").arg(otherNames);
+    QTreeWidgetItem *item = lvwMain_->topLevelItem(row - 1);
+    for (int column = 0; item && column < lvwMain_->columnCount(); ++column)
+        item->setToolTip(column, note);
+    LogError(QStringLiteral("NoteOtherNames"), path + QStringLiteral(": ") + note);
 }
 
 void frmMain::Resizing(bool selectedOnly)

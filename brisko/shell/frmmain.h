@@ -93,6 +93,7 @@ public:
     // What a drop left for the drop timer: "1" and a folder, or "2" and the
     // MP3 files in drop order. A single empty text between drops.
     QStringList PendingDrop{QString()};
+    int PendingLeftOut = 0; // dropped MP3 files whose names cannot be shown
     int LastWindowState = StateNormal;
     QString LastFile;
     QString LastFolder;
@@ -165,6 +166,9 @@ public:
     void ShowPicOnDemand(const QString &path);
     // Converts the picture of the file of one row and writes the outcome there.
     void ConvPix(const QString &path, int row);
+    // A saved file's other hard links keep its old content: the row's
+    // tooltip and the error log say so.
+    void NoteOtherNames(int row, const QString &path, int otherNames);
     // Converts every row, or the selected rows, that is not done with yet.
     void Resizing(bool selectedOnly);
 

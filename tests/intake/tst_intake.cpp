@@ -23,6 +23,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Mp3Fixture;
 
@@ -44,6 +45,7 @@ private slots:
     void emptyTreeCancelAndStop();
     void droppedFolderOrFiles();
     void dropsThatAddNothing();
+    void namesThatCannotBeShown();
     void rowClicksShowPictures();
     void contextMenuEnabling();
     void removeAndClear();
@@ -311,6 +313,32 @@ void TestIntake::dropsThatAddNothing()
     QTest::qWait(150);
     QCOMPARE(window.lvwMain()->RowCount(), 0);
     QVERIFY(messages_.isEmpty());
+}
+
+void TestIntake::namesThatCannotBeShown()
+{
+    // A Latin-1 name beside a good one: the window cannot show it, and says
+    // so rather than skipping it silently.
+    MakeFolder(QStringLiteral("Odd"));
+    const QString good = Mp3(QStringLiteral("Odd/good.mp3"));
+    const QByteArray odd = QFile::encodeName(Path(QStringLiteral("Odd"))) + "/caf\xe9.mp3";
+    QVERIFY(::link(QFile::encodeName(good).constData(), odd.constData()) == 0);
+    SetFolderBrowserRunner([this](const QString &, QWidget *, const QString &) { return Path(QStringLiteral("Odd")); });
+    frmMain window;
+    window.show();
+    window.cmdFolder->click();
+    QCOMPARE(ListedPaths(window), QStringList{good});
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_.first().startsWith(QLatin1String("1 file was left out: its name is not valid UTF-8")));
+
+    // Dropped, as a file manager sends it: percent-encoded bytes.
+    messages_.clear();
+    window.ClearList();
+    const QUrl dropped = QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"));
+    DragAndDrop(window, {dropped, QUrl::fromLocalFile(good)});
+    QTRY_COMPARE(messages_.size(), 1);
+    QVERIFY(messages_.first().startsWith(QLatin1String("1 file was left out")));
+    QCOMPARE(ListedPaths(window), QStringList{good});
 }
 
 void TestIntake::rowClicksShowPictures()

@@ -27,6 +27,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 using namespace Mp3Fixture;
 
 // Adding files and converting their art through the real main window,
@@ -50,6 +52,7 @@ private slots:
     void failuresLeaveNothingBehind();
     void stopFinishesTheFileInHand();
     void independentReaderAgrees();
+    void hardLinkedNamesAreNoted();
 
 private:
     QString Music(const QString &name) const { return dir_->path() + u'/' + name; }
@@ -524,6 +527,26 @@ void TestAddConvert::independentReaderAgrees()
     const JpegHeader header = ReadJpegHeader(TestFiles::Read(extracted));
     QCOMPARE(header.size, QSize(250, 167));
     QVERIFY(!header.progressive);
+}
+
+void TestAddConvert::hardLinkedNamesAreNoted()
+{
+    // The window lists a file once; its other name keeps the old picture,
+    // and the row says so.
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(640, 480, Qt::cyan));
+    const QString song = WriteMp3(QStringLiteral("linked.mp3"), WithArt(art));
+    const QString other = Music(QStringLiteral("other-name.mp3"));
+    QVERIFY(::link(QFile::encodeName(song).constData(), QFile::encodeName(other).constData()) == 0);
+    const QByteArray old = TestFiles::Read(song);
+
+    frmMain window;
+    window.GetFileInfo({QString(), song});
+    window.Resizing(false);
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(window.lvwMain()->topLevelItem(0)->toolTip(0),
+             QStringLiteral("1 other name (hard link) of this file keeps its old content"));
+    QCOMPARE(TestFiles::Read(other), old);
+    QVERIFY(TestFiles::Read(song) != old);
 }
 
 QTEST_MAIN(TestAddConvert)
