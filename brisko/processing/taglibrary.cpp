@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
@@ -129,15 +130,46 @@ Id3v2::Frame CommentFrame(const QString &language, const QString &description, c
     return FrameFromTagLib(frame, "COMM", tag);
 }
 
-Id3v2::Frame PictureFrame(const QByteArray &jpeg, short type, const Id3v2::Tag &tag)
+// A picture's description in the text encoding it is stored in.
+struct PictureLabel
+{
+    TagLib::String::Type encoding = TagLib::String::Latin1;
+    QString description;
+};
+
+Id3v2::Frame PictureFrame(const QByteArray &jpeg, short type, const PictureLabel &label, const Id3v2::Tag &tag)
 {
     TagLib::ID3v2::AttachedPictureFrame frame;
-    frame.setTextEncoding(TagLib::String::Latin1);
+    frame.setTextEncoding(label.encoding);
     frame.setMimeType("image/jpeg");
-    frame.setDescription(TagLib::String());
+    frame.setDescription(ToTagString(label.description));
     frame.setType(static_cast<TagLib::ID3v2::AttachedPictureFrame::Type>(qBound(0, int(type), 255)));
     frame.setPicture(ToByteVector(jpeg));
     return FrameFromTagLib(frame, "APIC", tag);
+}
+
+// The label of the picture that replaces the one at index (-1: a first
+// picture, which has none): the old picture's own, unless another picture has
+// the same description. ID3v2 allows one picture per description, and readers
+// keep only one of two; spaces are added as mutagen adds them to tell such
+// pictures apart.
+PictureLabel LabelReplacing(const Id3v2::Tag &tag, int index)
+{
+    PictureLabel label;
+    QSet<QString> others;
+    for (int i = 0; i < tag.frames.size(); ++i) {
+        if (!IsPictureFrame(tag.frames.at(i).id))
+            continue;
+        const FramePointer parsed = ParseFrame(tag.frames.at(i), tag);
+        const auto *picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get());
+        if (picture && i == index)
+            label = {picture->textEncoding(), ToQString(picture->description())};
+        else if (picture)
+            others.insert(ToQString(picture->description()));
+    }
+    while (others.contains(label.description))
+        label.description += QLatin1Char(' ');
+    return label;
 }
 
 QString FrameText(const Id3v2::Frame &frame, const Id3v2::Tag &tag)
@@ -406,7 +438,8 @@ std::optional<TagLibrary::Picture> TagLibrary::PictureAt(int number) const
     const FramePointer parsed = ParseFrame(tag_.frames.at(picture.frameIndex), tag_);
     if (const auto *frame = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get())) {
         picture.readable = true;
-        picture.type = short(frame->type());
+        // TagLib reads the type byte as a signed char: 128-255 come out negative.
+        picture.type = short(uchar(frame->type()));
         picture.data = ToQByteArray(frame->picture());
     }
     if (number == 1)
@@ -568,7 +601,7 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
             if (IsPictureFrame(tag.frames.at(i).id))
                 first = i;
         }
-        replace(first, PictureFrame(*newPicture_, newPictureType_, tag));
+        replace(first, PictureFrame(*newPicture_, newPictureType_, LabelReplacing(tag, first), tag));
     }
     *ok = true;
     return tag;

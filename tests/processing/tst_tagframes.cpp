@@ -200,6 +200,20 @@ QString Sha256(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
+// The description of every picture as mutagen reads it, in stored order.
+QStringList DescriptionsByMutagen(const QString &path)
+{
+    QProcess reader;
+    reader.start(Python(), {QStringLiteral("-c"),
+                            QStringLiteral("import sys\nfrom mutagen.id3 import ID3\n"
+                                           "for f in ID3(sys.argv[1]).getall('APIC'):\n"
+                                           "    sys.stdout.buffer.write(('[%s]\\n' % f.desc).encode('utf-8'))\n"),
+                            path});
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 } // namespace
 
 class TestTagFrames : public QObject
@@ -212,6 +226,8 @@ private slots:
 
     void otherReadersSeeTheSameFrames_data();
     void otherReadersSeeTheSameFrames();
+    void pictureOneNeverSharesItsDescription_data();
+    void pictureOneNeverSharesItsDescription();
     void frameSizesAreReadOneWayForTheWholeTag_data();
     void frameSizesAreReadOneWayForTheWholeTag();
 
@@ -258,15 +274,19 @@ void TestTagFrames::otherReadersSeeTheSameFrames_data()
                             << type << newTitle;
     };
 
-    row("iTunes: 2.4 with plain frame sizes", {4, true, false, false}, 0, 3, QString());
+    row("iTunes: 2.4 with plain frame sizes", {4, true, false, false}, 0, 3, QStringLiteral("Cover"));
     row("plain frame sizes, a long title written", {4, true, false, false}, 0, 3, QString(), longTitle);
     row("sync-safe frame sizes, a long title written", {4, false, false, false}, 0, 3, QString(), longTitle);
-    row("2.4 unsynchronised by the header only", {4, false, true, false}, 0, 3, QString());
-    row("2.4 unsynchronised by the header only, a long title written", {4, false, true, false}, 0, 3, QString(),
+    row("2.4 unsynchronised by the header only", {4, false, true, false}, 1, 3, QString());
+    row("2.4 unsynchronised by the header only, a long title written", {4, false, true, false}, 1, 3, QString(),
         longTitle);
-    row("2.4 unsynchronised by header and frames", {4, false, true, true}, 0, 3, QString());
-    row("2.4 unsynchronised, with plain frame sizes", {4, true, true, false}, 0, 3, QString());
-    row("2.3 unsynchronised", {3, false, true, false}, 0, 3, QString());
+    row("2.4 unsynchronised by header and frames", {4, false, true, true}, 0, 3, QStringLiteral("Front"));
+    row("2.4 unsynchronised, with plain frame sizes", {4, true, true, false}, 3, 6, QStringLiteral("Ünïcode ☃"));
+    row("2.3 unsynchronised", {3, false, true, false}, 1, 3, QStringLiteral("Ünïcode ☃"));
+    row("type 128, Latin-1 description", {4, true, false, false}, 0, 128, QStringLiteral("Cöver"));
+    row("type 200, UTF-16 description", {3, false, false, false}, 1, 200, QStringLiteral("Front ☃"));
+    row("type 255, UTF-16BE description", {4, false, false, false}, 2, 255, QStringLiteral("Front ☃"));
+    row("type 20, UTF-8 description", {4, false, false, false}, 3, 20, QStringLiteral("Front ☃"));
 }
 
 void TestTagFrames::otherReadersSeeTheSameFrames()
@@ -324,6 +344,49 @@ void TestTagFrames::otherReadersSeeTheSameFrames()
     QCOMPARE(tags.GetPictureType(1), short(type));
     QVERIFY(tags.PictureData(1, &stored));
     QCOMPARE(stored, converted);
+}
+
+void TestTagFrames::pictureOneNeverSharesItsDescription_data()
+{
+    QTest::addColumn<QStringList>("descriptions");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("two without a description")
+        << QStringList{QString(), QString()} << QStringList{QStringLiteral("[ ]"), QStringLiteral("[]")};
+    QTest::newRow("a space is not enough")
+        << QStringList{QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x ")}
+        << QStringList{QStringLiteral("[x  ]"), QStringLiteral("[x]"), QStringLiteral("[x ]")};
+    QTest::newRow("different ones stay")
+        << QStringList{QStringLiteral("front"), QString()} << QStringList{QStringLiteral("[front]"), QStringLiteral("[]")};
+}
+
+void TestTagFrames::pictureOneNeverSharesItsDescription()
+{
+    QFETCH(QStringList, descriptions);
+    QFETCH(QStringList, expected);
+
+    const Style style;
+    QByteArray frames = RawFrame("TIT2", Latin1(QStringLiteral("Pictures")), style);
+    for (int i = 0; i < descriptions.size(); ++i) {
+        const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(40 + i, 30, Qt::red));
+        frames += RawFrame("APIC", PictureContent(0, 3 + i, descriptions.at(i), art), style);
+    }
+    const QString path = Path(QStringLiteral("pictures.mp3"));
+    QVERIFY(Write(path, RawTag(frames, style) + Mp3Fixture::AudioFrames(4)));
+    const Id3v2::Tag old = Id3v2::Parse(Read(path), Read(path).size());
+
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(1));
+    QVERIFY(tags.AddPictureData(TestPictures::Jpeg(TestPictures::Solid(20, 20, Qt::blue)), tags.GetPictureType(1)));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
+
+    // Another reader finds every picture under its own description, and
+    // the pictures after the first keep their bytes.
+    QCOMPARE(DescriptionsByMutagen(path), expected);
+    const Id3v2::Tag now = Id3v2::Parse(Read(path), Read(path).size());
+    QCOMPARE(now.frames.size(), old.frames.size());
+    for (int i = 2; i < old.frames.size(); ++i)
+        QVERIFY(now.frames.at(i) == old.frames.at(i));
 }
 
 void TestTagFrames::frameSizesAreReadOneWayForTheWholeTag_data()
