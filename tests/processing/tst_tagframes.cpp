@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,7 +48,8 @@ QByteArray Unsynchronise(const QByteArray &data)
     QByteArray out;
     for (int i = 0; i < data.size(); ++i) {
         out += data.at(i);
-        if (uchar(data.at(i)) == 0xFF && (i + 1 == data.size() || uchar(data.at(i + 1)) >= 0xE0 || data.at(i + 1) == '\0'))
+        const bool last = i + 1 == data.size();
+        if (uchar(data.at(i)) == 0xFF && (last || uchar(data.at(i + 1)) >= 0xE0 || data.at(i + 1) == '\0'))
             out += '\0';
     }
     return out;
@@ -75,38 +77,25 @@ QByteArray RawTag(const QByteArray &frames, const Style &style)
     return tag + body + QByteArray(256, '\0');
 }
 
-QByteArray Latin1(const QString &text)
+// Text in the ID3v2 encoding numbered: Latin-1, UTF-16 with a byte order
+// mark (FF FE: bytes that unsynchronisation changes), UTF-16BE or UTF-8.
+QByteArray Encoded(int encoding, const QString &text)
 {
-    return QByteArray(1, '\0') + text.toLatin1();
+    static const QStringConverter::Encoding encodings[] = {QStringConverter::Latin1, QStringConverter::Utf16LE,
+                                                           QStringConverter::Utf16BE, QStringConverter::Utf8};
+    QStringEncoder encoder(encodings[encoding]);
+    const QByteArray mark = encoding == 1 ? QByteArray("\xFF\xFE", 2) : QByteArray();
+    return mark + QByteArray(encoder(text));
 }
 
-// UTF-16 with a little-endian byte order mark: FF FE, the bytes that
-// unsynchronisation changes.
-QByteArray Utf16(const QString &text, bool terminated = false)
+QByteArray Latin1(const QString &text)
 {
-    QByteArray bytes("\xFF\xFE", 2);
-    for (const QChar c : text) {
-        bytes += char(c.unicode() & 0xFF);
-        bytes += char(c.unicode() >> 8);
-    }
-    return terminated ? bytes + QByteArray(2, '\0') : bytes;
+    return QByteArray(1, '\0') + Encoded(0, text);
 }
 
 QByteArray Description(int encoding, const QString &text)
 {
-    switch (encoding) {
-    case 1: return Utf16(text, true);
-    case 2: {
-        QByteArray bytes;
-        for (const QChar c : text) {
-            bytes += char(c.unicode() >> 8);
-            bytes += char(c.unicode() & 0xFF);
-        }
-        return bytes + QByteArray(2, '\0');
-    }
-    case 3: return text.toUtf8() + '\0';
-    default: return text.toLatin1() + '\0';
-    }
+    return Encoded(encoding, text) + QByteArray(encoding == 1 || encoding == 2 ? 2 : 1, '\0');
 }
 
 QByteArray PictureContent(int encoding, int type, const QString &description, const QByteArray &data)
@@ -132,7 +121,7 @@ QByteArray EveryKindOfFrame(const Style &style, const QByteArray &firstPicture, 
     inside.unsynchronised = false;
     const QByteArray chapterTimes = QByteArray("\0\0\0\0\0\0\x75\x30", 8) + QByteArray(8, '\xFF');
     return frame("TIT2", Latin1(QStringLiteral("Title")))
-        + frame("TPE1", QByteArray(1, '\x01') + Utf16(QStringLiteral("Ärtist ♫")))
+        + frame("TPE1", QByteArray(1, '\x01') + Encoded(1, QStringLiteral("Ärtist ♫")))
         + frame("APIC", firstPicture)
         + frame("GEOB", Latin1(QStringLiteral("application/octet-stream")) + '\0' + "a.bin" + '\0' + "blob" + '\0'
                             + Filler(300, 1))
@@ -357,7 +346,8 @@ void TestTagFrames::pictureOneNeverSharesItsDescription_data()
         << QStringList{QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x ")}
         << QStringList{QStringLiteral("[x  ]"), QStringLiteral("[x]"), QStringLiteral("[x ]")};
     QTest::newRow("different ones stay")
-        << QStringList{QStringLiteral("front"), QString()} << QStringList{QStringLiteral("[front]"), QStringLiteral("[]")};
+        << QStringList{QStringLiteral("front"), QString()}
+        << QStringList{QStringLiteral("[front]"), QStringLiteral("[]")};
 }
 
 void TestTagFrames::pictureOneNeverSharesItsDescription()
