@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace Id3v2 {
 
 namespace {
@@ -61,6 +63,24 @@ QByteArray RemoveUnsynchronisation(const QByteArray &data)
     return out;
 }
 
+// Applies unsynchronisation: a 0x00 follows every 0xFF that readers could
+// take for the start of a sync (0xE0 and above), that could be taken for one
+// already undone (0x00), or that ends the data.
+QByteArray AddUnsynchronisation(const QByteArray &data)
+{
+    QByteArray out;
+    out.reserve(data.size() + data.size() / 64);
+    const char *bytes = data.constData();
+    for (int i = 0; i < data.size(); ++i) {
+        out.append(bytes[i]);
+        if (uchar(bytes[i]) != 0xFF)
+            continue;
+        if (i + 1 == data.size() || uchar(bytes[i + 1]) >= 0xE0 || bytes[i + 1] == '\0')
+            out.append('\0');
+    }
+    return out;
+}
+
 // Frame IDs are capital letters and digits. A space is tolerated after the
 // first letter, as some writers pad three-letter IDs with one: such a frame
 // is kept, not taken for the end of the tag.
@@ -73,6 +93,41 @@ bool IsFrameId(const QByteArray &id)
             return false;
     }
     return true;
+}
+
+enum class SizeReading { SyncSafe, Plain, EachFrame };
+
+// True when reading every frame size the same way steps from frame to frame
+// exactly to the padding (nothing but zeros up to the end) or to the end of
+// the tag, or past as many frames as are ever read.
+bool FramesFill(const QByteArray &body, qint64 at, SizeReading reading)
+{
+    const char *bytes = body.constData();
+    for (int frames = 0; at + 10 <= body.size() && bytes[at] != '\0'; ++frames) {
+        if (frames == MaxFrames)
+            return true;
+        if (!IsFrameId(body.mid(int(at), 4)))
+            return false;
+        if (reading == SizeReading::SyncSafe && !IsSyncSafe(body, int(at + 4)))
+            return false;
+        at += 10 + (reading == SizeReading::SyncSafe ? SyncSafe(body, int(at + 4)) : BigEndian(body, int(at + 4), 4));
+    }
+    if (at > body.size())
+        return false;
+    return std::all_of(bytes + at, bytes + body.size(), [](char byte) { return byte == '\0'; });
+}
+
+// How the frame sizes of a version 2.4 tag are read. They should be
+// sync-safe, but iTunes wrote plain numbers, and readers such as mutagen
+// take one reading for the whole tag: the one under which the frames fill it.
+// Only when neither does is each frame's size guessed on its own.
+SizeReading SizeReadingOf(const QByteArray &body, qint64 at)
+{
+    if (FramesFill(body, at, SizeReading::SyncSafe))
+        return SizeReading::SyncSafe;
+    if (FramesFill(body, at, SizeReading::Plain))
+        return SizeReading::Plain;
+    return SizeReading::EachFrame;
 }
 
 // Where a frame of a version 2.4 tag ends. Its size should be sync-safe, but
@@ -170,6 +225,8 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
 
     const int headerSize = tag.FrameHeaderSize();
     const int idSize = tag.major == 2 ? 3 : 4;
+    const SizeReading reading = tag.major == 4 ? SizeReadingOf(body, at) : SizeReading::Plain;
+    int plainVotes = 0;
     const char *bytes = body.constData();
     while (at + headerSize <= body.size() && bytes[at] != '\0') {
         const QByteArray id = body.mid(int(at), idSize);
@@ -178,17 +235,22 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
         qint64 end = 0;
         if (tag.major == 2)
             end = at + 6 + BigEndian(body, int(at + 3), 3);
-        else if (tag.major == 3)
+        else if (reading == SizeReading::Plain)
             end = at + 10 + BigEndian(body, int(at + 4), 4);
+        else if (reading == SizeReading::SyncSafe)
+            end = at + 10 + SyncSafe(body, int(at + 4));
         else
             end = FrameEnd24(body, at);
         if (end > body.size())
             break;
+        if (reading == SizeReading::EachFrame && SyncSafe(body, int(at + 4)) != BigEndian(body, int(at + 4), 4))
+            plainVotes += end == at + 10 + BigEndian(body, int(at + 4), 4) ? 1 : -1;
         if (tag.frames.size() >= MaxFrames)
             break;
         tag.frames.append({id, body.mid(int(at), int(end - at)), headerSize});
         at = end;
     }
+    tag.plainFrameSizes = reading == SizeReading::Plain || plainVotes > 0;
 
     qint64 last = body.size();
     while (last > at && bytes[last - 1] == '\0')
@@ -257,13 +319,30 @@ bool ConvertTo23(const Tag &v22, Tag *v23, QString *why)
 
 Frame MakeFrame(const QByteArray &id, const QByteArray &content, int major)
 {
+    Tag tag;
+    tag.major = major;
+    return MakeFrame(id, content, tag);
+}
+
+Frame MakeFrame(const QByteArray &id, const QByteArray &content, const Tag &tag)
+{
+    const bool unsynchronised = tag.FramesUnsynchronised();
+    const QByteArray stored = unsynchronised ? AddUnsynchronisation(content) : content;
     QByteArray header = id;
-    if (major == 4)
-        header += SyncSafeBytes(quint32(content.size()));
+    if (tag.major == 4 && !tag.plainFrameSizes)
+        header += SyncSafeBytes(quint32(stored.size()));
     else
-        header += BigEndianBytes(quint32(content.size()), 4);
-    header += QByteArray(2, '\0');
-    return {id, header + content, 10};
+        header += BigEndianBytes(quint32(stored.size()), 4);
+    header += '\0';
+    header += char(unsynchronised ? 0x02 : 0x00); // said by the frame too, as version 2.4 asks
+    return {id, header + stored, 10};
+}
+
+QByteArray StandardFrameBytes(const Frame &frame, int major)
+{
+    if (major != 4 || frame.headerSize != 10)
+        return frame.bytes;
+    return frame.id + SyncSafeBytes(quint32(frame.bytes.size() - 10)) + frame.bytes.mid(8);
 }
 
 QByteArray Render(const Tag &tag, qint64 minimumSize)
@@ -278,7 +357,7 @@ QByteArray Render(const Tag &tag, qint64 minimumSize)
     QByteArray header("ID3", 3);
     header += char(tag.major);
     header += char(tag.revision);
-    header += '\0';
+    header += char(tag.FramesUnsynchronised() ? 0x80 : 0x00);
     header += SyncSafeBytes(quint32(body.size()));
     return header + body;
 }

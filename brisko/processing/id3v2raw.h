@@ -42,8 +42,17 @@ struct Tag
     // whether it is too damaged to be written back at all.
     QString problem;
     bool writable = true;
+    // Version 2.4 frame sizes stored as plain numbers, as iTunes wrote them.
+    // New frames are written the same way: readers take one reading of the
+    // sizes for the whole tag, and lose the frames that do not fit it.
+    bool plainFrameSizes = false;
 
     bool IsComplete() const { return problem.isEmpty(); }
+    // Version 2.4 only: the header says every frame is unsynchronised, even
+    // where the frame itself does not (as some writers leave it). Every
+    // reader then undoes it in every frame, so the flag stays, and new frames
+    // are unsynchronised too.
+    bool FramesUnsynchronised() const { return major == 4 && (flags & 0x80); }
     int FrameHeaderSize() const { return major == 2 ? 6 : 10; }
 };
 
@@ -68,10 +77,18 @@ bool ConvertTo23(const Tag &v22, Tag *v23, QString *why);
 
 // A frame with the given content and no flags, for a tag of that version.
 Frame MakeFrame(const QByteArray &id, const QByteArray &content, int major);
+// A frame with the given content written as the tag's other frames are: the
+// same reading of its size, unsynchronised when they are.
+Frame MakeFrame(const QByteArray &id, const QByteArray &content, const Tag &tag);
 
-// The tag's bytes: a header of the version given, no extended header, no
-// unsynchronisation and no footer, the frames, the trailing bytes, and zero
-// padding up to at least minimumSize bytes in all.
+// The frame's bytes with a sync-safe size in version 2.4, as readers that see
+// one frame alone expect (its stored size may be a plain number).
+QByteArray StandardFrameBytes(const Frame &frame, int major);
+
+// The tag's bytes: a header of the version given, no extended header and no
+// footer, unsynchronisation only as FramesUnsynchronised() keeps it, the
+// frames, the trailing bytes, and zero padding up to at least minimumSize
+// bytes in all.
 QByteArray Render(const Tag &tag, qint64 minimumSize);
 
 } // namespace Id3v2

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
@@ -58,14 +59,21 @@ bool IsReadFrame(const QByteArray &id)
     return ids.contains(id);
 }
 
-FramePointer ParseFrame(const Id3v2::Frame &frame, int major)
+// The frame as its writer meant it: TagLib undoes the unsynchronisation that
+// the tag's header announces, and is given the size it can read alone.
+FramePointer ParseFrame(const Id3v2::Frame &frame, const Id3v2::Tag &tag)
 {
-    if (!IsReadFrame(frame.id) || frame.IsCompressed(major) || frame.IsEncrypted(major))
+    if (!IsReadFrame(frame.id) || frame.IsCompressed(tag.major) || frame.IsEncrypted(tag.major))
         return nullptr;
+    QByteArray tagHeader("ID3", 3);
+    tagHeader += char(tag.major);
+    tagHeader += '\0';
+    tagHeader += char(tag.FramesUnsynchronised() ? 0x80 : 0x00);
+    tagHeader += QByteArray(4, '\0');
     TagLib::ID3v2::Header header;
-    header.setMajorVersion(static_cast<unsigned int>(major));
-    return FramePointer(
-        TagLib::ID3v2::FrameFactory::instance()->createFrame(ToByteVector(frame.bytes), &header));
+    header.setData(ToByteVector(tagHeader));
+    return FramePointer(TagLib::ID3v2::FrameFactory::instance()->createFrame(
+        ToByteVector(Id3v2::StandardFrameBytes(frame, tag.major)), &header));
 }
 
 QList<QByteArray> FrameIds(TagField field, int major)
@@ -101,43 +109,75 @@ TagLib::String::Type EncodingFor(const QString &text)
 }
 
 // TagLib renders a new frame with a version 2.4 header and no flags; the
-// content is the same for both versions, so only the header is made anew.
-Id3v2::Frame FrameFromTagLib(const TagLib::ID3v2::Frame &frame, const QByteArray &id, int major)
+// content is the same for both versions, so only the header is made anew,
+// the way the tag's other frames are written.
+Id3v2::Frame FrameFromTagLib(const TagLib::ID3v2::Frame &frame, const QByteArray &id, const Id3v2::Tag &tag)
 {
-    return Id3v2::MakeFrame(id, ToQByteArray(frame.render()).mid(10), major);
+    return Id3v2::MakeFrame(id, ToQByteArray(frame.render()).mid(10), tag);
 }
 
-Id3v2::Frame TextFrame(const QByteArray &id, const QString &text, int major)
+Id3v2::Frame TextFrame(const QByteArray &id, const QString &text, const Id3v2::Tag &tag)
 {
     TagLib::ID3v2::TextIdentificationFrame frame(ToByteVector(id), EncodingFor(text));
     frame.setText(ToTagString(text));
-    return FrameFromTagLib(frame, id, major);
+    return FrameFromTagLib(frame, id, tag);
 }
 
 Id3v2::Frame CommentFrame(const QString &language, const QString &description, const QString &text,
-                          int major)
+                          const Id3v2::Tag &tag)
 {
     TagLib::ID3v2::CommentsFrame frame(EncodingFor(description + text));
     frame.setLanguage(ToByteVector(language.toLatin1().leftJustified(3, ' ', true)));
     frame.setDescription(ToTagString(description));
     frame.setText(ToTagString(text));
-    return FrameFromTagLib(frame, "COMM", major);
+    return FrameFromTagLib(frame, "COMM", tag);
 }
 
-Id3v2::Frame PictureFrame(const QByteArray &jpeg, short type, int major)
+// A picture's description in the text encoding it is stored in.
+struct PictureLabel
+{
+    TagLib::String::Type encoding = TagLib::String::Latin1;
+    QString description;
+};
+
+Id3v2::Frame PictureFrame(const QByteArray &jpeg, short type, const PictureLabel &label, const Id3v2::Tag &tag)
 {
     TagLib::ID3v2::AttachedPictureFrame frame;
-    frame.setTextEncoding(TagLib::String::Latin1);
+    frame.setTextEncoding(label.encoding);
     frame.setMimeType("image/jpeg");
-    frame.setDescription(TagLib::String());
+    frame.setDescription(ToTagString(label.description));
     frame.setType(static_cast<TagLib::ID3v2::AttachedPictureFrame::Type>(qBound(0, int(type), 255)));
     frame.setPicture(ToByteVector(jpeg));
-    return FrameFromTagLib(frame, "APIC", major);
+    return FrameFromTagLib(frame, "APIC", tag);
 }
 
-QString FrameText(const Id3v2::Frame &frame, int major)
+// The label of the picture that replaces the one at index (-1: a first
+// picture, which has none): the old picture's own, unless another picture has
+// the same description. ID3v2 allows one picture per description, and readers
+// keep only one of two; spaces are added as mutagen adds them to tell such
+// pictures apart.
+PictureLabel LabelReplacing(const Id3v2::Tag &tag, int index)
 {
-    const FramePointer parsed = ParseFrame(frame, major);
+    PictureLabel label;
+    QSet<QString> others;
+    for (int i = 0; i < tag.frames.size(); ++i) {
+        if (!IsPictureFrame(tag.frames.at(i).id))
+            continue;
+        const FramePointer parsed = ParseFrame(tag.frames.at(i), tag);
+        const auto *picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get());
+        if (picture && i == index)
+            label = {picture->textEncoding(), ToQString(picture->description())};
+        else if (picture)
+            others.insert(ToQString(picture->description()));
+    }
+    while (others.contains(label.description))
+        label.description += QLatin1Char(' ');
+    return label;
+}
+
+QString FrameText(const Id3v2::Frame &frame, const Id3v2::Tag &tag)
+{
+    const FramePointer parsed = ParseFrame(frame, tag);
     const auto *text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(parsed.get());
     if (!text || text->fieldList().isEmpty())
         return QString();
@@ -157,7 +197,7 @@ int ShownCommentIndex(const Id3v2::Tag &tag)
         const Id3v2::Frame &frame = tag.frames.at(i);
         if (frame.id != "COMM" && frame.id != "COM")
             continue;
-        const FramePointer parsed = ParseFrame(frame, tag.major);
+        const FramePointer parsed = ParseFrame(frame, tag);
         const auto *comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame *>(parsed.get());
         if (!comment)
             continue;
@@ -327,7 +367,7 @@ void TagLibrary::ReadId3v2()
             const auto found = std::find_if(tag_.frames.cbegin(), tag_.frames.cend(),
                                             [&id](const Id3v2::Frame &frame) { return frame.id == id; });
             if (found != tag_.frames.cend()) {
-                v2Fields_.insert(field, FrameText(*found, tag_.major));
+                v2Fields_.insert(field, FrameText(*found, tag_));
                 break;
             }
         }
@@ -335,7 +375,7 @@ void TagLibrary::ReadId3v2()
 
     const int comment = ShownCommentIndex(tag_);
     if (comment >= 0) {
-        const FramePointer parsed = ParseFrame(tag_.frames.at(comment), tag_.major);
+        const FramePointer parsed = ParseFrame(tag_.frames.at(comment), tag_);
         if (const auto *frame = dynamic_cast<const TagLib::ID3v2::CommentsFrame *>(parsed.get()))
             comment_ = ToQString(frame->text());
     }
@@ -425,10 +465,11 @@ std::optional<TagLibrary::Picture> TagLibrary::PictureAt(int number) const
         return firstPicture_;
     Picture picture;
     picture.frameIndex = pictureFrames_.at(number - 1);
-    const FramePointer parsed = ParseFrame(tag_.frames.at(picture.frameIndex), tag_.major);
+    const FramePointer parsed = ParseFrame(tag_.frames.at(picture.frameIndex), tag_);
     if (const auto *frame = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get())) {
         picture.readable = true;
-        picture.type = short(frame->type());
+        // TagLib reads the type byte as a signed char: 128-255 come out negative.
+        picture.type = short(uchar(frame->type()));
         picture.data = ToQByteArray(frame->picture());
     }
     if (number == 1)
@@ -576,13 +617,13 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
         const QByteArray id = FrameIds(change.key(), tag.major).constFirst();
         std::optional<Id3v2::Frame> frame;
         if (!change.value().isEmpty())
-            frame = TextFrame(id, change.value(), tag.major);
+            frame = TextFrame(id, change.value(), tag);
         replace(firstIndex(id), frame);
     }
     if (commentChange_) {
         std::optional<Id3v2::Frame> frame;
         if (!commentChange_->isEmpty())
-            frame = CommentFrame(QStringLiteral("eng"), QString(), *commentChange_, tag.major);
+            frame = CommentFrame(QStringLiteral("eng"), QString(), *commentChange_, tag);
         replace(ShownCommentIndex(tag), frame);
     }
     if (newPicture_) {
@@ -591,7 +632,7 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
             if (IsPictureFrame(tag.frames.at(i).id))
                 first = i;
         }
-        replace(first, PictureFrame(*newPicture_, newPictureType_, tag.major));
+        replace(first, PictureFrame(*newPicture_, newPictureType_, LabelReplacing(tag, first), tag));
     }
     *ok = true;
     return tag;

@@ -71,7 +71,9 @@ public:
     // The next SaveId3v2Tag makes the JPEG at path picture number 1 with the
     // type given, replacing picture 1 where it stands (or adding one when
     // there is none). description and flags are accepted and not used: the
-    // picture is stored with an empty description.
+    // picture keeps picture 1's description and its text encoding (spaces
+    // are added if another picture has the same description, which ID3v2
+    // forbids); a first picture has none.
     bool AddPictureFromFile(const QString &path, const QString &description, int number,
                             short pictureType, int flags);
 
