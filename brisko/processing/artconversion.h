@@ -10,9 +10,9 @@ class TagLibrary;
 
 // The size a picture gets: its longer side becomes the target, the other side
 // in proportion, rounded once to the nearest pixel, halves to even
-// (1000 x 333 at 300 gives 300 x 100; 2 x 1 at 5 gives 5 x 2). Smaller
-// pictures are enlarged. Throws BriskoError 6 (overflow) for a result beyond
-// 16 bits.
+// (1000 x 333 at 300 gives 300 x 100; 2 x 1 at 5 gives 5 x 2), and never
+// below one pixel (30000 x 2 at 250 gives 250 x 1). Smaller pictures are
+// enlarged. Throws BriskoError 6 (overflow) for a result beyond 16 bits.
 QSize NewPictureSize(double width, double height, int target);
 
 // What became of one file's art.
@@ -21,7 +21,7 @@ enum class ArtOutcome {
     SaveFailed = 1,   // the tag could not be saved; the file is as it was
     LowDriveSpace = 2,
     FileMissing = 3,  // the file, or its picture, could not be found
-    NoPicture = 4,    // the picture is not one the program can read, even as PNG
+    NoPicture = 4,    // no picture, or one the program cannot read (reason says why)
     Skipped = 5,      // within the size and asked to leave such pictures alone
 };
 
@@ -32,6 +32,10 @@ struct ArtConversion
     QSize newSize;    // when Resized
     bool fromPng = false;
     int otherNames = 0; // hard links of a Resized file that keep the old picture
+    // Why the art could not be converted: empty for a file without any
+    // picture, else the picture's or the save's problem.
+    QString reason;
+    qint64 bytesAfter = -1; // a dry run's length of the new file
 };
 
 // How to convert: the target and quality, whether pictures with both sides
@@ -43,6 +47,15 @@ struct ArtRequest
     int target = 250;
     int quality = 80;
     bool skipSmaller = false;
+    // A picture already a baseline JPEG within the target is left alone
+    // (Skipped), so a second run over a library writes nothing.
+    bool leaveFitting = false;
+    // Smaller pictures keep their size rather than being enlarged.
+    bool neverEnlarge = false;
+    // Every picture larger than the target is converted, not only picture 1,
+    // each keeping its type and description.
+    bool allPictures = false;
+    // Every check of a real run, the new picture made, nothing written.
     bool dryRun = false;
     std::function<void()> letEventsRun;
     // Makes the new JPEG from the art, in place of the encoder (several

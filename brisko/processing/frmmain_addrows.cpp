@@ -3,6 +3,7 @@
 
 #include "controls/derezovivavo.h"
 #include "controls/picturescaler.h"
+#include "engine/pictureproblem.h"
 #include "processing/tagreading.h"
 #include "processing/taglibrary.h"
 #include "processing/tracklist.h"
@@ -36,13 +37,21 @@ QString ImageSizeText(QSize size)
     return QStringLiteral("Image Size: ") + SizeText(size.width(), size.height());
 }
 
-// A picture in a tag that is no picture is worth a line in the log.
-MeasuredPicture Measure(const QByteArray &picture, const char *procedure)
+// A picture in a tag that is no picture is worth a line in the log, naming
+// the file and what is wrong with the picture.
+MeasuredPicture Measure(const QByteArray &picture, const QString &path, const char *procedure)
 {
     const MeasuredPicture measured = MeasurePicture(picture);
     if (!measured.valid)
-        LogError(QLatin1String(procedure), ErrorText(ErrorNumber::InvalidPicture));
+        LogError(QLatin1String(procedure), path + QStringLiteral(": ") + ErrorText(ErrorNumber::InvalidPicture)
+                                               + QStringLiteral(" (") + PictureProblem(picture) + u')');
     return measured;
+}
+
+// The card for a file whose picture cannot be shown: why, when there is one.
+QImage NoPictureCard(const QByteArray &picture)
+{
+    return picture.isEmpty() ? NoPictureImage() : NoPictureImage(PictureProblem(picture));
 }
 
 } // namespace
@@ -78,7 +87,7 @@ void frmMain::GetFileInfo(const QStringList &paths)
                 QByteArray picture;
                 bool hasPicture = false;
                 GetTags(*tags_, path, &fields, &picture, &hasPicture);
-                const MeasuredPicture measured = hasPicture ? Measure(picture, "GetFileInfo") : MeasuredPicture();
+                const MeasuredPicture measured = hasPicture ? Measure(picture, path, "GetFileInfo") : MeasuredPicture();
 
                 TrackRow row;
                 row.Path = path;
@@ -103,7 +112,8 @@ void frmMain::GetFileInfo(const QStringList &paths)
                         ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size),
                                     measured.fromPng);
                     else if (!measured.valid)
-                        ShowPreview(NoPictureImage(), NoSize, ImageSizeText(QSize(0, 0)), false);
+                        ShowPreview(NoPictureCard(hasPicture ? picture : QByteArray()), NoSize,
+                                    ImageSizeText(QSize(0, 0)), false);
                 }
                 Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(existing + added));
                 if (StopRequested)
@@ -145,12 +155,13 @@ void frmMain::ShowPicOnDemand(const QString &path)
         imgPNG->hide();
         tags_->OpenAudioFile(path);
         QByteArray picture;
-        bool hasPicture = tags_->PictureCount() > 0 && tags_->PictureData(1, &picture);
+        const bool inTag = tags_->PictureCount() > 0 && tags_->PictureData(1, &picture);
+        bool hasPicture = inTag;
         tags_->CloseAudioFile();
         QImage shown;
         MeasuredPicture measured;
         if (hasPicture) {
-            measured = Measure(picture, "ShowPicOnDemand");
+            measured = Measure(picture, path, "ShowPicOnDemand");
             hasPicture = measured.valid;
         }
         if (hasPicture) {
@@ -166,7 +177,7 @@ void frmMain::ShowPicOnDemand(const QString &path)
         if (hasPicture)
             ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size), measured.fromPng);
         else
-            ShowPreview(NoPictureImage(), NoSize, QStringLiteral("No Picture"), false);
+            ShowPreview(NoPictureCard(inTag ? picture : QByteArray()), NoSize, QStringLiteral("No Picture"), false);
     } catch (const BriskoError &error) {
         ReportUnexpected(QStringLiteral("ShowPicOnDemand"), error.Description());
     }

@@ -30,8 +30,12 @@ void frmMain::ConvPix(const QString &path, int row)
     if (!VolumeStillThere(path))
         return;
     try {
-        const ArtConversion result = ConvertArt(*tags_, Encoder(), path, TargetSize, Quality,
-                                                [] { QCoreApplication::processEvents(); });
+        ArtRequest request;
+        request.target = TargetSize;
+        request.quality = Quality;
+        request.allPictures = mnuAllPictures->isChecked();
+        request.letEventsRun = [] { QCoreApplication::processEvents(); };
+        const ArtConversion result = ConvertArt(*tags_, Encoder(), path, request);
         switch (result.outcome) {
         case ArtOutcome::Resized:
             lvwMain_->SetStatus(row, Status::Resized);

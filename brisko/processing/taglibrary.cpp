@@ -303,6 +303,7 @@ void TagLibrary::Close()
     v2Changes_.clear();
     commentChange_.reset();
     newPicture_.reset();
+    laterPictures_.clear();
     v1Changes_.clear();
 }
 
@@ -542,6 +543,16 @@ bool TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
     return true;
 }
 
+bool TagLibrary::ReplacePictureData(int number, const QByteArray &jpeg)
+{
+    if (number < 2 || number > PictureCount()) {
+        SetError(TagLibraryError::NoSuchPicture, QStringLiteral("there is no picture %1").arg(number));
+        return false;
+    }
+    laterPictures_.insert(number, jpeg);
+    return true;
+}
+
 bool TagLibrary::RequireOpen(const QString &path)
 {
     if (path_.isEmpty() || path != path_) {
@@ -553,7 +564,8 @@ bool TagLibrary::RequireOpen(const QString &path)
 
 bool TagLibrary::HasId3v2Changes() const
 {
-    return !v2Changes_.isEmpty() || commentChange_.has_value() || newPicture_.has_value();
+    return !v2Changes_.isEmpty() || commentChange_.has_value() || newPicture_.has_value()
+           || !laterPictures_.isEmpty();
 }
 
 bool TagLibrary::FileUnchangedSinceOpen()
@@ -626,12 +638,20 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
             frame = CommentFrame(QStringLiteral("eng"), QString(), *commentChange_, tag);
         replace(ShownCommentIndex(tag), frame);
     }
-    if (newPicture_) {
-        int first = -1;
-        for (int i = 0; i < tag.frames.size() && first < 0; ++i) {
-            if (IsPictureFrame(tag.frames.at(i).id))
-                first = i;
+    // The frame index of picture number in the tag as edited so far.
+    const auto pictureIndex = [&tag](int number) {
+        for (int i = 0; i < tag.frames.size(); ++i) {
+            if (IsPictureFrame(tag.frames.at(i).id) && --number == 0)
+                return i;
         }
+        return -1;
+    };
+    for (auto later = laterPictures_.cbegin(); later != laterPictures_.cend(); ++later) {
+        const int index = pictureIndex(later.key());
+        replace(index, PictureFrame(later.value(), GetPictureType(later.key()), LabelReplacing(tag, index), tag));
+    }
+    if (newPicture_) {
+        const int first = pictureIndex(1);
         replace(first, PictureFrame(*newPicture_, newPictureType_, LabelReplacing(tag, first), tag));
     }
     *ok = true;
@@ -670,6 +690,23 @@ short TagLibrary::Save(const QString &path, const QDateTime &keepModified, bool 
         return 0;
     // ID3v1 changes not written now wait for their own save.
     return Rewrite(rewrite, keepModified, !id3v1);
+}
+
+qint64 TagLibrary::SizeAfterSave(const QString &path)
+{
+    if (!RequireOpen(path))
+        return -1;
+    SetError(TagLibraryError::None);
+    FileRewrite rewrite;
+    rewrite.keepTo = fileSize_;
+    if (!FileUnchangedSinceOpen() || (HasId3v2Changes() && !PrepareId3v2(&rewrite)))
+        return -1;
+    QString why;
+    if (!MayRewrite(realPath_, &why)) {
+        SetError(TagLibraryError::NotWritable, why);
+        return -1;
+    }
+    return rewrite.head.size() + (rewrite.keepTo - rewrite.keepFrom) + rewrite.tail.size();
 }
 
 // The new ID3v2 tag at the head of the rewrite, in place of the old one.

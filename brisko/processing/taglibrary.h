@@ -79,6 +79,12 @@ public:
 
     // The same with the JPEG's bytes.
     bool AddPictureData(const QByteArray &jpeg, short pictureType);
+    // The next SaveId3v2Tag makes the JPEG picture number (2 or later) in
+    // its place, with its type and description.
+    bool ReplacePictureData(int number, const QByteArray &jpeg);
+    // What SaveId3v2Tag would write, without writing: the new file's length,
+    // or -1 (and the error set) when the save would be refused.
+    qint64 SizeAfterSave(const QString &path);
     // -1 when the file was written (or there was nothing to write), 0 when not.
     // With keepModified valid the new file carries that modification time.
     short SaveId3v2Tag(const QString &path, const QDateTime &keepModified = QDateTime());
@@ -133,6 +139,7 @@ private:
     QMap<TagField, QString> v2Changes_;
     std::optional<QString> commentChange_;
     std::optional<QByteArray> newPicture_;
+    QMap<int, QByteArray> laterPictures_; // numbers 2 and on, each keeping its type
     short newPictureType_ = 3;
     QMap<TagField, QString> v1Changes_;
     int lastErrorCode_ = 0;

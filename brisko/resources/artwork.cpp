@@ -229,10 +229,12 @@ QImage PlaceholderPicture(Placeholder which)
                 true, DrawPlus);
 }
 
-QImage NoPictureImage()
+QImage NoPictureImage(const QString &why)
 {
-    return Card(QStringLiteral("No Picture"),
-                QStringLiteral("This file holds no album art."), false, DrawEmptyFrame);
+    QString text = QStringLiteral("This file holds no album art.");
+    if (!why.isEmpty())
+        text = why.left(1).toUpper() + why.mid(1) + u'.';
+    return Card(QStringLiteral("No Picture"), text, false, DrawEmptyFrame);
 }
 
 QImage PngMarker()

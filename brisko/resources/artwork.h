@@ -37,7 +37,9 @@ enum class Placeholder
 QImage PlaceholderPicture(Placeholder which);
 
 // Shown for a file whose tag holds no picture.
-QImage NoPictureImage();
+// why: what is wrong with a picture that is there but cannot be shown
+// ("unsupported picture (WebP)"); empty for a file without one.
+QImage NoPictureImage(const QString &why = QString());
 // The small "PNG" marker shown when a file's art is stored as PNG.
 QImage PngMarker();
 

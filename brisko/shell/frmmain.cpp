@@ -221,6 +221,9 @@ void frmMain::CreateMenus()
     separator(mnuOptions, 1);
     mnuSkip = entry(mnuOptions, "mnuSkip", QStringLiteral("Skip If Original Smaller Than Resize"));
     mnuSkip->setCheckable(true);
+    // Players that show the front cover find it resized too when it is not picture 1.
+    mnuAllPictures = entry(mnuOptions, "mnuAllPictures", QStringLiteral("Resize Every Picture"));
+    mnuAllPictures->setCheckable(true);
 
     mnuHelp = menu("mnuHelp", QStringLiteral("Help"));
     mnuHelpCont = entry(mnuHelp, "mnuHelpCont", QStringLiteral("Contents"));

@@ -73,7 +73,7 @@ public:
     // Menus and their entries.
     QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
     QAction *mnuClearClip, *mnuExit;
-    QAction *mnuSetColumns, *mnuSkip;
+    QAction *mnuSetColumns, *mnuSkip, *mnuAllPictures;
     QAction *mnuHelpCont, *mnuAbout;
     QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
     QAction *mnuSep[8];

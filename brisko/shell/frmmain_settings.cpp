@@ -87,6 +87,9 @@ void frmMain::LoadSettings()
                                                 QStringLiteral("False")), &ok);
     if (ok)
         mnuSkip->setChecked(skip);
+    const bool every = SettingToBool(store.Value(Config, QStringLiteral("AllPictures"), QStringLiteral("False")), &ok);
+    if (ok)
+        mnuAllPictures->setChecked(every);
     Quality = RoundToInt16(TextValue(store.Value(Config, QStringLiteral("Quality"),
                                                  QStringLiteral("80"))));
     TargetSize = RoundToInt16(TextValue(store.Value(Config, QStringLiteral("Size"),
@@ -144,6 +147,7 @@ void frmMain::SaveSettings()
     store.SetValue(Config, QStringLiteral("LastFile"), LastFile);
     store.SetValue(Config, QStringLiteral("LastFolder"), LastFolder);
     store.SetValue(Config, QStringLiteral("SkipSmaller"), BoolToSetting(mnuSkip->isChecked()));
+    store.SetValue(Config, QStringLiteral("AllPictures"), BoolToSetting(mnuAllPictures->isChecked()));
     if (!CustomValues) {
         store.SetValue(Config, QStringLiteral("Quality"), QString::number(Quality));
         store.SetValue(Config, QStringLiteral("Size"), QString::number(TargetSize));

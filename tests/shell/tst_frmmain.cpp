@@ -153,7 +153,8 @@ void TestMainWindow::menusHaveTheirCaptions()
              QStringList({QStringLiteral("Clear Clipboard"), QStringLiteral("-"), QStringLiteral("Exit")}));
     QCOMPARE(captions(window.mnuOptions),
              QStringList({QStringLiteral("Reset To Default View"), QStringLiteral("-"),
-                          QStringLiteral("Skip If Original Smaller Than Resize")}));
+                          QStringLiteral("Skip If Original Smaller Than Resize"),
+                          QStringLiteral("Resize Every Picture")}));
     QCOMPARE(captions(window.mnuHelp),
              QStringList({QStringLiteral("Contents"), QStringLiteral("-"), QStringLiteral("About")}));
     QCOMPARE(window.mnuPopList->title(), QStringLiteral("Pop1"));
