@@ -77,7 +77,6 @@ TrackList::TrackList(QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     header()->setSectionsMovable(true);
     header()->setStretchLastSection(false);
-    header()->setSortIndicator(ColFileName, Qt::AscendingOrder); // the heading bar starts descending
     header()->setSectionsClickable(true); // the window sorts on a click, not the list
     for (int column = 0; column < TrackColumnCount; ++column)
         setColumnWidth(column, DesignedColumnWidth(column));
@@ -171,16 +170,6 @@ int TrackList::AddRow(const TrackRow &row)
     // Rows are appended (the list sorts only when asked to); finding the item
     // would cost a scan of the whole list for every row added.
     return isSortingEnabled() ? indexOfTopLevelItem(item) + 1 : RowCount();
-}
-
-Qt::SortOrder TrackList::SortOrder() const
-{
-    return header()->sortIndicatorOrder();
-}
-
-void TrackList::SetSortOrder(Qt::SortOrder order)
-{
-    header()->setSortIndicator(header()->sortIndicatorSection(), order);
 }
 
 int TrackList::DesignedColumnWidth(int column)
