@@ -491,12 +491,13 @@ void TestPicEditor::cancelKeepAndClearClipboard()
         QMimeData image;
         image.setImageData(TestPictures::Solid(30, 30, Qt::cyan));
         dialog.RepPicture_DD(&image);
-        dialog.chkSaveClip->click();
+        QTest::mouseClick(dialog.chkSaveClip, Qt::LeftButton, {}, QPoint(8, dialog.chkSaveClip->height() / 2));
         return false;
     });
     ChangeSelected(window);
     QCOMPARE(TestFiles::Read(a), before);
     QVERIFY(!KeptPicture.isNull() && window.mnuClearClip->isEnabled() && window.Statusbar->PanelVisible(4));
+    QCOMPARE(window.Statusbar->PanelText(4), QStringLiteral("Picture On Clipboard"));
     bool offered = false;
     Answer([&offered](frmPicMod &dialog) {
         offered = dialog.chkSaveClip->isChecked() && dialog.cmdSave->isEnabled()
