@@ -76,6 +76,7 @@ TrackList::TrackList(QWidget *parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     header()->setSectionsMovable(true);
+    header()->setFirstSectionMovable(true); // a tree keeps its first column in place otherwise
     header()->setStretchLastSection(false);
     header()->setSectionsClickable(true); // the window sorts on a click, not the list
     for (int column = 0; column < TrackColumnCount; ++column)

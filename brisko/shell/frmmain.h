@@ -24,6 +24,7 @@ class QMimeData;
 class QMenu;
 class QPushButton;
 class QTimer;
+class SettingsStore;
 class StatusPanels;
 class TrackList;
 class WaitPanel;
@@ -195,6 +196,8 @@ private:
     bool PreviewKey(QEvent *event);
     // Puts the outer window at a rectangle given in twips.
     void PlaceWindow(const QRectF &twips);
+    // Puts the track list's columns in the order the settings hold.
+    void PlaceColumns(const SettingsStore &store);
 
     PictureEncoder &Encoder();
     // False, after telling the user and asking the run to stop, when the
