@@ -137,7 +137,7 @@ void frmMain::GetFileInfo(const QStringList &paths)
 void frmMain::ShowPicOnDemand(const QString &path)
 {
     const QString volume = volumeOfPath_.value(path);
-    if (!VolumeAvailable(volume)) {
+    if (!VolumeAvailable(volume, path)) {
         MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
         return;
     }

@@ -17,7 +17,7 @@
 bool frmMain::VolumeStillThere(const QString &path)
 {
     const QString volume = volumeOfPath_.value(path);
-    if (VolumeAvailable(volume))
+    if (VolumeAvailable(volume, path))
         return true;
     MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
     StopRequested = true;

@@ -90,6 +90,9 @@ private:
     void Remember(const QTreeWidgetItem *item);
     void Forget(const QTreeWidgetItem *item);
 
-    QHash<QString, int> listedKeys_;
+    // How many rows list each path; the listed path of each file, by
+    // device and inode.
+    QHash<QString, int> listedPaths_;
+    QMultiHash<QString, QString> listedFiles_;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
