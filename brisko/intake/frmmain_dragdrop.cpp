@@ -69,6 +69,13 @@ void frmMain::DragDropProcess(const QMimeData *dropped)
 void frmMain::tmrDnD_Timer()
 {
     tmrDnD->stop();
+    // A drop made just before an operation began (or the picture and tag
+    // dialog opened) waits for it to end: its intake would add and re-sort
+    // rows under the operation.
+    if (OperationRunning || EditorOpen) {
+        tmrDnD->start();
+        return;
+    }
     BringToFront();
     QCoreApplication::processEvents();
     StopRequested = false;

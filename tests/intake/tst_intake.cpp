@@ -2,6 +2,7 @@
 #include "intake/folderbrowser.h"
 #include "intake/folderwalk.h"
 #include "intake/openex.h"
+#include "processing/artconversion.h"
 #include "processing/tracklist.h"
 #include "shell/frmmain.h"
 #include "shell/globals.h"
@@ -44,6 +45,7 @@ private slots:
     void emptyTreeCancelAndStop();
     void droppedFolderOrFiles();
     void dropsThatAddNothing();
+    void dropJustBeforeResizeAllWaitsForTheRun();
     void rowClicksShowPictures();
     void contextMenuEnabling();
     void removeAndClear();
@@ -84,6 +86,7 @@ void TestIntake::cleanup()
     SetMsgBoxHandler(nullptr);
     SetFolderBrowserRunner(nullptr);
     SetShellOpener(nullptr);
+    SetFreeSpaceQuery(nullptr);
 }
 
 QString TestIntake::Mp3(const QString &relative, int side, const QString &album) const
@@ -311,6 +314,43 @@ void TestIntake::dropsThatAddNothing()
     QTest::qWait(150);
     QCOMPARE(window.lvwMain()->RowCount(), 0);
     QVERIFY(messages_.isEmpty());
+}
+
+// Files dropped just before "Resize All" is clicked: the drop's deferred
+// intake must not run inside the run, where it would add and re-sort rows
+// under the conversion; it waits until the run has ended.
+void TestIntake::dropJustBeforeResizeAllWaitsForTheRun()
+{
+    const QStringList listed{Mp3(QStringLiteral("m.mp3"), 300), Mp3(QStringLiteral("n.mp3"), 300),
+                             Mp3(QStringLiteral("o.mp3"), 300)};
+    const QString a = Mp3(QStringLiteral("a.mp3"), 300);
+    const QString b = Mp3(QStringLiteral("b.mp3"), 300);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.GetFileInfo(QStringList{QString()} + listed);
+
+    QList<int> rowsDuringRun;
+    SetFreeSpaceQuery([&](const QString &) {
+        QTest::qWait(rowsDuringRun.isEmpty() ? 150 : 0); // the drop's timer comes due
+        rowsDuringRun << window.lvwMain()->RowCount();
+        return qint64(1) << 40;
+    });
+    DragAndDrop(window, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    QVERIFY(window.tmrDnD->isActive());
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    SetFreeSpaceQuery(nullptr);
+
+    QCOMPARE(rowsDuringRun, QList<int>({3, 3, 3}));
+    QCOMPARE(ListedPaths(window), listed);
+    for (int row = 1; row <= 3; ++row)
+        QCOMPARE(window.lvwMain()->Field(row, ColStatus), QStringLiteral("Resized"));
+    // Then the dropped files come in, as they are.
+    QTRY_COMPARE(window.lvwMain()->RowCount(), 5);
+    QCOMPARE(ListedPaths(window), QStringList({a, b}) + listed);
+    QCOMPARE(window.lvwMain()->Field(1, ColStatus), QStringLiteral("Unchanged"));
+    QCOMPARE(window.lvwMain()->Field(2, ColStatus), QStringLiteral("Unchanged"));
+    QVERIFY(!window.OperationRunning && window.cmdConvert->isEnabled());
 }
 
 void TestIntake::rowClicksShowPictures()
