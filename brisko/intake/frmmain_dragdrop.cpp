@@ -3,6 +3,7 @@
 
 #include "intake/folderwalk.h"
 #include "shell/errorlog.h"
+#include "shell/operationguard.h"
 
 #include <QCoreApplication>
 #include <QDragMoveEvent>
@@ -83,16 +84,11 @@ void frmMain::tmrDnD_Timer()
     const QStringList dropped = PendingDrop;
     PendingDrop = {QString()};
     const int kind = dropped.first().toInt();
-    if (kind == 1) {
-        EnableControls(false);
+    // A single dropped file is read with the buttons left enabled.
+    const bool busyLook = kind == 1 || dropped.size() > 2;
+    const OperationGuard operation(*this, busyLook ? OperationGuard::BusyLook : OperationGuard::KeepLook);
+    if (kind == 1)
         CopyFolders(dropped.at(1));
-        EnableControls(true);
-    } else if (kind == 2) {
-        const bool several = dropped.size() > 2;
-        if (several)
-            EnableControls(false);
+    else if (kind == 2)
         GetFileInfo(dropped);
-        if (several)
-            EnableControls(true);
-    }
 }

@@ -11,6 +11,7 @@
 #include "shell/briskoerror.h"
 #include "shell/errorlog.h"
 #include "shell/msgbox.h"
+#include "shell/operationguard.h"
 #include "shell/statuspanels.h"
 
 #include <QCoreApplication>
@@ -58,8 +59,8 @@ void frmMain::ShowPreview(const QImage &picture, const QString &fileSize, const 
 
 void frmMain::GetFileInfo(const QStringList &paths)
 {
+    OperationGuard operation(*this);
     try {
-        OperationRunning = true;
         ProgressBar->SetMax(qMax(1, int(paths.size()) - 1));
         ProgressBar->SetValue(0);
         ProgressBar->SetCaption(QStringLiteral("Adding Files"));
@@ -116,7 +117,6 @@ void frmMain::GetFileInfo(const QStringList &paths)
             ProgressBar->SetValue(i);
         }
 
-        OperationRunning = false;
         SortByColumn(SortColumn);
         if (lvwMain_->RowCount() > 0) {
             QTreeWidgetItem *first = lvwMain_->topLevelItem(0);
@@ -126,11 +126,8 @@ void frmMain::GetFileInfo(const QStringList &paths)
         ShowWaitPanel(false);
         if (lvwMain_->RowCount() > 0)
             DisplayRow(1);
-        ProgressBar->hide();
-    } catch (const BriskoError &error) {
-        ReportUnexpected(QStringLiteral("GetFileInfo"), error.Description());
-    } catch (const std::bad_alloc &) {
-        ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorText(ErrorNumber::OutOfMemory));
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorDescription(error));
     }
 }
 
@@ -166,7 +163,7 @@ void frmMain::ShowPicOnDemand(const QString &path)
             ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size), measured.fromPng);
         else
             ShowPreview(NoPictureImage(), NoSize, QStringLiteral("No Picture"), false);
-    } catch (const BriskoError &error) {
-        ReportUnexpected(QStringLiteral("ShowPicOnDemand"), error.Description());
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("ShowPicOnDemand"), ErrorDescription(error));
     }
 }
