@@ -40,6 +40,8 @@ void frmMain::ShowNoRow()
     displayedPath_.clear();
     imgDisplay->SetPicture(LogoPicture());
     imgPNG->hide();
+    lblSize->setText(QStringLiteral("Image Size W x H"));
+    lblFileSize->setText(QStringLiteral("File Size: -------"));
 }
 
 void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)

@@ -1,9 +1,11 @@
 #include "controls/derezovivavo.h"
+#include "controls/picturescaler.h"
 #include "intake/folderbrowser.h"
 #include "intake/folderwalk.h"
 #include "intake/openex.h"
 #include "processing/artconversion.h"
 #include "processing/tracklist.h"
+#include "resources/artwork.h"
 #include "shell/frmmain.h"
 #include "shell/globals.h"
 #include "shell/msgbox.h"
@@ -49,6 +51,7 @@ private slots:
     void rowClicksShowPictures();
     void contextMenuEnabling();
     void removeAndClear();
+    void previewEmptiedByRemoveAndClear();
     void albumNamePlayAndResetView();
 
 private:
@@ -61,6 +64,8 @@ private:
                                       bool onRows = true);
     static QStringList ListedPaths(const frmMain &window);
     static void ClickRow(frmMain &window, int position, Qt::MouseButton button = Qt::LeftButton);
+    // Right-clicks a row and chooses an entry of the context menu with the mouse.
+    static void ChooseForRow(frmMain &window, int position, QAction *entry);
 
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir config_;
@@ -132,6 +137,14 @@ void TestIntake::ClickRow(frmMain &window, int position, Qt::MouseButton button)
     TrackList *list = window.lvwMain();
     const QRect place = list->visualItemRect(list->topLevelItem(position - 1));
     QTest::mouseClick(list->viewport(), button, Qt::NoModifier, place.center());
+}
+
+void TestIntake::ChooseForRow(frmMain &window, int position, QAction *entry)
+{
+    ClickRow(window, position, Qt::RightButton);
+    QTRY_VERIFY(window.mnuPopList->isVisible());
+    QTest::mouseClick(window.mnuPopList, Qt::LeftButton, {}, window.mnuPopList->actionGeometry(entry).center());
+    QTRY_VERIFY(!window.mnuPopList->isVisible());
 }
 
 void TestIntake::walkOrderAndNames()
@@ -458,6 +471,35 @@ void TestIntake::removeAndClear()
     window.GetFileInfo({QString(), paths.at(6)});
     ClickRow(window, 1);
     QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 56 x 56"));
+}
+
+// With no row shown the preview goes back to the logo and the size labels
+// to their texts as designed.
+void TestIntake::previewEmptiedByRemoveAndClear()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), 120);
+    const QString b = Mp3(QStringLiteral("b.mp3"), 80);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.GetFileInfo({QString(), a, b});
+    const auto emptied = [&window] {
+        return window.lblSize->text() == QStringLiteral("Image Size W x H")
+            && window.lblFileSize->text() == QStringLiteral("File Size: -------")
+            && window.imgDisplay->Picture() == LogoPicture();
+    };
+
+    ClickRow(window, 2);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 80 x 80"));
+    ChooseForRow(window, 2, window.mnuRemove);
+    QCOMPARE(ListedPaths(window), QStringList{a});
+    QVERIFY(emptied());
+
+    ClickRow(window, 1);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 120 x 120"));
+    ChooseForRow(window, 1, window.mnuClear);
+    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QVERIFY(emptied());
 }
 
 void TestIntake::albumNamePlayAndResetView()
