@@ -75,7 +75,7 @@ public:
     QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
     QAction *mnuClearClip, *mnuExit;
     QAction *mnuSetColumns, *mnuSkip;
-    QAction *mnuHelpCont, *mnuAbout;
+    QAction *mnuHelpCont, *mnuShowTip, *mnuAbout;
     QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
     QAction *mnuSep[8];
 
@@ -109,7 +109,10 @@ public:
     void HelpFileCheck();
     // The help manual's main page, beside the program (empty when missing).
     static QString HelpFilePath();
+    // Opens the manual; says where it is when no program can show it.
     void ShowHelp();
+    // "About": the about box, or the one already open brought to the front.
+    void ShowAbout();
 
     // Shows or hides the wait panel over the track list. With keepText the
     // panel is only drawn again with the text it had.
@@ -193,6 +196,7 @@ private:
     void FirstActivation();
     void FormResized();
     void PlaceWhenFrameKnown();
+
     bool PreviewKey(QEvent *event);
     // Puts the outer window at a rectangle given in twips.
     void PlaceWindow(const QRectF &twips);
@@ -226,6 +230,7 @@ private:
     // DisplayedRow, and a click there must show the file now in its place.
     QString displayedPath_;
     QString helpFile_;
+    QPointer<QWidget> about_;
     bool activated_ = false;
     // The stored place waits for the window frame's size, which a window
     // manager tells only after the window is shown.

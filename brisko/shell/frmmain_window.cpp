@@ -54,8 +54,19 @@ void frmMain::HelpFileCheck()
 
 void frmMain::ShowHelp()
 {
-    if (!helpFile_.isEmpty())
-        ShellOpenFile(this, helpFile_);
+    if (helpFile_.isEmpty() || ShellOpenFile(this, helpFile_))
+        return;
+    MsgBox(QStringLiteral("No program could be started to show the manual. It is the file\n") + helpFile_,
+           Msg::Information, QString(), this);
+}
+
+void frmMain::ShowAbout()
+{
+    if (!about_)
+        about_ = new frmAbout(this);
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 void frmMain::ShowWaitPanel(bool show, const QString &text, bool keepText)
