@@ -25,8 +25,6 @@ namespace {
 
 // The client area as designed, in pixels (11730 x 5985 twips).
 constexpr QSize DesignedClientSize(782, 399);
-// The outer window is never smaller than this.
-constexpr QSize MinimumWindowSize(790, 455);
 
 // Puts a control at its designed place (pixels) with its anchor code.
 template <typename Widget>

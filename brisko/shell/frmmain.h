@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QRectF>
+#include <QSize>
 #include <QVector>
 
 #include <memory>
@@ -43,6 +44,8 @@ class frmMain : public QMainWindow
 public:
     // Window states, as stored in the settings.
     enum State { StateNormal = 0, StateMinimized = 1, StateMaximized = 2 };
+    // The outer window, frame included, is never smaller than this.
+    static constexpr QSize MinimumWindowSize{790, 455};
 
     // Runs the load steps: anchors, sort arrows, settings (which also place
     // the window), the command line, and the help check.
@@ -196,7 +199,9 @@ private:
     void FirstActivation();
     void FormResized();
     void PlaceWhenFrameKnown();
-
+    // The widget's minimum is its inner size: the frame, once known, is
+    // taken off the outer minimum.
+    void FitMinimumToFrame();
     bool PreviewKey(QEvent *event);
     // Puts the outer window at a rectangle given in twips.
     void PlaceWindow(const QRectF &twips);

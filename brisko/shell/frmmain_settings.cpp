@@ -65,6 +65,7 @@ void frmMain::PlaceWindow(const QRectF &twips)
                       qRound(twips.width() / TwipsPerPixel), qRound(twips.height() / TwipsPerPixel));
     // The frame's share of the outer size is known once the window is shown.
     const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    FitMinimumToFrame();
     move(Reachable(outer) ? outer.topLeft() : QPoint(0, 0));
     resize(outer.size() - frame);
 }
@@ -133,7 +134,7 @@ void frmMain::LoadSettings()
     }
 
     const QSizeF screen = ScreenTwips();
-    const QSizeF minimum = QSizeF(minimumSize()) * TwipsPerPixel;
+    const QSizeF minimum = QSizeF(MinimumWindowSize) * TwipsPerPixel;
     const auto number = [&store](const char *key, double fallback) {
         const double value =
             TextValue(store.Value(Window, QLatin1String(key), NumberText(fallback)));

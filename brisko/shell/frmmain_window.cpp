@@ -181,10 +181,18 @@ void frmMain::moveEvent(QMoveEvent *event)
 // size is made to fit it, so the window does not grow by its frame each run.
 void frmMain::PlaceWhenFrameKnown()
 {
+    FitMinimumToFrame();
     if (!placePending_ || frameGeometry().size() == geometry().size())
         return;
     placePending_ = false;
     PlaceWindow(SavedPlace);
+}
+
+void frmMain::FitMinimumToFrame()
+{
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    if (minimumSize() != MinimumWindowSize - frame)
+        setMinimumSize(MinimumWindowSize - frame);
 }
 
 void frmMain::changeEvent(QEvent *event)

@@ -45,6 +45,7 @@ private slots:
     void oneAboutBoxAtATime();
     void helpWithoutAViewerSaysWhereTheManualIs();
     void tipAtStartupFromTheHelpMenu();
+    void minimumIsTheOuterSize();
 
 private:
     // Opens a menu of the menu bar and chooses an entry, with the mouse.
@@ -138,7 +139,7 @@ void TestMainWindow::controlsFollowTheEdges()
 
     // Never smaller than its minimum.
     window.resize(100, 100);
-    QCOMPARE(window.size(), QSize(790, 455));
+    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
 }
 
 void TestMainWindow::menusHaveTheirCaptions()
@@ -453,6 +454,17 @@ void TestMainWindow::tipAtStartupFromTheHelpMenu()
     ShowTip = false;
     frmMain again; // the setting was stored on closing
     QVERIFY(ShowTip);
+}
+
+// The limiter keeps the outer window, frame included, at its designed minimum.
+void TestMainWindow::minimumIsTheOuterSize()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY2(window.frameGeometry().size() != window.size(), "the platform draws no frame");
+    window.resize(100, 100);
+    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
 }
 
 QTEST_MAIN(TestMainWindow)
