@@ -13,6 +13,7 @@
 #include "resources/artwork.h"
 #include "shell/briskoerror.h"
 #include "shell/errorlog.h"
+#include "shell/operationguard.h"
 #include "shell/statuspanels.h"
 
 #include <QAction>
@@ -62,8 +63,7 @@ void frmMain::ReplacePicture()
         ProgressBar->SetValue(-1);
         ProgressBar->SetCaption(QStringLiteral("Change Picture"));
         ProgressBar->setVisible(rows.size() >= 2);
-        OperationRunning = true;
-        EnableControls(false);
+        const OperationGuard operation(*this, OperationGuard::BusyLook);
         try {
             // One JPEG for every file, made once, in memory.
             QSize originalSize;
@@ -94,11 +94,8 @@ void frmMain::ReplacePicture()
                 }
             }
         } catch (const std::exception &error) {
-            LogError(QStringLiteral("ReplacePicture"), QString::fromUtf8(error.what()));
+            LogError(QStringLiteral("ReplacePicture"), ErrorDescription(error));
         }
-        OperationRunning = false;
-        EnableControls(true);
-        ProgressBar->hide();
     }
 
     if (dialog.SaveClip() == 0)
@@ -141,8 +138,8 @@ void frmMain::UpdateCurrentPix(int row, const TagChange &change, QSize originalS
         case ChangeOutcome::LowDriveSpace: lvwMain_->SetStatus(row, Status::LowDriveSpace); break;
         case ChangeOutcome::FileMissing: lvwMain_->SetStatus(row, Status::FileMissing); break;
         }
-    } catch (const BriskoError &error) {
-        ReportUnexpected(QStringLiteral("UpdateCurrentPix"), error.Description());
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("UpdateCurrentPix"), ErrorDescription(error));
     }
 }
 

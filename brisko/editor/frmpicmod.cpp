@@ -319,6 +319,8 @@ void frmPicMod::GetNewPix()
             MsgBox(QStringLiteral("Invalid Picture"), Msg::Exclamation, QString(), this);
         else if (error.Number() != ErrorNumber::CancelSelected)
             ReportUnexpected(QStringLiteral("GetNewPix"), error.Description(), this);
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("GetNewPix"), ErrorDescription(error), this);
     }
 }
 
@@ -357,6 +359,8 @@ void frmPicMod::RepPicture_DD(const QMimeData *dropped)
             MsgBox(QStringLiteral("Invalid Picture Format"), Msg::Information, QString(), this);
         else
             ReportUnexpected(QStringLiteral("RepPicture_DD"), error.Description(), this);
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("RepPicture_DD"), ErrorDescription(error), this);
     }
 }
 
@@ -373,6 +377,8 @@ void frmPicMod::RepPicture_Paste()
             MsgBox(QStringLiteral("Invalid Picture Format"), Msg::Information, QString(), this);
         else
             ReportUnexpected(QStringLiteral("RepPicture_Paste"), error.Description(), this);
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("RepPicture_Paste"), ErrorDescription(error), this);
     }
 }
 

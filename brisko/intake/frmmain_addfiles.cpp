@@ -8,6 +8,7 @@
 #include "resources/artwork.h"
 #include "shell/briskoerror.h"
 #include "shell/errorlog.h"
+#include "shell/operationguard.h"
 
 #include <QFileInfo>
 #include <QPushButton>
@@ -55,9 +56,8 @@ void frmMain::GetAddFiles()
         for (int i = 1; i < list.size(); ++i)
             list[i] = folder + list.at(i);
         list[0].clear();
-        EnableControls(false);
+        const OperationGuard operation(*this, OperationGuard::BusyLook);
         GetFileInfo(list);
-        EnableControls(true);
     } catch (const BriskoError &error) {
         if (error.Number() != ErrorNumber::CancelSelected)
             LogError(QStringLiteral("GetAddFiles"), error.Description());

@@ -5,8 +5,10 @@
 #include "intake/folderbrowser.h"
 #include "intake/folderwalk.h"
 #include "intake/userfolders.h"
+#include "shell/briskoerror.h"
 #include "shell/errorlog.h"
 #include "shell/msgbox.h"
+#include "shell/operationguard.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,19 +27,17 @@ void frmMain::GetCopyFolder()
         if (chosen.isEmpty())
             return;
         LastFolder = chosen;
-        EnableControls(false);
+        const OperationGuard operation(*this, OperationGuard::BusyLook);
         CopyFolders(chosen);
-        EnableControls(true);
     } catch (const std::exception &error) {
-        EnableControls(true);
-        LogError(QStringLiteral("GetCopyFolder"), QString::fromLocal8Bit(error.what()));
+        LogError(QStringLiteral("GetCopyFolder"), ErrorDescription(error));
     }
 }
 
 void frmMain::CopyFolders(const QString &root)
 {
     StopRequested = false;
-    OperationRunning = true;
+    const OperationGuard operation(*this);
     ShowWaitPanel(true, QStringLiteral("Wait... Reading Folders"), false);
     ProgressBar->SetValue(-1);
     ProgressBar->SetCaption(QStringLiteral("Reading Folders"));
@@ -57,7 +57,7 @@ void frmMain::CopyFolders(const QString &root)
         };
         complete = WalkMp3Tree(root, keepGoing, &found, &leftOut);
     } catch (const std::exception &error) {
-        LogError(QStringLiteral("CopyFolders"), QString::fromLocal8Bit(error.what()));
+        LogError(QStringLiteral("CopyFolders"), ErrorDescription(error));
     }
 
     if (complete) {
@@ -68,7 +68,4 @@ void frmMain::CopyFolders(const QString &root)
         if (leftOut > 0)
             MsgBox(LeftOutMessage(leftOut), Msg::Information, QString(), this);
     }
-    OperationRunning = false;
-    ProgressBar->hide();
-    ShowWaitPanel(false);
 }

@@ -4,6 +4,7 @@
 #include "intake/folderwalk.h"
 #include "shell/errorlog.h"
 #include "shell/msgbox.h"
+#include "shell/operationguard.h"
 
 #include <QCoreApplication>
 #include <QDragMoveEvent>
@@ -74,6 +75,13 @@ void frmMain::DragDropProcess(const QMimeData *dropped)
 void frmMain::tmrDnD_Timer()
 {
     tmrDnD->stop();
+    // A drop made just before an operation began (or the picture and tag
+    // dialog opened) waits for it to end: its intake would add and re-sort
+    // rows under the operation.
+    if (OperationRunning || EditorOpen) {
+        tmrDnD->start();
+        return;
+    }
     BringToFront();
     QCoreApplication::processEvents();
     StopRequested = false;
@@ -83,17 +91,14 @@ void frmMain::tmrDnD_Timer()
     PendingDrop = {QString()};
     PendingLeftOut = 0;
     const int kind = dropped.first().toInt();
-    if (kind == 1) {
-        EnableControls(false);
-        CopyFolders(dropped.at(1));
-        EnableControls(true);
-    } else if (kind == 2) {
-        const bool several = dropped.size() > 2;
-        if (several)
-            EnableControls(false);
-        GetFileInfo(dropped);
-        if (several)
-            EnableControls(true);
+    {
+        // A single dropped file is read with the buttons left enabled.
+        const bool busyLook = kind == 1 || dropped.size() > 2;
+        const OperationGuard operation(*this, busyLook ? OperationGuard::BusyLook : OperationGuard::KeepLook);
+        if (kind == 1)
+            CopyFolders(dropped.at(1));
+        else if (kind == 2)
+            GetFileInfo(dropped);
     }
     if (leftOut > 0)
         MsgBox(LeftOutMessage(leftOut), Msg::Information, QString(), this);

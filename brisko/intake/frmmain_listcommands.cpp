@@ -5,8 +5,10 @@
 #include "intake/openex.h"
 #include "processing/tracklist.h"
 #include "resources/artwork.h"
+#include "shell/briskoerror.h"
 #include "shell/errorlog.h"
 #include "shell/msgbox.h"
+#include "shell/operationguard.h"
 #include "shell/statuspanels.h"
 
 #include <QApplication>
@@ -38,6 +40,8 @@ void frmMain::ShowNoRow()
     displayedPath_.clear();
     imgDisplay->SetPicture(LogoPicture());
     imgPNG->hide();
+    lblSize->setText(QStringLiteral("Image Size W x H"));
+    lblFileSize->setText(QStringLiteral("File Size: -------"));
 }
 
 void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
@@ -69,8 +73,7 @@ void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
 void frmMain::RemoveSelected()
 {
     StopRequested = false;
-    OperationRunning = true;
-    EnableControls(false);
+    OperationGuard operation(*this, OperationGuard::BusyLook);
     try {
         const QVector<int> selected = lvwMain_->RowIndexes(true);
         lvwMain_->setUpdatesEnabled(false);
@@ -90,11 +93,9 @@ void frmMain::RemoveSelected()
             }
         }
     } catch (const std::exception &error) {
-        LogError(QStringLiteral("RemoveSelected"), QString::fromLocal8Bit(error.what()));
+        LogError(QStringLiteral("RemoveSelected"), ErrorDescription(error));
     }
     lvwMain_->setUpdatesEnabled(true);
-    OperationRunning = false;
-    EnableControls(true);
     ShowNoRow();
     Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
 }

@@ -12,6 +12,7 @@
 #include "shell/briskoerror.h"
 #include "shell/errorlog.h"
 #include "shell/msgbox.h"
+#include "shell/operationguard.h"
 #include "shell/statuspanels.h"
 
 #include <QCoreApplication>
@@ -67,8 +68,8 @@ void frmMain::ShowPreview(const QImage &picture, const QString &fileSize, const 
 
 void frmMain::GetFileInfo(const QStringList &paths)
 {
+    OperationGuard operation(*this);
     try {
-        OperationRunning = true;
         ProgressBar->SetMax(qMax(1, int(paths.size()) - 1));
         ProgressBar->SetValue(0);
         ProgressBar->SetCaption(QStringLiteral("Adding Files"));
@@ -126,7 +127,6 @@ void frmMain::GetFileInfo(const QStringList &paths)
             ProgressBar->SetValue(i);
         }
 
-        OperationRunning = false;
         SortByColumn(SortColumn);
         if (lvwMain_->RowCount() > 0) {
             QTreeWidgetItem *first = lvwMain_->topLevelItem(0);
@@ -136,18 +136,15 @@ void frmMain::GetFileInfo(const QStringList &paths)
         ShowWaitPanel(false);
         if (lvwMain_->RowCount() > 0)
             DisplayRow(1);
-        ProgressBar->hide();
-    } catch (const BriskoError &error) {
-        ReportUnexpected(QStringLiteral("GetFileInfo"), error.Description());
-    } catch (const std::bad_alloc &) {
-        ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorText(ErrorNumber::OutOfMemory));
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorDescription(error));
     }
 }
 
 void frmMain::ShowPicOnDemand(const QString &path)
 {
     const QString volume = volumeOfPath_.value(path);
-    if (!VolumeAvailable(volume)) {
+    if (!VolumeAvailable(volume, path)) {
         MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
         return;
     }
@@ -178,7 +175,7 @@ void frmMain::ShowPicOnDemand(const QString &path)
             ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size), measured.fromPng);
         else
             ShowPreview(NoPictureCard(inTag ? picture : QByteArray()), NoSize, QStringLiteral("No Picture"), false);
-    } catch (const BriskoError &error) {
-        ReportUnexpected(QStringLiteral("ShowPicOnDemand"), error.Description());
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("ShowPicOnDemand"), ErrorDescription(error));
     }
 }

@@ -10,6 +10,7 @@
 #include "shell/briskoerror.h"
 #include "shell/errorlog.h"
 #include "shell/msgbox.h"
+#include "shell/operationguard.h"
 #include "shell/textvalue.h"
 
 #include <QAction>
@@ -18,7 +19,7 @@
 bool frmMain::VolumeStillThere(const QString &path)
 {
     const QString volume = volumeOfPath_.value(path);
-    if (VolumeAvailable(volume))
+    if (VolumeAvailable(volume, path))
         return true;
     MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
     StopRequested = true;
@@ -49,10 +50,8 @@ void frmMain::ConvPix(const QString &path, int row)
         case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, Status::NoPicture); break;
         case ArtOutcome::Skipped: break; // the window skips small pictures itself
         }
-    } catch (const BriskoError &error) {
-        ReportUnexpected(QStringLiteral("ConvPix"), error.Description());
-    } catch (const std::bad_alloc &) {
-        ReportUnexpected(QStringLiteral("ConvPix"), ErrorText(ErrorNumber::OutOfMemory));
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("ConvPix"), ErrorDescription(error));
     }
 }
 
@@ -75,12 +74,11 @@ void frmMain::Resizing(bool selectedOnly)
     if (rows.isEmpty())
         return;
     StopRequested = false;
-    OperationRunning = true;
+    OperationGuard operation(*this, OperationGuard::BusyLook);
     ProgressBar->SetMax(int(rows.size()));
     ProgressBar->SetValue(-1);
     ProgressBar->SetCaption(QStringLiteral("Resizing"));
     ProgressBar->setVisible(rows.size() >= 2);
-    EnableControls(false);
 
     for (int k = 1; k <= rows.size(); ++k) {
         QCoreApplication::processEvents();
@@ -103,8 +101,4 @@ void frmMain::Resizing(bool selectedOnly)
         ConvPix(path, row);
         ShowPicOnDemand(path);
     }
-
-    OperationRunning = false;
-    EnableControls(true);
-    ProgressBar->hide();
 }

@@ -76,8 +76,8 @@ TrackList::TrackList(QWidget *parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     header()->setSectionsMovable(true);
+    header()->setFirstSectionMovable(true); // a tree keeps its first column in place otherwise
     header()->setStretchLastSection(false);
-    header()->setSortIndicator(ColFileName, Qt::AscendingOrder); // the heading bar starts descending
     header()->setSectionsClickable(true); // the window sorts on a click, not the list
     for (int column = 0; column < TrackColumnCount; ++column)
         setColumnWidth(column, DesignedColumnWidth(column));
@@ -102,7 +102,10 @@ TrackList::TrackList(QWidget *parent)
                     Forget(topLevelItem(i));
             });
     connect(model(), &QAbstractItemModel::modelAboutToBeReset, this,
-            [this] { listedKeys_.clear(); });
+            [this] {
+                listedPaths_.clear();
+                listedFiles_.clear();
+            });
 }
 
 // The base class destroys its items after our members are gone: stop
@@ -171,16 +174,6 @@ int TrackList::AddRow(const TrackRow &row)
     // Rows are appended (the list sorts only when asked to); finding the item
     // would cost a scan of the whole list for every row added.
     return isSortingEnabled() ? indexOfTopLevelItem(item) + 1 : RowCount();
-}
-
-Qt::SortOrder TrackList::SortOrder() const
-{
-    return header()->sortIndicatorOrder();
-}
-
-void TrackList::SetSortOrder(Qt::SortOrder order)
-{
-    header()->setSortIndicator(header()->sortIndicatorSection(), order);
 }
 
 int TrackList::DesignedColumnWidth(int column)
@@ -283,10 +276,20 @@ void TrackList::RemoveRows(const QVector<int> &positions)
 
 bool TrackList::IsPathListed(const QString &path) const
 {
-    if (listedKeys_.contains(PathKey(path)))
+    if (listedPaths_.contains(PathKey(path)))
         return true;
     const QString fileKey = FileKey(path);
-    return !fileKey.isEmpty() && listedKeys_.contains(fileKey);
+    if (fileKey.isEmpty())
+        return false;
+    // Device numbers are handed out again: a card put in after another was
+    // taken out often gets its number, and its files the same inode numbers.
+    // A listed file counts only while its own path still leads to it.
+    for (auto listed = listedFiles_.find(fileKey); listed != listedFiles_.end() && listed.key() == fileKey;
+         ++listed) {
+        if (FileKey(listed.value()) == fileKey)
+            return true;
+    }
+    return false;
 }
 
 void TrackList::RefreshFileIdentity(int position)
@@ -336,21 +339,21 @@ void TrackList::Remember(const QTreeWidgetItem *item)
 {
     if (!item)
         return;
-    for (const int role : {PathKeyRole, FileKeyRole}) {
-        const QString key = item->data(ColFileName, role).toString();
-        if (!key.isEmpty())
-            ++listedKeys_[key];
-    }
+    ++listedPaths_[item->data(ColFileName, PathKeyRole).toString()];
+    const QString fileKey = item->data(ColFileName, FileKeyRole).toString();
+    if (!fileKey.isEmpty())
+        listedFiles_.insert(fileKey, item->data(ColFileName, HiddenTextRole).toString());
 }
 
 void TrackList::Forget(const QTreeWidgetItem *item)
 {
     if (!item)
         return;
-    for (const int role : {PathKeyRole, FileKeyRole}) {
-        const QString key = item->data(ColFileName, role).toString();
-        auto found = listedKeys_.find(key);
-        if (found != listedKeys_.end() && --found.value() <= 0)
-            listedKeys_.erase(found);
-    }
+    auto path = listedPaths_.find(item->data(ColFileName, PathKeyRole).toString());
+    if (path != listedPaths_.end() && --path.value() <= 0)
+        listedPaths_.erase(path);
+    const auto file = listedFiles_.find(item->data(ColFileName, FileKeyRole).toString(),
+                                        item->data(ColFileName, HiddenTextRole).toString());
+    if (file != listedFiles_.end())
+        listedFiles_.erase(file);
 }

@@ -28,9 +28,11 @@ public:
 
     int RowCount() const { return topLevelItemCount(); }
 
-    // The direction of the next sort (held by the heading bar).
-    Qt::SortOrder SortOrder() const;
-    void SetSortOrder(Qt::SortOrder order);
+    // The direction of the next sort. The list keeps it itself: the heading
+    // bar flips its own indicator on every click, before the click is
+    // reported, and also on clicks that must not sort.
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
+    void SetSortOrder(Qt::SortOrder order) { sortOrder_ = order; }
 
     // Column widths as designed, in pixels, by 0-based column.
     static int DesignedColumnWidth(int column);
@@ -88,5 +90,9 @@ private:
     void Remember(const QTreeWidgetItem *item);
     void Forget(const QTreeWidgetItem *item);
 
-    QHash<QString, int> listedKeys_;
+    // How many rows list each path; the listed path of each file, by
+    // device and inode.
+    QHash<QString, int> listedPaths_;
+    QMultiHash<QString, QString> listedFiles_;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -7,9 +7,11 @@
 // that has been taken away since is "unavailable".
 
 // The mount point of the volume holding path now; empty when it cannot be
-// told. (For the window's thread: it keeps what it found per device.)
+// told. (For the window's thread: it keeps the mount points it found.)
 QString VolumeOf(const QString &path);
-// True when the volume is still mounted at root (an empty root always is).
-bool VolumeAvailable(const QString &root);
+// True when a volume is still mounted at root and is still the one holding
+// the folder of path (an empty root always is). Asked anew on every call: a
+// volume taken away and another put in its place are told apart.
+bool VolumeAvailable(const QString &root, const QString &path);
 // "Can't continue", a line break, "Drive: ", the volume and " is unavailable".
 QString VolumeUnavailableMessage(const QString &root);

@@ -1,5 +1,7 @@
 #include "shell/briskoerror.h"
 
+#include <new>
+
 QString ErrorText(int number)
 {
     switch (number) {
@@ -16,4 +18,13 @@ QString ErrorText(int number)
     case ErrorNumber::PictureUnexpected: return QStringLiteral("Unexpected error");
     default: return QStringLiteral("Application-defined or object-defined error");
     }
+}
+
+QString ErrorDescription(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const BriskoError *>(&error))
+        return own->Description();
+    if (dynamic_cast<const std::bad_alloc *>(&error))
+        return ErrorText(ErrorNumber::OutOfMemory);
+    return QString::fromLocal8Bit(error.what());
 }

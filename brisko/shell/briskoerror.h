@@ -43,6 +43,10 @@ constexpr int PictureUnexpected = 50003;
 // The standard text of an error number ("File not found" for 53, ...).
 QString ErrorText(int number);
 
+// The text an error is reported with: a BriskoError's description, "Out of
+// memory" when memory ran out, the message of any other.
+QString ErrorDescription(const std::exception &error);
+
 // An error with its standard text.
 inline BriskoError MakeError(int number)
 {

@@ -7,7 +7,6 @@
 #include "processing/tracklist.h"
 #include "resources/artwork.h"
 #include "shell/formsurface.h"
-#include "shell/frmabout.h"
 #include "shell/globals.h"
 #include "shell/statuspanels.h"
 #include "shell/waitpanel.h"
@@ -26,8 +25,6 @@ namespace {
 
 // The client area as designed, in pixels (11730 x 5985 twips).
 constexpr QSize DesignedClientSize(782, 399);
-// The outer window is never smaller than this.
-constexpr QSize MinimumWindowSize(790, 455);
 
 // Puts a control at its designed place (pixels) with its anchor code.
 template <typename Widget>
@@ -231,8 +228,14 @@ void frmMain::CreateMenus()
     connect(mnuHelpCont, &QAction::triggered, this, &frmMain::ShowHelp);
     separator(mnuHelp, 2);
     mnuSep[2]->setVisible(false);
+    // The desktop takes Ctrl+Alt+F1 for its text consoles: the setting is
+    // offered here too.
+    mnuShowTip = entry(mnuHelp, "mnuShowTip", QStringLiteral("Show Tip at Startup"));
+    mnuShowTip->setCheckable(true);
+    connect(mnuHelp, &QMenu::aboutToShow, this, [this] { mnuShowTip->setChecked(ShowTip); });
+    connect(mnuShowTip, &QAction::triggered, this, [](bool checked) { ShowTip = checked; });
     mnuAbout = entry(mnuHelp, "mnuAbout", QStringLiteral("About"));
-    connect(mnuAbout, &QAction::triggered, this, [this] { (new frmAbout(this))->show(); });
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::ShowAbout);
 
     // The track list's context menu; never on the menu bar.
     mnuPopList = menu("mnuPopList", QStringLiteral("Pop1"));

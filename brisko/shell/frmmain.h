@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QRectF>
+#include <QSize>
 #include <QVector>
 
 #include <memory>
@@ -24,6 +25,7 @@ class QMimeData;
 class QMenu;
 class QPushButton;
 class QTimer;
+class SettingsStore;
 class StatusPanels;
 class TrackList;
 class WaitPanel;
@@ -42,6 +44,8 @@ class frmMain : public QMainWindow
 public:
     // Window states, as stored in the settings.
     enum State { StateNormal = 0, StateMinimized = 1, StateMaximized = 2 };
+    // The outer window, frame included, is never smaller than this.
+    static constexpr QSize MinimumWindowSize{790, 455};
 
     // Runs the load steps: anchors, sort arrows, settings (which also place
     // the window), the command line, and the help check.
@@ -74,7 +78,7 @@ public:
     QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
     QAction *mnuClearClip, *mnuExit;
     QAction *mnuSetColumns, *mnuSkip, *mnuAllPictures;
-    QAction *mnuHelpCont, *mnuAbout;
+    QAction *mnuHelpCont, *mnuShowTip, *mnuAbout;
     QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
     QAction *mnuSep[8];
 
@@ -109,7 +113,10 @@ public:
     void HelpFileCheck();
     // The help manual's main page, beside the program (empty when missing).
     static QString HelpFilePath();
+    // Opens the manual; says where it is when no program can show it.
     void ShowHelp();
+    // "About": the about box, or the one already open brought to the front.
+    void ShowAbout();
 
     // Shows or hides the wait panel over the track list. With keepText the
     // panel is only drawn again with the text it had.
@@ -196,9 +203,14 @@ private:
     void FirstActivation();
     void FormResized();
     void PlaceWhenFrameKnown();
+    // The widget's minimum is its inner size: the frame, once known, is
+    // taken off the outer minimum.
+    void FitMinimumToFrame();
     bool PreviewKey(QEvent *event);
     // Puts the outer window at a rectangle given in twips.
     void PlaceWindow(const QRectF &twips);
+    // Puts the track list's columns in the order the settings hold.
+    void PlaceColumns(const SettingsStore &store);
 
     PictureEncoder &Encoder();
     // False, after telling the user and asking the run to stop, when the
@@ -227,6 +239,7 @@ private:
     // DisplayedRow, and a click there must show the file now in its place.
     QString displayedPath_;
     QString helpFile_;
+    QPointer<QWidget> about_;
     bool activated_ = false;
     // The stored place waits for the window frame's size, which a window
     // manager tells only after the window is shown.

@@ -12,7 +12,10 @@
 #include <QHeaderView>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -62,15 +65,44 @@ void frmMain::PlaceWindow(const QRectF &twips)
                       qRound(twips.width() / TwipsPerPixel), qRound(twips.height() / TwipsPerPixel));
     // The frame's share of the outer size is known once the window is shown.
     const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    FitMinimumToFrame();
     move(Reachable(outer) ? outer.topLeft() : QPoint(0, 0));
     resize(outer.size() - frame);
+}
+
+// Every column's place is read first and the order is built in one pass:
+// moving the columns one after the other would shift the places of those
+// moved before. A place that is missing or out of range keeps the column's
+// own; where two columns ask for one place, the one that was moved goes first.
+void frmMain::PlaceColumns(const SettingsStore &store)
+{
+    QHeaderView &header = *lvwMain_->header();
+    const int count = lvwMain_->columnCount();
+    struct Wish
+    {
+        int position;
+        bool moved;
+        int column;
+    };
+    std::vector<Wish> wishes;
+    for (int column = 1; column <= count; ++column) {
+        int position = RoundToInt16(TextValue(
+            store.Value(HeaderPositions, ColumnKey("Position", column), QString::number(column))));
+        if (position < 1 || position > count)
+            position = column;
+        wishes.push_back({position, position != column, column});
+    }
+    std::sort(wishes.begin(), wishes.end(), [](const Wish &a, const Wish &b) {
+        return std::tie(a.position, b.moved, a.column) < std::tie(b.position, a.moved, b.column);
+    });
+    for (int visual = 0; visual < count; ++visual)
+        header.moveSection(header.visualIndex(wishes.at(visual).column - 1), visual);
 }
 
 void frmMain::LoadSettings()
 {
     const SettingsStore store;
     TrackList &list = *lvwMain_;
-    QHeaderView &header = *list.header();
 
     DesignColumnWidths.fill(0, list.columnCount() + 1);
     for (int column = 1; column <= list.columnCount(); ++column)
@@ -95,11 +127,8 @@ void frmMain::LoadSettings()
     TargetSize = RoundToInt16(TextValue(store.Value(Config, QStringLiteral("Size"),
                                                     QStringLiteral("250"))));
 
+    PlaceColumns(store);
     for (int column = 1; column <= list.columnCount(); ++column) {
-        const int position = RoundToInt16(TextValue(
-            store.Value(HeaderPositions, ColumnKey("Position", column), QString::number(column))));
-        if (position >= 1 && position <= list.columnCount())
-            header.moveSection(header.visualIndex(column - 1), position - 1);
         const double width = TextValue(store.Value(HeaderPositions, ColumnKey("Width", column),
                                                    QString::number(DesignColumnWidths[column])));
         // Wider than any screen is not a width anyone set.
@@ -108,7 +137,7 @@ void frmMain::LoadSettings()
     }
 
     const QSizeF screen = ScreenTwips();
-    const QSizeF minimum = QSizeF(minimumSize()) * TwipsPerPixel;
+    const QSizeF minimum = QSizeF(MinimumWindowSize) * TwipsPerPixel;
     const auto number = [&store](const char *key, double fallback) {
         const double value =
             TextValue(store.Value(Window, QLatin1String(key), NumberText(fallback)));

@@ -54,8 +54,19 @@ void frmMain::HelpFileCheck()
 
 void frmMain::ShowHelp()
 {
-    if (!helpFile_.isEmpty())
-        ShellOpenFile(this, helpFile_);
+    if (helpFile_.isEmpty() || ShellOpenFile(this, helpFile_))
+        return;
+    MsgBox(QStringLiteral("No program could be started to show the manual. It is the file\n") + helpFile_,
+           Msg::Information, QString(), this);
+}
+
+void frmMain::ShowAbout()
+{
+    if (!about_)
+        about_ = new frmAbout(this);
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
 }
 
 void frmMain::ShowWaitPanel(bool show, const QString &text, bool keepText)
@@ -170,10 +181,18 @@ void frmMain::moveEvent(QMoveEvent *event)
 // size is made to fit it, so the window does not grow by its frame each run.
 void frmMain::PlaceWhenFrameKnown()
 {
+    FitMinimumToFrame();
     if (!placePending_ || frameGeometry().size() == geometry().size())
         return;
     placePending_ = false;
     PlaceWindow(SavedPlace);
+}
+
+void frmMain::FitMinimumToFrame()
+{
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    if (minimumSize() != MinimumWindowSize - frame)
+        setMinimumSize(MinimumWindowSize - frame);
 }
 
 void frmMain::changeEvent(QEvent *event)

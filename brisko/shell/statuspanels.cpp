@@ -21,6 +21,8 @@ StatusPanels::StatusPanels(QWidget *parent)
         row->addWidget(panel, Widths[i] > 0 ? 0 : 1);
         panels_.append(panel);
     }
+    // Panel 4 says one thing only, and is shown while a picture is kept.
+    SetPanelText(4, QStringLiteral("Picture On Clipboard"));
     SetPanelVisible(4, false);
 }
 

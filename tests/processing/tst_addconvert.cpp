@@ -1,16 +1,19 @@
 #include "controls/derezovivavo.h"
 #include "controls/picturescaler.h"
 #include "intake/clsopensave.h"
+#include "intake/listinputlock.h"
 #include "processing/artconversion.h"
 #include "processing/filetimes.h"
 #include "processing/jpegcodec.h"
 #include "processing/tracklist.h"
 #include "shell/briskoerror.h"
+#include "shell/errorlog.h"
 #include "shell/frmmain.h"
 #include "shell/globals.h"
 #include "shell/msgbox.h"
 #include "shell/statuspanels.h"
 #include "shell/waitpanel.h"
+#include "support/failingallocation.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
@@ -53,6 +56,7 @@ private slots:
     void stopFinishesTheFileInHand();
     void independentReaderAgrees();
     void hardLinkedNamesAreNoted();
+    void backToIdleAfterAnUnexpectedError();
 
 private:
     QString Music(const QString &name) const { return dir_->path() + u'/' + name; }
@@ -547,6 +551,42 @@ void TestAddConvert::hardLinkedNamesAreNoted()
              QStringLiteral("1 other name (hard link) of this file keeps its old content"));
     QCOMPARE(TestFiles::Read(other), old);
     QVERIFY(TestFiles::Read(song) != old);
+}
+
+// Memory runs out while files are added: the error is shown and logged, and
+// the window is idle again, whatever the operation had set up: "Add Files",
+// "Resize All" and closing work as before.
+void TestAddConvert::backToIdleAfterAnUnexpectedError()
+{
+    const QString a = WriteMp3(QStringLiteral("a.mp3"), WithArt(TestPictures::Jpeg(TestPictures::Solid(400, 300, Qt::red))));
+    // A picture of some megabytes: reading it asks for one large block.
+    QByteArray large = TestPictures::Jpeg(TestPictures::Solid(400, 300, Qt::blue));
+    large.append(QByteArray(3 << 20, '\0'));
+    const QString b = WriteMp3(QStringLiteral("b.mp3"), WithArt(large));
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    if (!FailNextAllocationFrom(2 << 20))
+        QSKIP("memory cannot be made to run out in this build");
+    Answer({a, b});
+    QTest::mouseClick(window.cmdFiles, Qt::LeftButton);
+    FailNextAllocationFrom(0);
+    QCOMPARE(messages_, QStringList(QStringLiteral("Unexpected Error: Out of memory")));
+    QCOMPARE(LastErrorMessage, QStringLiteral("Out of memory"));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("GetFileInfo\tOut of memory\r\n\r\n"));
+    QVERIFY(!window.OperationRunning);
+    QVERIFY(window.cmdFiles->isEnabled() && window.cmdFolder->isEnabled() && window.cmdConvert->isEnabled());
+    QVERIFY(!ListInputLocked(window.lvwMain()));
+    QVERIFY(window.picMsg->isHidden() && window.ProgressBar->isHidden());
+
+    messages_.clear();
+    QTest::mouseClick(window.cmdFiles, Qt::LeftButton);
+    QCOMPARE(window.lvwMain()->RowCount(), 2);
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    QCOMPARE(window.lvwMain()->Field(RowOf(window, b), ColStatus), QStringLiteral("Resized"));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(window.close());
 }
 
 QTEST_MAIN(TestAddConvert)
