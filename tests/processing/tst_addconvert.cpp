@@ -6,6 +6,7 @@
 #include "processing/filetimes.h"
 #include "processing/jpegcodec.h"
 #include "processing/tracklist.h"
+#include "resources/artwork.h"
 #include "shell/briskoerror.h"
 #include "shell/errorlog.h"
 #include "shell/frmmain.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -56,6 +58,7 @@ private slots:
     void stopFinishesTheFileInHand();
     void independentReaderAgrees();
     void hardLinkedNamesAreNoted();
+    void everyPictureAndWhyNot();
     void backToIdleAfterAnUnexpectedError();
 
 private:
@@ -587,6 +590,45 @@ void TestAddConvert::backToIdleAfterAnUnexpectedError()
     QCOMPARE(window.lvwMain()->Field(RowOf(window, b), ColStatus), QStringLiteral("Resized"));
     QVERIFY(messages_.isEmpty());
     QVERIFY(window.close());
+}
+
+// "Resize Every Picture", chosen from the Options menu, converts the front
+// cover that is not picture 1 too; a picture that cannot be read shows why.
+void TestAddConvert::everyPictureAndWhyNot()
+{
+    Recipe covers = WithArt(TestPictures::Jpeg(TestPictures::Solid(640, 480, Qt::cyan)));
+    covers.pictures << Picture{TestPictures::Jpeg(TestPictures::Solid(900, 900, Qt::red)), QStringLiteral("image/jpeg"), 3,
+                               QStringLiteral("front")};
+    const QString song = WriteMp3(QStringLiteral("covers.mp3"), covers);
+    const QByteArray webp = QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16);
+    const QString odd = WriteMp3(QStringLiteral("odd.mp3"), WithArt(webp));
+
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QMenuBar *bar = window.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window.mnuOptions->menuAction()).center());
+    QTRY_VERIFY(window.mnuOptions->isVisible());
+    QTest::mouseClick(window.mnuOptions, Qt::LeftButton, {}, window.mnuOptions->actionGeometry(window.mnuAllPictures).center());
+    QTRY_VERIFY(!window.mnuOptions->isVisible());
+    QVERIFY(window.mnuAllPictures->isChecked());
+
+    window.GetFileInfo({QString(), song, odd});
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    TagLib::MPEG::File file(QFile::encodeName(song).constData());
+    const auto pictures = file.ID3v2Tag()->frameListMap()["APIC"];
+    QCOMPARE(pictures.size(), 2u);
+    for (const auto *frame : pictures) {
+        const auto *picture = static_cast<const TagLib::ID3v2::AttachedPictureFrame *>(frame);
+        const QByteArray data(picture->picture().data(), int(picture->picture().size()));
+        QCOMPARE(qMax(ReadJpegHeader(data).size.width(), ReadJpegHeader(data).size.height()), 250);
+    }
+
+    // The WebP file keeps its status; its preview and the log say why.
+    QCOMPARE(window.lvwMain()->Field(RowOf(window, odd), ColStatus), QStringLiteral("No Picture"));
+    window.ShowPicOnDemand(odd);
+    QCOMPARE(window.imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).contains("odd.mp3: "));
 }
 
 QTEST_MAIN(TestAddConvert)
