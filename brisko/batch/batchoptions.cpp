@@ -1,8 +1,8 @@
 #include "batch/batchoptions.h"
 
-#include "shell/cmdline.h"
-#include "shell/settingsstore.h"
-#include "shell/textvalue.h"
+#include "base/textvalue.h"
+#include "engine/cmdline.h"
+#include "engine/settingsstore.h"
 
 #include <QThread>
 

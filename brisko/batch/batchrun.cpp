@@ -1,12 +1,12 @@
 #include "batch/batchrun.h"
 
+#include "base/briskoerror.h"
+#include "engine/artconversion.h"
+#include "engine/atomicsave.h"
 #include "engine/localpath.h"
-#include "processing/artconversion.h"
-#include "processing/atomicsave.h"
-#include "processing/pictureencoder.h"
-#include "processing/taglibrary.h"
-#include "processing/trackrow.h"
-#include "shell/briskoerror.h"
+#include "engine/pictureencoder.h"
+#include "engine/statuses.h"
+#include "engine/taglibrary.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,8 +1,8 @@
 #include "engine/pictureproblem.h"
 
-#include "processing/jpegcodec.h"
-#include "processing/picturelimits.h"
-#include "processing/pictureloader.h"
+#include "engine/jpegcodec.h"
+#include "engine/picturelimits.h"
+#include "engine/pictureloader.h"
 
 #include <QBuffer>
 #include <QImageReader>

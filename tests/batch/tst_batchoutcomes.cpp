@@ -1,4 +1,4 @@
-#include "processing/jpegcodec.h"
+#include "engine/jpegcodec.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"

@@ -1,10 +1,10 @@
-#include "intake/listinputlock.h"
-#include "processing/sortarrowheader.h"
-#include "processing/tracklist.h"
-#include "processing/tracksort.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
 #include "support/testfiles.h"
+#include "window/frmmain.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/listinputlock.h"
+#include "window/widgets/sortarrowheader.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/tracksort.h"
 
 #include <QScrollBar>
 #include <QtTest>

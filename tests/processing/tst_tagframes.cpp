@@ -1,5 +1,5 @@
-#include "processing/id3v2raw.h"
-#include "processing/taglibrary.h"
+#include "engine/id3v2raw.h"
+#include "engine/taglibrary.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"

@@ -1,11 +1,11 @@
-#include "processing/tracklist.h"
-#include "processing/volumes.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
+#include "engine/volumes.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "window/frmmain.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/tracklist.h"
 
 #include <QPushButton>
 #include <QtTest>

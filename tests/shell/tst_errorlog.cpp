@@ -1,5 +1,6 @@
-#include "shell/errorlog.h"
-#include "shell/msgbox.h"
+#include "base/errorlog.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/unexpectederror.h"
 
 #include <QCoreApplication>
 #include <QDir>

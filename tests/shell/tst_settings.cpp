@@ -1,8 +1,8 @@
-#include "processing/tracklist.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
-#include "shell/msgbox.h"
-#include "shell/settingsstore.h"
+#include "engine/settingsstore.h"
+#include "window/frmmain.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/tracklist.h"
 
 #include <QAction>
 #include <QHeaderView>
