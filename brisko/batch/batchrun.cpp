@@ -121,7 +121,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
     result.path = path;
     result.bytesBefore = SizeOf(path);
     if (!LooksLikeMp3(path)) {
-        result.status = Status::ResizeFailed;
+        result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
         result.error = QStringLiteral("not an MP3 file");
         result.bytesAfter = result.bytesBefore;
@@ -146,14 +146,9 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
         // Art that is there but cannot be converted is a failure with its
         // reason: "No Picture" is for a tag without any picture.
         const bool unconvertible = conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty();
-        switch (conversion.outcome) {
-        case ArtOutcome::Resized: result.status = options.dryRun ? WouldResize : Status::Resized; break;
-        case ArtOutcome::Skipped: result.status = Status::Unchanged; break;
-        case ArtOutcome::NoPicture: result.status = unconvertible ? Status::ResizeFailed : Status::NoPicture; break;
-        case ArtOutcome::SaveFailed: result.status = Status::ResizeFailed; break;
-        case ArtOutcome::LowDriveSpace: result.status = Status::LowDriveSpace; break;
-        case ArtOutcome::FileMissing: result.status = Status::FileMissing; break;
-        }
+        result.status = StatusText(unconvertible ? RowStatus::ResizeFailed : StatusOfArt(conversion.outcome));
+        if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
+            result.status = WouldResize;
         result.failed = unconvertible || conversion.outcome == ArtOutcome::SaveFailed
                         || conversion.outcome == ArtOutcome::LowDriveSpace
                         || conversion.outcome == ArtOutcome::FileMissing;
@@ -164,11 +159,11 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
         if (conversion.outcome == ArtOutcome::Resized && !options.dryRun)
             PointOtherNames(file, tags.SavedOriginal(), &result);
     } catch (const BriskoError &error) {
-        result.status = Status::ResizeFailed;
+        result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
         result.error = error.Description();
     } catch (const std::bad_alloc &) {
-        result.status = Status::ResizeFailed;
+        result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
         result.error = ErrorText(ErrorNumber::OutOfMemory);
     }

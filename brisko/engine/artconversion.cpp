@@ -2,7 +2,7 @@
 
 #include "base/briskoerror.h"
 #include "engine/atomicsave.h"
-#include "engine/filetimes.h"
+#include "engine/filerewrite.h"
 #include "engine/jpegcodec.h"
 #include "engine/localpath.h"
 #include "engine/pictureencoder.h"
@@ -37,6 +37,19 @@ FreeSpaceQuery &FreeSpace()
 }
 
 } // namespace
+
+RowStatus StatusOfArt(ArtOutcome outcome)
+{
+    switch (outcome) {
+    case ArtOutcome::Resized: return RowStatus::Resized;
+    case ArtOutcome::SaveFailed: return RowStatus::ResizeFailed;
+    case ArtOutcome::LowDriveSpace: return RowStatus::LowDriveSpace;
+    case ArtOutcome::FileMissing: return RowStatus::FileMissing;
+    case ArtOutcome::NoPicture: return RowStatus::NoPicture;
+    case ArtOutcome::Skipped: return RowStatus::Unchanged;
+    }
+    return RowStatus::ResizeFailed;
+}
 
 bool Exists(const QString &path)
 {
@@ -157,16 +170,14 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
     const CloseOnExit closeFile(tags);
     QByteArray art;
     try {
-        struct stat file {};
-        if (::stat(BytesFromPath(path).constData(), &file) != 0)
-            return Ended(result, ArtOutcome::FileMissing);
-        if (!RoomToRewrite(path, file.st_size))
-            return Ended(result, ArtOutcome::LowDriveSpace);
-
         // The picture stays in memory from the tag to the tag: no temporary
         // files, so none can be left behind.
-        if (tags.OpenAudioFile(path) != 1)
-            return Ended(result, Exists(path) ? ArtOutcome::SaveFailed : ArtOutcome::FileMissing, tags.LastErrorText());
+        switch (OpenForRewrite(tags, path)) {
+        case OpenStep::FileMissing: return Ended(result, ArtOutcome::FileMissing);
+        case OpenStep::LowDriveSpace: return Ended(result, ArtOutcome::LowDriveSpace);
+        case OpenStep::CannotOpen: return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
+        case OpenStep::Ready: break;
+        }
         const bool tagDamaged = tags.LastErrorCode() == TagLibraryError::TagUnreadable;
         const QString tagProblem = tags.LastErrorText();
         if (tags.PictureCount() == 0)
@@ -209,9 +220,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
             return result.bytesAfter < 0 ? Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText())
                                          : Ended(result, ArtOutcome::Resized);
         }
-        // The new file carries the old time, to the nanosecond, before it
-        // replaces the old one, so no one ever sees the file with a new time.
-        if (tags.SaveId3v2Tag(path, LastModified(path)) != -1)
+        if (!SaveKeepingTime(tags, path, false))
             return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
         result.otherNames = tags.OtherNamesOfSaved();
         return Ended(result, ArtOutcome::Resized);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/statuses.h"
+
 #include <QSize>
 #include <QString>
 
@@ -24,6 +26,10 @@ enum class ArtOutcome {
     NoPicture = 4,    // no picture, or one the program cannot read (reason says why)
     Skipped = 5,      // within the size and asked to leave such pictures alone
 };
+
+// The status a file gets for its art's outcome, in the window and in
+// brisko-batch alike. Skipped art keeps the file "Unchanged".
+RowStatus StatusOfArt(ArtOutcome outcome);
 
 struct ArtConversion
 {

@@ -2,6 +2,41 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr RowStatus AllStatuses[] = {
+    RowStatus::Unchanged,    RowStatus::NoPicture,  RowStatus::Resized,
+    RowStatus::ResizeFailed, RowStatus::LowDriveSpace, RowStatus::FileMissing,
+    RowStatus::TagChanged,   RowStatus::PicTagChanged, RowStatus::ChangePicFailed,
+};
+
+} // namespace
+
+QString StatusText(RowStatus status)
+{
+    switch (status) {
+    case RowStatus::Unchanged: return QStringLiteral("Unchanged");
+    case RowStatus::NoPicture: return QStringLiteral("No Picture");
+    case RowStatus::Resized: return QStringLiteral("Resized");
+    case RowStatus::ResizeFailed: return QStringLiteral("Resize Failed");
+    case RowStatus::LowDriveSpace: return QStringLiteral("Low Drive Space");
+    case RowStatus::FileMissing: return QStringLiteral("File Missing");
+    case RowStatus::TagChanged: return QStringLiteral("Tag Changed");
+    case RowStatus::PicTagChanged: return QStringLiteral("Pic | Tag Changed");
+    case RowStatus::ChangePicFailed: return QStringLiteral("Change Pic Failed");
+    }
+    return QString();
+}
+
+std::optional<RowStatus> StatusFromText(const QString &text)
+{
+    for (const RowStatus status : AllStatuses) {
+        if (StatusText(status) == text)
+            return status;
+    }
+    return std::nullopt;
+}
+
 QString SizeText(int width, int height)
 {
     return QString::number(width) + QStringLiteral(" x ") + QString::number(height);

@@ -2,18 +2,26 @@
 
 #include <QString>
 
+#include <optional>
+
 // The words both front ends give a file's outcome, and the sizes they show.
-namespace Status {
-inline const QString Unchanged = QStringLiteral("Unchanged");
-inline const QString NoPicture = QStringLiteral("No Picture");
-inline const QString Resized = QStringLiteral("Resized");
-inline const QString ResizeFailed = QStringLiteral("Resize Failed");
-inline const QString LowDriveSpace = QStringLiteral("Low Drive Space");
-inline const QString FileMissing = QStringLiteral("File Missing");
-inline const QString TagChanged = QStringLiteral("Tag Changed");
-inline const QString PicTagChanged = QStringLiteral("Pic | Tag Changed");
-inline const QString ChangePicFailed = QStringLiteral("Change Pic Failed");
-} // namespace Status
+// What became of a file, as both front ends tell it.
+enum class RowStatus {
+    Unchanged,
+    NoPicture,
+    Resized,
+    ResizeFailed,
+    LowDriveSpace,
+    FileMissing,
+    TagChanged,
+    PicTagChanged,
+    ChangePicFailed,
+};
+
+// The status's words: "Resized", "Pic | Tag Changed", ...
+QString StatusText(RowStatus status);
+// The status whose words these are, if any.
+std::optional<RowStatus> StatusFromText(const QString &text);
 
 // "W x H" in whole pixels.
 QString SizeText(int width, int height);

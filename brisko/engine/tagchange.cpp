@@ -2,22 +2,17 @@
 
 #include "base/briskoerror.h"
 #include "engine/artconversion.h"
-#include "engine/filetimes.h"
-
-#include "engine/localpath.h"
-
-#include <sys/stat.h>
+#include "engine/filerewrite.h"
 
 ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change)
 {
-    struct stat file {};
-    if (::stat(BytesFromPath(path).constData(), &file) != 0)
-        return ChangeOutcome::FileMissing;
-    if (!RoomToRewrite(path, file.st_size))
-        return ChangeOutcome::LowDriveSpace;
     const CloseOnExit closeFile(tags);
-    if (tags.OpenAudioFile(path) != 1)
-        return Exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
+    switch (OpenForRewrite(tags, path)) {
+    case OpenStep::FileMissing: return ChangeOutcome::FileMissing;
+    case OpenStep::LowDriveSpace: return ChangeOutcome::LowDriveSpace;
+    case OpenStep::CannotOpen: return ChangeOutcome::SaveFailed;
+    case OpenStep::Ready: break;
+    }
     // A file without art gets a front cover: the picture players look for.
     constexpr short FrontCover = 3;
     const short pictureType = tags.PictureCount() > 0 ? tags.GetPictureType(1) : FrontCover;
@@ -32,9 +27,7 @@ ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagCha
     if (change.hasPicture && !tags.AddPictureData(change.jpeg, pictureType))
         throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
 
-    // The new file carries the old time, to the nanosecond, before it
-    // replaces the old one.
-    if (tags.SaveTags(path, LastModified(path)) != -1)
+    if (!SaveKeepingTime(tags, path, true))
         return Exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
     return ChangeOutcome::Changed;
 }

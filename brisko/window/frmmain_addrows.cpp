@@ -96,7 +96,7 @@ void frmMain::GetFileInfo(const QStringList &paths)
                 row.FileName = QFileInfo(path).fileName();
                 row.Tags = fields;
                 row.OriginalSize = SizeText(measured.size.width(), measured.size.height());
-                row.Status = measured.valid ? Status::Unchanged : Status::NoPicture;
+                row.Status = StatusText(measured.valid ? RowStatus::Unchanged : RowStatus::NoPicture);
                 row.Icon = StatusIcon(row.Status);
                 lvwMain_->AddRow(row);
                 volumeOfPath_.insert(path, VolumeOf(path));

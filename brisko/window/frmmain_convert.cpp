@@ -40,15 +40,15 @@ void frmMain::ConvPix(const QString &path, int row)
         const ArtConversion result = ConvertArt(*tags_, Encoder(), path, request);
         switch (result.outcome) {
         case ArtOutcome::Resized:
-            lvwMain_->SetStatus(row, Status::Resized);
+            lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
             lvwMain_->SetField(row, ColNewSize, SizeText(result.newSize.width(), result.newSize.height()));
             lvwMain_->RefreshFileIdentity(row); // the saved file is a new one
             NoteOtherNames(row, path, result.otherNames);
             break;
-        case ArtOutcome::SaveFailed: lvwMain_->SetStatus(row, Status::ResizeFailed); break;
-        case ArtOutcome::LowDriveSpace: lvwMain_->SetStatus(row, Status::LowDriveSpace); break;
-        case ArtOutcome::FileMissing: lvwMain_->SetStatus(row, Status::FileMissing); break;
-        case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, Status::NoPicture); break;
+        case ArtOutcome::SaveFailed:
+        case ArtOutcome::LowDriveSpace:
+        case ArtOutcome::FileMissing:
+        case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, StatusOfArt(result.outcome)); break;
         case ArtOutcome::Skipped: break; // the window skips small pictures itself
         }
     } catch (const std::exception &error) {

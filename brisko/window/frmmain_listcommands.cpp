@@ -64,7 +64,7 @@ void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
     if (ShiftDown && !isShown(focused))
         DisplayRow(focused);
     if (button == Qt::RightButton) {
-        mnuManConvert->setEnabled(lvwMain_->Field(focused, ColStatus) != Status::NoPicture);
+        mnuManConvert->setEnabled(lvwMain_->Field(focused, ColStatus) != StatusText(RowStatus::NoPicture));
         mnuPopList->setDefaultAction(mnuManConvert);
         mnuPopList->popup(lvwMain_->viewport()->mapToGlobal(position));
     }

@@ -25,21 +25,6 @@
 
 namespace {
 
-const QString Keep = QStringLiteral("<Keep>");
-
-// The dialog hands its fields back in its own order.
-TagChange ChangeFromDialog(const QStringList &newTagData)
-{
-    constexpr TagField dialogOrder[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Track,
-                                        TagField::Year,  TagField::Genre,  TagField::Comment};
-    TagChange change;
-    for (int i = 0; i < int(std::size(dialogOrder)) && i < newTagData.size(); ++i) {
-        if (newTagData.at(i) != Keep)
-            change.fields.insert(dialogOrder[i], newTagData.at(i));
-    }
-    return change;
-}
-
 // While many files are written the preview follows a few times a second.
 constexpr qint64 PreviewInterval = 100;
 
@@ -57,7 +42,7 @@ void frmMain::ReplacePicture()
     unsetCursor();
 
     if (dialog.Ok()) {
-        TagChange change = ChangeFromDialog(dialog.NewTagData());
+        TagChange change = dialog.Change();
         const QVector<int> rows = lvwMain_->RowIndexes(true);
         StopRequested = false;
         ProgressBar->SetMax(qMax(1, int(rows.size())));
@@ -118,7 +103,7 @@ void frmMain::UpdateCurrentPix(int row, const TagChange &change, QSize originalS
             QByteArray picture;
             bool hasPicture = false;
             GetTags(*tags_, path, &fields, &picture, &hasPicture);
-            lvwMain_->SetStatus(row, change.hasPicture ? Status::PicTagChanged : Status::TagChanged);
+            lvwMain_->SetStatus(row, change.hasPicture ? RowStatus::PicTagChanged : RowStatus::TagChanged);
             if (change.hasPicture) {
                 lvwMain_->SetField(row, ColOriginalSize, SizeText(originalSize.width(), originalSize.height()));
                 lvwMain_->SetField(row, ColNewSize, SizeText(newSize.width(), newSize.height()));
@@ -135,9 +120,9 @@ void frmMain::UpdateCurrentPix(int row, const TagChange &change, QSize originalS
                 lblSize->setText(QStringLiteral("Image Size: ") + SizeText(newSize.width(), newSize.height()));
             break;
         }
-        case ChangeOutcome::SaveFailed: lvwMain_->SetStatus(row, Status::ChangePicFailed); break;
-        case ChangeOutcome::LowDriveSpace: lvwMain_->SetStatus(row, Status::LowDriveSpace); break;
-        case ChangeOutcome::FileMissing: lvwMain_->SetStatus(row, Status::FileMissing); break;
+        case ChangeOutcome::SaveFailed: lvwMain_->SetStatus(row, RowStatus::ChangePicFailed); break;
+        case ChangeOutcome::LowDriveSpace: lvwMain_->SetStatus(row, RowStatus::LowDriveSpace); break;
+        case ChangeOutcome::FileMissing: lvwMain_->SetStatus(row, RowStatus::FileMissing); break;
         }
     } catch (const std::exception &error) {
         ReportUnexpected(QStringLiteral("UpdateCurrentPix"), ErrorDescription(error));

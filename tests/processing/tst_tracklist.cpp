@@ -54,7 +54,7 @@ TrackRow TestTrackList::RowFor(const QString &path)
     TrackRow row;
     row.Path = path;
     row.FileName = QFileInfo(path).fileName();
-    row.Status = Status::Unchanged;
+    row.Status = StatusText(RowStatus::Unchanged);
     row.Icon = IconUnchanged;
     return row;
 }
@@ -114,7 +114,7 @@ void TestTrackList::statusCarriesItsIcon()
 {
     TrackList list;
     TrackRow row = RowFor(MakeFile(QStringLiteral("bare.mp3")));
-    row.Status = Status::NoPicture;
+    row.Status = StatusText(RowStatus::NoPicture);
     row.Icon = IconNoPicture;
     list.AddRow(row);
     QCOMPARE(list.Field(1, ColOriginalSize), QStringLiteral("0 x 0"));
@@ -125,7 +125,7 @@ void TestTrackList::statusCarriesItsIcon()
     QCOMPARE(list.IconAt(1), int(IconWorking));
     QCOMPARE(list.Field(1, ColStatus), QStringLiteral("No Picture"));
 
-    list.SetStatus(1, Status::ResizeFailed);
+    list.SetStatus(1, RowStatus::ResizeFailed);
     QCOMPARE(list.Field(1, ColStatus), QStringLiteral("Resize Failed"));
     QCOMPARE(list.IconAt(1), int(IconFailed));
 }

@@ -417,3 +417,16 @@ void frmPicMod::Save()
     ok_ = true;
     accept();
 }
+
+TagChange frmPicMod::Change() const
+{
+    // NewTagData holds the fields in the dialog's order.
+    constexpr TagField dialogOrder[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Track,
+                                        TagField::Year,  TagField::Genre,  TagField::Comment};
+    TagChange change;
+    for (int i = 0; i < int(std::size(dialogOrder)) && i < newTagData_.size(); ++i) {
+        if (newTagData_.at(i) != KeepMarker)
+            change.fields.insert(dialogOrder[i], newTagData_.at(i));
+    }
+    return change;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/tagchange.h"
+
 #include <QDialog>
 #include <QImage>
 #include <QStringList>
@@ -35,6 +37,10 @@ public:
     bool Ok() const { return ok_; }
     int SaveClip() const { return saveClip_; }
     QStringList NewTagData() const { return newTagData_; }
+    // The same as the change to write: the fields to set (a field kept as
+    // each file has it is left out; an empty text empties it). The picture
+    // is the window's to add, once it has resized it.
+    TagChange Change() const;
     bool Activated() const { return activated_; }
     bool Changed() const { return changed_; }
 

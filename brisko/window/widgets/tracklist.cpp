@@ -236,9 +236,9 @@ void TrackList::SetIcon(int position, int icon)
     }
 }
 
-void TrackList::SetStatus(int position, const QString &status)
+void TrackList::SetStatus(int position, RowStatus status)
 {
-    SetField(position, ColStatus, status);
+    SetField(position, ColStatus, StatusText(status));
     SetIcon(position, StatusIcon(status));
 }
 

@@ -47,7 +47,7 @@ public:
     int IconAt(int position) const;
     void SetIcon(int position, int icon);
     // Writes a status text together with its icon.
-    void SetStatus(int position, const QString &status);
+    void SetStatus(int position, RowStatus status);
 
     void RemoveRow(int position);
     // Removes the rows at the positions (ascending), in one step whatever

@@ -10,24 +10,32 @@ QStringList TrackColumnHeadings()
     };
 }
 
+int StatusIcon(RowStatus status)
+{
+    switch (status) {
+    case RowStatus::Unchanged: return IconUnchanged;
+    case RowStatus::NoPicture: return IconNoPicture;
+    case RowStatus::Resized: return IconResized;
+    case RowStatus::TagChanged:
+    case RowStatus::PicTagChanged: return IconChanged;
+    case RowStatus::ResizeFailed:
+    case RowStatus::LowDriveSpace:
+    case RowStatus::FileMissing:
+    case RowStatus::ChangePicFailed: return IconFailed;
+    }
+    return 0;
+}
+
 int StatusIcon(const QString &status)
 {
-    if (status == Status::Unchanged)
-        return IconUnchanged;
-    if (status == Status::NoPicture)
-        return IconNoPicture;
-    if (status == Status::Resized)
-        return IconResized;
-    if (status == Status::TagChanged || status == Status::PicTagChanged)
-        return IconChanged;
-    if (status == Status::ResizeFailed || status == Status::LowDriveSpace
-        || status == Status::FileMissing || status == Status::ChangePicFailed)
-        return IconFailed;
-    return 0;
+    const std::optional<RowStatus> known = StatusFromText(status);
+    return known ? StatusIcon(*known) : 0;
 }
 
 bool IsFinalStatus(const QString &status)
 {
-    return status == Status::FileMissing || status == Status::NoPicture
-        || status == Status::PicTagChanged || status == Status::Resized;
+    const std::optional<RowStatus> known = StatusFromText(status);
+    return known
+           && (*known == RowStatus::FileMissing || *known == RowStatus::NoPicture
+               || *known == RowStatus::PicTagChanged || *known == RowStatus::Resized);
 }

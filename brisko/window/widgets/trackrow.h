@@ -51,7 +51,8 @@ struct TrackRow
     int Icon = 0;
 };
 
-// The icon that goes with a status text; 0 for a text the list does not know.
+// The icon that goes with a status; 0 for a text the list does not know.
+int StatusIcon(RowStatus status);
 int StatusIcon(const QString &status);
 
 // True for statuses a batch run skips: the file is done with or cannot be done.
