@@ -28,6 +28,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace {
