@@ -9,7 +9,7 @@
 // with "Add Folder", changes the album and picture of every file at once,
 // and removes every other row, then the rest. Prints files
 // per second for each step with the time per file, so growth that is not
-// linear shows.
+// linear shows, and "Resize All" beside brisko-batch on the same library.
 #include "benchcorpus.h"
 
 #include "window/dialogs/frmpicmod.h"
@@ -25,6 +25,7 @@
 #include <QComboBox>
 #include <QTimer>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -39,6 +40,22 @@ double PeakMegabytes()
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
+}
+
+// The same library converted by brisko-batch with as many jobs as the
+// window uses (one): the window's "Resize All" should keep up with it.
+double BatchSeconds(int count, const CorpusShape &shape, const QString &parent)
+{
+    QTemporaryDir library(parent + QStringLiteral("/batch-XXXXXX"));
+    Generate(library.path(), count, shape);
+    QProcess batch;
+    QElapsedTimer clock;
+    clock.start();
+    batch.start(QCoreApplication::applicationDirPath() + QStringLiteral("/brisko-batch"),
+                {QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("--size"), QStringLiteral("250"),
+                 QStringLiteral("--quality"), QStringLiteral("80"), library.path()});
+    batch.waitForFinished(-1);
+    return clock.nsecsElapsed() / 1e9;
 }
 
 void Measure(int count, const QString &parent)
@@ -78,6 +95,9 @@ void Measure(int count, const QString &parent)
                 rows / adding, adding * 1000 / rows);
     std::printf("  resize all %6d resized %7.2f s %8.1f files/s %7.3f ms/file  peak %.0f MB\n", resized,
                 resizing, rows / resizing, resizing * 1000 / rows, PeakMegabytes());
+    const double batch = BatchSeconds(count, shape, parent);
+    std::printf("  brisko-batch --jobs 1 on the same library %7.2f s %8.1f files/s; window / batch %.2f\n", batch,
+                rows / batch, batch / resizing);
 
     window.ClearList();
     SetFolderBrowserRunner([&library](const QString &, QWidget *, const QString &) { return library.path(); });
