@@ -1,6 +1,6 @@
 #include "benchcorpus.h"
 
-#include "processing/id3v2raw.h"
+#include "engine/id3v2raw.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -19,11 +19,11 @@
 // (perf record on a phase shows where its time goes.)
 #include "benchcorpus.h"
 
-#include "processing/artconversion.h"
-#include "processing/id3v2raw.h"
-#include "processing/pictureencoder.h"
-#include "processing/taglibrary.h"
-#include "shell/briskoerror.h"
+#include "base/briskoerror.h"
+#include "engine/artconversion.h"
+#include "engine/id3v2raw.h"
+#include "engine/pictureencoder.h"
+#include "engine/taglibrary.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

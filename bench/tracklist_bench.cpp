@@ -3,7 +3,7 @@
 // hundred thousand.
 //
 //   tracklist_bench [--rows N]   (largest list; default 100000)
-#include "processing/tracklist.h"
+#include "window/widgets/tracklist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -12,14 +12,14 @@
 // linear shows.
 #include "benchcorpus.h"
 
-#include "intake/clsopensave.h"
-#include "editor/frmpicmod.h"
-#include "editor/keptpicture.h"
-#include "intake/folderbrowser.h"
-#include "processing/tracklist.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
-#include "shell/msgbox.h"
+#include "window/dialogs/frmpicmod.h"
+#include "window/dialogs/keptpicture.h"
+#include "window/frmmain.h"
+#include "window/widgets/clsopensave.h"
+#include "window/widgets/folderbrowser.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/tracklist.h"
 
 #include <QApplication>
 #include <QComboBox>

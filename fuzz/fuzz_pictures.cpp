@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the picture loader and encoder: measure, load, and
 // scale to 64 x 48 as a conversion would. Only crashes, hangs and runaway
 // memory count; refusing a picture is the expected answer to most inputs.
-#include "processing/pictureencoder.h"
-#include "processing/pictureloader.h"
-#include "shell/briskoerror.h"
+#include "base/briskoerror.h"
+#include "engine/pictureencoder.h"
+#include "engine/pictureloader.h"
 
 #include <QCoreApplication>
 

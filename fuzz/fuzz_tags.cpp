@@ -2,8 +2,8 @@
 // field and picture, replace picture 1, save. Besides crashes, hangs and
 // runaway memory it catches lost data: a save must keep every byte after the
 // tag, or be refused and leave the file as it was.
-#include "processing/id3v2raw.h"
-#include "processing/taglibrary.h"
+#include "engine/id3v2raw.h"
+#include "engine/taglibrary.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "batch/batchoptions.h"
 
-#include "shell/cmdline.h"
-#include "shell/settingsstore.h"
-#include "shell/textvalue.h"
+#include "base/textvalue.h"
+#include "engine/cmdline.h"
+#include "engine/settingsstore.h"
 
 #include <QThread>
 
@@ -85,6 +85,12 @@ QString ParseBatchOptions(const QStringList &arguments, const BatchOptions &defa
             error = QStringLiteral("unknown option ") + argument;
         else if (name == QLatin1String("--skip-smaller"))
             options->skipSmaller = true;
+        else if (name == QLatin1String("--enlarge"))
+            options->enlarge = true;
+        else if (name == QLatin1String("--force"))
+            options->force = true;
+        else if (name == QLatin1String("--all-pictures"))
+            options->allPictures = true;
         else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n"))
             options->dryRun = true;
         else if (name == QLatin1String("--json"))
@@ -114,6 +120,10 @@ QString BatchUsage()
         "                  program's setting, else 250)\n"
         "  --quality N     JPEG quality, 50 to 100 (default: its setting, else 80)\n"
         "  --skip-smaller  leave pictures alone whose both sides are within the size\n"
+        "  --enlarge       let smaller pictures grow to the size (they keep theirs)\n"
+        "  --force         convert again a picture already a baseline JPEG within\n"
+        "                  the size (such files are left alone, \"Unchanged\")\n"
+        "  --all-pictures  every picture larger than the size, not only picture 1\n"
         "  --jobs N        files converted at once (default: one per core)\n"
         "  --dry-run       tell what would change, write nothing\n"
         "  --json          one JSON object per file on standard output\n"
@@ -121,5 +131,5 @@ QString BatchUsage()
         "  --version       the version\n"
         "\n"
         "Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,\n"
-        "130 when stopped by Ctrl-C (143 by SIGTERM).\n");
+        "130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).\n");
 }

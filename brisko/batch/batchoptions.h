@@ -10,6 +10,9 @@ struct BatchOptions
     int size = 250;     // 100..1000
     int quality = 80;   // 50..100
     bool skipSmaller = false;
+    bool enlarge = false;      // smaller pictures grow to the size
+    bool force = false;        // pictures already converted are converted again
+    bool allPictures = false;  // every picture larger than the size, not only picture 1
     int jobs = 1;
     bool dryRun = false;
     bool json = false;

@@ -1,7 +1,7 @@
 #include "batch/batchreport.h"
 
 #include "engine/localpath.h"
-#include "processing/trackrow.h"
+#include "engine/statuses.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,12 +1,12 @@
 #include "batch/batchrun.h"
 
+#include "base/briskoerror.h"
+#include "engine/artconversion.h"
+#include "engine/atomicsave.h"
 #include "engine/localpath.h"
-#include "processing/artconversion.h"
-#include "processing/atomicsave.h"
-#include "processing/pictureencoder.h"
-#include "processing/taglibrary.h"
-#include "processing/trackrow.h"
-#include "shell/briskoerror.h"
+#include "engine/pictureencoder.h"
+#include "engine/statuses.h"
+#include "engine/taglibrary.h"
 
 #include <condition_variable>
 #include <deque>
@@ -14,7 +14,11 @@
 #include <mutex>
 #include <thread>
 
+#include <cerrno>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +65,30 @@ private:
     std::deque<Entry> entries_;
 };
 
+// What a dry run says of a file a real run would convert.
+const QString WouldResize = QStringLiteral("Would Resize");
+
+// An MP3 starts with an ID3v2 tag or an MPEG audio frame; FLAC, MP4 and
+// the like named on the command line are none.
+bool LooksLikeMp3(const QString &path)
+{
+    QByteArray start(4, '\0');
+    // Looking is no use of the file: its access time stays as it is.
+    const QByteArray name = BytesFromPath(path);
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const ssize_t got = fd >= 0 ? ::read(fd, start.data(), size_t(start.size())) : -1;
+    if (fd >= 0)
+        ::close(fd);
+    if (got < 0)
+        return true; // missing or unreadable: the conversion tells which
+    if (got < 2)
+        return false;
+    const bool frameSync = uchar(start.at(0)) == 0xFF && (uchar(start.at(1)) & 0xE0) == 0xE0;
+    return start.startsWith("ID3") || frameSync;
+}
+
 qint64 SizeOf(const QString &path)
 {
     struct stat info {};
@@ -92,10 +120,20 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
     BatchResult result;
     result.path = path;
     result.bytesBefore = SizeOf(path);
+    if (!LooksLikeMp3(path)) {
+        result.status = Status::ResizeFailed;
+        result.failed = true;
+        result.error = QStringLiteral("not an MP3 file");
+        result.bytesAfter = result.bytesBefore;
+        return result;
+    }
     ArtRequest request;
     request.target = options.size;
     request.quality = options.quality;
     request.skipSmaller = options.skipSmaller;
+    request.leaveFitting = !options.force;
+    request.neverEnlarge = !options.enlarge;
+    request.allPictures = options.allPictures;
     request.dryRun = options.dryRun;
     request.encode = [&shared, &encoder](const QByteArray &art, QSize size, int quality) {
         return shared.Get(art, size, quality, encoder);
@@ -104,21 +142,25 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
         result.newSize = conversion.newSize;
+        result.bytesAfter = conversion.bytesAfter;
+        // Art that is there but cannot be converted is a failure with its
+        // reason: "No Picture" is for a tag without any picture.
+        const bool unconvertible = conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty();
         switch (conversion.outcome) {
-        case ArtOutcome::Resized: result.status = Status::Resized; break;
+        case ArtOutcome::Resized: result.status = options.dryRun ? WouldResize : Status::Resized; break;
         case ArtOutcome::Skipped: result.status = Status::Unchanged; break;
-        case ArtOutcome::NoPicture: result.status = Status::NoPicture; break;
+        case ArtOutcome::NoPicture: result.status = unconvertible ? Status::ResizeFailed : Status::NoPicture; break;
         case ArtOutcome::SaveFailed: result.status = Status::ResizeFailed; break;
         case ArtOutcome::LowDriveSpace: result.status = Status::LowDriveSpace; break;
         case ArtOutcome::FileMissing: result.status = Status::FileMissing; break;
         }
-        result.failed = conversion.outcome == ArtOutcome::SaveFailed
+        result.failed = unconvertible || conversion.outcome == ArtOutcome::SaveFailed
                         || conversion.outcome == ArtOutcome::LowDriveSpace
                         || conversion.outcome == ArtOutcome::FileMissing;
-        if (result.failed && conversion.outcome == ArtOutcome::SaveFailed)
+        if (result.failed)
             result.error = tags.LastErrorCode() == TagLibraryError::ChangedSinceOpen
                                ? QStringLiteral("changed by another program while being converted")
-                               : tags.LastErrorText();
+                               : conversion.reason;
         if (conversion.outcome == ArtOutcome::Resized && !options.dryRun)
             PointOtherNames(file, tags.SavedOriginal(), &result);
     } catch (const BriskoError &error) {
@@ -130,7 +172,10 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
         result.failed = true;
         result.error = ErrorText(ErrorNumber::OutOfMemory);
     }
-    result.bytesAfter = options.dryRun ? result.bytesBefore : SizeOf(path);
+    if (options.dryRun)
+        result.bytesAfter = result.status == WouldResize ? result.bytesAfter : result.bytesBefore;
+    else
+        result.bytesAfter = SizeOf(path);
     return result;
 }
 

@@ -1,7 +1,7 @@
 #include "batch/batchwalk.h"
 
+#include "engine/folderwalk.h"
 #include "engine/localpath.h"
-#include "intake/folderwalk.h"
 
 #include <QHash>
 #include <QSet>

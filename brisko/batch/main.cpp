@@ -1,12 +1,12 @@
 // brisko-batch: the desktop program's conversion for whole libraries, from
 // the command line, several files at once, safe to stop at any moment.
+#include "base/errorlog.h"
 #include "batch/batchoptions.h"
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"
 #include "batch/batchwalk.h"
+#include "engine/atomicsave.h"
 #include "engine/localpath.h"
-#include "processing/atomicsave.h"
-#include "shell/errorlog.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -21,6 +21,23 @@ foreach(installed
     endif()
 endforeach()
 
+# The Designer plugin, when built, finds the library in the same prefix by
+# itself: Designer loads it with no library path set.
+file(GLOB_RECURSE plugin "${PREFIX}/libanchorlibplugin.so")
+if(plugin)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ldd ${plugin}
+        OUTPUT_VARIABLE linked ERROR_VARIABLE linked)
+    string(REGEX MATCH "libanchorlib\\.so\\.1 => ([^ ]*)" found "${linked}")
+    set(found "${CMAKE_MATCH_1}")
+    if(EXISTS "${found}")
+        file(REAL_PATH "${found}" found)
+    endif()
+    file(REAL_PATH "${PREFIX}/${LIBDIR}/libanchorlib.so.1" expected)
+    if(NOT found STREQUAL expected)
+        message(FATAL_ERROR "the installed plugin does not find anchorlib in its prefix:\n${linked}")
+    endif()
+endif()
+
 run(${CMAKE_COMMAND} -S "${CONSUMER_SOURCE}" -B "${CONSUMER_BUILD}"
     "-DCMAKE_PREFIX_PATH=${PREFIX}" -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build "${CONSUMER_BUILD}" -j2)

@@ -1,8 +1,8 @@
 #include "batch/batchoptions.h"
 #include "batch/batchreport.h"
 #include "batch/batchwalk.h"
-#include "processing/filetimes.h"
-#include "processing/jpegcodec.h"
+#include "engine/filetimes.h"
+#include "engine/jpegcodec.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -221,7 +221,7 @@ void TestBatch::dryRunAndSkipWriteNothing()
     QByteArray output = Run({QStringLiteral("--dry-run"), dir_->path() + QStringLiteral("/music")}, &code);
     QCOMPARE(code, 0);
     QVERIFY(output.contains("Status (dry run)"));
-    QVERIFY(output.contains("Resized                     3"));
+    QVERIFY(output.contains("Would Resize                3"));
     QCOMPARE(TestFiles::Read(files.first()), first);
 
     output = Run({QStringLiteral("--skip-smaller"), QStringLiteral("--size"), QStringLiteral("600"),

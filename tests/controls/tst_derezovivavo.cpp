@@ -1,5 +1,5 @@
-#include "controls/derezovivavo.h"
-#include "shell/msgbox.h"
+#include "window/widgets/derezovivavo.h"
+#include "window/widgets/msgbox.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "controls/picturescaler.h"
-#include "shell/briskoerror.h"
+#include "base/briskoerror.h"
+#include "window/widgets/picturescaler.h"
 
 #include <QMimeData>
 #include <QSignalSpy>

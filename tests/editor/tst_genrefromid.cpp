@@ -1,4 +1,4 @@
-#include "editor/genrefromid.h"
+#include "base/genrefromid.h"
 
 #include <QtTest>
 

@@ -1,19 +1,21 @@
-#include "controls/derezovivavo.h"
-#include "controls/picturescaler.h"
-#include "editor/frmpicmod.h"
-#include "editor/keptpicture.h"
-#include "intake/clsopensave.h"
-#include "processing/artconversion.h"
-#include "processing/filetimes.h"
-#include "processing/tracklist.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
-#include "shell/msgbox.h"
-#include "shell/statuspanels.h"
+#include "base/errorlog.h"
+#include "engine/artconversion.h"
+#include "engine/filetimes.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "window/dialogs/frmpicmod.h"
+#include "window/dialogs/keptpicture.h"
+#include "window/frmmain.h"
+#include "window/widgets/clsopensave.h"
+#include "window/widgets/derezovivavo.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/picturescaler.h"
+#include "window/widgets/statuspanels.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/unexpectederror.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -37,6 +39,21 @@
 
 using namespace Mp3Fixture;
 
+namespace {
+
+// Data offered as a picture whose bytes cannot be had: memory runs out when
+// they are asked for.
+class ExhaustedPicture : public QMimeData
+{
+public:
+    QStringList formats() const override { return {QStringLiteral("application/x-qt-image")}; }
+
+protected:
+    QVariant retrieveData(const QString &, QMetaType) const override { throw std::bad_alloc(); }
+};
+
+} // namespace
+
 // The picture and tag dialog on its own, and through the real main window on
 // real files; what was written is read back with TagLib.
 class TestPicEditor : public QObject
@@ -56,6 +73,7 @@ private slots:
     void pictureSizesAndBlankFields();
     void cancelKeepAndClearClipboard();
     void stopFailureAndSpace();
+    void unexpectedErrorsAreReportedAndWorkGoesOn();
 
 private:
     QString Path(const QString &name) const { return dir_->path() + u'/' + name; }
@@ -491,12 +509,13 @@ void TestPicEditor::cancelKeepAndClearClipboard()
         QMimeData image;
         image.setImageData(TestPictures::Solid(30, 30, Qt::cyan));
         dialog.RepPicture_DD(&image);
-        dialog.chkSaveClip->click();
+        QTest::mouseClick(dialog.chkSaveClip, Qt::LeftButton, {}, QPoint(8, dialog.chkSaveClip->height() / 2));
         return false;
     });
     ChangeSelected(window);
     QCOMPARE(TestFiles::Read(a), before);
     QVERIFY(!KeptPicture.isNull() && window.mnuClearClip->isEnabled() && window.Statusbar->PanelVisible(4));
+    QCOMPARE(window.Statusbar->PanelText(4), QStringLiteral("Picture On Clipboard"));
     bool offered = false;
     Answer([&offered](frmPicMod &dialog) {
         offered = dialog.chkSaveClip->isChecked() && dialog.cmdSave->isEnabled()
@@ -547,7 +566,11 @@ void TestPicEditor::stopFailureAndSpace()
 
     // Exactly the file's length and 256,000 bytes free is enough; a byte less is not.
     qint64 spare = 0;
-    SetFreeSpaceQuery([&](const QString &path) { return QFileInfo(path).size() + 256000 + spare; });
+    barShown = false;
+    SetFreeSpaceQuery([&](const QString &path) {
+        barShown = barShown || window.ProgressBar->isVisible();
+        return QFileInfo(path).size() + 256000 + spare;
+    });
     Select(window, {2});
     spare = -1;
     Answer(newTitle);
@@ -559,7 +582,7 @@ void TestPicEditor::stopFailureAndSpace()
     Answer(newTitle);
     ChangeSelected(window);
     QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Tag Changed"));
-    QVERIFY(!window.ProgressBar->isVisible()); // one row: no bar
+    QVERIFY(!barShown); // one row: no bar while it is written
 
     // A file that may not be written fails; the user's own "~" backup stays.
     QVERIFY(TestFiles::Write(a + u'~', "left over"));
@@ -579,6 +602,79 @@ void TestPicEditor::stopFailureAndSpace()
     Answer(newTitle);
     ChangeSelected(window);
     QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("File Missing"));
+}
+
+// An unexpected error (memory running out) while a picture is taken or a file
+// is written is shown and logged, and the dialog or the run goes on.
+void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
+{
+    const QString outOfMemory = QStringLiteral("Unexpected Error: Out of memory");
+    frmPicMod dialog(nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    // "Find Picture", while the file dialog is open.
+    clsOpenSave::SetFileDialogRunner([](const clsOpenSave::Request &) -> clsOpenSave::Answer {
+        throw std::bad_alloc();
+    });
+    QTest::mouseClick(dialog.cmdNew, Qt::LeftButton);
+    QCOMPARE(messages_, QStringList(outOfMemory));
+    QCOMPARE(LastErrorMessage, QStringLiteral("Out of memory"));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("GetNewPix\tOut of memory\r\n\r\n"));
+
+    // A picture dropped on the replacement picture.
+    ExhaustedPicture dropped;
+    const QPoint middle = dialog.imgRepPicture->rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.imgRepPicture, &enter);
+    QDragMoveEvent move(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.imgRepPicture, &move);
+    QVERIFY(move.isAccepted());
+    QDropEvent drop(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.imgRepPicture, &drop);
+    QCOMPARE(messages_, QStringList(2, outOfMemory));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("RepPicture_DD\tOut of memory\r\n\r\n"));
+
+    // "Paste" from the popup of the replacement picture.
+    QGuiApplication::clipboard()->setMimeData(new ExhaustedPicture);
+    QTest::mouseClick(dialog.imgRepPicture, Qt::RightButton, Qt::NoModifier, middle);
+    QTRY_VERIFY(dialog.mnuPop1->isVisible());
+    QVERIFY(dialog.mnuPaste->isEnabled());
+    QTest::mouseClick(dialog.mnuPop1, Qt::LeftButton, {}, dialog.mnuPop1->actionGeometry(dialog.mnuPaste).center());
+    QCOMPARE(messages_, QStringList(3, outOfMemory));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("RepPicture_Paste\tOut of memory\r\n\r\n"));
+    QVERIFY(KeptPicture.isNull());
+    QGuiApplication::clipboard()->clear();
+    dialog.close();
+
+    // Writing the first of two files: the second is still written.
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("One")));
+    const QString b = Mp3(QStringLiteral("b.mp3"), Song(QStringLiteral("Two")));
+    const QByteArray first = TestFiles::Read(a);
+    frmMain window;
+    window.show();
+    window.GetFileInfo({QString(), a, b});
+    SetFreeSpaceQuery([&a](const QString &path) -> qint64 {
+        if (path == a)
+            throw std::bad_alloc();
+        return qint64(1) << 40;
+    });
+    messages_.clear();
+    Select(window, {1, 2});
+    Answer([](frmPicMod &editor) {
+        editor.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("Changed"));
+        return true;
+    });
+    ChangeSelected(window);
+    QCOMPARE(messages_, QStringList(outOfMemory));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("UpdateCurrentPix\tOut of memory\r\n\r\n"));
+    QCOMPARE(window.lvwMain()->Row(1).Icon, 8);
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(TestFiles::Read(a), first);
+    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Tag Changed"));
+    TagLib::MPEG::File written(QFile::encodeName(b).constData());
+    QCOMPARE(written.ID3v2Tag()->title(), TagLib::String("Changed"));
+    QVERIFY(!window.OperationRunning && window.cmdConvert->isEnabled());
 }
 
 QTEST_MAIN(TestPicEditor)

@@ -1,17 +1,20 @@
-#include "controls/derezovivavo.h"
-#include "intake/folderbrowser.h"
-#include "intake/folderwalk.h"
-#include "intake/openex.h"
-#include "processing/tracklist.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
-#include "shell/msgbox.h"
-#include "shell/statuspanels.h"
-#include "shell/waitpanel.h"
+#include "engine/artconversion.h"
+#include "engine/folderwalk.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "window/frmmain.h"
+#include "window/widgets/artwork.h"
+#include "window/widgets/derezovivavo.h"
+#include "window/widgets/folderbrowser.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/openex.h"
+#include "window/widgets/picturescaler.h"
+#include "window/widgets/statuspanels.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/waitpanel.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -46,9 +49,11 @@ private slots:
     void droppedFolderOrFiles();
     void dropsThatAddNothing();
     void namesThatCannotBeShown();
+    void dropJustBeforeResizeAllWaitsForTheRun();
     void rowClicksShowPictures();
     void contextMenuEnabling();
     void removeAndClear();
+    void previewEmptiedByRemoveAndClear();
     void albumNamePlayAndResetView();
 
 private:
@@ -61,6 +66,8 @@ private:
                                       bool onRows = true);
     static QStringList ListedPaths(const frmMain &window);
     static void ClickRow(frmMain &window, int position, Qt::MouseButton button = Qt::LeftButton);
+    // Right-clicks a row and chooses an entry of the context menu with the mouse.
+    static void ChooseForRow(frmMain &window, int position, QAction *entry);
 
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir config_;
@@ -86,6 +93,7 @@ void TestIntake::cleanup()
     SetMsgBoxHandler(nullptr);
     SetFolderBrowserRunner(nullptr);
     SetShellOpener(nullptr);
+    SetFreeSpaceQuery(nullptr);
 }
 
 QString TestIntake::Mp3(const QString &relative, int side, const QString &album) const
@@ -131,6 +139,14 @@ void TestIntake::ClickRow(frmMain &window, int position, Qt::MouseButton button)
     TrackList *list = window.lvwMain();
     const QRect place = list->visualItemRect(list->topLevelItem(position - 1));
     QTest::mouseClick(list->viewport(), button, Qt::NoModifier, place.center());
+}
+
+void TestIntake::ChooseForRow(frmMain &window, int position, QAction *entry)
+{
+    ClickRow(window, position, Qt::RightButton);
+    QTRY_VERIFY(window.mnuPopList->isVisible());
+    QTest::mouseClick(window.mnuPopList, Qt::LeftButton, {}, window.mnuPopList->actionGeometry(entry).center());
+    QTRY_VERIFY(!window.mnuPopList->isVisible());
 }
 
 void TestIntake::walkOrderAndNames()
@@ -341,6 +357,43 @@ void TestIntake::namesThatCannotBeShown()
     QCOMPARE(ListedPaths(window), QStringList{good});
 }
 
+// Files dropped just before "Resize All" is clicked: the drop's deferred
+// intake must not run inside the run, where it would add and re-sort rows
+// under the conversion; it waits until the run has ended.
+void TestIntake::dropJustBeforeResizeAllWaitsForTheRun()
+{
+    const QStringList listed{Mp3(QStringLiteral("m.mp3"), 300), Mp3(QStringLiteral("n.mp3"), 300),
+                             Mp3(QStringLiteral("o.mp3"), 300)};
+    const QString a = Mp3(QStringLiteral("a.mp3"), 300);
+    const QString b = Mp3(QStringLiteral("b.mp3"), 300);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.GetFileInfo(QStringList{QString()} + listed);
+
+    QList<int> rowsDuringRun;
+    SetFreeSpaceQuery([&](const QString &) {
+        QTest::qWait(rowsDuringRun.isEmpty() ? 150 : 0); // the drop's timer comes due
+        rowsDuringRun << window.lvwMain()->RowCount();
+        return qint64(1) << 40;
+    });
+    DragAndDrop(window, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    QVERIFY(window.tmrDnD->isActive());
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    SetFreeSpaceQuery(nullptr);
+
+    QCOMPARE(rowsDuringRun, QList<int>({3, 3, 3}));
+    QCOMPARE(ListedPaths(window), listed);
+    for (int row = 1; row <= 3; ++row)
+        QCOMPARE(window.lvwMain()->Field(row, ColStatus), QStringLiteral("Resized"));
+    // Then the dropped files come in, as they are.
+    QTRY_COMPARE(window.lvwMain()->RowCount(), 5);
+    QCOMPARE(ListedPaths(window), QStringList({a, b}) + listed);
+    QCOMPARE(window.lvwMain()->Field(1, ColStatus), QStringLiteral("Unchanged"));
+    QCOMPARE(window.lvwMain()->Field(2, ColStatus), QStringLiteral("Unchanged"));
+    QVERIFY(!window.OperationRunning && window.cmdConvert->isEnabled());
+}
+
 void TestIntake::rowClicksShowPictures()
 {
     const QString a = Mp3(QStringLiteral("a.mp3"), 300);
@@ -446,6 +499,35 @@ void TestIntake::removeAndClear()
     window.GetFileInfo({QString(), paths.at(6)});
     ClickRow(window, 1);
     QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 56 x 56"));
+}
+
+// With no row shown the preview goes back to the logo and the size labels
+// to their texts as designed.
+void TestIntake::previewEmptiedByRemoveAndClear()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), 120);
+    const QString b = Mp3(QStringLiteral("b.mp3"), 80);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.GetFileInfo({QString(), a, b});
+    const auto emptied = [&window] {
+        return window.lblSize->text() == QStringLiteral("Image Size W x H")
+            && window.lblFileSize->text() == QStringLiteral("File Size: -------")
+            && window.imgDisplay->Picture() == LogoPicture();
+    };
+
+    ClickRow(window, 2);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 80 x 80"));
+    ChooseForRow(window, 2, window.mnuRemove);
+    QCOMPARE(ListedPaths(window), QStringList{a});
+    QVERIFY(emptied());
+
+    ClickRow(window, 1);
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 120 x 120"));
+    ChooseForRow(window, 1, window.mnuClear);
+    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QVERIFY(emptied());
 }
 
 void TestIntake::albumNamePlayAndResetView()

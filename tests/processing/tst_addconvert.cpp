@@ -1,23 +1,29 @@
-#include "controls/derezovivavo.h"
-#include "controls/picturescaler.h"
-#include "intake/clsopensave.h"
-#include "processing/artconversion.h"
-#include "processing/filetimes.h"
-#include "processing/jpegcodec.h"
-#include "processing/tracklist.h"
-#include "shell/briskoerror.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
-#include "shell/msgbox.h"
-#include "shell/statuspanels.h"
-#include "shell/waitpanel.h"
+#include "base/briskoerror.h"
+#include "base/errorlog.h"
+#include "engine/artconversion.h"
+#include "engine/filetimes.h"
+#include "engine/jpegcodec.h"
+#include "support/failingallocation.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "window/frmmain.h"
+#include "window/widgets/artwork.h"
+#include "window/widgets/clsopensave.h"
+#include "window/widgets/derezovivavo.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/listinputlock.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/picturescaler.h"
+#include "window/widgets/statuspanels.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/unexpectederror.h"
+#include "window/widgets/waitpanel.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -53,6 +59,8 @@ private slots:
     void stopFinishesTheFileInHand();
     void independentReaderAgrees();
     void hardLinkedNamesAreNoted();
+    void everyPictureAndWhyNot();
+    void backToIdleAfterAnUnexpectedError();
 
 private:
     QString Music(const QString &name) const { return dir_->path() + u'/' + name; }
@@ -547,6 +555,81 @@ void TestAddConvert::hardLinkedNamesAreNoted()
              QStringLiteral("1 other name (hard link) of this file keeps its old content"));
     QCOMPARE(TestFiles::Read(other), old);
     QVERIFY(TestFiles::Read(song) != old);
+}
+
+// Memory runs out while files are added: the error is shown and logged, and
+// the window is idle again, whatever the operation had set up: "Add Files",
+// "Resize All" and closing work as before.
+void TestAddConvert::backToIdleAfterAnUnexpectedError()
+{
+    const QString a = WriteMp3(QStringLiteral("a.mp3"), WithArt(TestPictures::Jpeg(TestPictures::Solid(400, 300, Qt::red))));
+    // A picture of some megabytes: reading it asks for one large block.
+    QByteArray large = TestPictures::Jpeg(TestPictures::Solid(400, 300, Qt::blue));
+    large.append(QByteArray(3 << 20, '\0'));
+    const QString b = WriteMp3(QStringLiteral("b.mp3"), WithArt(large));
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    if (!FailNextAllocationFrom(2 << 20))
+        QSKIP("memory cannot be made to run out in this build");
+    Answer({a, b});
+    QTest::mouseClick(window.cmdFiles, Qt::LeftButton);
+    FailNextAllocationFrom(0);
+    QCOMPARE(messages_, QStringList(QStringLiteral("Unexpected Error: Out of memory")));
+    QCOMPARE(LastErrorMessage, QStringLiteral("Out of memory"));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("GetFileInfo\tOut of memory\r\n\r\n"));
+    QVERIFY(!window.OperationRunning);
+    QVERIFY(window.cmdFiles->isEnabled() && window.cmdFolder->isEnabled() && window.cmdConvert->isEnabled());
+    QVERIFY(!ListInputLocked(window.lvwMain()));
+    QVERIFY(window.picMsg->isHidden() && window.ProgressBar->isHidden());
+
+    messages_.clear();
+    QTest::mouseClick(window.cmdFiles, Qt::LeftButton);
+    QCOMPARE(window.lvwMain()->RowCount(), 2);
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    QCOMPARE(window.lvwMain()->Field(RowOf(window, b), ColStatus), QStringLiteral("Resized"));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(window.close());
+}
+
+// "Resize Every Picture", chosen from the Options menu, converts the front
+// cover that is not picture 1 too; a picture that cannot be read shows why.
+void TestAddConvert::everyPictureAndWhyNot()
+{
+    Recipe covers = WithArt(TestPictures::Jpeg(TestPictures::Solid(640, 480, Qt::cyan)));
+    covers.pictures << Picture{TestPictures::Jpeg(TestPictures::Solid(900, 900, Qt::red)), QStringLiteral("image/jpeg"), 3,
+                               QStringLiteral("front")};
+    const QString song = WriteMp3(QStringLiteral("covers.mp3"), covers);
+    const QByteArray webp = QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16);
+    const QString odd = WriteMp3(QStringLiteral("odd.mp3"), WithArt(webp));
+
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QMenuBar *bar = window.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window.mnuOptions->menuAction()).center());
+    QTRY_VERIFY(window.mnuOptions->isVisible());
+    QTest::mouseClick(window.mnuOptions, Qt::LeftButton, {}, window.mnuOptions->actionGeometry(window.mnuAllPictures).center());
+    QTRY_VERIFY(!window.mnuOptions->isVisible());
+    QVERIFY(window.mnuAllPictures->isChecked());
+
+    window.GetFileInfo({QString(), song, odd});
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    TagLib::MPEG::File file(QFile::encodeName(song).constData());
+    const auto pictures = file.ID3v2Tag()->frameListMap()["APIC"];
+    QCOMPARE(pictures.size(), 2u);
+    for (const auto *frame : pictures) {
+        const auto *picture = static_cast<const TagLib::ID3v2::AttachedPictureFrame *>(frame);
+        const QByteArray data(picture->picture().data(), int(picture->picture().size()));
+        QCOMPARE(qMax(ReadJpegHeader(data).size.width(), ReadJpegHeader(data).size.height()), 250);
+    }
+
+    // The WebP file keeps its status; its preview and the log say why.
+    QCOMPARE(window.lvwMain()->Field(RowOf(window, odd), ColStatus), QStringLiteral("No Picture"));
+    window.ShowPicOnDemand(odd);
+    QCOMPARE(window.imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
+    QVERIFY(TestFiles::Read(ErrorLogPath()).contains("odd.mp3: "));
 }
 
 QTEST_MAIN(TestAddConvert)

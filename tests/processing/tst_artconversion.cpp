@@ -1,9 +1,9 @@
-#include "processing/artconversion.h"
-#include "processing/filetimes.h"
-#include "processing/pictureencoder.h"
-#include "processing/pictureloader.h"
-#include "processing/taglibrary.h"
-#include "shell/briskoerror.h"
+#include "base/briskoerror.h"
+#include "engine/artconversion.h"
+#include "engine/filetimes.h"
+#include "engine/pictureencoder.h"
+#include "engine/pictureloader.h"
+#include "engine/taglibrary.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -66,7 +66,7 @@ void TestArtConversion::newSize_data()
     QTest::newRow("tall, a third") << QSize(2, 3) << 5 << QSize(3, 5);
     QTest::newRow("square") << QSize(500, 500) << 300 << QSize(300, 300);
     QTest::newRow("enlarged") << QSize(200, 100) << 300 << QSize(300, 150);
-    QTest::newRow("very thin") << QSize(3000, 1) << 250 << QSize(250, 0);
+    QTest::newRow("very thin: never below one pixel") << QSize(3000, 1) << 250 << QSize(250, 1);
 }
 
 void TestArtConversion::newSize()

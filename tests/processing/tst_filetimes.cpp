@@ -1,4 +1,4 @@
-#include "processing/filetimes.h"
+#include "engine/filetimes.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "processing/jpegcodec.h"
-#include "processing/pictureencoder.h"
-#include "processing/pictureloader.h"
-#include "shell/briskoerror.h"
+#include "base/briskoerror.h"
+#include "engine/jpegcodec.h"
+#include "engine/pictureencoder.h"
+#include "engine/pictureloader.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
 

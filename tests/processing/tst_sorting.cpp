@@ -1,9 +1,10 @@
-#include "intake/listinputlock.h"
-#include "processing/sortarrowheader.h"
-#include "processing/tracklist.h"
-#include "processing/tracksort.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
+#include "support/testfiles.h"
+#include "window/frmmain.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/listinputlock.h"
+#include "window/widgets/sortarrowheader.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/tracksort.h"
 
 #include <QScrollBar>
 #include <QtTest>
@@ -27,6 +28,8 @@ private slots:
     void lockSwallowsClicksAndKeysButScrolls();
 
 private:
+    // A real click in the middle of a column's heading.
+    static void ClickHeading(frmMain &window, TrackColumn column);
     static QStringList Column(const TrackList &list, TrackColumn column);
     static void Fill(TrackList &list, const QStringList &texts, TrackColumn column);
 
@@ -132,41 +135,72 @@ void TestSorting::textColumnsIgnoreLetterCase()
                                                    QStringLiteral("Émile"), QStringLiteral("gamma")}));
 }
 
+void TestSorting::ClickHeading(frmMain &window, TrackColumn column)
+{
+    QHeaderView *header = window.lvwMain()->header();
+    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+}
+
 void TestSorting::headingClicksSetTheDirection()
 {
     frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     TrackList &list = *window.lvwMain();
     Fill(list, {QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}, ColTitle);
     window.SortByColumn(1);
+    const QStringList up{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+    const QStringList down{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")};
+    auto *header = qobject_cast<SortArrowHeader *>(list.header());
 
-    window.ColumnHeadingClicked(ColTitle + 1); // another column: ascending
-    QCOMPARE(Column(list, ColTitle), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
-    window.ColumnHeadingClicked(ColTitle + 1); // the same column: reversed
-    QCOMPARE(Column(list, ColTitle), QStringList({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
-    QCOMPARE(list.SortOrder(), Qt::DescendingOrder);
-    window.ColumnHeadingClicked(ColArtist + 1);
-    QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
-
-    // A real click on the heading goes the same way.
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QHeaderView *header = list.header();
-    const QPoint title(header->sectionViewportPosition(ColTitle) + 5, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
+    // Another column sorts ascending; the same one again flips the direction.
+    ClickHeading(window, ColTitle);
     QCOMPARE(int(window.SortColumn), ColTitle + 1);
-    QCOMPARE(Column(list, ColTitle), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    QCOMPARE(Column(list, ColTitle), up);
+    QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
+    ClickHeading(window, ColTitle);
+    QCOMPARE(Column(list, ColTitle), down);
+    QCOMPARE(list.SortOrder(), Qt::DescendingOrder);
+    QCOMPARE(header->ArrowSection(), int(ColTitle));
+    ClickHeading(window, ColTitle);
+    QCOMPARE(Column(list, ColTitle), up);
+
+    ClickHeading(window, ColTitle);
+    ClickHeading(window, ColArtist);
+    QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
+    QCOMPARE(int(window.SortColumn), ColArtist + 1);
+    ClickHeading(window, ColTitle);
+    QCOMPARE(Column(list, ColTitle), up);
 }
 
 void TestSorting::noSortingWhileAnOperationRuns()
 {
+    QTemporaryDir dir;
+    const QString added = dir.filePath(QStringLiteral("added.mp3"));
+    QVERIFY(TestFiles::Write(added, QByteArray(4096, '\0')));
     frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     TrackList &list = *window.lvwMain();
-    Fill(list, {QStringLiteral("b"), QStringLiteral("a")}, ColTitle);
+    Fill(list, {QStringLiteral("b"), QStringLiteral("a")}, ColFileName);
     window.SortByColumn(1);
-    window.OperationRunning = true;
-    window.ColumnHeadingClicked(ColTitle + 1);
+
+    // A click on the sorted column's heading while a file is added (which
+    // leaves the list open to the mouse) does not sort, and the sort at the
+    // end keeps the direction the list had.
+    bool clickedWhileRunning = false;
+    QTimer::singleShot(0, &window, [&] {
+        clickedWhileRunning = window.OperationRunning;
+        ClickHeading(window, ColFileName);
+    });
+    window.GetFileInfo({QString(), added});
+    QVERIFY(clickedWhileRunning);
     QCOMPARE(int(window.SortColumn), 1);
-    QCOMPARE(Column(list, ColTitle), QStringList({QStringLiteral("b"), QStringLiteral("a")}));
+    QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
+    QCOMPARE(Column(list, ColFileName),
+             QStringList({QStringLiteral("a"), QStringLiteral("added.mp3"), QStringLiteral("b")}));
 }
 
 void TestSorting::arrowStandsBesideTheText()

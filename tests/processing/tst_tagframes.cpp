@@ -1,5 +1,5 @@
-#include "processing/id3v2raw.h"
-#include "processing/taglibrary.h"
+#include "engine/id3v2raw.h"
+#include "engine/taglibrary.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -21,16 +21,6 @@ using TestFiles::Write;
 // types and descriptions), built byte by byte, converted, and read before and
 // after by mutagen: whatever another reader saw must still be there.
 namespace {
-
-QByteArray SizeBytes(quint32 size, bool syncSafe)
-{
-    QByteArray bytes(4, '\0');
-    for (int i = 3; i >= 0; --i) {
-        bytes[i] = char(syncSafe ? (size & 0x7F) : (size & 0xFF));
-        size >>= syncSafe ? 7 : 8;
-    }
-    return bytes;
-}
 
 // How the frames of a hand-made tag are written.
 struct Style
@@ -60,7 +50,7 @@ QByteArray RawFrame(const char *id, const QByteArray &content, const Style &styl
     const bool perFrame = style.major == 4 && style.unsynchronised;
     const QByteArray stored = perFrame ? Unsynchronise(content) : content;
     QByteArray frame(id, 4);
-    frame += SizeBytes(quint32(stored.size()), style.major == 4 && !style.plainSizes);
+    frame += Mp3Fixture::SizeBytes(quint32(stored.size()), style.major == 4 && !style.plainSizes);
     frame += '\0';
     frame += char(perFrame && style.frameFlags ? 0x02 : 0x00);
     return frame + stored;
@@ -73,7 +63,7 @@ QByteArray RawTag(const QByteArray &frames, const Style &style)
     tag += char(style.major);
     tag += '\0';
     tag += char(style.unsynchronised ? 0x80 : 0x00);
-    tag += SizeBytes(quint32(body.size() + 256), true);
+    tag += Mp3Fixture::SizeBytes(quint32(body.size() + 256), true);
     return tag + body + QByteArray(256, '\0');
 }
 

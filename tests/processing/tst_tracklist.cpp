@@ -1,5 +1,5 @@
-#include "processing/tracklist.h"
-#include "shell/frmmain.h"
+#include "window/frmmain.h"
+#include "window/widgets/tracklist.h"
 
 #include <QDir>
 #include <QFile>

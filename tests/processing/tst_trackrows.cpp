@@ -1,4 +1,4 @@
-#include "processing/trackrow.h"
+#include "window/widgets/trackrow.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "shell/cmdline.h"
+#include "engine/cmdline.h"
 
 #include <QtTest>
 

@@ -1,4 +1,6 @@
-#include "shell/errorlog.h"
+#include "base/errorlog.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/unexpectederror.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +20,7 @@ private slots:
     void messageWithLineBreaksIsKept();
     void unwritablePlaceIsSilent();
     void logLivesBesideTheProgram();
+    void unexpectedErrorIsKeptShownAndLogged();
 
 private:
     static QByteArray Read(const QString &path);
@@ -129,9 +132,6 @@ void TestErrorLog::logLivesBesideTheProgram()
     if (!existed)
         QFile::remove(expected);
 
-    LastErrorMessage = QStringLiteral("kept for the message box");
-    QCOMPARE(LastErrorMessage, QStringLiteral("kept for the message box"));
-
     // An installed copy (its desktop metadata in ../share) logs in the user's
     // data folder even where its own folder may be written.
     QTemporaryDir prefix;
@@ -147,6 +147,29 @@ void TestErrorLog::logLivesBesideTheProgram()
     QCOMPARE(ErrorLogPathFor(bin), data.path() + QStringLiteral("/Brisko/") + ErrorLogFileName);
     QVERIFY(QFileInfo(data.path() + QStringLiteral("/Brisko")).isDir());
     qunsetenv("XDG_DATA_HOME");
+}
+
+// The handler of an error nothing else expects keeps its message, shows it
+// with an exclamation mark and the program's title, and logs it.
+void TestErrorLog::unexpectedErrorIsKeptShownAndLogged()
+{
+    const QString log = ErrorLogPath();
+    const bool existed = QFile::exists(log);
+    LastErrorMessage.clear();
+    QStringList shown;
+    SetMsgBoxHandler([&shown](const QString &prompt, int style, const QString &title) {
+        shown << prompt << QString::number(style) << title;
+        return Msg::OK;
+    });
+    ReportUnexpected(QStringLiteral("UpdateCurrentPix"), QStringLiteral("Disk on fire"), nullptr);
+    SetMsgBoxHandler(nullptr);
+
+    QCOMPARE(LastErrorMessage, QStringLiteral("Disk on fire"));
+    QCOMPARE(shown, QStringList({QStringLiteral("Unexpected Error: Disk on fire"),
+                                 QString::number(Msg::Exclamation), QStringLiteral("Brisko")}));
+    QVERIFY(Read(log).endsWith("UpdateCurrentPix\tDisk on fire\r\n\r\n"));
+    if (!existed)
+        QFile::remove(log);
 }
 
 QTEST_GUILESS_MAIN(TestErrorLog)

@@ -1,14 +1,14 @@
-#include "controls/derezovivavo.h"
-#include "controls/picturescaler.h"
-#include "intake/openex.h"
-#include "processing/tracklist.h"
-#include "shell/frmabout.h"
-#include "shell/frmmain.h"
-#include "shell/frmtip.h"
-#include "shell/globals.h"
-#include "shell/msgbox.h"
-#include "shell/statuspanels.h"
-#include "shell/waitpanel.h"
+#include "window/dialogs/frmabout.h"
+#include "window/dialogs/frmtip.h"
+#include "window/frmmain.h"
+#include "window/widgets/derezovivavo.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/openex.h"
+#include "window/widgets/picturescaler.h"
+#include "window/widgets/statuspanels.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/waitpanel.h"
 
 #include <anchorlib/anchor.h>
 
@@ -42,8 +42,15 @@ private slots:
     void bringToFrontRestoresTheLastState();
     void aboutBox();
     void tipCanBeTurnedOff();
+    void oneAboutBoxAtATime();
+    void helpWithoutAViewerSaysWhereTheManualIs();
+    void tipAtStartupFromTheHelpMenu();
+    void minimumIsTheOuterSize();
 
 private:
+    // Opens a menu of the menu bar and chooses an entry, with the mouse.
+    static void Choose(frmMain &window, QMenu *menu, QAction *entry);
+
     QTemporaryDir config_;
     QStringList questions_;
     int answer_ = Msg::No;
@@ -132,7 +139,7 @@ void TestMainWindow::controlsFollowTheEdges()
 
     // Never smaller than its minimum.
     window.resize(100, 100);
-    QCOMPARE(window.size(), QSize(790, 455));
+    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
 }
 
 void TestMainWindow::menusHaveTheirCaptions()
@@ -153,9 +160,11 @@ void TestMainWindow::menusHaveTheirCaptions()
              QStringList({QStringLiteral("Clear Clipboard"), QStringLiteral("-"), QStringLiteral("Exit")}));
     QCOMPARE(captions(window.mnuOptions),
              QStringList({QStringLiteral("Reset To Default View"), QStringLiteral("-"),
-                          QStringLiteral("Skip If Original Smaller Than Resize")}));
+                          QStringLiteral("Skip If Original Smaller Than Resize"),
+                          QStringLiteral("Resize Every Picture")}));
     QCOMPARE(captions(window.mnuHelp),
-             QStringList({QStringLiteral("Contents"), QStringLiteral("-"), QStringLiteral("About")}));
+             QStringList({QStringLiteral("Contents"), QStringLiteral("-"), QStringLiteral("Show Tip at Startup"),
+                          QStringLiteral("About")}));
     QCOMPARE(window.mnuPopList->title(), QStringLiteral("Pop1"));
     QCOMPARE(captions(window.mnuPopList),
              QStringList({QStringLiteral("Resize Picture"), QStringLiteral("-"),
@@ -371,6 +380,92 @@ void TestMainWindow::tipCanBeTurnedOff()
     tip->chkLoadTipsAtStartup->setChecked(true);
     tip->cmdOK->click();
     QVERIFY(!ShowTip);
+}
+
+void TestMainWindow::Choose(frmMain &window, QMenu *menu, QAction *entry)
+{
+    QMenuBar *bar = window.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QTRY_VERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+// A second "About" brings the open box to the front instead of another one.
+void TestMainWindow::oneAboutBoxAtATime()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Choose(window, window.mnuHelp, window.mnuAbout);
+    QTRY_COMPARE(window.findChildren<frmAbout *>().size(), 1);
+    frmAbout *first = window.findChild<frmAbout *>();
+    QVERIFY(first->isVisible());
+    Choose(window, window.mnuHelp, window.mnuAbout);
+    QCOMPARE(window.findChildren<frmAbout *>(), QList<frmAbout *>{first});
+
+    // Once closed, "About" opens it again.
+    QTest::mouseClick(first->cmdOK, Qt::LeftButton);
+    QTRY_VERIFY(window.findChildren<frmAbout *>().isEmpty());
+    Choose(window, window.mnuHelp, window.mnuAbout);
+    QTRY_COMPARE(window.findChildren<frmAbout *>().size(), 1);
+    QVERIFY(window.findChild<frmAbout *>()->isVisible());
+}
+
+void TestMainWindow::helpWithoutAViewerSaysWhereTheManualIs()
+{
+    SetShellOpener([](const QUrl &) { return false; });
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Choose(window, window.mnuHelp, window.mnuHelpCont);
+    QTest::keyClick(window.lvwMain(), Qt::Key_F1);
+    const QString expected = QStringLiteral("No program could be started to show the manual. It is the file\n")
+        + frmMain::HelpFilePath();
+    QCOMPARE(questions_, QStringList(2, expected));
+}
+
+// Ctrl+Alt+F1 is taken by the desktop for its text consoles: the Help menu
+// offers the same setting.
+void TestMainWindow::tipAtStartupFromTheHelpMenu()
+{
+    ShowTip = true;
+    {
+        frmMain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.mnuShowTip->isCheckable());
+        QCOMPARE(window.mnuShowTip->text(), QStringLiteral("Show Tip at Startup"));
+        Choose(window, window.mnuHelp, window.mnuShowTip);
+        QVERIFY(!ShowTip);
+        QVERIFY(!window.mnuShowTip->isChecked());
+
+        // Whatever else changed the setting, the menu shows it when opened.
+        ShowTip = true;
+        QMenuBar *bar = window.menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window.mnuHelp->menuAction()).center());
+        QTRY_VERIFY(window.mnuHelp->isVisible());
+        QVERIFY(window.mnuShowTip->isChecked());
+        window.mnuHelp->close();
+        ShowTip = false;
+        Choose(window, window.mnuHelp, window.mnuShowTip);
+        QVERIFY(ShowTip);
+        QVERIFY(window.close());
+    }
+    ShowTip = false;
+    frmMain again; // the setting was stored on closing
+    QVERIFY(ShowTip);
+}
+
+// The limiter keeps the outer window, frame included, at its designed minimum.
+void TestMainWindow::minimumIsTheOuterSize()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY2(window.frameGeometry().size() != window.size(), "the platform draws no frame");
+    window.resize(100, 100);
+    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,8 +1,8 @@
-#include "processing/tracklist.h"
-#include "shell/frmmain.h"
-#include "shell/globals.h"
-#include "shell/msgbox.h"
-#include "shell/settingsstore.h"
+#include "engine/settingsstore.h"
+#include "window/frmmain.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/tracklist.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -12,6 +12,9 @@
 #include <sys/stat.h>
 
 #include <memory>
+
+// Drags of column headings: a column and the place it is dropped on.
+using Drags = QList<QPair<int, int>>;
 
 // Settings are read by the real main window from a real file in a private
 // configuration folder.
@@ -38,8 +41,16 @@ private slots:
     void maximisedCloseKeepsTheNormalPlace();
     void customValuesKeptOnlyWhenTheUserSaysYes();
     void unreadableValuesKeepTheirDefaults();
+    void columnOrderAfterDrags_data();
+    void columnOrderAfterDrags();
+    void oneStoredPlaceMovesOneColumn();
 
 private:
+    // Drags a column's heading with the mouse and drops it on the heading now
+    // at visual place to (0-based).
+    static void DragHeading(frmMain &window, int column, int to);
+    // The columns (0-based) in the order the headings show them.
+    static QList<int> ShownOrder(const frmMain &window);
     QString IniPath() const { return dir_->path() + QStringLiteral("/Brisko/Brisko.ini"); }
     void WriteIni(const QByteArray &content) const;
     QString Stored(const QString &section, const QString &key) const;
@@ -295,6 +306,84 @@ void TestSettings::unreadableValuesKeepTheirDefaults()
     QCOMPARE(window.lvwMain()->header()->visualIndex(0), 0);
     QCOMPARE(window.lvwMain()->columnWidth(0), TrackList::DesignedColumnWidth(0));
     QCOMPARE(window.lvwMain()->columnWidth(1), TrackList::DesignedColumnWidth(1));
+}
+
+void TestSettings::DragHeading(frmMain &window, int column, int to)
+{
+    QHeaderView *header = window.lvwMain()->header();
+    QWidget *bar = header->viewport();
+    const int y = header->height() / 2;
+    const QPoint from(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, y);
+    // The near end of the heading the column is dropped on.
+    const int target = header->logicalIndex(to);
+    const int left = header->sectionViewportPosition(target);
+    const bool forward = to > header->visualIndex(column);
+    const QPoint onto(forward ? left + header->sectionSize(target) - 3 : left + 3, y);
+    QTest::mousePress(bar, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 8; ++step)
+        QTest::mouseMove(bar, from + (onto - from) * step / 8);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, onto);
+}
+
+QList<int> TestSettings::ShownOrder(const frmMain &window)
+{
+    const QHeaderView *header = window.lvwMain()->header();
+    QList<int> order;
+    for (int visual = 0; visual < header->count(); ++visual)
+        order << header->logicalIndex(visual);
+    return order;
+}
+
+void TestSettings::columnOrderAfterDrags_data()
+{
+    QTest::addColumn<Drags>("drags");
+    const QList<QPair<int, QString>> columns{
+        {ColFileName, QStringLiteral("File Name")}, {ColStatus, QStringLiteral("Status")},
+        {ColNewSize, QStringLiteral("New Size")}};
+    for (const auto &first : columns) {
+        for (const auto &second : columns) {
+            if (first.first == second.first)
+                continue;
+            QTest::addRow("%s, then %s to the front", qPrintable(first.second), qPrintable(second.second))
+                << Drags{{first.first, 0}, {second.first, 0}};
+            QTest::addRow("%s to the end, then %s to the second place", qPrintable(first.second),
+                          qPrintable(second.second))
+                << Drags{{first.first, TrackColumnCount - 1}, {second.first, 1}};
+        }
+    }
+    QTest::newRow("four moves") << Drags{
+        {ColComment, 0}, {ColFileName, 5}, {ColYear, 1}, {ColStatus, TrackColumnCount - 1}};
+}
+
+// The headings are dragged with the mouse, the window closed and opened
+// again: the columns come back in exactly the order they were left in.
+void TestSettings::columnOrderAfterDrags()
+{
+    QFETCH(Drags, drags);
+    QList<int> left;
+    {
+        frmMain window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.lvwMain()->resize(1200, window.lvwMain()->height()); // every heading in sight
+        for (const auto &[column, to] : drags) {
+            DragHeading(window, column, to);
+            QCOMPARE(window.lvwMain()->header()->visualIndex(column), to);
+        }
+        left = ShownOrder(window);
+        QVERIFY(window.close());
+    }
+    frmMain window;
+    QCOMPARE(ShownOrder(window), left);
+}
+
+// A file edited by hand may name one column's place only: that column moves
+// there, and the others keep their order around it.
+void TestSettings::oneStoredPlaceMovesOneColumn()
+{
+    WriteIni("[CHeaderPos]\nPosition 3=1\n");
+    frmMain window;
+    QCOMPARE(ShownOrder(window).mid(0, 4), QList<int>({ColStatus, ColFileName, ColOriginalSize, ColNewSize}));
 }
 
 QTEST_MAIN(TestSettings)

@@ -1,4 +1,4 @@
-#include "shell/singleinstance.h"
+#include "window/singleinstance.h"
 
 #include <QtTest>
 

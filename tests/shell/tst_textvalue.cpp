@@ -1,4 +1,4 @@
-#include "shell/textvalue.h"
+#include "base/textvalue.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/msgbox.h"
+#include "window/widgets/msgbox.h"
 
 #include <QStringList>
 

@@ -38,6 +38,8 @@ void AddText(TagLib::ID3v2::Tag *tag, const char *id, const QString &text)
     tag->addFrame(frame);
 }
 
+} // namespace
+
 QByteArray SizeBytes(quint32 size, bool syncSafe)
 {
     QByteArray bytes(4, '\0');
@@ -47,8 +49,6 @@ QByteArray SizeBytes(quint32 size, bool syncSafe)
     }
     return bytes;
 }
-
-} // namespace
 
 QByteArray AudioFrames(int count)
 {

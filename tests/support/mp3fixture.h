@@ -34,6 +34,8 @@ QByteArray AudioFrames(int count);
 // Writes the file and returns its path, or an empty text on failure.
 QString Write(const QString &path, const Recipe &recipe);
 
+// A frame or tag size in four bytes, sync-safe (7 bits a byte) or plain.
+QByteArray SizeBytes(quint32 size, bool syncSafe);
 // A raw ID3v2 frame: 2.3 and 2.4 headers (plain or sync-safe size), flags as given.
 QByteArray Frame(const char *id, const QByteArray &content, int major = 3, quint16 flags = 0);
 // A text frame in Latin-1.

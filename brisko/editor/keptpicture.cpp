@@ -1,3 +1,0 @@
-#include "editor/keptpicture.h"
-
-QImage KeptPicture;

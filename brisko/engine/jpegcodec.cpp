@@ -1,0 +1,245 @@
+#include "engine/jpegcodec.h"
+
+#include "engine/picturelimits.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+// libjpeg reports fatal errors by calling error_exit, which must not return:
+// jump back to the call that set up the decoder. Only plain data lives in the
+// frames between, so nothing is left undestroyed.
+struct ErrorManager
+{
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void ExitOnError(j_common_ptr cinfo)
+{
+    auto *manager = reinterpret_cast<ErrorManager *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, manager->message);
+    std::longjmp(manager->jump, 1);
+}
+
+void IgnoreMessage(j_common_ptr, int)
+{
+}
+
+void SetUpErrors(jpeg_common_struct *cinfo, ErrorManager *manager)
+{
+    cinfo->err = jpeg_std_error(&manager->pub);
+    manager->pub.error_exit = ExitOnError;
+    manager->pub.emit_message = IgnoreMessage; // damaged data is decoded as well as it goes
+    manager->message[0] = '\0';
+}
+
+bool IsOutOfMemory(const jpeg_error_mgr &err)
+{
+    return err.msg_code == JERR_OUT_OF_MEMORY || err.msg_code == JERR_NO_BACKING_STORE;
+}
+
+unsigned long DataSize(const QByteArray &data)
+{
+    return static_cast<unsigned long>(data.size());
+}
+
+const unsigned char *DataBytes(const QByteArray &data)
+{
+    return reinterpret_cast<const unsigned char *>(data.constData());
+}
+
+// The smallest scale M/8 at which both sides stay at least minSize.
+int ScaleNumerator(JDIMENSION width, JDIMENSION height, QSize minSize)
+{
+    if (minSize.isEmpty())
+        return 8;
+    for (int m = 1; m < 8; ++m) {
+        const auto scaledWidth = (width * JDIMENSION(m) + 7) / 8;
+        const auto scaledHeight = (height * JDIMENSION(m) + 7) / 8;
+        if (scaledWidth >= JDIMENSION(minSize.width()) && scaledHeight >= JDIMENSION(minSize.height()))
+            return m;
+    }
+    return 8;
+}
+
+// CMYK rows to RGB32. Adobe writes its CMYK inverted, which the formula below
+// expects; plain CMYK is inverted first.
+void CmykRowToRgb(const JSAMPLE *cmyk, QRgb *rgb, JDIMENSION width, bool adobeInverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!adobeInverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        rgb[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+// Everything that may jump lives here; the image is the caller's.
+JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QString *error)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager manager;
+    SetUpErrors(reinterpret_cast<jpeg_common_struct *>(&cinfo), &manager);
+    if (setjmp(manager.jump)) {
+        const bool outOfMemory = IsOutOfMemory(manager.pub);
+        *error = QString::fromLocal8Bit(manager.message);
+        jpeg_destroy_decompress(&cinfo);
+        *image = QImage();
+        return outOfMemory ? JpegDecodeResult::OutOfMemory : JpegDecodeResult::Invalid;
+    }
+
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = PictureLimits::DecoderMemory;
+    jpeg_mem_src(&cinfo, DataBytes(data), DataSize(data));
+    jpeg_read_header(&cinfo, TRUE);
+
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    cinfo.scale_num = static_cast<unsigned>(ScaleNumerator(cinfo.image_width, cinfo.image_height, minSize));
+    cinfo.scale_denom = 8;
+    cinfo.dct_method = JDCT_ISLOW;
+    // At an eighth of the size each block is its DC coefficient alone, so a
+    // progressive picture is drawn from its first DC scan: usually a tenth of
+    // the file. (A later scan may add the DC values' last bit, a difference
+    // of a fraction of a grey level, which is not worth the scans between.)
+    const bool dcOnly = cinfo.progressive_mode && cinfo.scale_num == 1;
+    cinfo.buffered_image = dcOnly;
+    jpeg_start_decompress(&cinfo);
+    if (dcOnly) {
+        const auto dcSeen = [&cinfo] {
+            for (int c = 0; c < cinfo.num_components; ++c)
+                if (cinfo.coef_bits[c][0] < 0)
+                    return false;
+            return true;
+        };
+        // Scans are read until one ends with every component's DC there.
+        int status = JPEG_REACHED_SOS;
+        while (!(status == JPEG_SCAN_COMPLETED && dcSeen()) && status != JPEG_REACHED_EOI
+               && status != JPEG_SUSPENDED)
+            status = jpeg_consume_input(&cinfo);
+        jpeg_start_output(&cinfo, cinfo.input_scan_number);
+    }
+
+    *image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
+    if (image->isNull()) {
+        *error = QStringLiteral("not enough memory for the picture");
+        jpeg_destroy_decompress(&cinfo);
+        return JpegDecodeResult::OutOfMemory;
+    }
+    JSAMPARRAY cmykRow = cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                           JPOOL_IMAGE, cinfo.output_width * 4, 1)
+                              : nullptr;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        auto *line = reinterpret_cast<QRgb *>(image->scanLine(int(cinfo.output_scanline)));
+        if (cmyk) {
+            jpeg_read_scanlines(&cinfo, cmykRow, 1);
+            CmykRowToRgb(cmykRow[0], line, cinfo.output_width, cinfo.saw_Adobe_marker);
+        } else {
+            JSAMPROW row = reinterpret_cast<JSAMPROW>(line);
+            jpeg_read_scanlines(&cinfo, &row, 1);
+        }
+    }
+    if (dcOnly) {
+        jpeg_finish_output(&cinfo);
+        jpeg_abort_decompress(&cinfo); // the rest of the scans are not needed
+    } else {
+        jpeg_finish_decompress(&cinfo);
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return JpegDecodeResult::Ok;
+}
+
+bool Encode(const QImage &image, int quality, unsigned char **buffer, unsigned long *size,
+            QString *error)
+{
+    jpeg_compress_struct cinfo;
+    ErrorManager manager;
+    SetUpErrors(reinterpret_cast<jpeg_common_struct *>(&cinfo), &manager);
+    if (setjmp(manager.jump)) {
+        *error = QString::fromLocal8Bit(manager.message);
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, buffer, size);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&cinfo); // baseline, YCbCr 4:2:0, JFIF header, standard tables
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+JpegHeader ReadJpegHeader(const QByteArray &data)
+{
+    JpegHeader header;
+    jpeg_decompress_struct cinfo;
+    ErrorManager manager;
+    SetUpErrors(reinterpret_cast<jpeg_common_struct *>(&cinfo), &manager);
+    if (setjmp(manager.jump)) {
+        header.error = QString::fromLocal8Bit(manager.message);
+        jpeg_destroy_decompress(&cinfo);
+        return header;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, DataBytes(data), DataSize(data));
+    jpeg_read_header(&cinfo, TRUE);
+    header.ok = true;
+    header.size = QSize(int(cinfo.image_width), int(cinfo.image_height));
+    header.progressive = cinfo.progressive_mode;
+    jpeg_destroy_decompress(&cinfo);
+    return header;
+}
+
+bool JpegIsComplete(const QByteArray &data)
+{
+    // The entropy-coded data escapes every 0xFF byte, so an end-of-image
+    // marker after the first start-of-scan can only be the real one. Both are
+    // looked for from their own end of the file: the scan starts near the
+    // beginning, the picture ends near the end.
+    const qsizetype scan = data.indexOf(QByteArray("\xFF\xDA", 2));
+    return scan >= 0 && data.lastIndexOf(QByteArray("\xFF\xD9", 2)) > scan;
+}
+
+JpegDecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, QImage *image, QString *error)
+{
+    return Decode(data, minSize, image, error);
+}
+
+bool EncodeJpeg(const QImage &image, int quality, QByteArray *jpeg, QString *error)
+{
+    const QImage rgb = image.format() == QImage::Format_RGB32
+        ? image
+        : image.convertToFormat(QImage::Format_RGB32);
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    const bool ok = Encode(rgb, qBound(1, quality, 100), &buffer, &size, error);
+    if (ok)
+        *jpeg = QByteArray(reinterpret_cast<const char *>(buffer), int(size));
+    std::free(buffer);
+    return ok;
+}

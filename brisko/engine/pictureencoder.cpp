@@ -1,0 +1,109 @@
+#include "engine/pictureencoder.h"
+
+#include "base/briskoerror.h"
+#include "engine/jpegcodec.h"
+#include "engine/picturelimits.h"
+#include "engine/pictureloader.h"
+
+#include <QFile>
+#include <QPainter>
+
+namespace {
+
+// Transparent parts become white, as they look on a white page.
+QImage OverWhite(const QImage &image)
+{
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    QImage flat(image.size(), QImage::Format_RGB32);
+    if (flat.isNull())
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    return flat;
+}
+
+QByteArray ToJpeg(const QImage &image, int quality)
+{
+    QByteArray jpeg;
+    QString error;
+    if (!EncodeJpeg(image, quality, &jpeg, &error))
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    return jpeg;
+}
+
+void WriteFile(const QByteArray &jpeg, const QString &destination)
+{
+    QFile file(destination);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw MakeError(ErrorNumber::FileAccess);
+    if (file.write(jpeg) != jpeg.size() || !file.flush()) {
+        file.close();
+        file.remove();
+        throw MakeError(ErrorNumber::FileAccess);
+    }
+}
+
+} // namespace
+
+QImage ScaledPicture(const QByteArray &data, QSize size)
+{
+    if (!PictureLimits::IsWithin(size))
+        throw MakeError(ErrorNumber::InvalidArgument);
+    QImage image = OverWhite(DecodePicture(data, size));
+    if (image.size() != size)
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.isNull())
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    return image;
+}
+
+QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality)
+{
+    constexpr int Remembered = 3;
+    for (const Result &result : recent_) {
+        if (result.size == size && result.quality == quality && result.source == source)
+            return result.jpeg;
+    }
+    const QImage image = size.isEmpty() ? OverWhite(DecodePicture(source, QSize()))
+                                        : ScaledPicture(source, size);
+    const QByteArray jpeg = ToJpeg(image, quality);
+    recent_.prepend({source, size, quality, jpeg});
+    if (recent_.size() > Remembered)
+        recent_.removeLast();
+    return jpeg;
+}
+
+void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destination, int width,
+                                  int height, bool flag, int quality)
+{
+    Q_UNUSED(flag)
+    if (!PictureLimits::IsWithin(QSize(width, height)))
+        throw MakeError(ErrorNumber::InvalidArgument);
+    WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality), destination);
+}
+
+QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality)
+{
+    if (!PictureLimits::IsWithin(size))
+        throw MakeError(ErrorNumber::InvalidArgument);
+    return Encode(source, size, quality);
+}
+
+QByteArray PictureEncoder::ImageToJpegData(const QImage &image, QSize size, int quality)
+{
+    if (!PictureLimits::IsWithin(size) || image.isNull())
+        throw MakeError(ErrorNumber::InvalidArgument);
+    QImage scaled = OverWhite(image);
+    if (scaled.size() != size)
+        scaled = scaled.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaled.isNull())
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    return ToJpeg(scaled, quality);
+}
+
+void PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
+{
+    WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality), destination);
+}

@@ -1,0 +1,37 @@
+#include "engine/statuses.h"
+
+#include <cmath>
+
+QString SizeText(int width, int height)
+{
+    return QString::number(width) + QStringLiteral(" x ") + QString::number(height);
+}
+
+QString FormatSize(float bytes)
+{
+    constexpr double KB = 1024.0;
+    constexpr double MB = KB * KB;
+    constexpr double GB = MB * KB;
+
+    double divisor = GB;
+    QString unit = QStringLiteral(" GB");
+    if (bytes <= 999 * KB) {
+        divisor = KB;
+        unit = QStringLiteral(" KB");
+    } else if (bytes <= 999 * MB) {
+        divisor = MB;
+        unit = QStringLiteral(" MB");
+    }
+
+    // Round to hundredths, halves away from zero. The quotient of a float by a
+    // power of two is exact in a double, and so is a hundred times it, so a
+    // half such as 0.125 KB really rounds up.
+    const double hundredths = std::round(double(bytes) / divisor * 100.0);
+    if (!(std::fabs(hundredths) < 1e18)) // beyond any disk, or not a number
+        return QString::number(double(bytes) / divisor, 'f', 2) + unit;
+
+    const auto cents = static_cast<long long>(hundredths);
+    const long long magnitude = cents < 0 ? -cents : cents;
+    return QLatin1String(cents < 0 ? "-" : "") + QString::number(magnitude / 100) + QLatin1Char('.')
+        + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0')) + unit;
+}

@@ -1,3 +1,0 @@
-#include "shell/globals.h"
-
-bool ShowTip = false;

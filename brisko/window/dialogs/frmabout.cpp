@@ -1,0 +1,117 @@
+#include "window/dialogs/frmabout.h"
+
+#include "window/widgets/artwork.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/openex.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmAbout::frmAbout(QWidget *owner)
+    : QDialog(owner)
+{
+    const QString title = ProgramTitle();
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About ") + title);
+    setWindowIcon(AppIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *logo = new QLabel(this);
+    logo->setPixmap(QPixmap::fromImage(LogoPicture(96)));
+    logo->setAlignment(Qt::AlignTop);
+
+    lblTitle = new QLabel(title, this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    lblTitle->setFont(titleFont);
+
+    lblVersion = new QLabel(QStringLiteral("Version ") + QStringLiteral(BRISKO_VERSION), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+
+    lblDescription = new QLabel(
+        QStringLiteral("%1 shrinks the album art inside MP3 files so that portable players "
+                       "can show it, and edits the tags of many files at once.\n\n"
+                       "Copyright %2 the %1 developers. Questions or comments contact")
+            .arg(title)
+            .arg(QDate::currentDate().year()),
+        this);
+    lblDescription->setObjectName(QStringLiteral("lblDescription"));
+    lblDescription->setWordWrap(true);
+    lblDescription->setFixedWidth(300);
+
+    lblContact = new QLabel(SupportAddress(), this);
+    lblContact->setObjectName(QStringLiteral("lblContact"));
+    lblContact->setCursor(Qt::PointingHandCursor);
+    QFont linkFont = lblContact->font();
+    linkFont.setUnderline(true);
+    lblContact->setFont(linkFont);
+    QPalette linkPalette = lblContact->palette();
+    linkPalette.setColor(QPalette::WindowText, linkPalette.color(QPalette::Link));
+    lblContact->setPalette(linkPalette);
+    lblContact->installEventFilter(this);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
+
+    auto *text = new QVBoxLayout;
+    text->addWidget(lblTitle);
+    text->addWidget(lblVersion);
+    text->addSpacing(8);
+    text->addWidget(lblDescription);
+    text->addWidget(lblContact);
+    auto *top = new QHBoxLayout;
+    top->addWidget(logo);
+    top->addSpacing(8);
+    top->addLayout(text);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(top);
+    column->addLayout(buttons);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QString frmAbout::SupportAddress()
+{
+    return QStringLiteral(BRISKO_SUPPORT_ADDRESS);
+}
+
+QString frmAbout::MailLink()
+{
+    return QStringLiteral("mailto:") + SupportAddress() + QStringLiteral("?subject=")
+           + ProgramTitle();
+}
+
+void frmAbout::ContactClicked()
+{
+    if (!ShellOpenFile(this, MailLink()))
+        MsgBox(QStringLiteral("Unable to find your e-mail application."), Msg::Information, QString(),
+               this);
+}
+
+bool frmAbout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lblContact && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        ContactClicked();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAbout::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    cmdOK->setFocus();
+}

@@ -1,0 +1,419 @@
+#include "window/dialogs/frmpicmod.h"
+
+#include "base/briskoerror.h"
+#include "base/errorlog.h"
+#include "base/genrefromid.h"
+#include "engine/pictureloader.h"
+#include "window/dialogs/keptpicture.h"
+#include "window/widgets/artwork.h"
+#include "window/widgets/clsopensave.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/picturescaler.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/unexpectederror.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCursor>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+const QString BlankMarker = QStringLiteral("<Blank>");
+const QString KeepMarker = QStringLiteral("<Keep>");
+const QString NewMarker = QStringLiteral("<New>");
+const QString CommentKept = QStringLiteral("< Comment Will Not Be Changed >");
+
+// Letter case, hyphens and apostrophes aside, as word lists are sorted.
+QString OrderKey(const QString &text)
+{
+    QString key = text.toCaseFolded();
+    key.remove(u'-');
+    key.remove(u'\'');
+    return key;
+}
+
+// Drop effects of the picture displays.
+constexpr int NoEffect = 0;
+constexpr int CopyEffect = 1;
+
+} // namespace
+
+bool ListOrderLess(const QString &a, const QString &b)
+{
+    const int byKey = QString::compare(OrderKey(a), OrderKey(b));
+    return byKey != 0 ? byKey < 0 : a < b;
+}
+
+QStringList SortedGenreNames()
+{
+    QStringList names = GenreTable();
+    std::stable_sort(names.begin(), names.end(), ListOrderLess);
+    return names;
+}
+
+frmPicMod::frmPicMod(const TrackList *list, QWidget *parent)
+    : QDialog(parent)
+    , list_(list)
+{
+    setObjectName(QStringLiteral("frmPicMod"));
+    setWindowTitle(QStringLiteral("Change Picture | Tag"));
+    CreateControls();
+
+    if (KeptPicture.isNull()) {
+        imgRepPicture->SetPicture(PlaceholderPicture(Placeholder::NewPicture));
+        chkSaveClip->setChecked(false);
+        saveClip_ = 0;
+    } else {
+        imgRepPicture->SetPicture(KeptPicture);
+        chkSaveClip->setChecked(true);
+        saveClip_ = 1;
+        cmdSave->setEnabled(true);
+    }
+    CheckTagSelection(list);
+}
+
+void frmPicMod::CreateControls()
+{
+    const auto place = [](auto *widget, const char *name, const QRect &where) {
+        widget->setObjectName(QLatin1String(name));
+        widget->setGeometry(where);
+        return widget;
+    };
+    lblOriginal = place(new QLabel(QStringLiteral("Original Picture"), this), "lblOriginal", {12, 10, 150, 16});
+    imgDisplay = place(new PictureScaler(this), "imgDisplay", {12, 28, 150, 150});
+    lblReplacement =
+        place(new QLabel(QStringLiteral("Replacement Picture"), this), "lblReplacement", {12, 186, 150, 16});
+    imgRepPicture = place(new PictureScaler(this), "imgRepPicture", {12, 204, 150, 150});
+    imgRepPicture->SetOLEDropMode(1);
+    for (QLabel *label : {lblOriginal, lblReplacement})
+        label->setAlignment(Qt::AlignCenter);
+    cmdNew = place(new QPushButton(QStringLiteral("Find Picture"), this), "cmdNew", {12, 362, 150, 26});
+    chkSaveClip =
+        place(new QCheckBox(QStringLiteral("Keep picture on clipboard"), this), "chkSaveClip", {12, 396, 200, 22});
+
+    const QStringList captions{QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Album"),
+                               QStringLiteral("Track"), QStringLiteral("Year"),   QStringLiteral("Genre"),
+                               QStringLiteral("Comment")};
+    for (int field = 0; field < FieldCount; ++field) {
+        const int y = 28 + field * 34;
+        lblTags[field] = place(new QLabel(captions.at(field), this), "lblTags", {184, y + 3, 66, 18});
+        lblTags[field]->setProperty("Index", field);
+        cboTagData[field] = place(new QComboBox(this), "cboTagData", {254, y, 266, 24});
+        cboTagData[field]->setProperty("Index", field);
+        cboTagData[field]->setMaxVisibleItems(20);
+        if (field != Comment) {
+            cboTagData[field]->setEditable(true);
+            cboTagData[field]->setInsertPolicy(QComboBox::NoInsert);
+            cboTagData[field]->setCompleter(nullptr); // typing must not turn into another value
+            for (QWidget *target : {static_cast<QWidget *>(cboTagData[field]), static_cast<QWidget *>(cboTagData[field]->lineEdit())}) {
+                target->setAcceptDrops(true);
+                target->installEventFilter(this);
+            }
+        }
+    }
+    cboTagData[Genre]->addItems(SortedGenreNames());
+    txtComment = place(new QLineEdit(this), "txtComment", {184, 28 + 7 * 34, 336, 24});
+
+    cmdSave = place(new QPushButton(QStringLiteral("Save"), this), "cmdSave", {312, 394, 100, 26});
+    cmdSave->setEnabled(false);
+    cmdCancel = place(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel", {420, 394, 100, 26});
+    setFixedSize(532, 430);
+
+    mnuPop1 = new QMenu(this);
+    mnuPop1->setObjectName(QStringLiteral("mnuPop1"));
+    mnuPaste = mnuPop1->addAction(QStringLiteral("Paste"));
+    mnuPaste->setObjectName(QStringLiteral("mnuPaste"));
+    mnuPop1->addSeparator();
+    mnuClearClip = mnuPop1->addAction(QStringLiteral("Clear Picture"));
+    mnuClearClip->setObjectName(QStringLiteral("mnuClearClip"));
+
+    for (int field = 0; field < FieldCount; ++field) {
+        QComboBox *box = cboTagData[field];
+        connect(box, &QComboBox::currentIndexChanged, this, [this, field](int position) {
+            Edited();
+            if (field == Comment)
+                CommentChosen(position);
+        });
+        if (box->isEditable())
+            connect(box, &QComboBox::editTextChanged, this, &frmPicMod::Edited);
+    }
+    connect(txtComment, &QLineEdit::textChanged, this, &frmPicMod::Edited);
+    connect(chkSaveClip, &QCheckBox::clicked, this, [this](bool checked) { saveClip_ = checked ? 1 : 0; });
+    connect(cmdNew, &QPushButton::clicked, this, &frmPicMod::GetNewPix);
+    connect(cmdSave, &QPushButton::clicked, this, &frmPicMod::Save);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(mnuPaste, &QAction::triggered, this, &frmPicMod::RepPicture_Paste);
+    connect(mnuClearClip, &QAction::triggered, this, &frmPicMod::ClearPicture);
+    connect(imgRepPicture, &PictureScaler::MouseDown, this, [this](int button, int, float x, float y) {
+        if (button == 2)
+            ShowPopup(imgRepPicture->mapToGlobal(QPoint(int(x), int(y))));
+    });
+    connect(imgRepPicture, &PictureScaler::OLEDragOver, this,
+            [](const QMimeData *dragged, int *effect, int, int, float, float, int) {
+                *effect = CanDropPicture(dragged) ? CopyEffect : NoEffect;
+            });
+    connect(imgRepPicture, &PictureScaler::OLEDragDrop, this,
+            [this](const QMimeData *dropped, int *effect, int, int, float, float) {
+                *effect = CopyEffect;
+                RepPicture_DD(dropped);
+            });
+}
+
+void frmPicMod::SetDisplayImage(const QImage &picture)
+{
+    imgDisplay->SetPicture(picture);
+}
+
+int frmPicMod::ComboboxFindString(const QString &text, const QComboBox *list)
+{
+    return list ? list->findText(text, Qt::MatchFixedString) : -1;
+}
+
+// Fills each field's list with the values of the selected rows and shows the
+// value they share, or "<Keep>" when they differ. Values that differ only in
+// letter case are one value, spelt as first met (or as the list has it).
+void frmPicMod::CheckTagSelection(const TrackList *list)
+{
+    try {
+        const QVector<int> rows = list ? list->RowIndexes(true) : QVector<int>();
+        for (int field = 0; field < FieldCount; ++field) {
+            QComboBox *box = cboTagData[field];
+            QStringList items;
+            QHash<QString, QString> spellingOf; // by the case-folded text
+            for (int i = 0; i < box->count(); ++i) {
+                items << box->itemText(i);
+                spellingOf.insert(items.last().toCaseFolded(), items.last());
+            }
+            // A change is a row whose value is not the one before it; an
+            // empty value is a value of its own.
+            std::optional<QString> previous;
+            int changes = 0;
+            for (const int row : rows) {
+                const QString text = list->Field(row, TrackColumn(ColTitle + field));
+                const QString key = text.toCaseFolded();
+                if (previous && *previous == key)
+                    continue;
+                if (!key.isEmpty() && !spellingOf.contains(key)) {
+                    spellingOf.insert(key, text);
+                    items << text;
+                }
+                ++changes;
+                previous = key;
+            }
+            std::stable_sort(items.begin(), items.end(), ListOrderLess);
+
+            box->clear();
+            box->addItems(items);
+            box->insertItem(0, BlankMarker);
+            box->insertItem(1, KeepMarker);
+            if (changes < 2) {
+                const int shared = previous && !previous->isEmpty() ? int(items.indexOf(spellingOf.value(*previous))) : -1;
+                box->setCurrentIndex(shared >= 0 ? shared + 2 : -1);
+                if (box->isEditable() && shared < 0)
+                    box->setEditText(QString());
+                txtComment->setText(cboTagData[Comment]->currentText());
+            } else {
+                box->setCurrentIndex(1);
+            }
+        }
+        cboTagData[Comment]->insertItem(2, NewMarker);
+    } catch (const std::exception &error) {
+        LogError(QStringLiteral("CheckTagSelection"), QString::fromUtf8(error.what()));
+    }
+}
+
+void frmPicMod::Edited()
+{
+    if (!activated_)
+        return;
+    changed_ = true;
+    cmdSave->setEnabled(true);
+}
+
+void frmPicMod::CommentChosen(int position)
+{
+    switch (position) {
+    case 0:
+        txtComment->clear();
+        txtComment->setEnabled(false);
+        break;
+    case 1:
+        txtComment->setText(CommentKept);
+        txtComment->setEnabled(false);
+        break;
+    case 2:
+        txtComment->clear();
+        txtComment->setEnabled(true);
+        break;
+    default:
+        txtComment->setText(cboTagData[Comment]->currentText());
+        txtComment->setEnabled(true);
+        break;
+    }
+}
+
+bool frmPicMod::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && !activated_)
+        activated_ = true;
+    return QDialog::event(event);
+}
+
+// Text dragged onto a tag list replaces its text; nothing else is taken.
+bool frmPicMod::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return QDialog::eventFilter(watched, event);
+    auto *drop = static_cast<QDropEvent *>(event);
+    QComboBox *box = qobject_cast<QComboBox *>(watched);
+    if (!box && watched->parent())
+        box = qobject_cast<QComboBox *>(watched->parent());
+    if (!box || !drop->mimeData()->hasText()) {
+        drop->setDropAction(Qt::IgnoreAction);
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop)
+        box->setEditText(drop->mimeData()->text());
+    return true;
+}
+
+void frmPicMod::TakePicture(const QImage &picture)
+{
+    KeptPicture = picture;
+    imgRepPicture->SetPicture(KeptPicture);
+    cmdSave->setEnabled(true);
+}
+
+void frmPicMod::GetNewPix()
+{
+    try {
+        clsOpenSave dialog;
+        dialog.hwnd = this;
+        dialog.CancelError = true;
+        dialog.DialogTitle = QStringLiteral("Replacement Art");
+        dialog.InitDir = QString();
+        dialog.SetFilter(QStringLiteral("Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg"));
+        dialog.Flags = 4100;
+        dialog.MaxFileSize = 256;
+        dialog.ShowOpen();
+        TakePicture(LoadPicture(dialog.FileName));
+    } catch (const BriskoError &error) {
+        if (error.Number() == ErrorNumber::InvalidPicture)
+            MsgBox(QStringLiteral("Invalid Picture"), Msg::Exclamation, QString(), this);
+        else if (error.Number() != ErrorNumber::CancelSelected)
+            ReportUnexpected(QStringLiteral("GetNewPix"), error.Description(), this);
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("GetNewPix"), ErrorDescription(error), this);
+    }
+}
+
+bool frmPicMod::CanDropPicture(const QMimeData *dragged)
+{
+    if (!dragged)
+        return false;
+    if (dragged->hasImage())
+        return true;
+    const QList<QUrl> urls = dragged->urls();
+    if (urls.isEmpty())
+        return false;
+    const QString first = urls.first().toLocalFile();
+    const qsizetype dot = first.lastIndexOf(u'.');
+    const QString extension = dot >= 0 ? first.mid(dot + 1).toLower() : QString();
+    return extension == QLatin1String("bmp") || extension == QLatin1String("gif")
+        || extension == QLatin1String("jpg");
+}
+
+void frmPicMod::RepPicture_DD(const QMimeData *dropped)
+{
+    try {
+        QImage picture;
+        if (dropped->hasImage()) {
+            picture = qvariant_cast<QImage>(dropped->imageData());
+            if (picture.isNull())
+                throw MakeError(ErrorNumber::InvalidPicture);
+        } else if (!dropped->urls().isEmpty()) {
+            picture = LoadPicture(dropped->urls().first().toLocalFile());
+        } else {
+            return;
+        }
+        TakePicture(picture);
+    } catch (const BriskoError &error) {
+        if (error.Number() == ErrorNumber::InvalidPicture)
+            MsgBox(QStringLiteral("Invalid Picture Format"), Msg::Information, QString(), this);
+        else
+            ReportUnexpected(QStringLiteral("RepPicture_DD"), error.Description(), this);
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("RepPicture_DD"), ErrorDescription(error), this);
+    }
+}
+
+void frmPicMod::RepPicture_Paste()
+{
+    try {
+        const QMimeData *clipboard = QApplication::clipboard()->mimeData();
+        const QImage picture = clipboard && clipboard->hasImage() ? qvariant_cast<QImage>(clipboard->imageData()) : QImage();
+        if (picture.isNull())
+            throw MakeError(ErrorNumber::InvalidPicture);
+        TakePicture(picture);
+    } catch (const BriskoError &error) {
+        if (error.Number() == ErrorNumber::InvalidPicture)
+            MsgBox(QStringLiteral("Invalid Picture Format"), Msg::Information, QString(), this);
+        else
+            ReportUnexpected(QStringLiteral("RepPicture_Paste"), error.Description(), this);
+    } catch (const std::exception &error) {
+        ReportUnexpected(QStringLiteral("RepPicture_Paste"), ErrorDescription(error), this);
+    }
+}
+
+void frmPicMod::ShowPopup(const QPoint &where)
+{
+    const QMimeData *clipboard = QApplication::clipboard()->mimeData();
+    mnuPaste->setEnabled(clipboard && clipboard->hasImage());
+    mnuClearClip->setEnabled(!KeptPicture.isNull());
+    mnuPop1->setDefaultAction(mnuPaste);
+    mnuPop1->popup(where);
+}
+
+void frmPicMod::ClearPicture()
+{
+    if (!changed_)
+        cmdSave->setEnabled(false);
+    KeptPicture = QImage();
+    imgRepPicture->SetPicture(PlaceholderPicture(Placeholder::NewPicture));
+}
+
+void frmPicMod::Save()
+{
+    newTagData_.clear();
+    for (int field = 0; field < Comment; ++field) {
+        const QString text = cboTagData[field]->currentText();
+        newTagData_ << (text == BlankMarker ? QString() : text);
+    }
+    const QString choice = cboTagData[Comment]->currentText();
+    if (choice == BlankMarker)
+        newTagData_ << QString();
+    else if (choice == KeepMarker)
+        newTagData_ << KeepMarker;
+    else
+        newTagData_ << txtComment->text();
+    ok_ = true;
+    accept();
+}

@@ -1,0 +1,3 @@
+#include "window/dialogs/keptpicture.h"
+
+QImage KeptPicture;

@@ -1,0 +1,256 @@
+#include "window/frmmain.h"
+
+#include "engine/pictureencoder.h"
+#include "engine/taglibrary.h"
+#include "window/widgets/artwork.h"
+#include "window/widgets/derezovivavo.h"
+#include "window/widgets/formsurface.h"
+#include "window/widgets/globals.h"
+#include "window/widgets/picturescaler.h"
+#include "window/widgets/statuspanels.h"
+#include "window/widgets/tracklist.h"
+#include "window/widgets/waitpanel.h"
+
+#include <anchorlib/anchor.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// The client area as designed, in pixels (11730 x 5985 twips).
+constexpr QSize DesignedClientSize(782, 399);
+
+// Puts a control at its designed place (pixels) with its anchor code.
+template <typename Widget>
+Widget *Place(Widget *widget, const char *name, const QRect &place, const char *code)
+{
+    widget->setObjectName(QLatin1String(name));
+    if constexpr (std::is_base_of_v<QWidget, Widget>) {
+        if (!place.isNull())
+            widget->setGeometry(place);
+    }
+    if (code)
+        widget->setProperty("Tag", QString(QLatin1String(code) + QStringLiteral("*/")));
+    return widget;
+}
+
+} // namespace
+
+frmMain::frmMain(const QString &commandLine, QWidget *parent)
+    : QMainWindow(parent)
+    , tags_(std::make_unique<TagLibrary>())
+    , commandLine_(commandLine)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(ProgramTitle());
+    setWindowIcon(AppIcon());
+    CreateControls();
+    CreateMenus();
+    ConnectCommands();
+    resize(DesignedClientSize.width(),
+           DesignedClientSize.height() + menuBar()->sizeHint().height());
+    qApp->installEventFilter(this); // keys reach the window before its controls
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { shuttingDown_ = true; });
+
+    // The load steps, in their order.
+    Anchor1->DoInit();
+    SortIcons.SetListView(lvwMain_);
+    SortIcons.SetIcoIndexAsc(1);
+    SortIcons.SetIcoIndexDes(2);
+    setMinimumSize(MinimumWindowSize);
+    LoadSettings();
+    ProcessCmdLine();
+    HelpFileCheck();
+}
+
+
+void frmMain::CreateControls()
+{
+    surface = new FormSurface(this);
+    surface->setObjectName(QStringLiteral("surface"));
+    setCentralWidget(surface);
+
+    lvwMain_ = Place(new TrackList(surface), "lvwMain", {4, 44, 621, 333}, "TTTT");
+    connect(lvwMain_->header(), &QHeaderView::sectionClicked, this,
+            [this](int logicalIndex) { ColumnHeadingClicked(logicalIndex + 1); });
+
+    picMsg = Place(new WaitPanel(surface), "picMsg", {}, "TTTT");
+    picMsg->hide();
+
+    imgDisplay = Place(new PictureScaler(surface), "imgDisplay", {628, 44, 150, 150}, "FTTF");
+    shpSizeLabels = Place(new QFrame(surface), "shpSizeLabels", {630, 196, 146, 41}, "FTTF");
+    shpSizeLabels->setFrameShape(QFrame::Box);
+    shpSizeLabels->setFrameShadow(QFrame::Sunken);
+    lblSize = Place(new QLabel(QStringLiteral("Image Size W x H"), surface), "lblSize",
+                    {636, 199, 136, 17}, "FTTF");
+    lblFileSize = Place(new QLabel(QStringLiteral("File Size: -------"), surface), "lblFileSize",
+                        {636, 216, 136, 17}, "FTTF");
+    for (QLabel *label : {lblSize, lblFileSize}) {
+        label->setAlignment(Qt::AlignCenter);
+        QFont small = label->font();
+        small.setPixelSize(11); // "Image Size: 3000 x 3000" fits the frame
+        label->setFont(small);
+    }
+
+    cmdFiles = Place(new QPushButton(QStringLiteral("Add Files"), surface), "cmdFiles",
+                     {644, 248, 97, 25}, "FTTF");
+    cmdFolder = Place(new QPushButton(QStringLiteral("Add Folder"), surface), "cmdFolder",
+                      {644, 280, 97, 25}, "FTTF");
+    cmdConvert = Place(new QPushButton(QStringLiteral("Resize All"), surface), "cmdConvert",
+                       {644, 312, 97, 25}, "FTTF");
+    cmdCancel = Place(new QPushButton(QStringLiteral("Stop"), surface), "cmdCancel",
+                      {644, 344, 97, 25}, "FTTF");
+    cmdCancel->setIcon(StopPicture(false));
+
+    picLogoContainer = Place(new QFrame(surface), "picLogoContainer", {0, 0, 782, 33}, "FFFF");
+    surface->AlignTop(picLogoContainer);
+    imgLogo = Place(new QLabel(picLogoContainer), "imgLogo", {658, 2, 120, 30}, "FTTF");
+    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(30)));
+
+    ProgressBar = Place(new DeRezovivAvo(picLogoContainer), "DeRezovivAvo", {402, 4, 141, 18},
+                        "FFFF");
+    ProgressBar->hide();
+
+    Statusbar = Place(new StatusPanels(surface), "Statusbar", {0, 376, 782, 23}, "FFFF");
+    surface->AlignBottom(Statusbar);
+
+    // The PNG marker sits in the preview's corner and moves with it.
+    imgPNG = Place(new QLabel(surface), "imgPNG", {738, 172, 34, 16}, "FTTF");
+    imgPNG->setPixmap(QPixmap::fromImage(PngMarker()));
+    imgPNG->hide();
+
+    tmrReplace = Place(new QTimer(this), "tmrReplace", {}, nullptr);
+    tmrDnD = Place(new QTimer(this), "tmrDnD", {}, nullptr);
+    // The deferred steps run on their own event, after the one that asked.
+    for (QTimer *timer : {tmrReplace, tmrDnD})
+        timer->setSingleShot(true);
+    tmrReplace->setInterval(1);
+    tmrDnD->setInterval(100);
+
+    Anchor1 = new anchorlib::Anchor(surface);
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+}
+
+PictureEncoder &frmMain::Encoder()
+{
+    if (!encoder_)
+        encoder_ = std::make_unique<PictureEncoder>();
+    return *encoder_;
+}
+
+void frmMain::ConnectCommands()
+{
+    connect(cmdFiles, &QPushButton::clicked, this, [this] {
+        if (!OperationRunning)
+            GetAddFiles();
+    });
+    connect(cmdConvert, &QPushButton::clicked, this, [this] {
+        if (!OperationRunning)
+            Resizing(false);
+    });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { StopRequested = true; });
+    connect(cmdFolder, &QPushButton::clicked, this, [this] {
+        if (!OperationRunning)
+            GetCopyFolder();
+    });
+
+    connect(lvwMain_, &TrackList::MouseReleased, this, &frmMain::ListMouseReleased);
+    connect(lvwMain_, &TrackList::DragOver, this, &frmMain::ListDragOver);
+    connect(lvwMain_, &TrackList::Dropped, this, [this](QDropEvent *event) {
+        if (OperationRunning)
+            return;
+        DragDropProcess(event->mimeData());
+        ListDragOver(event); // the same answer as while it was dragged
+    });
+    connect(tmrDnD, &QTimer::timeout, this, &frmMain::tmrDnD_Timer);
+
+    connect(mnuManConvert, &QAction::triggered, this, [this] { Resizing(true); });
+    // The dialog opens after the menu has closed, never from inside it.
+    connect(mnuReplace, &QAction::triggered, tmrReplace, qOverload<>(&QTimer::start));
+    connect(tmrReplace, &QTimer::timeout, this, [this] {
+        tmrReplace->stop();
+        ReplacePicture();
+    });
+    connect(mnuClearClip, &QAction::triggered, this, &frmMain::ClearKeptPicture);
+    connect(mnuCopyName, &QAction::triggered, this, &frmMain::CopyAlbumName);
+    connect(mnuPopupPlay, &QAction::triggered, this, &frmMain::PlaySelection);
+    connect(mnuRemove, &QAction::triggered, this, &frmMain::RemoveSelected);
+    connect(mnuClear, &QAction::triggered, this, &frmMain::ClearList);
+    connect(mnuSetColumns, &QAction::triggered, this, &frmMain::ResetDefaultView);
+}
+
+void frmMain::CreateMenus()
+{
+    const auto entry = [this](QMenu *menu, const char *name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    const auto separator = [this](QMenu *menu, int number) {
+        mnuSep[number] = menu->addSeparator();
+        mnuSep[number]->setObjectName(QStringLiteral("mnuSep%1").arg(number));
+    };
+    const auto menu = [this](const char *name, const QString &caption) {
+        auto *m = new QMenu(caption, this);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+
+    mnuFile = menu("mnuFile", QStringLiteral("File"));
+    mnuClearClip = entry(mnuFile, "mnuClearClip", QStringLiteral("Clear Clipboard"));
+    mnuClearClip->setEnabled(false);
+    separator(mnuFile, 0);
+    mnuExit = entry(mnuFile, "mnuExit", QStringLiteral("Exit"));
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+
+    mnuOptions = menu("mnuOptions", QStringLiteral("Options"));
+    mnuSetColumns = entry(mnuOptions, "mnuSetColumns", QStringLiteral("Reset To Default View"));
+    separator(mnuOptions, 1);
+    mnuSkip = entry(mnuOptions, "mnuSkip", QStringLiteral("Skip If Original Smaller Than Resize"));
+    mnuSkip->setCheckable(true);
+    // Players that show the front cover find it resized too when it is not picture 1.
+    mnuAllPictures = entry(mnuOptions, "mnuAllPictures", QStringLiteral("Resize Every Picture"));
+    mnuAllPictures->setCheckable(true);
+
+    mnuHelp = menu("mnuHelp", QStringLiteral("Help"));
+    mnuHelpCont = entry(mnuHelp, "mnuHelpCont", QStringLiteral("Contents"));
+    mnuHelpCont->setVisible(false);
+    connect(mnuHelpCont, &QAction::triggered, this, &frmMain::ShowHelp);
+    separator(mnuHelp, 2);
+    mnuSep[2]->setVisible(false);
+    // The desktop takes Ctrl+Alt+F1 for its text consoles: the setting is
+    // offered here too.
+    mnuShowTip = entry(mnuHelp, "mnuShowTip", QStringLiteral("Show Tip at Startup"));
+    mnuShowTip->setCheckable(true);
+    connect(mnuHelp, &QMenu::aboutToShow, this, [this] { mnuShowTip->setChecked(ShowTip); });
+    connect(mnuShowTip, &QAction::triggered, this, [](bool checked) { ShowTip = checked; });
+    mnuAbout = entry(mnuHelp, "mnuAbout", QStringLiteral("About"));
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::ShowAbout);
+
+    // The track list's context menu; never on the menu bar.
+    mnuPopList = menu("mnuPopList", QStringLiteral("Pop1"));
+    mnuManConvert = entry(mnuPopList, "mnuManConvert", QStringLiteral("Resize Picture"));
+    separator(mnuPopList, 3);
+    mnuReplace = entry(mnuPopList, "mnuReplace", QStringLiteral("Change Picture | Tag"));
+    separator(mnuPopList, 4);
+    mnuCopyName = entry(mnuPopList, "mnuCopyName", QStringLiteral("Copy Album Name"));
+    separator(mnuPopList, 5);
+    mnuPopupPlay = entry(mnuPopList, "mnuPopupPlay", QStringLiteral("Play Selection"));
+    separator(mnuPopList, 6);
+    mnuRemove = entry(mnuPopList, "mnuRemove", QStringLiteral("Remove From List"));
+    separator(mnuPopList, 7);
+    mnuClear = entry(mnuPopList, "mnuClear", QStringLiteral("Clear List"));
+
+    for (QMenu *m : {mnuFile, mnuOptions, mnuHelp})
+        menuBar()->addMenu(m);
+}

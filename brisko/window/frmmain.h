@@ -1,0 +1,249 @@
+#pragma once
+
+#include "window/widgets/lvheadersorticons.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QRectF>
+#include <QSize>
+#include <QVector>
+
+#include <memory>
+
+class DeRezovivAvo;
+class PictureEncoder;
+class TagLibrary;
+class FormSurface;
+class PictureScaler;
+class QAction;
+class QFrame;
+class QDropEvent;
+struct TagChange;
+class QLabel;
+class QMimeData;
+class QMenu;
+class QPushButton;
+class QTimer;
+class SettingsStore;
+class StatusPanels;
+class TrackList;
+class WaitPanel;
+namespace anchorlib {
+class Anchor;
+}
+
+// The program's main window: the track list, the picture of the chosen file,
+// the buttons, the menus and the status bar, and the state that the long
+// operations share. Its widgets are placed where they were designed and kept
+// on the window's edges by Anchor1, from the anchor codes in their tags.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Window states, as stored in the settings.
+    enum State { StateNormal = 0, StateMinimized = 1, StateMaximized = 2 };
+    // The outer window, frame included, is never smaller than this.
+    static constexpr QSize MinimumWindowSize{790, 455};
+
+    // Runs the load steps: anchors, sort arrows, settings (which also place
+    // the window), the command line, and the help check.
+    explicit frmMain(const QString &commandLine = QString(), QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    TrackList *lvwMain() const { return lvwMain_; }
+
+    // Controls, named as designed.
+    FormSurface *surface;
+    QFrame *picLogoContainer;
+    QLabel *imgLogo;
+    PictureScaler *imgDisplay;
+    QFrame *shpSizeLabels;
+    QLabel *lblSize;
+    QLabel *lblFileSize;
+    QPushButton *cmdFiles;
+    QPushButton *cmdFolder;
+    QPushButton *cmdConvert;
+    QPushButton *cmdCancel;
+    DeRezovivAvo *ProgressBar;
+    StatusPanels *Statusbar;
+    WaitPanel *picMsg;
+    QLabel *imgPNG;
+    QTimer *tmrReplace;
+    QTimer *tmrDnD;
+    anchorlib::Anchor *Anchor1;
+
+    // Menus and their entries.
+    QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
+    QAction *mnuClearClip, *mnuExit;
+    QAction *mnuSetColumns, *mnuSkip, *mnuAllPictures;
+    QAction *mnuHelpCont, *mnuShowTip, *mnuAbout;
+    QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
+    QAction *mnuSep[8];
+
+    // State shared by the window's operations.
+    qint16 TargetSize = 0;
+    qint16 Quality = 0;
+    bool CustomValues = false;
+    bool StopRequested = false;
+    bool OperationRunning = false;
+    bool EditorOpen = false;
+    bool ShiftDown = false;
+    bool RestorePending = false;
+    qint16 SortColumn = 0;
+    // 1-based position of the row whose picture the preview shows; 0 for none.
+    qint16 DisplayedRow = 0;
+    // What a drop left for the drop timer: "1" and a folder, or "2" and the
+    // MP3 files in drop order. A single empty text between drops.
+    QStringList PendingDrop{QString()};
+    int PendingLeftOut = 0; // dropped MP3 files whose names cannot be shown
+    int LastWindowState = StateNormal;
+    QString LastFile;
+    QString LastFolder;
+    // The normal place and size, in twips, from the settings.
+    QRectF SavedPlace;
+    // Each column's designed width in twips, by column number 1..11 (0 unused).
+    QVector<qint16> DesignColumnWidths;
+    clsLVHeaderSortIcons SortIcons;
+
+    void LoadSettings();
+    void SaveSettings();
+    void ProcessCmdLine();
+    void HelpFileCheck();
+    // The help manual's main page, beside the program (empty when missing).
+    static QString HelpFilePath();
+    // Opens the manual; says where it is when no program can show it.
+    void ShowHelp();
+    // "About": the about box, or the one already open brought to the front.
+    void ShowAbout();
+
+    // Shows or hides the wait panel over the track list. With keepText the
+    // panel is only drawn again with the text it had.
+    void ShowWaitPanel(bool show, const QString &text = QString(), bool keepText = false);
+    // Restores the window to its last state and puts it in front.
+    void BringToFront();
+    // 0 normal, 1 minimised, 2 maximised.
+    int WindowStateNumber() const;
+
+    // Sorts the track list by a 1-based column and shows the heading arrow.
+    void SortByColumn(int column);
+    // A click on a heading (1-based): the same column flips the direction,
+    // another sorts ascending; nothing happens while an operation runs.
+    void ColumnHeadingClicked(int column);
+
+    // Adding files: the file dialog, then the inspection of the chosen files.
+    void GetAddFiles();
+    // Reads the files at paths[1..n] (paths[0] is not used) into new rows,
+    // passing over files already listed; "Stop" keeps the rows added so far.
+    void GetFileInfo(const QStringList &paths);
+    // The busy look (false) during long operations, the idle look (true).
+    void EnableControls(bool enable);
+    // Rounds of events while a long operation runs, at most this often (ms):
+    // each round repaints the list, which costs more than a file's work.
+    static constexpr qint64 EventsInterval = 30;
+
+    // "Add Folder": the folder dialog, then the MP3 files in and below it.
+    void GetCopyFolder();
+    // Adds every MP3 file in the folder tree at root; "Stop" while the
+    // folders are read adds nothing.
+    void CopyFolders(const QString &root);
+    // Records what a drop on the list carries (one folder, or the MP3 files
+    // among the items) and arms the drop timer, which adds them.
+    void DragDropProcess(const QMimeData *dropped);
+    void tmrDnD_Timer();
+
+    // The track list's commands.
+    void RemoveSelected();
+    void ClearList();
+    void CopyAlbumName();
+    void PlaySelection();
+    // Puts every column back at its designed place and width.
+    void ResetDefaultView();
+
+    // "Change Picture | Tag": the dialog for the selected rows, then its
+    // picture and fields written into each of their files.
+    void ReplacePicture();
+    // Writes the change into the file of one row and shows the outcome there.
+    void UpdateCurrentPix(int row, const TagChange &change, QSize originalSize, QSize newSize);
+    // "Clear Clipboard": forgets the kept replacement picture.
+    void ClearKeptPicture();
+
+    // Shows a file's picture, its stored size and its pixel size.
+    void ShowPicOnDemand(const QString &path);
+    // Converts the picture of the file of one row and writes the outcome there.
+    void ConvPix(const QString &path, int row);
+    // A saved file's other hard links keep its old content: the row's
+    // tooltip and the error log say so.
+    void NoteOtherNames(int row, const QString &path, int otherNames);
+    // Converts every row, or the selected rows, that is not done with yet.
+    void Resizing(bool selectedOnly);
+
+    // "Unexpected Error: " and the description in a message box, and the log.
+    void ReportUnexpected(const QString &procedure, const QString &description);
+
+    // Closes without questions, as when the user logs off.
+    void CloseForShutdown();
+
+signals:
+    // The first activation has run: tip, first sort, logo, "Add Files".
+    void FirstActivated();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void FirstActivation();
+    void FormResized();
+    void PlaceWhenFrameKnown();
+    // The widget's minimum is its inner size: the frame, once known, is
+    // taken off the outer minimum.
+    void FitMinimumToFrame();
+    bool PreviewKey(QEvent *event);
+    // Puts the outer window at a rectangle given in twips.
+    void PlaceWindow(const QRectF &twips);
+    // Puts the track list's columns in the order the settings hold.
+    void PlaceColumns(const SettingsStore &store);
+
+    PictureEncoder &Encoder();
+    // False, after telling the user and asking the run to stop, when the
+    // volume that held the file when it was added is gone.
+    bool VolumeStillThere(const QString &path);
+    // Shows the picture of the row at position in the preview.
+    void DisplayRow(int position);
+    // The logo in the preview, as when no row is shown.
+    void ShowNoRow();
+    void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
+    void ListDragOver(QDropEvent *event);
+    // "Clear Clipboard" and status panel 4 follow whether a picture is kept.
+    void ShowKeptPictureState();
+    void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
+                     bool fromPng);
+    void ConnectCommands();
+
+    TrackList *lvwMain_;
+    std::unique_ptr<TagLibrary> tags_;
+    std::unique_ptr<PictureEncoder> encoder_;
+    // The volume that held each file when it was added, by path.
+    QHash<QString, QString> volumeOfPath_;
+    QString commandLine_;
+    QString waitText_;
+    // The file whose picture the preview shows: a sort moves rows under
+    // DisplayedRow, and a click there must show the file now in its place.
+    QString displayedPath_;
+    QString helpFile_;
+    QPointer<QWidget> about_;
+    bool activated_ = false;
+    // The stored place waits for the window frame's size, which a window
+    // manager tells only after the window is shown.
+    bool placePending_ = false;
+    bool settingsSaved_ = false;
+    bool shuttingDown_ = false;
+};

@@ -1,0 +1,146 @@
+// The track list's mouse handling and the commands of its context menu.
+#include "window/frmmain.h"
+
+#include "base/briskoerror.h"
+#include "base/errorlog.h"
+#include "window/operationguard.h"
+#include "window/widgets/artwork.h"
+#include "window/widgets/msgbox.h"
+#include "window/widgets/openex.h"
+#include "window/widgets/picturescaler.h"
+#include "window/widgets/statuspanels.h"
+#include "window/widgets/tracklist.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+
+#include <exception>
+
+namespace {
+
+// Rows taken out between two looks at "Stop".
+constexpr int RowsPerStep = 500;
+
+} // namespace
+
+void frmMain::DisplayRow(int position)
+{
+    DisplayedRow = qint16(position);
+    displayedPath_ = lvwMain_->PathAt(position);
+    ShowPicOnDemand(displayedPath_);
+}
+
+void frmMain::ShowNoRow()
+{
+    DisplayedRow = 0;
+    displayedPath_.clear();
+    imgDisplay->SetPicture(LogoPicture());
+    imgPNG->hide();
+    lblSize->setText(QStringLiteral("Image Size W x H"));
+    lblFileSize->setText(QStringLiteral("File Size: -------"));
+}
+
+void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
+{
+    QTreeWidgetItem *underPointer = lvwMain_->itemAt(position);
+    if (!underPointer || OperationRunning)
+        return;
+    // A click on a row shows its picture, unless that file is shown already;
+    // while Shift is held the preview waits for the range to be chosen.
+    const int clicked = lvwMain_->indexOfTopLevelItem(underPointer) + 1;
+    const auto isShown = [this](int row) {
+        return row == DisplayedRow && lvwMain_->PathAt(row) == displayedPath_;
+    };
+    if (!ShiftDown && !isShown(clicked))
+        DisplayRow(clicked);
+
+    const int focused = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
+    if (focused < 1)
+        return;
+    if (ShiftDown && !isShown(focused))
+        DisplayRow(focused);
+    if (button == Qt::RightButton) {
+        mnuManConvert->setEnabled(lvwMain_->Field(focused, ColStatus) != Status::NoPicture);
+        mnuPopList->setDefaultAction(mnuManConvert);
+        mnuPopList->popup(lvwMain_->viewport()->mapToGlobal(position));
+    }
+}
+
+void frmMain::RemoveSelected()
+{
+    StopRequested = false;
+    OperationGuard operation(*this, OperationGuard::BusyLook);
+    try {
+        const QVector<int> selected = lvwMain_->RowIndexes(true);
+        lvwMain_->setUpdatesEnabled(false);
+        QElapsedTimer sinceEvents;
+        sinceEvents.start();
+        // A step at a time, so "Stop" keeps the rows not reached yet.
+        int removed = 0;
+        for (qsizetype k = 0; k < selected.size() && !StopRequested; k += RowsPerStep) {
+            QVector<int> step = selected.mid(k, RowsPerStep);
+            for (int &position : step)
+                position -= removed; // the rows taken before moved the rest up
+            lvwMain_->RemoveRows(step);
+            removed += int(step.size());
+            if (sinceEvents.elapsed() >= EventsInterval) {
+                QCoreApplication::processEvents();
+                sinceEvents.start();
+            }
+        }
+    } catch (const std::exception &error) {
+        LogError(QStringLiteral("RemoveSelected"), ErrorDescription(error));
+    }
+    lvwMain_->setUpdatesEnabled(true);
+    ShowNoRow();
+    Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+}
+
+void frmMain::ClearList()
+{
+    lvwMain_->clear();
+    ShowNoRow();
+    Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+}
+
+void frmMain::CopyAlbumName()
+{
+    QClipboard *clipboard = QApplication::clipboard();
+    clipboard->clear();
+    const int row = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
+    if (row < 1)
+        return;
+    QString name = lvwMain_->Field(row, ColAlbum);
+    if (name.isEmpty()) {
+        name = lvwMain_->Field(row, ColFileName);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        if (dot >= 0)
+            name.truncate(dot);
+    }
+    clipboard->setText(name);
+}
+
+void frmMain::PlaySelection()
+{
+    const int row = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
+    if (row >= 1 && ShellOpenFile(this, lvwMain_->PathAt(row)))
+        return;
+    MsgBox(QStringLiteral("The file can't be opened.\r\n"
+                          "It may have been deleted or there is no\r\n"
+                          "application associated with this type of file."),
+           Msg::Information, QString(), this);
+}
+
+void frmMain::ResetDefaultView()
+{
+    QHeaderView *header = lvwMain_->header();
+    for (int column = 0; column < header->count(); ++column) {
+        header->moveSection(header->visualIndex(column), column);
+        if (column + 1 < DesignColumnWidths.size())
+            lvwMain_->setColumnWidth(column, qRound(DesignColumnWidths.at(column + 1) / 15.0));
+    }
+}

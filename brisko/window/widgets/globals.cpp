@@ -1,0 +1,3 @@
+#include "window/widgets/globals.h"
+
+bool ShowTip = false;

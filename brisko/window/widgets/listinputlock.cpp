@@ -1,0 +1,71 @@
+#include "window/widgets/listinputlock.h"
+
+#include <QAbstractItemView>
+#include <QEvent>
+#include <QHeaderView>
+#include <QPointer>
+#include <QTreeView>
+
+namespace {
+
+class ListInputFilter : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false; // painting, sizing, the wheel, timers
+        }
+    }
+};
+
+QPointer<QAbstractItemView> lockedList;
+ListInputFilter *filter = nullptr;
+
+// The list, the area its rows are drawn in, and its heading bar. The scroll
+// bars are widgets of their own and stay usable.
+QList<QWidget *> InputParts(QAbstractItemView *list)
+{
+    QList<QWidget *> parts{list, list->viewport()};
+    if (auto *tree = qobject_cast<QTreeView *>(list))
+        parts << tree->header() << tree->header()->viewport();
+    return parts;
+}
+
+} // namespace
+
+void LockListInput(QAbstractItemView *list)
+{
+    if (!list || lockedList == list)
+        return;
+    if (lockedList)
+        UnlockListInput(lockedList);
+    if (!filter)
+        filter = new ListInputFilter;
+    for (QWidget *part : InputParts(list))
+        part->installEventFilter(filter);
+    lockedList = list;
+}
+
+void UnlockListInput(QAbstractItemView *list)
+{
+    if (!list || lockedList != list)
+        return;
+    for (QWidget *part : InputParts(list))
+        part->removeEventFilter(filter);
+    lockedList = nullptr;
+}
+
+bool ListInputLocked(const QAbstractItemView *list)
+{
+    return list && lockedList == list;
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "window/widgets/trackrow.h"
+
+#include <QHash>
+#include <QTreeWidget>
+#include <QVector>
+
+class QDragMoveEvent;
+class QDropEvent;
+
+// The track list: one row per MP3 file, addressed by 1-based position in the
+// current order. Each row's file path is the hidden text of its first cell.
+//
+// The list keeps a count of the files it holds, in step with every way rows
+// come and go (added, taken, deleted, cleared), so "is this file listed?" is
+// answered without visiting the rows.
+class TrackList : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    // Every cell's own hidden text; the first cell's is the row's path.
+    static constexpr int HiddenTextRole = Qt::UserRole;
+
+    explicit TrackList(QWidget *parent = nullptr);
+    ~TrackList() override;
+
+    int RowCount() const { return topLevelItemCount(); }
+
+    // The direction of the next sort. The list keeps it itself: the heading
+    // bar flips its own indicator on every click, before the click is
+    // reported, and also on clicks that must not sort.
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
+    void SetSortOrder(Qt::SortOrder order) { sortOrder_ = order; }
+
+    // Column widths as designed, in pixels, by 0-based column.
+    static int DesignedColumnWidth(int column);
+
+    // Appends a row and returns its position.
+    int AddRow(const TrackRow &row);
+    TrackRow Row(int position) const;
+    QString PathAt(int position) const;
+
+    QString Field(int position, TrackColumn column) const;
+    void SetField(int position, TrackColumn column, const QString &text);
+    int IconAt(int position) const;
+    void SetIcon(int position, int icon);
+    // Writes a status text together with its icon.
+    void SetStatus(int position, const QString &status);
+
+    void RemoveRow(int position);
+    // Removes the rows at the positions (ascending), in one step whatever
+    // their number: the time grows with the list, not with list x rows.
+    void RemoveRows(const QVector<int> &positions);
+
+    // True when the file at path is already in the list. Paths that lead to the
+    // same file (another letter case on a case-insensitive volume, a symbolic
+    // link, "." or "..") count as the same; two files whose names differ only
+    // in letter case do not. A path to no file matches its exact absolute form.
+    bool IsPathListed(const QString &path) const;
+
+    // Call after a row's file was replaced by a new one (a save renames a
+    // complete copy over it), so other spellings of it still match.
+    void RefreshFileIdentity(int position);
+
+    // Positions 1..n in ascending order: every row, or the selected ones only.
+    QVector<int> RowIndexes(bool selectedOnly) const;
+    bool HasMultipleSelection() const;
+
+signals:
+    // A mouse button went up over the rows, after the list took the click.
+    void MouseReleased(Qt::MouseButton button, const QPoint &position);
+    // Something is dragged over the rows (accept or refuse it on the event),
+    // or dropped on them.
+    void DragOver(QDragMoveEvent *event);
+    void Dropped(QDropEvent *event);
+
+protected:
+    // Drops on the heading bar and the scroll bars reach the list itself.
+    bool event(QEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    // The owner decides what may be dropped; the list's own item moves are off.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    QTreeWidgetItem *ItemAt(int position) const;
+    void Remember(const QTreeWidgetItem *item);
+    void Forget(const QTreeWidgetItem *item);
+
+    // How many rows list each path; the listed path of each file, by
+    // device and inode.
+    QHash<QString, int> listedPaths_;
+    QMultiHash<QString, QString> listedFiles_;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+};

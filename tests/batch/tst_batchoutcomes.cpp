@@ -1,0 +1,251 @@
+#include "engine/jpegcodec.h"
+#include "support/mp3fixture.h"
+#include "support/testfiles.h"
+#include "support/testpictures.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace Mp3Fixture;
+using TestFiles::Read;
+
+// What brisko-batch tells of each file is the truth, a second run changes
+// nothing, a dry run predicts the real one, and every picture can be
+// converted. Pictures are checked with an independent reader (mutagen).
+class TestBatchOutcomes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void artThatCannotBeConverted_data();
+    void artThatCannotBeConverted();
+    void rerunsChangeNothing();
+    void dryRunPredictsTheRealRun();
+    void everyPictureOnRequest();
+
+private:
+    QString Mp3(const QString &name, const QList<Picture> &pictures) const;
+    // One JSON object per file, by file name.
+    static QHash<QString, QJsonObject> Run(const QStringList &arguments, int *code);
+    // The pictures of a file as mutagen reads them: type, description, data.
+    static QList<QJsonObject> MutagenPictures(const QString &path);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TestBatchOutcomes::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", (dir_->path() + QStringLiteral("/config")).toUtf8());
+}
+
+QString TestBatchOutcomes::Mp3(const QString &name, const QList<Picture> &pictures) const
+{
+    Recipe recipe;
+    recipe.title = name;
+    recipe.pictures = pictures;
+    return Write(dir_->filePath(name), recipe);
+}
+
+QHash<QString, QJsonObject> TestBatchOutcomes::Run(const QStringList &arguments, int *code)
+{
+    QProcess batch;
+    batch.start(QStringLiteral(BRISKO_BATCH), QStringList{QStringLiteral("--json")} + arguments);
+    batch.waitForFinished(120000);
+    *code = batch.exitStatus() == QProcess::NormalExit ? batch.exitCode() : -1;
+    QHash<QString, QJsonObject> results;
+    for (const QByteArray &line : batch.readAllStandardOutput().split('\n')) {
+        const QJsonObject result = QJsonDocument::fromJson(line).object();
+        if (!result.isEmpty())
+            results.insert(QFileInfo(result.value(QStringLiteral("file")).toString()).fileName(), result);
+    }
+    return results;
+}
+
+QList<QJsonObject> TestBatchOutcomes::MutagenPictures(const QString &path)
+{
+    // Debian's own Python, where its python3-mutagen package is.
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, json, base64\n"
+                                 "from mutagen.id3 import ID3\n"
+                                 "print(json.dumps([{'type': int(f.type), 'desc': f.desc, 'encoding': int(f.encoding),\n"
+                                 "  'data': base64.b64encode(f.data).decode()} for f in ID3(sys.argv[1]).getall('APIC')]))"),
+                  path});
+    python.waitForFinished(30000);
+    QList<QJsonObject> pictures;
+    for (const QJsonValue &value : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+        pictures << value.toObject();
+    return pictures;
+}
+
+namespace {
+
+QByteArray Art(int width, int height, bool progressive = false)
+{
+    return TestPictures::Jpeg(TestPictures::Solid(width, height, Qt::darkMagenta), 90, progressive);
+}
+
+// The JPEG's start-of-frame marker and precision byte changed: a kind of
+// JPEG the decoder cannot read.
+QByteArray WithFrame(QByteArray jpeg, char marker, char precision)
+{
+    const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    jpeg[frame + 1] = marker;
+    jpeg[frame + 4] = precision;
+    return jpeg;
+}
+
+QSize JpegSize(const QJsonObject &picture)
+{
+    return ReadJpegHeader(QByteArray::fromBase64(picture.value(QStringLiteral("data")).toString().toLatin1())).size;
+}
+
+} // namespace
+
+void TestBatchOutcomes::artThatCannotBeConverted_data()
+{
+    QTest::addColumn<QByteArray>("file");   // a whole file, or empty for an MP3 with the art below
+    QTest::addColumn<QByteArray>("art");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("error");
+
+    const QByteArray webp = QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16) + QByteArray(32, '\x11');
+    QByteArray damaged = Art(600, 400);
+    damaged = damaged.left(300) + QByteArray(2000, '\xA5') + damaged.right(2);
+    QTest::newRow("WebP") << QByteArray() << webp << "Resize Failed" << "unsupported picture (WebP)";
+    QTest::newRow("damaged JPEG") << QByteArray() << damaged << "Resize Failed" << "damaged picture";
+    QTest::newRow("beyond the limits") << QByteArray() << TestPictures::JpegDeclaring(40000, 2) << "Resize Failed"
+                                       << "picture too large (40000 x 2)";
+    QTest::newRow("12-bit JPEG") << QByteArray() << WithFrame(Art(600, 400), '\xC1', 12) << "Resize Failed"
+                                 << "unsupported picture (12-bit JPEG)";
+    QTest::newRow("lossless JPEG") << QByteArray() << WithFrame(Art(600, 400), '\xC3', 8) << "Resize Failed"
+                                   << "unsupported picture (lossless JPEG)";
+
+    // Picture frames and tags that cannot be read.
+    const QByteArray audio = AudioFrames(8);
+    const QByteArray compressed =
+        Frame("APIC", QByteArray("\0\0\x10\0", 4) + QByteArray(16, '\x78'), 3, 0x0080);
+    QTest::newRow("compressed picture frame") << Tag(3, TextFrame("TIT2", QStringLiteral("T")) + compressed, 16) + audio
+                                              << QByteArray() << "Resize Failed"
+                                              << "picture 1 cannot be read (a compressed, encrypted or damaged frame)";
+    QByteArray runsPast = Tag(3, TextFrame("TIT2", QStringLiteral("T")));
+    runsPast[8] = char(0x7F); // the tag declares far more than the file holds
+    QTest::newRow("tag that cannot be read whole") << runsPast + audio.left(100) << QByteArray() << "Resize Failed"
+                                                   << "the tag cannot be read whole";
+
+    QTest::newRow("no picture at all") << Tag(3, TextFrame("TIT2", QStringLiteral("T")), 16) + audio << QByteArray()
+                                       << "No Picture" << QString();
+    QTest::newRow("a FLAC file") << QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(200, '\0') << QByteArray()
+                                 << "Resize Failed" << "not an MP3 file";
+}
+
+void TestBatchOutcomes::artThatCannotBeConverted()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, art);
+    QFETCH(QString, status);
+    QFETCH(QString, error);
+
+    const QString path = file.isEmpty() ? Mp3(QStringLiteral("song.mp3"), {Picture{art, QStringLiteral("image/jpeg"), 3, QString()}})
+                                        : dir_->filePath(QStringLiteral("song.flac"));
+    if (!file.isEmpty())
+        QVERIFY(TestFiles::Write(path, file));
+    const QByteArray before = Read(path);
+    int code = -1;
+    const QJsonObject result = Run({path}, &code).value(QFileInfo(path).fileName());
+    QCOMPARE(result.value(QStringLiteral("status")).toString(), status);
+    QVERIFY2(result.value(QStringLiteral("error")).toString().startsWith(error),
+             qPrintable(result.value(QStringLiteral("error")).toString()));
+    QCOMPARE(result.value(QStringLiteral("failed")).toBool(), !error.isEmpty());
+    QCOMPARE(code, error.isEmpty() ? 0 : 1);
+    QCOMPARE(Read(path), before);
+}
+
+void TestBatchOutcomes::rerunsChangeNothing()
+{
+    const QString big = Mp3(QStringLiteral("big.mp3"), {Picture{Art(600, 400), QStringLiteral("image/jpeg"), 3, QString()}});
+    const QString small = Mp3(QStringLiteral("small.mp3"), {Picture{Art(100, 80, true), QStringLiteral("image/jpeg"), 3, QString()}});
+    const QString thin = Mp3(QStringLiteral("thin.mp3"), {Picture{Art(3000, 2), QStringLiteral("image/jpeg"), 3, QString()}});
+    int code = -1;
+    QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
+    QCOMPARE(code, 0);
+    QCOMPARE(first.value(QStringLiteral("big.mp3")).value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 167"));
+    // A small picture becomes a baseline JPEG of its own size, never larger.
+    QCOMPARE(first.value(QStringLiteral("small.mp3")).value(QStringLiteral("new_size")).toString(), QStringLiteral("100 x 80"));
+    QCOMPARE(first.value(QStringLiteral("thin.mp3")).value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 1"));
+    QCOMPARE(JpegSize(MutagenPictures(thin).value(0)), QSize(250, 1));
+
+    // The second run writes nothing.
+    QHash<QString, QByteArray> converted;
+    for (const QString &path : {big, small, thin})
+        converted.insert(path, Read(path));
+    const QHash<QString, QJsonObject> second = Run({dir_->path()}, &code);
+    QCOMPARE(code, 0);
+    for (const QJsonObject &result : second)
+        QCOMPARE(result.value(QStringLiteral("status")).toString(), QStringLiteral("Unchanged"));
+    for (const QString &path : {big, small, thin})
+        QCOMPARE(Read(path), converted.value(path));
+
+    // Asked for, the work is done again, and small pictures grow.
+    const QHash<QString, QJsonObject> forced = Run({QStringLiteral("--force"), QStringLiteral("--enlarge"), small}, &code);
+    QCOMPARE(forced.value(QStringLiteral("small.mp3")).value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
+    QCOMPARE(JpegSize(MutagenPictures(small).value(0)), QSize(250, 200));
+}
+
+void TestBatchOutcomes::dryRunPredictsTheRealRun()
+{
+    Mp3(QStringLiteral("a.mp3"), {Picture{Art(600, 400), QStringLiteral("image/jpeg"), 3, QString()}});
+    Mp3(QStringLiteral("b.mp3"), {Picture{Art(200, 200), QStringLiteral("image/jpeg"), 3, QString()}});
+    const QString locked = Mp3(QStringLiteral("c.mp3"), {Picture{Art(800, 800, true), QStringLiteral("image/jpeg"), 3, QString()}});
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner));
+    Mp3(QStringLiteral("d.mp3"), {Picture{QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16), QStringLiteral("image/webp"), 3, QString()}});
+    Mp3(QStringLiteral("e.mp3"), {});
+
+    int dryCode = -1;
+    int realCode = -1;
+    const QHash<QString, QJsonObject> predicted = Run({QStringLiteral("--dry-run"), dir_->path()}, &dryCode);
+    const QHash<QString, QJsonObject> real = Run({dir_->path()}, &realCode);
+    QCOMPARE(dryCode, realCode);
+    QCOMPARE(predicted.keys().size(), 5);
+    for (auto file = real.cbegin(); file != real.cend(); ++file) {
+        const QJsonObject guess = predicted.value(file.key());
+        QString status = guess.value(QStringLiteral("status")).toString();
+        if (status == QLatin1String("Would Resize"))
+            status = QStringLiteral("Resized");
+        QCOMPARE(status, file->value(QStringLiteral("status")).toString());
+        QCOMPARE(guess.value(QStringLiteral("bytes_after")).toDouble(), file->value(QStringLiteral("bytes_after")).toDouble());
+        QCOMPARE(guess.value(QStringLiteral("failed")).toBool(), file->value(QStringLiteral("failed")).toBool());
+    }
+    QCOMPARE(real.value(QStringLiteral("c.mp3")).value(QStringLiteral("status")).toString(), QStringLiteral("Resize Failed"));
+}
+
+void TestBatchOutcomes::everyPictureOnRequest()
+{
+    // The front cover is not picture 1; a small back cover is left as it is.
+    const QByteArray back = Art(120, 120);
+    const QString song = Mp3(QStringLiteral("covers.mp3"),
+                             {Picture{Art(600, 400), QStringLiteral("image/jpeg"), 0, QString()},
+                              Picture{Art(900, 900, true), QStringLiteral("image/jpeg"), 3, QStringLiteral("front")},
+                              Picture{back, QStringLiteral("image/jpeg"), 4, QStringLiteral("back")}});
+    int code = -1;
+    Run({QStringLiteral("--all-pictures"), song}, &code);
+    QCOMPARE(code, 0);
+    const QList<QJsonObject> pictures = MutagenPictures(song);
+    QCOMPARE(pictures.size(), 3);
+    QCOMPARE(JpegSize(pictures.at(0)), QSize(250, 167));
+    QCOMPARE(JpegSize(pictures.at(1)), QSize(250, 250));
+    QCOMPARE(QByteArray::fromBase64(pictures.at(2).value(QStringLiteral("data")).toString().toLatin1()), back);
+    const QList<QPair<int, QString>> labels = {{0, QString()}, {3, QStringLiteral("front")}, {4, QStringLiteral("back")}};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(pictures.at(i).value(QStringLiteral("type")).toInt(), labels.at(i).first);
+        QCOMPARE(pictures.at(i).value(QStringLiteral("desc")).toString(), labels.at(i).second);
+    }
+}
+
+QTEST_MAIN(TestBatchOutcomes)
+#include "tst_batchoutcomes.moc"

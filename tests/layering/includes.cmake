@@ -1,0 +1,37 @@
+# Each folder of the program includes only from itself and from the layers
+# below it, so no two folders include each other:
+#   base < engine < batch, and engine < window/widgets < window/dialogs < window
+# Run with -DSOURCE_DIR=<the brisko folder>.
+set(allowed_base "base")
+set(allowed_engine "base;engine")
+set(allowed_batch "base;engine;batch")
+set(allowed_window_widgets "base;engine;window/widgets")
+set(allowed_window_dialogs "base;engine;window/widgets;window/dialogs")
+set(allowed_window "base;engine;window/widgets;window/dialogs;window")
+
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.h)
+set(faults "")
+foreach(source ${sources})
+    get_filename_component(folder ${source} DIRECTORY)
+    string(REPLACE "/" "_" layer "${folder}")
+    if(NOT DEFINED allowed_${layer})
+        string(APPEND faults "\n  ${source}: in a folder no layer names")
+        continue()
+    endif()
+    file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^#include \"[^\"]+\"")
+    foreach(line ${includes})
+        string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
+        get_filename_component(from ${included} DIRECTORY)
+        if(from STREQUAL "" OR included MATCHES "\\.moc$")
+            continue() # generated files and headers beside the source
+        endif()
+        list(FIND allowed_${layer} "${from}" found)
+        if(found EQUAL -1)
+            string(APPEND faults "\n  ${source} includes ${included}")
+        endif()
+    endforeach()
+endforeach()
+if(faults)
+    message(FATAL_ERROR "Includes that cross the layers upwards:${faults}")
+endif()
+message(STATUS "${CMAKE_CURRENT_LIST_FILE}: every include keeps to the layers")
