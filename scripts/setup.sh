@@ -22,6 +22,7 @@ PACKAGES="
     appstream
     dpkg-dev
     file
+    lintian
 "
 
 # "fuzz" adds clang and its sanitizer runtime, for the fuzz build.

@@ -1,0 +1,26 @@
+# check_spdx_lines(<source folder>): every C++ file of the project starts with
+# its licence's SPDX line. Enforced when BRISKO_CHECK_SPDX=1; until the lines
+# are in, it only tells how many files lack one.
+function(check_spdx_lines source_dir)
+    set(lacking)
+    foreach(folder brisko anchorlib tests bench fuzz examples)
+        file(GLOB_RECURSE sources ${source_dir}/${folder}/*.cpp ${source_dir}/${folder}/*.h)
+        foreach(source IN LISTS sources)
+            file(READ ${source} start LIMIT 64)
+            if(NOT start MATCHES "^// SPDX-License-Identifier: MIT\n")
+                file(RELATIVE_PATH name ${source_dir} ${source})
+                list(APPEND lacking ${name})
+            endif()
+        endforeach()
+    endforeach()
+    list(LENGTH lacking count)
+    if(count EQUAL 0)
+        message(STATUS "every source file starts with its SPDX line")
+    elseif("$ENV{BRISKO_CHECK_SPDX}" STREQUAL "1")
+        string(REPLACE ";" "\n  " lacking "${lacking}")
+        message(FATAL_ERROR "these files do not start with \"// SPDX-License-Identifier: MIT\":\n  ${lacking}")
+    else()
+        message(STATUS "SKIPPED: ${count} source files do not start with their SPDX line yet; "
+            "BRISKO_CHECK_SPDX=1 makes that a failure")
+    endif()
+endfunction()
