@@ -15,13 +15,13 @@ QString ErrorLogPath()
 
 QString ErrorLogPathFor(const QString &programFolder)
 {
-    // An installed copy (its desktop metadata beside it) shares its folder with
-    // every user and the package manager: its log goes to the user's own data
-    // folder. A build keeps its log beside itself, where its developer looks.
-    const bool installed = QFileInfo::exists(programFolder + QStringLiteral("/../share/metainfo/")
-                                             + QStringLiteral(BRISKO_APP_ID ".metainfo.xml"));
+    // A build keeps its log beside itself, where its developer looks. Any
+    // other copy shares its folder with every user and the package manager
+    // (brisko-batch may be installed without the window, and root may write
+    // /usr/bin): its log goes to the user's own data folder.
+    const bool build = QFileInfo::exists(programFolder + QStringLiteral("/../CMakeCache.txt"));
     QString folder = programFolder;
-    if (installed || folder.isEmpty() || !QFileInfo(folder).isWritable()) {
+    if (!build || folder.isEmpty() || !QFileInfo(folder).isWritable()) {
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/Brisko");
         QDir().mkpath(folder);

@@ -12,9 +12,9 @@
 inline const QString ErrorLogFileName = QStringLiteral("Brisko Error Log.txt");
 constexpr qint64 ErrorLogSizeLimit = 20480;
 
-// Where the log lives: beside the executable when that folder may be written
-// and the program is not installed, otherwise in the user's data folder
-// (~/.local/share/Brisko).
+// Where the log lives: beside the executable in a build (a CMakeCache.txt
+// in the folder above) whose folder may be written, otherwise in the user's
+// data folder (~/.local/share/Brisko).
 QString ErrorLogPath();
 // The same for a program in programFolder.
 QString ErrorLogPathFor(const QString &programFolder);
