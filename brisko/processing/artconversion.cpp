@@ -110,7 +110,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         QSize size;
         if (DetectPictureFormat(art) == PictureFormat::Png) {
             result.fromPng = true; // decoded as it is, as good as converting it first
-            size = DecodePicture(art, QSize()).size();
+            size = DeclaredPictureSize(art);
         } else {
             size = PictureSizeOf(art);
         }

@@ -47,28 +47,29 @@ void WriteFile(const QByteArray &jpeg, const QString &destination)
 
 } // namespace
 
-QImage ScaledPicture(const QByteArray &data, QSize size)
+QImage ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
 {
     if (!PictureLimits::IsWithin(size))
         throw MakeError(ErrorNumber::InvalidArgument);
-    QImage image = OverWhite(DecodePicture(data, size));
-    if (image.size() != size)
-        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The grant is held until the large picture is gone.
+    DecodedPicture decoded = DecodePicture(data, size, stop);
+    QImage image = decoded.image.size() == size
+        ? decoded.image
+        : decoded.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (image.isNull())
         throw MakeError(ErrorNumber::PictureUnexpected);
     return image;
 }
 
-QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality)
+QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop)
 {
     constexpr int Remembered = 3;
     for (const Result &result : recent_) {
         if (result.size == size && result.quality == quality && result.source == source)
             return result.jpeg;
     }
-    const QImage image = size.isEmpty() ? OverWhite(DecodePicture(source, QSize()))
-                                        : ScaledPicture(source, size);
-    const QByteArray jpeg = ToJpeg(image, quality);
+    const QByteArray jpeg = size.isEmpty() ? ToJpeg(DecodePicture(source, QSize(), stop).image, quality)
+                                           : ToJpeg(ScaledPicture(source, size, stop), quality);
     recent_.prepend({source, size, quality, jpeg});
     if (recent_.size() > Remembered)
         recent_.removeLast();
@@ -81,14 +82,15 @@ void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destinat
     Q_UNUSED(flag)
     if (!PictureLimits::IsWithin(QSize(width, height)))
         throw MakeError(ErrorNumber::InvalidArgument);
-    WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality), destination);
+    WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality, {}), destination);
 }
 
-QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality)
+QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality,
+                                            const StopCheck &stop)
 {
     if (!PictureLimits::IsWithin(size))
         throw MakeError(ErrorNumber::InvalidArgument);
-    return Encode(source, size, quality);
+    return Encode(source, size, quality, stop);
 }
 
 QByteArray PictureEncoder::ImageToJpegData(const QImage &image, QSize size, int quality)
@@ -105,5 +107,5 @@ QByteArray PictureEncoder::ImageToJpegData(const QImage &image, QSize size, int 
 
 void PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
 {
-    WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality), destination);
+    WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality, {}), destination);
 }

@@ -324,7 +324,7 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
 
     QImage eighth;
     QString error;
-    QCOMPARE(DecodeJpeg(progressive, QSize(100, 80), &eighth, &error), JpegDecodeResult::Ok);
+    QCOMPARE(DecodeJpeg(progressive, QSize(100, 80), &eighth, &error), DecodeResult::Ok);
     QCOMPARE(eighth.size(), QSize(100, 80));
 
     // The same picture cut after its first scan, all DC values, and ended:
@@ -335,7 +335,7 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
     QImage fromFirstScan;
     QCOMPARE(DecodeJpeg(progressive.left(secondScan) + QByteArray("\xFF\xD9", 2), QSize(100, 80),
                         &fromFirstScan, &error),
-             JpegDecodeResult::Ok);
+             DecodeResult::Ok);
     QCOMPARE(fromFirstScan, eighth);
 
     // And it is the picture: a cover-like picture (smooth colours, shapes)
@@ -352,10 +352,10 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
     painter.end();
     QImage fromDc;
     QCOMPARE(DecodeJpeg(TestPictures::Jpeg(cover, 92, true), QSize(100, 80), &fromDc, &error),
-             JpegDecodeResult::Ok);
+             DecodeResult::Ok);
     QImage whole;
     QCOMPARE(DecodeJpeg(TestPictures::Jpeg(cover, 92, false), QSize(100, 80), &whole, &error),
-             JpegDecodeResult::Ok);
+             DecodeResult::Ok);
     eighth = fromDc;
     int worst = 0;
     for (int y = 0; y < whole.height(); ++y)
@@ -372,7 +372,7 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
 
     // A larger size needs the AC scans, and takes them.
     QImage quarter;
-    QCOMPARE(DecodeJpeg(progressive, QSize(200, 160), &quarter, &error), JpegDecodeResult::Ok);
+    QCOMPARE(DecodeJpeg(progressive, QSize(200, 160), &quarter, &error), DecodeResult::Ok);
     QCOMPARE(quarter.size(), QSize(200, 160));
 }
 
