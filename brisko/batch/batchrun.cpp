@@ -1,7 +1,9 @@
 #include "batch/batchrun.h"
 
+#include "processing/artcache.h"
 #include "processing/artconversion.h"
 #include "processing/pictureencoder.h"
+#include "processing/picturelimits.h"
 #include "processing/taglibrary.h"
 #include "processing/trackrow.h"
 #include "shell/briskoerror.h"
@@ -10,57 +12,12 @@
 
 #include <condition_variable>
 #include <deque>
-#include <future>
 #include <mutex>
 #include <thread>
 
 namespace {
 
-// The new pictures the workers made lately, shared between them: the
-// tracks of an album carry the same art, which is decoded and encoded once
-// whichever worker gets to it first; the others wait for that result.
-class SharedArt
-{
-public:
-    QByteArray Get(const QByteArray &art, QSize size, int quality, PictureEncoder &encoder)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (const Entry &entry : entries_)
-            if (entry.size == size && entry.quality == quality && entry.art == art) {
-                std::shared_future<QByteArray> made = entry.jpeg;
-                lock.unlock();
-                return made.get();
-            }
-        std::promise<QByteArray> promise;
-        entries_.push_front({art, size, quality, promise.get_future().share()});
-        if (entries_.size() > Remembered)
-            entries_.pop_back();
-        lock.unlock();
-        try {
-            QByteArray jpeg = encoder.ResizeToJpegData(art, size, quality);
-            promise.set_value(jpeg);
-            return jpeg;
-        } catch (...) {
-            promise.set_exception(std::current_exception());
-            throw;
-        }
-    }
-
-private:
-    static constexpr size_t Remembered = 16;
-    struct Entry
-    {
-        QByteArray art;
-        QSize size;
-        int quality;
-        std::shared_future<QByteArray> jpeg;
-    };
-    std::mutex mutex_;
-    std::deque<Entry> entries_;
-};
-
-BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared, const QString &path,
-                    const BatchOptions &options)
+BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &path, const BatchOptions &options)
 {
     BatchResult result;
     result.path = path;
@@ -70,9 +27,6 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
     request.quality = options.quality;
     request.skipSmaller = options.skipSmaller;
     request.dryRun = options.dryRun;
-    request.encode = [&shared, &encoder](const QByteArray &art, QSize size, int quality) {
-        return shared.Get(art, size, quality, encoder);
-    };
     try {
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
@@ -109,7 +63,9 @@ void RunBatch(const QStringList &files, const BatchOptions &options, const std::
               const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick)
 {
     std::atomic<int> next{0};
-    SharedArt shared;
+    // The tracks of an album carry the same art: whichever worker gets to it
+    // first makes the new picture, the others take it.
+    ArtCache shared(16, PictureLimits::ArtCacheBytes);
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<BatchResult> done;
@@ -118,9 +74,9 @@ void RunBatch(const QStringList &files, const BatchOptions &options, const std::
     // The files are taken in order, one at a time, by whichever worker is free.
     const auto work = [&] {
         TagLibrary tags;
-        PictureEncoder encoder;
+        PictureEncoder encoder(&shared);
         for (int index = next++; index < files.size() && !stop; index = next++) {
-            BatchResult result = Convert(tags, encoder, shared, files.at(index), options);
+            BatchResult result = Convert(tags, encoder, files.at(index), options);
             const std::lock_guard<std::mutex> lock(mutex);
             done.push_back(std::move(result));
             changed.notify_one();

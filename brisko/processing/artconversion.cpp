@@ -128,8 +128,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         }
         QByteArray jpeg;
         try {
-            jpeg = request.encode ? request.encode(art, result.newSize, request.quality)
-                                  : encoder.ResizeToJpegData(art, result.newSize, request.quality);
+            jpeg = encoder.ResizeToJpegData(art, result.newSize, request.quality);
         } catch (const BriskoError &error) {
             // Its headers were fine, the picture itself is not.
             if (error.Number() != ErrorNumber::InvalidPicture)

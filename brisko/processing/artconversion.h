@@ -44,9 +44,6 @@ struct ArtRequest
     bool skipSmaller = false;
     bool dryRun = false;
     std::function<void()> letEventsRun;
-    // Makes the new JPEG from the art, in place of the encoder (several
-    // workers share their results this way).
-    std::function<QByteArray(const QByteArray &art, QSize size, int quality)> encode;
 };
 
 // The bytes the user may still write on the volume holding path. Tests put a

@@ -61,19 +61,25 @@ QImage ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
     return image;
 }
 
+PictureEncoder::PictureEncoder()
+    : own_(3, PictureLimits::ArtCacheBytes)
+    , cache_(&own_)
+{
+}
+
+PictureEncoder::PictureEncoder(ArtCache *shared)
+    : own_(0, 0)
+    , cache_(shared)
+{
+}
+
 QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop)
 {
-    constexpr int Remembered = 3;
-    for (const Result &result : recent_) {
-        if (result.size == size && result.quality == quality && result.source == source)
-            return result.jpeg;
-    }
-    const QByteArray jpeg = size.isEmpty() ? ToJpeg(DecodePicture(source, QSize(), stop).image, quality)
-                                           : ToJpeg(ScaledPicture(source, size, stop), quality);
-    recent_.prepend({source, size, quality, jpeg});
-    if (recent_.size() > Remembered)
-        recent_.removeLast();
-    return jpeg;
+    return cache_->Get(source, size, quality, [&] {
+        if (size.isEmpty())
+            return ToJpeg(DecodePicture(source, QSize(), stop).image, quality);
+        return ToJpeg(ScaledPicture(source, size, stop), quality);
+    });
 }
 
 void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destination, int width,

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "processing/artcache.h"
 #include "processing/stopcheck.h"
 
 #include <QByteArray>
 #include <QImage>
-#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -20,9 +20,18 @@
 // out of range, 50003 when memory runs out, 18 when stop asked to stop, 75
 // when the destination cannot be written. A failed call leaves no
 // destination file behind.
+//
+// The last few results are remembered: the tracks of an album usually share
+// their art byte for byte, so a picture seen a moment ago is not decoded and
+// encoded again.
 class PictureEncoder
 {
 public:
+    // Remembers its own results.
+    PictureEncoder();
+    // Shares the results of other encoders, on other threads too.
+    explicit PictureEncoder(ArtCache *shared);
+
     // flag is accepted for callers that pass it and has no effect.
     void ResizeToJpeg(const QString &source, const QString &destination, int width, int height,
                       bool flag, int quality);
@@ -39,17 +48,8 @@ public:
 private:
     QByteArray Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop);
 
-    // The last few results. The tracks of an album usually share their art
-    // byte for byte, and the same bytes always give the same JPEG, so a
-    // picture seen a moment ago is not decoded and encoded again.
-    struct Result
-    {
-        QByteArray source;
-        QSize size;
-        int quality;
-        QByteArray jpeg;
-    };
-    QList<Result> recent_;
+    ArtCache own_;
+    ArtCache *cache_;
 };
 
 // The picture in data at exactly the size, RGB32, transparency over white.
