@@ -17,7 +17,8 @@
 
 namespace {
 
-BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &path, const BatchOptions &options)
+BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &path, const BatchOptions &options,
+                    const std::atomic<bool> &stop)
 {
     BatchResult result;
     result.path = path;
@@ -27,6 +28,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &pa
     request.quality = options.quality;
     request.skipSmaller = options.skipSmaller;
     request.dryRun = options.dryRun;
+    request.stopRequested = [&stop] { return stop.load(); };
     try {
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
@@ -38,6 +40,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const QString &pa
         case ArtOutcome::SaveFailed: result.status = Status::ResizeFailed; break;
         case ArtOutcome::LowDriveSpace: result.status = Status::LowDriveSpace; break;
         case ArtOutcome::FileMissing: result.status = Status::FileMissing; break;
+        case ArtOutcome::Stopped: result.stopped = true; break;
         }
         result.failed = conversion.outcome == ArtOutcome::SaveFailed
                         || conversion.outcome == ArtOutcome::LowDriveSpace
@@ -76,7 +79,9 @@ void RunBatch(const QStringList &files, const BatchOptions &options, const std::
         TagLibrary tags;
         PictureEncoder encoder(&shared);
         for (int index = next++; index < files.size() && !stop; index = next++) {
-            BatchResult result = Convert(tags, encoder, files.at(index), options);
+            BatchResult result = Convert(tags, encoder, files.at(index), options, stop);
+            if (result.stopped)
+                break; // left as it was, as the files not begun
             const std::lock_guard<std::mutex> lock(mutex);
             done.push_back(std::move(result));
             changed.notify_one();

@@ -20,13 +20,14 @@ struct BatchResult
     qint64 bytesBefore = 0;
     qint64 bytesAfter = 0;
     QString error;   // an unexpected error's text
+    bool stopped = false; // stopped in the middle of its picture: left as it was, not reported
 };
 
 // Converts the files with options.jobs workers at once, each with its own tag
 // library and encoder, taking the files in order. Art that several files
 // share byte for byte (an album's) is decoded and encoded once. report is
 // called on the calling thread for every file done, tick about five times a
-// second. Once stop is set no new file is begun; the files in hand are
-// finished.
+// second. Once stop is set no new file is begun, and a file whose picture is
+// still being decoded is left as it was; files past their picture are finished.
 void RunBatch(const QStringList &files, const BatchOptions &options, const std::atomic<bool> &stop,
               const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick);

@@ -128,12 +128,13 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         }
         QByteArray jpeg;
         try {
-            jpeg = encoder.ResizeToJpegData(art, result.newSize, request.quality);
+            jpeg = encoder.ResizeToJpegData(art, result.newSize, request.quality, request.stopRequested);
         } catch (const BriskoError &error) {
             // Its headers were fine, the picture itself is not.
             if (error.Number() != ErrorNumber::InvalidPicture)
                 throw;
             result.outcome = ArtOutcome::NoPicture;
+            result.pictureProblem = error.Description();
             return result;
         }
         if (request.letEventsRun)
@@ -157,7 +158,11 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         switch (error.Number()) {
         case ErrorNumber::FileNotFound:
         case ErrorNumber::PathNotFound: result.outcome = ArtOutcome::FileMissing; return result;
-        case ErrorNumber::InvalidPicture: result.outcome = ArtOutcome::NoPicture; return result;
+        case ErrorNumber::InvalidPicture:
+            result.outcome = ArtOutcome::NoPicture;
+            result.pictureProblem = error.Description();
+            return result;
+        case ErrorNumber::UserInterrupt: result.outcome = ArtOutcome::Stopped; return result;
         default: throw;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "processing/stopcheck.h"
+
 #include <QSize>
 #include <QString>
 
@@ -23,6 +25,7 @@ enum class ArtOutcome {
     FileMissing = 3,  // the file, or its picture, could not be found
     NoPicture = 4,    // the picture is not one the program can read, even as PNG
     Skipped = 5,      // within the size and asked to leave such pictures alone
+    Stopped = 6,      // a stop request came while the picture was worked on; the file is as it was
 };
 
 struct ArtConversion
@@ -31,12 +34,16 @@ struct ArtConversion
     QSize oldSize;    // the picture's size, once measured
     QSize newSize;    // when Resized
     bool fromPng = false;
+    // Why the picture was refused, when NoPicture came from a picture that is
+    // there ("Damaged picture: cut short", "Picture too large: ...").
+    QString pictureProblem;
 };
 
 // How to convert: the target and quality, whether pictures with both sides
 // within the target are left alone, whether to stop short of writing (the
-// outcome then tells what would happen), and what lets a window stay
-// responsive once the picture is encoded.
+// outcome then tells what would happen), what lets a window stay
+// responsive once the picture is encoded, and what is asked, while the
+// picture is decoded, whether to give up (the outcome is then Stopped).
 struct ArtRequest
 {
     int target = 250;
@@ -44,6 +51,7 @@ struct ArtRequest
     bool skipSmaller = false;
     bool dryRun = false;
     std::function<void()> letEventsRun;
+    StopCheck stopRequested;
 };
 
 // The bytes the user may still write on the volume holding path. Tests put a

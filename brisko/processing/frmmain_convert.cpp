@@ -29,8 +29,17 @@ void frmMain::ConvPix(const QString &path, int row)
     if (!VolumeStillThere(path))
         return;
     try {
-        const ArtConversion result = ConvertArt(*tags_, Encoder(), path, TargetSize, Quality,
-                                                [] { QCoreApplication::processEvents(); });
+        ArtRequest request;
+        request.target = TargetSize;
+        request.quality = Quality;
+        request.letEventsRun = [] { QCoreApplication::processEvents(); };
+        // "Stop" is answered in the middle of a picture too: its click gets
+        // through while the picture is decoded.
+        request.stopRequested = [this] {
+            QCoreApplication::processEvents();
+            return StopRequested;
+        };
+        const ArtConversion result = ConvertArt(*tags_, Encoder(), path, request);
         switch (result.outcome) {
         case ArtOutcome::Resized:
             lvwMain_->SetStatus(row, Status::Resized);
@@ -42,6 +51,9 @@ void frmMain::ConvPix(const QString &path, int row)
         case ArtOutcome::FileMissing: lvwMain_->SetStatus(row, Status::FileMissing); break;
         case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, Status::NoPicture); break;
         case ArtOutcome::Skipped: break; // the window skips small pictures itself
+        case ArtOutcome::Stopped: // the file is as it was, and so is its row
+            lvwMain_->SetStatus(row, lvwMain_->Field(row, ColStatus));
+            break;
         }
     } catch (const BriskoError &error) {
         ReportUnexpected(QStringLiteral("ConvPix"), error.Description());
