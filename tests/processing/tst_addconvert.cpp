@@ -475,9 +475,9 @@ void TestAddConvert::stopLeavesThePictureInHandAsItWas()
     // picture is decoded: "Stop" is pressed in the middle of it, and the
     // picture is given up there, the file and its row left as they were.
     QTimer::singleShot(0, &window, [&window] {
-        QTimer::singleShot(0, window.cmdCancel, &QPushButton::click);
+        QTimer::singleShot(0, window.cmdCancel, [&window] { QTest::mouseClick(window.cmdCancel, Qt::LeftButton); });
     });
-    window.cmdConvert->click();
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
     QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));
     QCOMPARE(window.lvwMain()->Row(1).Icon, 4);
     QCOMPARE(TestFiles::Read(paths.at(1)), first);
