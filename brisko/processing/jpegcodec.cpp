@@ -21,7 +21,7 @@ struct ErrorManager
 {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
+    char message[JMSG_LENGTH_MAX + 40];
     DecodeResult reason;
 };
 
@@ -36,7 +36,9 @@ struct ErrorManager
 void ExitOnError(j_common_ptr cinfo)
 {
     auto *manager = reinterpret_cast<ErrorManager *>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    std::snprintf(manager->message, sizeof manager->message, "Damaged picture: %s", text);
     const int code = cinfo->err->msg_code;
     manager->reason = code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE
         ? DecodeResult::OutOfMemory

@@ -68,7 +68,7 @@ DecodePlan PlanJpeg(const QByteArray &data, QSize minSize)
 {
     const JpegHeader header = ReadJpegHeader(data);
     if (!header.ok)
-        Refuse(QStringLiteral("Damaged picture: %1").arg(header.error));
+        Refuse(header.error.isEmpty() ? ErrorText(ErrorNumber::InvalidPicture) : header.error);
     RequireWithinLimits(header.size);
     if (!JpegIsComplete(data))
         RefuseCutShort();
