@@ -1,7 +1,5 @@
 #include "processing/artcache.h"
 
-#include <QCryptographicHash>
-
 ArtCache::ArtCache(int maxEntries, qint64 maxBytes)
     : maxEntries_(maxEntries)
     , maxBytes_(maxBytes)
@@ -11,20 +9,23 @@ ArtCache::ArtCache(int maxEntries, qint64 maxBytes)
 QByteArray ArtCache::Get(const QByteArray &art, QSize size, int quality,
                          const std::function<QByteArray()> &make)
 {
-    // A collision-resistant digest: two pictures that differ never share a result.
-    const QByteArray digest = QCryptographicHash::hash(art, QCryptographicHash::Blake2b_256);
     std::unique_lock<std::mutex> lock(mutex_);
     for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
-        if (entry->size == size && entry->quality == quality && entry->digest == digest) {
+        if (entry->size == size && entry->quality == quality && entry->art == art) {
             entries_.splice(entries_.begin(), entries_, entry);
             const std::shared_future<QByteArray> made = entry->jpeg;
             lock.unlock();
             return made.get();
         }
     }
+    if (art.size() > maxBytes_ || maxEntries_ <= 0) {
+        lock.unlock();
+        return make(); // never kept, so not shared either
+    }
     std::promise<QByteArray> promise;
     const quint64 id = nextId_++;
-    entries_.push_front({id, digest, size, quality, promise.get_future().share(), 0});
+    entries_.push_front({id, art, size, quality, promise.get_future().share(), false, art.size()});
+    bytes_ += art.size();
     lock.unlock();
 
     QByteArray jpeg;
@@ -56,16 +57,23 @@ void ArtCache::Finished(quint64 id, const QByteArray *jpeg)
         return;
     // A failure may be the moment's (a stop, memory): the next try makes it anew.
     if (!jpeg) {
+        bytes_ -= entry->bytes;
         entries_.erase(entry);
         return;
     }
-    entry->bytes = jpeg->size();
-    bytes_ += entry->bytes;
-    // The oldest finished pictures go first; ones still being made stay.
-    for (auto last = entries_.end(); last != entries_.begin()
-         && (int(entries_.size()) > maxEntries_ || bytes_ > maxBytes_);) {
+    entry->made = true;
+    entry->bytes += jpeg->size();
+    bytes_ += jpeg->size();
+    Trim();
+}
+
+// The oldest pictures made go first; ones still being made stay.
+void ArtCache::Trim()
+{
+    auto last = entries_.end();
+    while (last != entries_.begin() && (int(entries_.size()) > maxEntries_ || bytes_ > maxBytes_)) {
         --last;
-        if (last->bytes == 0 && last->jpeg.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        if (!last->made)
             continue;
         bytes_ -= last->bytes;
         last = entries_.erase(last);

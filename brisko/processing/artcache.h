@@ -11,9 +11,9 @@
 // New pictures made lately. The tracks of an album carry the same art byte
 // for byte, and the same art at the same size and quality always gives the
 // same JPEG, so it is made once. It may be shared between threads: a picture
-// one thread is making is waited for by the others that need it. The art is
-// known by a digest, never kept, and the pictures kept are bounded in number
-// and in bytes, so the cache costs little however large the art.
+// one thread is making is waited for by the others that need it. Art is
+// compared byte for byte, so it is kept with its picture, and what is kept
+// is bounded in bytes: art larger than the bound is made, never kept.
 class ArtCache
 {
 public:
@@ -26,21 +26,24 @@ public:
     QByteArray Get(const QByteArray &art, QSize size, int quality, const std::function<QByteArray()> &make);
 
     int Count() const;
+    // The art and pictures kept, and the art of pictures being made.
     qint64 Bytes() const;
 
 private:
     struct Entry
     {
         quint64 id;
-        QByteArray digest;
+        QByteArray art;
         QSize size;
         int quality;
         std::shared_future<QByteArray> jpeg;
-        qint64 bytes; // 0 while it is being made
+        bool made; // false while it is being made
+        qint64 bytes;
     };
 
     std::list<Entry>::iterator Find(quint64 id);
     void Finished(quint64 id, const QByteArray *jpeg);
+    void Trim();
 
     const int maxEntries_;
     const qint64 maxBytes_;

@@ -16,7 +16,7 @@ constexpr qint64 DecodeBudget = 192LL << 20;
 // libjpeg-turbo's own tools offer such a limit: every scan makes the decoder
 // walk the whole picture again, so 100,000 repeats of one take minutes.
 constexpr int MaxScans = 100;
-// The new pictures kept for art that several files share.
+// Art kept with the new pictures made from it, for files that share it.
 constexpr qint64 ArtCacheBytes = 16LL << 20;
 
 inline bool IsWithin(QSize size)

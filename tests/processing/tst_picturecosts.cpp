@@ -134,22 +134,33 @@ void TestPictureCosts::cacheMakesSharedArtOnce()
 
 void TestPictureCosts::cacheStaysWithinItsBytes()
 {
-    // Sixteen pictures of 25 MB each: the cache keeps digests and what was
-    // made, never the art, and no more of what was made than its bytes allow.
-    ArtCache cache(16, 100000);
+    // Sixteen pictures of 25 MB each: no more art is kept than the bound
+    // allows, art and new pictures counted together.
+    ArtCache cache(16, 64 << 20);
     for (int i = 0; i < 16; ++i) {
-        QByteArray art(25 << 20, char(i));
-        cache.Get(art, QSize(250, 250), 80, [] { return QByteArray(30000, 'j'); });
-        QVERIFY(cache.Bytes() <= 100000);
+        cache.Get(QByteArray(25 << 20, char(i)), QSize(250, 250), 80, [] { return QByteArray(30000, 'j'); });
+        QVERIFY(cache.Bytes() <= 64 << 20);
     }
-    QCOMPARE(cache.Count(), 3);
-    QCOMPARE(cache.Bytes(), 90000);
+    QCOMPARE(cache.Count(), 2);
+    QCOMPARE(cache.Bytes(), 2 * ((25 << 20) + 30000));
+
+    // Art beyond the bound is made every time, and never kept.
+    ArtCache small(16, 1 << 20);
+    int made = 0;
+    for (int i = 0; i < 2; ++i)
+        small.Get(QByteArray(2 << 20, 'a'), QSize(9, 9), 80, [&made] {
+            ++made;
+            return QByteArray("j");
+        });
+    QCOMPARE(made, 2);
+    QCOMPARE(small.Count(), 0);
+    QCOMPARE(small.Bytes(), 0);
 
     ArtCache few(2, 1 << 20);
     for (int i = 0; i < 5; ++i)
         few.Get(QByteArray(10, char(i)), QSize(9, 9), 80, [] { return QByteArray(10, 'j'); });
     QCOMPARE(few.Count(), 2);
-    QCOMPARE(few.Bytes(), 20);
+    QCOMPARE(few.Bytes(), 40);
 }
 
 void TestPictureCosts::cacheKeepsNoFailure()
@@ -162,6 +173,7 @@ void TestPictureCosts::cacheKeepsNoFailure()
              }),
              18);
     QCOMPARE(cache.Count(), 0);
+    QCOMPARE(cache.Bytes(), 0);
     QCOMPARE(cache.Get(art, QSize(9, 9), 80, [] { return QByteArray("made"); }), QByteArray("made"));
 }
 
