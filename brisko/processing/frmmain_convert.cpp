@@ -94,7 +94,8 @@ void frmMain::Resizing(bool selectedOnly)
         lvwMain_->SetIcon(row, IconWorking);
         const QString path = lvwMain_->PathAt(row);
         ConvPix(path, row);
-        ShowPicOnDemand(path);
+        if (!StopRequested) // a picture given up is not read again just to be shown
+            ShowPicOnDemand(path);
     }
 
     OperationRunning = false;
