@@ -16,9 +16,10 @@
 // (picture 1 to 250 at quality 80); it prints the outcome, the seconds and the
 // peak resident memory above the process's size before converting.
 //
-// Then brisko-batch runs over four distinct png-10000 files, over every case
-// together, and over the art-25mb files, with --jobs 1, 2 and 4; each run's
-// peak is printed above brisko-batch's peak over one ordinary file.
+// Then brisko-batch runs over four distinct png-10000 files, over the
+// one-file cases, over every case together, and over the art-25mb files,
+// with --jobs 1, 2 and 4; each run's peak is printed above brisko-batch's
+// peak over one ordinary file.
 //
 // Last, how long a stop takes in the middle of one picture: the conversion of
 // png-10000 in this process, as the window runs it, is asked to stop half a
@@ -250,7 +251,7 @@ void BatchRuns(const QString &label, const QStringList &files, const QString &wo
     for (const char *jobs : {"1", "2", "4"}) {
         const QString folder = FreshCopy(files, work);
         const Run run = Spawn(Batch(), {QStringLiteral("--jobs"), QLatin1String(jobs), folder}, true);
-        std::printf("brisko-batch %-16s --jobs %s  exit %d %7.2f s  peak %7.1f MB above idle\n",
+        std::printf("brisko-batch %-20s --jobs %s  exit %d %7.2f s  peak %7.1f MB above idle\n",
                     qPrintable(label), jobs, run.exitCode, run.seconds, run.peakMegabytes - idle);
         std::fflush(stdout);
     }
@@ -323,6 +324,7 @@ int main(int argc, char *argv[])
     for (int copy = 0; copy < 4; ++copy)
         pngs << MakeCase({"png-10000", "image/png", copy + 1}, cases).last();
     BatchRuns(QStringLiteral("4 x png-10000"), pngs, work, idle.peakMegabytes);
+    BatchRuns(QStringLiteral("the 7 one-file cases"), hostile, work, idle.peakMegabytes);
     BatchRuns(QStringLiteral("every case"), every, work, idle.peakMegabytes);
     BatchRuns(QStringLiteral("16 x art-25mb"), art, work, idle.peakMegabytes);
 
