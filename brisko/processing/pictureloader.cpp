@@ -33,6 +33,8 @@ namespace {
 
 void RequireWithinLimits(QSize size)
 {
+    if (size.isEmpty())
+        Refuse(QStringLiteral("Damaged picture: it declares no size"));
     if (!PictureLimits::IsWithin(size))
         Refuse(QStringLiteral("Picture too large: %1 x %2 is beyond the limits")
                    .arg(size.width())
