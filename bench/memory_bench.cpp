@@ -17,9 +17,11 @@
 // peak resident memory above the process's size before converting.
 //
 // Then brisko-batch runs over four distinct png-10000 files, over the
-// one-file cases, over every case together, and over the art-25mb files,
-// with --jobs 1, 2 and 4; each run's peak is printed above brisko-batch's
-// peak over one ordinary file.
+// one-file cases, over four progressive 6000 x 6000 JPEGs (jpeg-6000p, each
+// holding 108 MB of coefficients while it is decoded: more than one at a
+// time would pass the budget), over every case together, and over the
+// art-25mb files, with --jobs 1, 2 and 4; each run's peak is printed above
+// brisko-batch's peak over one ordinary file.
 //
 // Last, how long a stop takes in the middle of one picture: the conversion of
 // png-10000 in this process, as the window runs it, is asked to stop half a
@@ -77,6 +79,8 @@ QByteArray Picture(const QString &name, int copy)
         return SolidGif(10000, 10000);
     if (name == QLatin1String("gif-screen"))
         return GifWithHugeScreen(10000, 10000);
+    if (name == QLatin1String("jpeg-6000p"))
+        return TestPictures::Jpeg(TestPictures::Solid(6000, 6000, QColor(copy * 40, 80, 160)), 90, true);
     if (name == QLatin1String("jpeg-scans"))
         return JpegRepeatingScan(TestPictures::Solid(1000, 1000, Qt::darkCyan), 100000);
     if (name == QLatin1String("jpeg-cut")) {
@@ -325,6 +329,8 @@ int main(int argc, char *argv[])
         pngs << MakeCase({"png-10000", "image/png", copy + 1}, cases).last();
     BatchRuns(QStringLiteral("4 x png-10000"), pngs, work, idle.peakMegabytes);
     BatchRuns(QStringLiteral("the 7 one-file cases"), hostile, work, idle.peakMegabytes);
+    BatchRuns(QStringLiteral("4 x jpeg-6000p"), MakeCase({"jpeg-6000p", "image/jpeg", 4}, cases), work,
+              idle.peakMegabytes);
     BatchRuns(QStringLiteral("every case"), every, work, idle.peakMegabytes);
     BatchRuns(QStringLiteral("16 x art-25mb"), art, work, idle.peakMegabytes);
 
