@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the picture loader and encoder: measure, load, and
-// scale to 64 x 48 as a conversion would. Only crashes, hangs and runaway
-// memory count; refusing a picture is the expected answer to most inputs.
+// Feeds arbitrary bytes to the picture loader and encoder: measure from the
+// headers, load, and scale to 64 x 48 as a conversion would. Only crashes,
+// hangs and runaway memory count; refusing a picture is the expected answer
+// to most inputs. Every decode must give its memory back to the budget.
 #include "base/briskoerror.h"
 #include "engine/pictureencoder.h"
 #include "engine/pictureloader.h"
@@ -19,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
     try {
+        DeclaredPictureSize(bytes);
+    } catch (const BriskoError &) {
+    }
+    try {
         PictureSizeOf(bytes);
         LoadPictureFrom(bytes);
     } catch (const BriskoError &) {
@@ -27,5 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         ScaledPicture(bytes, QSize(64, 48));
     } catch (const BriskoError &) {
     }
+    if (DecodeBudget::Pictures().InUse() != 0)
+        __builtin_trap();
     return 0;
 }

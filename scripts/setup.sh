@@ -15,6 +15,7 @@ PACKAGES="
     libgl-dev
     libtag1-dev
     libjpeg62-turbo-dev
+    libpng-dev
     zlib1g-dev
     fonts-dejavu-core
     python3-mutagen

@@ -8,6 +8,7 @@ QString ErrorText(int number)
     case ErrorNumber::InvalidArgument: return QStringLiteral("Invalid procedure call or argument");
     case ErrorNumber::Overflow: return QStringLiteral("Overflow");
     case ErrorNumber::OutOfMemory: return QStringLiteral("Out of memory");
+    case ErrorNumber::UserInterrupt: return QStringLiteral("User interrupt occurred");
     case ErrorNumber::FileNotFound: return QStringLiteral("File not found");
     case ErrorNumber::FileAccess: return QStringLiteral("Path/File access error");
     case ErrorNumber::PathNotFound: return QStringLiteral("Path not found");

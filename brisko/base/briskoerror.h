@@ -30,6 +30,7 @@ namespace ErrorNumber {
 constexpr int InvalidArgument = 5;
 constexpr int Overflow = 6;
 constexpr int OutOfMemory = 7;
+constexpr int UserInterrupt = 18;
 constexpr int FileNotFound = 53;
 constexpr int FileAccess = 75;
 constexpr int PathNotFound = 76;

@@ -1,69 +1,26 @@
 #include "batch/batchrun.h"
 
 #include "base/briskoerror.h"
+#include "engine/artcache.h"
 #include "engine/artconversion.h"
 #include "engine/atomicsave.h"
 #include "engine/localpath.h"
 #include "engine/pictureencoder.h"
+#include "engine/picturelimits.h"
 #include "engine/statuses.h"
 #include "engine/taglibrary.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
-#include <future>
 #include <mutex>
 #include <thread>
-
-#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// The new pictures the workers made lately, shared between them: the
-// tracks of an album carry the same art, which is decoded and encoded once
-// whichever worker gets to it first; the others wait for that result.
-class SharedArt
-{
-public:
-    QByteArray Get(const QByteArray &art, QSize size, int quality, PictureEncoder &encoder)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (const Entry &entry : entries_)
-            if (entry.size == size && entry.quality == quality && entry.art == art) {
-                std::shared_future<QByteArray> made = entry.jpeg;
-                lock.unlock();
-                return made.get();
-            }
-        std::promise<QByteArray> promise;
-        entries_.push_front({art, size, quality, promise.get_future().share()});
-        if (entries_.size() > Remembered)
-            entries_.pop_back();
-        lock.unlock();
-        try {
-            QByteArray jpeg = encoder.ResizeToJpegData(art, size, quality);
-            promise.set_value(jpeg);
-            return jpeg;
-        } catch (...) {
-            promise.set_exception(std::current_exception());
-            throw;
-        }
-    }
-
-private:
-    static constexpr size_t Remembered = 16;
-    struct Entry
-    {
-        QByteArray art;
-        QSize size;
-        int quality;
-        std::shared_future<QByteArray> jpeg;
-    };
-    std::mutex mutex_;
-    std::deque<Entry> entries_;
-};
 
 // What a dry run says of a file a real run would convert.
 const QString WouldResize = QStringLiteral("Would Resize");
@@ -113,8 +70,8 @@ void PointOtherNames(const BatchFile &file, const struct stat &original, BatchRe
     result->note = notes.join(QStringLiteral("; "));
 }
 
-BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared, const BatchFile &file,
-                    const BatchOptions &options)
+BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &file, const BatchOptions &options,
+                    const std::atomic<bool> &stop)
 {
     const QString &path = file.path;
     BatchResult result;
@@ -135,9 +92,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
     request.neverEnlarge = !options.enlarge;
     request.allPictures = options.allPictures;
     request.dryRun = options.dryRun;
-    request.encode = [&shared, &encoder](const QByteArray &art, QSize size, int quality) {
-        return shared.Get(art, size, quality, encoder);
-    };
+    request.stopRequested = [&stop] { return stop.load(); };
     try {
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
@@ -149,6 +104,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, SharedArt &shared
         result.status = StatusText(unconvertible ? RowStatus::ResizeFailed : StatusOfArt(conversion.outcome));
         if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
             result.status = WouldResize;
+        result.stopped = conversion.outcome == ArtOutcome::Stopped;
         result.failed = unconvertible || conversion.outcome == ArtOutcome::SaveFailed
                         || conversion.outcome == ArtOutcome::LowDriveSpace
                         || conversion.outcome == ArtOutcome::FileMissing;
@@ -180,7 +136,9 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
               const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick)
 {
     std::atomic<int> next{0};
-    SharedArt shared;
+    // The tracks of an album carry the same art: whichever worker gets to it
+    // first makes the new picture, the others take it.
+    ArtCache shared(16, PictureLimits::ArtCacheBytes);
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<BatchResult> done;
@@ -189,9 +147,11 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
     // The files are taken in order, one at a time, by whichever worker is free.
     const auto work = [&] {
         TagLibrary tags;
-        PictureEncoder encoder;
+        PictureEncoder encoder(&shared);
         for (int index = next++; index < files.size() && !stop; index = next++) {
-            BatchResult result = Convert(tags, encoder, shared, files.at(index), options);
+            BatchResult result = Convert(tags, encoder, files.at(index), options, stop);
+            if (result.stopped)
+                break; // left as it was, as the files not begun
             const std::lock_guard<std::mutex> lock(mutex);
             done.push_back(std::move(result));
             changed.notify_one();

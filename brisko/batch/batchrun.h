@@ -22,13 +22,15 @@ struct BatchResult
     qint64 bytesAfter = 0;
     QString error;   // an unexpected error's text
     QString note;    // what else the user should know (names keeping the old picture)
+    bool stopped = false; // stopped in the middle of its picture: left as it was, not reported
 };
 
 // Converts the files with options.jobs workers at once, each with its own tag
 // library and encoder, taking the files in order. Art that several files
 // share byte for byte (an album's) is decoded and encoded once. report is
 // called on the calling thread for every file done, tick about five times a
-// second. Once stop is set no new file is begun; the files in hand are
+// second. Once stop is set no new file is begun, and a file whose picture is
+// still being decoded is left as it was; files past their picture are
 // finished. A converted file's other names in the run are pointed at the new
 // file; its names outside the run keep the old one, and the note says so.
 void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const std::atomic<bool> &stop,

@@ -46,7 +46,8 @@ RowStatus StatusOfArt(ArtOutcome outcome)
     case ArtOutcome::LowDriveSpace: return RowStatus::LowDriveSpace;
     case ArtOutcome::FileMissing: return RowStatus::FileMissing;
     case ArtOutcome::NoPicture: return RowStatus::NoPicture;
-    case ArtOutcome::Skipped: return RowStatus::Unchanged;
+    case ArtOutcome::Skipped:
+    case ArtOutcome::Stopped: return RowStatus::Unchanged;
     }
     return RowStatus::ResizeFailed;
 }
@@ -108,7 +109,7 @@ namespace {
 QSize MeasureArt(const QByteArray &art, bool *fromPng)
 {
     *fromPng = DetectPictureFormat(art) == PictureFormat::Png;
-    return *fromPng ? DecodePicture(art, QSize()).size() : PictureSizeOf(art);
+    return *fromPng ? DeclaredPictureSize(art) : PictureSizeOf(art);
 }
 
 // Already what a conversion makes: a baseline JPEG within the target.
@@ -127,8 +128,21 @@ QSize NewSizeFor(QSize size, const ArtRequest &request)
 
 QByteArray Encode(PictureEncoder &encoder, const ArtRequest &request, const QByteArray &art, QSize size)
 {
-    return request.encode ? request.encode(art, size, request.quality)
-                          : encoder.ResizeToJpegData(art, size, request.quality);
+    return encoder.ResizeToJpegData(art, size, request.quality, request.stopRequested);
+}
+
+// Why a picture that is there cannot be converted: what its decoder said
+// when it said more than "invalid picture", else what its headers tell.
+QString ProblemOf(const QByteArray &art, const BriskoError &error)
+{
+    // A kind of picture the program does not read is named by its headers
+    // better than by the decoder that stumbled on it.
+    const QString kind = PictureProblem(art);
+    const QString told = error.Description();
+    if (kind.startsWith(QLatin1String("unsupported")) || told.isEmpty()
+        || told == ErrorText(ErrorNumber::InvalidPicture))
+        return kind;
+    return told.left(1).toLower() + told.mid(1);
 }
 
 // Pictures 2 and on that are larger than the target, each in its place. One
@@ -204,7 +218,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
                 // Its headers were fine, the picture itself is not.
                 if (error.Number() != ErrorNumber::InvalidPicture)
                     throw;
-                return Ended(result, ArtOutcome::NoPicture, PictureProblem(art));
+                return Ended(result, ArtOutcome::NoPicture, ProblemOf(art, error));
             }
             if (request.letEventsRun)
                 request.letEventsRun();
@@ -228,7 +242,8 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         switch (error.Number()) {
         case ErrorNumber::FileNotFound:
         case ErrorNumber::PathNotFound: return Ended(result, ArtOutcome::FileMissing);
-        case ErrorNumber::InvalidPicture: return Ended(result, ArtOutcome::NoPicture, PictureProblem(art));
+        case ErrorNumber::InvalidPicture: return Ended(result, ArtOutcome::NoPicture, ProblemOf(art, error));
+        case ErrorNumber::UserInterrupt: return Ended(result, ArtOutcome::Stopped);
         default: throw;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/statuses.h"
+#include "engine/stopcheck.h"
 
 #include <QSize>
 #include <QString>
@@ -25,6 +26,7 @@ enum class ArtOutcome {
     FileMissing = 3,  // the file, or its picture, could not be found
     NoPicture = 4,    // no picture, or one the program cannot read (reason says why)
     Skipped = 5,      // within the size and asked to leave such pictures alone
+    Stopped = 6,      // a stop request came while the picture was worked on; the file is as it was
 };
 
 // The status a file gets for its art's outcome, in the window and in
@@ -39,15 +41,17 @@ struct ArtConversion
     bool fromPng = false;
     int otherNames = 0; // hard links of a Resized file that keep the old picture
     // Why the art could not be converted: empty for a file without any
-    // picture, else the picture's or the save's problem.
+    // picture, else the picture's or the save's problem ("damaged picture:
+    // cut short", "unsupported picture (WebP)", ...).
     QString reason;
     qint64 bytesAfter = -1; // a dry run's length of the new file
 };
 
 // How to convert: the target and quality, whether pictures with both sides
 // within the target are left alone, whether to stop short of writing (the
-// outcome then tells what would happen), and what lets a window stay
-// responsive once the picture is encoded.
+// outcome then tells what would happen), what lets a window stay
+// responsive once the picture is encoded, and what is asked, while the
+// picture is decoded, whether to give up (the outcome is then Stopped).
 struct ArtRequest
 {
     int target = 250;
@@ -64,9 +68,7 @@ struct ArtRequest
     // Every check of a real run, the new picture made, nothing written.
     bool dryRun = false;
     std::function<void()> letEventsRun;
-    // Makes the new JPEG from the art, in place of the encoder (several
-    // workers share their results this way).
-    std::function<QByteArray(const QByteArray &art, QSize size, int quality)> encode;
+    StopCheck stopRequested;
 };
 
 // Whether anything is at path (links followed); names that are not UTF-8 included.

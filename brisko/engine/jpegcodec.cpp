@@ -1,6 +1,7 @@
 #include "engine/jpegcodec.h"
 
 #include "engine/picturelimits.h"
+#include "engine/stopcheck.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -14,36 +15,84 @@ namespace {
 
 // libjpeg reports fatal errors by calling error_exit, which must not return:
 // jump back to the call that set up the decoder. Only plain data lives in the
-// frames between, so nothing is left undestroyed.
+// frames between, so nothing is left undestroyed. The progress monitor and
+// the warnings jump the same way, with their own reason.
 struct ErrorManager
 {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
+    char message[JMSG_LENGTH_MAX + 40];
+    DecodeResult reason;
 };
+
+[[noreturn]] void Abandon(j_common_ptr cinfo, DecodeResult reason, const char *why)
+{
+    auto *manager = reinterpret_cast<ErrorManager *>(cinfo->err);
+    manager->reason = reason;
+    std::snprintf(manager->message, sizeof manager->message, "%s", why);
+    std::longjmp(manager->jump, 1);
+}
 
 void ExitOnError(j_common_ptr cinfo)
 {
     auto *manager = reinterpret_cast<ErrorManager *>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    std::snprintf(manager->message, sizeof manager->message, "Damaged picture: %s", text);
+    const int code = cinfo->err->msg_code;
+    manager->reason = code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE
+        ? DecodeResult::OutOfMemory
+        : DecodeResult::Invalid;
     std::longjmp(manager->jump, 1);
 }
 
-void IgnoreMessage(j_common_ptr, int)
+// Damaged data is decoded as well as it goes, but data that ends early would
+// come out grey from there on: that picture is refused.
+void OnMessage(j_common_ptr cinfo, int level)
 {
+    const int code = cinfo->err->msg_code;
+    if (level >= 0 || (code != JWRN_JPEG_EOF && code != JWRN_HIT_MARKER))
+        return;
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    char why[JMSG_LENGTH_MAX + 32];
+    std::snprintf(why, sizeof why, "Damaged picture: cut short (%s)", text);
+    Abandon(cinfo, DecodeResult::Invalid, why);
 }
 
 void SetUpErrors(jpeg_common_struct *cinfo, ErrorManager *manager)
 {
     cinfo->err = jpeg_std_error(&manager->pub);
     manager->pub.error_exit = ExitOnError;
-    manager->pub.emit_message = IgnoreMessage; // damaged data is decoded as well as it goes
+    manager->pub.emit_message = OnMessage;
     manager->message[0] = '\0';
+    manager->reason = DecodeResult::Invalid;
 }
 
-bool IsOutOfMemory(const jpeg_error_mgr &err)
+// Called by libjpeg for every row of blocks it reads or writes out.
+struct Progress
 {
-    return err.msg_code == JERR_OUT_OF_MEMORY || err.msg_code == JERR_NO_BACKING_STORE;
+    jpeg_progress_mgr pub;
+    StopPoll *stop;
+};
+
+void CheckScansAndStop(j_decompress_ptr cinfo)
+{
+    auto *progress = reinterpret_cast<Progress *>(cinfo->progress);
+    if (cinfo->input_scan_number > PictureLimits::MaxScans) {
+        char why[80];
+        std::snprintf(why, sizeof why, "Picture refused: more than %d progressive scans",
+                      PictureLimits::MaxScans);
+        Abandon(reinterpret_cast<j_common_ptr>(cinfo), DecodeResult::Invalid, why);
+    }
+    const bool stopped = progress->stop && progress->stop->Stopped();
+    if (stopped)
+        Abandon(reinterpret_cast<j_common_ptr>(cinfo), DecodeResult::Stopped, "User interrupt occurred");
+}
+
+void OnProgress(j_common_ptr cinfo)
+{
+    CheckScansAndStop(reinterpret_cast<j_decompress_ptr>(cinfo));
 }
 
 unsigned long DataSize(const QByteArray &data)
@@ -87,21 +136,25 @@ void CmykRowToRgb(const JSAMPLE *cmyk, QRgb *rgb, JDIMENSION width, bool adobeIn
 }
 
 // Everything that may jump lives here; the image is the caller's.
-JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QString *error)
+DecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QString *error, StopPoll *stop,
+                    qint64 maxMemory)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager manager;
     SetUpErrors(reinterpret_cast<jpeg_common_struct *>(&cinfo), &manager);
+    Progress progress {};
+    progress.pub.progress_monitor = OnProgress;
+    progress.stop = stop;
     if (setjmp(manager.jump)) {
-        const bool outOfMemory = IsOutOfMemory(manager.pub);
         *error = QString::fromLocal8Bit(manager.message);
         jpeg_destroy_decompress(&cinfo);
         *image = QImage();
-        return outOfMemory ? JpegDecodeResult::OutOfMemory : JpegDecodeResult::Invalid;
+        return manager.reason;
     }
 
     jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = PictureLimits::DecoderMemory;
+    cinfo.mem->max_memory_to_use = long(maxMemory > 0 ? maxMemory : PictureLimits::DecodeBudget);
+    cinfo.progress = &progress.pub;
     jpeg_mem_src(&cinfo, DataBytes(data), DataSize(data));
     jpeg_read_header(&cinfo, TRUE);
 
@@ -125,10 +178,13 @@ JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QS
             return true;
         };
         // Scans are read until one ends with every component's DC there.
+        // jpeg_consume_input() calls no progress monitor: the loop does.
         int status = JPEG_REACHED_SOS;
         while (!(status == JPEG_SCAN_COMPLETED && dcSeen()) && status != JPEG_REACHED_EOI
-               && status != JPEG_SUSPENDED)
+               && status != JPEG_SUSPENDED) {
+            CheckScansAndStop(&cinfo);
             status = jpeg_consume_input(&cinfo);
+        }
         jpeg_start_output(&cinfo, cinfo.input_scan_number);
     }
 
@@ -136,7 +192,7 @@ JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QS
     if (image->isNull()) {
         *error = QStringLiteral("not enough memory for the picture");
         jpeg_destroy_decompress(&cinfo);
-        return JpegDecodeResult::OutOfMemory;
+        return DecodeResult::OutOfMemory;
     }
     JSAMPARRAY cmykRow = cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                            JPOOL_IMAGE, cinfo.output_width * 4, 1)
@@ -158,7 +214,24 @@ JpegDecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QS
         jpeg_finish_decompress(&cinfo);
     }
     jpeg_destroy_decompress(&cinfo);
-    return JpegDecodeResult::Ok;
+    return DecodeResult::Ok;
+}
+
+// A picture in several scans keeps every coefficient (two bytes each) of
+// every component until the last scan; any picture keeps a few rows of
+// blocks of every component, generously counted.
+qint64 WorkingBytes(const jpeg_decompress_struct *cinfo)
+{
+    const auto roundUp = [](qint64 value, qint64 multiple) { return (value + multiple - 1) / multiple * multiple; };
+    qint64 bytes = qint64(cinfo->image_width) * cinfo->num_components * 64;
+    if (!jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(cinfo)))
+        return bytes;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info &component = cinfo->comp_info[c];
+        bytes += roundUp(component.width_in_blocks, component.h_samp_factor)
+            * roundUp(component.height_in_blocks, component.v_samp_factor) * DCTSIZE2 * qint64(sizeof(JCOEF));
+    }
+    return bytes;
 }
 
 bool Encode(const QImage &image, int quality, unsigned char **buffer, unsigned long *size,
@@ -211,8 +284,15 @@ JpegHeader ReadJpegHeader(const QByteArray &data)
     header.ok = true;
     header.size = QSize(int(cinfo.image_width), int(cinfo.image_height));
     header.progressive = cinfo.progressive_mode;
+    header.workingBytes = WorkingBytes(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return header;
+}
+
+QSize JpegDecodedSize(QSize size, QSize minSize)
+{
+    const auto scale = JDIMENSION(ScaleNumerator(JDIMENSION(size.width()), JDIMENSION(size.height()), minSize));
+    return QSize(int((JDIMENSION(size.width()) * scale + 7) / 8), int((JDIMENSION(size.height()) * scale + 7) / 8));
 }
 
 bool JpegIsComplete(const QByteArray &data)
@@ -220,14 +300,21 @@ bool JpegIsComplete(const QByteArray &data)
     // The entropy-coded data escapes every 0xFF byte, so an end-of-image
     // marker after the first start-of-scan can only be the real one. Both are
     // looked for from their own end of the file: the scan starts near the
-    // beginning, the picture ends near the end.
-    const qsizetype scan = data.indexOf(QByteArray("\xFF\xDA", 2));
+    // beginning, the picture ends near the end. (memchr() finds the marker
+    // bytes at memory speed, however large the segments before the scan.)
+    const char *at = data.constData();
+    const char *const end = at + data.size();
+    while ((at = static_cast<const char *>(std::memchr(at, 0xFF, size_t(end - at)))) && end - at >= 2
+           && uchar(at[1]) != 0xDA)
+        ++at;
+    const qsizetype scan = at && end - at >= 2 ? at - data.constData() : -1;
     return scan >= 0 && data.lastIndexOf(QByteArray("\xFF\xD9", 2)) > scan;
 }
 
-JpegDecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, QImage *image, QString *error)
+DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, QImage *image, QString *error, StopPoll *stop,
+                        qint64 maxMemory)
 {
-    return Decode(data, minSize, image, error);
+    return Decode(data, minSize, image, error, stop, maxMemory);
 }
 
 bool EncodeJpeg(const QImage &image, int quality, QByteArray *jpeg, QString *error)

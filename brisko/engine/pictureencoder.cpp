@@ -47,32 +47,39 @@ void WriteFile(const QByteArray &jpeg, const QString &destination)
 
 } // namespace
 
-QImage ScaledPicture(const QByteArray &data, QSize size)
+QImage ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
 {
     if (!PictureLimits::IsWithin(size))
         throw MakeError(ErrorNumber::InvalidArgument);
-    QImage image = OverWhite(DecodePicture(data, size));
-    if (image.size() != size)
-        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The grant is held until the large picture is gone.
+    DecodedPicture decoded = DecodePicture(data, size, stop);
+    QImage image = decoded.image.size() == size
+        ? decoded.image
+        : decoded.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (image.isNull())
         throw MakeError(ErrorNumber::PictureUnexpected);
     return image;
 }
 
-QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality)
+PictureEncoder::PictureEncoder()
+    : own_(3, PictureLimits::ArtCacheBytes)
+    , cache_(&own_)
 {
-    constexpr int Remembered = 3;
-    for (const Result &result : recent_) {
-        if (result.size == size && result.quality == quality && result.source == source)
-            return result.jpeg;
-    }
-    const QImage image = size.isEmpty() ? OverWhite(DecodePicture(source, QSize()))
-                                        : ScaledPicture(source, size);
-    const QByteArray jpeg = ToJpeg(image, quality);
-    recent_.prepend({source, size, quality, jpeg});
-    if (recent_.size() > Remembered)
-        recent_.removeLast();
-    return jpeg;
+}
+
+PictureEncoder::PictureEncoder(ArtCache *shared)
+    : own_(0, 0)
+    , cache_(shared)
+{
+}
+
+QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop)
+{
+    return cache_->Get(source, size, quality, [&] {
+        if (size.isEmpty())
+            return ToJpeg(DecodePicture(source, QSize(), stop).image, quality);
+        return ToJpeg(ScaledPicture(source, size, stop), quality);
+    });
 }
 
 void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destination, int width,
@@ -81,14 +88,15 @@ void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destinat
     Q_UNUSED(flag)
     if (!PictureLimits::IsWithin(QSize(width, height)))
         throw MakeError(ErrorNumber::InvalidArgument);
-    WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality), destination);
+    WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality, {}), destination);
 }
 
-QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality)
+QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality,
+                                            const StopCheck &stop)
 {
     if (!PictureLimits::IsWithin(size))
         throw MakeError(ErrorNumber::InvalidArgument);
-    return Encode(source, size, quality);
+    return Encode(source, size, quality, stop);
 }
 
 QByteArray PictureEncoder::ImageToJpegData(const QImage &image, QSize size, int quality)
@@ -105,5 +113,5 @@ QByteArray PictureEncoder::ImageToJpegData(const QImage &image, QSize size, int 
 
 void PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
 {
-    WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality), destination);
+    WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality, {}), destination);
 }

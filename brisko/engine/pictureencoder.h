@@ -1,8 +1,10 @@
 #pragma once
 
+#include "engine/artcache.h"
+#include "engine/stopcheck.h"
+
 #include <QByteArray>
 #include <QImage>
-#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -14,17 +16,28 @@
 //
 // Failures throw BriskoError: 53, 76 or 75 when the source cannot be read,
 // 481 when it is no picture of those kinds, is cut short or exceeds
-// PictureLimits, 5 for a size out of range, 50003 when memory runs out, 75
+// PictureLimits or the decoding budget (the text says which), 5 for a size
+// out of range, 50003 when memory runs out, 18 when stop asked to stop, 75
 // when the destination cannot be written. A failed call leaves no
 // destination file behind.
+//
+// The last few results are remembered: the tracks of an album usually share
+// their art byte for byte, so a picture seen a moment ago is not decoded and
+// encoded again.
 class PictureEncoder
 {
 public:
+    // Remembers its own results.
+    PictureEncoder();
+    // Shares the results of other encoders, on other threads too.
+    explicit PictureEncoder(ArtCache *shared);
+
     // flag is accepted for callers that pass it and has no effect.
     void ResizeToJpeg(const QString &source, const QString &destination, int width, int height,
                       bool flag, int quality);
     // The same on bytes in memory: the JPEG of source at size and quality.
-    QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality);
+    QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality,
+                                const StopCheck &stop = {});
     // A picture already in memory (pasted or dropped) as a JPEG at size and quality.
     QByteArray ImageToJpegData(const QImage &image, QSize size, int quality);
     // The same picture at the same size, as a JPEG at the default quality.
@@ -33,21 +46,13 @@ public:
     static constexpr int DefaultQuality = 90;
 
 private:
-    QByteArray Encode(const QByteArray &source, QSize size, int quality);
+    QByteArray Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop);
 
-    // The last few results. The tracks of an album usually share their art
-    // byte for byte, and the same bytes always give the same JPEG, so a
-    // picture seen a moment ago is not decoded and encoded again.
-    struct Result
-    {
-        QByteArray source;
-        QSize size;
-        int quality;
-        QByteArray jpeg;
-    };
-    QList<Result> recent_;
+    ArtCache own_;
+    ArtCache *cache_;
 };
 
 // The picture in data at exactly the size, RGB32, transparency over white.
-// JPEGs are shrunk while they are decoded; large reductions are averaged.
-QImage ScaledPicture(const QByteArray &data, QSize size);
+// JPEGs and PNGs are shrunk while they are decoded; large reductions are
+// averaged. The decoding memory comes from DecodeBudget::Pictures().
+QImage ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop = {});

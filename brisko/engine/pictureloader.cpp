@@ -2,13 +2,17 @@
 
 #include "base/briskoerror.h"
 #include "engine/jpegcodec.h"
+#include "engine/pictureheaders.h"
 #include "engine/picturelimits.h"
+#include "engine/pngcodec.h"
+#include "engine/rowreducer.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 
 namespace {
 
@@ -17,79 +21,178 @@ namespace {
     throw MakeError(ErrorNumber::InvalidPicture);
 }
 
+[[noreturn]] void Refuse(const QString &reason)
+{
+    throw BriskoError(ErrorNumber::InvalidPicture, reason);
+}
+
+[[noreturn]] void RefuseCutShort()
+{
+    Refuse(QStringLiteral("Damaged picture: cut short"));
+}
+
+void RequireWithinLimits(QSize size)
+{
+    if (size.isEmpty())
+        Refuse(QStringLiteral("Damaged picture: it declares no size"));
+    if (!PictureLimits::IsWithin(size))
+        Refuse(QStringLiteral("Picture too large: %1 x %2 is beyond the limits")
+                   .arg(size.width())
+                   .arg(size.height()));
+}
+
+qint64 Area(QSize size)
+{
+    return size.isEmpty() ? 0 : qint64(size.width()) * size.height();
+}
+
 const char *QtFormatName(PictureFormat format)
 {
-    switch (format) {
-    case PictureFormat::Bmp: return "bmp";
-    case PictureFormat::Gif: return "gif";
-    case PictureFormat::Png: return "png";
-    default: return "";
-    }
-}
-
-QSize CheckedJpegSize(const QByteArray &data)
-{
-    const JpegHeader header = ReadJpegHeader(data);
-    if (!header.ok || !PictureLimits::IsWithin(header.size) || !JpegIsComplete(data))
-        ThrowInvalid();
-    return header.size;
-}
-
-quint32 LittleEndian(const QByteArray &data, int at, int bytes)
-{
-    quint32 value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | uchar(data.at(at + i));
-    return value;
-}
-
-// Qt's reader fills in what is missing from a BMP cut short; count the bytes
-// its pixels need instead.
-bool BmpIsComplete(const QByteArray &data)
-{
-    if (data.size() < 26)
-        return false;
-    const qint64 pixelsAt = LittleEndian(data, 10, 4);
-    const quint32 headerSize = LittleEndian(data, 14, 4);
-    qint64 width = 0, height = 0, bitsPerPixel = 0, compression = 0, imageSize = 0;
-    if (headerSize == 12) { // the old OS/2 header
-        width = LittleEndian(data, 18, 2);
-        height = LittleEndian(data, 20, 2);
-        bitsPerPixel = LittleEndian(data, 24, 2);
-    } else if (headerSize >= 40 && data.size() >= 38) {
-        width = qint32(LittleEndian(data, 18, 4));
-        height = qAbs(qint64(qint32(LittleEndian(data, 22, 4))));
-        bitsPerPixel = LittleEndian(data, 28, 2);
-        compression = LittleEndian(data, 30, 4);
-        imageSize = LittleEndian(data, 34, 4);
-    } else {
-        return false;
-    }
-    // Sides beyond the limits are refused before anything is multiplied.
-    if (width <= 0 || width > PictureLimits::MaxSide || height > PictureLimits::MaxSide)
-        return false;
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-    const qint64 needed = uncompressed ? (width * bitsPerPixel + 31) / 32 * 4 * height : imageSize;
-    return pixelsAt + needed <= data.size();
-}
-
-QSize CheckedQtSize(const QByteArray &data, PictureFormat format)
-{
-    if (format == PictureFormat::Bmp && !BmpIsComplete(data))
-        ThrowInvalid();
-    QByteArray copy = data;
-    QBuffer buffer(&copy);
-    QImageReader reader(&buffer, QtFormatName(format));
-    const QSize size = reader.size();
-    if (!PictureLimits::IsWithin(size))
-        ThrowInvalid();
-    return size;
+    return format == PictureFormat::Bmp ? "bmp" : "gif";
 }
 
 void RequireLoadable(PictureFormat format)
 {
     if (format != PictureFormat::Jpeg && format != PictureFormat::Bmp && format != PictureFormat::Gif)
         ThrowInvalid();
+}
+
+// How a picture will be decoded, and what that takes, from its headers.
+struct DecodePlan
+{
+    PictureFormat format = PictureFormat::Unknown;
+    QSize size;        // as declared
+    int pngFactor = 1; // rows averaged while a PNG is decoded
+    qint64 bytes = 0;
+};
+
+DecodePlan PlanJpeg(const QByteArray &data, QSize minSize)
+{
+    const JpegHeader header = ReadJpegHeader(data);
+    if (!header.ok)
+        Refuse(header.error.isEmpty() ? ErrorText(ErrorNumber::InvalidPicture) : header.error);
+    RequireWithinLimits(header.size);
+    if (!JpegIsComplete(data))
+        RefuseCutShort();
+    const QSize decoded = JpegDecodedSize(header.size, minSize);
+    // The picture, one CMYK row, and the decoder's own.
+    return {PictureFormat::Jpeg, header.size, 1, header.workingBytes + Area(decoded) * 4 + decoded.width() * 4};
+}
+
+DecodePlan PlanPng(const QByteArray &data, QSize minSize)
+{
+    const PngHeader header = ReadPngHeader(data);
+    if (!header.ok)
+        ThrowInvalid();
+    RequireWithinLimits(header.size);
+    const int factor = RowReducer::FactorFor(header.size, minSize);
+    return {PictureFormat::Png, header.size, factor, PngDecodeBytes(header.size, header.interlaced, factor)};
+}
+
+// Qt's readers make the whole picture (four bytes a pixel, a byte for BMP's
+// paletted ones), and the opaque copy takes four more.
+DecodePlan PlanQt(QSize size, PictureFormat format)
+{
+    RequireWithinLimits(size);
+    constexpr qint64 ReaderOwn = 1 << 20;
+    return {format, size, 1, Area(size) * 8 + ReaderOwn};
+}
+
+DecodePlan PlanGif(const QByteArray &data)
+{
+    const GifHeader header = ReadGifHeader(data);
+    if (!header.ok)
+        ThrowInvalid();
+    if (!header.complete)
+        RefuseCutShort();
+    return PlanQt(header.size, PictureFormat::Gif);
+}
+
+DecodePlan PlanBmp(const QByteArray &data)
+{
+    const BmpHeader header = ReadBmpHeader(data);
+    if (!header.ok)
+        ThrowInvalid();
+    if (!header.complete)
+        RefuseCutShort();
+    return PlanQt(header.size, PictureFormat::Bmp);
+}
+
+DecodePlan PlanDecode(const QByteArray &data, QSize minSize)
+{
+    DecodePlan plan;
+    switch (DetectPictureFormat(data)) {
+    case PictureFormat::Jpeg: plan = PlanJpeg(data, minSize); break;
+    case PictureFormat::Png: plan = PlanPng(data, minSize); break;
+    case PictureFormat::Gif: plan = PlanGif(data); break;
+    case PictureFormat::Bmp: plan = PlanBmp(data); break;
+    case PictureFormat::Unknown: ThrowInvalid();
+    }
+    plan.bytes += Area(minSize) * 4; // the caller's copy at the exact size
+    return plan;
+}
+
+QImage Checked(DecodeResult result, const QImage &image, const QString &error)
+{
+    switch (result) {
+    case DecodeResult::Ok: return image;
+    case DecodeResult::Invalid: Refuse(error.isEmpty() ? ErrorText(ErrorNumber::InvalidPicture) : error);
+    case DecodeResult::OutOfMemory: throw MakeError(ErrorNumber::PictureUnexpected);
+    case DecodeResult::Stopped: ThrowStopped();
+    }
+    ThrowInvalid();
+}
+
+// Transparent parts become white, as they look on a white page.
+QImage Opaque(const QImage &image)
+{
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    QImage flat(image.size(), QImage::Format_RGB32);
+    if (flat.isNull())
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    return flat;
+}
+
+// BMP and GIF through Qt's readers, which offer neither a progress callback
+// nor reduced rows: the plan holds them to what the budget allows.
+QImage DecodeWithQt(const QByteArray &data, PictureFormat format, qint64 grantBytes)
+{
+    QByteArray copy = data;
+    QBuffer buffer(&copy);
+    QImageReader reader(&buffer, QtFormatName(format));
+    reader.setAllocationLimit(int(qMax<qint64>(1, grantBytes >> 20)));
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        if (reader.error() == QImageReader::InvalidDataError || reader.error() == QImageReader::UnknownError)
+            Refuse(QStringLiteral("Damaged picture: %1").arg(reader.errorString()));
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    }
+    const QImage opaque = Opaque(image);
+    if (opaque.isNull())
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    return opaque;
+}
+
+QImage Decode(const QByteArray &data, const DecodePlan &plan, QSize minSize, qint64 grantBytes,
+              const StopCheck &stop)
+{
+    StopPoll poll(stop);
+    QImage image;
+    QString error;
+    DecodeResult result = DecodeResult::Ok;
+    switch (plan.format) {
+    case PictureFormat::Jpeg: result = DecodeJpeg(data, minSize, &image, &error, &poll, grantBytes); break;
+    case PictureFormat::Png: result = DecodePng(data, plan.pngFactor, &image, &error, &poll); break;
+    default:
+        if (poll.Stopped())
+            ThrowStopped();
+        return DecodeWithQt(data, plan.format, grantBytes);
+    }
+    return Checked(result, image, error);
 }
 
 } // namespace
@@ -126,51 +229,37 @@ QByteArray ReadPictureFile(const QString &path)
     return data;
 }
 
-// JPEG, the usual album art, is measured from its headers. BMP and GIF are
-// rare in tags and cheap to decode, and decoding is the surest test that one
-// is whole.
+QSize DeclaredPictureSize(const QByteArray &data)
+{
+    return PlanDecode(data, QSize()).size;
+}
+
 QSize PictureSizeOf(const QByteArray &data)
 {
-    const PictureFormat format = DetectPictureFormat(data);
-    RequireLoadable(format);
-    return format == PictureFormat::Jpeg ? CheckedJpegSize(data) : LoadPictureFrom(data).size();
+    RequireLoadable(DetectPictureFormat(data));
+    return DeclaredPictureSize(data);
 }
 
 QImage LoadPictureFrom(const QByteArray &data)
 {
     RequireLoadable(DetectPictureFormat(data));
-    return DecodePicture(data, QSize());
+    return DecodePicture(data, QSize()).image;
 }
 
-QImage DecodePicture(const QByteArray &data, QSize minSize)
+DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop)
 {
-    const PictureFormat format = DetectPictureFormat(data);
-    if (format == PictureFormat::Unknown)
-        ThrowInvalid();
-
-    if (format == PictureFormat::Jpeg) {
-        CheckedJpegSize(data);
-        QImage image;
-        QString error;
-        switch (DecodeJpeg(data, minSize, &image, &error)) {
-        case JpegDecodeResult::Ok: return image;
-        case JpegDecodeResult::OutOfMemory: throw MakeError(ErrorNumber::PictureUnexpected);
-        case JpegDecodeResult::Invalid: ThrowInvalid();
-        }
-    }
-
-    CheckedQtSize(data, format);
-    QByteArray copy = data;
-    QBuffer buffer(&copy);
-    QImageReader reader(&buffer, QtFormatName(format));
-    reader.setAllocationLimit(PictureLimits::QtAllocationMegabytes);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        if (reader.error() == QImageReader::InvalidDataError || reader.error() == QImageReader::UnknownError)
-            ThrowInvalid();
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    }
-    return image;
+    const DecodePlan plan = PlanDecode(data, minSize);
+    DecodeBudget &budget = DecodeBudget::Pictures();
+    if (plan.bytes > budget.Capacity())
+        Refuse(QStringLiteral("Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed")
+                   .arg(plan.size.width())
+                   .arg(plan.size.height())
+                   .arg((plan.bytes + (1 << 20) - 1) >> 20)
+                   .arg(budget.Capacity() >> 20));
+    DecodedPicture decoded;
+    decoded.grant = budget.Acquire(plan.bytes, stop);
+    decoded.image = Decode(data, plan, minSize, plan.bytes, stop);
+    return decoded;
 }
 
 QSize PictureSize(const QString &path)

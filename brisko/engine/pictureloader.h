@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/decodebudget.h"
+#include "engine/stopcheck.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -17,9 +20,10 @@ QByteArray ReadPictureFile(const QString &path);
 
 // The picture loader that measures and shows pictures. It reads JPEG, BMP and
 // GIF (the first frame); PNG and anything else fail with BriskoError 481
-// (invalid picture), as do files cut short, damaged headers and pictures
+// (invalid picture), as do files cut short, damaged data and pictures
 // declaring more than PictureLimits allow. A picture of a known kind that the
-// decoder cannot hold in memory fails with 50003.
+// decoder cannot hold in memory fails with 50003. The error's text says why a
+// picture was refused ("Damaged picture: cut short", "Picture too large: ...").
 //
 // PictureSize reads only the headers; LoadPicture decodes the pixels.
 QSize PictureSize(const QString &path);
@@ -29,7 +33,26 @@ QImage LoadPicture(const QString &path);
 QSize PictureSizeOf(const QByteArray &data);
 QImage LoadPictureFrom(const QByteArray &data);
 
-// Decodes PNG as well, for the encoder, with the same checks and errors.
-// With a non-empty minSize a JPEG is shrunk while it is decoded, as far as
+// The size any of the four kinds declares, PNG included, from its headers
+// alone, with the same checks and errors.
+QSize DeclaredPictureSize(const QByteArray &data);
+
+// A decoded picture with the memory it was granted: the grant is kept while
+// the picture is worked on, and given back with it.
+struct DecodedPicture
+{
+    DecodeBudget::Grant grant; // first, so that it is given back after the picture is gone
+    QImage image;
+};
+
+// Decodes PNG as well, for the encoder, with the same checks and errors,
+// into an opaque RGB32 picture (transparent parts over white). With a
+// non-empty minSize a JPEG or PNG is shrunk while it is decoded, as far as
 // both sides stay at least that big.
-QImage DecodePicture(const QByteArray &data, QSize minSize);
+//
+// What decoding will take is worked out from the header first (with
+// minSize's worth for the caller's exact-size copy), and waited for in
+// DecodeBudget::Pictures(); a picture that needs more than the whole budget
+// is refused (481). stop is asked while it decodes or waits: when it says
+// so, the decode ends with BriskoError 18.
+DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop = {});

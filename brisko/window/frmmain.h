@@ -172,7 +172,8 @@ public:
     // Shows a file's picture, its stored size and its pixel size.
     void ShowPicOnDemand(const QString &path);
     // Converts the picture of the file of one row and writes the outcome there.
-    void ConvPix(const QString &path, int row);
+    // True when the picture was given up on "Stop": the file is as it was.
+    bool ConvPix(const QString &path, int row);
     // A saved file's other hard links keep its old content: the row's
     // tooltip and the error log say so.
     void NoteOtherNames(int row, const QString &path, int otherNames);

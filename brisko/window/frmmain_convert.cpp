@@ -27,16 +27,22 @@ bool frmMain::VolumeStillThere(const QString &path)
     return false;
 }
 
-void frmMain::ConvPix(const QString &path, int row)
+bool frmMain::ConvPix(const QString &path, int row)
 {
     if (!VolumeStillThere(path))
-        return;
+        return false;
     try {
         ArtRequest request;
         request.target = TargetSize;
         request.quality = Quality;
         request.allPictures = mnuAllPictures->isChecked();
         request.letEventsRun = [] { QCoreApplication::processEvents(); };
+        // "Stop" is answered in the middle of a picture too: its click gets
+        // through while the picture is decoded.
+        request.stopRequested = [this] {
+            QCoreApplication::processEvents();
+            return StopRequested;
+        };
         const ArtConversion result = ConvertArt(*tags_, Encoder(), path, request);
         switch (result.outcome) {
         case ArtOutcome::Resized:
@@ -50,10 +56,14 @@ void frmMain::ConvPix(const QString &path, int row)
         case ArtOutcome::FileMissing:
         case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, StatusOfArt(result.outcome)); break;
         case ArtOutcome::Skipped: break; // the window skips small pictures itself
+        case ArtOutcome::Stopped: // the file is as it was, and so is its row
+            lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
+            return true;
         }
     } catch (const std::exception &error) {
         ReportUnexpected(QStringLiteral("ConvPix"), ErrorDescription(error));
     }
+    return false;
 }
 
 void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
@@ -99,7 +109,7 @@ void frmMain::Resizing(bool selectedOnly)
         lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
         lvwMain_->SetIcon(row, IconWorking);
         const QString path = lvwMain_->PathAt(row);
-        ConvPix(path, row);
-        ShowPicOnDemand(path);
+        if (!ConvPix(path, row)) // a picture given up is not read again just to be shown
+            ShowPicOnDemand(path);
     }
 }

@@ -1,8 +1,11 @@
 #include "batch/batchoptions.h"
 #include "batch/batchreport.h"
+#include "batch/batchrun.h"
 #include "batch/batchwalk.h"
+#include "engine/decodebudget.h"
 #include "engine/filetimes.h"
 #include "engine/jpegcodec.h"
+#include "support/hostilepictures.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -16,7 +19,9 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 using namespace Mp3Fixture;
 
@@ -36,6 +41,7 @@ private slots:
     void dryRunAndSkipWriteNothing();
     void failuresAreReportedAndCounted();
     void ctrlCFinishesTheFilesInHand();
+    void ctrlCInTheMiddleOfAPictureLeavesItAlone();
     void killedAtAnyMomentLosesNothing();
 
 private:
@@ -276,6 +282,37 @@ void TestBatch::ctrlCFinishesTheFilesInHand()
         QVERIFY(!QFile::exists(file + u'~'));
     }
     QVERIFY(converted < files.size());
+}
+
+void TestBatch::ctrlCInTheMiddleOfAPictureLeavesItAlone()
+{
+    // The run's own loop, as brisko-batch runs it: Ctrl-C sets the flag once
+    // the 10000 x 10000 picture is being decoded (it holds decoding memory).
+    Recipe large;
+    large.pictures << Picture{HostilePictures::BandedPng(10000, 10000), QStringLiteral("image/png"), 3, QString()};
+    Recipe small;
+    small.pictures << Picture{TestPictures::Jpeg(TestPictures::Solid(600, 400, Qt::red)), QStringLiteral("image/jpeg"), 3,
+                              QString()};
+    const QStringList files{Write(dir_->filePath(QStringLiteral("1 large.mp3")), large),
+                            Write(dir_->filePath(QStringLiteral("2 small.mp3")), small)};
+    const QByteArray largeBefore = TestFiles::Read(files.at(0));
+    const QByteArray smallBefore = TestFiles::Read(files.at(1));
+
+    BatchOptions options;
+    std::atomic<bool> stop{false};
+    QStringList reported;
+    const QList<BatchFile> batch{{files.at(0), {}, 1}, {files.at(1), {}, 1}};
+    std::thread run([&] {
+        RunBatch(
+            batch, options, stop, [&reported](const BatchResult &result) { reported << result.path; }, {});
+    });
+    QTRY_VERIFY(DecodeBudget::Pictures().InUse() > 0);
+    stop = true;
+    run.join();
+    QVERIFY2(reported.isEmpty(), qPrintable(reported.join(u' ')));
+    QCOMPARE(TestFiles::Read(files.at(0)), largeBefore);
+    QCOMPARE(TestFiles::Read(files.at(1)), smallBefore);
+    QCOMPARE(DecodeBudget::Pictures().InUse(), 0);
 }
 
 void TestBatch::killedAtAnyMomentLosesNothing()

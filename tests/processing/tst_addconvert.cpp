@@ -56,7 +56,7 @@ private slots:
     void resizeAllKeepsEverythingElse();
     void skipOptionAndRetries();
     void failuresLeaveNothingBehind();
-    void stopFinishesTheFileInHand();
+    void stopLeavesThePictureInHandAsItWas();
     void independentReaderAgrees();
     void hardLinkedNamesAreNoted();
     void everyPictureAndWhyNot();
@@ -473,22 +473,26 @@ void TestAddConvert::failuresLeaveNothingBehind()
     QCOMPARE(window.lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
 }
 
-void TestAddConvert::stopFinishesTheFileInHand()
+void TestAddConvert::stopLeavesThePictureInHandAsItWas()
 {
     QStringList paths{QString()};
     for (int i = 0; i < 3; ++i)
         paths << WriteMp3(QStringLiteral("stop%1.mp3").arg(i),
                           WithArt(TestPictures::Jpeg(TestPictures::Solid(400 + i, 400, Qt::darkRed))));
+    const QByteArray first = TestFiles::Read(paths.at(1));
     frmMain window;
     window.show();
     window.GetFileInfo(paths);
-    // The first timer fires before the first file, the second while it is
-    // being converted: "Stop" is pressed in the middle of it.
+    // The first timer fires before the first file, the second while its
+    // picture is decoded: "Stop" is pressed in the middle of it, and the
+    // picture is given up there, the file and its row left as they were.
     QTimer::singleShot(0, &window, [&window] {
-        QTimer::singleShot(0, window.cmdCancel, &QPushButton::click);
+        QTimer::singleShot(0, window.cmdCancel, [&window] { QTest::mouseClick(window.cmdCancel, Qt::LeftButton); });
     });
-    window.cmdConvert->click();
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(window.lvwMain()->Row(1).Icon, 4);
+    QCOMPARE(TestFiles::Read(paths.at(1)), first);
     QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
     QCOMPARE(window.lvwMain()->Row(2).Icon, 4);
     QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("Unchanged"));

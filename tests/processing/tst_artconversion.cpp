@@ -4,6 +4,7 @@
 #include "engine/pictureencoder.h"
 #include "engine/pictureloader.h"
 #include "engine/taglibrary.h"
+#include "support/hostilepictures.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -12,7 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 class TestArtConversion : public QObject
 {
@@ -26,6 +29,9 @@ private slots:
     void pngIsConvertedOnce();
     void unreadablePictureIsNoPicture();
     void refusedSaveAndMissingFile();
+    void hostileArtIsRefusedWithItsReason_data();
+    void hostileArtIsRefusedWithItsReason();
+    void stopInTheMiddleOfAPictureLeavesTheFile();
 
 private:
     QString Mp3With(const QString &name, const QByteArray &picture, const QString &mime);
@@ -140,6 +146,80 @@ void TestArtConversion::refusedSaveAndMissingFile()
     const QByteArray plainBytes = TestFiles::Read(plain);
     QCOMPARE(int(ConvertArt(tags_, encoder_, plain, 250, 80).outcome), int(ArtOutcome::NoPicture));
     QCOMPARE(TestFiles::Read(plain), plainBytes);
+}
+
+void TestArtConversion::hostileArtIsRefusedWithItsReason_data()
+{
+    using namespace HostilePictures;
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<QString>("mime");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("run-length BMP declaring 10000 x 10000")
+        << RunLengthBmp(10000, 10000) << QStringLiteral("image/bmp")
+        << QStringLiteral("Picture too large: 10000 x 10000 needs 765 MB to decode, more than the 192 MB allowed");
+    QTest::newRow("GIF with a 10000 x 10000 screen")
+        << GifWithHugeScreen(10000, 10000) << QStringLiteral("image/gif") << QStringLiteral("Picture too large");
+    QTest::newRow("interlaced PNG of 10000 x 10000")
+        << BandedPng(10000, 10000, true) << QStringLiteral("image/png") << QStringLiteral("Picture too large");
+    QTest::newRow("a scan repeated 100,000 times")
+        << JpegRepeatingScan(TestPictures::Solid(1000, 1000, Qt::darkCyan), 100000) << QStringLiteral("image/jpeg")
+        << QStringLiteral("Picture refused: more than 100 progressive scans");
+    const QByteArray exif = JpegWithExifThumbnail(Stripes(600, 600), Stripes(160, 120));
+    QTest::newRow("JPEG with an Exif thumbnail, cut short")
+        << exif.left(exif.size() * 6 / 10) << QStringLiteral("image/jpeg")
+        << QStringLiteral("Damaged picture: cut short (Premature end of JPEG file)");
+    const QByteArray gif = Gif(Stripes(300, 300).convertToFormat(QImage::Format_Indexed8));
+    QTest::newRow("GIF cut short") << gif.left(gif.size() * 24 / 100) << QStringLiteral("image/gif")
+                                   << QStringLiteral("Damaged picture: cut short");
+    const QByteArray png = BandedPng(600, 600);
+    QTest::newRow("PNG cut short") << png.left(png.size() / 2) << QStringLiteral("image/png")
+                                   << QStringLiteral("Damaged picture: ");
+}
+
+void TestArtConversion::hostileArtIsRefusedWithItsReason()
+{
+    QFETCH(QByteArray, picture);
+    QFETCH(QString, mime);
+    QFETCH(QString, reason);
+    const QString path = Mp3With(QStringLiteral("hostile.mp3"), picture, mime);
+    const QByteArray before = TestFiles::Read(path);
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, 250, 80);
+    QCOMPARE(int(result.outcome), int(ArtOutcome::NoPicture));
+    QVERIFY2(result.reason.startsWith(reason, Qt::CaseInsensitive), qPrintable(result.reason));
+    QCOMPARE(TestFiles::Read(path), before);
+}
+
+void TestArtConversion::stopInTheMiddleOfAPictureLeavesTheFile()
+{
+    // A 10000 x 10000 PNG takes a while to decode; the stop request comes
+    // once the decoder has asked for the first time, so in its middle.
+    const QString path = Mp3With(QStringLiteral("large.mp3"), HostilePictures::BandedPng(10000, 10000),
+                                 QStringLiteral("image/png"));
+    const QByteArray before = TestFiles::Read(path);
+    std::atomic<bool> asked{false}, stop{false};
+    ArtRequest request;
+    request.stopRequested = [&] {
+        asked = true;
+        return stop.load();
+    };
+    ArtConversion result;
+    std::thread conversion([&] {
+        TagLibrary tags;
+        PictureEncoder encoder;
+        result = ConvertArt(tags, encoder, path, request);
+    });
+    QTRY_VERIFY(asked.load());
+    stop = true;
+    conversion.join();
+    QCOMPARE(int(result.outcome), int(ArtOutcome::Stopped));
+    QCOMPARE(TestFiles::Read(path), before);
+
+    // Asked again, the same picture is converted: a stop is not remembered.
+    request.stopRequested = {};
+    const ArtConversion again = ConvertArt(tags_, encoder_, path, request);
+    QCOMPARE(int(again.outcome), int(ArtOutcome::Resized));
+    QCOMPARE(again.newSize, QSize(250, 250));
 }
 
 QTEST_MAIN(TestArtConversion)

@@ -2,6 +2,7 @@
 #include "engine/jpegcodec.h"
 #include "engine/pictureencoder.h"
 #include "engine/pictureloader.h"
+#include "support/hostilepictures.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
 
@@ -56,6 +57,13 @@ QImage Quarters(int width, int height)
     return image;
 }
 
+// One 10000 x 10000 PNG for the tests that need it: making it takes a moment.
+const QByteArray &LargePng()
+{
+    static const QByteArray png = HostilePictures::BandedPng(10000, 10000);
+    return png;
+}
+
 } // namespace
 
 class TestPictures_ : public QObject
@@ -79,6 +87,13 @@ private slots:
     void sameInputGivesTheSameBytes();
     void convertKeepsTheSize();
     void failuresLeaveNoDestination();
+    void sizesComeFromHeadersAlone_data();
+    void sizesComeFromHeadersAlone();
+    void largePngIsShrunkAsItIsRead();
+    void interlacedPngIsReadWhole();
+    void cutShortIsTakenFromTheDecoder();
+    void everyDecoderAnswersAStop_data();
+    void everyDecoderAnswersAStop();
 
 private:
     QString Write(const QString &name, const QByteArray &bytes);
@@ -324,7 +339,7 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
 
     QImage eighth;
     QString error;
-    QCOMPARE(DecodeJpeg(progressive, QSize(100, 80), &eighth, &error), JpegDecodeResult::Ok);
+    QCOMPARE(DecodeJpeg(progressive, QSize(100, 80), &eighth, &error), DecodeResult::Ok);
     QCOMPARE(eighth.size(), QSize(100, 80));
 
     // The same picture cut after its first scan, all DC values, and ended:
@@ -335,7 +350,7 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
     QImage fromFirstScan;
     QCOMPARE(DecodeJpeg(progressive.left(secondScan) + QByteArray("\xFF\xD9", 2), QSize(100, 80),
                         &fromFirstScan, &error),
-             JpegDecodeResult::Ok);
+             DecodeResult::Ok);
     QCOMPARE(fromFirstScan, eighth);
 
     // And it is the picture: a cover-like picture (smooth colours, shapes)
@@ -352,10 +367,10 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
     painter.end();
     QImage fromDc;
     QCOMPARE(DecodeJpeg(TestPictures::Jpeg(cover, 92, true), QSize(100, 80), &fromDc, &error),
-             JpegDecodeResult::Ok);
+             DecodeResult::Ok);
     QImage whole;
     QCOMPARE(DecodeJpeg(TestPictures::Jpeg(cover, 92, false), QSize(100, 80), &whole, &error),
-             JpegDecodeResult::Ok);
+             DecodeResult::Ok);
     eighth = fromDc;
     int worst = 0;
     for (int y = 0; y < whole.height(); ++y)
@@ -372,7 +387,7 @@ void TestPictures_::progressiveEighthNeedsOnlyItsDcScans()
 
     // A larger size needs the AC scans, and takes them.
     QImage quarter;
-    QCOMPARE(DecodeJpeg(progressive, QSize(200, 160), &quarter, &error), JpegDecodeResult::Ok);
+    QCOMPARE(DecodeJpeg(progressive, QSize(200, 160), &quarter, &error), DecodeResult::Ok);
     QCOMPARE(quarter.size(), QSize(200, 160));
 }
 
@@ -428,6 +443,98 @@ void TestPictures_::failuresLeaveNoDestination()
                                        false, 80);
              }),
              75);
+}
+
+void TestPictures_::sizesComeFromHeadersAlone_data()
+{
+    using namespace HostilePictures;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("PNG") << LargePng() << QSize(10000, 10000);
+    QTest::newRow("interlaced PNG") << BandedPng(3000, 4000, true) << QSize(3000, 4000);
+    QTest::newRow("run-length BMP") << RunLengthBmp(10000, 10000) << QSize(10000, 10000);
+    QTest::newRow("GIF screen") << GifWithHugeScreen(10000, 10000) << QSize(10000, 10000);
+    QTest::newRow("GIF") << HostilePictures::Gif(Stripes(300, 200).convertToFormat(QImage::Format_Indexed8))
+                         << QSize(300, 200);
+}
+
+void TestPictures_::sizesComeFromHeadersAlone()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    const long before = PeakMemoryKilobytes();
+    QCOMPARE(DeclaredPictureSize(bytes), size);
+    QVERIFY(PeakMemoryKilobytes() - before < 8 * 1024);
+}
+
+void TestPictures_::largePngIsShrunkAsItIsRead()
+{
+    // 10000 x 10000 RGBA would take 400 MB whole; read a row at a time and
+    // averaged down as it comes, it takes a few.
+    const long before = PeakMemoryKilobytes();
+    const QImage small = ScaledPicture(LargePng(), QSize(250, 250));
+    QVERIFY(PeakMemoryKilobytes() - before < 32 * 1024);
+    QCOMPARE(small.size(), QSize(250, 250));
+    // Bands of red, green, blue and half-transparent black over white.
+    QVERIFY(Near(small.pixelColor(125, 31), Qt::red));
+    QVERIFY(Near(small.pixelColor(125, 94), Qt::green));
+    QVERIFY(Near(small.pixelColor(125, 156), Qt::blue));
+    QVERIFY(Near(small.pixelColor(125, 219), QColor(127, 127, 127)));
+}
+
+void TestPictures_::interlacedPngIsReadWhole()
+{
+    const QImage interlaced = ScaledPicture(HostilePictures::BandedPng(301, 203, true), QSize(301, 203));
+    QCOMPARE(interlaced, ScaledPicture(HostilePictures::BandedPng(301, 203), QSize(301, 203)));
+    QVERIFY(Near(interlaced.pixelColor(150, 10), Qt::red));
+    QVERIFY(Near(interlaced.pixelColor(150, 190), QColor(127, 127, 127)));
+}
+
+void TestPictures_::cutShortIsTakenFromTheDecoder()
+{
+    // The thumbnail's end-of-image marker makes the file look whole to a
+    // search for markers; libjpeg's warning tells that the data ended early.
+    const QByteArray whole = HostilePictures::JpegWithExifThumbnail(HostilePictures::Stripes(600, 600),
+                                                                    HostilePictures::Stripes(160, 120));
+    const QByteArray cut = whole.left(whole.size() * 6 / 10);
+    QVERIFY(JpegIsComplete(cut));
+    QCOMPARE(ScaledPicture(whole, QSize(250, 250)).size(), QSize(250, 250));
+    try {
+        ScaledPicture(cut, QSize(250, 250));
+        QFAIL("a picture cut short was decoded");
+    } catch (const BriskoError &error) {
+        QCOMPARE(error.Number(), 481);
+        QCOMPARE(error.Description(), QStringLiteral("Damaged picture: cut short (Premature end of JPEG file)"));
+    }
+}
+
+void TestPictures_::everyDecoderAnswersAStop_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QImage picture = HostilePictures::Stripes(400, 300);
+    QTest::newRow("baseline JPEG") << Jpeg(picture);
+    QTest::newRow("progressive JPEG") << Jpeg(picture, 90, true);
+    QTest::newRow("PNG") << HostilePictures::BandedPng(400, 300);
+    QTest::newRow("interlaced PNG") << HostilePictures::BandedPng(400, 300, true);
+    QTest::newRow("BMP") << Encoded(picture, "bmp");
+    QTest::newRow("GIF") << HostilePictures::Gif(picture.convertToFormat(QImage::Format_Indexed8));
+}
+
+void TestPictures_::everyDecoderAnswersAStop()
+{
+    QFETCH(QByteArray, bytes);
+    int asked = 0;
+    QCOMPARE(ErrorOf([&] {
+                 ScaledPicture(bytes, QSize(200, 150), [&asked] {
+                     ++asked;
+                     return true;
+                 });
+             }),
+             18);
+    QCOMPARE(asked, 1);
+    QCOMPARE(DecodeBudget::Pictures().InUse(), 0);
+    QCOMPARE(ScaledPicture(bytes, QSize(200, 150), [] { return false; }).size(), QSize(200, 150));
 }
 
 QTEST_MAIN(TestPictures_)

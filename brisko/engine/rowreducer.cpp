@@ -1,0 +1,64 @@
+#include "engine/rowreducer.h"
+
+RowReducer::RowReducer(QSize size, int factor)
+    : size_(size)
+    , factor_(qMax(1, factor))
+    , reduced_(ReducedSize(size, factor_), QImage::Format_RGB32)
+{
+    if (factor_ > 1 && !reduced_.isNull())
+        sums_.assign(size_t(reduced_.width()) * 3, 0);
+}
+
+int RowReducer::FactorFor(QSize size, QSize minSize)
+{
+    if (minSize.isEmpty() || size.isEmpty())
+        return 1;
+    const int factor = qMin(size.width() / minSize.width(), size.height() / minSize.height());
+    return qMax(1, factor);
+}
+
+QSize RowReducer::ReducedSize(QSize size, int factor)
+{
+    return QSize((size.width() + factor - 1) / factor, (size.height() + factor - 1) / factor);
+}
+
+void RowReducer::AddRow(const QRgb *row)
+{
+    if (reduced_.isNull() || rowsIn_ >= size_.height())
+        return;
+    ++rowsIn_;
+    if (factor_ == 1) {
+        std::copy(row, row + size_.width(), reinterpret_cast<QRgb *>(reduced_.scanLine(rowsIn_ - 1)));
+        return;
+    }
+    quint64 *sum = sums_.data();
+    for (int x = 0; x < size_.width(); sum += 3) {
+        quint32 red = 0, green = 0, blue = 0; // a row of a block: at most 30000 x 255
+        for (const int end = qMin(x + factor_, size_.width()); x < end; ++x) {
+            red += quint32(qRed(row[x]));
+            green += quint32(qGreen(row[x]));
+            blue += quint32(qBlue(row[x]));
+        }
+        sum[0] += red;
+        sum[1] += green;
+        sum[2] += blue;
+    }
+    ++rowsSummed_;
+    if (rowsSummed_ == factor_ || rowsIn_ == size_.height())
+        EmitRow();
+}
+
+void RowReducer::EmitRow()
+{
+    auto *line = reinterpret_cast<QRgb *>(reduced_.scanLine((rowsIn_ - 1) / factor_));
+    for (int x = 0; x < reduced_.width(); ++x) {
+        // The last column may be narrower than the others.
+        const quint64 columns = quint64(qMin(factor_, size_.width() - x * factor_));
+        const quint64 count = columns * quint64(rowsSummed_);
+        quint64 *sum = &sums_[size_t(x) * 3];
+        line[x] = qRgb(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
+                       int((sum[2] + count / 2) / count));
+        sum[0] = sum[1] = sum[2] = 0;
+    }
+    rowsSummed_ = 0;
+}

@@ -1,0 +1,212 @@
+#include "engine/artcache.h"
+#include "engine/decodebudget.h"
+#include "base/briskoerror.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+// What pictures may cost: the decoding budget every thread shares, and the
+// cache of new pictures that art shared between files goes through.
+class TestPictureCosts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void budgetRefusesWhatCouldNeverFit();
+    void budgetServesInTurn();
+    void budgetWaitEndsOnStop();
+    void budgetNeverWaitsForItsOwnThread();
+    void cacheMakesSharedArtOnce();
+    void cacheStaysWithinItsBytes();
+    void cacheKeepsNoFailure();
+    void cacheWaitersShareTheMaking();
+};
+
+namespace {
+
+int ErrorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const BriskoError &error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+} // namespace
+
+void TestPictureCosts::budgetRefusesWhatCouldNeverFit()
+{
+    DecodeBudget budget(100 << 20);
+    try {
+        budget.Acquire((100 << 20) + 1);
+        QFAIL("more than the whole budget was granted");
+    } catch (const BriskoError &error) {
+        QCOMPARE(error.Number(), 481);
+        QVERIFY2(error.Description().contains(QLatin1String("101 MB")), qPrintable(error.Description()));
+        QVERIFY2(error.Description().contains(QLatin1String("100 MB")), qPrintable(error.Description()));
+    }
+    QCOMPARE(budget.InUse(), 0);
+    {
+        const DecodeBudget::Grant all = budget.Acquire(100 << 20);
+        QCOMPARE(budget.InUse(), 100 << 20);
+    }
+    QCOMPARE(budget.InUse(), 0);
+}
+
+void TestPictureCosts::budgetServesInTurn()
+{
+    // 60 held; 50 asks and must wait; 30 would fit now but comes after 50,
+    // so it waits too (were it let past, the line would never be two long).
+    DecodeBudget budget(100);
+    DecodeBudget::Grant first = budget.Acquire(60);
+    std::atomic<bool> done{false};
+    const auto take = [&](qint64 bytes) {
+        const DecodeBudget::Grant grant = budget.Acquire(bytes);
+        while (!done)
+            std::this_thread::yield();
+    };
+    std::thread large(take, 50);
+    QTRY_COMPARE(budget.Waiting(), 1);
+    std::thread small(take, 30);
+    QTRY_COMPARE(budget.Waiting(), 2);
+    QCOMPARE(budget.InUse(), 60);
+    first = DecodeBudget::Grant(); // gives the 60 back: both fit now
+    QTRY_COMPARE(budget.Waiting(), 0);
+    QCOMPARE(budget.InUse(), 80);
+    done = true;
+    large.join();
+    small.join();
+    QCOMPARE(budget.InUse(), 0);
+}
+
+void TestPictureCosts::budgetWaitEndsOnStop()
+{
+    DecodeBudget budget(100);
+    const DecodeBudget::Grant held = budget.Acquire(90);
+    std::atomic<bool> stop{false};
+    std::atomic<int> error{-1};
+    std::thread waiting([&] { error = ErrorOf([&] { budget.Acquire(20, [&] { return stop.load(); }); }); });
+    QTRY_COMPARE(budget.Waiting(), 1);
+    stop = true;
+    waiting.join();
+    QCOMPARE(error.load(), 18);
+    QCOMPARE(budget.Waiting(), 0);
+    QCOMPARE(budget.InUse(), 90);
+    // The line moves on without the one that gave up.
+    QCOMPARE(budget.Acquire(10).Bytes(), 10);
+}
+
+void TestPictureCosts::budgetNeverWaitsForItsOwnThread()
+{
+    // A decode inside a decode (the window runs events while it decodes)
+    // takes what is free, or fails at once instead of waiting for itself.
+    DecodeBudget budget(100);
+    const DecodeBudget::Grant outer = budget.Acquire(60);
+    QCOMPARE(ErrorOf([&] { budget.Acquire(50); }), 50003);
+    QCOMPARE(budget.Acquire(40).Bytes(), 40);
+    QCOMPARE(budget.InUse(), 60);
+}
+
+void TestPictureCosts::cacheMakesSharedArtOnce()
+{
+    ArtCache cache(4, 1 << 20);
+    int made = 0;
+    const auto make = [&made] {
+        ++made;
+        return QByteArray("jpeg ") + QByteArray::number(made);
+    };
+    const QByteArray art(1000, 'a');
+    const QByteArray first = cache.Get(art, QSize(250, 250), 80, make);
+    QCOMPARE(cache.Get(QByteArray(1000, 'a'), QSize(250, 250), 80, make), first);
+    QCOMPARE(made, 1);
+    // Other bytes, size or quality are other pictures.
+    QByteArray other = art;
+    other[999] = 'b';
+    cache.Get(other, QSize(250, 250), 80, make);
+    cache.Get(art, QSize(250, 249), 80, make);
+    cache.Get(art, QSize(250, 250), 81, make);
+    QCOMPARE(made, 4);
+}
+
+void TestPictureCosts::cacheStaysWithinItsBytes()
+{
+    // Sixteen pictures of 25 MB each: no more art is kept than the bound
+    // allows, art and new pictures counted together.
+    ArtCache cache(16, 64 << 20);
+    for (int i = 0; i < 16; ++i) {
+        cache.Get(QByteArray(25 << 20, char(i)), QSize(250, 250), 80, [] { return QByteArray(30000, 'j'); });
+        QVERIFY(cache.Bytes() <= 64 << 20);
+    }
+    QCOMPARE(cache.Count(), 2);
+    QCOMPARE(cache.Bytes(), 2 * ((25 << 20) + 30000));
+
+    // Art beyond the bound is made every time, and never kept.
+    ArtCache small(16, 1 << 20);
+    int made = 0;
+    for (int i = 0; i < 2; ++i)
+        small.Get(QByteArray(2 << 20, 'a'), QSize(9, 9), 80, [&made] {
+            ++made;
+            return QByteArray("j");
+        });
+    QCOMPARE(made, 2);
+    QCOMPARE(small.Count(), 0);
+    QCOMPARE(small.Bytes(), 0);
+
+    ArtCache few(2, 1 << 20);
+    for (int i = 0; i < 5; ++i)
+        few.Get(QByteArray(10, char(i)), QSize(9, 9), 80, [] { return QByteArray(10, 'j'); });
+    QCOMPARE(few.Count(), 2);
+    QCOMPARE(few.Bytes(), 40);
+}
+
+void TestPictureCosts::cacheKeepsNoFailure()
+{
+    // A failure may be the moment's (a stop, memory): the next file tries again.
+    ArtCache cache(4, 1 << 20);
+    const QByteArray art("art");
+    QCOMPARE(ErrorOf([&] {
+                 cache.Get(art, QSize(9, 9), 80, []() -> QByteArray { throw MakeError(ErrorNumber::UserInterrupt); });
+             }),
+             18);
+    QCOMPARE(cache.Count(), 0);
+    QCOMPARE(cache.Bytes(), 0);
+    QCOMPARE(cache.Get(art, QSize(9, 9), 80, [] { return QByteArray("made"); }), QByteArray("made"));
+}
+
+void TestPictureCosts::cacheWaitersShareTheMaking()
+{
+    // While one thread makes a picture, another that needs it waits for it
+    // instead of making it again.
+    ArtCache cache(4, 1 << 20);
+    std::atomic<int> made{0};
+    std::atomic<bool> finish{false};
+    QByteArray firstResult, secondResult;
+    std::thread maker([&] {
+        firstResult = cache.Get("art", QSize(9, 9), 80, [&] {
+            ++made;
+            while (!finish)
+                std::this_thread::yield();
+            return QByteArray("made once");
+        });
+    });
+    QTRY_COMPARE(made.load(), 1);
+    std::thread waiter([&] {
+        secondResult = cache.Get("art", QSize(9, 9), 80, [&] {
+            ++made;
+            return QByteArray("made twice");
+        });
+    });
+    finish = true;
+    maker.join();
+    waiter.join();
+    QCOMPARE(made.load(), 1);
+    QCOMPARE(firstResult, QByteArray("made once"));
+    QCOMPARE(secondResult, QByteArray("made once"));
+}
+
+QTEST_GUILESS_MAIN(TestPictureCosts)
+#include "tst_picturecosts.moc"
