@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "benchcorpus.h"
 
 #include "engine/id3v2raw.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How fast the art of many MP3 files is converted, against the floor of
 // copying and flushing the same files.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What hostile pictures cost: peak memory and time of converting each, and
 // of brisko-batch over all of them with 1, 2 and 4 jobs.
 //

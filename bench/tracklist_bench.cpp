@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the track list's duplicate check and row appends scale with the number
 // of rows: the time per call should stay flat from a thousand rows to a
 // hundred thousand.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How fast the real main window adds files and converts their art.
 //
 //   window_bench [--files N]... [--dir FOLDER]

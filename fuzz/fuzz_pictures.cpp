@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the picture loader and encoder: measure from the
 // headers, load, and scale to 64 x 48 as a conversion would. Only crashes,
 // hangs and runaway memory count; refusing a picture is the expected answer

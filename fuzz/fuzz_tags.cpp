@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the tag layer as an MP3 file: open, read every
 // field and picture, replace picture 1, save. Besides crashes, hangs and
 // runaway memory it catches lost data: a save must keep every byte after the

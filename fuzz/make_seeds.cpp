@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the hostile pictures the tests make into a folder, as seeds for
 // fuzz_pictures: pictures declaring far more than they hold, a scan repeated
 // past the limit, files cut short. Small versions of each, so the fuzzer

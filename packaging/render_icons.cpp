@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the program's icon as PNG files for the desktop's icon theme:
 //   render_icons FOLDER NAME  ->  FOLDER/<n>x<n>/apps/NAME.png for each size.
 // The icon is drawn in code, so the files are made at build time.

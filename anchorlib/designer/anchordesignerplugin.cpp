@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "anchordesignerplugin.h"
 
 #include "anchortaskmenu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "anchortaskmenu.h"
 
 #include <anchorlib/anchor.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frmabout.h"
 
 #include <anchorlib/anchorlib.h>

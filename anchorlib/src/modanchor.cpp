@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <anchorlib/anchorlib.h>
 
 #include <QPointer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <anchorlib/ppanchors.h>
 
 #include <anchorlib/anchor.h>

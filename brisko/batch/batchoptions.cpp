@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/batchoptions.h"
 
 #include "base/textvalue.h"

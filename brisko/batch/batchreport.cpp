@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/batchreport.h"
 
 #include "engine/localpath.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/batchrun.h"
 
 #include "base/briskoerror.h"

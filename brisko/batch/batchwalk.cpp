@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/batchwalk.h"
 
 #include "engine/folderwalk.h"

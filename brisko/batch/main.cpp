@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // brisko-batch: the desktop program's conversion for whole libraries, from
 // the command line, several files at once, safe to stop at any moment.
 #include "base/errorlog.h"

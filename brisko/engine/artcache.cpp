@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/artcache.h"
 
 ArtCache::ArtCache(int maxEntries, qint64 maxBytes)

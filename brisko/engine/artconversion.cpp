@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/artconversion.h"
 
 #include "base/briskoerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/cmdline.h"
 
 #include "base/textvalue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/decodebudget.h"
 
 #include "engine/picturelimits.h"

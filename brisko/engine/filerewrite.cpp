@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/filerewrite.h"
 
 #include "engine/artconversion.h"

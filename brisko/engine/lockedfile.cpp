@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/lockedfile.h"
 
 #include "engine/localpath.h"

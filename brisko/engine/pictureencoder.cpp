@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/pictureencoder.h"
 
 #include "base/briskoerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/pictureheaders.h"
 
 #include "engine/picturelimits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/pictureloader.h"
 
 #include "base/briskoerror.h"

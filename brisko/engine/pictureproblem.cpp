@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/pictureproblem.h"
 
 #include "engine/jpegcodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/pngcodec.h"
 
 #include "engine/pictureheaders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/rowreducer.h"
 
 RowReducer::RowReducer(QSize size, int factor)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/statuses.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/tagchange.h"
 
 #include "base/briskoerror.h"

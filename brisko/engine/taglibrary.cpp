@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/taglibrary.h"
 
 #include "base/genrefromid.h"

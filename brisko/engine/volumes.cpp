@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/volumes.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/frmmain.h"
 
 #include "engine/pictureencoder.h"

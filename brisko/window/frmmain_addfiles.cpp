@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Adding files through the file dialog, and the window's busy look.
 #include "window/frmmain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Adding a folder tree: "Add Folder" and a dropped folder.
 #include "window/frmmain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading added files into the track list, and the preview of one file.
 #include "window/frmmain.h"
 

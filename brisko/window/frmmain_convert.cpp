@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Converting the art of one row, and the batch run over the list.
 #include "window/frmmain.h"
 

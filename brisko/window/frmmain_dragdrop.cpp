@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files and folders dragged from a file manager onto the track list.
 #include "window/frmmain.h"
 

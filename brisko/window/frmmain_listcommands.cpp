@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The track list's mouse handling and the commands of its context menu.
 #include "window/frmmain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Applying the picture and tag dialog's change to the selected files.
 #include "window/frmmain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's settings: read once while it loads, written once when it
 // closes.
 #include "window/frmmain.h"

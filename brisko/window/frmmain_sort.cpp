@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sorting the main window's track list.
 #include "window/frmmain.h"
 

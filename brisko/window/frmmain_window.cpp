@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's frame: command line, help, keys, resizing, bringing it to
 // the front, the wait panel and the close request.
 #include "window/frmmain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's start: one instance per user, then the main window.
 #include "engine/cmdline.h"
 #include "window/frmmain.h"

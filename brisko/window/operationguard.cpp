@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/operationguard.h"
 
 #include "window/frmmain.h"

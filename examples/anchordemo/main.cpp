@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A form designed with Anchor: the list grows with the window, the picture
 // stays at the top right, the button at the bottom right and the status line
 // along the bottom. "--check" resizes it and reports whether every widget

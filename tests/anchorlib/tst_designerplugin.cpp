@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <anchorlib/anchor.h>
 
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>

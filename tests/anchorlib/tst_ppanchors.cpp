@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <anchorlib/anchor.h>
 #include <anchorlib/anchorlib.h>
 #include <anchorlib/ppanchors.h>

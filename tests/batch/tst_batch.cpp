@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/batchoptions.h"
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/jpegcodec.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/atomicsave.h"
 #include "engine/jpegcodec.h"
 #include "engine/sidefile.h"

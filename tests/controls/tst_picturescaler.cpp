@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/briskoerror.h"
 #include "window/widgets/picturescaler.h"
 

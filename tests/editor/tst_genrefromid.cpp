@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/genrefromid.h"
 
 #include <QtTest>

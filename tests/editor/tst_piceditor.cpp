@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/errorlog.h"
 #include "engine/artconversion.h"
 #include "engine/filetimes.h"

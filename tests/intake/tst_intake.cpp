@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/artconversion.h"
 #include "engine/folderwalk.h"
 #include "support/messageboxes.h"

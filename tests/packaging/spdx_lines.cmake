@@ -1,6 +1,5 @@
 # check_spdx_lines(<source folder>): every C++ file of the project starts with
-# its licence's SPDX line. Enforced when BRISKO_CHECK_SPDX=1; until the lines
-# are in, it only tells how many files lack one.
+# its licence's SPDX line.
 function(check_spdx_lines source_dir)
     set(lacking)
     foreach(folder brisko anchorlib tests bench fuzz examples)
@@ -16,11 +15,8 @@ function(check_spdx_lines source_dir)
     list(LENGTH lacking count)
     if(count EQUAL 0)
         message(STATUS "every source file starts with its SPDX line")
-    elseif("$ENV{BRISKO_CHECK_SPDX}" STREQUAL "1")
+    else()
         string(REPLACE ";" "\n  " lacking "${lacking}")
         message(FATAL_ERROR "these files do not start with \"// SPDX-License-Identifier: MIT\":\n  ${lacking}")
-    else()
-        message(STATUS "SKIPPED: ${count} source files do not start with their SPDX line yet; "
-            "BRISKO_CHECK_SPDX=1 makes that a failure")
     endif()
 endfunction()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "engine/artconversion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/briskoerror.h"
 #include "engine/artconversion.h"
 #include "engine/filetimes.h"

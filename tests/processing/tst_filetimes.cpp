@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/filetimes.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/artcache.h"
 #include "engine/decodebudget.h"
 #include "base/briskoerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/briskoerror.h"
 #include "engine/jpegcodec.h"
 #include "engine/pictureencoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/testfiles.h"
 #include "window/frmmain.h"
 #include "window/widgets/globals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/id3v2raw.h"
 #include "engine/taglibrary.h"
 #include "support/mp3fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "base/genrefromid.h"
 #include "engine/id3v2raw.h"
 #include "engine/taglibrary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/frmmain.h"
 #include "window/widgets/tracklist.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/volumes.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/dialogs/frmabout.h"
 #include "window/dialogs/frmtip.h"
 #include "window/frmmain.h"

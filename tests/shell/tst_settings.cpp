@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/settingsstore.h"
 #include "window/frmmain.h"
 #include "window/widgets/globals.h"

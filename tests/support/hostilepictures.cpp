@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/hostilepictures.h"
 
 #include "support/testpictures.h"

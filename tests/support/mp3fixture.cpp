@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/mp3fixture.h"
 
 #include "support/testfiles.h"

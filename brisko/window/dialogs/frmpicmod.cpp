@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/dialogs/frmpicmod.h"
 
 #include "base/briskoerror.h"

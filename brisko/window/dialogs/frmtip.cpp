@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/dialogs/frmtip.h"
 
 #include "window/widgets/globals.h"

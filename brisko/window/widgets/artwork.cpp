@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/artwork.h"
 
 #include <QFont>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/clsopensave.h"
 
 #include "base/briskoerror.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/derezovivavo.h"
 
 #include "window/widgets/msgbox.h"

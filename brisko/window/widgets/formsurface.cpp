@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/formsurface.h"
 
 FormSurface::FormSurface(QWidget *parent)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/globals.h"
 
 bool ShowTip = false;

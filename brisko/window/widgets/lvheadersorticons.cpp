@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/lvheadersorticons.h"
 
 #include "window/widgets/artwork.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/msgbox.h"
 #include "window/widgets/globals.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/olecolor.h"
 
 QColor ToQColor(quint32 oleColor, const QPalette &palette)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/picturescaler.h"
 
 #include "base/briskoerror.h"

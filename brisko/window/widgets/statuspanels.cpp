@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/statuspanels.h"
 
 #include <QHBoxLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/tracklist.h"
 
 #include "window/widgets/sortarrowheader.h"

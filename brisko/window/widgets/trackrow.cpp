@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/trackrow.h"
 
 QStringList TrackColumnHeadings()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/tracksort.h"
 
 #include "base/textvalue.h"

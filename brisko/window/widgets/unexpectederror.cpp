@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/widgets/unexpectederror.h"
 
 #include "base/errorlog.h"
