@@ -5,6 +5,8 @@
 #include "engine/artcache.h"
 #include "engine/artconversion.h"
 #include "engine/atomicsave.h"
+#include "engine/decodebudget.h"
+#include "engine/id3v2raw.h"
 #include "engine/localpath.h"
 #include "engine/pictureencoder.h"
 #include "engine/picturelimits.h"
@@ -45,6 +47,26 @@ bool LooksLikeMp3(const QString &path)
         return false;
     const bool frameSync = uchar(start.at(0)) == 0xFF && (uchar(start.at(1)) & 0xE0) == 0xE0;
     return start.startsWith("ID3") || frameSync;
+}
+
+// The memory a file's tag takes while it is converted: the tag as read, the
+// picture taken out of it, and the new tag, about three times the tag's size.
+// The workers draw it from one budget of their own, so that a library of
+// huge art does not need more memory with more jobs; a tag larger than the
+// budget has it all.
+DecodeBudget::Grant HoldTagMemory(const QString &path, const std::atomic<bool> &stop)
+{
+    static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
+    QByteArray start(Id3v2::HeaderSize, '\0');
+    const QByteArray name = BytesFromPath(path);
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const ssize_t got = fd >= 0 ? ::read(fd, start.data(), size_t(start.size())) : -1;
+    if (fd >= 0)
+        ::close(fd);
+    const qint64 tag = got == Id3v2::HeaderSize ? Id3v2::DeclaredSize(start) : 0;
+    return tagMemory.Acquire(qMin(3 * tag, tagMemory.Capacity()), [&stop] { return stop.load(); });
 }
 
 qint64 SizeOf(const QString &path)
@@ -95,6 +117,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     request.dryRun = options.dryRun;
     request.stopRequested = [&stop] { return stop.load(); };
     try {
+        const DecodeBudget::Grant tagMemory = HoldTagMemory(path, stop);
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
         result.newSize = conversion.newSize;
@@ -116,8 +139,9 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
         if (conversion.outcome == ArtOutcome::Resized && !options.dryRun)
             PointOtherNames(file, tags.SavedOriginal(), &result);
     } catch (const BriskoError &error) {
+        result.stopped = error.Number() == ErrorNumber::UserInterrupt; // while waiting for memory
         result.status = StatusText(RowStatus::ResizeFailed);
-        result.failed = true;
+        result.failed = !result.stopped;
         result.error = error.Description();
     } catch (const std::bad_alloc &) {
         result.status = StatusText(RowStatus::ResizeFailed);
