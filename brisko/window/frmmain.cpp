@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "window/frmmain.h"
 
+#include "engine/artcache.h"
 #include "engine/pictureencoder.h"
+#include "engine/picturelimits.h"
 #include "engine/taglibrary.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
@@ -144,8 +146,10 @@ frmMain::~frmMain()
 
 PictureEncoder &frmMain::Encoder()
 {
-    if (!encoder_)
-        encoder_ = std::make_unique<PictureEncoder>();
+    if (!encoder_) {
+        artCache_ = std::make_unique<ArtCache>(16, PictureLimits::ArtCacheBytes);
+        encoder_ = std::make_unique<PictureEncoder>(artCache_.get());
+    }
     return *encoder_;
 }
 

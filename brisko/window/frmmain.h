@@ -13,6 +13,7 @@
 #include <memory>
 
 class DeRezovivAvo;
+class ArtCache;
 class PictureEncoder;
 class TagLibrary;
 class FormSurface;
@@ -232,6 +233,8 @@ private:
 
     TrackList *lvwMain_;
     std::unique_ptr<TagLibrary> tags_;
+    // The tracks of an album share their art: converted once, as brisko-batch does.
+    std::unique_ptr<ArtCache> artCache_;
     std::unique_ptr<PictureEncoder> encoder_;
     // The volume that held each file when it was added, by path.
     QHash<QString, QString> volumeOfPath_;
