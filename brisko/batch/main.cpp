@@ -75,10 +75,12 @@ void PauseBeforeReplaceForTests()
 
 int main(int argc, char *argv[])
 {
-    // Large buffers (a tag, its art) always come from and go back to the
-    // system: with its threshold left to grow, the C library keeps a freed
-    // 25 MB picture in each worker's arena, and the run's peak grows with --jobs.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    // Buffers of 16 MB and more (huge art and its tag) go back to the system
+    // when freed. Left to itself the C library raises that threshold to the
+    // largest buffer freed and keeps such buffers in each worker's arena, so
+    // a run's peak grew with --jobs; smaller ones (a decoded picture) are
+    // still reused, which keeps conversions fast.
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
     const QStringList arguments = Arguments(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisko"));
