@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/atomicsave.h"
 #include "engine/jpegcodec.h"
+#include "engine/localpath.h"
 #include "engine/sidefile.h"
 #include "engine/taglibrary.h"
 #include "support/mp3fixture.h"
@@ -9,6 +10,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <taglib/attachedpictureframe.h>
@@ -44,6 +46,7 @@ private slots:
     void hardLinksAreOneFile();
     void closedOutputStopsTheRun();
     void namesThatAreNotUtf8();
+    void everyByteStringIsANameAgain();
     void namedSideFileWhereUnnamedCannotBe();
 
 private:
@@ -403,6 +406,31 @@ void TestSafeSave::namesThatAreNotUtf8()
     QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
     QVERIFY(content(names.at(1)) != again);
     QCOMPARE(content(names.at(0)).size() > 0, true);
+}
+
+// Any bytes a name may hold come back exactly, UTF-8 reads as Qt reads it,
+// and only names with odd bytes are marked and escaped for reading.
+void TestSafeSave::everyByteStringIsANameAgain()
+{
+    const QList<QByteArray> edges = {"plain.mp3", "caf\xc3\xa9.mp3", "caf\xe9.mp3", "\xf0\x9d\x84\x9e\x80",
+                                     "\xed\xa0\x80", "\xc0\xaf", "\xf4\x90\x80\x80", "back\\slash", ""};
+    QRandomGenerator random(16);
+    QList<QByteArray> names = edges;
+    for (int i = 0; i < 2000; ++i) {
+        QByteArray bytes(int(random.bounded(12)), '\0');
+        for (char &c : bytes)
+            c = char(random.bounded(256));
+        names << bytes;
+    }
+    for (const QByteArray &bytes : std::as_const(names)) {
+        const QString name = PathFromBytes(bytes);
+        QCOMPARE(BytesFromPath(name), bytes);
+        const bool utf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
+        QCOMPARE(HasEscapedBytes(name), !utf8);
+        if (utf8)
+            QCOMPARE(name, QString::fromUtf8(bytes));
+    }
+    QCOMPARE(ReadablePath(PathFromBytes("caf\xe9\\x.mp3")), QStringLiteral("caf\\xe9\\\\x.mp3"));
 }
 
 void TestSafeSave::namedSideFileWhereUnnamedCannotBe()
