@@ -553,8 +553,9 @@ void TestAddConvert::hardLinkedNamesAreNoted()
     const QByteArray old = TestFiles::Read(song);
 
     frmMain window;
+    window.show();
     window.GetFileInfo({QString(), song});
-    window.Resizing(false);
+    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
     QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
     QCOMPARE(window.lvwMain()->topLevelItem(0)->toolTip(0),
              QStringLiteral("1 other name (hard link) of this file keeps its old content"));
@@ -630,9 +631,11 @@ void TestAddConvert::everyPictureAndWhyNot()
         QCOMPARE(qMax(ReadJpegHeader(data).size.width(), ReadJpegHeader(data).size.height()), 250);
     }
 
-    // The WebP file keeps its status; its preview and the log say why.
-    QCOMPARE(window.lvwMain()->Field(RowOf(window, odd), ColStatus), QStringLiteral("No Picture"));
-    window.ShowPicOnDemand(odd);
+    // The WebP file keeps its status; its preview, once its row is clicked, and the log say why.
+    const int oddRow = RowOf(window, odd);
+    QCOMPARE(window.lvwMain()->Field(oddRow, ColStatus), QStringLiteral("No Picture"));
+    TrackList *list = window.lvwMain();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(oddRow - 1)).center());
     QCOMPARE(window.imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
     QVERIFY(TestFiles::Read(ErrorLogPath()).contains("odd.mp3: "));
 }
