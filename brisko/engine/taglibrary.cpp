@@ -152,6 +152,17 @@ Id3v2::Frame PictureFrame(const QByteArray &jpeg, short type, const PictureLabel
     return FrameFromTagLib(frame, "APIC", tag);
 }
 
+// The text encoding byte of a picture frame as stored. TagLib keeps any byte
+// in its enum, so a damaged one is read here, and read as Latin-1.
+TagLib::String::Type StoredEncoding(const Id3v2::Frame &frame, int major)
+{
+    int at = frame.headerSize;
+    if (major == 4 && (frame.Flags() & 0x0001))
+        at += 4; // the data length indicator comes first
+    const int byte = at < frame.bytes.size() ? uchar(frame.bytes.at(at)) : 0;
+    return byte <= TagLib::String::UTF8 ? TagLib::String::Type(byte) : TagLib::String::Latin1;
+}
+
 // The label of the picture that replaces the one at index (-1: a first
 // picture, which has none): the old picture's own, unless another picture has
 // the same description. ID3v2 allows one picture per description, and readers
@@ -167,7 +178,7 @@ PictureLabel LabelReplacing(const Id3v2::Tag &tag, int index)
         const FramePointer parsed = ParseFrame(tag.frames.at(i), tag);
         const auto *picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get());
         if (picture && i == index)
-            label = {picture->textEncoding(), ToQString(picture->description())};
+            label = {StoredEncoding(tag.frames.at(i), tag.major), ToQString(picture->description())};
         else if (picture)
             others.insert(ToQString(picture->description()));
     }

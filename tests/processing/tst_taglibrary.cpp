@@ -410,6 +410,18 @@ void TestTagLibrary::pictureIsAddedWhenThereIsNone()
     QCOMPARE(TagOf(after).major, 3);
     QCOMPARE(Mp3Fixture::AfterTag(after), audio);
     QVERIFY(!tags.HasId3v1Tag());
+
+    // A picture frame whose text encoding byte is no encoding (a fuzzed
+    // file) is replaced by one with a real encoding, Latin-1.
+    const QByteArray damaged = Mp3Fixture::Frame("APIC", QByteArray(1, 'A') + "image/jpeg" + '\0' + char(3) + '\0' + SmallJpeg());
+    const QString odd = Path(QStringLiteral("oddencoding.mp3"));
+    QVERIFY(Write(odd, Mp3Fixture::Tag(3, damaged, 16) + Mp3Fixture::AudioFrames(4)));
+    QCOMPARE(tags.OpenAudioFile(odd), short(1));
+    QVERIFY(tags.AddPictureData(SmallJpeg(Qt::blue), tags.GetPictureType(1)));
+    QCOMPARE(tags.SaveId3v2Tag(odd), short(-1));
+    const Id3v2::Tag saved = TagOf(Read(odd));
+    QCOMPARE(FirstPictureIndex(saved), 0);
+    QCOMPARE(saved.frames.at(0).Content().at(0), '\0');
 }
 
 void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
