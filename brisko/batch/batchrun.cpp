@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -28,22 +29,34 @@ namespace {
 // What a dry run says of a file a real run would convert.
 const QString WouldResize = QStringLiteral("Would Resize");
 
-// An MP3 starts with an ID3v2 tag or an MPEG audio frame; FLAC, MP4 and
-// the like named on the command line are none.
-bool LooksLikeMp3(const QString &path)
+// The file's first bytes (fewer at its end); nullopt when it cannot be read.
+// Looking is no use of the file: its access time stays as it is.
+std::optional<QByteArray> FirstBytes(const QString &path, int count)
 {
-    QByteArray start(4, '\0');
-    // Looking is no use of the file: its access time stays as it is.
     const QByteArray name = BytesFromPath(path);
     int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
     if (fd < 0 && errno == EPERM)
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    const ssize_t got = fd >= 0 ? ::read(fd, start.data(), size_t(start.size())) : -1;
-    if (fd >= 0)
-        ::close(fd);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray start(count, '\0');
+    const ssize_t got = ::read(fd, start.data(), size_t(start.size()));
+    ::close(fd);
     if (got < 0)
+        return std::nullopt;
+    start.resize(got);
+    return start;
+}
+
+// An MP3 starts with an ID3v2 tag or an MPEG audio frame; FLAC, MP4 and
+// the like named on the command line are none.
+bool LooksLikeMp3(const QString &path)
+{
+    const std::optional<QByteArray> read = FirstBytes(path, 4);
+    if (!read)
         return true; // missing or unreadable: the conversion tells which
-    if (got < 2)
+    const QByteArray &start = *read;
+    if (start.size() < 2)
         return false;
     const bool frameSync = uchar(start.at(0)) == 0xFF && (uchar(start.at(1)) & 0xE0) == 0xE0;
     return start.startsWith("ID3") || frameSync;
@@ -57,15 +70,8 @@ bool LooksLikeMp3(const QString &path)
 DecodeBudget::Grant HoldTagMemory(const QString &path, const std::atomic<bool> &stop)
 {
     static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
-    QByteArray start(Id3v2::HeaderSize, '\0');
-    const QByteArray name = BytesFromPath(path);
-    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    const ssize_t got = fd >= 0 ? ::read(fd, start.data(), size_t(start.size())) : -1;
-    if (fd >= 0)
-        ::close(fd);
-    const qint64 tag = got == Id3v2::HeaderSize ? Id3v2::DeclaredSize(start) : 0;
+    const QByteArray start = FirstBytes(path, Id3v2::HeaderSize).value_or(QByteArray());
+    const qint64 tag = start.size() == Id3v2::HeaderSize ? Id3v2::DeclaredSize(start) : 0;
     return tagMemory.Acquire(qMin(3 * tag, tagMemory.Capacity()), [&stop] { return stop.load(); });
 }
 

@@ -7,23 +7,8 @@
 #include "engine/pictureloader.h"
 
 #include <QFile>
-#include <QPainter>
 
 namespace {
-
-// Transparent parts become white, as they look on a white page.
-QImage OverWhite(const QImage &image)
-{
-    if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    QImage flat(image.size(), QImage::Format_RGB32);
-    if (flat.isNull())
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    flat.fill(Qt::white);
-    QPainter painter(&flat);
-    painter.drawImage(0, 0, image);
-    return flat;
-}
 
 QByteArray ToJpeg(const QImage &image, int quality)
 {

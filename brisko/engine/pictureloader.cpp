@@ -144,19 +144,6 @@ QImage Checked(DecodeResult result, const QImage &image, const QString &error)
     ThrowInvalid();
 }
 
-// Transparent parts become white, as they look on a white page.
-QImage Opaque(const QImage &image)
-{
-    if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    QImage flat(image.size(), QImage::Format_RGB32);
-    if (flat.isNull())
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    flat.fill(Qt::white);
-    QPainter painter(&flat);
-    painter.drawImage(0, 0, image);
-    return flat;
-}
 
 // BMP and GIF through Qt's readers, which offer neither a progress callback
 // nor reduced rows: the plan holds them to what the budget allows.
@@ -172,7 +159,7 @@ QImage DecodeWithQt(const QByteArray &data, PictureFormat format, qint64 grantBy
             Refuse(QStringLiteral("Damaged picture: %1").arg(reader.errorString()));
         throw MakeError(ErrorNumber::PictureUnexpected);
     }
-    const QImage opaque = Opaque(image);
+    const QImage opaque = OverWhite(image);
     if (opaque.isNull())
         throw MakeError(ErrorNumber::PictureUnexpected);
     return opaque;
@@ -271,4 +258,18 @@ QSize PictureSize(const QString &path)
 QImage LoadPicture(const QString &path)
 {
     return LoadPictureFrom(ReadPictureFile(path));
+}
+
+// Transparent parts become white, as they look on a white page.
+QImage OverWhite(const QImage &image)
+{
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    QImage flat(image.size(), QImage::Format_RGB32);
+    if (flat.isNull())
+        throw MakeError(ErrorNumber::PictureUnexpected);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    return flat;
 }

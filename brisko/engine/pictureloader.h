@@ -57,3 +57,7 @@ struct DecodedPicture
 // is refused (481). stop is asked while it decodes or waits: when it says
 // so, the decode ends with BriskoError 18.
 DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop = {});
+
+// The picture with transparent parts over white, as they look on a white
+// page, in RGB32. Throws BriskoError 50003 when there is no memory for it.
+QImage OverWhite(const QImage &image);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "base/briskoerror.h"
 #include "engine/artcache.h"
 #include "engine/decodebudget.h"
-#include "base/briskoerror.h"
+#include "support/errors.h"
 
 #include <QtTest>
 
@@ -24,20 +25,6 @@ private slots:
     void cacheKeepsNoFailure();
     void cacheWaitersShareTheMaking();
 };
-
-namespace {
-
-int ErrorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const BriskoError &error) {
-        return error.Number();
-    }
-    return 0;
-}
-
-} // namespace
 
 void TestPictureCosts::budgetRefusesWhatCouldNeverFit()
 {

@@ -3,6 +3,7 @@
 #include "engine/jpegcodec.h"
 #include "engine/pictureencoder.h"
 #include "engine/pictureloader.h"
+#include "support/errors.h"
 #include "support/hostilepictures.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -19,16 +20,6 @@
 using namespace TestPictures;
 
 namespace {
-
-int ErrorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const BriskoError &error) {
-        return error.Number();
-    }
-    return 0;
-}
 
 long PeakMemoryKilobytes()
 {
