@@ -5,13 +5,7 @@
 
 include(${BUILD_DIR}/packaging/debian/settings.cmake)
 
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "failed (${result}): ${ARGN}\n${output}\n${errors}")
-    endif()
-    set(output "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../run.cmake)
 
 function(check_build_folder)
     execute_process(COMMAND dpkg-architecture -qDEB_HOST_MULTIARCH

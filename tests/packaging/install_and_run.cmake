@@ -3,7 +3,7 @@
 # come up and find its help in the prefix.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P install_and_run.cmake
 
-include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../packaging/run.cmake)
 
 file(REMOVE_RECURSE ${PREFIX})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})

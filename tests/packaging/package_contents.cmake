@@ -2,7 +2,7 @@
 # holds and the dependencies computed for it.
 #   cmake -DBUILD_DIR=... -DOUT=... -DSOURCE_DIR=... -DAPP_ID=... -DPLUGIN=ON|OFF -P package_contents.cmake
 
-include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../packaging/run.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/spdx_lines.cmake)
 include(${BUILD_DIR}/packaging/debian/settings.cmake)
 
