@@ -12,13 +12,14 @@
 #include "engine/picturelimits.h"
 #include "engine/statuses.h"
 #include "engine/taglibrary.h"
+#include "engine/workerpool.h"
 
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -166,52 +167,50 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
 void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const std::atomic<bool> &stop,
               const std::function<void(const BatchResult &)> &report, const std::function<void()> &tick)
 {
-    std::atomic<int> next{0};
     // The tracks of an album carry the same art: whichever worker gets to it
     // first makes the new picture, the others take it.
     ArtCache shared(16, PictureLimits::ArtCacheBytes);
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<BatchResult> done;
-    int running = qBound(1, options.jobs, int(qMax<qsizetype>(1, files.size())));
+    bool finished = false;
 
-    // The files are taken in order, one at a time, by whichever worker is free.
-    const auto work = [&] {
-        TagLibrary tags;
-        PictureEncoder encoder(&shared);
-        for (int index = next++; index < files.size() && !stop; index = next++) {
-            BatchResult result = Convert(tags, encoder, files.at(index), options, stop);
-            if (result.stopped)
-                break; // left as it was, as the files not begun
+    WorkerPool pool(
+        options.jobs, int(files.size()),
+        [&] {
+            auto tags = std::make_shared<TagLibrary>();
+            auto encoder = std::make_shared<PictureEncoder>(&shared);
+            return [&, tags, encoder](int index) {
+                if (stop)
+                    return false;
+                BatchResult result = Convert(*tags, *encoder, files.at(index), options, stop);
+                if (result.stopped)
+                    return false; // left as it was, as the files not begun
+                const std::lock_guard<std::mutex> lock(mutex);
+                done.push_back(std::move(result));
+                changed.notify_one();
+                return true;
+            };
+        },
+        [&] {
             const std::lock_guard<std::mutex> lock(mutex);
-            done.push_back(std::move(result));
+            finished = true;
             changed.notify_one();
-        }
-        const std::lock_guard<std::mutex> lock(mutex);
-        --running;
-        changed.notify_one();
-    };
-    std::vector<std::thread> workers;
-    const int count = running;
-    for (int i = 0; i < count; ++i)
-        workers.emplace_back(work);
+        });
 
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         changed.wait_for(lock, std::chrono::milliseconds(200));
         std::deque<BatchResult> ready;
         ready.swap(done);
-        const bool finished = running == 0;
+        const bool last = finished;
         lock.unlock();
         for (const BatchResult &result : ready)
             report(result);
         if (tick)
             tick();
         lock.lock();
-        if (finished && done.empty())
+        if (last && done.empty())
             break;
     }
-    lock.unlock();
-    for (std::thread &worker : workers)
-        worker.join();
 }

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
+// Runs jobs numbered 0..count-1 on a few threads, each thread taking the next
+// number as soon as it is free, so one slow file never holds the others up.
+// Every thread first makes its own worker (its own tag library and encoder,
+// which are not shared between threads) and then runs it for each number it
+// takes. A worker answering false, or Stop(), ends the taking: the numbers
+// not begun are never run. allDone runs once, on the last thread to finish,
+// after every job has returned.
+class WorkerPool
+{
+public:
+    using Worker = std::function<bool(int index)>;
+    using MakeWorker = std::function<Worker()>;
+
+    WorkerPool(int threads, int count, MakeWorker makeWorker, std::function<void()> allDone);
+    // Waits for the jobs in hand; the ones not begun are not begun.
+    ~WorkerPool();
+    WorkerPool(const WorkerPool &) = delete;
+    WorkerPool &operator=(const WorkerPool &) = delete;
+
+    void Stop() { stopped_ = true; }
+    // The number of threads a pool gets when the user has not chosen: one a core.
+    static int DefaultThreads();
+
+private:
+    void Run();
+
+    const int count_;
+    const MakeWorker makeWorker_;
+    const std::function<void()> allDone_;
+    std::atomic<int> next_{0};
+    std::atomic<int> running_{0};
+    std::atomic<bool> stopped_{false};
+    std::vector<std::thread> threads_;
+};
