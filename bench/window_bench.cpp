@@ -21,11 +21,13 @@
 #include "window/widgets/globals.h"
 #include "window/widgets/msgbox.h"
 #include "window/widgets/tracklist.h"
+#include "support/windowprobe.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -44,8 +46,8 @@ double PeakMegabytes()
 }
 
 // The same library converted by brisko-batch with as many jobs as the
-// window uses (one): the window's "Resize All" should keep up with it.
-double BatchSeconds(int count, const CorpusShape &shape, const QString &parent)
+// window has workers: the window's "Resize All" should keep up with it.
+double BatchSeconds(int count, int jobs, const CorpusShape &shape, const QString &parent)
 {
     QTemporaryDir library(parent + QStringLiteral("/batch-XXXXXX"));
     Generate(library.path(), count, shape);
@@ -53,10 +55,24 @@ double BatchSeconds(int count, const CorpusShape &shape, const QString &parent)
     QElapsedTimer clock;
     clock.start();
     batch.start(QCoreApplication::applicationDirPath() + QStringLiteral("/brisko-batch"),
-                {QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("--size"), QStringLiteral("250"),
+                {QStringLiteral("--jobs"), QString::number(jobs), QStringLiteral("--size"), QStringLiteral("250"),
                  QStringLiteral("--quality"), QStringLiteral("80"), library.path()});
     batch.waitForFinished(-1);
     return clock.nsecsElapsed() / 1e9;
+}
+
+// Runs the event loop as the program does until the window's operation has
+// ended: the workers' results are shown as they come.
+void RunUntilIdle(frmMain &window)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!Probe(window).OperationRunning)
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
 }
 
 void Measure(int count, const QString &parent)
@@ -75,41 +91,44 @@ void Measure(int count, const QString &parent)
         return clsOpenSave::Answer{true, files, 0};
     });
     frmMain window;
-    window.TargetSize = 250;
-    window.Quality = 80;
+    Probe(window).TargetSize = 250;
+    Probe(window).Quality = 80;
     window.show();
     QApplication::processEvents();
 
     clock.restart();
-    window.cmdFiles->click();
+    Probe(window).cmdFiles->click();
+    RunUntilIdle(window);
     const double adding = clock.nsecsElapsed() / 1e9;
-    const int rows = window.lvwMain()->RowCount();
+    const int rows = Probe(window).lvwMain()->RowCount();
 
     clock.restart();
-    window.cmdConvert->click();
+    Probe(window).cmdConvert->click();
+    RunUntilIdle(window);
     const double resizing = clock.nsecsElapsed() / 1e9;
     int resized = 0;
     for (int row = 1; row <= rows; ++row)
-        resized += window.lvwMain()->Field(row, ColStatus) == QLatin1String("Resized");
+        resized += Probe(window).lvwMain()->Field(row, ColStatus) == QLatin1String("Resized");
 
     std::printf("  add files  %6d rows    %7.2f s %8.1f files/s %7.3f ms/file\n", rows, adding,
                 rows / adding, adding * 1000 / rows);
     std::printf("  resize all %6d resized %7.2f s %8.1f files/s %7.3f ms/file  peak %.0f MB\n", resized,
                 resizing, rows / resizing, resizing * 1000 / rows, PeakMegabytes());
-    const double batch = BatchSeconds(count, shape, parent);
-    std::printf("  brisko-batch --jobs 1 on the same library %7.2f s %8.1f files/s; window / batch %.2f\n", batch,
+    const double batch = BatchSeconds(count, Probe(window).Workers, shape, parent);
+    std::printf("  brisko-batch --jobs %d on the same library %7.2f s %8.1f files/s; window / batch %.2f\n", Probe(window).Workers, batch,
                 rows / batch, batch / resizing);
 
     window.ClearList();
     SetFolderBrowserRunner([&library](const QString &, QWidget *, const QString &) { return library.path(); });
     clock.restart();
-    window.cmdFolder->click();
+    Probe(window).cmdFolder->click();
+    RunUntilIdle(window);
     const double folder = clock.nsecsElapsed() / 1e9;
-    std::printf("  add folder %6d rows    %7.2f s %8.1f files/s %7.3f ms/file\n", window.lvwMain()->RowCount(),
+    std::printf("  add folder %6d rows    %7.2f s %8.1f files/s %7.3f ms/file\n", Probe(window).lvwMain()->RowCount(),
                 folder, rows / folder, folder * 1000 / rows);
 
     // "Change Picture | Tag" on every row: a new album name and a new picture.
-    window.lvwMain()->selectAll();
+    Probe(window).lvwMain()->selectAll();
     KeptPicture = QImage(700, 700, QImage::Format_RGB32);
     KeptPicture.fill(Qt::darkYellow);
     QTimer::singleShot(50, [] {
@@ -120,13 +139,14 @@ void Measure(int count, const QString &parent)
     });
     clock.restart();
     window.ReplacePicture();
+    RunUntilIdle(window);
     const double changing = clock.nsecsElapsed() / 1e9;
     std::printf("  change picture | tag %6d rows %7.2f s %8.1f files/s %7.3f ms/file\n", rows, changing,
                 rows / changing, changing * 1000 / rows);
     KeptPicture = QImage();
 
     // Every other row selected: the most separate pieces to take out.
-    TrackList *list = window.lvwMain();
+    TrackList *list = Probe(window).lvwMain();
     list->clearSelection();
     for (int row = 0; row < list->RowCount(); row += 2)
         list->topLevelItem(row)->setSelected(true);

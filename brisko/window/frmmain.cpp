@@ -5,6 +5,7 @@
 #include "engine/pictureencoder.h"
 #include "engine/picturelimits.h"
 #include "engine/taglibrary.h"
+#include "window/backgroundjobs.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
 #include "window/widgets/formsurface.h"
@@ -48,6 +49,9 @@ Widget *Place(Widget *widget, const char *name, const QRect &place, const char *
 frmMain::frmMain(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent)
     , tags_(std::make_unique<TagLibrary>())
+    , artCache_(std::make_unique<ArtCache>(16, PictureLimits::ArtCacheBytes))
+    , encoder_(std::make_unique<PictureEncoder>(artCache_.get()))
+    , jobs_(new BackgroundJobs(this))
     , commandLine_(commandLine)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -142,15 +146,10 @@ void frmMain::CreateControls()
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
-}
-
-PictureEncoder &frmMain::Encoder()
-{
-    if (!encoder_) {
-        artCache_ = std::make_unique<ArtCache>(16, PictureLimits::ArtCacheBytes);
-        encoder_ = std::make_unique<PictureEncoder>(artCache_.get());
-    }
-    return *encoder_;
+    // The files in hand finish while the window is still whole; what they
+    // found is not shown any more.
+    RequestStop();
+    jobs_->Abandon();
 }
 
 void frmMain::ConnectCommands()
@@ -163,7 +162,7 @@ void frmMain::ConnectCommands()
         if (!OperationRunning)
             Resizing(false);
     });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { StopRequested = true; });
+    connect(cmdCancel, &QPushButton::clicked, this, &frmMain::RequestStop);
     connect(cmdFolder, &QPushButton::clicked, this, [this] {
         if (!OperationRunning)
             GetCopyFolder();

@@ -10,10 +10,16 @@
 #include <QSize>
 #include <QVector>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 
 class DeRezovivAvo;
 class ArtCache;
+class BackgroundJobs;
+struct ArtConversion;
+struct ChangedFile;
+struct FilePreview;
 class PictureEncoder;
 class TagLibrary;
 class FormSurface;
@@ -54,7 +60,96 @@ public:
     explicit frmMain(const QString &commandLine = QString(), QWidget *parent = nullptr);
     ~frmMain() override;
 
-    TrackList *lvwMain() const { return lvwMain_; }
+    void LoadSettings();
+    void SaveSettings();
+    void ProcessCmdLine();
+    void HelpFileCheck();
+    // The help manual's main page, beside the program (empty when missing).
+    static QString HelpFilePath();
+    // Opens the manual; says where it is when no program can show it.
+    void ShowHelp();
+    // "About": the about box, or the one already open brought to the front.
+    void ShowAbout();
+
+    // Shows or hides the wait panel over the track list. With keepText the
+    // panel is only drawn again with the text it had.
+    void ShowWaitPanel(bool show, const QString &text = QString(), bool keepText = false);
+    // Restores the window to its last state and puts it in front.
+    void BringToFront();
+    // 0 normal, 1 minimised, 2 maximised.
+    int WindowStateNumber() const;
+
+    // Sorts the track list by a 1-based column and shows the heading arrow.
+    void SortByColumn(int column);
+    // A click on a heading (1-based): the same column flips the direction,
+    // another sorts ascending; nothing happens while an operation runs.
+    void ColumnHeadingClicked(int column);
+
+    // Adding files: the file dialog, then the inspection of the chosen files.
+    void GetAddFiles();
+    // Reads the files at paths[1..n] (paths[0] is not used) into new rows,
+    // in that order, passing over files already listed; "Stop" keeps the rows
+    // added so far. The files are read on the workers: then runs once the
+    // last row is in (or the reading stopped).
+    void GetFileInfo(const QStringList &paths, std::function<void()> then = {});
+    // The busy look (false) during long operations, the idle look (true).
+    void EnableControls(bool enable);
+
+    // "Add Folder": the folder dialog, then the MP3 files in and below it.
+    void GetCopyFolder();
+    // Adds every MP3 file in the folder tree at root; "Stop" while the
+    // folders are read adds nothing. then runs when all is done.
+    void CopyFolders(const QString &root, std::function<void()> then = {});
+    // Records what a drop on the list carries (one folder, or the MP3 files
+    // among the items) and arms the drop timer, which adds them.
+    void DragDropProcess(const QMimeData *dropped);
+    void tmrDnD_Timer();
+
+    // The track list's commands.
+    void RemoveSelected();
+    void ClearList();
+    void CopyAlbumName();
+    void PlaySelection();
+    // Puts every column back at its designed place and width.
+    void ResetDefaultView();
+
+    // "Change Picture | Tag": the dialog for the selected rows, then its
+    // picture and fields written into each of their files.
+    void ReplacePicture();
+    // "Clear Clipboard": forgets the kept replacement picture.
+    void ClearKeptPicture();
+
+    // Shows a file's picture, its stored size and its pixel size.
+    void ShowPicOnDemand(const QString &path);
+    // A saved file's other hard links keep its old content: the row's
+    // tooltip and the error log say so.
+    void NoteOtherNames(int row, const QString &path, int otherNames);
+    // Converts every row, or the selected rows, that is not done with yet.
+    void Resizing(bool selectedOnly);
+
+    // "Unexpected Error: " and the description in a message box, and the log.
+    void ReportUnexpected(const QString &procedure, const QString &description);
+
+    // Closes without questions, as when the user logs off.
+    void CloseForShutdown();
+
+signals:
+    // The first activation has run: tip, first sort, logo, "Add Files".
+    void FirstActivated();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Tests look inside through a probe of their own; the window's parts
+    // are its own business otherwise.
+    friend class frmMainProbe;
+    friend class OperationGuard;
 
     // Controls, named as designed.
     FormSurface *surface;
@@ -88,7 +183,10 @@ public:
     qint16 TargetSize = 0;
     qint16 Quality = 0;
     bool CustomValues = false;
-    bool StopRequested = false;
+    // How many files are read or converted at once.
+    int Workers = 1; // from the settings
+    // Read by the workers too, to start no more files.
+    std::atomic<bool> StopRequested{false};
     bool OperationRunning = false;
     bool EditorOpen = false;
     bool ShiftDown = false;
@@ -109,98 +207,7 @@ public:
     QVector<qint16> DesignColumnWidths;
     clsLVHeaderSortIcons SortIcons;
 
-    void LoadSettings();
-    void SaveSettings();
-    void ProcessCmdLine();
-    void HelpFileCheck();
-    // The help manual's main page, beside the program (empty when missing).
-    static QString HelpFilePath();
-    // Opens the manual; says where it is when no program can show it.
-    void ShowHelp();
-    // "About": the about box, or the one already open brought to the front.
-    void ShowAbout();
 
-    // Shows or hides the wait panel over the track list. With keepText the
-    // panel is only drawn again with the text it had.
-    void ShowWaitPanel(bool show, const QString &text = QString(), bool keepText = false);
-    // Restores the window to its last state and puts it in front.
-    void BringToFront();
-    // 0 normal, 1 minimised, 2 maximised.
-    int WindowStateNumber() const;
-
-    // Sorts the track list by a 1-based column and shows the heading arrow.
-    void SortByColumn(int column);
-    // A click on a heading (1-based): the same column flips the direction,
-    // another sorts ascending; nothing happens while an operation runs.
-    void ColumnHeadingClicked(int column);
-
-    // Adding files: the file dialog, then the inspection of the chosen files.
-    void GetAddFiles();
-    // Reads the files at paths[1..n] (paths[0] is not used) into new rows,
-    // passing over files already listed; "Stop" keeps the rows added so far.
-    void GetFileInfo(const QStringList &paths);
-    // The busy look (false) during long operations, the idle look (true).
-    void EnableControls(bool enable);
-    // Rounds of events while a long operation runs, at most this often (ms):
-    // each round repaints the list, which costs more than a file's work.
-    static constexpr qint64 EventsInterval = 30;
-
-    // "Add Folder": the folder dialog, then the MP3 files in and below it.
-    void GetCopyFolder();
-    // Adds every MP3 file in the folder tree at root; "Stop" while the
-    // folders are read adds nothing.
-    void CopyFolders(const QString &root);
-    // Records what a drop on the list carries (one folder, or the MP3 files
-    // among the items) and arms the drop timer, which adds them.
-    void DragDropProcess(const QMimeData *dropped);
-    void tmrDnD_Timer();
-
-    // The track list's commands.
-    void RemoveSelected();
-    void ClearList();
-    void CopyAlbumName();
-    void PlaySelection();
-    // Puts every column back at its designed place and width.
-    void ResetDefaultView();
-
-    // "Change Picture | Tag": the dialog for the selected rows, then its
-    // picture and fields written into each of their files.
-    void ReplacePicture();
-    // Writes the change into the file of one row and shows the outcome there.
-    void UpdateCurrentPix(int row, const TagChange &change, QSize originalSize, QSize newSize);
-    // "Clear Clipboard": forgets the kept replacement picture.
-    void ClearKeptPicture();
-
-    // Shows a file's picture, its stored size and its pixel size.
-    void ShowPicOnDemand(const QString &path);
-    // Converts the picture of the file of one row and writes the outcome there.
-    // True when the picture was given up on "Stop": the file is as it was.
-    bool ConvPix(const QString &path, int row);
-    // A saved file's other hard links keep its old content: the row's
-    // tooltip and the error log say so.
-    void NoteOtherNames(int row, const QString &path, int otherNames);
-    // Converts every row, or the selected rows, that is not done with yet.
-    void Resizing(bool selectedOnly);
-
-    // "Unexpected Error: " and the description in a message box, and the log.
-    void ReportUnexpected(const QString &procedure, const QString &description);
-
-    // Closes without questions, as when the user logs off.
-    void CloseForShutdown();
-
-signals:
-    // The first activation has run: tip, first sort, logo, "Add Files".
-    void FirstActivated();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     void CreateControls();
     void CreateMenus();
     void FirstActivation();
@@ -215,10 +222,24 @@ private:
     // Puts the track list's columns in the order the settings hold.
     void PlaceColumns(const SettingsStore &store);
 
-    PictureEncoder &Encoder();
-    // False, after telling the user and asking the run to stop, when the
-    // volume that held the file when it was added is gone.
-    bool VolumeStillThere(const QString &path);
+    PictureEncoder &Encoder() { return *encoder_; }
+    // Writes the dialog's change into the selected rows' files on the workers.
+    void WriteChange(TagChange change);
+    // Shows in one row what writing the change into its file did.
+    void UpdateCurrentPix(int row, const QString &path, bool newPicture, const ChangedFile &done,
+                          QSize originalSize, QSize newSize);
+    // Shows in one row what the conversion of its file did. True when the
+    // picture was given up on "Stop": the file is as it was.
+    bool ConvPix(int row, const QString &path, const ArtConversion &result);
+    void ShowFilePreview(const FilePreview &preview);
+    // "Stop": no more files are begun, and a picture still being decoded is
+    // given up, its file left as it was.
+    void RequestStop();
+    // Tells once that the volume is gone and stops the run.
+    void ReportVolumeGone(const QString &volume);
+    // The row now at position when it still holds path, else wherever path
+    // went; 0 when it is gone from the list.
+    int RowOfPath(int position, const QString &path) const;
     // Shows the picture of the row at position in the preview.
     void DisplayRow(int position);
     // The logo in the preview, as when no row is shown.
@@ -236,6 +257,13 @@ private:
     // The tracks of an album share their art: converted once, as brisko-batch does.
     std::unique_ptr<ArtCache> artCache_;
     std::unique_ptr<PictureEncoder> encoder_;
+    // Set by "Stop" only, not when a volume went: asked while pictures decode.
+    std::atomic<bool> abandonPictures_{false};
+    // Operations alive, and those of them with the busy look.
+    int operations_ = 0;
+    int busyOperations_ = 0;
+    // The long operations' work on worker threads; one run at a time.
+    BackgroundJobs *jobs_;
     // The volume that held each file when it was added, by path.
     QHash<QString, QString> volumeOfPath_;
     QString commandLine_;

@@ -57,8 +57,8 @@ void frmMain::GetAddFiles()
         for (int i = 1; i < list.size(); ++i)
             list[i] = folder + list.at(i);
         list[0].clear();
-        const OperationGuard operation(*this, OperationGuard::BusyLook);
-        GetFileInfo(list);
+        auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
+        GetFileInfo(list, [operation] {});
     } catch (const BriskoError &error) {
         if (error.Number() != ErrorNumber::CancelSelected)
             LogError(QStringLiteral("GetAddFiles"), error.Description());

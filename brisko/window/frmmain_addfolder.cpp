@@ -5,14 +5,13 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "engine/folderwalk.h"
+#include "window/backgroundjobs.h"
 #include "window/operationguard.h"
 #include "window/widgets/derezovivavo.h"
 #include "window/widgets/folderbrowser.h"
 #include "window/widgets/msgbox.h"
 #include "window/widgets/userfolders.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <exception>
@@ -28,45 +27,61 @@ void frmMain::GetCopyFolder()
         if (chosen.isEmpty())
             return;
         LastFolder = chosen;
-        const OperationGuard operation(*this, OperationGuard::BusyLook);
-        CopyFolders(chosen);
+        auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
+        CopyFolders(chosen, [operation] {});
     } catch (const std::exception &error) {
         LogError(QStringLiteral("GetCopyFolder"), ErrorDescription(error));
     }
 }
 
-void frmMain::CopyFolders(const QString &root)
+void frmMain::CopyFolders(const QString &root, std::function<void()> then)
 {
     StopRequested = false;
-    const OperationGuard operation(*this);
+    auto operation = std::make_shared<OperationGuard>(*this);
     ShowWaitPanel(true, QStringLiteral("Wait... Reading Folders"), false);
     ProgressBar->SetValue(-1);
     ProgressBar->SetCaption(QStringLiteral("Reading Folders"));
     ProgressBar->show();
 
-    QStringList found{QString()};
-    int leftOut = 0;
-    bool complete = false;
-    try {
-        QElapsedTimer sinceEvents; // the first round draws the wait panel at once
-        const auto keepGoing = [this, &sinceEvents] {
-            if (!sinceEvents.isValid() || sinceEvents.elapsed() >= EventsInterval) {
-                QCoreApplication::processEvents();
-                sinceEvents.start();
-            }
-            return !StopRequested;
-        };
-        complete = WalkMp3Tree(root, keepGoing, &found, &leftOut);
-    } catch (const std::exception &error) {
-        LogError(QStringLiteral("CopyFolders"), ErrorDescription(error));
-    }
-
-    if (complete) {
-        if (found.size() > 1)
-            GetFileInfo(found);
-        else if (leftOut == 0)
-            MsgBox(QStringLiteral("No Mp3 files were found in the folder."), Msg::Information, QString(), this);
-        if (leftOut > 0)
-            MsgBox(LeftOutMessage(leftOut), Msg::Information, QString(), this);
-    }
+    // The folders are read on a worker; the window reads what it found once
+    // it is done, never while it is written.
+    struct Walk
+    {
+        QStringList found{QString()};
+        int leftOut = 0;
+        bool complete = false;
+        QString error;
+    };
+    auto walk = std::make_shared<Walk>();
+    const std::atomic<bool> *stop = &StopRequested;
+    jobs_->Start(
+        1, 1,
+        [walk, root, stop] {
+            return [walk, root, stop](int) -> BackgroundJobs::OnWindow {
+                try {
+                    walk->complete = WalkMp3Tree(
+                        root, [stop] { return !stop->load(); }, &walk->found, &walk->leftOut);
+                } catch (const std::exception &error) {
+                    walk->error = ErrorDescription(error);
+                }
+                return {};
+            };
+        },
+        [this, operation, walk, then = std::move(then)] {
+            if (!walk->error.isEmpty())
+                LogError(QStringLiteral("CopyFolders"), walk->error);
+            // "Stop" while the folders are read adds nothing.
+            const auto tell = [this, operation, walk, then] {
+                if (walk->complete && walk->found.size() <= 1 && walk->leftOut == 0)
+                    MsgBox(QStringLiteral("No Mp3 files were found in the folder."), Msg::Information, QString(), this);
+                if (walk->complete && walk->leftOut > 0)
+                    MsgBox(LeftOutMessage(walk->leftOut), Msg::Information, QString(), this);
+                if (then)
+                    then();
+            };
+            if (walk->complete && walk->found.size() > 1)
+                GetFileInfo(walk->found, tell);
+            else
+                tell();
+        });
 }

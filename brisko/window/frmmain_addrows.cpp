@@ -3,11 +3,11 @@
 #include "window/frmmain.h"
 
 #include "base/briskoerror.h"
-#include "base/errorlog.h"
-#include "engine/pictureproblem.h"
 #include "engine/taglibrary.h"
 #include "engine/tagreading.h"
 #include "engine/volumes.h"
+#include "window/backgroundjobs.h"
+#include "window/filepreview.h"
 #include "window/operationguard.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
@@ -17,44 +17,41 @@
 #include "window/widgets/tracklist.h"
 #include "window/widgets/unexpectederror.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 
+#include <optional>
+
 namespace {
 
-// Showing every file's picture while thousands are added would cost more
-// than reading them; the preview follows along a few times a second.
-constexpr qint64 PreviewInterval = 100;
-
-const QString NoSize = QStringLiteral("File Size: -----");
-
-QString FileSizeText(qint64 bytes)
+// One added file as a worker read it.
+struct ReadFile
 {
-    return QStringLiteral("File Size: ") + FormatSize(float(bytes));
-}
+    QString unexpected; // an unexpected error's description: no row
+    TrackRow row;
+    QString volume;
+    std::optional<FilePreview> preview;
+};
 
-QString ImageSizeText(QSize size)
+ReadFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox, PreviewTurn &turn)
 {
-    return QStringLiteral("Image Size: ") + SizeText(size.width(), size.height());
-}
-
-// A picture in a tag that is no picture is worth a line in the log, naming
-// the file and what is wrong with the picture.
-MeasuredPicture Measure(const QByteArray &picture, const QString &path, const char *procedure)
-{
-    const MeasuredPicture measured = MeasurePicture(picture);
-    if (!measured.valid)
-        LogError(QLatin1String(procedure), path + QStringLiteral(": ") + ErrorText(ErrorNumber::InvalidPicture)
-                                               + QStringLiteral(" (") + PictureProblem(picture) + u')');
-    return measured;
-}
-
-// The card for a file whose picture cannot be shown: why, when there is one.
-QImage NoPictureCard(const QByteArray &picture)
-{
-    return picture.isEmpty() ? NoPictureImage() : NoPictureImage(PictureProblem(picture));
+    ReadFile read;
+    TagFields fields;
+    QByteArray picture;
+    bool hasPicture = false;
+    GetTags(tags, path, &fields, &picture, &hasPicture);
+    const MeasuredPicture measured = hasPicture ? MeasureLogged(picture, path, "GetFileInfo") : MeasuredPicture();
+    read.row.Path = path;
+    read.row.FileName = QFileInfo(path).fileName();
+    read.row.Tags = fields;
+    read.row.OriginalSize = SizeText(measured.size.width(), measured.size.height());
+    read.row.Status = StatusText(measured.valid ? RowStatus::Unchanged : RowStatus::NoPicture);
+    read.row.Icon = StatusIcon(read.row.Status);
+    read.volume = VolumeOf(path);
+    FilePreview preview;
+    if (turn.Take() && PreviewOfAdded(picture, hasPicture, measured, previewBox, &preview))
+        read.preview = preview;
+    return read;
 }
 
 } // namespace
@@ -68,79 +65,100 @@ void frmMain::ShowPreview(const QImage &picture, const QString &fileSize, const 
     imgPNG->setVisible(fromPng);
 }
 
-void frmMain::GetFileInfo(const QStringList &paths)
+void frmMain::ShowFilePreview(const FilePreview &preview)
 {
-    OperationGuard operation(*this);
-    try {
-        ProgressBar->SetMax(qMax(1, int(paths.size()) - 1));
-        ProgressBar->SetValue(0);
-        ProgressBar->SetCaption(QStringLiteral("Adding Files"));
-        ProgressBar->show();
-        ShowWaitPanel(true, QStringLiteral("Wait... Adding Files"), false);
-        const int existing = lvwMain_->RowCount();
-        int added = 0;
-        QElapsedTimer sincePreview;
-        QElapsedTimer sinceEvents;
+    ShowPreview(preview.picture.isNull() ? NoPictureImage(preview.problem) : preview.picture, preview.fileSize,
+                preview.imageSize, preview.fromPng);
+}
 
-        for (int i = 1; i < paths.size(); ++i) {
-            const QString &path = paths.at(i);
-            if (!lvwMain_->IsPathListed(path)) {
-                ++added;
-                TagFields fields;
-                QByteArray picture;
-                bool hasPicture = false;
-                GetTags(*tags_, path, &fields, &picture, &hasPicture);
-                const MeasuredPicture measured = hasPicture ? Measure(picture, path, "GetFileInfo") : MeasuredPicture();
+void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
+{
+    auto operation = std::make_shared<OperationGuard>(*this);
+    ProgressBar->SetMax(qMax(1, int(paths.size()) - 1));
+    ProgressBar->SetValue(0);
+    ProgressBar->SetCaption(QStringLiteral("Adding Files"));
+    ProgressBar->show();
+    ShowWaitPanel(true, QStringLiteral("Wait... Adding Files"), false);
 
-                TrackRow row;
-                row.Path = path;
-                row.FileName = QFileInfo(path).fileName();
-                row.Tags = fields;
-                row.OriginalSize = SizeText(measured.size.width(), measured.size.height());
-                row.Status = StatusText(measured.valid ? RowStatus::Unchanged : RowStatus::NoPicture);
-                row.Icon = StatusIcon(row.Status);
-                lvwMain_->AddRow(row);
-                volumeOfPath_.insert(path, VolumeOf(path));
-
-                if (!sincePreview.isValid() || sincePreview.elapsed() >= PreviewInterval) {
-                    sincePreview.start();
-                    QImage shown;
-                    try {
-                        if (measured.valid)
-                            shown = PreviewPicture(picture, measured.size, imgDisplay->size());
-                    } catch (const BriskoError &) {
-                        // Counted by its headers; the conversion will tell.
-                    }
-                    if (measured.valid && !shown.isNull())
-                        ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size),
-                                    measured.fromPng);
-                    else if (!measured.valid)
-                        ShowPreview(NoPictureCard(hasPicture ? picture : QByteArray()), NoSize,
-                                    ImageSizeText(QSize(0, 0)), false);
-                }
-                Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(existing + added));
-                if (StopRequested)
-                    break;
-                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= EventsInterval) {
-                    QCoreApplication::processEvents();
-                    sinceEvents.start();
-                }
-            }
-            ProgressBar->SetValue(i);
-        }
-
-        SortByColumn(SortColumn);
-        if (lvwMain_->RowCount() > 0) {
-            QTreeWidgetItem *first = lvwMain_->topLevelItem(0);
-            lvwMain_->setCurrentItem(first, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            lvwMain_->scrollToItem(first);
-        }
-        ShowWaitPanel(false);
-        if (lvwMain_->RowCount() > 0)
-            DisplayRow(1);
-    } catch (const std::exception &error) {
-        ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorDescription(error));
+    // Files already listed are not read again.
+    QStringList toRead;
+    for (int i = 1; i < paths.size(); ++i) {
+        if (!lvwMain_->IsPathListed(paths.at(i)))
+            toRead << paths.at(i);
     }
+    // Files are read in any order but added in the order given: the rows
+    // read early wait for the ones before them.
+    struct Intake
+    {
+        std::vector<std::optional<ReadFile>> read;
+        int nextToAdd = 0;
+        int completed;
+    };
+    auto intake = std::make_shared<Intake>();
+    intake->read.resize(std::size_t(toRead.size()));
+    intake->completed = int(paths.size()) - 1 - int(toRead.size());
+    ProgressBar->SetValue(intake->completed);
+    auto turn = std::make_shared<PreviewTurn>();
+    const QSize previewBox = imgDisplay->size();
+
+    const auto addReadyRows = [this, intake] {
+        for (; intake->nextToAdd < int(intake->read.size()) && intake->read[std::size_t(intake->nextToAdd)];
+             ++intake->nextToAdd) {
+            ReadFile &file = *intake->read[std::size_t(intake->nextToAdd)];
+            // Named twice among the added, or not read at all.
+            if (!file.unexpected.isEmpty() || lvwMain_->IsPathListed(file.row.Path))
+                continue;
+            lvwMain_->AddRow(file.row);
+            volumeOfPath_.insert(file.row.Path, file.volume);
+            file = ReadFile(); // its memory goes now, not when the last file is in
+        }
+        Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+    };
+
+    jobs_->Start(
+        Workers, int(toRead.size()),
+        [this, toRead, previewBox, turn, intake, addReadyRows] {
+            auto tags = std::make_shared<TagLibrary>();
+            return [=](int index) -> BackgroundJobs::OnWindow {
+                auto read = std::make_shared<ReadFile>();
+                try {
+                    *read = ReadAddedFile(*tags, toRead.at(index), previewBox, *turn);
+                } catch (const std::exception &error) {
+                    read->unexpected = ErrorDescription(error);
+                }
+                return [this, index, read, intake, addReadyRows] {
+                    // Memory running out ends the adding, as "Stop" would.
+                    if (!read->unexpected.isEmpty()) {
+                        RequestStop();
+                        ReportUnexpected(QStringLiteral("GetFileInfo"), read->unexpected);
+                    }
+                    if (read->preview)
+                        ShowFilePreview(*read->preview);
+                    read->preview.reset();
+                    intake->read[std::size_t(index)] = std::move(*read);
+                    ProgressBar->SetValue(++intake->completed);
+                    addReadyRows();
+                };
+            };
+        },
+        [this, operation, then = std::move(then)]() mutable {
+            try {
+                SortByColumn(SortColumn);
+                if (lvwMain_->RowCount() > 0) {
+                    QTreeWidgetItem *first = lvwMain_->topLevelItem(0);
+                    lvwMain_->setCurrentItem(first, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                    lvwMain_->scrollToItem(first);
+                }
+                ShowWaitPanel(false);
+                if (lvwMain_->RowCount() > 0)
+                    DisplayRow(1);
+            } catch (const std::exception &error) {
+                ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorDescription(error));
+            }
+            operation.reset();
+            if (then)
+                then();
+        });
 }
 
 void frmMain::ShowPicOnDemand(const QString &path)
@@ -151,32 +169,7 @@ void frmMain::ShowPicOnDemand(const QString &path)
         return;
     }
     try {
-        imgPNG->hide();
-        tags_->OpenAudioFile(path);
-        QByteArray picture;
-        const bool inTag = tags_->PictureCount() > 0 && tags_->PictureData(1, &picture);
-        bool hasPicture = inTag;
-        tags_->CloseAudioFile();
-        QImage shown;
-        MeasuredPicture measured;
-        if (hasPicture) {
-            measured = Measure(picture, path, "ShowPicOnDemand");
-            hasPicture = measured.valid;
-        }
-        if (hasPicture) {
-            try {
-                shown = PreviewPicture(picture, measured.size, imgDisplay->size());
-            } catch (const BriskoError &error) {
-                if (error.Number() != ErrorNumber::InvalidPicture
-                    && error.Number() != ErrorNumber::PictureUnexpected)
-                    throw;
-                hasPicture = false;
-            }
-        }
-        if (hasPicture)
-            ShowPreview(shown, FileSizeText(picture.size()), ImageSizeText(measured.size), measured.fromPng);
-        else
-            ShowPreview(NoPictureCard(inTag ? picture : QByteArray()), NoSize, QStringLiteral("No Picture"), false);
+        ShowFilePreview(ReadFilePreview(*tags_, path, imgDisplay->size()));
     } catch (const std::exception &error) {
         ReportUnexpected(QStringLiteral("ShowPicOnDemand"), ErrorDescription(error));
     }

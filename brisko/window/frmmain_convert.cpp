@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Converting the art of one row, and the batch run over the list.
+// Converting the art of the list's rows on the workers.
 #include "window/frmmain.h"
 
 #include "base/briskoerror.h"
@@ -9,60 +9,109 @@
 #include "engine/pictureencoder.h"
 #include "engine/taglibrary.h"
 #include "engine/volumes.h"
+#include "window/backgroundjobs.h"
+#include "window/filepreview.h"
 #include "window/operationguard.h"
 #include "window/widgets/derezovivavo.h"
 #include "window/widgets/msgbox.h"
+#include "window/widgets/picturescaler.h"
 #include "window/widgets/tracklist.h"
 #include "window/widgets/unexpectederror.h"
 
 #include <QAction>
-#include <QCoreApplication>
 
-bool frmMain::VolumeStillThere(const QString &path)
+#include <optional>
+
+namespace {
+
+// A row to convert, as the worker needs it.
+struct RowFile
 {
-    const QString volume = volumeOfPath_.value(path);
-    if (VolumeAvailable(volume, path))
-        return true;
-    MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
-    StopRequested = true;
-    return false;
+    int row = 0;
+    QString path;
+    QString volume;
+};
+
+// What a worker found for one row.
+struct RowConversion
+{
+    ArtConversion art;
+    bool volumeGone = false;
+    QString unexpected; // an unexpected error's description
+    std::optional<FilePreview> preview;
+};
+
+RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file,
+                             const ArtRequest &request, QSize previewBox, PreviewTurn &turn)
+{
+    RowConversion done;
+    if (!VolumeAvailable(file.volume, file.path)) {
+        done.volumeGone = true;
+        return done;
+    }
+    try {
+        done.art = ConvertArt(tags, encoder, file.path, request);
+    } catch (const std::exception &error) {
+        done.unexpected = ErrorDescription(error);
+        return done;
+    }
+    if (done.art.outcome != ArtOutcome::Stopped && turn.Take()) {
+        try {
+            done.preview = ReadFilePreview(tags, file.path, previewBox);
+        } catch (const std::exception &) {
+            // Only the preview is missed; the row tells what became of the file.
+        }
+    }
+    return done;
 }
 
-bool frmMain::ConvPix(const QString &path, int row)
+} // namespace
+
+void frmMain::ReportVolumeGone(const QString &volume)
 {
-    if (!VolumeStillThere(path))
-        return false;
-    try {
-        ArtRequest request;
-        request.target = TargetSize;
-        request.quality = Quality;
-        request.allPictures = mnuAllPictures->isChecked();
-        request.letEventsRun = [] { QCoreApplication::processEvents(); };
-        // "Stop" is answered in the middle of a picture too: its click gets
-        // through while the picture is decoded.
-        request.stopRequested = [this] {
-            QCoreApplication::processEvents();
-            return StopRequested;
-        };
-        const ArtConversion result = ConvertArt(*tags_, Encoder(), path, request);
-        switch (result.outcome) {
-        case ArtOutcome::Resized:
-            lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
-            lvwMain_->SetField(row, ColNewSize, SizeText(result.newSize.width(), result.newSize.height()));
-            lvwMain_->RefreshFileIdentity(row); // the saved file is a new one
-            NoteOtherNames(row, path, result.otherNames);
-            break;
-        case ArtOutcome::SaveFailed:
-        case ArtOutcome::LowDriveSpace:
-        case ArtOutcome::FileMissing:
-        case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, StatusOfArt(result.outcome)); break;
-        case ArtOutcome::Skipped: break; // the window skips small pictures itself
-        case ArtOutcome::Stopped: // the file is as it was, and so is its row
-            lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
-            return true;
-        }
-    } catch (const std::exception &error) {
-        ReportUnexpected(QStringLiteral("ConvPix"), ErrorDescription(error));
+    // The jobs in hand may each find it gone: the user hears it once. The
+    // files in hand on other volumes are finished.
+    if (!StopRequested)
+        MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
+    StopRequested = true;
+    jobs_->Stop();
+}
+
+void frmMain::RequestStop()
+{
+    StopRequested = true;
+    abandonPictures_ = true;
+    jobs_->Stop();
+}
+
+int frmMain::RowOfPath(int row, const QString &path) const
+{
+    if (lvwMain_->PathAt(row) == path)
+        return row;
+    for (int position = 1; position <= lvwMain_->RowCount(); ++position) {
+        if (lvwMain_->PathAt(position) == path)
+            return position;
+    }
+    return 0;
+}
+
+bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
+{
+    switch (result.outcome) {
+    case ArtOutcome::Resized:
+        lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
+        lvwMain_->SetField(row, ColNewSize, SizeText(result.newSize.width(), result.newSize.height()));
+        lvwMain_->RefreshFileIdentity(row); // the saved file is a new one
+        NoteOtherNames(row, path, result.otherNames);
+        break;
+    case ArtOutcome::SaveFailed:
+    case ArtOutcome::LowDriveSpace:
+    case ArtOutcome::FileMissing:
+    case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, StatusOfArt(result.outcome)); break;
+    case ArtOutcome::Skipped: break; // the window skips small pictures itself
+    case ArtOutcome::Stopped: // the file is as it was, and so is its row
+        lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
+        return true;
     }
     return false;
 }
@@ -86,18 +135,17 @@ void frmMain::Resizing(bool selectedOnly)
     if (rows.isEmpty())
         return;
     StopRequested = false;
-    OperationGuard operation(*this, OperationGuard::BusyLook);
+    abandonPictures_ = false;
+    auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
     ProgressBar->SetMax(int(rows.size()));
     ProgressBar->SetValue(-1);
     ProgressBar->SetCaption(QStringLiteral("Resizing"));
     ProgressBar->setVisible(rows.size() >= 2);
 
-    for (int k = 1; k <= rows.size(); ++k) {
-        QCoreApplication::processEvents();
-        if (StopRequested)
-            break;
-        ProgressBar->SetValue(k);
-        const int row = rows.at(k - 1);
+    // Rows done with, and small pictures the user chose to skip, count as
+    // completed at once; the others go to the workers.
+    QVector<RowFile> files;
+    for (const int row : rows) {
         if (IsFinalStatus(lvwMain_->Field(row, ColStatus)))
             continue;
         if (mnuSkip->isChecked()) {
@@ -107,10 +155,73 @@ void frmMain::Resizing(bool selectedOnly)
             if (width <= TargetSize && height <= TargetSize)
                 continue;
         }
-        lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
-        lvwMain_->SetIcon(row, IconWorking);
         const QString path = lvwMain_->PathAt(row);
-        if (!ConvPix(path, row)) // a picture given up is not read again just to be shown
-            ShowPicOnDemand(path);
+        files.append({row, path, volumeOfPath_.value(path)});
     }
+    struct Progress
+    {
+        int completed = 0;
+        QString lastPath; // the last file converted, shown when the run ends
+    };
+    auto progress = std::make_shared<Progress>();
+    progress->completed = int(rows.size() - files.size());
+    if (progress->completed > 0)
+        ProgressBar->SetValue(progress->completed);
+
+    ArtRequest request;
+    request.target = TargetSize;
+    request.quality = Quality;
+    request.allPictures = mnuAllPictures->isChecked();
+    // "Stop" is answered in the middle of a picture too: the file is left
+    // as it was.
+    const std::atomic<bool> *abandon = &abandonPictures_;
+    request.stopRequested = [abandon] { return abandon->load(); };
+    auto turn = std::make_shared<PreviewTurn>();
+    const QSize previewBox = imgDisplay->size();
+    ArtCache *shared = artCache_.get();
+    BackgroundJobs *jobs = jobs_;
+
+    jobs_->Start(
+        Workers, int(files.size()),
+        [=] {
+            auto tags = std::make_shared<TagLibrary>();
+            auto encoder = std::make_shared<PictureEncoder>(shared);
+            return [=](int index) -> BackgroundJobs::OnWindow {
+                const RowFile file = files.at(index);
+                jobs->Post([this, file] {
+                    const int row = RowOfPath(file.row, file.path);
+                    if (row > 0) {
+                        lvwMain_->SetIcon(row, IconWorking);
+                        lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
+                    }
+                });
+                const RowConversion done = ConvertRowFile(*tags, *encoder, file, request, previewBox, *turn);
+                return [this, file, done, progress] {
+                    ProgressBar->SetValue(++progress->completed);
+                    const int row = RowOfPath(file.row, file.path);
+                    if (row == 0)
+                        return;
+                    bool stopped = false;
+                    if (done.volumeGone) {
+                        ReportVolumeGone(file.volume);
+                        stopped = true;
+                    } else if (!done.unexpected.isEmpty()) {
+                        ReportUnexpected(QStringLiteral("ConvPix"), done.unexpected);
+                    } else {
+                        stopped = ConvPix(row, file.path, done.art);
+                    }
+                    if (stopped || !done.unexpected.isEmpty())
+                        lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
+                    if (!stopped)
+                        progress->lastPath = file.path;
+                    if (done.preview)
+                        ShowFilePreview(*done.preview);
+                };
+            };
+        },
+        [this, operation, progress] {
+            // The last file converted is shown as it is now.
+            if (!progress->lastPath.isEmpty())
+                ShowPicOnDemand(progress->lastPath);
+        });
 }

@@ -7,7 +7,6 @@
 #include "window/operationguard.h"
 #include "window/widgets/msgbox.h"
 
-#include <QCoreApplication>
 #include <QDragMoveEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -84,7 +83,6 @@ void frmMain::tmrDnD_Timer()
         return;
     }
     BringToFront();
-    QCoreApplication::processEvents();
     StopRequested = false;
 
     const QStringList dropped = PendingDrop;
@@ -92,15 +90,19 @@ void frmMain::tmrDnD_Timer()
     PendingDrop = {QString()};
     PendingLeftOut = 0;
     const int kind = dropped.first().toInt();
-    {
-        // A single dropped file is read with the buttons left enabled.
-        const bool busyLook = kind == 1 || dropped.size() > 2;
-        const OperationGuard operation(*this, busyLook ? OperationGuard::BusyLook : OperationGuard::KeepLook);
-        if (kind == 1)
-            CopyFolders(dropped.at(1));
-        else if (kind == 2)
-            GetFileInfo(dropped);
-    }
-    if (leftOut > 0)
-        MsgBox(LeftOutMessage(leftOut), Msg::Information, QString(), this);
+    // A single dropped file is read with the buttons left enabled.
+    const bool busyLook = kind == 1 || dropped.size() > 2;
+    auto operation =
+        std::make_shared<OperationGuard>(*this, busyLook ? OperationGuard::BusyLook : OperationGuard::KeepLook);
+    auto tell = [this, operation, leftOut]() mutable {
+        operation.reset();
+        if (leftOut > 0)
+            MsgBox(LeftOutMessage(leftOut), Msg::Information, QString(), this);
+    };
+    if (kind == 1)
+        CopyFolders(dropped.at(1), tell);
+    else if (kind == 2)
+        GetFileInfo(dropped, tell);
+    else
+        tell();
 }

@@ -21,13 +21,6 @@
 
 #include <exception>
 
-namespace {
-
-// Rows taken out between two looks at "Stop".
-constexpr int RowsPerStep = 500;
-
-} // namespace
-
 void frmMain::DisplayRow(int position)
 {
     DisplayedRow = qint16(position);
@@ -73,26 +66,12 @@ void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
 
 void frmMain::RemoveSelected()
 {
-    StopRequested = false;
     OperationGuard operation(*this, OperationGuard::BusyLook);
     try {
-        const QVector<int> selected = lvwMain_->RowIndexes(true);
+        // All at once: taking the rows out costs one pass over the list
+        // however many there are, less than a repaint of it.
         lvwMain_->setUpdatesEnabled(false);
-        QElapsedTimer sinceEvents;
-        sinceEvents.start();
-        // A step at a time, so "Stop" keeps the rows not reached yet.
-        int removed = 0;
-        for (qsizetype k = 0; k < selected.size() && !StopRequested; k += RowsPerStep) {
-            QVector<int> step = selected.mid(k, RowsPerStep);
-            for (int &position : step)
-                position -= removed; // the rows taken before moved the rest up
-            lvwMain_->RemoveRows(step);
-            removed += int(step.size());
-            if (sinceEvents.elapsed() >= EventsInterval) {
-                QCoreApplication::processEvents();
-                sinceEvents.start();
-            }
-        }
+        lvwMain_->RemoveRows(lvwMain_->RowIndexes(true));
     } catch (const std::exception &error) {
         LogError(QStringLiteral("RemoveSelected"), ErrorDescription(error));
     }

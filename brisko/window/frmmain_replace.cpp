@@ -8,7 +8,11 @@
 #include "engine/pictureencoder.h"
 #include "engine/tagchange.h"
 #include "engine/tagreading.h"
+#include "engine/taglibrary.h"
+#include "engine/volumes.h"
+#include "window/backgroundjobs.h"
 #include "window/dialogs/frmpicmod.h"
+#include "window/filepreview.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/operationguard.h"
 #include "window/widgets/artwork.h"
@@ -19,15 +23,47 @@
 #include "window/widgets/unexpectederror.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 
+#include <optional>
+
+// A file written with the dialog's change, as a worker left it.
+struct ChangedFile
+{
+    ChangeOutcome outcome = ChangeOutcome::SaveFailed;
+    bool volumeGone = false;
+    QString unexpected; // an unexpected error's description
+    int otherNames = 0;
+    TagFields fields;   // the file as adding it would show it: both tags, genre names
+    std::optional<FilePreview> preview;
+};
+
 namespace {
 
-// While many files are written the preview follows a few times a second.
-constexpr qint64 PreviewInterval = 100;
+ChangedFile ChangeFile(TagLibrary &tags, const QString &path, const QString &volume, const TagChange &change,
+                       QSize previewBox, PreviewTurn &turn)
+{
+    ChangedFile done;
+    if (!VolumeAvailable(volume, path)) {
+        done.volumeGone = true;
+        return done;
+    }
+    try {
+        done.outcome = ApplyTagChange(tags, path, change);
+        if (done.outcome != ChangeOutcome::Changed)
+            return done;
+        done.otherNames = tags.OtherNamesOfSaved();
+        QByteArray picture;
+        bool hasPicture = false;
+        GetTags(tags, path, &done.fields, &picture, &hasPicture);
+        if (turn.Take())
+            done.preview = ReadFilePreview(tags, path, previewBox);
+    } catch (const std::exception &error) {
+        done.unexpected = ErrorDescription(error);
+    }
+    return done;
+}
 
 } // namespace
 
@@ -42,92 +78,112 @@ void frmMain::ReplacePicture()
     EditorOpen = false;
     unsetCursor();
 
-    if (dialog.Ok()) {
-        TagChange change = dialog.Change();
-        const QVector<int> rows = lvwMain_->RowIndexes(true);
-        StopRequested = false;
-        ProgressBar->SetMax(qMax(1, int(rows.size())));
-        ProgressBar->SetValue(-1);
-        ProgressBar->SetCaption(QStringLiteral("Change Picture"));
-        ProgressBar->setVisible(rows.size() >= 2);
-        const OperationGuard operation(*this, OperationGuard::BusyLook);
-        try {
-            // One JPEG for every file, made once, in memory.
-            QSize originalSize;
-            QSize newSize;
-            if (!KeptPicture.isNull()) {
-                change.hasPicture = true;
-                originalSize = KeptPicture.size();
-                newSize = NewPictureSize(originalSize.width(), originalSize.height(), TargetSize);
-                change.jpeg = Encoder().ImageToJpegData(KeptPicture, newSize, Quality);
-            }
-            QElapsedTimer sincePreview;
-            QElapsedTimer sinceEvents;
-            for (int k = 0; k < rows.size(); ++k) {
-                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= EventsInterval) {
-                    QCoreApplication::processEvents();
-                    sinceEvents.start();
-                }
-                if (StopRequested)
-                    break;
-                ProgressBar->SetValue(k + 1);
-                const int row = rows.at(k);
-                lvwMain_->SetIcon(row, IconWorking);
-                lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
-                UpdateCurrentPix(row, change, originalSize, newSize);
-                if (!sincePreview.isValid() || sincePreview.elapsed() >= PreviewInterval || k + 1 == rows.size()) {
-                    sincePreview.start();
-                    ShowPicOnDemand(lvwMain_->PathAt(row));
-                }
-            }
-        } catch (const std::exception &error) {
-            LogError(QStringLiteral("ReplacePicture"), ErrorDescription(error));
-        }
-    }
-
+    if (dialog.Ok())
+        WriteChange(dialog.Change());
     if (dialog.SaveClip() == 0)
         KeptPicture = QImage();
     ShowKeptPictureState();
 }
 
-void frmMain::UpdateCurrentPix(int row, const TagChange &change, QSize originalSize, QSize newSize)
+void frmMain::WriteChange(TagChange change)
 {
-    const QString path = lvwMain_->PathAt(row);
-    if (!VolumeStillThere(path))
-        return;
+    const QVector<int> rows = lvwMain_->RowIndexes(true);
+    StopRequested = false;
+    ProgressBar->SetMax(qMax(1, int(rows.size())));
+    ProgressBar->SetValue(-1);
+    ProgressBar->SetCaption(QStringLiteral("Change Picture"));
+    ProgressBar->setVisible(rows.size() >= 2);
+    auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
+    QSize originalSize;
+    QSize newSize;
     try {
-        switch (ApplyTagChange(*tags_, path, change)) {
-        case ChangeOutcome::Changed: {
-            NoteOtherNames(row, path, tags_->OtherNamesOfSaved());
-            // The row shows the file as adding it would: both tags, genre names.
-            TagFields fields;
-            QByteArray picture;
-            bool hasPicture = false;
-            GetTags(*tags_, path, &fields, &picture, &hasPicture);
-            lvwMain_->SetStatus(row, change.hasPicture ? RowStatus::PicTagChanged : RowStatus::TagChanged);
-            if (change.hasPicture) {
-                lvwMain_->SetField(row, ColOriginalSize, SizeText(originalSize.width(), originalSize.height()));
-                lvwMain_->SetField(row, ColNewSize, SizeText(newSize.width(), newSize.height()));
-            }
-            lvwMain_->SetField(row, ColTitle, fields.Title);
-            lvwMain_->SetField(row, ColArtist, fields.Artist);
-            lvwMain_->SetField(row, ColAlbum, fields.Album);
-            lvwMain_->SetField(row, ColTrack, fields.Track);
-            lvwMain_->SetField(row, ColYear, fields.Year);
-            lvwMain_->SetField(row, ColGenre, fields.Genre);
-            lvwMain_->SetField(row, ColComment, fields.Comment);
-            lvwMain_->RefreshFileIdentity(row);
-            if (change.hasPicture)
-                lblSize->setText(QStringLiteral("Image Size: ") + SizeText(newSize.width(), newSize.height()));
-            break;
-        }
-        case ChangeOutcome::SaveFailed: lvwMain_->SetStatus(row, RowStatus::ChangePicFailed); break;
-        case ChangeOutcome::LowDriveSpace: lvwMain_->SetStatus(row, RowStatus::LowDriveSpace); break;
-        case ChangeOutcome::FileMissing: lvwMain_->SetStatus(row, RowStatus::FileMissing); break;
+        // One JPEG for every file, made once, in memory.
+        if (!KeptPicture.isNull()) {
+            change.hasPicture = true;
+            originalSize = KeptPicture.size();
+            newSize = NewPictureSize(originalSize.width(), originalSize.height(), TargetSize);
+            change.jpeg = Encoder().ImageToJpegData(KeptPicture, newSize, Quality);
         }
     } catch (const std::exception &error) {
-        ReportUnexpected(QStringLiteral("UpdateCurrentPix"), ErrorDescription(error));
+        LogError(QStringLiteral("ReplacePicture"), ErrorDescription(error));
+        return;
     }
+    struct Row
+    {
+        int row;
+        QString path;
+        QString volume;
+    };
+    QVector<Row> files;
+    for (const int row : rows)
+        files.append({row, lvwMain_->PathAt(row), volumeOfPath_.value(lvwMain_->PathAt(row))});
+    auto completed = std::make_shared<int>(0);
+    auto lastPath = std::make_shared<QString>();
+    auto turn = std::make_shared<PreviewTurn>();
+    const QSize previewBox = imgDisplay->size();
+    BackgroundJobs *jobs = jobs_;
+
+    jobs_->Start(
+        Workers, int(files.size()),
+        [=] {
+            auto tags = std::make_shared<TagLibrary>();
+            return [=](int index) -> BackgroundJobs::OnWindow {
+                const Row file = files.at(index);
+                jobs->Post([this, file] {
+                    if (const int row = RowOfPath(file.row, file.path)) {
+                        lvwMain_->SetIcon(row, IconWorking);
+                        lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
+                    }
+                });
+                const ChangedFile done = ChangeFile(*tags, file.path, file.volume, change, previewBox, *turn);
+                return [=] {
+                    ProgressBar->SetValue(++*completed);
+                    if (const int row = RowOfPath(file.row, file.path))
+                        UpdateCurrentPix(row, file.path, change.hasPicture, done, originalSize, newSize);
+                    *lastPath = file.path;
+                };
+            };
+        },
+        [this, operation, lastPath] {
+            if (!lastPath->isEmpty())
+                ShowPicOnDemand(*lastPath);
+        });
+}
+
+void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, const ChangedFile &done,
+                               QSize originalSize, QSize newSize)
+{
+    if (done.volumeGone) {
+        ReportVolumeGone(volumeOfPath_.value(path));
+    } else if (!done.unexpected.isEmpty()) {
+        ReportUnexpected(QStringLiteral("UpdateCurrentPix"), done.unexpected);
+    } else if (done.outcome == ChangeOutcome::Changed) {
+        NoteOtherNames(row, path, done.otherNames);
+        lvwMain_->SetStatus(row, newPicture ? RowStatus::PicTagChanged : RowStatus::TagChanged);
+        if (newPicture) {
+            lvwMain_->SetField(row, ColOriginalSize, SizeText(originalSize.width(), originalSize.height()));
+            lvwMain_->SetField(row, ColNewSize, SizeText(newSize.width(), newSize.height()));
+        }
+        const TagFields &fields = done.fields;
+        lvwMain_->SetField(row, ColTitle, fields.Title);
+        lvwMain_->SetField(row, ColArtist, fields.Artist);
+        lvwMain_->SetField(row, ColAlbum, fields.Album);
+        lvwMain_->SetField(row, ColTrack, fields.Track);
+        lvwMain_->SetField(row, ColYear, fields.Year);
+        lvwMain_->SetField(row, ColGenre, fields.Genre);
+        lvwMain_->SetField(row, ColComment, fields.Comment);
+        lvwMain_->RefreshFileIdentity(row);
+        if (done.preview)
+            ShowFilePreview(*done.preview);
+        if (newPicture)
+            lblSize->setText(QStringLiteral("Image Size: ") + SizeText(newSize.width(), newSize.height()));
+    } else {
+        lvwMain_->SetStatus(row, done.outcome == ChangeOutcome::LowDriveSpace ? RowStatus::LowDriveSpace
+                                 : done.outcome == ChangeOutcome::FileMissing ? RowStatus::FileMissing
+                                                                               : RowStatus::ChangePicFailed);
+    }
+    if (done.volumeGone || !done.unexpected.isEmpty())
+        lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
 }
 
 void frmMain::ClearKeptPicture()

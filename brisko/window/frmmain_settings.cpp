@@ -5,6 +5,7 @@
 
 #include "base/textvalue.h"
 #include "engine/settingsstore.h"
+#include "engine/workerpool.h"
 #include "window/widgets/globals.h"
 #include "window/widgets/tracklist.h"
 
@@ -21,6 +22,8 @@
 namespace {
 
 constexpr double TwipsPerPixel = 15;
+// More threads than this only wait on the disk and hold memory.
+constexpr int MaxWorkers = 64;
 
 const QString Config = QStringLiteral("Config");
 const QString HeaderPositions = QStringLiteral("CHeaderPos");
@@ -127,6 +130,10 @@ void frmMain::LoadSettings()
                                                  QStringLiteral("80"))));
     TargetSize = RoundToInt16(TextValue(store.Value(Config, QStringLiteral("Size"),
                                                     QStringLiteral("250"))));
+    // Files read or converted at once: one a core unless the user wrote a
+    // number of their own (a slow network drive may want fewer).
+    const double workers = TextValue(store.Value(Config, QStringLiteral("Workers"), QStringLiteral("0")));
+    Workers = workers >= 1 && workers <= MaxWorkers ? int(workers) : WorkerPool::DefaultThreads();
 
     PlaceColumns(store);
     for (int column = 1; column <= list.columnCount(); ++column) {

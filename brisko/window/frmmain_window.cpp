@@ -114,7 +114,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     // Logging off ends a running operation after the file in hand.
     if (shuttingDown_) {
-        StopRequested = true;
+        RequestStop();
     } else {
         if (EditorOpen) {
             event->ignore();
@@ -124,7 +124,7 @@ void frmMain::closeEvent(QCloseEvent *event)
             if (MsgBox(QStringLiteral("Do you want to stop the current operation."),
                        Msg::YesNo | Msg::Question, QString(), this)
                 == Msg::Yes)
-                StopRequested = true;
+                RequestStop();
             event->ignore();
             return;
         }

@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
         QObject::connect(&window, &frmMain::FirstActivated, &window, [&window] {
             QTextStream out(stdout);
             for (int panel = 1; panel <= StatusPanels::PanelCount; ++panel)
-                out << "panel " << panel << ": " << window.Statusbar->PanelText(panel) << '\n';
+                out << "panel " << panel << ": " << window.findChild<StatusPanels *>(QStringLiteral("Statusbar"))->PanelText(panel) << '\n';
             out << "help: " << frmMain::HelpFilePath() << '\n';
             out.flush();
             if (qEnvironmentVariable("BRISKO_SMOKE_TEST") == QLatin1String("quit"))

@@ -6,8 +6,8 @@ class frmMain;
 // One long operation of the main window, from its start to its end however
 // it ends: finished, stopped, or left by an error. While it lives the window
 // is busy: OperationRunning is set and, with BusyLook, the inputs are
-// disabled. When it goes, the flag and the look are as they were before it
-// began, and the wait panel and the percent bar it may have shown are gone.
+// disabled. Once the last of the operations alive is gone the window is idle
+// again; each one going takes away the wait panel and the percent bar.
 class OperationGuard
 {
 public:
@@ -20,6 +20,5 @@ public:
 
 private:
     frmMain &window_;
-    bool wasRunning_;
-    bool madeBusy_ = false;
+    const bool busy_;
 };

@@ -6,6 +6,8 @@
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "support/windowidle.h"
+#include "support/workergate.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/frmmain.h"
@@ -136,10 +138,10 @@ Recipe TestPicEditor::Song(const QString &title, const QString &genre, const QSt
 
 void TestPicEditor::Select(frmMain &window, const QList<int> &rows)
 {
-    window.lvwMain()->clearSelection();
+    Probe(window).lvwMain()->clearSelection();
     for (int row : rows)
-        window.lvwMain()->topLevelItem(row - 1)->setSelected(true);
-    window.lvwMain()->setCurrentItem(window.lvwMain()->topLevelItem(rows.first() - 1), 0,
+        Probe(window).lvwMain()->topLevelItem(row - 1)->setSelected(true);
+    Probe(window).lvwMain()->setCurrentItem(Probe(window).lvwMain()->topLevelItem(rows.first() - 1), 0,
                                      QItemSelectionModel::NoUpdate);
 }
 
@@ -173,10 +175,10 @@ void TestPicEditor::Answer(const std::function<bool(frmPicMod &)> &edit)
 void TestPicEditor::ChangeSelected(frmMain &window)
 {
     const int before = answered_;
-    window.mnuReplace->trigger();
-    QVERIFY(!window.EditorOpen); // the dialog opens after the menu command has returned
+    Probe(window).mnuReplace->trigger();
+    QVERIFY(!Probe(window).EditorOpen); // the dialog opens after the menu command has returned
     QTRY_COMPARE(answered_, before + 1);
-    QTRY_VERIFY(!window.EditorOpen && !window.OperationRunning);
+    QTRY_VERIFY(!Probe(window).EditorOpen && !Probe(window).OperationRunning);
 }
 
 void TestPicEditor::genreListAndSearch()
@@ -205,11 +207,12 @@ void TestPicEditor::sharedValuesAndMarkers()
     const QString c = Mp3(QStringLiteral("c.mp3"), empty);
     frmMain window;
     window.GetFileInfo({QString(), a, b, c});
+    QVERIFY(WaitUntilIdle(window));
 
     // One row: its own values; an empty field shows empty text.
     Select(window, {3});
     {
-        frmPicMod dialog(window.lvwMain());
+        frmPicMod dialog(Probe(window).lvwMain());
         QCOMPARE(dialog.cboTagData[frmPicMod::Title]->currentText(), QStringLiteral("Alone"));
         QCOMPARE(dialog.cboTagData[frmPicMod::Album]->currentText(), QString());
         QCOMPARE(dialog.cboTagData[frmPicMod::Album]->currentIndex(), -1);
@@ -228,7 +231,7 @@ void TestPicEditor::sharedValuesAndMarkers()
     // two comments differ.
     Select(window, {1, 2});
     {
-        frmPicMod dialog(window.lvwMain());
+        frmPicMod dialog(Probe(window).lvwMain());
         QCOMPARE(dialog.cboTagData[frmPicMod::Genre]->currentText(), QStringLiteral("Rock"));
         QCOMPARE(dialog.cboTagData[frmPicMod::Artist]->currentText(), QStringLiteral("Artist"));
         QCOMPARE(dialog.cboTagData[frmPicMod::Title]->currentText(), QStringLiteral("<Keep>"));
@@ -246,7 +249,7 @@ void TestPicEditor::sharedValuesAndMarkers()
 
     // "A Capella", the first item of the genre list, against Rock.
     Select(window, {1, 3});
-    frmPicMod dialog(window.lvwMain());
+    frmPicMod dialog(Probe(window).lvwMain());
     QCOMPARE(dialog.cboTagData[frmPicMod::Genre]->currentText(), QStringLiteral("<Keep>"));
     QCOMPARE(dialog.cboTagData[frmPicMod::Album]->currentText(), QStringLiteral("<Keep>"));
 }
@@ -256,8 +259,9 @@ void TestPicEditor::editsAndWhatSaveHandsBack()
     const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("Title")));
     frmMain window;
     window.GetFileInfo({QString(), a});
+    QVERIFY(WaitUntilIdle(window));
     Select(window, {1});
-    frmPicMod dialog(window.lvwMain());
+    frmPicMod dialog(Probe(window).lvwMain());
     QCOMPARE(dialog.txtComment->text(), QStringLiteral("Nice"));
     QVERIFY(dialog.txtComment->isEnabled());
     // Changes before the dialog is first active are not the user's.
@@ -396,6 +400,7 @@ void TestPicEditor::tagOnlyChange()
     frmMain window;
     window.show();
     window.GetFileInfo({QString(), a, b});
+    QVERIFY(WaitUntilIdle(window));
     Select(window, {1, 2});
 
     Answer([](frmPicMod &dialog) {
@@ -404,14 +409,14 @@ void TestPicEditor::tagOnlyChange()
     });
     ChangeSelected(window);
     for (int row : {1, 2}) {
-        const TrackRow shown = window.lvwMain()->Row(row);
+        const TrackRow shown = Probe(window).lvwMain()->Row(row);
         QCOMPARE(shown.Status, QStringLiteral("Tag Changed"));
         QCOMPARE(shown.Icon, 6);
         QCOMPARE(shown.OriginalSize, QStringLiteral("400 x 300"));
         QCOMPARE(shown.NewSize, QStringLiteral("----------"));
         QCOMPARE(shown.Tags.Artist, QStringLiteral("New Artist"));
     }
-    QCOMPARE(window.lvwMain()->Row(1).Tags.Title, QStringLiteral("One"));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Tags.Title, QStringLiteral("One"));
     for (const QString &path : {a, b}) {
         TagLib::MPEG::File file(QFile::encodeName(path).constData());
         QCOMPARE(QString::fromStdString(file.ID3v2Tag()->artist().to8Bit(true)), QStringLiteral("New Artist"));
@@ -422,7 +427,7 @@ void TestPicEditor::tagOnlyChange()
         QVERIFY(!QFile::exists(path + u'~'));
     }
     QCOMPARE(AfterTag(TestFiles::Read(a)).left(audioBefore.size() - 128), audioBefore.left(audioBefore.size() - 128));
-    QVERIFY(window.ProgressBar->isHidden() && window.cmdConvert->isEnabled());
+    QVERIFY(Probe(window).ProgressBar->isHidden() && Probe(window).cmdConvert->isEnabled());
 }
 
 void TestPicEditor::pictureSizesAndBlankFields()
@@ -431,9 +436,10 @@ void TestPicEditor::pictureSizesAndBlankFields()
     const QString b = Mp3(QStringLiteral("b.mp3"), Song(QStringLiteral("Two")));
     frmMain window;
     window.show();
-    window.TargetSize = 200;
-    window.Quality = 80;
+    Probe(window).TargetSize = 200;
+    Probe(window).Quality = 80;
     window.GetFileInfo({QString(), a, b});
+    QVERIFY(WaitUntilIdle(window));
 
     // 500 x 250 at 200 for both files; the album emptied in both tags, the
     // comment given anew, the rest kept.
@@ -449,7 +455,7 @@ void TestPicEditor::pictureSizesAndBlankFields()
     ChangeSelected(window);
     QVERIFY(KeptPicture.isNull());
     for (int row : {1, 2}) {
-        const TrackRow shown = window.lvwMain()->Row(row);
+        const TrackRow shown = Probe(window).lvwMain()->Row(row);
         QCOMPARE(shown.Status, QStringLiteral("Pic | Tag Changed"));
         QCOMPARE(shown.OriginalSize, QStringLiteral("500 x 250"));
         QCOMPARE(shown.NewSize, QStringLiteral("200 x 100"));
@@ -472,13 +478,13 @@ void TestPicEditor::pictureSizesAndBlankFields()
     }
 
     // A smaller picture is enlarged: 120 x 90 at 300.
-    window.TargetSize = 300;
+    Probe(window).TargetSize = 300;
     Select(window, {1});
     KeptPicture = TestPictures::Solid(120, 90, Qt::yellow);
     Answer([](frmPicMod &) { return true; });
     ChangeSelected(window);
-    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("300 x 225"));
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 225"));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).NewSize, QStringLiteral("300 x 225"));
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 300 x 225"));
     // Kept (the box was checked when the dialog opened with it).
     QVERIFY(!KeptPicture.isNull());
 }
@@ -490,8 +496,9 @@ void TestPicEditor::cancelKeepAndClearClipboard()
     frmMain window;
     window.show();
     window.GetFileInfo({QString(), a});
+    QVERIFY(WaitUntilIdle(window));
     Select(window, {1});
-    QVERIFY(!window.mnuClearClip->isEnabled() && !window.Statusbar->PanelVisible(4));
+    QVERIFY(!Probe(window).mnuClearClip->isEnabled() && !Probe(window).Statusbar->PanelVisible(4));
 
     // A picture chosen and then Cancel: nothing written, the picture gone.
     Answer([](frmPicMod &dialog) {
@@ -503,7 +510,7 @@ void TestPicEditor::cancelKeepAndClearClipboard()
     });
     ChangeSelected(window);
     QCOMPARE(TestFiles::Read(a), before);
-    QVERIFY(KeptPicture.isNull() && !window.mnuClearClip->isEnabled());
+    QVERIFY(KeptPicture.isNull() && !Probe(window).mnuClearClip->isEnabled());
 
     // The same with "Keep picture on clipboard": kept, and offered again.
     Answer([](frmPicMod &dialog) {
@@ -515,8 +522,8 @@ void TestPicEditor::cancelKeepAndClearClipboard()
     });
     ChangeSelected(window);
     QCOMPARE(TestFiles::Read(a), before);
-    QVERIFY(!KeptPicture.isNull() && window.mnuClearClip->isEnabled() && window.Statusbar->PanelVisible(4));
-    QCOMPARE(window.Statusbar->PanelText(4), QStringLiteral("Picture On Clipboard"));
+    QVERIFY(!KeptPicture.isNull() && Probe(window).mnuClearClip->isEnabled() && Probe(window).Statusbar->PanelVisible(4));
+    QCOMPARE(Probe(window).Statusbar->PanelText(4), QStringLiteral("Picture On Clipboard"));
     bool offered = false;
     Answer([&offered](frmPicMod &dialog) {
         offered = dialog.chkSaveClip->isChecked() && dialog.cmdSave->isEnabled()
@@ -526,8 +533,8 @@ void TestPicEditor::cancelKeepAndClearClipboard()
     ChangeSelected(window);
     QVERIFY(offered);
 
-    window.mnuClearClip->trigger();
-    QVERIFY(KeptPicture.isNull() && !window.mnuClearClip->isEnabled() && !window.Statusbar->PanelVisible(4));
+    Probe(window).mnuClearClip->trigger();
+    QVERIFY(KeptPicture.isNull() && !Probe(window).mnuClearClip->isEnabled() && !Probe(window).Statusbar->PanelVisible(4));
     // While the dialog is open the window does not close.
     Answer([&window](frmPicMod &) {
         window.close();
@@ -544,6 +551,7 @@ void TestPicEditor::stopFailureAndSpace()
     frmMain window;
     window.show();
     window.GetFileInfo({QString(), a, b});
+    QVERIFY(WaitUntilIdle(window));
     const auto newTitle = [](frmPicMod &dialog) {
         dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("Changed"));
         return true;
@@ -551,39 +559,44 @@ void TestPicEditor::stopFailureAndSpace()
 
     // "Stop" while the first file is written: the second is not touched.
     const QByteArray second = TestFiles::Read(b);
-    bool barShown = false;
-    SetFreeSpaceQuery([&](const QString &) {
-        barShown = window.ProgressBar->isVisible();
-        window.cmdCancel->click();
+    Probe(window).Workers = 1;
+    WorkerGate writing;
+    SetFreeSpaceQuery([&writing](const QString &) {
+        writing.Pass();
         return qint64(1) << 40;
     });
     Select(window, {1, 2});
     Answer(newTitle);
-    ChangeSelected(window);
-    QVERIFY(barShown);
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Tag Changed"));
-    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
+    Probe(window).mnuReplace->trigger();
+    QTRY_VERIFY(writing.Entered());
+    QVERIFY(Probe(window).ProgressBar->isVisible());
+    QTest::mouseClick(Probe(window).cmdCancel, Qt::LeftButton);
+    writing.Open();
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Tag Changed"));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
     QCOMPARE(TestFiles::Read(b), second);
 
     // Exactly the file's length and 256,000 bytes free is enough; a byte less is not.
-    qint64 spare = 0;
-    barShown = false;
-    SetFreeSpaceQuery([&](const QString &path) {
-        barShown = barShown || window.ProgressBar->isVisible();
-        return QFileInfo(path).size() + 256000 + spare;
-    });
+    SetFreeSpaceQuery([](const QString &path) { return QFileInfo(path).size() + 256000 - 1; });
     Select(window, {2});
-    spare = -1;
     Answer(newTitle);
     ChangeSelected(window);
-    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Low Drive Space"));
-    QCOMPARE(window.lvwMain()->Row(2).Icon, 7);
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Low Drive Space"));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Icon, 7);
     QCOMPARE(TestFiles::Read(b), second);
-    spare = 0;
+    WorkerGate one;
+    SetFreeSpaceQuery([&one](const QString &path) {
+        one.Pass();
+        return QFileInfo(path).size() + 256000;
+    });
     Answer(newTitle);
-    ChangeSelected(window);
-    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Tag Changed"));
-    QVERIFY(!barShown); // one row: no bar while it is written
+    Probe(window).mnuReplace->trigger();
+    QTRY_VERIFY(one.Entered());
+    QVERIFY(!Probe(window).ProgressBar->isVisible()); // one row: no bar while it is written
+    one.Open();
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Tag Changed"));
 
     // A file that may not be written fails; the user's own "~" backup stays.
     QVERIFY(TestFiles::Write(a + u'~', "left over"));
@@ -592,8 +605,8 @@ void TestPicEditor::stopFailureAndSpace()
     Select(window, {1});
     Answer(newTitle);
     ChangeSelected(window);
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Change Pic Failed"));
-    QCOMPARE(window.lvwMain()->Row(1).Icon, 7);
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Change Pic Failed"));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Icon, 7);
     QCOMPARE(TestFiles::Read(a), locked);
     QCOMPARE(TestFiles::Read(a + u'~'), QByteArray("left over"));
 
@@ -602,7 +615,7 @@ void TestPicEditor::stopFailureAndSpace()
     Select(window, {2});
     Answer(newTitle);
     ChangeSelected(window);
-    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("File Missing"));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("File Missing"));
 }
 
 // An unexpected error (memory running out) while a picture is taken or a file
@@ -655,6 +668,7 @@ void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
     frmMain window;
     window.show();
     window.GetFileInfo({QString(), a, b});
+    QVERIFY(WaitUntilIdle(window));
     SetFreeSpaceQuery([&a](const QString &path) -> qint64 {
         if (path == a)
             throw std::bad_alloc();
@@ -669,13 +683,14 @@ void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
     ChangeSelected(window);
     QCOMPARE(messages_, QStringList(outOfMemory));
     QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("UpdateCurrentPix\tOut of memory\r\n\r\n"));
-    QCOMPARE(window.lvwMain()->Row(1).Icon, 8);
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));
+    // The row is not left looking as if it were still being written.
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Icon, 4);
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));
     QCOMPARE(TestFiles::Read(a), first);
-    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Tag Changed"));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Tag Changed"));
     TagLib::MPEG::File written(QFile::encodeName(b).constData());
     QCOMPARE(written.ID3v2Tag()->title(), TagLib::String("Changed"));
-    QVERIFY(!window.OperationRunning && window.cmdConvert->isEnabled());
+    QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdConvert->isEnabled());
 }
 
 QTEST_MAIN(TestPicEditor)

@@ -5,6 +5,7 @@
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "support/windowidle.h"
 #include "window/frmmain.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
@@ -115,7 +116,7 @@ Qt::DropAction TestIntake::DragAndDrop(frmMain &window, const QList<QUrl> &urls,
         data = &files;
     }
     // The rows' area, or the list itself (what its heading and scroll bars pass on).
-    QWidget *rows = onRows ? window.lvwMain()->viewport() : static_cast<QWidget *>(window.lvwMain());
+    QWidget *rows = onRows ? Probe(window).lvwMain()->viewport() : static_cast<QWidget *>(Probe(window).lvwMain());
     const QPoint where(30, 30);
     const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
     QDragEnterEvent enter(where, offered, data, Qt::LeftButton, Qt::NoModifier);
@@ -130,14 +131,14 @@ Qt::DropAction TestIntake::DragAndDrop(frmMain &window, const QList<QUrl> &urls,
 QStringList TestIntake::ListedPaths(const frmMain &window)
 {
     QStringList paths;
-    for (int row = 1; row <= window.lvwMain()->RowCount(); ++row)
-        paths << window.lvwMain()->PathAt(row);
+    for (int row = 1; row <= Probe(window).lvwMain()->RowCount(); ++row)
+        paths << Probe(window).lvwMain()->PathAt(row);
     return paths;
 }
 
 void TestIntake::ClickRow(frmMain &window, int position, Qt::MouseButton button)
 {
-    TrackList *list = window.lvwMain();
+    TrackList *list = Probe(window).lvwMain();
     const QRect place = list->visualItemRect(list->topLevelItem(position - 1));
     QTest::mouseClick(list->viewport(), button, Qt::NoModifier, place.center());
 }
@@ -145,9 +146,9 @@ void TestIntake::ClickRow(frmMain &window, int position, Qt::MouseButton button)
 void TestIntake::ChooseForRow(frmMain &window, int position, QAction *entry)
 {
     ClickRow(window, position, Qt::RightButton);
-    QTRY_VERIFY(window.mnuPopList->isVisible());
-    QTest::mouseClick(window.mnuPopList, Qt::LeftButton, {}, window.mnuPopList->actionGeometry(entry).center());
-    QTRY_VERIFY(!window.mnuPopList->isVisible());
+    QTRY_VERIFY(Probe(window).mnuPopList->isVisible());
+    QTest::mouseClick(Probe(window).mnuPopList, Qt::LeftButton, {}, Probe(window).mnuPopList->actionGeometry(entry).center());
+    QTRY_VERIFY(!Probe(window).mnuPopList->isVisible());
 }
 
 void TestIntake::walkOrderAndNames()
@@ -214,25 +215,27 @@ void TestIntake::addFolderButton()
     });
 
     frmMain window;
-    window.cmdFolder->click();
+    Probe(window).cmdFolder->click();
+    QVERIFY(WaitUntilIdle(window));
     qputenv("HOME", home);
     // The first use opens at the documents folder; the choice is remembered.
     QCOMPARE(browserStart_, Path(QStringLiteral("Documents")));
     QCOMPARE(browserPrompt_,
              QStringLiteral("Select a folder containing Mp3 files. Contents of subfolders will be included."));
-    QCOMPARE(window.LastFolder, Path(QStringLiteral("Music")));
+    QCOMPARE(Probe(window).LastFolder, Path(QStringLiteral("Music")));
     QCOMPARE(ListedPaths(window), (QStringList{a, b, c}));
-    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("No Picture"));
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("No Picture"));
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));
     QVERIFY(messages_.isEmpty());
-    QVERIFY(window.cmdFiles->isEnabled() && window.cmdFolder->isEnabled() && !window.OperationRunning);
-    QVERIFY(window.ProgressBar->isHidden() && window.picMsg->isHidden());
+    QVERIFY(Probe(window).cmdFiles->isEnabled() && Probe(window).cmdFolder->isEnabled() && !Probe(window).OperationRunning);
+    QVERIFY(Probe(window).ProgressBar->isHidden() && Probe(window).picMsg->isHidden());
 
     // The next time it opens where the last choice was; the same folder again
     // adds nothing new.
-    window.cmdFolder->click();
+    Probe(window).cmdFolder->click();
+    QVERIFY(WaitUntilIdle(window));
     QCOMPARE(browserStart_, Path(QStringLiteral("Music")));
-    QCOMPARE(window.lvwMain()->RowCount(), 3);
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 3);
 }
 
 void TestIntake::emptyTreeCancelAndStop()
@@ -246,26 +249,29 @@ void TestIntake::emptyTreeCancelAndStop()
 
     QString answer = Path(QStringLiteral("Empty"));
     SetFolderBrowserRunner([&answer](const QString &, QWidget *, const QString &) { return answer; });
-    window.cmdFolder->click();
+    Probe(window).cmdFolder->click();
+    QVERIFY(WaitUntilIdle(window));
     QCOMPARE(messages_, QStringList{QStringLiteral("No Mp3 files were found in the folder.")});
-    QCOMPARE(window.lvwMain()->RowCount(), 0);
-    QVERIFY(window.cmdFiles->isEnabled() && window.cmdConvert->isEnabled() && window.ProgressBar->isHidden());
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 0);
+    QVERIFY(Probe(window).cmdFiles->isEnabled() && Probe(window).cmdConvert->isEnabled() && Probe(window).ProgressBar->isHidden());
 
     // Cancel, or a choice that is no folder, changes nothing.
     messages_.clear();
     for (const QString &nothing : {QString(), Path(QStringLiteral("Full/one.mp3"))}) {
         answer = nothing;
-        window.cmdFolder->click();
-        QCOMPARE(window.LastFolder, Path(QStringLiteral("Empty")));
+        Probe(window).cmdFolder->click();
+        QVERIFY(WaitUntilIdle(window));
+        QCOMPARE(Probe(window).LastFolder, Path(QStringLiteral("Empty")));
     }
 
     // "Stop" while the folders are read: nothing is added, nothing is said.
     answer = Path(QStringLiteral("Full"));
-    QTimer::singleShot(0, window.cmdCancel, &QPushButton::click);
-    window.cmdFolder->click();
-    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QTimer::singleShot(0, Probe(window).cmdCancel, &QPushButton::click);
+    Probe(window).cmdFolder->click();
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 0);
     QVERIFY(messages_.isEmpty());
-    QVERIFY(!window.OperationRunning && window.cmdFolder->isEnabled() && window.picMsg->isHidden());
+    QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdFolder->isEnabled() && Probe(window).picMsg->isHidden());
 }
 
 void TestIntake::droppedFolderOrFiles()
@@ -283,14 +289,14 @@ void TestIntake::droppedFolderOrFiles()
     window.showMinimized();
     // A folder first: only its tree is taken. The files are never "moved".
     QCOMPARE(DragAndDrop(window, {url(QStringLiteral("Album")), url(QStringLiteral("a.mp3"))}), Qt::CopyAction);
-    QCOMPARE(window.PendingDrop, (QStringList{QStringLiteral("1"), Path(QStringLiteral("Album"))}));
-    QVERIFY(window.tmrDnD->isActive());
-    QCOMPARE(window.lvwMain()->RowCount(), 0); // the drop itself adds nothing
-    QTRY_COMPARE(window.lvwMain()->RowCount(), 2);
+    QCOMPARE(Probe(window).PendingDrop, (QStringList{QStringLiteral("1"), Path(QStringLiteral("Album"))}));
+    QVERIFY(Probe(window).tmrDnD->isActive());
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 0); // the drop itself adds nothing
+    QTRY_COMPARE(Probe(window).lvwMain()->RowCount(), 2);
     QCOMPARE(ListedPaths(window), (QStringList{one, two})); // sorted by file name after the intake
-    QCOMPARE(window.PendingDrop, QStringList{QString()});
+    QCOMPARE(Probe(window).PendingDrop, QStringList{QString()});
     QVERIFY(!(window.windowState() & Qt::WindowMinimized)); // brought to the front first
-    QCOMPARE(window.LastFolder, QString());                  // a dropped folder is not remembered
+    QCOMPARE(Probe(window).LastFolder, QString());                  // a dropped folder is not remembered
 
     // Files first: the folder after them is passed over, notes.txt too, and
     // the MP3 files come in drop order.
@@ -299,10 +305,10 @@ void TestIntake::droppedFolderOrFiles()
                 {url(QStringLiteral("a.mp3")), url(QStringLiteral("notes.txt")), url(QStringLiteral("B.MP3")),
                  url(QStringLiteral("Album"))},
                 nullptr, false);
-    QCOMPARE(window.PendingDrop, (QStringList{QStringLiteral("2"), a, b}));
-    QTRY_COMPARE(window.lvwMain()->RowCount(), 2);
+    QCOMPARE(Probe(window).PendingDrop, (QStringList{QStringLiteral("2"), a, b}));
+    QTRY_COMPARE(Probe(window).lvwMain()->RowCount(), 2);
     QCOMPARE(ListedPaths(window), (QStringList{a, b}));
-    QVERIFY(window.cmdFiles->isEnabled() && !window.OperationRunning);
+    QVERIFY(Probe(window).cmdFiles->isEnabled() && !Probe(window).OperationRunning);
 }
 
 void TestIntake::dropsThatAddNothing()
@@ -318,17 +324,17 @@ void TestIntake::dropsThatAddNothing()
     text.setText(Path(QStringLiteral("a.mp3")));
     QCOMPARE(DragAndDrop(window, {}, &text), Qt::IgnoreAction);
     DragAndDrop(window, {QUrl(QStringLiteral("https://example.org/a.mp3"))});
-    QCOMPARE(window.PendingDrop, QStringList{QString()});
-    QVERIFY(!window.tmrDnD->isActive());
+    QCOMPARE(Probe(window).PendingDrop, QStringList{QString()});
+    QVERIFY(!Probe(window).tmrDnD->isActive());
 
     // While an operation runs the list refuses the drag, and a drop that
     // still arrives is ignored.
-    window.OperationRunning = true;
+    Probe(window).OperationRunning = true;
     QCOMPARE(DragAndDrop(window, {QUrl::fromLocalFile(Path(QStringLiteral("a.mp3")))}), Qt::IgnoreAction);
-    QCOMPARE(window.PendingDrop, QStringList{QString()});
-    window.OperationRunning = false;
+    QCOMPARE(Probe(window).PendingDrop, QStringList{QString()});
+    Probe(window).OperationRunning = false;
     QTest::qWait(150);
-    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 0);
     QVERIFY(messages_.isEmpty());
 }
 
@@ -343,7 +349,8 @@ void TestIntake::namesThatCannotBeShown()
     SetFolderBrowserRunner([this](const QString &, QWidget *, const QString &) { return Path(QStringLiteral("Odd")); });
     frmMain window;
     window.show();
-    window.cmdFolder->click();
+    Probe(window).cmdFolder->click();
+    QVERIFY(WaitUntilIdle(window));
     QCOMPARE(ListedPaths(window), QStringList{good});
     QCOMPARE(messages_.size(), 1);
     QVERIFY(messages_.first().startsWith(QLatin1String("1 file was left out: its name is not valid UTF-8")));
@@ -371,28 +378,30 @@ void TestIntake::dropJustBeforeResizeAllWaitsForTheRun()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.GetFileInfo(QStringList{QString()} + listed);
+    QVERIFY(WaitUntilIdle(window));
 
     QList<int> rowsDuringRun;
     SetFreeSpaceQuery([&](const QString &) {
         QTest::qWait(rowsDuringRun.isEmpty() ? 150 : 0); // the drop's timer comes due
-        rowsDuringRun << window.lvwMain()->RowCount();
+        rowsDuringRun << Probe(window).lvwMain()->RowCount();
         return qint64(1) << 40;
     });
     DragAndDrop(window, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
-    QVERIFY(window.tmrDnD->isActive());
-    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    QVERIFY(Probe(window).tmrDnD->isActive());
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
     SetFreeSpaceQuery(nullptr);
 
     QCOMPARE(rowsDuringRun, QList<int>({3, 3, 3}));
     QCOMPARE(ListedPaths(window), listed);
     for (int row = 1; row <= 3; ++row)
-        QCOMPARE(window.lvwMain()->Field(row, ColStatus), QStringLiteral("Resized"));
+        QCOMPARE(Probe(window).lvwMain()->Field(row, ColStatus), QStringLiteral("Resized"));
     // Then the dropped files come in, as they are.
-    QTRY_COMPARE(window.lvwMain()->RowCount(), 5);
+    QTRY_COMPARE(Probe(window).lvwMain()->RowCount(), 5);
     QCOMPARE(ListedPaths(window), QStringList({a, b}) + listed);
-    QCOMPARE(window.lvwMain()->Field(1, ColStatus), QStringLiteral("Unchanged"));
-    QCOMPARE(window.lvwMain()->Field(2, ColStatus), QStringLiteral("Unchanged"));
-    QVERIFY(!window.OperationRunning && window.cmdConvert->isEnabled());
+    QCOMPARE(Probe(window).lvwMain()->Field(1, ColStatus), QStringLiteral("Unchanged"));
+    QCOMPARE(Probe(window).lvwMain()->Field(2, ColStatus), QStringLiteral("Unchanged"));
+    QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdConvert->isEnabled());
 }
 
 void TestIntake::rowClicksShowPictures()
@@ -404,34 +413,35 @@ void TestIntake::rowClicksShowPictures()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.GetFileInfo({QString(), a, b, c});
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 300"));
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 300 x 300"));
 
     ClickRow(window, 2);
-    QCOMPARE(int(window.DisplayedRow), 2);
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 200 x 200"));
+    QCOMPARE(int(Probe(window).DisplayedRow), 2);
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 200 x 200"));
 
     // With Shift held the preview waits for the release, then shows the
     // focused row of the range.
-    window.ShiftDown = true;
-    QTest::mouseClick(window.lvwMain()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                      window.lvwMain()->visualItemRect(window.lvwMain()->topLevelItem(2)).center());
-    window.ShiftDown = false;
-    QCOMPARE(window.lvwMain()->RowIndexes(true), (QVector<int>{2, 3}));
-    QCOMPARE(int(window.DisplayedRow), 3);
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 100 x 100"));
+    Probe(window).ShiftDown = true;
+    QTest::mouseClick(Probe(window).lvwMain()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      Probe(window).lvwMain()->visualItemRect(Probe(window).lvwMain()->topLevelItem(2)).center());
+    Probe(window).ShiftDown = false;
+    QCOMPARE(Probe(window).lvwMain()->RowIndexes(true), (QVector<int>{2, 3}));
+    QCOMPARE(int(Probe(window).DisplayedRow), 3);
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 100 x 100"));
 
     // Sorting moves another file under the shown position: a click there
     // shows that file.
     window.ColumnHeadingClicked(1); // descending: c, b, a
-    QCOMPARE(window.lvwMain()->PathAt(3), a);
+    QCOMPARE(Probe(window).lvwMain()->PathAt(3), a);
     ClickRow(window, 3);
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 300"));
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 300 x 300"));
 
     // During an operation clicks change nothing.
-    window.OperationRunning = true;
+    Probe(window).OperationRunning = true;
     ClickRow(window, 1);
-    QCOMPARE(int(window.DisplayedRow), 3);
-    window.OperationRunning = false;
+    QCOMPARE(int(Probe(window).DisplayedRow), 3);
+    Probe(window).OperationRunning = false;
 }
 
 void TestIntake::contextMenuEnabling()
@@ -442,24 +452,25 @@ void TestIntake::contextMenuEnabling()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.GetFileInfo({QString(), art, bare});
+    QVERIFY(WaitUntilIdle(window));
 
     ClickRow(window, 2, Qt::RightButton);
-    QTRY_VERIFY(window.mnuPopList->isVisible());
-    QVERIFY(!window.mnuManConvert->isEnabled());
-    QCOMPARE(window.mnuPopList->defaultAction(), window.mnuManConvert);
-    QCOMPARE(window.lblSize->text(), QStringLiteral("No Picture"));
-    window.mnuPopList->close();
+    QTRY_VERIFY(Probe(window).mnuPopList->isVisible());
+    QVERIFY(!Probe(window).mnuManConvert->isEnabled());
+    QCOMPARE(Probe(window).mnuPopList->defaultAction(), Probe(window).mnuManConvert);
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("No Picture"));
+    Probe(window).mnuPopList->close();
 
     ClickRow(window, 1, Qt::RightButton);
-    QTRY_VERIFY(window.mnuPopList->isVisible());
-    QVERIFY(window.mnuManConvert->isEnabled());
-    window.mnuPopList->close();
+    QTRY_VERIFY(Probe(window).mnuPopList->isVisible());
+    QVERIFY(Probe(window).mnuManConvert->isEnabled());
+    Probe(window).mnuPopList->close();
 
     // Empty space below the rows: no menu.
-    QTest::mouseClick(window.lvwMain()->viewport(), Qt::RightButton, Qt::NoModifier,
-                      QPoint(20, window.lvwMain()->viewport()->height() - 5));
+    QTest::mouseClick(Probe(window).lvwMain()->viewport(), Qt::RightButton, Qt::NoModifier,
+                      QPoint(20, Probe(window).lvwMain()->viewport()->height() - 5));
     QTest::qWait(50);
-    QVERIFY(!window.mnuPopList->isVisible());
+    QVERIFY(!Probe(window).mnuPopList->isVisible());
 }
 
 void TestIntake::removeAndClear()
@@ -470,20 +481,22 @@ void TestIntake::removeAndClear()
     frmMain window;
     window.show();
     window.GetFileInfo(paths);
+    QVERIFY(WaitUntilIdle(window));
     ClickRow(window, 5);
-    QCOMPARE(int(window.DisplayedRow), 5);
+    QCOMPARE(int(Probe(window).DisplayedRow), 5);
 
-    TrackList *list = window.lvwMain();
+    TrackList *list = Probe(window).lvwMain();
     list->clearSelection();
     for (int row : {2, 3, 5})
         list->topLevelItem(row - 1)->setSelected(true);
-    window.mnuRemove->trigger();
+    Probe(window).mnuRemove->trigger();
     QCOMPARE(ListedPaths(window), (QStringList{paths.at(1), paths.at(4), paths.at(6)}));
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
-    QCOMPARE(int(window.DisplayedRow), 0);
-    QVERIFY(!window.OperationRunning && window.cmdConvert->isEnabled());
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QCOMPARE(int(Probe(window).DisplayedRow), 0);
+    QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdConvert->isEnabled());
     // The removed files are no longer "listed": adding them again works.
     window.GetFileInfo({QString(), paths.at(2)});
+    QVERIFY(WaitUntilIdle(window));
     QCOMPARE(list->RowCount(), 4);
     list->clearSelection();
     for (int row : {2, 3})
@@ -491,15 +504,16 @@ void TestIntake::removeAndClear()
     window.RemoveSelected();
     QCOMPARE(ListedPaths(window), (QStringList{paths.at(1), paths.at(6)}));
 
-    window.mnuClear->trigger();
+    Probe(window).mnuClear->trigger();
     QCOMPARE(list->RowCount(), 0);
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 0"));
-    QVERIFY(window.imgPNG->isHidden());
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 0"));
+    QVERIFY(Probe(window).imgPNG->isHidden());
 
     // After clearing, the row at the position shown before shows its new file.
     window.GetFileInfo({QString(), paths.at(6)});
+    QVERIFY(WaitUntilIdle(window));
     ClickRow(window, 1);
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 56 x 56"));
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 56 x 56"));
 }
 
 // With no row shown the preview goes back to the logo and the size labels
@@ -512,22 +526,23 @@ void TestIntake::previewEmptiedByRemoveAndClear()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.GetFileInfo({QString(), a, b});
+    QVERIFY(WaitUntilIdle(window));
     const auto emptied = [&window] {
-        return window.lblSize->text() == QStringLiteral("Image Size W x H")
-            && window.lblFileSize->text() == QStringLiteral("File Size: -------")
-            && window.imgDisplay->Picture() == LogoPicture();
+        return Probe(window).lblSize->text() == QStringLiteral("Image Size W x H")
+            && Probe(window).lblFileSize->text() == QStringLiteral("File Size: -------")
+            && Probe(window).imgDisplay->Picture() == LogoPicture();
     };
 
     ClickRow(window, 2);
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 80 x 80"));
-    ChooseForRow(window, 2, window.mnuRemove);
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 80 x 80"));
+    ChooseForRow(window, 2, Probe(window).mnuRemove);
     QCOMPARE(ListedPaths(window), QStringList{a});
     QVERIFY(emptied());
 
     ClickRow(window, 1);
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 120 x 120"));
-    ChooseForRow(window, 1, window.mnuClear);
-    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 120 x 120"));
+    ChooseForRow(window, 1, Probe(window).mnuClear);
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 0);
     QVERIFY(emptied());
 }
 
@@ -538,13 +553,14 @@ void TestIntake::albumNamePlayAndResetView()
     frmMain window;
     window.show();
     window.GetFileInfo({QString(), named, unnamed});
+    QVERIFY(WaitUntilIdle(window));
     QClipboard *clipboard = QGuiApplication::clipboard();
 
-    window.lvwMain()->setCurrentItem(window.lvwMain()->topLevelItem(0));
-    window.mnuCopyName->trigger();
+    Probe(window).lvwMain()->setCurrentItem(Probe(window).lvwMain()->topLevelItem(0));
+    Probe(window).mnuCopyName->trigger();
     QCOMPARE(clipboard->text(), QStringLiteral("Blue Train"));
-    window.lvwMain()->setCurrentItem(window.lvwMain()->topLevelItem(1));
-    window.mnuCopyName->trigger();
+    Probe(window).lvwMain()->setCurrentItem(Probe(window).lvwMain()->topLevelItem(1));
+    Probe(window).mnuCopyName->trigger();
     QCOMPARE(clipboard->text(), QStringLiteral("Song Two"));
 
     // "Play Selection" hands the file to the desktop; a refusal is explained.
@@ -554,20 +570,20 @@ void TestIntake::albumNamePlayAndResetView()
         opened << url;
         return opens;
     });
-    window.mnuPopupPlay->trigger();
+    Probe(window).mnuPopupPlay->trigger();
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(unnamed)});
     QVERIFY(messages_.isEmpty());
     opens = false;
-    window.mnuPopupPlay->trigger();
+    Probe(window).mnuPopupPlay->trigger();
     QCOMPARE(messages_, QStringList{QStringLiteral("The file can't be opened.\r\nIt may have been deleted or there is "
                                                    "no\r\napplication associated with this type of file.")});
 
     // Columns moved and resized come back to their designed order and widths.
-    QHeaderView *header = window.lvwMain()->header();
+    QHeaderView *header = Probe(window).lvwMain()->header();
     header->moveSection(0, 5);
     header->moveSection(7, 1);
     header->resizeSection(2, 333);
-    window.mnuSetColumns->trigger();
+    Probe(window).mnuSetColumns->trigger();
     for (int column = 0; column < header->count(); ++column) {
         QCOMPARE(header->visualIndex(column), column);
         QCOMPARE(header->sectionSize(column), TrackList::DesignedColumnWidth(column));

@@ -2,6 +2,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "engine/artconversion.h"
+#include "engine/atomicsave.h"
 #include "engine/filetimes.h"
 #include "engine/jpegcodec.h"
 #include "support/failingallocation.h"
@@ -9,6 +10,9 @@
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "support/windowidle.h"
+#include "support/workergate.h"
+#include "window/backgroundjobs.h"
 #include "window/frmmain.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/clsopensave.h"
@@ -136,8 +140,8 @@ void TestAddConvert::Answer(const QStringList &files)
 
 int TestAddConvert::RowOf(const frmMain &window, const QString &path) const
 {
-    for (int row = 1; row <= window.lvwMain()->RowCount(); ++row)
-        if (window.lvwMain()->PathAt(row) == path)
+    for (int row = 1; row <= Probe(window).lvwMain()->RowCount(); ++row)
+        if (Probe(window).lvwMain()->PathAt(row) == path)
             return row;
     return 0;
 }
@@ -209,46 +213,49 @@ void TestAddConvert::addingThroughTheDialog()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_COMPARE(int(window.SortColumn), 1);
+    QTRY_COMPARE(int(Probe(window).SortColumn), 1);
 
     // First start: the dialog opens in the documents folder; Cancel changes nothing.
     QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("Documents")));
     qputenv("HOME", dir_->path().toUtf8());
     Answer({});
-    window.cmdFiles->click();
+    Probe(window).cmdFiles->click();
+    QVERIFY(WaitUntilIdle(window));
     QCOMPARE(lastRequest_.folder, dir_->path() + QStringLiteral("/Documents"));
-    QCOMPARE(window.lvwMain()->RowCount(), 0);
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 0);
 
     Answer({b, a, c});
-    window.cmdFiles->click();
+    Probe(window).cmdFiles->click();
+    QVERIFY(WaitUntilIdle(window));
     QCOMPARE(lastRequest_.title, QStringLiteral("Mp3 File(s) To Resize Album Art"));
     QCOMPARE(lastRequest_.nameFilters, QStringList(QStringLiteral("Mp3 Files (*.mp3)")));
-    QCOMPARE(window.LastFile, dir_->path());
-    QCOMPARE(window.lvwMain()->RowCount(), 3);
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
-    QCOMPARE(window.lvwMain()->PathAt(1), a); // sorted again by file name
-    const TrackRow first = window.lvwMain()->Row(1);
+    QCOMPARE(Probe(window).LastFile, dir_->path());
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 3);
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QCOMPARE(Probe(window).lvwMain()->PathAt(1), a); // sorted again by file name
+    const TrackRow first = Probe(window).lvwMain()->Row(1);
     QCOMPARE(first.OriginalSize, QStringLiteral("600 x 400"));
     QCOMPARE(first.Status, QStringLiteral("Unchanged"));
     QCOMPARE(first.Icon, 4);
     QCOMPARE(first.NewSize, QStringLiteral("----------"));
     QCOMPARE(first.Tags.Genre, QStringLiteral("Rock"));
     QCOMPARE(first.Tags.Track, QStringLiteral("3/12"));
-    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("No Picture"));
-    QCOMPARE(window.lvwMain()->Row(3).OriginalSize, QStringLiteral("0 x 0"));
-    QVERIFY(window.lvwMain()->topLevelItem(0)->isSelected());
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 600 x 400"));
-    QCOMPARE(window.lblFileSize->text(), QStringLiteral("File Size: ") + FormatSize(art.size()));
-    QVERIFY(window.cmdFiles->isEnabled() && !window.OperationRunning);
-    QVERIFY(window.ProgressBar->isHidden() && window.picMsg->isHidden());
+    QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("No Picture"));
+    QCOMPARE(Probe(window).lvwMain()->Row(3).OriginalSize, QStringLiteral("0 x 0"));
+    QVERIFY(Probe(window).lvwMain()->topLevelItem(0)->isSelected());
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 600 x 400"));
+    QCOMPARE(Probe(window).lblFileSize->text(), QStringLiteral("File Size: ") + FormatSize(art.size()));
+    QVERIFY(Probe(window).cmdFiles->isEnabled() && !Probe(window).OperationRunning);
+    QVERIFY(Probe(window).ProgressBar->isHidden() && Probe(window).picMsg->isHidden());
 
     // One more file on its own, from another folder.
     QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("more")));
     const QString d = WriteMp3(QStringLiteral("more/d.mp3"), WithArt(art, QStringLiteral("D")));
     Answer({d});
-    window.cmdFiles->click();
-    QCOMPARE(window.LastFile, dir_->path() + QStringLiteral("/more"));
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 4"));
+    Probe(window).cmdFiles->click();
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).LastFile, dir_->path() + QStringLiteral("/more"));
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 4"));
 }
 
 void TestAddConvert::tagsFromEitherTag()
@@ -287,19 +294,20 @@ void TestAddConvert::tagsFromEitherTag()
 
     frmMain window;
     window.GetFileInfo({QString(), tagged, untagged, onlyV1, fallback});
-    const TrackRow v1Row = window.lvwMain()->Row(RowOf(window, onlyV1));
+    QVERIFY(WaitUntilIdle(window));
+    const TrackRow v1Row = Probe(window).lvwMain()->Row(RowOf(window, onlyV1));
     QCOMPARE(v1Row.Tags.Title, QStringLiteral("Old Title"));
     QCOMPARE(v1Row.Tags.Year, QStringLiteral("1999"));
     QCOMPARE(v1Row.Tags.Genre, QStringLiteral("Rock"));
     QCOMPARE(v1Row.Status, QStringLiteral("No Picture"));
 
-    const TrackRow fallbackRow = window.lvwMain()->Row(RowOf(window, fallback));
+    const TrackRow fallbackRow = Probe(window).lvwMain()->Row(RowOf(window, fallback));
     QCOMPARE(fallbackRow.Tags.Title, QStringLiteral("Fallback Title"));
     QCOMPARE(fallbackRow.Tags.Year, QStringLiteral("2001"));
     QCOMPARE(fallbackRow.OriginalSize, QStringLiteral("320 x 200"));
     QCOMPARE(fallbackRow.Status, QStringLiteral("Unchanged"));
 
-    const TrackRow bare = window.lvwMain()->Row(RowOf(window, untagged));
+    const TrackRow bare = Probe(window).lvwMain()->Row(RowOf(window, untagged));
     QCOMPARE(bare.Tags.Title, QString()); // not the fields of the file before it
     QCOMPARE(bare.Tags.Artist, QString());
     QCOMPARE(bare.Status, QStringLiteral("No Picture"));
@@ -313,15 +321,17 @@ void TestAddConvert::pngArtIsMarked()
     const QString path = WriteMp3(QStringLiteral("png.mp3"), recipe);
     frmMain window;
     window.GetFileInfo({QString(), path});
-    QCOMPARE(window.lvwMain()->Row(1).OriginalSize, QStringLiteral("300 x 500"));
-    QVERIFY(!window.imgPNG->isHidden());
-    QCOMPARE(window.lblFileSize->text(), QStringLiteral("File Size: ") + FormatSize(png.size()));
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).OriginalSize, QStringLiteral("300 x 500"));
+    QVERIFY(!Probe(window).imgPNG->isHidden());
+    QCOMPARE(Probe(window).lblFileSize->text(), QStringLiteral("File Size: ") + FormatSize(png.size()));
 
-    window.TargetSize = 250;
+    Probe(window).TargetSize = 250;
     window.Resizing(false);
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
-    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("150 x 250"));
-    QVERIFY(window.imgPNG->isHidden()); // now a JPEG
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).NewSize, QStringLiteral("150 x 250"));
+    QVERIFY(Probe(window).imgPNG->isHidden()); // now a JPEG
 }
 
 void TestAddConvert::duplicatesAndStop()
@@ -332,22 +342,35 @@ void TestAddConvert::duplicatesAndStop()
         paths << WriteMp3(QStringLiteral("t%1.mp3").arg(i), WithArt(art));
     frmMain window;
     window.GetFileInfo({QString(), paths.at(1)});
+    QVERIFY(WaitUntilIdle(window));
     // The same file by another spelling, and a link to it.
     QVERIFY(QFile::link(paths.at(1), Music(QStringLiteral("link.mp3"))));
     window.GetFileInfo({QString(), dir_->path() + QStringLiteral("/./t0.mp3"), Music(QStringLiteral("link.mp3")),
                         paths.at(1)});
-    QCOMPARE(window.lvwMain()->RowCount(), 1);
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 1"));
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 1);
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 1"));
 
-    // "Stop" pressed while the first new file is read: that file and the one
-    // in hand when the press is seen stay, the rest are not read.
+    // "Stop" pressed while the second new file is read: the files read and
+    // the one in hand are added, in order; the rest are not read.
     window.show();
-    QTimer::singleShot(0, window.cmdCancel, &QPushButton::click);
-    window.StopRequested = false;
+    Probe(window).Workers = 1;
+    WorkerGate gate;
+    BackgroundJobs::SetBeforeJobHook([&gate](int index) {
+        if (index == 1)
+            gate.Pass();
+    });
     window.GetFileInfo(paths);
-    QCOMPARE(window.lvwMain()->RowCount(), 3);
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Files : 3"));
-    QVERIFY(!window.OperationRunning);
+    QTRY_VERIFY(gate.Entered());
+    QTest::mouseClick(Probe(window).cmdCancel, Qt::LeftButton);
+    gate.Open();
+    QVERIFY(WaitUntilIdle(window));
+    BackgroundJobs::SetBeforeJobHook(nullptr);
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 3);
+    for (int row = 1; row <= 3; ++row)
+        QCOMPARE(Probe(window).lvwMain()->PathAt(row), paths.at(row));
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));
+    QVERIFY(Probe(window).cmdFiles->isEnabled());
 }
 
 void TestAddConvert::resizeAllKeepsEverythingElse()
@@ -366,15 +389,17 @@ void TestAddConvert::resizeAllKeepsEverythingElse()
     const QStringList leftovers = TemporaryLeftovers();
 
     frmMain window;
-    window.TargetSize = 300;
-    window.Quality = 80;
+    Probe(window).TargetSize = 300;
+    Probe(window).Quality = 80;
     window.GetFileInfo({QString(), path});
-    window.cmdConvert->click();
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
-    QCOMPARE(window.lvwMain()->Row(1).Icon, 5);
-    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("300 x 100"));
-    QCOMPARE(window.lvwMain()->Row(1).OriginalSize, QStringLiteral("1000 x 333"));
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Image Size: 300 x 100"));
+    QVERIFY(WaitUntilIdle(window));
+    Probe(window).cmdConvert->click();
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Icon, 5);
+    QCOMPARE(Probe(window).lvwMain()->Row(1).NewSize, QStringLiteral("300 x 100"));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).OriginalSize, QStringLiteral("1000 x 333"));
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 300 x 100"));
     QCOMPARE(LastModified(path), old.addMSecs(-old.time().msec()));
     QCOMPARE(TemporaryLeftovers(), leftovers);
 
@@ -409,29 +434,33 @@ void TestAddConvert::skipOptionAndRetries()
                           WithArt(TestPictures::Jpeg(TestPictures::Solid(cases.at(i).size.width(),
                                                                          cases.at(i).size.height(), Qt::blue))));
     frmMain window;
-    window.TargetSize = 300;
+    Probe(window).TargetSize = 300;
     window.GetFileInfo(paths);
-    window.mnuSkip->setChecked(true);
+    QVERIFY(WaitUntilIdle(window));
+    Probe(window).mnuSkip->setChecked(true);
     window.Resizing(false);
+    QVERIFY(WaitUntilIdle(window));
     for (int i = 0; i < cases.size(); ++i) {
-        const TrackRow row = window.lvwMain()->Row(RowOf(window, paths.at(i + 1)));
+        const TrackRow row = Probe(window).lvwMain()->Row(RowOf(window, paths.at(i + 1)));
         QCOMPARE(row.Status, QString::fromLatin1(cases.at(i).skippedAt300 ? "Unchanged" : "Resized"));
     }
 
     // Without the option a small picture is enlarged; a run skips final rows
     // and retries the others.
-    window.mnuSkip->setChecked(false);
+    Probe(window).mnuSkip->setChecked(false);
     const int failing = RowOf(window, paths.at(1));
     QFile::setPermissions(paths.at(1), QFile::ReadOwner | QFile::ReadGroup);
     window.Resizing(false);
-    QCOMPARE(window.lvwMain()->Row(failing).Status, QStringLiteral("Resize Failed"));
-    QCOMPARE(window.lvwMain()->Row(failing).Icon, 7);
-    QCOMPARE(window.lvwMain()->Row(RowOf(window, paths.at(4))).NewSize, QStringLiteral("300 x 300"));
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(failing).Status, QStringLiteral("Resize Failed"));
+    QCOMPARE(Probe(window).lvwMain()->Row(failing).Icon, 7);
+    QCOMPARE(Probe(window).lvwMain()->Row(RowOf(window, paths.at(4))).NewSize, QStringLiteral("300 x 300"));
     const QDateTime converted = LastModified(paths.at(3));
 
     QFile::setPermissions(paths.at(1), QFile::ReadOwner | QFile::WriteOwner);
-    window.cmdConvert->click();
-    QCOMPARE(window.lvwMain()->Row(failing).Status, QStringLiteral("Resized"));
+    Probe(window).cmdConvert->click();
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(failing).Status, QStringLiteral("Resized"));
     QCOMPARE(LastModified(paths.at(3)), converted); // done before: not written again
 }
 
@@ -457,13 +486,15 @@ void TestAddConvert::failuresLeaveNothingBehind()
 
     frmMain window;
     window.GetFileInfo({QString(), readOnly, spacious, tight, gone});
+    QVERIFY(WaitUntilIdle(window));
     QVERIFY(QFile::remove(gone));
     window.Resizing(false);
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resize Failed"));
-    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Resized"));
-    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("Low Drive Space"));
-    QCOMPARE(window.lvwMain()->Row(3).Icon, 7);
-    QCOMPARE(window.lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Resize Failed"));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Resized"));
+    QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("Low Drive Space"));
+    QCOMPARE(Probe(window).lvwMain()->Row(3).Icon, 7);
+    QCOMPARE(Probe(window).lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
     QCOMPARE(TestFiles::Read(readOnly), readOnlyBytes);
     QCOMPARE(TestFiles::Read(readOnly + u'~'), QByteArray("backup"));
     QCOMPARE(TemporaryLeftovers(), leftovers);
@@ -471,7 +502,8 @@ void TestAddConvert::failuresLeaveNothingBehind()
 
     // "File Missing" is final: a second run leaves it alone.
     window.Resizing(false);
-    QCOMPARE(window.lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
 }
 
 void TestAddConvert::stopLeavesThePictureInHandAsItWas()
@@ -484,20 +516,45 @@ void TestAddConvert::stopLeavesThePictureInHandAsItWas()
     frmMain window;
     window.show();
     window.GetFileInfo(paths);
-    // The first timer fires before the first file, the second while its
-    // picture is decoded: "Stop" is pressed in the middle of it, and the
-    // picture is given up there, the file and its row left as they were.
-    QTimer::singleShot(0, &window, [&window] {
-        QTimer::singleShot(0, window.cmdCancel, [&window] { QTest::mouseClick(window.cmdCancel, Qt::LeftButton); });
+    QVERIFY(WaitUntilIdle(window));
+    // "Stop" is pressed while the first file is in hand, before its picture
+    // is decoded: the picture is given up there, the file and its row left
+    // as they were, and no other file is begun.
+    Probe(window).Workers = 1;
+    WorkerGate gate;
+    SetFreeSpaceQuery([&gate](const QString &) {
+        gate.Pass();
+        return qint64(1) << 40;
     });
-    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));
-    QCOMPARE(window.lvwMain()->Row(1).Icon, 4);
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QTRY_VERIFY(gate.Entered());
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Icon, IconWorking);
+    QTest::mouseClick(Probe(window).cmdCancel, Qt::LeftButton);
+    gate.Open();
+    QVERIFY(WaitUntilIdle(window));
+    SetFreeSpaceQuery(nullptr);
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Icon, 4);
     QCOMPARE(TestFiles::Read(paths.at(1)), first);
-    QCOMPARE(window.lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
-    QCOMPARE(window.lvwMain()->Row(2).Icon, 4);
-    QCOMPARE(window.lvwMain()->Row(3).Status, QStringLiteral("Unchanged"));
-    QVERIFY(!window.OperationRunning && window.cmdFiles->isEnabled());
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Icon, 4);
+    QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("Unchanged"));
+    QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdFiles->isEnabled());
+
+    // Pressed once the new picture is made, it lets that file be finished.
+    const QByteArray third = TestFiles::Read(paths.at(3));
+    WorkerGate saving;
+    SetBeforeReplaceHook([&saving](const QString &) { saving.Pass(); });
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QTRY_VERIFY(saving.Entered());
+    QTest::mouseClick(Probe(window).cmdCancel, Qt::LeftButton);
+    saving.Open();
+    QVERIFY(WaitUntilIdle(window));
+    SetBeforeReplaceHook(nullptr);
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("Unchanged"));
+    QCOMPARE(TestFiles::Read(paths.at(3)), third);
 }
 
 void TestAddConvert::independentReaderAgrees()
@@ -516,10 +573,12 @@ void TestAddConvert::independentReaderAgrees()
     const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(900, 600, Qt::magenta));
     const QString path = WriteMp3(QStringLiteral("mutagen.mp3"), WithArt(art, QStringLiteral("Checked")));
     frmMain window;
-    window.TargetSize = 250;
+    Probe(window).TargetSize = 250;
     window.GetFileInfo({QString(), path});
+    QVERIFY(WaitUntilIdle(window));
     window.Resizing(false);
-    QCOMPARE(window.lvwMain()->Row(1).NewSize, QStringLiteral("250 x 167"));
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).NewSize, QStringLiteral("250 x 167"));
 
     // mutagen reads the tag and the audio stream, and hands back the picture.
     const QString extracted = Music(QStringLiteral("extracted.jpg"));
@@ -555,9 +614,11 @@ void TestAddConvert::hardLinkedNamesAreNoted()
     frmMain window;
     window.show();
     window.GetFileInfo({QString(), song});
-    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
-    QCOMPARE(window.lvwMain()->Row(1).Status, QStringLiteral("Resized"));
-    QCOMPARE(window.lvwMain()->topLevelItem(0)->toolTip(0),
+    QVERIFY(WaitUntilIdle(window));
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Resized"));
+    QCOMPARE(Probe(window).lvwMain()->topLevelItem(0)->toolTip(0),
              QStringLiteral("1 other name (hard link) of this file keeps its old content"));
     QCOMPARE(TestFiles::Read(other), old);
     QVERIFY(TestFiles::Read(song) != old);
@@ -580,21 +641,24 @@ void TestAddConvert::backToIdleAfterAnUnexpectedError()
     if (!FailNextAllocationFrom(2 << 20))
         QSKIP("memory cannot be made to run out in this build");
     Answer({a, b});
-    QTest::mouseClick(window.cmdFiles, Qt::LeftButton);
+    QTest::mouseClick(Probe(window).cmdFiles, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
     FailNextAllocationFrom(0);
     QCOMPARE(messages_, QStringList(QStringLiteral("Unexpected Error: Out of memory")));
     QCOMPARE(LastErrorMessage, QStringLiteral("Out of memory"));
     QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("GetFileInfo\tOut of memory\r\n\r\n"));
-    QVERIFY(!window.OperationRunning);
-    QVERIFY(window.cmdFiles->isEnabled() && window.cmdFolder->isEnabled() && window.cmdConvert->isEnabled());
-    QVERIFY(!ListInputLocked(window.lvwMain()));
-    QVERIFY(window.picMsg->isHidden() && window.ProgressBar->isHidden());
+    QVERIFY(!Probe(window).OperationRunning);
+    QVERIFY(Probe(window).cmdFiles->isEnabled() && Probe(window).cmdFolder->isEnabled() && Probe(window).cmdConvert->isEnabled());
+    QVERIFY(!ListInputLocked(Probe(window).lvwMain()));
+    QVERIFY(Probe(window).picMsg->isHidden() && Probe(window).ProgressBar->isHidden());
 
     messages_.clear();
-    QTest::mouseClick(window.cmdFiles, Qt::LeftButton);
-    QCOMPARE(window.lvwMain()->RowCount(), 2);
-    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
-    QCOMPARE(window.lvwMain()->Field(RowOf(window, b), ColStatus), QStringLiteral("Resized"));
+    QTest::mouseClick(Probe(window).cmdFiles, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 2);
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->Field(RowOf(window, b), ColStatus), QStringLiteral("Resized"));
     QVERIFY(messages_.isEmpty());
     QVERIFY(window.close());
 }
@@ -614,14 +678,16 @@ void TestAddConvert::everyPictureAndWhyNot()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QMenuBar *bar = window.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window.mnuOptions->menuAction()).center());
-    QTRY_VERIFY(window.mnuOptions->isVisible());
-    QTest::mouseClick(window.mnuOptions, Qt::LeftButton, {}, window.mnuOptions->actionGeometry(window.mnuAllPictures).center());
-    QTRY_VERIFY(!window.mnuOptions->isVisible());
-    QVERIFY(window.mnuAllPictures->isChecked());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(Probe(window).mnuOptions->menuAction()).center());
+    QTRY_VERIFY(Probe(window).mnuOptions->isVisible());
+    QTest::mouseClick(Probe(window).mnuOptions, Qt::LeftButton, {}, Probe(window).mnuOptions->actionGeometry(Probe(window).mnuAllPictures).center());
+    QTRY_VERIFY(!Probe(window).mnuOptions->isVisible());
+    QVERIFY(Probe(window).mnuAllPictures->isChecked());
 
     window.GetFileInfo({QString(), song, odd});
-    QTest::mouseClick(window.cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
     TagLib::MPEG::File file(QFile::encodeName(song).constData());
     const auto pictures = file.ID3v2Tag()->frameListMap()["APIC"];
     QCOMPARE(pictures.size(), 2u);
@@ -633,10 +699,10 @@ void TestAddConvert::everyPictureAndWhyNot()
 
     // The WebP file keeps its status; its preview, once its row is clicked, and the log say why.
     const int oddRow = RowOf(window, odd);
-    QCOMPARE(window.lvwMain()->Field(oddRow, ColStatus), QStringLiteral("No Picture"));
-    TrackList *list = window.lvwMain();
+    QCOMPARE(Probe(window).lvwMain()->Field(oddRow, ColStatus), QStringLiteral("No Picture"));
+    TrackList *list = Probe(window).lvwMain();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(oddRow - 1)).center());
-    QCOMPARE(window.imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
+    QCOMPARE(Probe(window).imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
     QVERIFY(TestFiles::Read(ErrorLogPath()).contains("odd.mp3: "));
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/testfiles.h"
+#include "support/windowidle.h"
 #include "window/frmmain.h"
 #include "window/widgets/globals.h"
 #include "window/widgets/listinputlock.h"
@@ -82,12 +83,12 @@ void TestSorting::keysFollowNumericOrder()
 void TestSorting::trackAndYearSortByNumber()
 {
     frmMain window;
-    TrackList &list = *window.lvwMain();
+    TrackList &list = *Probe(window).lvwMain();
     Fill(list, {QStringLiteral("2"), QStringLiteral("10"), QStringLiteral("1/12")}, ColTrack);
     window.SortByColumn(ColTrack + 1);
     QCOMPARE(Column(list, ColTrack),
              QStringList({QStringLiteral("1/12"), QStringLiteral("2"), QStringLiteral("10")}));
-    QCOMPARE(int(window.SortColumn), ColTrack + 1);
+    QCOMPARE(int(Probe(window).SortColumn), ColTrack + 1);
 
     Fill(list, {QStringLiteral("1999"), QString(), QStringLiteral("-5"), QStringLiteral("2001")}, ColYear);
     window.SortByColumn(ColYear + 1);
@@ -103,7 +104,7 @@ void TestSorting::trackAndYearSortByNumber()
 void TestSorting::numericSortRestoresEveryCell()
 {
     frmMain window;
-    TrackList &list = *window.lvwMain();
+    TrackList &list = *Probe(window).lvwMain();
     const QStringList tracks = {QStringLiteral("03 of 12"), QStringLiteral(" 1"), QStringLiteral("x"),
                                 QStringLiteral("2/2")};
     Fill(list, tracks, ColTrack);
@@ -128,7 +129,7 @@ void TestSorting::numericSortRestoresEveryCell()
 void TestSorting::textColumnsIgnoreLetterCase()
 {
     frmMain window;
-    TrackList &list = *window.lvwMain();
+    TrackList &list = *Probe(window).lvwMain();
     Fill(list, {QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("Émile"), QStringLiteral("gamma")},
          ColArtist);
     window.SortByColumn(ColArtist + 1);
@@ -138,7 +139,7 @@ void TestSorting::textColumnsIgnoreLetterCase()
 
 void TestSorting::ClickHeading(frmMain &window, TrackColumn column)
 {
-    QHeaderView *header = window.lvwMain()->header();
+    QHeaderView *header = Probe(window).lvwMain()->header();
     const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                         header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
@@ -149,7 +150,7 @@ void TestSorting::headingClicksSetTheDirection()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TrackList &list = *window.lvwMain();
+    TrackList &list = *Probe(window).lvwMain();
     Fill(list, {QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}, ColTitle);
     window.SortByColumn(1);
     const QStringList up{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
@@ -158,7 +159,7 @@ void TestSorting::headingClicksSetTheDirection()
 
     // Another column sorts ascending; the same one again flips the direction.
     ClickHeading(window, ColTitle);
-    QCOMPARE(int(window.SortColumn), ColTitle + 1);
+    QCOMPARE(int(Probe(window).SortColumn), ColTitle + 1);
     QCOMPARE(Column(list, ColTitle), up);
     QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
     ClickHeading(window, ColTitle);
@@ -171,7 +172,7 @@ void TestSorting::headingClicksSetTheDirection()
     ClickHeading(window, ColTitle);
     ClickHeading(window, ColArtist);
     QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
-    QCOMPARE(int(window.SortColumn), ColArtist + 1);
+    QCOMPARE(int(Probe(window).SortColumn), ColArtist + 1);
     ClickHeading(window, ColTitle);
     QCOMPARE(Column(list, ColTitle), up);
 }
@@ -184,7 +185,7 @@ void TestSorting::noSortingWhileAnOperationRuns()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TrackList &list = *window.lvwMain();
+    TrackList &list = *Probe(window).lvwMain();
     Fill(list, {QStringLiteral("b"), QStringLiteral("a")}, ColFileName);
     window.SortByColumn(1);
 
@@ -193,12 +194,13 @@ void TestSorting::noSortingWhileAnOperationRuns()
     // end keeps the direction the list had.
     bool clickedWhileRunning = false;
     QTimer::singleShot(0, &window, [&] {
-        clickedWhileRunning = window.OperationRunning;
+        clickedWhileRunning = Probe(window).OperationRunning;
         ClickHeading(window, ColFileName);
     });
     window.GetFileInfo({QString(), added});
+    QVERIFY(WaitUntilIdle(window));
     QVERIFY(clickedWhileRunning);
-    QCOMPARE(int(window.SortColumn), 1);
+    QCOMPARE(int(Probe(window).SortColumn), 1);
     QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
     QCOMPARE(Column(list, ColFileName),
              QStringList({QStringLiteral("a"), QStringLiteral("added.mp3"), QStringLiteral("b")}));
@@ -209,7 +211,7 @@ void TestSorting::arrowStandsBesideTheText()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TrackList &list = *window.lvwMain();
+    TrackList &list = *Probe(window).lvwMain();
     auto *header = qobject_cast<SortArrowHeader *>(list.header());
     QVERIFY(header);
 
@@ -231,8 +233,8 @@ void TestSorting::arrowStandsBesideTheText()
 void TestSorting::noArrowWithoutHeadings()
 {
     frmMain window;
-    window.lvwMain()->setHeaderHidden(true);
-    QVERIFY(!window.SortIcons.SetHeaderIcons(2, 0));
+    Probe(window).lvwMain()->setHeaderHidden(true);
+    QVERIFY(!Probe(window).SortIcons.SetHeaderIcons(2, 0));
     clsLVHeaderSortIcons unattached;
     QVERIFY(!unattached.SetHeaderIcons(0, 0));
 }
@@ -242,7 +244,7 @@ void TestSorting::lockSwallowsClicksAndKeysButScrolls()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TrackList &list = *window.lvwMain();
+    TrackList &list = *Probe(window).lvwMain();
     QStringList many;
     for (int i = 0; i < 200; ++i)
         many << QString::number(i);

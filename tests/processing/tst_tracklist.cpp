@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "window/frmmain.h"
+#include "support/windowidle.h"
 #include "window/widgets/tracklist.h"
 
 #include <QDir>
@@ -63,7 +64,7 @@ TrackRow TestTrackList::RowFor(const QString &path)
 void TestTrackList::columnsOfTheMainWindowList()
 {
     frmMain window;
-    TrackList *list = window.lvwMain();
+    TrackList *list = Probe(window).lvwMain();
     QCOMPARE(list->objectName(), QStringLiteral("lvwMain"));
     QCOMPARE(window.findChild<TrackList *>(QStringLiteral("lvwMain")), list);
     QCOMPARE(list->columnCount(), 11);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "window/dialogs/frmabout.h"
+#include "support/windowidle.h"
 #include "window/dialogs/frmtip.h"
 #include "window/frmmain.h"
 #include "window/widgets/derezovivavo.h"
@@ -89,33 +90,33 @@ void TestMainWindow::controlsStartWhereDesignedWithTheirCodes()
         const char *code;
     };
     const QList<Expected> expected = {
-        {window.lvwMain(), {4, 44, 621, 333}, "TTTT"},
-        {window.picMsg, {}, "TTTT"},
-        {window.imgDisplay, {628, 44, 150, 150}, "FTTF"},
-        {window.shpSizeLabels, {630, 196, 146, 41}, "FTTF"},
-        {window.cmdFiles, {644, 248, 97, 25}, "FTTF"},
-        {window.cmdFolder, {644, 280, 97, 25}, "FTTF"},
-        {window.cmdConvert, {644, 312, 97, 25}, "FTTF"},
-        {window.cmdCancel, {644, 344, 97, 25}, "FTTF"},
-        {window.imgLogo, {}, "FTTF"},
-        {window.picLogoContainer, {}, "FFFF"},
-        {window.ProgressBar, {}, "FFFF"},
-        {window.Statusbar, {}, "FFFF"},
+        {Probe(window).lvwMain(), {4, 44, 621, 333}, "TTTT"},
+        {Probe(window).picMsg, {}, "TTTT"},
+        {Probe(window).imgDisplay, {628, 44, 150, 150}, "FTTF"},
+        {Probe(window).shpSizeLabels, {630, 196, 146, 41}, "FTTF"},
+        {Probe(window).cmdFiles, {644, 248, 97, 25}, "FTTF"},
+        {Probe(window).cmdFolder, {644, 280, 97, 25}, "FTTF"},
+        {Probe(window).cmdConvert, {644, 312, 97, 25}, "FTTF"},
+        {Probe(window).cmdCancel, {644, 344, 97, 25}, "FTTF"},
+        {Probe(window).imgLogo, {}, "FTTF"},
+        {Probe(window).picLogoContainer, {}, "FFFF"},
+        {Probe(window).ProgressBar, {}, "FFFF"},
+        {Probe(window).Statusbar, {}, "FFFF"},
     };
     for (const Expected &e : expected) {
-        QCOMPARE(window.Anchor1->AnchorCodeOf(e.widget), QString::fromLatin1(e.code));
+        QCOMPARE(Probe(window).Anchor1->AnchorCodeOf(e.widget), QString::fromLatin1(e.code));
         if (!e.place.isNull())
             QCOMPARE(e.widget->geometry(), e.place);
     }
-    QCOMPARE(window.cmdFiles->text(), QStringLiteral("Add Files"));
-    QCOMPARE(window.cmdFolder->text(), QStringLiteral("Add Folder"));
-    QCOMPARE(window.cmdConvert->text(), QStringLiteral("Resize All"));
-    QCOMPARE(window.cmdCancel->text(), QStringLiteral("Stop"));
-    QCOMPARE(window.lblFileSize->text(), QStringLiteral("File Size: -------"));
+    QCOMPARE(Probe(window).cmdFiles->text(), QStringLiteral("Add Files"));
+    QCOMPARE(Probe(window).cmdFolder->text(), QStringLiteral("Add Folder"));
+    QCOMPARE(Probe(window).cmdConvert->text(), QStringLiteral("Resize All"));
+    QCOMPARE(Probe(window).cmdCancel->text(), QStringLiteral("Stop"));
+    QCOMPARE(Probe(window).lblFileSize->text(), QStringLiteral("File Size: -------"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Brisko"));
-    QVERIFY(window.picMsg->isHidden());
-    QVERIFY(window.ProgressBar->isHidden());
-    QCOMPARE(window.Anchor1->objectName(), QStringLiteral("Anchor1"));
+    QVERIFY(Probe(window).picMsg->isHidden());
+    QVERIFY(Probe(window).ProgressBar->isHidden());
+    QCOMPARE(Probe(window).Anchor1->objectName(), QStringLiteral("Anchor1"));
 }
 
 void TestMainWindow::controlsFollowTheEdges()
@@ -123,20 +124,20 @@ void TestMainWindow::controlsFollowTheEdges()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QRect list = window.lvwMain()->geometry();
-    const QRect picture = window.imgDisplay->geometry();
-    const QRect stop = window.cmdCancel->geometry();
-    const QRect bar = window.ProgressBar->geometry();
+    const QRect list = Probe(window).lvwMain()->geometry();
+    const QRect picture = Probe(window).imgDisplay->geometry();
+    const QRect stop = Probe(window).cmdCancel->geometry();
+    const QRect bar = Probe(window).ProgressBar->geometry();
 
     window.resize(window.width() + 200, window.height() + 100);
-    QTRY_COMPARE(window.lvwMain()->geometry(), list.adjusted(0, 0, 200, 100));
-    QCOMPARE(window.imgDisplay->geometry(), picture.translated(200, 0));
-    QCOMPARE(window.cmdCancel->geometry(), stop.translated(200, 0));
-    QCOMPARE(window.ProgressBar->geometry(), bar);
+    QTRY_COMPARE(Probe(window).lvwMain()->geometry(), list.adjusted(0, 0, 200, 100));
+    QCOMPARE(Probe(window).imgDisplay->geometry(), picture.translated(200, 0));
+    QCOMPARE(Probe(window).cmdCancel->geometry(), stop.translated(200, 0));
+    QCOMPARE(Probe(window).ProgressBar->geometry(), bar);
     // The strips span the width: the status bar stays on the bottom edge.
-    QCOMPARE(window.Statusbar->width(), window.centralWidget()->width());
-    QCOMPARE(window.Statusbar->geometry().bottom(), window.centralWidget()->height() - 1);
-    QCOMPARE(window.imgLogo->geometry().right() + 1 + 4, window.picLogoContainer->width());
+    QCOMPARE(Probe(window).Statusbar->width(), window.centralWidget()->width());
+    QCOMPARE(Probe(window).Statusbar->geometry().bottom(), window.centralWidget()->height() - 1);
+    QCOMPARE(Probe(window).imgLogo->geometry().right() + 1 + 4, Probe(window).picLogoContainer->width());
 
     // Never smaller than its minimum.
     window.resize(100, 100);
@@ -157,29 +158,29 @@ void TestMainWindow::menusHaveTheirCaptions()
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
         return texts;
     };
-    QCOMPARE(captions(window.mnuFile),
+    QCOMPARE(captions(Probe(window).mnuFile),
              QStringList({QStringLiteral("Clear Clipboard"), QStringLiteral("-"), QStringLiteral("Exit")}));
-    QCOMPARE(captions(window.mnuOptions),
+    QCOMPARE(captions(Probe(window).mnuOptions),
              QStringList({QStringLiteral("Reset To Default View"), QStringLiteral("-"),
                           QStringLiteral("Skip If Original Smaller Than Resize"),
                           QStringLiteral("Resize Every Picture")}));
-    QCOMPARE(captions(window.mnuHelp),
+    QCOMPARE(captions(Probe(window).mnuHelp),
              QStringList({QStringLiteral("Contents"), QStringLiteral("-"), QStringLiteral("Show Tip at Startup"),
                           QStringLiteral("About")}));
-    QCOMPARE(window.mnuPopList->title(), QStringLiteral("Pop1"));
-    QCOMPARE(captions(window.mnuPopList),
+    QCOMPARE(Probe(window).mnuPopList->title(), QStringLiteral("Pop1"));
+    QCOMPARE(captions(Probe(window).mnuPopList),
              QStringList({QStringLiteral("Resize Picture"), QStringLiteral("-"),
                           QStringLiteral("Change Picture | Tag"), QStringLiteral("-"),
                           QStringLiteral("Copy Album Name"), QStringLiteral("-"),
                           QStringLiteral("Play Selection"), QStringLiteral("-"),
                           QStringLiteral("Remove From List"), QStringLiteral("-"),
                           QStringLiteral("Clear List")}));
-    QVERIFY(!window.mnuClearClip->isEnabled());
-    QVERIFY(window.mnuSkip->isCheckable());
-    QVERIFY(!window.menuBar()->actions().contains(window.mnuPopList->menuAction()));
+    QVERIFY(!Probe(window).mnuClearClip->isEnabled());
+    QVERIFY(Probe(window).mnuSkip->isCheckable());
+    QVERIFY(!window.menuBar()->actions().contains(Probe(window).mnuPopList->menuAction()));
     for (QAction *action : window.findChildren<QAction *>())
         QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
-    QCOMPARE(window.mnuSep[7]->objectName(), QStringLiteral("mnuSep7"));
+    QCOMPARE(Probe(window).mnuSep[7]->objectName(), QStringLiteral("mnuSep7"));
 }
 
 void TestMainWindow::firstActivation()
@@ -189,11 +190,11 @@ void TestMainWindow::firstActivation()
     QSignalSpy activated(&window, &frmMain::FirstActivated);
     window.show();
     QVERIFY(activated.wait());
-    QCOMPARE(window.Statusbar->PanelText(1), QStringLiteral("Add Files"));
-    QCOMPARE(window.Statusbar->PanelText(2), QStringLiteral("Resize Manually Set  Size:300  Quality:80"));
-    QVERIFY(!window.Statusbar->PanelVisible(4));
-    QCOMPARE(int(window.SortColumn), 1);
-    QVERIFY(!window.imgDisplay->Picture().isNull());
+    QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Add Files"));
+    QCOMPARE(Probe(window).Statusbar->PanelText(2), QStringLiteral("Resize Manually Set  Size:300  Quality:80"));
+    QVERIFY(!Probe(window).Statusbar->PanelVisible(4));
+    QCOMPARE(int(Probe(window).SortColumn), 1);
+    QVERIFY(!Probe(window).imgDisplay->Picture().isNull());
     auto *tip = window.findChild<frmTip *>();
     QVERIFY(tip && tip->isVisible());
     QVERIFY(!tip->isModal());
@@ -203,7 +204,7 @@ void TestMainWindow::firstActivation()
     window.show();
     QTest::qWait(20);
     QCOMPARE(activated.count(), 1);
-    window.CustomValues = false;
+    Probe(window).CustomValues = false;
 }
 
 void TestMainWindow::helpIsOfferedOnlyWhenFound()
@@ -211,8 +212,8 @@ void TestMainWindow::helpIsOfferedOnlyWhenFound()
     frmMain window;
     const bool found = !frmMain::HelpFilePath().isEmpty();
     QVERIFY2(found, "the build puts the manual beside the program");
-    QVERIFY(window.mnuHelpCont->isVisible());
-    QVERIFY(window.mnuSep[2]->isVisible());
+    QVERIFY(Probe(window).mnuHelpCont->isVisible());
+    QVERIFY(Probe(window).mnuSep[2]->isVisible());
     QVERIFY(frmMain::HelpFilePath().endsWith(QLatin1String("/share/brisko/help/index.html")));
 
     QList<QUrl> opened;
@@ -222,8 +223,8 @@ void TestMainWindow::helpIsOfferedOnlyWhenFound()
     });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.mnuHelpCont->trigger();
-    QTest::keyClick(window.lvwMain(), Qt::Key_F1);
+    Probe(window).mnuHelpCont->trigger();
+    QTest::keyClick(Probe(window).lvwMain(), Qt::Key_F1);
     QCOMPARE(opened.size(), 2);
     QCOMPARE(opened.first(), QUrl::fromLocalFile(frmMain::HelpFilePath()));
 }
@@ -234,20 +235,20 @@ void TestMainWindow::waitPanelCentresItsLines()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.ShowWaitPanel(true, QStringLiteral("Reading files\r\nPlease wait"));
-    QVERIFY(window.picMsg->isVisible());
-    QCOMPARE(window.picMsg->geometry(), window.lvwMain()->geometry());
-    QCOMPARE(window.picMsg->Lines(), QStringList({QStringLiteral("Reading files"), QStringLiteral("Please wait")}));
-    const QFontMetrics typewriter(window.picMsg->font());
+    QVERIFY(Probe(window).picMsg->isVisible());
+    QCOMPARE(Probe(window).picMsg->geometry(), Probe(window).lvwMain()->geometry());
+    QCOMPARE(Probe(window).picMsg->Lines(), QStringList({QStringLiteral("Reading files"), QStringLiteral("Please wait")}));
+    const QFontMetrics typewriter(Probe(window).picMsg->font());
     QCOMPARE(typewriter.horizontalAdvance(QStringLiteral("iiii")),
              typewriter.horizontalAdvance(QStringLiteral("MMMM")));
 
     // After a resize the panel follows the list and keeps its text.
     window.resize(window.width() + 120, window.height() + 60);
-    QTRY_COMPARE(window.picMsg->geometry(), window.lvwMain()->geometry());
-    QCOMPARE(window.picMsg->Lines().first(), QStringLiteral("Reading files"));
+    QTRY_COMPARE(Probe(window).picMsg->geometry(), Probe(window).lvwMain()->geometry());
+    QCOMPARE(Probe(window).picMsg->Lines().first(), QStringLiteral("Reading files"));
 
     // The lines are drawn centred, starting at half the height.
-    const QImage shot = window.picMsg->grab().toImage();
+    const QImage shot = Probe(window).picMsg->grab().toImage();
     int top = shot.height(), left = shot.width(), right = 0;
     const QRgb background = shot.pixel(1, 1);
     for (int y = 0; y < shot.height(); ++y)
@@ -261,7 +262,7 @@ void TestMainWindow::waitPanelCentresItsLines()
     QVERIFY(qAbs((left + right) / 2 - shot.width() / 2) <= 6);
 
     window.ShowWaitPanel(false);
-    QVERIFY(window.picMsg->isHidden());
+    QVERIFY(Probe(window).picMsg->isHidden());
 }
 
 void TestMainWindow::keys()
@@ -269,15 +270,15 @@ void TestMainWindow::keys()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::keyPress(window.lvwMain(), Qt::Key_Shift, Qt::ShiftModifier);
-    QVERIFY(window.ShiftDown);
-    QTest::keyRelease(window.lvwMain(), Qt::Key_Shift);
-    QVERIFY(!window.ShiftDown);
+    QTest::keyPress(Probe(window).lvwMain(), Qt::Key_Shift, Qt::ShiftModifier);
+    QVERIFY(Probe(window).ShiftDown);
+    QTest::keyRelease(Probe(window).lvwMain(), Qt::Key_Shift);
+    QVERIFY(!Probe(window).ShiftDown);
 
     ShowTip = false;
-    QTest::keyClick(window.lvwMain(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(Probe(window).lvwMain(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
     QVERIFY(!ShowTip);
-    QTest::keyClick(window.lvwMain(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(Probe(window).lvwMain(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
     QVERIFY(ShowTip);
 }
 
@@ -287,24 +288,24 @@ void TestMainWindow::closeRequest()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-    window.EditorOpen = true;
+    Probe(window).EditorOpen = true;
     QVERIFY(!window.close());
     QVERIFY(questions_.isEmpty());
-    window.EditorOpen = false;
+    Probe(window).EditorOpen = false;
 
-    window.OperationRunning = true;
+    Probe(window).OperationRunning = true;
     answer_ = Msg::No;
     QVERIFY(!window.close());
-    QVERIFY(!window.StopRequested);
+    QVERIFY(!Probe(window).StopRequested);
     answer_ = Msg::Yes;
     QVERIFY(!window.close());
-    QVERIFY(window.StopRequested);
+    QVERIFY(Probe(window).StopRequested);
     QCOMPARE(questions_, QStringList(2, QStringLiteral("Do you want to stop the current operation.")));
-    window.OperationRunning = false;
+    Probe(window).OperationRunning = false;
 
     questions_.clear();
     answer_ = Msg::No;
-    window.mnuExit->trigger();
+    Probe(window).mnuExit->trigger();
     QVERIFY(!window.isVisible());
     QCOMPARE(questions_, QStringList(QStringLiteral("Do you want to save the custom resize and quality "
                                                     "values as the new default settings.")));
@@ -314,11 +315,11 @@ void TestMainWindow::closeRequest()
     questions_.clear();
     frmMain busy;
     busy.show();
-    busy.OperationRunning = true;
+    Probe(busy).OperationRunning = true;
     busy.CloseForShutdown();
     QVERIFY(!busy.isVisible());
     QVERIFY(questions_.isEmpty());
-    QVERIFY(busy.StopRequested); // the operation ends after the file in hand
+    QVERIFY(Probe(busy).StopRequested); // the operation ends after the file in hand
 }
 
 void TestMainWindow::bringToFrontRestoresTheLastState()
@@ -327,10 +328,10 @@ void TestMainWindow::bringToFrontRestoresTheLastState()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.showMaximized();
-    QTRY_COMPARE(window.LastWindowState, int(frmMain::StateMaximized));
+    QTRY_COMPARE(Probe(window).LastWindowState, int(frmMain::StateMaximized));
     window.showMinimized();
     QTRY_COMPARE(window.WindowStateNumber(), int(frmMain::StateMinimized));
-    QCOMPARE(window.LastWindowState, int(frmMain::StateMaximized));
+    QCOMPARE(Probe(window).LastWindowState, int(frmMain::StateMaximized));
     window.BringToFront();
     QTRY_COMPARE(window.WindowStateNumber(), int(frmMain::StateMaximized));
 
@@ -343,7 +344,7 @@ void TestMainWindow::bringToFrontRestoresTheLastState()
 void TestMainWindow::aboutBox()
 {
     frmMain window;
-    window.mnuAbout->trigger();
+    Probe(window).mnuAbout->trigger();
     auto *about = window.findChild<frmAbout *>();
     QVERIFY(about && about->isVisible() && !about->isModal());
     QCOMPARE(about->windowTitle(), QStringLiteral("About Brisko"));
@@ -398,17 +399,17 @@ void TestMainWindow::oneAboutBoxAtATime()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Choose(window, window.mnuHelp, window.mnuAbout);
+    Choose(window, Probe(window).mnuHelp, Probe(window).mnuAbout);
     QTRY_COMPARE(window.findChildren<frmAbout *>().size(), 1);
     frmAbout *first = window.findChild<frmAbout *>();
     QVERIFY(first->isVisible());
-    Choose(window, window.mnuHelp, window.mnuAbout);
+    Choose(window, Probe(window).mnuHelp, Probe(window).mnuAbout);
     QCOMPARE(window.findChildren<frmAbout *>(), QList<frmAbout *>{first});
 
     // Once closed, "About" opens it again.
     QTest::mouseClick(first->cmdOK, Qt::LeftButton);
     QTRY_VERIFY(window.findChildren<frmAbout *>().isEmpty());
-    Choose(window, window.mnuHelp, window.mnuAbout);
+    Choose(window, Probe(window).mnuHelp, Probe(window).mnuAbout);
     QTRY_COMPARE(window.findChildren<frmAbout *>().size(), 1);
     QVERIFY(window.findChild<frmAbout *>()->isVisible());
 }
@@ -419,8 +420,8 @@ void TestMainWindow::helpWithoutAViewerSaysWhereTheManualIs()
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Choose(window, window.mnuHelp, window.mnuHelpCont);
-    QTest::keyClick(window.lvwMain(), Qt::Key_F1);
+    Choose(window, Probe(window).mnuHelp, Probe(window).mnuHelpCont);
+    QTest::keyClick(Probe(window).lvwMain(), Qt::Key_F1);
     const QString expected = QStringLiteral("No program could be started to show the manual. It is the file\n")
         + frmMain::HelpFilePath();
     QCOMPARE(questions_, QStringList(2, expected));
@@ -435,21 +436,21 @@ void TestMainWindow::tipAtStartupFromTheHelpMenu()
         frmMain window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(window.mnuShowTip->isCheckable());
-        QCOMPARE(window.mnuShowTip->text(), QStringLiteral("Show Tip at Startup"));
-        Choose(window, window.mnuHelp, window.mnuShowTip);
+        QVERIFY(Probe(window).mnuShowTip->isCheckable());
+        QCOMPARE(Probe(window).mnuShowTip->text(), QStringLiteral("Show Tip at Startup"));
+        Choose(window, Probe(window).mnuHelp, Probe(window).mnuShowTip);
         QVERIFY(!ShowTip);
-        QVERIFY(!window.mnuShowTip->isChecked());
+        QVERIFY(!Probe(window).mnuShowTip->isChecked());
 
         // Whatever else changed the setting, the menu shows it when opened.
         ShowTip = true;
         QMenuBar *bar = window.menuBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window.mnuHelp->menuAction()).center());
-        QTRY_VERIFY(window.mnuHelp->isVisible());
-        QVERIFY(window.mnuShowTip->isChecked());
-        window.mnuHelp->close();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(Probe(window).mnuHelp->menuAction()).center());
+        QTRY_VERIFY(Probe(window).mnuHelp->isVisible());
+        QVERIFY(Probe(window).mnuShowTip->isChecked());
+        Probe(window).mnuHelp->close();
         ShowTip = false;
-        Choose(window, window.mnuHelp, window.mnuShowTip);
+        Choose(window, Probe(window).mnuHelp, Probe(window).mnuShowTip);
         QVERIFY(ShowTip);
         QVERIFY(window.close());
     }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/settingsstore.h"
+#include "support/windowidle.h"
 #include "window/frmmain.h"
 #include "window/widgets/globals.h"
 #include "window/widgets/msgbox.h"
@@ -123,7 +124,7 @@ void TestSettings::storeSurvivesDamagedFiles()
     QFETCH(QByteArray, content);
     WriteIni(content);
     frmMain window;
-    QCOMPARE(int(window.TargetSize), 250);
+    QCOMPARE(int(Probe(window).TargetSize), 250);
     QCOMPARE(window.pos(), QPoint(0, 0));
 }
 
@@ -132,7 +133,7 @@ void TestSettings::storeIgnoresWhatIsNotAFile()
     QDir().mkpath(QFileInfo(IniPath()).path());
     QVERIFY(::mkfifo(QFile::encodeName(IniPath()).constData(), 0600) == 0); // reading it would wait forever
     frmMain window;
-    QCOMPARE(int(window.TargetSize), 250);
+    QCOMPARE(int(Probe(window).TargetSize), 250);
     window.close(); // the settings are then written as a file of their own
     QVERIFY(QFileInfo(IniPath()).isFile());
 }
@@ -152,18 +153,18 @@ void TestSettings::firstRun()
 {
     frmMain window;
     QVERIFY(ShowTip);
-    QVERIFY(!window.mnuSkip->isChecked());
-    QCOMPARE(int(window.TargetSize), 250);
-    QCOMPARE(int(window.Quality), 80);
-    QVERIFY(!window.CustomValues);
+    QVERIFY(!Probe(window).mnuSkip->isChecked());
+    QCOMPARE(int(Probe(window).TargetSize), 250);
+    QCOMPARE(int(Probe(window).Quality), 80);
+    QVERIFY(!Probe(window).CustomValues);
     QCOMPARE(window.frameGeometry().topLeft(), QPoint(0, 0));
     QCOMPARE(window.size(), window.minimumSize());
     QCOMPARE(window.WindowStateNumber(), int(frmMain::StateNormal));
-    const QHeaderView *header = window.lvwMain()->header();
-    for (int column = 0; column < window.lvwMain()->columnCount(); ++column) {
+    const QHeaderView *header = Probe(window).lvwMain()->header();
+    for (int column = 0; column < Probe(window).lvwMain()->columnCount(); ++column) {
         QCOMPARE(header->visualIndex(column), column);
-        QCOMPARE(window.lvwMain()->columnWidth(column), TrackList::DesignedColumnWidth(column));
-        QCOMPARE(int(window.DesignColumnWidths[column + 1]), TrackList::DesignedColumnWidth(column) * 15);
+        QCOMPARE(Probe(window).lvwMain()->columnWidth(column), TrackList::DesignedColumnWidth(column));
+        QCOMPARE(int(Probe(window).DesignColumnWidths[column + 1]), TrackList::DesignedColumnWidth(column) * 15);
     }
 }
 
@@ -175,13 +176,13 @@ void TestSettings::roundTrip()
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         ShowTip = false;
-        window.mnuSkip->setChecked(true);
-        window.LastFile = QStringLiteral("/music/a.mp3");
-        window.LastFolder = QStringLiteral("/music");
-        window.TargetSize = 300;
-        window.Quality = 90;
-        window.lvwMain()->header()->moveSection(2, 0); // "Status" first
-        window.lvwMain()->setColumnWidth(4, 333);
+        Probe(window).mnuSkip->setChecked(true);
+        Probe(window).LastFile = QStringLiteral("/music/a.mp3");
+        Probe(window).LastFolder = QStringLiteral("/music");
+        Probe(window).TargetSize = 300;
+        Probe(window).Quality = 90;
+        Probe(window).lvwMain()->header()->moveSection(2, 0); // "Status" first
+        Probe(window).lvwMain()->setColumnWidth(4, 333);
         window.setGeometry(40, 30, 820, 470);
         outer = window.frameGeometry();
         window.close();
@@ -196,13 +197,13 @@ void TestSettings::roundTrip()
     ShowTip = true;
     frmMain window;
     QVERIFY(!ShowTip);
-    QVERIFY(window.mnuSkip->isChecked());
-    QCOMPARE(window.LastFile, QStringLiteral("/music/a.mp3"));
-    QCOMPARE(window.LastFolder, QStringLiteral("/music"));
-    QCOMPARE(int(window.TargetSize), 300);
-    QCOMPARE(int(window.Quality), 90);
-    QCOMPARE(window.lvwMain()->header()->logicalIndex(0), 2);
-    QCOMPARE(window.lvwMain()->columnWidth(4), 333);
+    QVERIFY(Probe(window).mnuSkip->isChecked());
+    QCOMPARE(Probe(window).LastFile, QStringLiteral("/music/a.mp3"));
+    QCOMPARE(Probe(window).LastFolder, QStringLiteral("/music"));
+    QCOMPARE(int(Probe(window).TargetSize), 300);
+    QCOMPARE(int(Probe(window).Quality), 90);
+    QCOMPARE(Probe(window).lvwMain()->header()->logicalIndex(0), 2);
+    QCOMPARE(Probe(window).lvwMain()->columnWidth(4), 333);
     window.show();
     QTRY_COMPARE(window.frameGeometry(), outer);
 }
@@ -257,7 +258,7 @@ void TestSettings::maximisedCloseKeepsTheNormalPlace()
 {
     WriteIni("[Window]\nState=2\nLeft=150\nTop=300\nWidth=12000\nHeight=7500\n");
     frmMain window;
-    QVERIFY(window.RestorePending);
+    QVERIFY(Probe(window).RestorePending);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.WindowStateNumber(), int(frmMain::StateMaximized));
@@ -265,7 +266,7 @@ void TestSettings::maximisedCloseKeepsTheNormalPlace()
     // The first return to normal takes the stored place; later ones do not.
     window.showNormal();
     QTRY_COMPARE(window.frameGeometry(), QRect(10, 20, 800, 500));
-    QVERIFY(!window.RestorePending);
+    QVERIFY(!Probe(window).RestorePending);
     window.setGeometry(30, 40, 810, 510);
     window.showMaximized();
     QTRY_COMPARE(window.WindowStateNumber(), int(frmMain::StateMaximized));
@@ -282,8 +283,8 @@ void TestSettings::customValuesKeptOnlyWhenTheUserSaysYes()
         questions_ = 0;
         {
             frmMain window(QStringLiteral("/300/90"));
-            QVERIFY(window.CustomValues);
-            QCOMPARE(int(window.TargetSize), 300);
+            QVERIFY(Probe(window).CustomValues);
+            QCOMPARE(int(Probe(window).TargetSize), 300);
             window.show();
             QVERIFY(window.close());
         }
@@ -302,16 +303,16 @@ void TestSettings::unreadableValuesKeepTheirDefaults()
              "[CHeaderPos]\nPosition 1=99\nWidth 1=-5\nWidth 2=1e999\n");
     frmMain window;
     QVERIFY(!ShowTip); // the flag's own starting value
-    QVERIFY(window.mnuSkip->isChecked());
-    QCOMPARE(int(window.TargetSize), 250); // no number reads as 0, which means 250
-    QCOMPARE(window.lvwMain()->header()->visualIndex(0), 0);
-    QCOMPARE(window.lvwMain()->columnWidth(0), TrackList::DesignedColumnWidth(0));
-    QCOMPARE(window.lvwMain()->columnWidth(1), TrackList::DesignedColumnWidth(1));
+    QVERIFY(Probe(window).mnuSkip->isChecked());
+    QCOMPARE(int(Probe(window).TargetSize), 250); // no number reads as 0, which means 250
+    QCOMPARE(Probe(window).lvwMain()->header()->visualIndex(0), 0);
+    QCOMPARE(Probe(window).lvwMain()->columnWidth(0), TrackList::DesignedColumnWidth(0));
+    QCOMPARE(Probe(window).lvwMain()->columnWidth(1), TrackList::DesignedColumnWidth(1));
 }
 
 void TestSettings::DragHeading(frmMain &window, int column, int to)
 {
-    QHeaderView *header = window.lvwMain()->header();
+    QHeaderView *header = Probe(window).lvwMain()->header();
     QWidget *bar = header->viewport();
     const int y = header->height() / 2;
     const QPoint from(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, y);
@@ -328,7 +329,7 @@ void TestSettings::DragHeading(frmMain &window, int column, int to)
 
 QList<int> TestSettings::ShownOrder(const frmMain &window)
 {
-    const QHeaderView *header = window.lvwMain()->header();
+    const QHeaderView *header = Probe(window).lvwMain()->header();
     QList<int> order;
     for (int visual = 0; visual < header->count(); ++visual)
         order << header->logicalIndex(visual);
@@ -366,10 +367,10 @@ void TestSettings::columnOrderAfterDrags()
         frmMain window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.lvwMain()->resize(1200, window.lvwMain()->height()); // every heading in sight
+        Probe(window).lvwMain()->resize(1200, Probe(window).lvwMain()->height()); // every heading in sight
         for (const auto &[column, to] : drags) {
             DragHeading(window, column, to);
-            QCOMPARE(window.lvwMain()->header()->visualIndex(column), to);
+            QCOMPARE(Probe(window).lvwMain()->header()->visualIndex(column), to);
         }
         left = ShownOrder(window);
         QVERIFY(window.close());

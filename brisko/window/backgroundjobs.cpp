@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "window/backgroundjobs.h"
+
+#include "base/briskoerror.h"
+#include "engine/workerpool.h"
+#include "window/widgets/unexpectederror.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+namespace {
+
+std::function<void(int)> &BeforeJobHook()
+{
+    static std::function<void(int)> hook;
+    return hook;
+}
+
+} // namespace
+
+void BackgroundJobs::SetBeforeJobHook(std::function<void(int index)> hook)
+{
+    BeforeJobHook() = std::move(hook);
+}
+
+BackgroundJobs::BackgroundJobs(QObject *parent)
+    : QObject(parent)
+{
+}
+
+BackgroundJobs::~BackgroundJobs()
+{
+    Abandon();
+}
+
+void BackgroundJobs::Start(int threads, int count, std::function<Job()> makeJob, std::function<void()> finished)
+{
+    Abandon(); // one run at a time; the window never starts a second one
+    finished_ = std::move(finished);
+    pool_ = std::make_unique<WorkerPool>(
+        threads, count,
+        [this, makeJob = std::move(makeJob)] {
+            const Job job = makeJob();
+            return [this, job](int index) {
+                if (BeforeJobHook())
+                    BeforeJobHook()(index);
+                // A job tells its own errors; one that escapes it ends the
+                // run rather than the program.
+                try {
+                    if (OnWindow onWindow = job(index))
+                        Post(std::move(onWindow));
+                } catch (const std::exception &error) {
+                    Post([this, description = ErrorDescription(error)] {
+                        ReportUnexpected(QStringLiteral("BackgroundJobs"), description,
+                                         qobject_cast<QWidget *>(parent()));
+                    });
+                    return false;
+                }
+                return true;
+            };
+        },
+        // Posted after every result of every thread, so it is seen last.
+        [this] { Post([this] { Finish(); }); });
+}
+
+void BackgroundJobs::Post(OnWindow onWindow)
+{
+    QMetaObject::invokeMethod(this, std::move(onWindow), Qt::QueuedConnection);
+}
+
+void BackgroundJobs::Stop()
+{
+    if (pool_)
+        pool_->Stop();
+}
+
+void BackgroundJobs::Abandon()
+{
+    pool_.reset();
+    QCoreApplication::removePostedEvents(this);
+    finished_ = nullptr;
+}
+
+void BackgroundJobs::Finish()
+{
+    pool_.reset(); // its threads are leaving: only the joins are left
+    // The finishing step may start the next run (a folder's files after the
+    // folder was read), so it is taken out first.
+    const std::function<void()> finished = std::move(finished_);
+    finished_ = nullptr;
+    if (finished)
+        finished();
+}

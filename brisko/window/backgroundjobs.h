@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class WorkerPool;
+
+// The window's long work on the engine's worker threads. A job never touches
+// a widget: it hands back what it found as a function that runs on the
+// window's thread, so the window repaints and answers "Stop" while files are
+// read and converted. Results come as jobs complete, not in job order.
+class BackgroundJobs : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Runs on the window's thread with a job's outcome; may be empty.
+    using OnWindow = std::function<void()>;
+    // Runs on a worker thread for the job at index.
+    using Job = std::function<OnWindow(int index)>;
+
+    explicit BackgroundJobs(QObject *parent = nullptr);
+    ~BackgroundJobs() override;
+
+    // Runs count jobs on up to threads threads. makeJob runs once on each
+    // thread and gives it its own state (a tag library is not shared between
+    // threads). finished runs on the window's thread after every result, also
+    // when nothing was to be done or the run was stopped.
+    void Start(int threads, int count, std::function<Job()> makeJob, std::function<void()> finished);
+    // From any thread: runs onWindow on the window's thread.
+    void Post(OnWindow onWindow);
+    // No job begins after this; the jobs in hand finish.
+    void Stop();
+    bool Running() const { return pool_ != nullptr; }
+    // Stops, waits for the jobs in hand and drops their results unseen, for a
+    // window that is going away.
+    void Abandon();
+
+    // Called on the worker before each job begins; tests hold a job there to
+    // press "Stop" at a known moment. nullptr removes it.
+    static void SetBeforeJobHook(std::function<void(int index)> hook);
+
+private:
+    void Finish();
+
+    std::unique_ptr<WorkerPool> pool_;
+    std::function<void()> finished_;
+};

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "window/filepreview.h"
+
+#include "base/briskoerror.h"
+#include "base/errorlog.h"
+#include "engine/pictureproblem.h"
+#include "engine/statuses.h"
+#include "engine/taglibrary.h"
+
+namespace {
+
+QString FileSizeText(qint64 bytes)
+{
+    return QStringLiteral("File Size: ") + FormatSize(float(bytes));
+}
+
+QString ImageSizeText(QSize size)
+{
+    return QStringLiteral("Image Size: ") + SizeText(size.width(), size.height());
+}
+
+const QString NoSize = QStringLiteral("File Size: -----");
+
+} // namespace
+
+MeasuredPicture MeasureLogged(const QByteArray &picture, const QString &path, const char *procedure)
+{
+    const MeasuredPicture measured = MeasurePicture(picture);
+    if (!measured.valid)
+        LogError(QLatin1String(procedure), path + QStringLiteral(": ") + ErrorText(ErrorNumber::InvalidPicture)
+                                               + QStringLiteral(" (") + PictureProblem(picture) + u')');
+    return measured;
+}
+
+bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPicture &measured, QSize box,
+                    FilePreview *preview)
+{
+    if (!measured.valid) {
+        *preview = FilePreview();
+        preview->problem = hasPicture ? PictureProblem(picture) : QString();
+        preview->fileSize = NoSize;
+        preview->imageSize = ImageSizeText(QSize(0, 0));
+        return true;
+    }
+    try {
+        preview->picture = PreviewPicture(picture, measured.size, box);
+    } catch (const BriskoError &) {
+        return false; // counted by its headers; the conversion will tell
+    }
+    if (preview->picture.isNull())
+        return false;
+    preview->fileSize = FileSizeText(picture.size());
+    preview->imageSize = ImageSizeText(measured.size);
+    preview->fromPng = measured.fromPng;
+    return true;
+}
+
+FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
+{
+    tags.OpenAudioFile(path);
+    QByteArray picture;
+    const bool inTag = tags.PictureCount() > 0 && tags.PictureData(1, &picture);
+    tags.CloseAudioFile();
+
+    FilePreview preview;
+    if (inTag) {
+        const MeasuredPicture measured = MeasureLogged(picture, path, "ShowPicOnDemand");
+        if (measured.valid) {
+            try {
+                preview.picture = PreviewPicture(picture, measured.size, box);
+                preview.fileSize = FileSizeText(picture.size());
+                preview.imageSize = ImageSizeText(measured.size);
+                preview.fromPng = measured.fromPng;
+                return preview;
+            } catch (const BriskoError &error) {
+                if (error.Number() != ErrorNumber::InvalidPicture && error.Number() != ErrorNumber::PictureUnexpected)
+                    throw;
+            }
+        }
+        preview.problem = PictureProblem(picture);
+    }
+    preview.picture = QImage();
+    preview.fileSize = NoSize;
+    preview.imageSize = QStringLiteral("No Picture");
+    return preview;
+}
+
+bool PreviewTurn::Take()
+{
+    const qint64 now = clock_.elapsed();
+    qint64 due = next_.load();
+    return now >= due && next_.compare_exchange_strong(due, now + Interval);
+}
