@@ -6,6 +6,8 @@
 #include "support/testfiles.h"
 #include "support/testpictures.h"
 #include "support/windowidle.h"
+#include "support/workergate.h"
+#include "window/backgroundjobs.h"
 #include "window/frmmain.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
@@ -266,9 +268,14 @@ void TestIntake::emptyTreeCancelAndStop()
 
     // "Stop" while the folders are read: nothing is added, nothing is said.
     answer = Path(QStringLiteral("Full"));
-    QTimer::singleShot(0, Probe(window).cmdCancel, &QPushButton::click);
+    WorkerGate walking;
+    BackgroundJobs::SetBeforeJobHook([&walking](int) { walking.Pass(); });
     Probe(window).cmdFolder->click();
+    QTRY_VERIFY(walking.Entered());
+    QTest::mouseClick(Probe(window).cmdCancel, Qt::LeftButton);
+    walking.Open();
     QVERIFY(WaitUntilIdle(window));
+    BackgroundJobs::SetBeforeJobHook(nullptr);
     QCOMPARE(Probe(window).lvwMain()->RowCount(), 0);
     QVERIFY(messages_.isEmpty());
     QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdFolder->isEnabled() && Probe(window).picMsg->isHidden());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/testfiles.h"
 #include "support/windowidle.h"
+#include "support/workergate.h"
+#include "window/backgroundjobs.h"
 #include "window/frmmain.h"
 #include "window/widgets/globals.h"
 #include "window/widgets/listinputlock.h"
@@ -192,14 +194,15 @@ void TestSorting::noSortingWhileAnOperationRuns()
     // A click on the sorted column's heading while a file is added (which
     // leaves the list open to the mouse) does not sort, and the sort at the
     // end keeps the direction the list had.
-    bool clickedWhileRunning = false;
-    QTimer::singleShot(0, &window, [&] {
-        clickedWhileRunning = Probe(window).OperationRunning;
-        ClickHeading(window, ColFileName);
-    });
+    WorkerGate reading;
+    BackgroundJobs::SetBeforeJobHook([&reading](int) { reading.Pass(); });
     window.GetFileInfo({QString(), added});
+    QTRY_VERIFY(reading.Entered());
+    QVERIFY(Probe(window).OperationRunning);
+    ClickHeading(window, ColFileName);
+    reading.Open();
     QVERIFY(WaitUntilIdle(window));
-    QVERIFY(clickedWhileRunning);
+    BackgroundJobs::SetBeforeJobHook(nullptr);
     QCOMPARE(int(Probe(window).SortColumn), 1);
     QCOMPARE(list.SortOrder(), Qt::AscendingOrder);
     QCOMPARE(Column(list, ColFileName),
