@@ -89,6 +89,7 @@ check_files(libanchorlib-dev
     "usr/include/anchorlib/anchor\\.h"
     "usr/include/anchorlib/anchorlib\\.h"
     "usr/include/anchorlib/anchorlib_export\\.h"
+    "usr/include/anchorlib/designscale\\.h"
     "usr/include/anchorlib/ppanchors\\.h"
     "${lib}/cmake/anchorlib/anchorlibConfig\\.cmake"
     "${lib}/cmake/anchorlib/anchorlibConfigVersion\\.cmake"
