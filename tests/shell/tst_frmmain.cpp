@@ -12,6 +12,7 @@
 #include "window/widgets/waitpanel.h"
 
 #include <anchorlib/anchor.h>
+#include <anchorlib/designscale.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -82,6 +83,8 @@ void TestMainWindow::cleanup()
 void TestMainWindow::controlsStartWhereDesignedWithTheirCodes()
 {
     frmMain window;
+    // Designed for a small font, the places grow with the one shown.
+    const anchorlib::DesignScale scale(window.font());
     struct Expected
     {
         QWidget *widget;
@@ -105,7 +108,7 @@ void TestMainWindow::controlsStartWhereDesignedWithTheirCodes()
     for (const Expected &e : expected) {
         QCOMPARE(window.Anchor1->AnchorCodeOf(e.widget), QString::fromLatin1(e.code));
         if (!e.place.isNull())
-            QCOMPARE(e.widget->geometry(), e.place);
+            QCOMPARE(e.widget->geometry(), scale.Place(e.place));
     }
     QCOMPARE(window.cmdFiles->text(), QStringLiteral("Add Files"));
     QCOMPARE(window.cmdFolder->text(), QStringLiteral("Add Folder"));
@@ -127,6 +130,7 @@ void TestMainWindow::controlsFollowTheEdges()
     const QRect picture = window.imgDisplay->geometry();
     const QRect stop = window.cmdCancel->geometry();
     const QRect bar = window.ProgressBar->geometry();
+    const int logoMargin = window.picLogoContainer->width() - window.imgLogo->geometry().right();
 
     window.resize(window.width() + 200, window.height() + 100);
     QTRY_COMPARE(window.lvwMain()->geometry(), list.adjusted(0, 0, 200, 100));
@@ -136,11 +140,11 @@ void TestMainWindow::controlsFollowTheEdges()
     // The strips span the width: the status bar stays on the bottom edge.
     QCOMPARE(window.Statusbar->width(), window.centralWidget()->width());
     QCOMPARE(window.Statusbar->geometry().bottom(), window.centralWidget()->height() - 1);
-    QCOMPARE(window.imgLogo->geometry().right() + 1 + 4, window.picLogoContainer->width());
+    QCOMPARE(window.picLogoContainer->width() - window.imgLogo->geometry().right(), logoMargin);
 
     // Never smaller than its minimum.
     window.resize(100, 100);
-    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
+    QTRY_COMPARE(window.frameGeometry().size(), window.MinimumWindowSize());
 }
 
 void TestMainWindow::menusHaveTheirCaptions()
@@ -466,7 +470,7 @@ void TestMainWindow::minimumIsTheOuterSize()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY2(window.frameGeometry().size() != window.size(), "the platform draws no frame");
     window.resize(100, 100);
-    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
+    QTRY_COMPARE(window.frameGeometry().size(), window.MinimumWindowSize());
 }
 
 QTEST_MAIN(TestMainWindow)
