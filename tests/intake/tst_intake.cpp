@@ -573,7 +573,7 @@ void TestIntake::albumNamePlayAndResetView()
     window.mnuSetColumns->trigger();
     for (int column = 0; column < header->count(); ++column) {
         QCOMPARE(header->visualIndex(column), column);
-        QCOMPARE(header->sectionSize(column), TrackList::DesignedColumnWidth(column));
+        QCOMPARE(header->sectionSize(column), window.lvwMain()->DefaultColumnWidth(column));
     }
 }
 

@@ -162,8 +162,8 @@ void TestSettings::firstRun()
     const QHeaderView *header = window.lvwMain()->header();
     for (int column = 0; column < window.lvwMain()->columnCount(); ++column) {
         QCOMPARE(header->visualIndex(column), column);
-        QCOMPARE(window.lvwMain()->columnWidth(column), TrackList::DesignedColumnWidth(column));
-        QCOMPARE(int(window.DesignColumnWidths[column + 1]), TrackList::DesignedColumnWidth(column) * 15);
+        QCOMPARE(window.lvwMain()->columnWidth(column), window.lvwMain()->DefaultColumnWidth(column));
+        QCOMPARE(int(window.DesignColumnWidths[column + 1]), window.lvwMain()->DefaultColumnWidth(column) * 15);
     }
 }
 
@@ -305,8 +305,8 @@ void TestSettings::unreadableValuesKeepTheirDefaults()
     QVERIFY(window.mnuSkip->isChecked());
     QCOMPARE(int(window.TargetSize), 250); // no number reads as 0, which means 250
     QCOMPARE(window.lvwMain()->header()->visualIndex(0), 0);
-    QCOMPARE(window.lvwMain()->columnWidth(0), TrackList::DesignedColumnWidth(0));
-    QCOMPARE(window.lvwMain()->columnWidth(1), TrackList::DesignedColumnWidth(1));
+    QCOMPARE(window.lvwMain()->columnWidth(0), window.lvwMain()->DefaultColumnWidth(0));
+    QCOMPARE(window.lvwMain()->columnWidth(1), window.lvwMain()->DefaultColumnWidth(1));
 }
 
 void TestSettings::DragHeading(frmMain &window, int column, int to)
