@@ -239,7 +239,7 @@ void TestAnchor::aboutBox()
     anchor->ShowAbout();
     QCOMPARE(title, QStringLiteral("About ") + anchorlib::Title());
     QVERIFY(texts.contains(anchorlib::Title()));
-    QVERIFY(texts.contains(QStringLiteral("Version 1.0.3")));
+    QVERIFY(texts.contains(QStringLiteral("Version 1.1.0")));
     QVERIFY(texts.contains(QStringLiteral("ActiveX control for anchoring objects on a form.")));
 }
 
