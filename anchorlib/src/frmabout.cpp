@@ -2,6 +2,7 @@
 #include "frmabout.h"
 
 #include <anchorlib/anchorlib.h>
+#include <anchorlib/designscale.h>
 
 #include <QLabel>
 #include <QPushButton>
@@ -42,7 +43,7 @@ frmAbout::frmAbout(QWidget *parent)
     layout->addWidget(lblDescription);
     layout->addSpacing(8);
     layout->addWidget(cmdOK, 0, Qt::AlignRight);
-    setMinimumWidth(320);
+    setMinimumWidth(DesignScale(font()).X(320));
 }
 
 } // namespace anchorlib

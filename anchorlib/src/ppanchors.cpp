@@ -3,6 +3,7 @@
 
 #include <anchorlib/anchor.h>
 #include <anchorlib/anchorlib.h>
+#include <anchorlib/designscale.h>
 
 #include <QEvent>
 #include <QFrame>
@@ -16,10 +17,10 @@ namespace anchorlib {
 
 namespace {
 
-// Places on the page, designed in twips (15 to a pixel).
-QRect Twips(int left, int top, int width, int height)
+// Places on the page, designed in twips (15 to a pixel) for a small font.
+QRect Twips(const DesignScale &scale, int left, int top, int width, int height)
 {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
+    return scale.Place(QRect(left / 15, top / 15, width / 15, height / 15));
 }
 
 const QColor SetColour = Qt::black;
@@ -48,23 +49,24 @@ ppAnchors::ppAnchors(QWidget *parent)
 {
     setObjectName(QStringLiteral("ppAnchors"));
     setWindowTitle(QStringLiteral("Anchors"));
-    setFixedSize(Twips(0, 0, 5445, 2940).size());
+    const DesignScale scale(font());
+    setFixedSize(Twips(scale, 0, 0, 5445, 2940).size());
 
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle_->setGeometry(Twips(120, 180, 5235, 255));
+    lblTitle_->setGeometry(Twips(scale, 120, 180, 5235, 255));
     lstCtrls_->setObjectName(QStringLiteral("lstCtrls"));
-    lstCtrls_->setGeometry(Twips(120, 540, 2385, 2205));
+    lstCtrls_->setGeometry(Twips(scale, 120, 540, 2385, 2205));
 
     QFrame *frame = picFrame_;
     frame->setObjectName(QStringLiteral("picFrame"));
     frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    frame->setGeometry(Twips(2670, 540, 2685, 2205));
+    frame->setGeometry(Twips(scale, 2670, 540, 2685, 2205));
 
     const QRect sidePlaces[4] = {
-        Twips(90, 990, 735, 285),   // left
-        Twips(1170, 90, 285, 585),  // top
-        Twips(1740, 1020, 765, 285), // right
-        Twips(1170, 1500, 285, 585), // bottom
+        Twips(scale, 90, 990, 735, 285),   // left
+        Twips(scale, 1170, 90, 285, 585),  // top
+        Twips(scale, 1740, 1020, 765, 285), // right
+        Twips(scale, 1170, 1500, 285, 585), // bottom
     };
     for (int side = 0; side < 4; ++side) {
         QLabel *bar = new QLabel(frame);
@@ -81,7 +83,7 @@ ppAnchors::ppAnchors(QWidget *parent)
 
     cmdClear_ = new QPushButton(QStringLiteral("Clear"), frame);
     cmdClear_->setObjectName(QStringLiteral("cmdClear"));
-    cmdClear_->setGeometry(Twips(900, 720, 795, 735));
+    cmdClear_->setGeometry(Twips(scale, 900, 720, 795, 735));
 
     connect(lstCtrls_, &QListWidget::currentRowChanged, this, [this] { ShowCode(); });
     connect(lstCtrls_, &QListWidget::itemClicked, this, [this] { ShowCode(); });

@@ -38,6 +38,14 @@ std::optional<RowStatus> StatusFromText(const QString &text)
     return std::nullopt;
 }
 
+QStringList StatusTexts()
+{
+    QStringList texts;
+    for (const RowStatus status : AllStatuses)
+        texts << StatusText(status);
+    return texts;
+}
+
 QString SizeText(int width, int height)
 {
     return QString::number(width) + QStringLiteral(" x ") + QString::number(height);

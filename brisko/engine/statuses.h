@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,6 +24,8 @@ enum class RowStatus {
 QString StatusText(RowStatus status);
 // The status whose words these are, if any.
 std::optional<RowStatus> StatusFromText(const QString &text);
+// The words of every status.
+QStringList StatusTexts();
 
 // "W x H" in whole pixels.
 QString SizeText(int width, int height);

@@ -16,6 +16,7 @@
 #include "window/widgets/waitpanel.h"
 
 #include <anchorlib/anchor.h>
+#include <anchorlib/designscale.h>
 
 #include <QApplication>
 #include <QDropEvent>
@@ -30,7 +31,7 @@ namespace {
 // The client area as designed, in pixels (11730 x 5985 twips).
 constexpr QSize DesignedClientSize(782, 399);
 
-// Puts a control at its designed place (pixels) with its anchor code.
+// Puts a control at its place (pixels) with its anchor code.
 template <typename Widget>
 Widget *Place(Widget *widget, const char *name, const QRect &place, const char *code)
 {
@@ -60,8 +61,8 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     CreateControls();
     CreateMenus();
     ConnectCommands();
-    resize(DesignedClientSize.width(),
-           DesignedClientSize.height() + menuBar()->sizeHint().height());
+    const QSize client = anchorlib::DesignScale(font()).Size(DesignedClientSize);
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
     qApp->installEventFilter(this); // keys reach the window before its controls
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { shuttingDown_ = true; });
 
@@ -70,7 +71,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     SortIcons.SetListView(lvwMain_);
     SortIcons.SetIcoIndexAsc(1);
     SortIcons.SetIcoIndexDes(2);
-    setMinimumSize(MinimumWindowSize);
+    setMinimumSize(MinimumWindowSize());
     LoadSettings();
     ProcessCmdLine();
     HelpFileCheck();
@@ -79,56 +80,56 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
 
 void frmMain::CreateControls()
 {
+    // The places were designed for a small font: they grow with the one shown.
+    const anchorlib::DesignScale scale(font());
+    const auto at = [&scale](const QRect &designed) { return scale.Place(designed); };
     surface = new FormSurface(this);
     surface->setObjectName(QStringLiteral("surface"));
     setCentralWidget(surface);
 
-    lvwMain_ = Place(new TrackList(surface), "lvwMain", {4, 44, 621, 333}, "TTTT");
+    lvwMain_ = Place(new TrackList(surface), "lvwMain", at({4, 44, 621, 333}), "TTTT");
     connect(lvwMain_->header(), &QHeaderView::sectionClicked, this,
             [this](int logicalIndex) { ColumnHeadingClicked(logicalIndex + 1); });
 
     picMsg = Place(new WaitPanel(surface), "picMsg", {}, "TTTT");
     picMsg->hide();
 
-    imgDisplay = Place(new PictureScaler(surface), "imgDisplay", {628, 44, 150, 150}, "FTTF");
-    shpSizeLabels = Place(new QFrame(surface), "shpSizeLabels", {630, 196, 146, 41}, "FTTF");
+    imgDisplay = Place(new PictureScaler(surface), "imgDisplay", at({628, 44, 150, 150}), "FTTF");
+    shpSizeLabels = Place(new QFrame(surface), "shpSizeLabels", at({630, 196, 146, 41}), "FTTF");
     shpSizeLabels->setFrameShape(QFrame::Box);
     shpSizeLabels->setFrameShadow(QFrame::Sunken);
     lblSize = Place(new QLabel(QStringLiteral("Image Size W x H"), surface), "lblSize",
-                    {636, 199, 136, 17}, "FTTF");
+                    at({636, 199, 136, 17}), "FTTF");
     lblFileSize = Place(new QLabel(QStringLiteral("File Size: -------"), surface), "lblFileSize",
-                        {636, 216, 136, 17}, "FTTF");
-    for (QLabel *label : {lblSize, lblFileSize}) {
+                        at({636, 216, 136, 17}), "FTTF");
+    for (QLabel *label : {lblSize, lblFileSize})
         label->setAlignment(Qt::AlignCenter);
-        QFont small = label->font();
-        small.setPixelSize(11); // "Image Size: 3000 x 3000" fits the frame
-        label->setFont(small);
-    }
 
     cmdFiles = Place(new QPushButton(QStringLiteral("Add Files"), surface), "cmdFiles",
-                     {644, 248, 97, 25}, "FTTF");
+                     at({644, 248, 97, 25}), "FTTF");
     cmdFolder = Place(new QPushButton(QStringLiteral("Add Folder"), surface), "cmdFolder",
-                      {644, 280, 97, 25}, "FTTF");
+                      at({644, 280, 97, 25}), "FTTF");
     cmdConvert = Place(new QPushButton(QStringLiteral("Resize All"), surface), "cmdConvert",
-                       {644, 312, 97, 25}, "FTTF");
+                       at({644, 312, 97, 25}), "FTTF");
     cmdCancel = Place(new QPushButton(QStringLiteral("Stop"), surface), "cmdCancel",
-                      {644, 344, 97, 25}, "FTTF");
+                      at({644, 344, 97, 25}), "FTTF");
     cmdCancel->setIcon(StopPicture(false));
 
-    picLogoContainer = Place(new QFrame(surface), "picLogoContainer", {0, 0, 782, 33}, "FFFF");
+    picLogoContainer = Place(new QFrame(surface), "picLogoContainer", at({0, 0, 782, 33}), "FFFF");
     surface->AlignTop(picLogoContainer);
-    imgLogo = Place(new QLabel(picLogoContainer), "imgLogo", {658, 2, 120, 30}, "FTTF");
-    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(30)));
+    imgLogo = Place(new QLabel(picLogoContainer), "imgLogo", at({658, 2, 120, 30}), "FTTF");
+    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(qMin(imgLogo->height(), imgLogo->width() / 4))));
+    imgLogo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    ProgressBar = Place(new DeRezovivAvo(picLogoContainer), "DeRezovivAvo", {402, 4, 141, 18},
+    ProgressBar = Place(new DeRezovivAvo(picLogoContainer), "DeRezovivAvo", at({402, 4, 141, 18}),
                         "FFFF");
     ProgressBar->hide();
 
-    Statusbar = Place(new StatusPanels(surface), "Statusbar", {0, 376, 782, 23}, "FFFF");
+    Statusbar = Place(new StatusPanels(surface), "Statusbar", at({0, 376, 782, 23}), "FFFF");
     surface->AlignBottom(Statusbar);
 
     // The PNG marker sits in the preview's corner and moves with it.
-    imgPNG = Place(new QLabel(surface), "imgPNG", {738, 172, 34, 16}, "FTTF");
+    imgPNG = Place(new QLabel(surface), "imgPNG", at({738, 172, 34, 16}), "FTTF");
     imgPNG->setPixmap(QPixmap::fromImage(PngMarker()));
     imgPNG->hide();
 

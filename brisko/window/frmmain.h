@@ -52,8 +52,9 @@ class frmMain : public QMainWindow
 public:
     // Window states, as stored in the settings.
     enum State { StateNormal = 0, StateMinimized = 1, StateMaximized = 2 };
-    // The outer window, frame included, is never smaller than this.
-    static constexpr QSize MinimumWindowSize{790, 455};
+    // The outer window, frame included, is never smaller than this: its
+    // designed minimum, grown with the font, and at most the screen.
+    QSize MinimumWindowSize() const;
 
     // Runs the load steps: anchors, sort arrows, settings (which also place
     // the window), the command line, and the help check.

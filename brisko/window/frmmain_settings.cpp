@@ -145,7 +145,7 @@ void frmMain::LoadSettings()
     }
 
     const QSizeF screen = ScreenTwips();
-    const QSizeF minimum = QSizeF(MinimumWindowSize) * TwipsPerPixel;
+    const QSizeF minimum = QSizeF(MinimumWindowSize()) * TwipsPerPixel;
     const auto number = [&store](const char *key, double fallback) {
         const double value =
             TextValue(store.Value(Window, QLatin1String(key), NumberText(fallback)));

@@ -17,11 +17,14 @@
 #include "window/widgets/unexpectederror.h"
 #include "window/widgets/waitpanel.h"
 
+#include <anchorlib/designscale.h>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
 
 void frmMain::ReportUnexpected(const QString &procedure, const QString &description)
@@ -190,11 +193,20 @@ void frmMain::PlaceWhenFrameKnown()
     PlaceWindow(SavedPlace);
 }
 
+QSize frmMain::MinimumWindowSize() const
+{
+    const QSize designed(790, 455);
+    const QSize scaled = anchorlib::DesignScale(font()).Size(designed);
+    const QScreen *shown = screen();
+    return shown ? scaled.boundedTo(shown->availableSize()).expandedTo(designed) : scaled;
+}
+
 void frmMain::FitMinimumToFrame()
 {
     const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
-    if (minimumSize() != MinimumWindowSize - frame)
-        setMinimumSize(MinimumWindowSize - frame);
+    const QSize minimum = MinimumWindowSize() - frame;
+    if (minimumSize() != minimum)
+        setMinimumSize(minimum);
 }
 
 void frmMain::changeEvent(QEvent *event)

@@ -12,7 +12,7 @@ file(REMOVE_RECURSE "${PREFIX}" "${CONSUMER_BUILD}")
 run(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}")
 
 foreach(installed
-        ${LIBDIR}/libanchorlib.so.1.0.3 ${LIBDIR}/libanchorlib.so.1 ${LIBDIR}/libanchorlib.so
+        ${LIBDIR}/libanchorlib.so.1.1.0 ${LIBDIR}/libanchorlib.so.1 ${LIBDIR}/libanchorlib.so
         include/anchorlib/anchor.h include/anchorlib/anchorlib_export.h
         ${LIBDIR}/cmake/anchorlib/anchorlibConfig.cmake
         ${LIBDIR}/cmake/anchorlib/anchorlibConfigVersion.cmake)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <anchorlib/anchor.h>
 #include <anchorlib/anchorlib.h>
+#include <anchorlib/designscale.h>
 
 #include <QDialog>
 #include <QLabel>
@@ -72,6 +73,8 @@ private slots:
     void updatesAreHeldBackDuringTheMoves();
     void currentFormFollowsTheControl();
     void aboutBox();
+    void designScaleGrowsWithTheFont_data();
+    void designScaleGrowsWithTheFont();
 };
 
 void TestAnchor::invisibleAtRunTime()
@@ -236,8 +239,54 @@ void TestAnchor::aboutBox()
     anchor->ShowAbout();
     QCOMPARE(title, QStringLiteral("About ") + anchorlib::Title());
     QVERIFY(texts.contains(anchorlib::Title()));
-    QVERIFY(texts.contains(QStringLiteral("Version 1.0.3")));
+    QVERIFY(texts.contains(QStringLiteral("Version 1.1.0")));
     QVERIFY(texts.contains(QStringLiteral("ActiveX control for anchoring objects on a form.")));
+}
+
+void TestAnchor::designScaleGrowsWithTheFont_data()
+{
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<bool>("grows");
+    QTest::newRow("smaller than the design font") << 7 << false;
+    QTest::newRow("twice the design font") << 22 << true;
+    QTest::newRow("three times") << 33 << true;
+}
+
+void TestAnchor::designScaleGrowsWithTheFont()
+{
+    QFETCH(int, pixelSize);
+    QFETCH(bool, grows);
+    QFont font;
+    font.setPixelSize(pixelSize);
+    const anchorlib::DesignScale scale(font);
+    const QFontMetricsF metrics(font);
+    const qreal letters = metrics.horizontalAdvance(
+                              QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))
+                          / 52;
+    // Across by the average letter, down by the line, as dialog units grow.
+    QCOMPARE(scale.Across(), qMax<qreal>(1, letters / 6));
+    QCOMPARE(scale.Down(), qMax<qreal>(1, metrics.height() / 13));
+    QCOMPARE(scale.Across() > 1.5, grows);
+
+    // Widgets that meet in the design still meet, and the rest keep their shape.
+    const QRect list = scale.Place({4, 44, 621, 333});
+    const QRect picture = scale.Place({625, 44, 150, 150});
+    QCOMPARE(picture.left(), list.right() + 1);
+    QCOMPARE(picture.top(), list.top());
+    QVERIFY(qAbs(list.width() - 621 * scale.Across()) <= 1);
+    QVERIFY(qAbs(list.height() - 333 * scale.Down()) <= 1);
+    if (!grows)
+        QCOMPARE(list, QRect(4, 44, 621, 333));
+
+    // A form laid out with the grown places follows its edges as designed.
+    Form form;
+    const QRect button = scale.Place({540, 360, 90, 30});
+    form.button->setGeometry(button);
+    const QSize designed = scale.Size({640, 420});
+    form.ResizeTo(designed.width(), designed.height());
+    form.anchor->DoInit();
+    form.ResizeTo(designed.width() + 50, designed.height() + 20);
+    QCOMPARE(form.button->geometry(), button.translated(50, 20));
 }
 
 QTEST_MAIN(TestAnchor)

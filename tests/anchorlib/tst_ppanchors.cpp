@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <anchorlib/anchor.h>
 #include <anchorlib/anchorlib.h>
+#include <anchorlib/designscale.h>
 #include <anchorlib/ppanchors.h>
 
 #include <QLabel>
@@ -84,7 +85,8 @@ void TestPropertyPage::pageLayout()
 {
     anchorlib::ppAnchors page;
     QCOMPARE(page.windowTitle(), QStringLiteral("Anchors"));
-    QCOMPARE(page.size(), QSize(363, 196));
+    // Designed for a small font, and as much bigger as the font is.
+    QCOMPARE(page.size(), anchorlib::DesignScale(page.font()).Size(QSize(363, 196)));
     auto *title = page.findChild<QLabel *>(QStringLiteral("lblTitle"));
     QVERIFY(title);
     QCOMPARE(title->text(), QStringLiteral("Select an object, set anchors and then click Apply"));

@@ -78,8 +78,8 @@ function(check_control_file package name expected)
 endfunction()
 
 check_files(libanchorlib1
-    "${lib}/libanchorlib\\.so\\.1\\.0\\.3"
-    "${lib}/libanchorlib\\.so\\.1 -> libanchorlib\\.so\\.1\\.0\\.3")
+    "${lib}/libanchorlib\\.so\\.1\\.1\\.0"
+    "${lib}/libanchorlib\\.so\\.1 -> libanchorlib\\.so\\.1\\.1\\.0")
 check_depends(libanchorlib1 NEED "libqt6widgets6" "libqt6core6" "libc6" NOT "libqt6designer6")
 check_control_file(libanchorlib1 shlibs "libanchorlib 1 libanchorlib1 (>= ${DEB_UPSTREAM_VERSION})\n")
 check_control_file(libanchorlib1 triggers "activate-noawait ldconfig\n")
@@ -89,6 +89,7 @@ check_files(libanchorlib-dev
     "usr/include/anchorlib/anchor\\.h"
     "usr/include/anchorlib/anchorlib\\.h"
     "usr/include/anchorlib/anchorlib_export\\.h"
+    "usr/include/anchorlib/designscale\\.h"
     "usr/include/anchorlib/ppanchors\\.h"
     "${lib}/cmake/anchorlib/anchorlibConfig\\.cmake"
     "${lib}/cmake/anchorlib/anchorlibConfigVersion\\.cmake"

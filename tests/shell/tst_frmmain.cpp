@@ -13,6 +13,7 @@
 #include "window/widgets/waitpanel.h"
 
 #include <anchorlib/anchor.h>
+#include <anchorlib/designscale.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -83,6 +84,8 @@ void TestMainWindow::cleanup()
 void TestMainWindow::controlsStartWhereDesignedWithTheirCodes()
 {
     frmMain window;
+    // Designed for a small font, the places grow with the one shown.
+    const anchorlib::DesignScale scale(window.font());
     struct Expected
     {
         QWidget *widget;
@@ -106,7 +109,7 @@ void TestMainWindow::controlsStartWhereDesignedWithTheirCodes()
     for (const Expected &e : expected) {
         QCOMPARE(Probe(window).Anchor1->AnchorCodeOf(e.widget), QString::fromLatin1(e.code));
         if (!e.place.isNull())
-            QCOMPARE(e.widget->geometry(), e.place);
+            QCOMPARE(e.widget->geometry(), scale.Place(e.place));
     }
     QCOMPARE(Probe(window).cmdFiles->text(), QStringLiteral("Add Files"));
     QCOMPARE(Probe(window).cmdFolder->text(), QStringLiteral("Add Folder"));
@@ -128,6 +131,7 @@ void TestMainWindow::controlsFollowTheEdges()
     const QRect picture = Probe(window).imgDisplay->geometry();
     const QRect stop = Probe(window).cmdCancel->geometry();
     const QRect bar = Probe(window).ProgressBar->geometry();
+    const int logoMargin = Probe(window).picLogoContainer->width() - Probe(window).imgLogo->geometry().right();
 
     window.resize(window.width() + 200, window.height() + 100);
     QTRY_COMPARE(Probe(window).lvwMain()->geometry(), list.adjusted(0, 0, 200, 100));
@@ -137,11 +141,11 @@ void TestMainWindow::controlsFollowTheEdges()
     // The strips span the width: the status bar stays on the bottom edge.
     QCOMPARE(Probe(window).Statusbar->width(), window.centralWidget()->width());
     QCOMPARE(Probe(window).Statusbar->geometry().bottom(), window.centralWidget()->height() - 1);
-    QCOMPARE(Probe(window).imgLogo->geometry().right() + 1 + 4, Probe(window).picLogoContainer->width());
+    QCOMPARE(Probe(window).picLogoContainer->width() - Probe(window).imgLogo->geometry().right(), logoMargin);
 
     // Never smaller than its minimum.
     window.resize(100, 100);
-    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
+    QTRY_COMPARE(window.frameGeometry().size(), window.MinimumWindowSize());
 }
 
 void TestMainWindow::menusHaveTheirCaptions()
@@ -467,7 +471,7 @@ void TestMainWindow::minimumIsTheOuterSize()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY2(window.frameGeometry().size() != window.size(), "the platform draws no frame");
     window.resize(100, 100);
-    QTRY_COMPARE(window.frameGeometry().size(), QSize(790, 455));
+    QTRY_COMPARE(window.frameGeometry().size(), window.MinimumWindowSize());
 }
 
 QTEST_MAIN(TestMainWindow)

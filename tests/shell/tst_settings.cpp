@@ -163,8 +163,8 @@ void TestSettings::firstRun()
     const QHeaderView *header = Probe(window).lvwMain()->header();
     for (int column = 0; column < Probe(window).lvwMain()->columnCount(); ++column) {
         QCOMPARE(header->visualIndex(column), column);
-        QCOMPARE(Probe(window).lvwMain()->columnWidth(column), TrackList::DesignedColumnWidth(column));
-        QCOMPARE(int(Probe(window).DesignColumnWidths[column + 1]), TrackList::DesignedColumnWidth(column) * 15);
+        QCOMPARE(Probe(window).lvwMain()->columnWidth(column), Probe(window).lvwMain()->DefaultColumnWidth(column));
+        QCOMPARE(int(Probe(window).DesignColumnWidths[column + 1]), Probe(window).lvwMain()->DefaultColumnWidth(column) * 15);
     }
 }
 
@@ -306,8 +306,8 @@ void TestSettings::unreadableValuesKeepTheirDefaults()
     QVERIFY(Probe(window).mnuSkip->isChecked());
     QCOMPARE(int(Probe(window).TargetSize), 250); // no number reads as 0, which means 250
     QCOMPARE(Probe(window).lvwMain()->header()->visualIndex(0), 0);
-    QCOMPARE(Probe(window).lvwMain()->columnWidth(0), TrackList::DesignedColumnWidth(0));
-    QCOMPARE(Probe(window).lvwMain()->columnWidth(1), TrackList::DesignedColumnWidth(1));
+    QCOMPARE(Probe(window).lvwMain()->columnWidth(0), Probe(window).lvwMain()->DefaultColumnWidth(0));
+    QCOMPARE(Probe(window).lvwMain()->columnWidth(1), Probe(window).lvwMain()->DefaultColumnWidth(1));
 }
 
 void TestSettings::DragHeading(frmMain &window, int column, int to)

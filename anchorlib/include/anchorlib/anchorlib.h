@@ -25,8 +25,8 @@ namespace anchorlib {
 /// @name Library identity
 /// @{
 inline constexpr int VersionMajor = 1;
-inline constexpr int VersionMinor = 0;
-inline constexpr int VersionRevision = 3;
+inline constexpr int VersionMinor = 1;
+inline constexpr int VersionRevision = 0;
 /// Programmatic name by which form descriptions name the control class.
 inline constexpr char ProgId[] = "anchorlib.Anchor";
 inline constexpr char TypeLibraryId[] = "{9159C802-FBA9-4D93-B55C-6CD776807AC8}";

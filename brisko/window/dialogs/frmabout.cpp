@@ -6,6 +6,8 @@
 #include "window/widgets/msgbox.h"
 #include "window/widgets/openex.h"
 
+#include <anchorlib/designscale.h>
+
 #include <QApplication>
 #include <QDate>
 #include <QHBoxLayout>
@@ -46,7 +48,7 @@ frmAbout::frmAbout(QWidget *owner)
         this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setWordWrap(true);
-    lblDescription->setFixedWidth(300);
+    lblDescription->setFixedWidth(anchorlib::DesignScale(font()).X(300));
 
     lblContact = new QLabel(SupportAddress(), this);
     lblContact->setObjectName(QStringLiteral("lblContact"));

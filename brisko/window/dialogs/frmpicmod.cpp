@@ -13,6 +13,8 @@
 #include "window/widgets/tracklist.h"
 #include "window/widgets/unexpectederror.h"
 
+#include <anchorlib/designscale.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -90,9 +92,11 @@ frmPicMod::frmPicMod(const TrackList *list, QWidget *parent)
 
 void frmPicMod::CreateControls()
 {
-    const auto place = [](auto *widget, const char *name, const QRect &where) {
+    // The places were designed for a small font: they grow with the one shown.
+    const anchorlib::DesignScale scale(font());
+    const auto place = [&scale](auto *widget, const char *name, const QRect &designed) {
         widget->setObjectName(QLatin1String(name));
-        widget->setGeometry(where);
+        widget->setGeometry(scale.Place(designed));
         return widget;
     };
     lblOriginal = place(new QLabel(QStringLiteral("Original Picture"), this), "lblOriginal", {12, 10, 150, 16});
@@ -133,7 +137,7 @@ void frmPicMod::CreateControls()
     cmdSave = place(new QPushButton(QStringLiteral("Save"), this), "cmdSave", {312, 394, 100, 26});
     cmdSave->setEnabled(false);
     cmdCancel = place(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel", {420, 394, 100, 26});
-    setFixedSize(532, 430);
+    setFixedSize(scale.Size(QSize(532, 430)));
 
     mnuPop1 = new QMenu(this);
     mnuPop1->setObjectName(QStringLiteral("mnuPop1"));

@@ -3,6 +3,8 @@
 
 #include "window/widgets/globals.h"
 
+#include <anchorlib/designscale.h>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,7 +31,7 @@ frmTip::frmTip(QWidget *owner)
                             this);
     lblTipText->setObjectName(QStringLiteral("lblTipText"));
     lblTipText->setWordWrap(true);
-    lblTipText->setFixedWidth(340);
+    lblTipText->setFixedWidth(anchorlib::DesignScale(font()).X(340));
 
     chkLoadTipsAtStartup = new QCheckBox(QStringLiteral("Don't Show This Again"), this);
     chkLoadTipsAtStartup->setObjectName(QStringLiteral("chkLoadTipsAtStartup"));

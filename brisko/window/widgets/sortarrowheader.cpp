@@ -46,7 +46,7 @@ void SortArrowHeader::paintSection(QPainter *painter, const QRect &rect, int log
             label.rect.setLeft(arrowRect.right() + ArrowGap);
         } else {
             const int textRight = label.rect.left() + fontMetrics().horizontalAdvance(option.text);
-            arrowRect.moveLeft(qMin(label.rect.right() - ArrowSide, textRight + ArrowGap));
+            arrowRect.moveLeft(qMin(label.rect.x() + label.rect.width() - ArrowSide, textRight + ArrowGap));
             label.rect.setRight(arrowRect.left() - ArrowGap);
         }
         arrow_.paint(painter, arrowRect);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "window/widgets/statuspanels.h"
 
+#include <anchorlib/designscale.h>
+
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -10,15 +12,17 @@ StatusPanels::StatusPanels(QWidget *parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(2);
-    // Panel 2 takes what the others leave.
+    // Panel 2 takes what the others leave. The widths were designed for a
+    // small font and grow with the one shown.
     static constexpr int Widths[PanelCount] = {130, 0, 90, 150};
+    const anchorlib::DesignScale scale(font());
     for (int i = 0; i < PanelCount; ++i) {
         auto *panel = new QLabel(this);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setContentsMargins(4, 0, 4, 0);
         if (Widths[i] > 0)
-            panel->setFixedWidth(Widths[i]);
+            panel->setFixedWidth(scale.X(Widths[i]));
         row->addWidget(panel, Widths[i] > 0 ? 0 : 1);
         panels_.append(panel);
     }

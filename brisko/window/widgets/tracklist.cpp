@@ -4,6 +4,8 @@
 #include "window/widgets/sortarrowheader.h"
 #include "window/widgets/trackicons.h"
 
+#include <anchorlib/designscale.h>
+
 #include <QCollator>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -81,7 +83,7 @@ TrackList::TrackList(QWidget *parent)
     header()->setStretchLastSection(false);
     header()->setSectionsClickable(true); // the window sorts on a click, not the list
     for (int column = 0; column < TrackColumnCount; ++column)
-        setColumnWidth(column, DesignedColumnWidth(column));
+        setColumnWidth(column, DefaultColumnWidth(column));
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setContextMenuPolicy(Qt::PreventContextMenu); // the owner shows its menu on release
@@ -181,6 +183,29 @@ int TrackList::DesignedColumnWidth(int column)
 {
     static constexpr int Widths[TrackColumnCount] = {200, 85, 95, 80, 160, 130, 130, 50, 50, 90, 160};
     return column >= 0 && column < TrackColumnCount ? Widths[column] : 100;
+}
+
+int TrackList::DefaultColumnWidth(int column) const
+{
+    QStringList texts;
+    if (column == ColStatus)
+        texts = StatusTexts();
+    else if (column == ColNewSize)
+        texts << NotConvertedSize;
+    int width = qMax(anchorlib::DesignScale(font()).X(DesignedColumnWidth(column)),
+                     header()->sectionSizeHint(column));
+    for (const QString &text : std::as_const(texts))
+        width = qMax(width, CellWidth(text));
+    return width;
+}
+
+int TrackList::CellWidth(const QString &text) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width();
 }
 
 TrackRow TrackList::Row(int position) const

@@ -35,8 +35,12 @@ public:
     Qt::SortOrder SortOrder() const { return sortOrder_; }
     void SetSortOrder(Qt::SortOrder order) { sortOrder_ = order; }
 
-    // Column widths as designed, in pixels, by 0-based column.
+    // Column widths as designed for a small font, in pixels, by 0-based column.
     static int DesignedColumnWidth(int column);
+    // A column's width until the user changes it: as designed, grown with the
+    // font, and never narrower than its heading (with the sort arrow) or the
+    // program's own texts in it: the statuses, a size not converted yet.
+    int DefaultColumnWidth(int column) const;
 
     // Appends a row and returns its position.
     int AddRow(const TrackRow &row);
@@ -87,6 +91,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The width a cell needs to show text whole.
+    int CellWidth(const QString &text) const;
     QTreeWidgetItem *ItemAt(int position) const;
     void Remember(const QTreeWidgetItem *item);
     void Forget(const QTreeWidgetItem *item);
