@@ -224,6 +224,15 @@ private:
     // The logo in the preview, as when no row is shown.
     void ShowNoRow();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
+    // The row menu for the focused row (1-based), at a point of the list's rows.
+    void PopUpRowMenu(int focused, const QPoint &position);
+    // The menu key and Shift+F10: the row menu under the current row.
+    void PopUpRowMenuAtCurrentRow();
+    // The preview follows the current row moved by a key; while Shift is
+    // held it waits for its release, as it does for a range chosen by mouse.
+    void FollowCurrentRow();
+    bool RowIsShown(int row) const;
+    int CurrentRow() const;
     void ListDragOver(QDropEvent *event);
     // "Clear Clipboard" and status panel 4 follow whether a picture is kept.
     void ShowKeptPictureState();
@@ -245,6 +254,10 @@ private:
     QString displayedPath_;
     QString helpFile_;
     QPointer<QWidget> about_;
+    // The buttons' commands in the File menu, Select All and the menu key.
+    QAction *mnuAddFiles_ = nullptr, *mnuAddFolder_ = nullptr, *mnuConvert_ = nullptr,
+            *mnuCancel_ = nullptr, *mnuSelectAll_ = nullptr, *rowMenuKey_ = nullptr;
+    bool followOnShiftUp_ = false;
     bool activated_ = false;
     // The stored place waits for the window frame's size, which a window
     // manager tells only after the window is shown.

@@ -163,6 +163,7 @@ void frmMain::FirstActivation()
     SortByColumn(1);
     imgDisplay->SetPicture(LogoPicture());
     Statusbar->SetPanelText(1, QStringLiteral("Add Files"));
+    lvwMain_->setFocus(); // the keys work on the list from the start
     emit FirstActivated();
 }
 
@@ -227,25 +228,22 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 }
 
 // Keys the window handles before its controls: Shift for the list's range
-// selection, F1 for help, Ctrl+Alt+F1 to show the tip again at next start.
+// selection, Ctrl+Alt+F1 to show the tip again at next start. (F1 is the
+// shortcut of Help > Contents.)
 bool frmMain::PreviewKey(QEvent *event)
 {
     const auto *key = static_cast<QKeyEvent *>(event);
     const bool press = event->type() == QEvent::KeyPress;
     if (key->key() == Qt::Key_Shift) {
         ShiftDown = press;
+        if (!press && followOnShiftUp_)
+            FollowCurrentRow(); // a range chosen with Shift and the arrows
         return false;
     }
-    if (key->key() != Qt::Key_F1)
-        return false;
     const Qt::KeyboardModifiers held =
         key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (!press && held == (Qt::ControlModifier | Qt::AltModifier)) {
+    if (key->key() == Qt::Key_F1 && !press && held == (Qt::ControlModifier | Qt::AltModifier)) {
         ShowTip = true;
-        return true;
-    }
-    if (press && held == Qt::NoModifier && !key->isAutoRepeat()) {
-        ShowHelp();
         return true;
     }
     return false;
