@@ -115,7 +115,7 @@ void frmMain::CreateControls()
     picLogoContainer = Place(new QFrame(surface), "picLogoContainer", {0, 0, 782, 33}, "FFFF");
     surface->AlignTop(picLogoContainer);
     imgLogo = Place(new QLabel(picLogoContainer), "imgLogo", {658, 2, 120, 30}, "FTTF");
-    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(30)));
+    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(30, palette())));
 
     ProgressBar = Place(new DeRezovivAvo(picLogoContainer), "DeRezovivAvo", {402, 4, 141, 18},
                         "FFFF");

@@ -205,6 +205,7 @@ private:
     void CreateMenus();
     void FirstActivation();
     void FormResized();
+    void RedrawArtwork();
     void PlaceWhenFrameKnown();
     // The widget's minimum is its inner size: the frame, once known, is
     // taken off the outer minimum.

@@ -39,7 +39,7 @@ void frmMain::ShowNoRow()
 {
     DisplayedRow = 0;
     displayedPath_.clear();
-    imgDisplay->SetPicture(LogoPicture());
+    imgDisplay->SetPicture(LogoPicture(150, palette()));
     imgPNG->hide();
     lblSize->setText(QStringLiteral("Image Size W x H"));
     lblFileSize->setText(QStringLiteral("File Size: -------"));

@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTimer>
 
 void frmMain::ReportUnexpected(const QString &procedure, const QString &description)
@@ -161,7 +162,7 @@ void frmMain::FirstActivation()
     if (ShowTip)
         (new frmTip(this))->show();
     SortByColumn(1);
-    imgDisplay->SetPicture(LogoPicture());
+    imgDisplay->SetPicture(LogoPicture(150, palette()));
     Statusbar->SetPanelText(1, QStringLiteral("Add Files"));
     lvwMain_->setFocus(); // the keys work on the list from the start
     emit FirstActivated();
@@ -203,8 +204,23 @@ void frmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         FormResized();
+    else if (event->type() == QEvent::PaletteChange)
+        RedrawArtwork();
     else if (event->type() == QEvent::ActivationChange && !isActiveWindow())
         ShiftDown = false; // the Shift release goes to another window
+}
+
+// A theme switched while the program runs: the logo and the "No Picture"
+// card are drawn again in its colours.
+void frmMain::RedrawArtwork()
+{
+    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(30, palette())));
+    if (!activated_ || OperationRunning)
+        return;
+    if (DisplayedRow == 0)
+        imgDisplay->SetPicture(LogoPicture(150, palette()));
+    else
+        ShowPicOnDemand(displayedPath_);
 }
 
 void frmMain::FormResized()

@@ -24,7 +24,7 @@ frmAbout::frmAbout(QWidget *owner)
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *logo = new QLabel(this);
-    logo->setPixmap(QPixmap::fromImage(LogoPicture(96)));
+    logo->setPixmap(QPixmap::fromImage(LogoPicture(96, palette())));
     logo->setAlignment(Qt::AlignTop);
 
     lblTitle = new QLabel(title, this);
