@@ -188,6 +188,13 @@ public:
     // Closes without questions, as when the user logs off.
     void CloseForShutdown();
 
+    // Adds the MP3 files and folders named on a command line once the window
+    // is free: the files up to a folder together, then each folder on its own.
+    void AddNamedPaths(const QStringList &paths);
+    // A later start handed over: the window comes to the front and adds the
+    // paths it named.
+    void TakeHandOver(const QString &commandLine, const QStringList &paths);
+
 signals:
     // The first activation has run: tip, first sort, logo, "Add Files".
     void FirstActivated();
@@ -240,6 +247,7 @@ private:
     void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
                      bool fromPng);
     void ConnectCommands();
+    void AddNextNamedPaths();
 
     TrackList *lvwMain_;
     std::unique_ptr<TagLibrary> tags_;
@@ -259,6 +267,9 @@ private:
     QAction *mnuAddFiles_ = nullptr, *mnuAddFolder_ = nullptr, *mnuConvert_ = nullptr,
             *mnuCancel_ = nullptr, *mnuSelectAll_ = nullptr, *rowMenuKey_ = nullptr;
     bool followOnShiftUp_ = false;
+    // Paths named on a command line, waiting to be added.
+    QStringList namedPaths_;
+    QTimer *tmrNamed_ = nullptr;
     bool activated_ = false;
     // The stored place waits for the window frame's size, which a window
     // manager tells only after the window is shown.
