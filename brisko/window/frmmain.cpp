@@ -81,6 +81,9 @@ void frmMain::CreateControls()
     setCentralWidget(surface);
 
     lvwMain_ = Place(new TrackList(surface), "lvwMain", {4, 44, 621, 333}, "TTTT");
+    lvwMain_->setAccessibleName(QStringLiteral("Track list"));
+    lvwMain_->setAccessibleDescription(
+        QStringLiteral("One row for each MP3 file added: its name, picture sizes, status and tags"));
     connect(lvwMain_->header(), &QHeaderView::sectionClicked, this,
             [this](int logicalIndex) { ColumnHeadingClicked(logicalIndex + 1); });
 
@@ -88,6 +91,9 @@ void frmMain::CreateControls()
     picMsg->hide();
 
     imgDisplay = Place(new PictureScaler(surface), "imgDisplay", {628, 44, 150, 150}, "FTTF");
+    imgDisplay->setAccessibleName(QStringLiteral("Album art"));
+    imgDisplay->setAccessibleDescription(
+        QStringLiteral("The picture of the file chosen in the track list, with its sizes below"));
     shpSizeLabels = Place(new QFrame(surface), "shpSizeLabels", {630, 196, 146, 41}, "FTTF");
     shpSizeLabels->setFrameShape(QFrame::Box);
     shpSizeLabels->setFrameShadow(QFrame::Sunken);
@@ -116,6 +122,7 @@ void frmMain::CreateControls()
     surface->AlignTop(picLogoContainer);
     imgLogo = Place(new QLabel(picLogoContainer), "imgLogo", {658, 2, 120, 30}, "FTTF");
     imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(30, palette())));
+    imgLogo->setAccessibleName(ProgramTitle());
 
     ProgressBar = Place(new DeRezovivAvo(picLogoContainer), "DeRezovivAvo", {402, 4, 141, 18},
                         "FFFF");
@@ -127,6 +134,8 @@ void frmMain::CreateControls()
     // The PNG marker sits in the preview's corner and moves with it.
     imgPNG = Place(new QLabel(surface), "imgPNG", {738, 172, 34, 16}, "FTTF");
     imgPNG->setPixmap(QPixmap::fromImage(PngMarker()));
+    imgPNG->setAccessibleName(QStringLiteral("PNG"));
+    imgPNG->setAccessibleDescription(QStringLiteral("The file keeps its album art as PNG"));
     imgPNG->hide();
 
     tmrReplace = Place(new QTimer(this), "tmrReplace", {}, nullptr);

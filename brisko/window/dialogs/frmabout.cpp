@@ -26,6 +26,7 @@ frmAbout::frmAbout(QWidget *owner)
     auto *logo = new QLabel(this);
     logo->setPixmap(QPixmap::fromImage(LogoPicture(96, palette())));
     logo->setAlignment(Qt::AlignTop);
+    logo->setAccessibleName(title);
 
     lblTitle = new QLabel(title, this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));

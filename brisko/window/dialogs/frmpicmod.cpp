@@ -103,6 +103,13 @@ void frmPicMod::CreateControls()
     imgRepPicture->SetOLEDropMode(1);
     for (QLabel *label : {lblOriginal, lblReplacement})
         label->setAlignment(Qt::AlignCenter);
+    // The labels name the pictures and fields for screen readers.
+    lblOriginal->setBuddy(imgDisplay);
+    lblReplacement->setBuddy(imgRepPicture);
+    imgDisplay->setAccessibleDescription(QStringLiteral("The picture the chosen files have now"));
+    imgRepPicture->setAccessibleDescription(
+        QStringLiteral("The picture that will replace it: find one, drag one in, or paste one from its "
+                       "menu"));
     cmdNew = place(new QPushButton(QStringLiteral("Find Picture"), this), "cmdNew", {12, 362, 150, 26});
     chkSaveClip =
         place(new QCheckBox(QStringLiteral("Keep picture on clipboard"), this), "chkSaveClip", {12, 396, 200, 22});
@@ -117,10 +124,12 @@ void frmPicMod::CreateControls()
         cboTagData[field] = place(new QComboBox(this), "cboTagData", {254, y, 266, 24});
         cboTagData[field]->setProperty("Index", field);
         cboTagData[field]->setMaxVisibleItems(20);
+        lblTags[field]->setBuddy(cboTagData[field]);
         if (field != Comment) {
             cboTagData[field]->setEditable(true);
             cboTagData[field]->setInsertPolicy(QComboBox::NoInsert);
             cboTagData[field]->setCompleter(nullptr); // typing must not turn into another value
+            cboTagData[field]->lineEdit()->setAccessibleName(captions.at(field));
             for (QWidget *target : {static_cast<QWidget *>(cboTagData[field]), static_cast<QWidget *>(cboTagData[field]->lineEdit())}) {
                 target->setAcceptDrops(true);
                 target->installEventFilter(this);
@@ -129,6 +138,7 @@ void frmPicMod::CreateControls()
     }
     cboTagData[Genre]->addItems(SortedGenreNames());
     txtComment = place(new QLineEdit(this), "txtComment", {184, 28 + 7 * 34, 336, 24});
+    txtComment->setAccessibleName(QStringLiteral("Comment text"));
 
     cmdSave = place(new QPushButton(QStringLiteral("Save"), this), "cmdSave", {312, 394, 100, 26});
     cmdSave->setEnabled(false);
