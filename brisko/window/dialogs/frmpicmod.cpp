@@ -147,10 +147,10 @@ void frmPicMod::CreateControls()
 
     mnuPop1 = new QMenu(this);
     mnuPop1->setObjectName(QStringLiteral("mnuPop1"));
-    mnuPaste = mnuPop1->addAction(QStringLiteral("Paste"));
+    mnuPaste = mnuPop1->addAction(QStringLiteral("&Paste"));
     mnuPaste->setObjectName(QStringLiteral("mnuPaste"));
     mnuPop1->addSeparator();
-    mnuClearClip = mnuPop1->addAction(QStringLiteral("Clear Picture"));
+    mnuClearClip = mnuPop1->addAction(QStringLiteral("C&lear Picture"));
     mnuClearClip->setObjectName(QStringLiteral("mnuClearClip"));
 
     for (int field = 0; field < FieldCount; ++field) {
