@@ -214,8 +214,10 @@ void frmMain::changeEvent(QEvent *event)
 // card are drawn again in its colours.
 void frmMain::RedrawArtwork()
 {
+    if (!activated_) // drawn at start in the colours of that time
+        return;
     imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(30, palette())));
-    if (!activated_ || OperationRunning)
+    if (OperationRunning)
         return;
     if (DisplayedRow == 0)
         imgDisplay->SetPicture(LogoPicture(150, palette()));
