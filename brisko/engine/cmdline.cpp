@@ -2,6 +2,12 @@
 #include "engine/cmdline.h"
 
 #include "base/textvalue.h"
+#include "engine/folderwalk.h"
+#include "engine/localpath.h"
+
+#include <QDir>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -54,4 +60,36 @@ ResizeSwitches ReadResizeSwitches(const QString &commandLine, qint16 storedSize,
 QString JoinCommandLine(const QStringList &arguments)
 {
     return arguments.mid(1).join(u' ');
+}
+
+InfoRequest FindInfoRequest(const QStringList &arguments)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+            return InfoRequest::Help;
+        if (argument == QLatin1String("--version"))
+            return InfoRequest::Version;
+    }
+    return InfoRequest::None;
+}
+
+StartArguments ReadStartArguments(const QStringList &arguments, const QString &workingFolder)
+{
+    StartArguments result;
+    QStringList switches = arguments.mid(0, 1); // the program's name
+    const QDir folder(workingFolder);
+    for (const QString &argument : arguments.mid(1)) {
+        const QString path = argument.isEmpty() ? QString() : QDir::cleanPath(folder.absoluteFilePath(argument));
+        // By the name's own bytes: a name that is not UTF-8 is found too.
+        struct stat info {};
+        const bool exists = !path.isEmpty() && ::stat(BytesFromPath(path).constData(), &info) == 0;
+        if (path.isEmpty() || path == QLatin1String("/") || (!exists && !HasMp3Extension(argument)))
+            switches << argument;
+        else if (exists && (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && HasMp3Extension(path))))
+            result.paths << path;
+        else
+            result.refused << argument;
+    }
+    result.switches = JoinCommandLine(switches);
+    return result;
 }

@@ -27,3 +27,29 @@ ResizeSwitches ReadResizeSwitches(const QString &commandLine, qint16 storedSize,
 // The command line as one text, the way a second start hands it over: the
 // arguments after the program's name joined by blanks.
 QString JoinCommandLine(const QStringList &arguments);
+
+// Both read the arguments with the program's name first, as the process got
+// them.
+
+// --help and --version (-h too) are answered on the terminal, before any
+// window or display is needed.
+enum class InfoRequest
+{
+    None,
+    Help,
+    Version
+};
+InfoRequest FindInfoRequest(const QStringList &arguments);
+
+// What a start of the window names, its arguments sorted out: an argument
+// that names an existing folder, or an existing file, or ends in ".mp3" is a
+// path, made absolute against the folder the start was made in (the root
+// folder alone stays a switch: nobody means every file of the system);
+// everything else is switch text, so "/300/90" keeps working beside paths.
+struct StartArguments
+{
+    QString switches;    // the switch arguments joined by blanks
+    QStringList paths;   // MP3 files and folders, absolute, in the order given
+    QStringList refused; // arguments naming no folder and no MP3 file there
+};
+StartArguments ReadStartArguments(const QStringList &arguments, const QString &workingFolder);

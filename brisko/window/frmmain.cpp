@@ -7,6 +7,7 @@
 #include "engine/taglibrary.h"
 #include "window/backgroundjobs.h"
 #include "window/widgets/artwork.h"
+#include "window/widgets/buttonaction.h"
 #include "window/widgets/derezovivavo.h"
 #include "window/widgets/formsurface.h"
 #include "window/widgets/globals.h"
@@ -88,6 +89,9 @@ void frmMain::CreateControls()
     setCentralWidget(surface);
 
     lvwMain_ = Place(new TrackList(surface), "lvwMain", at({4, 44, 621, 333}), "TTTT");
+    lvwMain_->setAccessibleName(QStringLiteral("Track list"));
+    lvwMain_->setAccessibleDescription(
+        QStringLiteral("One row for each MP3 file added: its name, picture sizes, status and tags"));
     connect(lvwMain_->header(), &QHeaderView::sectionClicked, this,
             [this](int logicalIndex) { ColumnHeadingClicked(logicalIndex + 1); });
 
@@ -95,6 +99,9 @@ void frmMain::CreateControls()
     picMsg->hide();
 
     imgDisplay = Place(new PictureScaler(surface), "imgDisplay", at({628, 44, 150, 150}), "FTTF");
+    imgDisplay->setAccessibleName(QStringLiteral("Album art"));
+    imgDisplay->setAccessibleDescription(
+        QStringLiteral("The picture of the file chosen in the track list, with its sizes below"));
     shpSizeLabels = Place(new QFrame(surface), "shpSizeLabels", at({630, 196, 146, 41}), "FTTF");
     shpSizeLabels->setFrameShape(QFrame::Box);
     shpSizeLabels->setFrameShadow(QFrame::Sunken);
@@ -118,8 +125,9 @@ void frmMain::CreateControls()
     picLogoContainer = Place(new QFrame(surface), "picLogoContainer", at({0, 0, 782, 33}), "FFFF");
     surface->AlignTop(picLogoContainer);
     imgLogo = Place(new QLabel(picLogoContainer), "imgLogo", at({658, 2, 120, 30}), "FTTF");
-    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(qMin(imgLogo->height(), imgLogo->width() / 4))));
+    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(LogoHeight(), palette())));
     imgLogo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    imgLogo->setAccessibleName(ProgramTitle());
 
     ProgressBar = Place(new DeRezovivAvo(picLogoContainer), "DeRezovivAvo", at({402, 4, 141, 18}),
                         "FFFF");
@@ -131,6 +139,8 @@ void frmMain::CreateControls()
     // The PNG marker sits in the preview's corner and moves with it.
     imgPNG = Place(new QLabel(surface), "imgPNG", at({738, 172, 34, 16}), "FTTF");
     imgPNG->setPixmap(QPixmap::fromImage(PngMarker()));
+    imgPNG->setAccessibleName(QStringLiteral("PNG"));
+    imgPNG->setAccessibleDescription(QStringLiteral("The file keeps its album art as PNG"));
     imgPNG->hide();
 
     tmrReplace = Place(new QTimer(this), "tmrReplace", {}, nullptr);
@@ -192,13 +202,19 @@ void frmMain::ConnectCommands()
     connect(mnuRemove, &QAction::triggered, this, &frmMain::RemoveSelected);
     connect(mnuClear, &QAction::triggered, this, &frmMain::ClearList);
     connect(mnuSetColumns, &QAction::triggered, this, &frmMain::ResetDefaultView);
+    connect(mnuSelectAll_, &QAction::triggered, lvwMain_, &QTreeWidget::selectAll);
+    connect(rowMenuKey_, &QAction::triggered, this, &frmMain::PopUpRowMenuAtCurrentRow);
+    connect(lvwMain_, &TrackList::CurrentRowMovedByKey, this, &frmMain::FollowCurrentRow);
 }
 
 void frmMain::CreateMenus()
 {
-    const auto entry = [this](QMenu *menu, const char *name, const QString &caption) {
+    // Captions carry their mnemonic ("&"); the menus show them underlined.
+    const auto entry = [this](QMenu *menu, const char *name, const QString &caption,
+                              const QKeySequence &shortcut = QKeySequence()) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
+        action->setShortcut(shortcut);
         return action;
     };
     const auto separator = [this](QMenu *menu, int number) {
@@ -211,50 +227,75 @@ void frmMain::CreateMenus()
         return m;
     };
 
-    mnuFile = menu("mnuFile", QStringLiteral("File"));
-    mnuClearClip = entry(mnuFile, "mnuClearClip", QStringLiteral("Clear Clipboard"));
+    mnuFile = menu("mnuFile", QStringLiteral("&File"));
+    // The buttons' commands, for the keyboard.
+    mnuAddFiles_ = entry(mnuFile, "mnuAddFiles", QStringLiteral("&Add Files"), Qt::CTRL | Qt::Key_O);
+    PressesButton(mnuAddFiles_, cmdFiles);
+    mnuAddFolder_ = entry(mnuFile, "mnuAddFolder", QStringLiteral("Add F&older"),
+                          Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+    PressesButton(mnuAddFolder_, cmdFolder);
+    mnuConvert_ = entry(mnuFile, "mnuConvert", QStringLiteral("&Resize All"), Qt::CTRL | Qt::Key_R);
+    PressesButton(mnuConvert_, cmdConvert);
+    mnuCancel_ = entry(mnuFile, "mnuCancel", QStringLiteral("&Stop"), Qt::Key_Escape);
+    PressesButton(mnuCancel_, cmdCancel);
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSepButtons"));
+    mnuClearClip = entry(mnuFile, "mnuClearClip", QStringLiteral("&Clear Clipboard"));
     mnuClearClip->setEnabled(false);
     separator(mnuFile, 0);
-    mnuExit = entry(mnuFile, "mnuExit", QStringLiteral("Exit"));
+    mnuExit = entry(mnuFile, "mnuExit", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_Q);
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
 
-    mnuOptions = menu("mnuOptions", QStringLiteral("Options"));
-    mnuSetColumns = entry(mnuOptions, "mnuSetColumns", QStringLiteral("Reset To Default View"));
+    mnuOptions = menu("mnuOptions", QStringLiteral("&Options"));
+    mnuSetColumns = entry(mnuOptions, "mnuSetColumns", QStringLiteral("&Reset To Default View"));
     separator(mnuOptions, 1);
-    mnuSkip = entry(mnuOptions, "mnuSkip", QStringLiteral("Skip If Original Smaller Than Resize"));
+    mnuSkip = entry(mnuOptions, "mnuSkip", QStringLiteral("&Skip If Original Smaller Than Resize"));
     mnuSkip->setCheckable(true);
     // Players that show the front cover find it resized too when it is not picture 1.
-    mnuAllPictures = entry(mnuOptions, "mnuAllPictures", QStringLiteral("Resize Every Picture"));
+    mnuAllPictures = entry(mnuOptions, "mnuAllPictures", QStringLiteral("Resize &Every Picture"));
     mnuAllPictures->setCheckable(true);
 
-    mnuHelp = menu("mnuHelp", QStringLiteral("Help"));
-    mnuHelpCont = entry(mnuHelp, "mnuHelpCont", QStringLiteral("Contents"));
+    mnuHelp = menu("mnuHelp", QStringLiteral("&Help"));
+    mnuHelpCont = entry(mnuHelp, "mnuHelpCont", QStringLiteral("&Contents"), Qt::Key_F1);
+    mnuHelpCont->setAutoRepeat(false);
+    // The tip says to press F1: it works in the tip and the about box too.
+    mnuHelpCont->setShortcutContext(Qt::ApplicationShortcut);
     mnuHelpCont->setVisible(false);
     connect(mnuHelpCont, &QAction::triggered, this, &frmMain::ShowHelp);
     separator(mnuHelp, 2);
     mnuSep[2]->setVisible(false);
     // The desktop takes Ctrl+Alt+F1 for its text consoles: the setting is
     // offered here too.
-    mnuShowTip = entry(mnuHelp, "mnuShowTip", QStringLiteral("Show Tip at Startup"));
+    mnuShowTip = entry(mnuHelp, "mnuShowTip", QStringLiteral("Show &Tip at Startup"));
     mnuShowTip->setCheckable(true);
     connect(mnuHelp, &QMenu::aboutToShow, this, [this] { mnuShowTip->setChecked(ShowTip); });
     connect(mnuShowTip, &QAction::triggered, this, [](bool checked) { ShowTip = checked; });
-    mnuAbout = entry(mnuHelp, "mnuAbout", QStringLiteral("About"));
+    mnuAbout = entry(mnuHelp, "mnuAbout", QStringLiteral("&About"));
     connect(mnuAbout, &QAction::triggered, this, &frmMain::ShowAbout);
 
     // The track list's context menu; never on the menu bar.
     mnuPopList = menu("mnuPopList", QStringLiteral("Pop1"));
-    mnuManConvert = entry(mnuPopList, "mnuManConvert", QStringLiteral("Resize Picture"));
+    mnuManConvert = entry(mnuPopList, "mnuManConvert", QStringLiteral("&Resize Picture"));
     separator(mnuPopList, 3);
-    mnuReplace = entry(mnuPopList, "mnuReplace", QStringLiteral("Change Picture | Tag"));
+    mnuReplace = entry(mnuPopList, "mnuReplace", QStringLiteral("&Change Picture | Tag"));
     separator(mnuPopList, 4);
-    mnuCopyName = entry(mnuPopList, "mnuCopyName", QStringLiteral("Copy Album Name"));
+    mnuCopyName = entry(mnuPopList, "mnuCopyName", QStringLiteral("Copy Album &Name"));
     separator(mnuPopList, 5);
-    mnuPopupPlay = entry(mnuPopList, "mnuPopupPlay", QStringLiteral("Play Selection"));
+    mnuPopupPlay = entry(mnuPopList, "mnuPopupPlay", QStringLiteral("&Play Selection"));
     separator(mnuPopList, 6);
-    mnuRemove = entry(mnuPopList, "mnuRemove", QStringLiteral("Remove From List"));
+    mnuRemove = entry(mnuPopList, "mnuRemove", QStringLiteral("Re&move From List"), Qt::Key_Delete);
+    mnuSelectAll_ = entry(mnuPopList, "mnuSelectAll", QStringLiteral("Select &All"), Qt::CTRL | Qt::Key_A);
     separator(mnuPopList, 7);
-    mnuClear = entry(mnuPopList, "mnuClear", QStringLiteral("Clear List"));
+    mnuClear = entry(mnuPopList, "mnuClear", QStringLiteral("C&lear List"));
+
+    // The menu key and Shift+F10 open the row menu from the keyboard.
+    rowMenuKey_ = new QAction(this);
+    rowMenuKey_->setObjectName(QStringLiteral("rowMenuKey"));
+    rowMenuKey_->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    // The list's keys work while it has the focus, and not while it is locked.
+    for (QAction *action : {mnuRemove, mnuSelectAll_, rowMenuKey_}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        lvwMain_->addAction(action);
+    }
 
     for (QMenu *m : {mnuFile, mnuOptions, mnuHelp})
         menuBar()->addMenu(m);

@@ -134,6 +134,13 @@ public:
     // Closes without questions, as when the user logs off.
     void CloseForShutdown();
 
+    // Adds the MP3 files and folders named on a command line once the window
+    // is free: the files up to a folder together, then each folder on its own.
+    void AddNamedPaths(const QStringList &paths);
+    // A later start handed over: the window comes to the front and adds the
+    // paths it named.
+    void TakeHandOver(const QString &commandLine, const QStringList &paths);
+
 signals:
     // The first activation has run: tip, first sort, logo, "Add Files".
     void FirstActivated();
@@ -213,6 +220,9 @@ private:
     void CreateMenus();
     void FirstActivation();
     void FormResized();
+    void RedrawArtwork();
+    // The banner's height: the logo's place, grown with the font, holds it whole.
+    int LogoHeight() const;
     void PlaceWhenFrameKnown();
     // The widget's minimum is its inner size: the frame, once known, is
     // taken off the outer minimum.
@@ -246,12 +256,22 @@ private:
     // The logo in the preview, as when no row is shown.
     void ShowNoRow();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
+    // The row menu for the focused row (1-based), at a point of the list's rows.
+    void PopUpRowMenu(int focused, const QPoint &position);
+    // The menu key and Shift+F10: the row menu under the current row.
+    void PopUpRowMenuAtCurrentRow();
+    // The preview follows the current row moved by a key; while Shift is
+    // held it waits for its release, as it does for a range chosen by mouse.
+    void FollowCurrentRow();
+    bool RowIsShown(int row) const;
+    int CurrentRow() const;
     void ListDragOver(QDropEvent *event);
     // "Clear Clipboard" and status panel 4 follow whether a picture is kept.
     void ShowKeptPictureState();
     void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
                      bool fromPng);
     void ConnectCommands();
+    void AddNextNamedPaths();
 
     TrackList *lvwMain_;
     std::unique_ptr<TagLibrary> tags_;
@@ -274,6 +294,13 @@ private:
     QString displayedPath_;
     QString helpFile_;
     QPointer<QWidget> about_;
+    // The buttons' commands in the File menu, Select All and the menu key.
+    QAction *mnuAddFiles_ = nullptr, *mnuAddFolder_ = nullptr, *mnuConvert_ = nullptr,
+            *mnuCancel_ = nullptr, *mnuSelectAll_ = nullptr, *rowMenuKey_ = nullptr;
+    bool followOnShiftUp_ = false;
+    // Paths named on a command line, waiting to be added.
+    QStringList namedPaths_;
+    QTimer *tmrNamed_ = nullptr;
     bool activated_ = false;
     // The stored place waits for the window frame's size, which a window
     // manager tells only after the window is shown.

@@ -32,10 +32,20 @@ void frmMain::ShowNoRow()
 {
     DisplayedRow = 0;
     displayedPath_.clear();
-    imgDisplay->SetPicture(LogoPicture());
+    imgDisplay->SetPicture(LogoPicture(150, palette()));
     imgPNG->hide();
     lblSize->setText(QStringLiteral("Image Size W x H"));
     lblFileSize->setText(QStringLiteral("File Size: -------"));
+}
+
+bool frmMain::RowIsShown(int row) const
+{
+    return row == DisplayedRow && lvwMain_->PathAt(row) == displayedPath_;
+}
+
+int frmMain::CurrentRow() const
+{
+    return lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
 }
 
 void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
@@ -46,22 +56,44 @@ void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
     // A click on a row shows its picture, unless that file is shown already;
     // while Shift is held the preview waits for the range to be chosen.
     const int clicked = lvwMain_->indexOfTopLevelItem(underPointer) + 1;
-    const auto isShown = [this](int row) {
-        return row == DisplayedRow && lvwMain_->PathAt(row) == displayedPath_;
-    };
-    if (!ShiftDown && !isShown(clicked))
+    if (!ShiftDown && !RowIsShown(clicked))
         DisplayRow(clicked);
 
-    const int focused = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
+    const int focused = CurrentRow();
     if (focused < 1)
         return;
-    if (ShiftDown && !isShown(focused))
+    if (ShiftDown && !RowIsShown(focused))
         DisplayRow(focused);
-    if (button == Qt::RightButton) {
-        mnuManConvert->setEnabled(lvwMain_->Field(focused, ColStatus) != StatusText(RowStatus::NoPicture));
-        mnuPopList->setDefaultAction(mnuManConvert);
-        mnuPopList->popup(lvwMain_->viewport()->mapToGlobal(position));
-    }
+    if (button == Qt::RightButton)
+        PopUpRowMenu(focused, position);
+}
+
+void frmMain::PopUpRowMenu(int focused, const QPoint &position)
+{
+    mnuManConvert->setEnabled(lvwMain_->Field(focused, ColStatus) != StatusText(RowStatus::NoPicture));
+    mnuPopList->setDefaultAction(mnuManConvert);
+    mnuPopList->popup(lvwMain_->viewport()->mapToGlobal(position));
+}
+
+void frmMain::PopUpRowMenuAtCurrentRow()
+{
+    QTreeWidgetItem *current = lvwMain_->currentItem();
+    if (!current || OperationRunning)
+        return;
+    lvwMain_->scrollToItem(current);
+    // Below the row, at its left edge or the list's when scrolled sideways.
+    const QRect row = lvwMain_->visualItemRect(current);
+    PopUpRowMenu(CurrentRow(), QPoint(qBound(0, row.left(), lvwMain_->viewport()->width() - 1), row.bottom()));
+}
+
+void frmMain::FollowCurrentRow()
+{
+    if (OperationRunning)
+        return;
+    followOnShiftUp_ = ShiftDown;
+    const int current = CurrentRow();
+    if (!ShiftDown && current >= 1 && !RowIsShown(current))
+        DisplayRow(current);
 }
 
 void frmMain::RemoveSelected()

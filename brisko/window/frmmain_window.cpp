@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QLabel>
 #include <QTimer>
 
 void frmMain::ReportUnexpected(const QString &procedure, const QString &description)
@@ -164,8 +165,9 @@ void frmMain::FirstActivation()
     if (ShowTip)
         (new frmTip(this))->show();
     SortByColumn(1);
-    imgDisplay->SetPicture(LogoPicture());
+    imgDisplay->SetPicture(LogoPicture(150, palette()));
     Statusbar->SetPanelText(1, QStringLiteral("Add Files"));
+    lvwMain_->setFocus(); // the keys work on the list from the start
     emit FirstActivated();
 }
 
@@ -214,8 +216,30 @@ void frmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         FormResized();
+    else if (event->type() == QEvent::PaletteChange)
+        RedrawArtwork();
     else if (event->type() == QEvent::ActivationChange && !isActiveWindow())
         ShiftDown = false; // the Shift release goes to another window
+}
+
+// A theme switched while the program runs: the logo and the "No Picture"
+// card are drawn again in its colours.
+void frmMain::RedrawArtwork()
+{
+    if (!activated_) // drawn at start in the colours of that time
+        return;
+    imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(LogoHeight(), palette())));
+    if (OperationRunning)
+        return;
+    if (DisplayedRow == 0)
+        imgDisplay->SetPicture(LogoPicture(150, palette()));
+    else
+        ShowPicOnDemand(displayedPath_);
+}
+
+int frmMain::LogoHeight() const
+{
+    return qMin(imgLogo->height(), imgLogo->width() / 4);
 }
 
 void frmMain::FormResized()
@@ -239,25 +263,22 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 }
 
 // Keys the window handles before its controls: Shift for the list's range
-// selection, F1 for help, Ctrl+Alt+F1 to show the tip again at next start.
+// selection, Ctrl+Alt+F1 to show the tip again at next start. (F1 is the
+// shortcut of Help > Contents.)
 bool frmMain::PreviewKey(QEvent *event)
 {
     const auto *key = static_cast<QKeyEvent *>(event);
     const bool press = event->type() == QEvent::KeyPress;
     if (key->key() == Qt::Key_Shift) {
         ShiftDown = press;
+        if (!press && followOnShiftUp_)
+            FollowCurrentRow(); // a range chosen with Shift and the arrows
         return false;
     }
-    if (key->key() != Qt::Key_F1)
-        return false;
     const Qt::KeyboardModifiers held =
         key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (!press && held == (Qt::ControlModifier | Qt::AltModifier)) {
+    if (key->key() == Qt::Key_F1 && !press && held == (Qt::ControlModifier | Qt::AltModifier)) {
         ShowTip = true;
-        return true;
-    }
-    if (press && held == Qt::NoModifier && !key->isAutoRepeat()) {
-        ShowHelp();
         return true;
     }
     return false;

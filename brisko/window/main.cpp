@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The program's start: one instance per user, then the main window.
 #include "engine/cmdline.h"
+#include "engine/localpath.h"
 #include "window/frmmain.h"
 #include "window/singleinstance.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/statuspanels.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSocketNotifier>
 #include <QTextStream>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -44,31 +47,78 @@ void CloseOnTerminate(frmMain &window)
     sigaction(SIGINT, &action, nullptr);
 }
 
+// The arguments, each with its own bytes.
+QStringList Arguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << PathFromBytes(QByteArray(argv[i]));
+    return arguments;
+}
+
+const char Usage[] =
+    "Usage: brisko [/SIZE[/QUALITY]] [FILE.mp3 | FOLDER]...\n"
+    "Shrinks the album art embedded in MP3 files so that portable players can show\n"
+    "it, and edits their tags, in a window.\n"
+    "\n"
+    "  /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the\n"
+    "                   JPEG quality, 50 to 100, for this run (/300/90)\n"
+    "  FILE.mp3         MP3 files to add to the list\n"
+    "  FOLDER           folders whose MP3 files, subfolders included, are added\n"
+    "  --help           this text\n"
+    "  --version        the version\n"
+    "\n"
+    "One Brisko runs for each user: a later start hands the files it names to the\n"
+    "running window and brings it to the front. brisko-batch converts without a\n"
+    "window.\n";
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // Answered on the terminal, with no window and no display needed.
+    switch (FindInfoRequest(Arguments(argc, argv))) {
+    case InfoRequest::Help:
+        std::fputs(Usage, stdout);
+        return 0;
+    case InfoRequest::Version:
+        std::printf("brisko %s\n", BRISKO_VERSION);
+        return 0;
+    case InfoRequest::None:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brisko"));
     QApplication::setApplicationVersion(QStringLiteral(BRISKO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(BRISKO_APP_ID));
     QApplication::setWindowIcon(AppIcon()); // every window, message boxes and file dialogs too
-    const QString commandLine = JoinCommandLine(QApplication::arguments());
+    // Qt took its own options (-style, ...) out of argv.
+    const StartArguments start = ReadStartArguments(Arguments(argc, argv), QDir::currentPath());
+    for (const QString &refused : start.refused)
+        std::fprintf(stderr, "brisko: not an MP3 file or a folder, left out: %s\n",
+                     qPrintable(ReadablePath(refused)));
 
     SingleInstance instance;
     if (instance.Start() == SingleInstance::Role::Secondary) {
-        instance.HandOver(commandLine); // whatever happens, this start ends here
+        instance.HandOver(start.switches, start.paths); // whatever happens, this start ends here
         return 0;
     }
 
-    frmMain window(commandLine);
+    frmMain window(start.switches);
+    window.AddNamedPaths(start.paths);
     const bool report = qEnvironmentVariableIsSet("BRISKO_SMOKE_TEST");
-    QObject::connect(&instance, &SingleInstance::CommandReceived, &window,
-                     [&window, report](const QString &handedOver) {
-                         window.BringToFront();
-                         if (report)
-                             QTextStream(stdout) << "brought to front: " << handedOver << Qt::endl;
-                     });
+    QObject::connect(&instance, &SingleInstance::CommandReceived, &window, &frmMain::TakeHandOver);
+    if (report) {
+        QObject::connect(&instance, &SingleInstance::CommandReceived, &window,
+                         [](const QString &handedOver, const QStringList &paths) {
+                             QTextStream out(stdout);
+                             out << "brought to front: " << handedOver << '\n';
+                             for (const QString &path : paths)
+                                 out << "handed over: " << path << '\n';
+                             out.flush();
+                         });
+    }
     CloseOnTerminate(window);
 
     // For the test suite: tell what the status bar shows once the window is up.

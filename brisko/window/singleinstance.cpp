@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "window/singleinstance.h"
 
+#include "engine/localpath.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -14,9 +16,28 @@
 
 namespace {
 
-// A hand-over is one line; anything longer is not from Brisko.
-constexpr qint64 MaxCommandLength = 64 * 1024;
+// A hand-over is one line: the switches, then each path, each in percent
+// encoding (which takes blanks and line ends out of them, and keeps a name's
+// own bytes), separated by blanks. Thousands of files fit; anything longer
+// is not from Brisko.
+constexpr qint64 MaxCommandLength = 8 * 1024 * 1024;
 const QByteArray Accepted = QByteArrayLiteral("OK\n");
+
+QByteArray HandOverLine(const QString &commandLine, const QStringList &paths)
+{
+    QByteArray line = commandLine.toUtf8().toPercentEncoding();
+    for (const QString &path : paths)
+        line += ' ' + BytesFromPath(path).toPercentEncoding();
+    return line + '\n';
+}
+
+void ReadHandOverLine(const QByteArray &line, QString *commandLine, QStringList *paths)
+{
+    const QList<QByteArray> fields = line.split(' ');
+    *commandLine = QString::fromUtf8(QByteArray::fromPercentEncoding(fields.first()));
+    for (qsizetype i = 1; i < fields.size(); ++i)
+        *paths << PathFromBytes(QByteArray::fromPercentEncoding(fields.at(i)));
+}
 
 // The folder must be a real folder of this user that nobody else may enter,
 // so no one else can take the lock or listen in its place.
@@ -88,22 +109,21 @@ void SingleInstance::AcceptConnection()
                     socket->abort();
                 return;
             }
-            const QString commandLine =
-                QString::fromUtf8(socket->readLine(MaxCommandLength)).chopped(1);
+            QString commandLine;
+            QStringList paths;
+            ReadHandOverLine(socket->readLine(MaxCommandLength).chopped(1), &commandLine, &paths);
             socket->write(Accepted);
             socket->flush();
             socket->disconnectFromServer();
-            emit CommandReceived(commandLine);
+            emit CommandReceived(commandLine, paths);
         });
     }
 }
 
-bool SingleInstance::HandOver(const QString &commandLine, int timeoutMs) const
+bool SingleInstance::HandOver(const QString &commandLine, const QStringList &paths, int timeoutMs) const
 {
     const QDeadlineTimer deadline(timeoutMs);
-    QByteArray message = commandLine.toUtf8();
-    message.replace('\n', ' ');
-    message += '\n';
+    const QByteArray message = HandOverLine(commandLine, paths);
     // The running instance may still be starting: try again until it listens.
     while (!deadline.hasExpired()) {
         QLocalSocket socket;

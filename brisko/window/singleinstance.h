@@ -4,6 +4,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -12,8 +13,8 @@ class QLocalServer;
 // One running Brisko per user. The first start holds a lock file and listens
 // on a local socket in a folder only its user can enter; a later start finds
 // the lock taken, hands its command line over the socket and ends, and the
-// first comes to the front. A lock or socket left by a crashed instance is
-// taken over.
+// first comes to the front and adds the files the later start named. A lock
+// or socket left by a crashed instance is taken over.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -35,15 +36,15 @@ public:
 
     Role Start();
 
-    // Sends the command line to the running instance; false when none
-    // answered within the time.
-    bool HandOver(const QString &commandLine, int timeoutMs = 3000) const;
+    // Sends the command line's switches and the absolute paths it names to
+    // the running instance; false when none answered within the time.
+    bool HandOver(const QString &commandLine, const QStringList &paths = {}, int timeoutMs = 3000) const;
 
     QString SocketPath() const;
 
 signals:
-    // A later start handed over its command line.
-    void CommandReceived(const QString &commandLine);
+    // A later start handed over its switches and the paths it names.
+    void CommandReceived(const QString &commandLine, const QStringList &paths);
 
 private:
     void AcceptConnection();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/cmdline.h"
+#include "engine/localpath.h"
 
 #include <QtTest>
 
@@ -14,6 +15,11 @@ private slots:
     void storedValuesAreBounded();
     void panelTexts();
     void joinedArguments();
+    void informationRequests_data();
+    void informationRequests();
+    void pathsBesideSwitches_data();
+    void pathsBesideSwitches();
+    void namesKeepTheirBytes();
 };
 
 void TestCommandLine::switches_data()
@@ -93,6 +99,93 @@ void TestCommandLine::joinedArguments()
     QCOMPARE(JoinCommandLine({QStringLiteral("brisko"), QStringLiteral("/300"), QStringLiteral("x y")}),
              QStringLiteral("/300 x y"));
     QCOMPARE(JoinCommandLine({QStringLiteral("brisko")}), QString());
+}
+
+void TestCommandLine::informationRequests_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("request");
+    QTest::newRow("nothing") << QStringList{} << int(InfoRequest::None);
+    QTest::newRow("switches") << QStringList{QStringLiteral("/300")} << int(InfoRequest::None);
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << int(InfoRequest::Help);
+    QTest::newRow("-h after a switch") << QStringList{QStringLiteral("/300"), QStringLiteral("-h")}
+                                       << int(InfoRequest::Help);
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << int(InfoRequest::Version);
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--helpful")} << int(InfoRequest::None);
+}
+
+void TestCommandLine::informationRequests()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, request);
+    QCOMPARE(int(FindInfoRequest(QStringList{QStringLiteral("brisko")} + arguments)), request);
+}
+
+void TestCommandLine::pathsBesideSwitches_data()
+{
+    QTest::addColumn<QString>("workingFolder"); // below the test's folder
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("switches");
+    QTest::addColumn<QStringList>("paths"); // below the test's folder
+    QTest::addColumn<QStringList>("refused");
+
+    const QString none;
+    QTest::newRow("switches alone") << none << QStringList{QStringLiteral("/300/90")} << "/300/90"
+                                    << QStringList{} << QStringList{};
+    QTest::newRow("a file and a folder among switches")
+        << none << QStringList{QStringLiteral("/300"), QStringLiteral("a.mp3"), QStringLiteral("Album"), QStringLiteral("/90")}
+        << "/300 /90" << QStringList{QStringLiteral("a.mp3"), QStringLiteral("Album")} << QStringList{};
+    QTest::newRow("relative to the working folder")
+        << QStringLiteral("Album") << QStringList{QStringLiteral("../a.mp3"), QStringLiteral("./b.MP3"), QStringLiteral(".")}
+        << "" << QStringList{QStringLiteral("a.mp3"), QStringLiteral("Album/b.MP3"), QStringLiteral("Album")}
+        << QStringList{};
+    QTest::newRow("a folder whose name is a number") << none << QStringList{QStringLiteral("300")} << ""
+                                                     << QStringList{QStringLiteral("300")} << QStringList{};
+    QTest::newRow("missing MP3 and another file")
+        << none << QStringList{QStringLiteral("gone.mp3"), QStringLiteral("notes.txt"), QStringLiteral("/400")} << "/400"
+        << QStringList{} << QStringList{QStringLiteral("gone.mp3"), QStringLiteral("notes.txt")};
+    QTest::newRow("the root folder stays a switch") << none << QStringList{QStringLiteral("/")} << "/"
+                                                    << QStringList{} << QStringList{};
+    QTest::newRow("text that names nothing") << none << QStringList{QStringLiteral("x"), QString()} << "x "
+                                             << QStringList{} << QStringList{};
+}
+
+// Whatever names a file or folder is a path, so an absolute path never
+// reads as a size; what names nothing stays switch text.
+void TestCommandLine::pathsBesideSwitches()
+{
+    QFETCH(QString, workingFolder);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, switches);
+    QFETCH(QStringList, paths);
+    QFETCH(QStringList, refused);
+    QTemporaryDir dir;
+    for (const char *folder : {"Album", "300"})
+        QVERIFY(QDir(dir.path()).mkpath(QLatin1String(folder)));
+    for (const char *file : {"a.mp3", "Album/b.MP3", "notes.txt"}) {
+        QFile touched(dir.filePath(QLatin1String(file)));
+        QVERIFY(touched.open(QIODevice::WriteOnly));
+    }
+    const StartArguments read = ReadStartArguments(QStringList{QStringLiteral("brisko")} + arguments,
+                                                   dir.filePath(workingFolder));
+    QCOMPARE(read.switches, switches);
+    for (QString &path : paths)
+        path = dir.filePath(path);
+    QCOMPARE(read.paths, paths);
+    QCOMPARE(read.refused, refused);
+}
+
+// A name that is not UTF-8 is found by its own bytes and kept as they are.
+void TestCommandLine::namesKeepTheirBytes()
+{
+    QTemporaryDir dir;
+    const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xe9.mp3";
+    FILE *made = std::fopen(latin1.constData(), "w");
+    QVERIFY(made);
+    std::fclose(made);
+    const StartArguments read = ReadStartArguments({QStringLiteral("brisko"), PathFromBytes(latin1)}, dir.path());
+    QCOMPARE(read.paths.size(), 1);
+    QCOMPARE(BytesFromPath(read.paths.first()), latin1);
 }
 
 QTEST_APPLESS_MAIN(TestCommandLine)

@@ -151,19 +151,22 @@ void TestMainWindow::controlsFollowTheEdges()
 void TestMainWindow::menusHaveTheirCaptions()
 {
     frmMain window;
+    // The captions as shown: the mnemonic's "&" only underlines a letter.
     QStringList bar;
     for (QAction *action : window.menuBar()->actions())
-        bar << action->text();
+        bar << action->text().remove(u'&');
     QCOMPARE(bar, QStringList({QStringLiteral("File"), QStringLiteral("Options"), QStringLiteral("Help")}));
 
     const auto captions = [](QMenu *menu) {
         QStringList texts;
         for (QAction *action : menu->actions())
-            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text().remove(u'&'));
         return texts;
     };
     QCOMPARE(captions(Probe(window).mnuFile),
-             QStringList({QStringLiteral("Clear Clipboard"), QStringLiteral("-"), QStringLiteral("Exit")}));
+             QStringList({QStringLiteral("Add Files"), QStringLiteral("Add Folder"), QStringLiteral("Resize All"),
+                          QStringLiteral("Stop"), QStringLiteral("-"), QStringLiteral("Clear Clipboard"),
+                          QStringLiteral("-"), QStringLiteral("Exit")}));
     QCOMPARE(captions(Probe(window).mnuOptions),
              QStringList({QStringLiteral("Reset To Default View"), QStringLiteral("-"),
                           QStringLiteral("Skip If Original Smaller Than Resize"),
@@ -177,13 +180,11 @@ void TestMainWindow::menusHaveTheirCaptions()
                           QStringLiteral("Change Picture | Tag"), QStringLiteral("-"),
                           QStringLiteral("Copy Album Name"), QStringLiteral("-"),
                           QStringLiteral("Play Selection"), QStringLiteral("-"),
-                          QStringLiteral("Remove From List"), QStringLiteral("-"),
+                          QStringLiteral("Remove From List"), QStringLiteral("Select All"), QStringLiteral("-"),
                           QStringLiteral("Clear List")}));
     QVERIFY(!Probe(window).mnuClearClip->isEnabled());
     QVERIFY(Probe(window).mnuSkip->isCheckable());
     QVERIFY(!window.menuBar()->actions().contains(Probe(window).mnuPopList->menuAction()));
-    for (QAction *action : window.findChildren<QAction *>())
-        QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
     QCOMPARE(Probe(window).mnuSep[7]->objectName(), QStringLiteral("mnuSep7"));
 }
 
@@ -226,7 +227,7 @@ void TestMainWindow::helpIsOfferedOnlyWhenFound()
         return true;
     });
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowActive(&window)); // keys reach only the active window
     Probe(window).mnuHelpCont->trigger();
     QTest::keyClick(Probe(window).lvwMain(), Qt::Key_F1);
     QCOMPARE(opened.size(), 2);
@@ -423,7 +424,7 @@ void TestMainWindow::helpWithoutAViewerSaysWhereTheManualIs()
     SetShellOpener([](const QUrl &) { return false; });
     frmMain window;
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     Choose(window, Probe(window).mnuHelp, Probe(window).mnuHelpCont);
     QTest::keyClick(Probe(window).lvwMain(), Qt::Key_F1);
     const QString expected = QStringLiteral("No program could be started to show the manual. It is the file\n")
@@ -441,7 +442,7 @@ void TestMainWindow::tipAtStartupFromTheHelpMenu()
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(Probe(window).mnuShowTip->isCheckable());
-        QCOMPARE(Probe(window).mnuShowTip->text(), QStringLiteral("Show Tip at Startup"));
+        QCOMPARE(Probe(window).mnuShowTip->text().remove(u'&'), QStringLiteral("Show Tip at Startup"));
         Choose(window, Probe(window).mnuHelp, Probe(window).mnuShowTip);
         QVERIFY(!ShowTip);
         QVERIFY(!Probe(window).mnuShowTip->isChecked());

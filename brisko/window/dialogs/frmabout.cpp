@@ -26,8 +26,9 @@ frmAbout::frmAbout(QWidget *owner)
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *logo = new QLabel(this);
-    logo->setPixmap(QPixmap::fromImage(LogoPicture(96)));
+    logo->setPixmap(QPixmap::fromImage(LogoPicture(96, palette())));
     logo->setAlignment(Qt::AlignTop);
+    logo->setAccessibleName(title);
 
     lblTitle = new QLabel(title, this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));

@@ -107,6 +107,13 @@ void frmPicMod::CreateControls()
     imgRepPicture->SetOLEDropMode(1);
     for (QLabel *label : {lblOriginal, lblReplacement})
         label->setAlignment(Qt::AlignCenter);
+    // The labels name the pictures and fields for screen readers.
+    lblOriginal->setBuddy(imgDisplay);
+    lblReplacement->setBuddy(imgRepPicture);
+    imgDisplay->setAccessibleDescription(QStringLiteral("The picture the chosen files have now"));
+    imgRepPicture->setAccessibleDescription(
+        QStringLiteral("The picture that will replace it: find one, drag one in, or paste one from its "
+                       "menu"));
     cmdNew = place(new QPushButton(QStringLiteral("Find Picture"), this), "cmdNew", {12, 362, 150, 26});
     chkSaveClip =
         place(new QCheckBox(QStringLiteral("Keep picture on clipboard"), this), "chkSaveClip", {12, 396, 200, 22});
@@ -121,10 +128,12 @@ void frmPicMod::CreateControls()
         cboTagData[field] = place(new QComboBox(this), "cboTagData", {254, y, 266, 24});
         cboTagData[field]->setProperty("Index", field);
         cboTagData[field]->setMaxVisibleItems(20);
+        lblTags[field]->setBuddy(cboTagData[field]);
         if (field != Comment) {
             cboTagData[field]->setEditable(true);
             cboTagData[field]->setInsertPolicy(QComboBox::NoInsert);
             cboTagData[field]->setCompleter(nullptr); // typing must not turn into another value
+            cboTagData[field]->lineEdit()->setAccessibleName(captions.at(field));
             for (QWidget *target : {static_cast<QWidget *>(cboTagData[field]), static_cast<QWidget *>(cboTagData[field]->lineEdit())}) {
                 target->setAcceptDrops(true);
                 target->installEventFilter(this);
@@ -133,6 +142,7 @@ void frmPicMod::CreateControls()
     }
     cboTagData[Genre]->addItems(SortedGenreNames());
     txtComment = place(new QLineEdit(this), "txtComment", {184, 28 + 7 * 34, 336, 24});
+    txtComment->setAccessibleName(QStringLiteral("Comment text"));
 
     cmdSave = place(new QPushButton(QStringLiteral("Save"), this), "cmdSave", {312, 394, 100, 26});
     cmdSave->setEnabled(false);
@@ -141,10 +151,10 @@ void frmPicMod::CreateControls()
 
     mnuPop1 = new QMenu(this);
     mnuPop1->setObjectName(QStringLiteral("mnuPop1"));
-    mnuPaste = mnuPop1->addAction(QStringLiteral("Paste"));
+    mnuPaste = mnuPop1->addAction(QStringLiteral("&Paste"));
     mnuPaste->setObjectName(QStringLiteral("mnuPaste"));
     mnuPop1->addSeparator();
-    mnuClearClip = mnuPop1->addAction(QStringLiteral("Clear Picture"));
+    mnuClearClip = mnuPop1->addAction(QStringLiteral("C&lear Picture"));
     mnuClearClip->setObjectName(QStringLiteral("mnuClearClip"));
 
     for (int field = 0; field < FieldCount; ++field) {

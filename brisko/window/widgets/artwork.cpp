@@ -9,9 +9,33 @@
 
 namespace {
 
-const QColor Ink(34, 48, 60);
 const QColor Teal(24, 112, 138);
 const QColor Amber(242, 140, 40);
+
+// A colour part of the way from one colour to another.
+QColor Blend(const QColor &from, const QColor &to, qreal part)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * part,
+                            from.greenF() + (to.greenF() - from.greenF()) * part,
+                            from.blueF() + (to.blueF() - from.blueF()) * part);
+}
+
+// The record's colours: a dark disc for the program's icon, which desktops
+// show on any background; the text colour of the palette where the logo sits
+// on a window, so it stands out in dark themes as well as in light ones.
+struct DiscColours
+{
+    QColor centre, edge, grooves;
+};
+
+const DiscColours IconDisc{QColor(70, 80, 90), QColor(20, 26, 32), QColor(255, 255, 255, 28)};
+
+DiscColours DiscOn(const QColor &text, const QColor &background)
+{
+    QColor grooves = background;
+    grooves.setAlpha(60);
+    return {Blend(text, background, 0.3), text, grooves};
+}
 
 QImage Canvas(int width, int height)
 {
@@ -22,15 +46,15 @@ QImage Canvas(int width, int height)
 
 // A record with a small picture laid over it and two arrows pointing inwards:
 // album art made smaller. Drawn in a 100 x 100 box.
-void DrawEmblem(QPainter &p)
+void DrawEmblem(QPainter &p, const DiscColours &disc = IconDisc)
 {
     QRadialGradient vinyl(QPointF(50, 50), 46);
-    vinyl.setColorAt(0, QColor(70, 80, 90));
-    vinyl.setColorAt(1, QColor(20, 26, 32));
+    vinyl.setColorAt(0, disc.centre);
+    vinyl.setColorAt(1, disc.edge);
     p.setPen(Qt::NoPen);
     p.setBrush(vinyl);
     p.drawEllipse(QPointF(50, 50), 46, 46);
-    p.setPen(QPen(QColor(255, 255, 255, 28), 1));
+    p.setPen(QPen(disc.grooves, 1));
     p.setBrush(Qt::NoBrush);
     for (int r = 20; r <= 42; r += 5)
         p.drawEllipse(QPointF(50, 50), r, r);
@@ -72,42 +96,48 @@ QFont BoldFont(qreal pixelSize)
     return font;
 }
 
-// A 146 x 146 card with a dashed frame, an emblem and a few centred lines.
-QImage Card(const QString &heading, const QString &text, bool dashed, void (*emblem)(QPainter &))
+// A 146 x 146 card with a dashed frame, an emblem and a few centred lines,
+// in the palette's text colour on its base colour, as an empty field is.
+QImage Card(const QString &heading, const QString &text, bool dashed,
+            void (*emblem)(QPainter &, const QPalette &), const QPalette &palette)
 {
+    const QColor base = palette.color(QPalette::Base);
+    const QColor ink = palette.color(QPalette::Text);
     QImage image = Canvas(146, 146);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.setPen(QPen(QColor(150, 160, 170), 1.5, dashed ? Qt::DashLine : Qt::SolidLine));
-    p.setBrush(QColor(246, 248, 250));
+    p.setPen(QPen(Blend(ink, base, 0.5), 1.5, dashed ? Qt::DashLine : Qt::SolidLine));
+    p.setBrush(base);
     p.drawRoundedRect(QRectF(2, 2, 142, 142), 8, 8);
     p.save();
     p.translate(53, 14);
     p.scale(0.4, 0.4);
-    emblem(p);
+    emblem(p, palette);
     p.restore();
-    p.setPen(Ink);
+    p.setPen(ink);
     p.setFont(BoldFont(12));
     p.drawText(QRectF(6, 60, 134, 18), Qt::AlignCenter, heading);
     QFont small = BoldFont(10);
     small.setBold(false);
     p.setFont(small);
-    p.setPen(QColor(80, 90, 100));
+    p.setPen(Blend(ink, base, 0.2));
     p.drawText(QRectF(8, 80, 130, 60), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
     return image;
 }
 
-void DrawStack(QPainter &p)
+void DrawStack(QPainter &p, const QPalette &palette)
 {
-    p.setPen(QPen(Ink, 4));
+    const QColor base = palette.color(QPalette::Base);
+    const QColor ink = palette.color(QPalette::Text);
+    p.setPen(QPen(ink, 4));
     for (int i = 2; i >= 0; --i) {
-        p.setBrush(i == 0 ? QColor(120, 190, 240) : QColor(220, 226, 232));
+        p.setBrush(i == 0 ? QColor(120, 190, 240) : Blend(ink, base, 0.85));
         p.drawRect(QRectF(18 + i * 12, 30 - i * 12, 56, 56));
     }
 }
 
-void DrawPlus(QPainter &p)
+void DrawPlus(QPainter &p, const QPalette &)
 {
     p.setPen(QPen(Teal, 5, Qt::DashLine));
     p.setBrush(Qt::NoBrush);
@@ -117,10 +147,12 @@ void DrawPlus(QPainter &p)
     p.drawLine(QPointF(32, 42), QPointF(68, 42));
 }
 
-void DrawEmptyFrame(QPainter &p)
+void DrawEmptyFrame(QPainter &p, const QPalette &palette)
 {
-    p.setPen(QPen(QColor(150, 160, 170), 4));
-    p.setBrush(QColor(228, 232, 236));
+    const QColor base = palette.color(QPalette::Base);
+    const QColor ink = palette.color(QPalette::Text);
+    p.setPen(QPen(Blend(ink, base, 0.5), 4));
+    p.setBrush(Blend(ink, base, 0.85));
     p.drawRect(QRectF(16, 8, 68, 68));
     p.setPen(QPen(QColor(180, 60, 60), 6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(24, 68), QPointF(76, 16));
@@ -128,8 +160,10 @@ void DrawEmptyFrame(QPainter &p)
 
 } // namespace
 
-QImage LogoPicture(int side)
+QImage LogoPicture(int side, const QPalette &palette)
 {
+    const QColor ink = palette.color(QPalette::WindowText);
+    const QColor background = palette.color(QPalette::Window);
     QImage image = Canvas(side, side);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -137,21 +171,22 @@ QImage LogoPicture(int side)
     p.scale(side / 150.0, side / 150.0);
     p.save();
     p.translate(25, 6);
-    DrawEmblem(p);
+    DrawEmblem(p, DiscOn(ink, background));
     p.restore();
-    p.setPen(Ink);
+    p.setPen(ink);
     p.setFont(BoldFont(24));
     p.drawText(QRectF(0, 108, 150, 28), Qt::AlignCenter, QStringLiteral("Brisko"));
     QFont tagline = BoldFont(10);
     tagline.setBold(false);
     p.setFont(tagline);
-    p.setPen(QColor(90, 100, 110));
+    p.setPen(Blend(ink, background, 0.25));
     p.drawText(QRectF(0, 134, 150, 14), Qt::AlignCenter, QStringLiteral("album art for players"));
     return image;
 }
 
-QImage LogoBanner(int height)
+QImage LogoBanner(int height, const QPalette &palette)
 {
+    const QColor ink = palette.color(QPalette::WindowText);
     const int width = height * 4;
     QImage image = Canvas(width, height);
     QPainter p(&image);
@@ -159,9 +194,9 @@ QImage LogoBanner(int height)
     p.setRenderHint(QPainter::TextAntialiasing);
     p.save();
     p.scale(height / 100.0, height / 100.0);
-    DrawEmblem(p);
+    DrawEmblem(p, DiscOn(ink, palette.color(QPalette::Window)));
     p.restore();
-    p.setPen(Ink);
+    p.setPen(ink);
     p.setFont(BoldFont(height * 0.62));
     p.drawText(QRectF(height * 1.15, 0, width - height * 1.15, height),
                Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Brisko"));
@@ -193,12 +228,12 @@ QIcon DrawnIcon(std::initializer_list<int> sides, qreal grid, const std::functio
 
 QIcon AppIcon()
 {
-    return DrawnIcon({16, 24, 32, 48, 64, 128, 256}, 100, DrawEmblem);
+    return DrawnIcon({16, 24, 32, 48, 64, 128, 256}, 100, [](QPainter &p) { DrawEmblem(p); });
 }
 
 QImage AppIconImage(int side)
 {
-    return DrawnImage(side, 100, DrawEmblem);
+    return DrawnImage(side, 100, [](QPainter &p) { DrawEmblem(p); });
 }
 
 QIcon StopPicture(bool active)
@@ -219,23 +254,23 @@ QIcon StopPicture(bool active)
     });
 }
 
-QImage PlaceholderPicture(Placeholder which)
+QImage PlaceholderPicture(Placeholder which, const QPalette &palette)
 {
     if (which == Placeholder::SeveralSelected)
         return Card(QStringLiteral("No Preview"),
-                    QStringLiteral("Several items are selected."), false, DrawStack);
+                    QStringLiteral("Several items are selected."), false, DrawStack, palette);
     return Card(QStringLiteral("New Picture"),
                 QStringLiteral("Add, paste or drag in a picture. It will be resized to the "
                                "current settings."),
-                true, DrawPlus);
+                true, DrawPlus, palette);
 }
 
-QImage NoPictureImage(const QString &why)
+QImage NoPictureImage(const QString &why, const QPalette &palette)
 {
     QString text = QStringLiteral("This file holds no album art.");
     if (!why.isEmpty())
         text = why.left(1).toUpper() + why.mid(1) + u'.';
-    return Card(QStringLiteral("No Picture"), text, false, DrawEmptyFrame);
+    return Card(QStringLiteral("No Picture"), text, false, DrawEmptyFrame, palette);
 }
 
 QImage PngMarker()

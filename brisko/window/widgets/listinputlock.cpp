@@ -2,12 +2,31 @@
 #include "window/widgets/listinputlock.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTreeView>
 
 namespace {
+
+QPointer<QAbstractItemView> lockedList;
+
+// Whether the key is the shortcut of one of the list's own commands.
+bool IsListShortcut(const QKeyEvent *key)
+{
+    if (!lockedList)
+        return false;
+    const QKeySequence pressed(key->keyCombination());
+    for (const QAction *action : lockedList->actions()) {
+        for (const QKeySequence &shortcut : action->shortcuts()) {
+            if (shortcut.matches(pressed) == QKeySequence::ExactMatch)
+                return true;
+        }
+    }
+    return false;
+}
 
 class ListInputFilter : public QObject
 {
@@ -15,9 +34,15 @@ public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // Claiming the key keeps the list's own commands (Delete, the
+            // menu key) from running; the window's, such as Esc for "Stop",
+            // still do.
+            if (IsListShortcut(static_cast<QKeyEvent *>(event)))
+                event->accept();
+            return true;
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -29,7 +54,6 @@ public:
     }
 };
 
-QPointer<QAbstractItemView> lockedList;
 ListInputFilter *filter = nullptr;
 
 // The list, the area its rows are drawn in, and its heading bar. The scroll

@@ -4,6 +4,7 @@
 #include "base/briskoerror.h"
 #include "window/widgets/olecolor.h"
 
+#include <QAccessibleWidget>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -27,6 +28,15 @@ int ButtonCode(Qt::MouseButtons buttons)
 int EffectOf(Qt::DropActions actions)
 {
     return (actions & Qt::CopyAction ? 1 : 0) | (actions & Qt::MoveAction ? 2 : 0);
+}
+
+// Screen readers meet the control as a picture, named and described by the
+// form that shows it.
+QAccessibleInterface *AccessiblePicture(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("PictureScaler") || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
 }
 
 } // namespace
@@ -58,6 +68,8 @@ QRectF PicturePlacement(float width, float height, float areaWidth, float areaHe
 PictureScaler::PictureScaler(QWidget *parent)
     : QFrame(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(AccessiblePicture), true);
+    Q_UNUSED(accessible)
     setFocusPolicy(Qt::ClickFocus);
     setAcceptDrops(false);
     ApplyLook();

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -137,6 +138,14 @@ void TrackList::mouseReleaseEvent(QMouseEvent *event)
 {
     QTreeWidget::mouseReleaseEvent(event);
     emit MouseReleased(event->button(), event->position().toPoint());
+}
+
+void TrackList::keyPressEvent(QKeyEvent *event)
+{
+    const int before = currentIndex().row();
+    QTreeWidget::keyPressEvent(event);
+    if (currentIndex().isValid() && currentIndex().row() != before)
+        emit CurrentRowMovedByKey();
 }
 
 void TrackList::dragEnterEvent(QDragEnterEvent *event)

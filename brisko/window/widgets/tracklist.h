@@ -80,11 +80,15 @@ signals:
     // or dropped on them.
     void DragOver(QDragMoveEvent *event);
     void Dropped(QDropEvent *event);
+    // A key (an arrow, Home, End, a page key, a typed letter) moved the
+    // current row.
+    void CurrentRowMovedByKey();
 
 protected:
     // Drops on the heading bar and the scroll bars reach the list itself.
     bool event(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     // The owner decides what may be dropped; the list's own item moves are off.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
