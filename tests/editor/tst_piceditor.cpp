@@ -6,6 +6,7 @@
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "support/errorlogtail.h"
 #include "support/windowidle.h"
 #include "support/workergate.h"
 #include "window/dialogs/frmpicmod.h"
@@ -622,6 +623,7 @@ void TestPicEditor::stopFailureAndSpace()
 // is written is shown and logged, and the dialog or the run goes on.
 void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
 {
+    const ErrorLogTail log;
     const QString outOfMemory = QStringLiteral("Unexpected Error: Out of memory");
     frmPicMod dialog(nullptr);
     dialog.show();
@@ -634,7 +636,7 @@ void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
     QTest::mouseClick(dialog.cmdNew, Qt::LeftButton);
     QCOMPARE(messages_, QStringList(outOfMemory));
     QCOMPARE(LastErrorMessage, QStringLiteral("Out of memory"));
-    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("GetNewPix\tOut of memory\r\n\r\n"));
+    QVERIFY(log.Has("GetNewPix", "Out of memory"));
 
     // A picture dropped on the replacement picture.
     ExhaustedPicture dropped;
@@ -647,7 +649,7 @@ void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
     QDropEvent drop(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog.imgRepPicture, &drop);
     QCOMPARE(messages_, QStringList(2, outOfMemory));
-    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("RepPicture_DD\tOut of memory\r\n\r\n"));
+    QVERIFY(log.Has("RepPicture_DD", "Out of memory"));
 
     // "Paste" from the popup of the replacement picture.
     QGuiApplication::clipboard()->setMimeData(new ExhaustedPicture);
@@ -656,7 +658,7 @@ void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
     QVERIFY(dialog.mnuPaste->isEnabled());
     QTest::mouseClick(dialog.mnuPop1, Qt::LeftButton, {}, dialog.mnuPop1->actionGeometry(dialog.mnuPaste).center());
     QCOMPARE(messages_, QStringList(3, outOfMemory));
-    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("RepPicture_Paste\tOut of memory\r\n\r\n"));
+    QVERIFY(log.Has("RepPicture_Paste", "Out of memory"));
     QVERIFY(KeptPicture.isNull());
     QGuiApplication::clipboard()->clear();
     dialog.close();
@@ -682,7 +684,7 @@ void TestPicEditor::unexpectedErrorsAreReportedAndWorkGoesOn()
     });
     ChangeSelected(window);
     QCOMPARE(messages_, QStringList(outOfMemory));
-    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("UpdateCurrentPix\tOut of memory\r\n\r\n"));
+    QVERIFY(log.Has("UpdateCurrentPix", "Out of memory"));
     // The row is not left looking as if it were still being written.
     QCOMPARE(Probe(window).lvwMain()->Row(1).Icon, 4);
     QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Unchanged"));

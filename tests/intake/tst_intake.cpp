@@ -389,25 +389,28 @@ void TestIntake::dropJustBeforeResizeAllWaitsForTheRun()
     window.GetFileInfo(QStringList{QString()} + listed);
     QVERIFY(WaitUntilIdle(window));
 
-    QList<int> rowsDuringRun;
-    SetFreeSpaceQuery([&](const QString &) {
-        QTest::qWait(rowsDuringRun.isEmpty() ? 150 : 0); // the drop's timer comes due
-        rowsDuringRun << Probe(window).lvwMain()->RowCount();
+    // The run holds its first file while the drop's timer comes due.
+    Probe(window).Workers = 1;
+    WorkerGate converting;
+    SetFreeSpaceQuery([&converting](const QString &) {
+        converting.Pass();
         return qint64(1) << 40;
     });
     DragAndDrop(window, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
     QVERIFY(Probe(window).tmrDnD->isActive());
     QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QTRY_VERIFY(converting.Entered());
+    QTest::qWait(Probe(window).tmrDnD->interval() * 3);
+    QCOMPARE(ListedPaths(window), listed);
+    converting.Open();
     QVERIFY(WaitUntilIdle(window));
     SetFreeSpaceQuery(nullptr);
-
-    QCOMPARE(rowsDuringRun, QList<int>({3, 3, 3}));
-    QCOMPARE(ListedPaths(window), listed);
-    for (int row = 1; row <= 3; ++row)
-        QCOMPARE(Probe(window).lvwMain()->Field(row, ColStatus), QStringLiteral("Resized"));
     // Then the dropped files come in, as they are.
     QTRY_COMPARE(Probe(window).lvwMain()->RowCount(), 5);
+    QVERIFY(WaitUntilIdle(window));
     QCOMPARE(ListedPaths(window), QStringList({a, b}) + listed);
+    for (int row = 3; row <= 5; ++row)
+        QCOMPARE(Probe(window).lvwMain()->Field(row, ColStatus), QStringLiteral("Resized"));
     QCOMPARE(Probe(window).lvwMain()->Field(1, ColStatus), QStringLiteral("Unchanged"));
     QCOMPARE(Probe(window).lvwMain()->Field(2, ColStatus), QStringLiteral("Unchanged"));
     QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdConvert->isEnabled());

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/mp3fixture.h"
+#include "support/windowidle.h"
 #include "window/dialogs/frmabout.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/frmtip.h"
@@ -125,7 +126,7 @@ std::unique_ptr<frmMain> TestAccessibility::WindowWithRows()
         qFatal("the window did not come up");
     window->GetFileInfo(paths);
     auto *list = window->findChild<TrackList *>(QStringLiteral("lvwMain"));
-    if (!QTest::qWaitFor([list] { return list->RowCount() == 2; }))
+    if (!QTest::qWaitFor([&] { return list->RowCount() == 2 && !Probe(*window).OperationRunning; }))
         qFatal("the files were not added");
     list->selectAll();
     return window;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
+#include "support/windowidle.h"
 #include "support/testpictures.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/frmtip.h"
@@ -123,7 +124,7 @@ std::unique_ptr<frmMain> TestKeyboard::OpenWindow(const QList<int> &pictureSides
     if (!chosenFiles_.isEmpty()) {
         QTest::keyClick(Focused(), Qt::Key_O, Qt::ControlModifier);
         TrackList *list = Find<TrackList>(*window, "lvwMain");
-        if (!QTest::qWaitFor([&] { return list->RowCount() == pictureSides.size(); }))
+        if (!QTest::qWaitFor([&] { return list->RowCount() == pictureSides.size() && !Probe(*window).OperationRunning; }))
             qFatal("the files were not added");
     }
     chosenFiles_.clear();
@@ -370,6 +371,7 @@ void TestKeyboard::selectAllAndRemove()
     // Delete belongs to the list: on a button it removes nothing.
     window->GetFileInfo({QString(), dir_->path() + QStringLiteral("/a.mp3")});
     QTRY_COMPARE(list->RowCount(), 1);
+    QVERIFY(WaitUntilIdle(*window));
     list->selectAll();
     Find<QPushButton>(*window, "cmdFiles")->setFocus();
     QTest::keyClick(Focused(), Qt::Key_Delete);
