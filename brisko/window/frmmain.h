@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/statuses.h"
 #include "window/widgets/lvheadersorticons.h"
 
 #include <QHash>
@@ -243,6 +244,11 @@ private:
     // picture was given up on "Stop": the file is as it was.
     bool ConvPix(int row, const QString &path, const ArtConversion &result);
     void ShowFilePreview(const FilePreview &preview);
+    // A row's tooltip: why it failed, or what else the user should know.
+    void SetRowToolTip(int row, const QString &text);
+    // Why a row has a failure status that comes without a reason of its own.
+    static QString ReasonOf(RowStatus status);
+    static QString VolumeGoneReason(const QString &volume);
     // "Stop": no more files are begun, and a picture still being decoded is
     // given up, its file left as it was.
     void RequestStop();

@@ -3,6 +3,7 @@
 #include "window/frmmain.h"
 
 #include "base/briskoerror.h"
+#include "engine/pictureproblem.h"
 #include "engine/taglibrary.h"
 #include "engine/tagreading.h"
 #include "engine/volumes.h"
@@ -30,6 +31,7 @@ struct ReadFile
     QString unexpected; // an unexpected error's description: no row
     TrackRow row;
     QString volume;
+    QString problem; // why a picture that is there cannot be read
     std::optional<FilePreview> preview;
 };
 
@@ -48,6 +50,8 @@ ReadFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox, 
     read.row.Status = StatusText(measured.valid ? RowStatus::Unchanged : RowStatus::NoPicture);
     read.row.Icon = StatusIcon(read.row.Status);
     read.volume = VolumeOf(path);
+    if (hasPicture && !measured.valid)
+        read.problem = PictureProblem(picture);
     FilePreview preview;
     if (turn.Take() && PreviewOfAdded(picture, hasPicture, measured, previewBox, &preview))
         read.preview = preview;
@@ -108,7 +112,9 @@ void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
             // Named twice among the added, or not read at all.
             if (!file.unexpected.isEmpty() || lvwMain_->IsPathListed(file.row.Path))
                 continue;
-            lvwMain_->AddRow(file.row);
+            const int row = lvwMain_->AddRow(file.row);
+            if (!file.problem.isEmpty())
+                SetRowToolTip(row, file.problem);
             volumeOfPath_.insert(file.row.Path, file.volume);
             file = ReadFile(); // its memory goes now, not when the last file is in
         }

@@ -13,8 +13,10 @@
 #include "window/filepreview.h"
 #include "window/operationguard.h"
 #include "window/widgets/derezovivavo.h"
+#include "window/runcount.h"
 #include "window/widgets/msgbox.h"
 #include "window/widgets/picturescaler.h"
+#include "window/widgets/statuspanels.h"
 #include "window/widgets/tracklist.h"
 #include "window/widgets/unexpectederror.h"
 
@@ -102,18 +104,44 @@ bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
         lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
         lvwMain_->SetField(row, ColNewSize, SizeText(result.newSize.width(), result.newSize.height()));
         lvwMain_->RefreshFileIdentity(row); // the saved file is a new one
+        SetRowToolTip(row, QString());
         NoteOtherNames(row, path, result.otherNames);
         break;
     case ArtOutcome::SaveFailed:
     case ArtOutcome::LowDriveSpace:
     case ArtOutcome::FileMissing:
-    case ArtOutcome::NoPicture: lvwMain_->SetStatus(row, StatusOfArt(result.outcome)); break;
+    case ArtOutcome::NoPicture:
+        lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
+        SetRowToolTip(row, result.reason.isEmpty() ? ReasonOf(StatusOfArt(result.outcome)) : result.reason);
+        break;
     case ArtOutcome::Skipped: break; // the window skips small pictures itself
     case ArtOutcome::Stopped: // the file is as it was, and so is its row
         lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
         return true;
     }
     return false;
+}
+
+QString frmMain::ReasonOf(RowStatus status)
+{
+    switch (status) {
+    case RowStatus::LowDriveSpace:
+        return QStringLiteral("not enough free space for a second copy of the file and 256,000 bytes more");
+    case RowStatus::FileMissing: return QStringLiteral("the file is no longer there");
+    default: return QString();
+    }
+}
+
+QString frmMain::VolumeGoneReason(const QString &volume)
+{
+    return QStringLiteral("the volume %1 is not available").arg(volume);
+}
+
+void frmMain::SetRowToolTip(int row, const QString &text)
+{
+    QTreeWidgetItem *item = lvwMain_->topLevelItem(row - 1);
+    for (int column = 0; item && column < lvwMain_->columnCount(); ++column)
+        item->setToolTip(column, text);
 }
 
 void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
@@ -123,9 +151,7 @@ void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
     const QString note = otherNames == 1
                              ? QStringLiteral("1 other name (hard link) of this file keeps its old content")
                              : QStringLiteral("%1 other names (hard links) of this file keep its old content").arg(otherNames);
-    QTreeWidgetItem *item = lvwMain_->topLevelItem(row - 1);
-    for (int column = 0; item && column < lvwMain_->columnCount(); ++column)
-        item->setToolTip(column, note);
+    SetRowToolTip(row, note);
     LogError(QStringLiteral("NoteOtherNames"), path + QStringLiteral(": ") + note);
 }
 
@@ -161,10 +187,12 @@ void frmMain::Resizing(bool selectedOnly)
     struct Progress
     {
         int completed = 0;
+        RunCount count;
         QString lastPath; // the last file converted, shown when the run ends
     };
     auto progress = std::make_shared<Progress>();
     progress->completed = int(rows.size() - files.size());
+    progress->count.skipped = progress->completed;
     if (progress->completed > 0)
         ProgressBar->SetValue(progress->completed);
 
@@ -204,11 +232,16 @@ void frmMain::Resizing(bool selectedOnly)
                     bool stopped = false;
                     if (done.volumeGone) {
                         ReportVolumeGone(file.volume);
+                        SetRowToolTip(row, VolumeGoneReason(file.volume));
+                        ++progress->count.failed;
                         stopped = true;
                     } else if (!done.unexpected.isEmpty()) {
                         ReportUnexpected(QStringLiteral("ConvPix"), done.unexpected);
+                        SetRowToolTip(row, done.unexpected);
+                        ++progress->count.failed;
                     } else {
                         stopped = ConvPix(row, file.path, done.art);
+                        progress->count.Add(done.art);
                     }
                     if (stopped || !done.unexpected.isEmpty())
                         lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
@@ -219,9 +252,11 @@ void frmMain::Resizing(bool selectedOnly)
                 };
             };
         },
-        [this, operation, progress] {
+        [this, operation, progress, total = int(rows.size())] {
+            progress->count.skipped += total - progress->completed; // not begun after "Stop"
             // The last file converted is shown as it is now.
             if (!progress->lastPath.isEmpty())
                 ShowPicOnDemand(progress->lastPath);
+            Statusbar->SetPanelText(3, progress->count.Text(QStringLiteral("Resized")));
         });
 }

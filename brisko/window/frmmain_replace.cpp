@@ -13,6 +13,7 @@
 #include "window/backgroundjobs.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/filepreview.h"
+#include "window/runcount.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/operationguard.h"
 #include "window/widgets/artwork.h"
@@ -34,6 +35,7 @@ struct ChangedFile
     ChangeOutcome outcome = ChangeOutcome::SaveFailed;
     bool volumeGone = false;
     QString unexpected; // an unexpected error's description
+    QString reason;     // why the save was refused
     int otherNames = 0;
     TagFields fields;   // the file as adding it would show it: both tags, genre names
     std::optional<FilePreview> preview;
@@ -51,6 +53,8 @@ ChangedFile ChangeFile(TagLibrary &tags, const QString &path, const QString &vol
     }
     try {
         done.outcome = ApplyTagChange(tags, path, change);
+        if (done.outcome == ChangeOutcome::SaveFailed)
+            done.reason = tags.LastErrorText();
         if (done.outcome != ChangeOutcome::Changed)
             return done;
         done.otherNames = tags.OtherNamesOfSaved();
@@ -118,6 +122,7 @@ void frmMain::WriteChange(TagChange change)
     for (const int row : rows)
         files.append({row, lvwMain_->PathAt(row), volumeOfPath_.value(lvwMain_->PathAt(row))});
     auto completed = std::make_shared<int>(0);
+    auto count = std::make_shared<RunCount>();
     auto lastPath = std::make_shared<QString>();
     auto turn = std::make_shared<PreviewTurn>();
     const QSize previewBox = imgDisplay->size();
@@ -140,13 +145,19 @@ void frmMain::WriteChange(TagChange change)
                     ProgressBar->SetValue(++*completed);
                     if (const int row = RowOfPath(file.row, file.path))
                         UpdateCurrentPix(row, file.path, change.hasPicture, done, originalSize, newSize);
+                    if (done.outcome == ChangeOutcome::Changed && done.unexpected.isEmpty() && !done.volumeGone)
+                        ++count->done;
+                    else
+                        ++count->failed;
                     *lastPath = file.path;
                 };
             };
         },
-        [this, operation, lastPath] {
+        [this, operation, lastPath, completed, count, total = int(files.size())] {
             if (!lastPath->isEmpty())
                 ShowPicOnDemand(*lastPath);
+            count->skipped = total - *completed; // not begun after "Stop"
+            Statusbar->SetPanelText(3, count->Text(QStringLiteral("Changed")));
         });
 }
 
@@ -155,9 +166,12 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
 {
     if (done.volumeGone) {
         ReportVolumeGone(volumeOfPath_.value(path));
+        SetRowToolTip(row, VolumeGoneReason(volumeOfPath_.value(path)));
     } else if (!done.unexpected.isEmpty()) {
         ReportUnexpected(QStringLiteral("UpdateCurrentPix"), done.unexpected);
+        SetRowToolTip(row, done.unexpected);
     } else if (done.outcome == ChangeOutcome::Changed) {
+        SetRowToolTip(row, QString());
         NoteOtherNames(row, path, done.otherNames);
         lvwMain_->SetStatus(row, newPicture ? RowStatus::PicTagChanged : RowStatus::TagChanged);
         if (newPicture) {
@@ -178,9 +192,11 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
         if (newPicture)
             lblSize->setText(QStringLiteral("Image Size: ") + SizeText(newSize.width(), newSize.height()));
     } else {
-        lvwMain_->SetStatus(row, done.outcome == ChangeOutcome::LowDriveSpace ? RowStatus::LowDriveSpace
+        const RowStatus status = done.outcome == ChangeOutcome::LowDriveSpace ? RowStatus::LowDriveSpace
                                  : done.outcome == ChangeOutcome::FileMissing ? RowStatus::FileMissing
-                                                                               : RowStatus::ChangePicFailed);
+                                                                               : RowStatus::ChangePicFailed;
+        lvwMain_->SetStatus(row, status);
+        SetRowToolTip(row, done.reason.isEmpty() ? ReasonOf(status) : done.reason);
     }
     if (done.volumeGone || !done.unexpected.isEmpty())
         lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));

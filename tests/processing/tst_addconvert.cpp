@@ -10,6 +10,7 @@
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
+#include "support/errorlogtail.h"
 #include "support/windowidle.h"
 #include "support/workergate.h"
 #include "window/backgroundjobs.h"
@@ -485,6 +486,7 @@ void TestAddConvert::failuresLeaveNothingBehind()
     });
 
     frmMain window;
+    window.show();
     window.GetFileInfo({QString(), readOnly, spacious, tight, gone});
     QVERIFY(WaitUntilIdle(window));
     QVERIFY(QFile::remove(gone));
@@ -499,11 +501,21 @@ void TestAddConvert::failuresLeaveNothingBehind()
     QCOMPARE(TestFiles::Read(readOnly + u'~'), QByteArray("backup"));
     QCOMPARE(TemporaryLeftovers(), leftovers);
     QVERIFY(messages_.isEmpty());
+    // Each failed row says why; the status bar counts the run.
+    const auto reason = [&window](int row) { return Probe(window).lvwMain()->topLevelItem(row - 1)->toolTip(0); };
+    QCOMPARE(reason(1), QStringLiteral("the file is read-only"));
+    QCOMPARE(reason(2), QString());
+    QCOMPARE(reason(3), QStringLiteral("not enough free space for a second copy of the file and 256,000 bytes more"));
+    QCOMPARE(reason(4), QStringLiteral("the file is no longer there"));
+    QCOMPARE(Probe(window).Statusbar->PanelText(3), QStringLiteral("Resized 1, failed 3, skipped 0"));
+    const QLabel *summary = Probe(window).Statusbar->findChildren<QLabel *>().at(2);
+    QTRY_VERIFY(summary->fontMetrics().horizontalAdvance(summary->text()) <= summary->contentsRect().width());
 
     // "File Missing" is final: a second run leaves it alone.
     window.Resizing(false);
     QVERIFY(WaitUntilIdle(window));
     QCOMPARE(Probe(window).lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
+    QCOMPARE(Probe(window).Statusbar->PanelText(3), QStringLiteral("Resized 0, failed 2, skipped 2"));
 }
 
 void TestAddConvert::stopLeavesThePictureInHandAsItWas()
@@ -629,6 +641,7 @@ void TestAddConvert::hardLinkedNamesAreNoted()
 // "Resize All" and closing work as before.
 void TestAddConvert::backToIdleAfterAnUnexpectedError()
 {
+    const ErrorLogTail log;
     const QString a = WriteMp3(QStringLiteral("a.mp3"), WithArt(TestPictures::Jpeg(TestPictures::Solid(400, 300, Qt::red))));
     // A picture of some megabytes: reading it asks for one large block.
     QByteArray large = TestPictures::Jpeg(TestPictures::Solid(400, 300, Qt::blue));
@@ -646,7 +659,7 @@ void TestAddConvert::backToIdleAfterAnUnexpectedError()
     FailNextAllocationFrom(0);
     QCOMPARE(messages_, QStringList(QStringLiteral("Unexpected Error: Out of memory")));
     QCOMPARE(LastErrorMessage, QStringLiteral("Out of memory"));
-    QVERIFY(TestFiles::Read(ErrorLogPath()).endsWith("GetFileInfo\tOut of memory\r\n\r\n"));
+    QVERIFY(log.Has("GetFileInfo", "Out of memory"));
     QVERIFY(!Probe(window).OperationRunning);
     QVERIFY(Probe(window).cmdFiles->isEnabled() && Probe(window).cmdFolder->isEnabled() && Probe(window).cmdConvert->isEnabled());
     QVERIFY(!ListInputLocked(Probe(window).lvwMain()));
@@ -667,6 +680,7 @@ void TestAddConvert::backToIdleAfterAnUnexpectedError()
 // cover that is not picture 1 too; a picture that cannot be read shows why.
 void TestAddConvert::everyPictureAndWhyNot()
 {
+    const ErrorLogTail log;
     Recipe covers = WithArt(TestPictures::Jpeg(TestPictures::Solid(640, 480, Qt::cyan)));
     covers.pictures << Picture{TestPictures::Jpeg(TestPictures::Solid(900, 900, Qt::red)), QStringLiteral("image/jpeg"), 3,
                                QStringLiteral("front")};
@@ -705,7 +719,8 @@ void TestAddConvert::everyPictureAndWhyNot()
                       QPoint(list->viewport()->width() / 2,
                              list->visualItemRect(list->topLevelItem(oddRow - 1)).center().y()));
     QCOMPARE(Probe(window).imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
-    QVERIFY(TestFiles::Read(ErrorLogPath()).contains("odd.mp3: "));
+    QCOMPARE(list->topLevelItem(oddRow - 1)->toolTip(0), QStringLiteral("unsupported picture (WebP)"));
+    QVERIFY(log.Added().contains("odd.mp3: "));
 }
 
 QTEST_MAIN(TestAddConvert)

@@ -21,8 +21,11 @@ StatusPanels::StatusPanels(QWidget *parent)
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setContentsMargins(4, 0, 4, 0);
+        // A panel is never narrower than designed, and widens to show a
+        // longer text whole (a run's summary), taking room from panel 2.
         if (Widths[i] > 0)
-            panel->setFixedWidth(scale.X(Widths[i]));
+            panel->setMinimumWidth(scale.X(Widths[i]));
+        panel->setSizePolicy(Widths[i] > 0 ? QSizePolicy::Minimum : QSizePolicy::Ignored, QSizePolicy::Preferred);
         row->addWidget(panel, Widths[i] > 0 ? 0 : 1);
         panels_.append(panel);
     }

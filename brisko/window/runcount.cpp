@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#include "window/runcount.h"
+
+#include "engine/artconversion.h"
+
+void RunCount::Add(const ArtConversion &conversion)
+{
+    switch (conversion.outcome) {
+    case ArtOutcome::Resized: ++done; break;
+    case ArtOutcome::SaveFailed:
+    case ArtOutcome::LowDriveSpace:
+    case ArtOutcome::FileMissing: ++failed; break;
+    // A picture that is there but cannot be read failed; no picture at all
+    // is nothing to do.
+    case ArtOutcome::NoPicture: conversion.reason.isEmpty() ? ++skipped : ++failed; break;
+    case ArtOutcome::Skipped:
+    case ArtOutcome::Stopped: ++skipped; break;
+    }
+}
+
+QString RunCount::Text(const QString &doneWord) const
+{
+    return QStringLiteral("%1 %2, failed %3, skipped %4").arg(doneWord).arg(done).arg(failed).arg(skipped);
+}

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+struct ArtConversion;
+
+// What a run over the list did, for the line the status bar shows when it
+// ends: rows done, rows that failed (their tooltips say why), and rows left
+// alone (done before, too small to resize, without a picture, or not begun
+// after "Stop").
+struct RunCount
+{
+    int done = 0;
+    int failed = 0;
+    int skipped = 0;
+
+    void Add(const ArtConversion &conversion);
+    // "Resized 12, failed 1, skipped 3", with the word for the rows done.
+    QString Text(const QString &doneWord) const;
+};
