@@ -75,6 +75,35 @@ void RunUntilIdle(frmMain &window)
     loop.exec();
 }
 
+// The longest the window's thread went without handling its events while
+// an operation ran: a click on "Stop" or a repaint waits at most that long.
+class EventGaps
+{
+public:
+    EventGaps()
+    {
+        QObject::connect(&tick_, &QTimer::timeout, [this] {
+            worst_ = qMax(worst_, clock_.restart());
+        });
+    }
+    void Start()
+    {
+        worst_ = 0;
+        clock_.start();
+        tick_.start(5);
+    }
+    qint64 Stop()
+    {
+        tick_.stop();
+        return worst_;
+    }
+
+private:
+    QTimer tick_;
+    QElapsedTimer clock_;
+    qint64 worst_ = 0;
+};
+
 void Measure(int count, const QString &parent)
 {
     QTemporaryDir library(parent + QStringLiteral("/library-XXXXXX"));
@@ -102,18 +131,23 @@ void Measure(int count, const QString &parent)
     const double adding = clock.nsecsElapsed() / 1e9;
     const int rows = Probe(window).lvwMain()->RowCount();
 
+    EventGaps gaps;
     clock.restart();
+    gaps.Start();
     Probe(window).cmdConvert->click();
     RunUntilIdle(window);
     const double resizing = clock.nsecsElapsed() / 1e9;
+    const qint64 resizeGap = gaps.Stop();
     int resized = 0;
     for (int row = 1; row <= rows; ++row)
         resized += Probe(window).lvwMain()->Field(row, ColStatus) == QLatin1String("Resized");
 
     std::printf("  add files  %6d rows    %7.2f s %8.1f files/s %7.3f ms/file\n", rows, adding,
                 rows / adding, adding * 1000 / rows);
-    std::printf("  resize all %6d resized %7.2f s %8.1f files/s %7.3f ms/file  peak %.0f MB\n", resized,
-                resizing, rows / resizing, resizing * 1000 / rows, PeakMegabytes());
+    std::printf("  resize all %6d resized %7.2f s %8.1f files/s %7.3f ms/file  peak %.0f MB; %d workers, "
+                "events waited at most %lld ms\n",
+                resized, resizing, rows / resizing, resizing * 1000 / rows, PeakMegabytes(), Probe(window).Workers,
+                resizeGap);
     const double batch = BatchSeconds(count, Probe(window).Workers, shape, parent);
     std::printf("  brisko-batch --jobs %d on the same library %7.2f s %8.1f files/s; window / batch %.2f\n", Probe(window).Workers, batch,
                 rows / batch, batch / resizing);
@@ -143,6 +177,25 @@ void Measure(int count, const QString &parent)
     const double changing = clock.nsecsElapsed() / 1e9;
     std::printf("  change picture | tag %6d rows %7.2f s %8.1f files/s %7.3f ms/file\n", rows, changing,
                 rows / changing, changing * 1000 / rows);
+
+    // The same again, stopped after half a second: how long until the files
+    // in hand are finished and the window is idle.
+    QTimer::singleShot(50, [] {
+        if (auto *dialog = qobject_cast<frmPicMod *>(QApplication::activeModalWidget())) {
+            dialog->cboTagData[frmPicMod::Album]->setEditText(QStringLiteral("Stopped"));
+            dialog->Save();
+        }
+    });
+    QElapsedTimer sinceStop;
+    QTimer::singleShot(500, [&] {
+        sinceStop.start();
+        Probe(window).cmdCancel->click();
+    });
+    gaps.Start();
+    window.ReplacePicture();
+    RunUntilIdle(window);
+    std::printf("  stop during change picture | tag: idle %lld ms after the click; events waited at most %lld ms\n",
+                sinceStop.isValid() ? sinceStop.elapsed() : -1, gaps.Stop());
     KeptPicture = QImage();
 
     // Every other row selected: the most separate pieces to take out.
