@@ -7,6 +7,8 @@
 #include <QStorageInfo>
 #include <QStringList>
 
+#include <mutex>
+
 #include <sys/stat.h>
 
 namespace {
@@ -42,12 +44,15 @@ bool StillServes(const QString &root, const QString &folder, quint64 device)
 QString VolumeOf(const QString &path)
 {
     // Finding a mount point reads the whole mount table: the mount points
-    // found are kept by file system number, and checked on every use.
+    // found are kept by file system number, and checked on every use. The
+    // workers that read added files share them.
+    static std::mutex mutex;
     static QHash<quint64, QStringList> rootsOfDevice;
     const QString folder = QFileInfo(path).absolutePath();
     quint64 device = 0;
     if (!DeviceOf(folder, &device))
         return QString();
+    const std::lock_guard<std::mutex> lock(mutex);
     QStringList &roots = rootsOfDevice[device];
     for (const QString &root : std::as_const(roots)) {
         if (StillServes(root, folder, device))

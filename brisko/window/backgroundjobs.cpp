@@ -65,7 +65,33 @@ void BackgroundJobs::Start(int threads, int count, std::function<Job()> makeJob,
 
 void BackgroundJobs::Post(OnWindow onWindow)
 {
-    QMetaObject::invokeMethod(this, std::move(onWindow), Qt::QueuedConnection);
+    bool wake = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        wake = results_.empty();
+        results_.push_back(std::move(onWindow));
+    }
+    if (wake)
+        QMetaObject::invokeMethod(this, "ShowNext", Qt::QueuedConnection);
+}
+
+void BackgroundJobs::ShowNext()
+{
+    OnWindow next;
+    bool more = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (results_.empty())
+            return;
+        next = std::move(results_.front());
+        results_.pop_front();
+        more = !results_.empty();
+    }
+    // One result an event, in the order posted, even when one of them opens
+    // a message box whose own event loop shows the next.
+    if (more)
+        QMetaObject::invokeMethod(this, "ShowNext", Qt::QueuedConnection);
+    next();
 }
 
 void BackgroundJobs::Stop()
@@ -77,6 +103,10 @@ void BackgroundJobs::Stop()
 void BackgroundJobs::Abandon()
 {
     pool_.reset();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        results_.clear();
+    }
     QCoreApplication::removePostedEvents(this);
     finished_ = nullptr;
 }

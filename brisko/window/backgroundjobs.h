@@ -3,8 +3,10 @@
 
 #include <QObject>
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class WorkerPool;
 
@@ -44,8 +46,14 @@ public:
     static void SetBeforeJobHook(std::function<void(int index)> hook);
 
 private:
+    // Woken by name: the wake-up is then made and read inside Qt alone, and
+    // the results themselves pass through mutex_.
+    Q_INVOKABLE void ShowNext();
     void Finish();
 
     std::unique_ptr<WorkerPool> pool_;
+    // Results wait here for the window's thread; the lock is the hand-over.
+    std::mutex mutex_;
+    std::deque<OnWindow> results_;
     std::function<void()> finished_;
 };
