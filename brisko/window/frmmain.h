@@ -20,6 +20,9 @@ class ArtCache;
 class BackgroundJobs;
 struct ArtConversion;
 struct ChangedFile;
+struct RowConversion;
+struct RowFile;
+struct RunProgress;
 struct FilePreview;
 class PictureEncoder;
 class TagLibrary;
@@ -240,6 +243,16 @@ private:
     // Shows in one row what writing the change into its file did.
     void UpdateCurrentPix(int row, const QString &path, bool newPicture, const ChangedFile &done,
                           QSize originalSize, QSize newSize);
+    // The rows a run converts: not those done with, nor small pictures the
+    // user chose to skip.
+    QVector<RowFile> RowsToConvert(const QVector<int> &rows) const;
+    // A worker began the file of a row.
+    void ShowRowBegun(const RowFile &file);
+    // A worker's conversion of one row's file, shown in its row and counted.
+    void ShowConvertedRow(const RowFile &file, const RowConversion &done, RunProgress &progress);
+    // The end of a run over rows: the last file shown, the run counted in
+    // the status bar.
+    void EndRun(RunProgress &progress, int rows, const QString &doneWord);
     // Shows in one row what the conversion of its file did. True when the
     // picture was given up on "Stop": the file is as it was.
     bool ConvPix(int row, const QString &path, const ArtConversion &result);

@@ -12,8 +12,9 @@
 #include "window/backgroundjobs.h"
 #include "window/filepreview.h"
 #include "window/operationguard.h"
-#include "window/widgets/derezovivavo.h"
+#include "window/rowwork.h"
 #include "window/runcount.h"
+#include "window/widgets/derezovivavo.h"
 #include "window/widgets/msgbox.h"
 #include "window/widgets/picturescaler.h"
 #include "window/widgets/statuspanels.h"
@@ -21,53 +22,6 @@
 #include "window/widgets/unexpectederror.h"
 
 #include <QAction>
-
-#include <optional>
-
-namespace {
-
-// A row to convert, as the worker needs it.
-struct RowFile
-{
-    int row = 0;
-    QString path;
-    QString volume;
-};
-
-// What a worker found for one row.
-struct RowConversion
-{
-    ArtConversion art;
-    bool volumeGone = false;
-    QString unexpected; // an unexpected error's description
-    std::optional<FilePreview> preview;
-};
-
-RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file,
-                             const ArtRequest &request, QSize previewBox, PreviewTurn &turn)
-{
-    RowConversion done;
-    if (!VolumeAvailable(file.volume, file.path)) {
-        done.volumeGone = true;
-        return done;
-    }
-    try {
-        done.art = ConvertArt(tags, encoder, file.path, request);
-    } catch (const std::exception &error) {
-        done.unexpected = ErrorDescription(error);
-        return done;
-    }
-    if (done.art.outcome != ArtOutcome::Stopped && turn.Take()) {
-        try {
-            done.preview = ReadFilePreview(tags, file.path, previewBox);
-        } catch (const std::exception &) {
-            // Only the preview is missed; the row tells what became of the file.
-        }
-    }
-    return done;
-}
-
-} // namespace
 
 void frmMain::ReportVolumeGone(const QString &volume)
 {
@@ -155,6 +109,71 @@ void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
     LogError(QStringLiteral("NoteOtherNames"), path + QStringLiteral(": ") + note);
 }
 
+QVector<RowFile> frmMain::RowsToConvert(const QVector<int> &rows) const
+{
+    QVector<RowFile> files;
+    for (const int row : rows) {
+        if (IsFinalStatus(lvwMain_->Field(row, ColStatus)))
+            continue;
+        if (mnuSkip->isChecked()) {
+            const QStringList sides = lvwMain_->Field(row, ColOriginalSize).split(QStringLiteral(" x "));
+            const double width = TextValue(sides.value(0));
+            const double height = TextValue(sides.value(1));
+            if (width <= TargetSize && height <= TargetSize)
+                continue;
+        }
+        const QString path = lvwMain_->PathAt(row);
+        files.append({row, path, volumeOfPath_.value(path)});
+    }
+    return files;
+}
+
+void frmMain::ShowRowBegun(const RowFile &file)
+{
+    if (const int row = RowOfPath(file.row, file.path)) {
+        lvwMain_->SetIcon(row, IconWorking);
+        lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
+    }
+}
+
+void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, RunProgress &progress)
+{
+    ProgressBar->SetValue(++progress.completed);
+    const int row = RowOfPath(file.row, file.path);
+    if (row == 0)
+        return;
+    bool stopped = false;
+    if (done.volumeGone) {
+        ReportVolumeGone(file.volume);
+        SetRowToolTip(row, VolumeGoneReason(file.volume));
+        ++progress.count.failed;
+        stopped = true;
+    } else if (!done.unexpected.isEmpty()) {
+        ReportUnexpected(QStringLiteral("ConvPix"), done.unexpected);
+        SetRowToolTip(row, done.unexpected);
+        ++progress.count.failed;
+    } else {
+        stopped = ConvPix(row, file.path, done.art);
+        progress.count.Add(done.art);
+    }
+    // A row not worked on any more does not look as if it were.
+    if (stopped || !done.unexpected.isEmpty())
+        lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
+    if (!stopped)
+        progress.lastPath = file.path;
+    if (done.preview)
+        ShowFilePreview(*done.preview);
+}
+
+void frmMain::EndRun(RunProgress &progress, int rows, const QString &doneWord)
+{
+    progress.count.skipped += rows - progress.completed; // not begun after "Stop"
+    // The last file worked on is shown as it is now.
+    if (!progress.lastPath.isEmpty())
+        ShowPicOnDemand(progress.lastPath);
+    Statusbar->SetPanelText(3, progress.count.Text(doneWord));
+}
+
 void frmMain::Resizing(bool selectedOnly)
 {
     const QVector<int> rows = lvwMain_->RowIndexes(selectedOnly);
@@ -170,27 +189,8 @@ void frmMain::Resizing(bool selectedOnly)
 
     // Rows done with, and small pictures the user chose to skip, count as
     // completed at once; the others go to the workers.
-    QVector<RowFile> files;
-    for (const int row : rows) {
-        if (IsFinalStatus(lvwMain_->Field(row, ColStatus)))
-            continue;
-        if (mnuSkip->isChecked()) {
-            const QStringList sides = lvwMain_->Field(row, ColOriginalSize).split(QStringLiteral(" x "));
-            const double width = TextValue(sides.value(0));
-            const double height = TextValue(sides.value(1));
-            if (width <= TargetSize && height <= TargetSize)
-                continue;
-        }
-        const QString path = lvwMain_->PathAt(row);
-        files.append({row, path, volumeOfPath_.value(path)});
-    }
-    struct Progress
-    {
-        int completed = 0;
-        RunCount count;
-        QString lastPath; // the last file converted, shown when the run ends
-    };
-    auto progress = std::make_shared<Progress>();
+    const QVector<RowFile> files = RowsToConvert(rows);
+    auto progress = std::make_shared<RunProgress>();
     progress->completed = int(rows.size() - files.size());
     progress->count.skipped = progress->completed;
     if (progress->completed > 0)
@@ -216,47 +216,10 @@ void frmMain::Resizing(bool selectedOnly)
             auto encoder = std::make_shared<PictureEncoder>(shared);
             return [=](int index) -> BackgroundJobs::OnWindow {
                 const RowFile file = files.at(index);
-                jobs->Post([this, file] {
-                    const int row = RowOfPath(file.row, file.path);
-                    if (row > 0) {
-                        lvwMain_->SetIcon(row, IconWorking);
-                        lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
-                    }
-                });
+                jobs->Post([this, file] { ShowRowBegun(file); });
                 const RowConversion done = ConvertRowFile(*tags, *encoder, file, request, previewBox, *turn);
-                return [this, file, done, progress] {
-                    ProgressBar->SetValue(++progress->completed);
-                    const int row = RowOfPath(file.row, file.path);
-                    if (row == 0)
-                        return;
-                    bool stopped = false;
-                    if (done.volumeGone) {
-                        ReportVolumeGone(file.volume);
-                        SetRowToolTip(row, VolumeGoneReason(file.volume));
-                        ++progress->count.failed;
-                        stopped = true;
-                    } else if (!done.unexpected.isEmpty()) {
-                        ReportUnexpected(QStringLiteral("ConvPix"), done.unexpected);
-                        SetRowToolTip(row, done.unexpected);
-                        ++progress->count.failed;
-                    } else {
-                        stopped = ConvPix(row, file.path, done.art);
-                        progress->count.Add(done.art);
-                    }
-                    if (stopped || !done.unexpected.isEmpty())
-                        lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
-                    if (!stopped)
-                        progress->lastPath = file.path;
-                    if (done.preview)
-                        ShowFilePreview(*done.preview);
-                };
+                return [this, file, done, progress] { ShowConvertedRow(file, done, *progress); };
             };
         },
-        [this, operation, progress, total = int(rows.size())] {
-            progress->count.skipped += total - progress->completed; // not begun after "Stop"
-            // The last file converted is shown as it is now.
-            if (!progress->lastPath.isEmpty())
-                ShowPicOnDemand(progress->lastPath);
-            Statusbar->SetPanelText(3, progress->count.Text(QStringLiteral("Resized")));
-        });
+        [this, operation, progress, rows = int(rows.size())] { EndRun(*progress, rows, QStringLiteral("Resized")); });
 }

@@ -13,6 +13,7 @@
 #include "window/backgroundjobs.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/filepreview.h"
+#include "window/rowwork.h"
 #include "window/runcount.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/operationguard.h"
@@ -26,50 +27,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QTimer>
-
-#include <optional>
-
-// A file written with the dialog's change, as a worker left it.
-struct ChangedFile
-{
-    ChangeOutcome outcome = ChangeOutcome::SaveFailed;
-    bool volumeGone = false;
-    QString unexpected; // an unexpected error's description
-    QString reason;     // why the save was refused
-    int otherNames = 0;
-    TagFields fields;   // the file as adding it would show it: both tags, genre names
-    std::optional<FilePreview> preview;
-};
-
-namespace {
-
-ChangedFile ChangeFile(TagLibrary &tags, const QString &path, const QString &volume, const TagChange &change,
-                       QSize previewBox, PreviewTurn &turn)
-{
-    ChangedFile done;
-    if (!VolumeAvailable(volume, path)) {
-        done.volumeGone = true;
-        return done;
-    }
-    try {
-        done.outcome = ApplyTagChange(tags, path, change);
-        if (done.outcome == ChangeOutcome::SaveFailed)
-            done.reason = tags.LastErrorText();
-        if (done.outcome != ChangeOutcome::Changed)
-            return done;
-        done.otherNames = tags.OtherNamesOfSaved();
-        QByteArray picture;
-        bool hasPicture = false;
-        GetTags(tags, path, &done.fields, &picture, &hasPicture);
-        if (turn.Take())
-            done.preview = ReadFilePreview(tags, path, previewBox);
-    } catch (const std::exception &error) {
-        done.unexpected = ErrorDescription(error);
-    }
-    return done;
-}
-
-} // namespace
 
 void frmMain::ReplacePicture()
 {
@@ -112,18 +69,10 @@ void frmMain::WriteChange(TagChange change)
         LogError(QStringLiteral("ReplacePicture"), ErrorDescription(error));
         return;
     }
-    struct Row
-    {
-        int row;
-        QString path;
-        QString volume;
-    };
-    QVector<Row> files;
+    QVector<RowFile> files;
     for (const int row : rows)
         files.append({row, lvwMain_->PathAt(row), volumeOfPath_.value(lvwMain_->PathAt(row))});
-    auto completed = std::make_shared<int>(0);
-    auto count = std::make_shared<RunCount>();
-    auto lastPath = std::make_shared<QString>();
+    auto progress = std::make_shared<RunProgress>();
     auto turn = std::make_shared<PreviewTurn>();
     const QSize previewBox = imgDisplay->size();
     BackgroundJobs *jobs = jobs_;
@@ -133,32 +82,22 @@ void frmMain::WriteChange(TagChange change)
         [=] {
             auto tags = std::make_shared<TagLibrary>();
             return [=](int index) -> BackgroundJobs::OnWindow {
-                const Row file = files.at(index);
-                jobs->Post([this, file] {
-                    if (const int row = RowOfPath(file.row, file.path)) {
-                        lvwMain_->SetIcon(row, IconWorking);
-                        lvwMain_->scrollToItem(lvwMain_->topLevelItem(row - 1));
-                    }
-                });
-                const ChangedFile done = ChangeFile(*tags, file.path, file.volume, change, previewBox, *turn);
+                const RowFile file = files.at(index);
+                jobs->Post([this, file] { ShowRowBegun(file); });
+                const ChangedFile done = ChangeFile(*tags, file, change, previewBox, *turn);
                 return [=] {
-                    ProgressBar->SetValue(++*completed);
+                    ProgressBar->SetValue(++progress->completed);
                     if (const int row = RowOfPath(file.row, file.path))
                         UpdateCurrentPix(row, file.path, change.hasPicture, done, originalSize, newSize);
                     if (done.outcome == ChangeOutcome::Changed && done.unexpected.isEmpty() && !done.volumeGone)
-                        ++count->done;
+                        ++progress->count.done;
                     else
-                        ++count->failed;
-                    *lastPath = file.path;
+                        ++progress->count.failed;
+                    progress->lastPath = file.path;
                 };
             };
         },
-        [this, operation, lastPath, completed, count, total = int(files.size())] {
-            if (!lastPath->isEmpty())
-                ShowPicOnDemand(*lastPath);
-            count->skipped = total - *completed; // not begun after "Stop"
-            Statusbar->SetPanelText(3, count->Text(QStringLiteral("Changed")));
-        });
+        [this, operation, progress, rows = int(files.size())] { EndRun(*progress, rows, QStringLiteral("Changed")); });
 }
 
 void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, const ChangedFile &done,

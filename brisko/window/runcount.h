@@ -19,3 +19,12 @@ struct RunCount
     // "Resized 12, failed 1, skipped 3", with the word for the rows done.
     QString Text(const QString &doneWord) const;
 };
+
+// A run over rows while it goes: the rows completed (for the percent bar),
+// what became of them, and the last file worked on, shown when it ends.
+struct RunProgress
+{
+    int completed = 0;
+    RunCount count;
+    QString lastPath;
+};

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#include "window/rowwork.h"
+
+#include "base/briskoerror.h"
+#include "engine/taglibrary.h"
+#include "engine/volumes.h"
+
+RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file,
+                             const ArtRequest &request, QSize previewBox, PreviewTurn &turn)
+{
+    RowConversion done;
+    if (!VolumeAvailable(file.volume, file.path)) {
+        done.volumeGone = true;
+        return done;
+    }
+    try {
+        done.art = ConvertArt(tags, encoder, file.path, request);
+    } catch (const std::exception &error) {
+        done.unexpected = ErrorDescription(error);
+        return done;
+    }
+    if (done.art.outcome != ArtOutcome::Stopped && turn.Take()) {
+        try {
+            done.preview = ReadFilePreview(tags, file.path, previewBox);
+        } catch (const std::exception &) {
+            // Only the preview is missed; the row tells what became of the file.
+        }
+    }
+    return done;
+}
+
+ChangedFile ChangeFile(TagLibrary &tags, const RowFile &file, const TagChange &change, QSize previewBox,
+                       PreviewTurn &turn)
+{
+    const QString &path = file.path;
+    ChangedFile done;
+    if (!VolumeAvailable(file.volume, path)) {
+        done.volumeGone = true;
+        return done;
+    }
+    try {
+        done.outcome = ApplyTagChange(tags, path, change);
+        if (done.outcome == ChangeOutcome::SaveFailed)
+            done.reason = tags.LastErrorText();
+        if (done.outcome != ChangeOutcome::Changed)
+            return done;
+        done.otherNames = tags.OtherNamesOfSaved();
+        QByteArray picture;
+        bool hasPicture = false;
+        GetTags(tags, path, &done.fields, &picture, &hasPicture);
+        if (turn.Take())
+            done.preview = ReadFilePreview(tags, path, previewBox);
+    } catch (const std::exception &error) {
+        done.unexpected = ErrorDescription(error);
+    }
+    return done;
+}
+

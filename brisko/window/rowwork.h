@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/artconversion.h"
+#include "engine/tagchange.h"
+#include "engine/tagreading.h"
+#include "window/filepreview.h"
+
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+class PictureEncoder;
+class TagLibrary;
+
+// The work one worker does for one row of the list, away from the window:
+// what it needs is copied in, what it found is handed back whole.
+
+// A row's file, as the worker needs it: the row it was at when the run began.
+struct RowFile
+{
+    int row = 0;
+    QString path;
+    QString volume;
+};
+
+// What a worker found for one row.
+struct RowConversion
+{
+    ArtConversion art;
+    bool volumeGone = false;
+    QString unexpected; // an unexpected error's description
+    std::optional<FilePreview> preview;
+};
+
+// Converts the art of one row's file, and makes its preview when it has
+// the turn.
+RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file,
+                             const ArtRequest &request, QSize previewBox, PreviewTurn &turn);
+
+// A file written with the dialog's change, as a worker left it.
+struct ChangedFile
+{
+    ChangeOutcome outcome = ChangeOutcome::SaveFailed;
+    bool volumeGone = false;
+    QString unexpected; // an unexpected error's description
+    QString reason;     // why the save was refused
+    int otherNames = 0;
+    TagFields fields;   // the file as adding it would show it: both tags, genre names
+    std::optional<FilePreview> preview;
+};
+
+// Writes the dialog's change into one row's file and reads the file back
+// as the row shows it.
+ChangedFile ChangeFile(TagLibrary &tags, const RowFile &file, const TagChange &change, QSize previewBox,
+                       PreviewTurn &turn);
