@@ -5,6 +5,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "base/textvalue.h"
+#include "base/translation.h"
 #include "engine/artconversion.h"
 #include "engine/pictureencoder.h"
 #include "engine/taglibrary.h"
@@ -120,12 +121,14 @@ void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
 {
     if (otherNames <= 0)
         return;
-    const QString note = otherNames == 1
-                             ? QStringLiteral("1 other name (hard link) of this file keeps its old content")
-                             : QStringLiteral("%1 other names (hard links) of this file keep its old content").arg(otherNames);
+    // The log stays in English, for whoever reads it to help.
+    const QString note =
+        otherNames == 1
+            ? EnglishText("frmMain", "1 other name (hard link) of this file keeps its old content")
+            : EnglishText("frmMain", "%1 other names (hard links) of this file keep its old content").arg(otherNames);
     QTreeWidgetItem *item = lvwMain_->topLevelItem(row - 1);
     for (int column = 0; item && column < lvwMain_->columnCount(); ++column)
-        item->setToolTip(column, note);
+        item->setToolTip(column, ShownText(note));
     LogError(QStringLiteral("NoteOtherNames"), path + QStringLiteral(": ") + note);
 }
 
@@ -139,7 +142,7 @@ void frmMain::Resizing(bool selectedOnly)
     auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
     ProgressBar->SetMax(int(rows.size()));
     ProgressBar->SetValue(-1);
-    ProgressBar->SetCaption(QStringLiteral("Resizing"));
+    ProgressBar->SetCaption(tr("Resizing"));
     ProgressBar->setVisible(rows.size() >= 2);
 
     // Rows done with, and small pictures the user chose to skip, count as

@@ -91,7 +91,7 @@ void frmMain::WriteChange(TagChange change)
     StopRequested = false;
     ProgressBar->SetMax(qMax(1, int(rows.size())));
     ProgressBar->SetValue(-1);
-    ProgressBar->SetCaption(QStringLiteral("Change Picture"));
+    ProgressBar->SetCaption(tr("Change Picture"));
     ProgressBar->setVisible(rows.size() >= 2);
     auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
     QSize originalSize;
@@ -176,7 +176,7 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
         if (done.preview)
             ShowFilePreview(*done.preview);
         if (newPicture)
-            lblSize->setText(QStringLiteral("Image Size: ") + SizeText(newSize.width(), newSize.height()));
+            lblSize->setText(tr("Image Size: %1").arg(SizeText(newSize.width(), newSize.height())));
     } else {
         lvwMain_->SetStatus(row, done.outcome == ChangeOutcome::LowDriveSpace ? RowStatus::LowDriveSpace
                                  : done.outcome == ChangeOutcome::FileMissing ? RowStatus::FileMissing
