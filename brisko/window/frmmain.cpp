@@ -121,6 +121,19 @@ void frmMain::CreateControls()
     cmdCancel = Place(new QPushButton(tr("Stop"), surface), "cmdCancel",
                       at({644, 344, 97, 25}), "FTTF");
     cmdCancel->setIcon(StopPicture(false));
+    // Longer captions (German's) widen their button about its middle, within
+    // the picture's column.
+    const QRect column = imgDisplay->geometry();
+    for (QPushButton *button : {cmdFiles, cmdFolder, cmdConvert, cmdCancel}) {
+        const int wanted = qMin(button->sizeHint().width(), column.width());
+        if (wanted <= button->width())
+            continue;
+        QRect place = button->geometry();
+        place.setWidth(wanted);
+        place.moveCenter(button->geometry().center());
+        place.moveLeft(qBound(column.left(), place.left(), column.right() + 1 - wanted));
+        button->setGeometry(place);
+    }
 
     picLogoContainer = Place(new QFrame(surface), "picLogoContainer", at({0, 0, 782, 33}), "FFFF");
     surface->AlignTop(picLogoContainer);

@@ -215,6 +215,8 @@ void TestGerman::windowAndStatuses()
     QCOMPARE(probe.cmdFiles->text(), QStringLiteral("Dateien hinzufügen"));
     QCOMPARE(probe.cmdFolder->text(), QStringLiteral("Ordner hinzufügen"));
     QCOMPARE(probe.cmdConvert->text(), QStringLiteral("Alle skalieren"));
+    for (const QPushButton *button : {probe.cmdFiles, probe.cmdFolder, probe.cmdConvert, probe.cmdCancel})
+        QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
     QStringList menus;
     for (const QAction *menu : window->menuBar()->actions())
         menus << menu->text();
