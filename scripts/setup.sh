@@ -11,6 +11,8 @@ PACKAGES="
     qt6-base-dev
     qt6-qpa-plugins
     qt6-tools-dev
+    qt6-l10n-tools
+    qt6-translations-l10n
     libqt6opengl6-dev
     libgl-dev
     libtag1-dev

@@ -5,6 +5,7 @@
 #include "engine/cmdline.h"
 #include "engine/settingsstore.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include <algorithm>
@@ -66,12 +67,13 @@ QString ParseBatchOptions(const QStringList &arguments, const BatchOptions &defa
         const auto takeNumber = [&](int *target, int low, int high) -> QString {
             if (!hasValue) {
                 if (i + 1 >= arguments.size())
-                    return name + QStringLiteral(" needs a number");
+                    return QCoreApplication::translate("Batch", "%1 needs a number").arg(name);
                 value = arguments.at(++i);
             }
             int number = 0;
             if (!ReadNumber(value, &number))
-                return name + QStringLiteral(" needs a whole number, not \"") + value + u'"';
+                return QCoreApplication::translate("Batch", "%1 needs a whole number, not \"%2\"")
+                    .arg(name, value);
             *target = std::clamp(number, low, high);
             return QString();
         };
@@ -83,7 +85,7 @@ QString ParseBatchOptions(const QStringList &arguments, const BatchOptions &defa
         else if (name == QLatin1String("--jobs") || name == QLatin1String("-j"))
             error = takeNumber(&options->jobs, 1, 256);
         else if (hasValue)
-            error = QStringLiteral("unknown option ") + argument;
+            error = QCoreApplication::translate("Batch", "unknown option %1").arg(argument);
         else if (name == QLatin1String("--skip-smaller"))
             options->skipSmaller = true;
         else if (name == QLatin1String("--enlarge"))
@@ -101,18 +103,19 @@ QString ParseBatchOptions(const QStringList &arguments, const BatchOptions &defa
         else if (name == QLatin1String("--version"))
             options->version = true;
         else
-            error = QStringLiteral("unknown option ") + argument;
+            error = QCoreApplication::translate("Batch", "unknown option %1").arg(argument);
         if (!error.isEmpty())
             return error;
     }
     if (options->paths.isEmpty() && !options->help && !options->version)
-        return QStringLiteral("no file or folder given");
+        return QCoreApplication::translate("Batch", "no file or folder given");
     return QString();
 }
 
 QString BatchUsage()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "Batch",
         "Usage: brisko-batch [options] PATH...\n"
         "Shrinks the album art of MP3 files: picture 1 of each file becomes a baseline\n"
         "JPEG whose longer side is the size. Folders are searched with their subfolders.\n"

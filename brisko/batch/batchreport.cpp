@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "batch/batchreport.h"
 
+#include "base/translation.h"
 #include "engine/localpath.h"
 #include "engine/statuses.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 namespace {
 
@@ -15,6 +18,13 @@ QString Duration(double seconds)
     if (whole >= 3600)
         return QString::asprintf("%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
     return QString::asprintf("%lld:%02lld", whole / 60, whole % 60);
+}
+
+// A line of the summary table: the words left, the number right. Padded by
+// characters, so that words with umlauts line up too.
+QString TableLine(const QString &words, const QString &number)
+{
+    return words.leftJustified(20) + u' ' + number.rightJustified(8) + u'\n';
 }
 
 QString Size(QSize size)
@@ -49,8 +59,8 @@ QByteArray BatchReport::JsonLine(const BatchResult &result, bool dryRun)
         object.insert(QStringLiteral("new_size"), Size(result.newSize));
     if (!result.error.isEmpty())
         object.insert(QStringLiteral("error"), result.error);
-    if (!result.note.isEmpty())
-        object.insert(QStringLiteral("note"), result.note);
+    if (!result.notes.isEmpty())
+        object.insert(QStringLiteral("note"), result.notes.join(QStringLiteral("; ")));
     // JSON holds text only: a name that is not UTF-8 also comes as its bytes.
     if (HasEscapedBytes(result.path))
         object.insert(QStringLiteral("file_bytes"), QString::fromLatin1(BytesFromPath(result.path).toBase64()));
@@ -72,11 +82,17 @@ void BatchReport::Add(const BatchResult &result)
     bytesBefore_ += result.bytesBefore;
     bytesAfter_ += result.bytesAfter;
     failures_ += result.failed;
-    if (result.failed || !result.note.isEmpty()) {
+    if (result.failed || !result.notes.isEmpty()) {
         ClearProgress();
-        const QString &why = result.failed ? result.error : result.note;
-        Print(human_, ReadablePath(result.path) + QStringLiteral(": ") + result.status
-                          + (why.isEmpty() ? QString() : QStringLiteral(" - ") + why) + u'\n');
+        QStringList why;
+        for (const QString &text : result.failed ? QStringList{result.error} : result.notes)
+            why << ShownText(text);
+        why.removeAll(QString());
+        const QString file = ReadablePath(result.path);
+        const QString status = ShownText(result.status);
+        Print(human_, why.isEmpty() ? QCoreApplication::translate("Batch", "%1: %2\n").arg(file, status)
+                                    : QCoreApplication::translate("Batch", "%1: %2 - %3\n")
+                                          .arg(file, status, why.join(QStringLiteral("; "))));
     }
     if (json_)
         Print(json_, QString::fromUtf8(JsonLine(result, options_.dryRun)) + u'\n');
@@ -101,13 +117,14 @@ void BatchReport::Tick()
     lastDrawn_ = now;
     const double seconds = now / 1000.0;
     const double rate = seconds > 0 ? done_ / seconds : 0;
-    const QString left = rate > 0 ? Duration((total_ - done_) / rate) + QStringLiteral(" left")
-                                  : QStringLiteral("--:-- left");
-    Print(human_, QStringLiteral("\r\033[K%1/%2 files  %3 files/s  %4")
-                      .arg(done_)
-                      .arg(total_)
-                      .arg(rate, 0, 'f', 1)
-                      .arg(left));
+    const QString left = QCoreApplication::translate("Batch", "%1 left")
+                             .arg(rate > 0 ? Duration((total_ - done_) / rate) : QStringLiteral("--:--"));
+    Print(human_, QStringLiteral("\r\033[K")
+                      + QCoreApplication::translate("Batch", "%1/%2 files  %3 files/s  %4")
+                            .arg(done_)
+                            .arg(total_)
+                            .arg(QLocale().toString(rate, 'f', 1))
+                            .arg(left));
     progressShown_ = true;
 }
 
@@ -115,15 +132,24 @@ void BatchReport::Finish(bool interrupted)
 {
     ClearProgress();
     const double seconds = clock_.elapsed() / 1000.0;
+    QString text;
     if (interrupted)
-        std::fprintf(human_, "Stopped: %d of %d files done, nothing else written.\n", done_, total_);
-    std::fprintf(human_, "%-20s %8s\n", options_.dryRun ? "Status (dry run)" : "Status", "Files");
+        text += QCoreApplication::translate("Batch", "Stopped: %1 of %2 files done, nothing else written.\n")
+                    .arg(done_)
+                    .arg(total_);
+    text += TableLine(options_.dryRun ? QCoreApplication::translate("Batch", "Status (dry run)")
+                                      : QCoreApplication::translate("Batch", "Status"),
+                      QCoreApplication::translate("Batch", "Files"));
+    // In the order of the words shown.
+    QMap<QString, int> shown;
     for (auto it = counts_.cbegin(); it != counts_.cend(); ++it)
-        std::fprintf(human_, "%-20s %8d\n", qPrintable(it.key()), it.value());
-    std::fprintf(human_, "%-20s %8d\n", "Total", done_);
-    const qint64 saved = bytesBefore_ - bytesAfter_;
-    std::fprintf(human_, "Bytes saved: %lld (%s to %s) in %s, %.1f files/s\n", saved,
-                 qPrintable(FormatSize(float(bytesBefore_))), qPrintable(FormatSize(float(bytesAfter_))),
-                 qPrintable(Duration(seconds)), seconds > 0 ? done_ / seconds : 0.0);
-    std::fflush(human_);
+        shown.insert(ShownText(it.key()), it.value());
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        text += TableLine(it.key(), QString::number(it.value()));
+    text += TableLine(QCoreApplication::translate("Batch", "Total"), QString::number(done_));
+    text += QCoreApplication::translate("Batch", "Bytes saved: %1 (%2 to %3) in %4, %5 files/s\n")
+                .arg(bytesBefore_ - bytesAfter_)
+                .arg(FormatSize(float(bytesBefore_)), FormatSize(float(bytesAfter_)), Duration(seconds),
+                     QLocale().toString(seconds > 0 ? done_ / seconds : 0.0, 'f', 1));
+    Print(human_, text);
 }

@@ -2,6 +2,7 @@
 #include "batch/batchrun.h"
 
 #include "base/briskoerror.h"
+#include "base/translation.h"
 #include "engine/artcache.h"
 #include "engine/artconversion.h"
 #include "engine/atomicsave.h"
@@ -28,7 +29,10 @@
 namespace {
 
 // What a dry run says of a file a real run would convert.
-const QString WouldResize = QStringLiteral("Would Resize");
+QString WouldResize()
+{
+    return EnglishText("Status", "Would Resize");
+}
 
 // The file's first bytes (fewer at its end); nullopt when it cannot be read.
 // Looking is no use of the file: its access time stays as it is.
@@ -86,18 +90,17 @@ qint64 SizeOf(const QString &path)
 // file, and the note tells of the names that keep the old picture.
 void PointOtherNames(const BatchFile &file, const struct stat &original, BatchResult *result)
 {
-    QStringList notes;
+    QStringList &notes = result->notes;
     const int outside = int(original.st_nlink) - 1 - int(file.otherNames.size());
     if (outside == 1)
-        notes << QStringLiteral("1 other name outside this run keeps the old picture");
+        notes << EnglishText("Batch", "1 other name outside this run keeps the old picture");
     else if (outside > 1)
-        notes << QStringLiteral("%1 other names outside this run keep the old picture").arg(outside);
+        notes << EnglishText("Batch", "%1 other names outside this run keep the old picture").arg(outside);
     for (const QString &name : file.otherNames) {
         QString why;
         if (!PointNameAt(name, file.path, original, &why))
-            notes << ReadablePath(name) + QStringLiteral(" keeps the old picture: ") + why;
+            notes << EnglishText("Batch", "%1 keeps the old picture: %2").arg(ReadablePath(name), why);
     }
-    result->note = notes.join(QStringLiteral("; "));
 }
 
 BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &file, const BatchOptions &options,
@@ -110,7 +113,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     if (!LooksLikeMp3(path)) {
         result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
-        result.error = QStringLiteral("not an MP3 file");
+        result.error = EnglishText("Batch", "not an MP3 file");
         result.bytesAfter = result.bytesBefore;
         return result;
     }
@@ -134,14 +137,14 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
         const bool unconvertible = conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty();
         result.status = StatusText(unconvertible ? RowStatus::ResizeFailed : StatusOfArt(conversion.outcome));
         if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
-            result.status = WouldResize;
+            result.status = WouldResize();
         result.stopped = conversion.outcome == ArtOutcome::Stopped;
         result.failed = unconvertible || conversion.outcome == ArtOutcome::SaveFailed
                         || conversion.outcome == ArtOutcome::LowDriveSpace
                         || conversion.outcome == ArtOutcome::FileMissing;
         if (result.failed)
             result.error = tags.LastErrorCode() == TagLibraryError::ChangedSinceOpen
-                               ? QStringLiteral("changed by another program while being converted")
+                               ? EnglishText("Batch", "changed by another program while being converted")
                                : conversion.reason;
         if (conversion.outcome == ArtOutcome::Resized && !options.dryRun)
             PointOtherNames(file, tags.SavedOriginal(), &result);
@@ -156,7 +159,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
         result.error = ErrorText(ErrorNumber::OutOfMemory);
     }
     if (options.dryRun)
-        result.bytesAfter = result.status == WouldResize ? result.bytesAfter : result.bytesBefore;
+        result.bytesAfter = result.status == WouldResize() ? result.bytesAfter : result.bytesBefore;
     else
         result.bytesAfter = SizeOf(path);
     return result;

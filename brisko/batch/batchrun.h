@@ -21,8 +21,9 @@ struct BatchResult
     QSize newSize;
     qint64 bytesBefore = 0;
     qint64 bytesAfter = 0;
-    QString error;   // an unexpected error's text
-    QString note;    // what else the user should know (names keeping the old picture)
+    // In English, as the JSON output carries them; shown with ShownText().
+    QString error;      // an unexpected error's text
+    QStringList notes;  // what else the user should know (names keeping the old picture)
     bool stopped = false; // stopped in the middle of its picture: left as it was, not reported
 };
 

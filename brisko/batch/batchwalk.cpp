@@ -4,6 +4,7 @@
 #include "engine/folderwalk.h"
 #include "engine/localpath.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 
@@ -78,7 +79,7 @@ void Walk::Folder(const QString &folder)
     bool readable = false;
     const QStringList names = Names(folder, &readable);
     if (!readable) {
-        *problems << ReadablePath(folder) + QStringLiteral(": cannot be read");
+        *problems << QCoreApplication::translate("Batch", "%1: cannot be read").arg(ReadablePath(folder));
         return;
     }
     QStringList subfolders;
@@ -115,7 +116,7 @@ QList<BatchFile> CollectMp3Files(const QStringList &paths, QStringList *problems
         else if (Look(path, &info) && S_ISREG(info.st_mode))
             walk.AddFile(path, info);
         else
-            *problems << ReadablePath(path) + QStringLiteral(": no such file or folder");
+            *problems << QCoreApplication::translate("Batch", "%1: no such file or folder").arg(ReadablePath(path));
     }
     return walk.files;
 }

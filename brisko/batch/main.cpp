@@ -2,6 +2,7 @@
 // brisko-batch: the desktop program's conversion for whole libraries, from
 // the command line, several files at once, safe to stop at any moment.
 #include "base/errorlog.h"
+#include "base/translation.h"
 #include "batch/batchoptions.h"
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"
@@ -53,6 +54,12 @@ QStringList Arguments(int argc, char *argv[])
     return arguments;
 }
 
+// A message on standard error, after the program's name.
+void PrintError(const QString &message)
+{
+    std::fprintf(stderr, "brisko-batch: %s\n", message.toUtf8().constData());
+}
+
 // For tests: with BRISKO_TEST_PAUSE_BEFORE_REPLACE naming a folder, each
 // save, its new file complete, writes "paused" there and waits for "go"
 // before its last look at the original, so a test can change it meanwhile.
@@ -85,15 +92,17 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisko"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRISKO_VERSION));
+    // Words for people in the user's language; JSON and exit codes stay as they are.
+    LoadTranslations();
 
     BatchOptions options;
     const QString error = ParseBatchOptions(arguments, DefaultBatchOptions(), &options);
     if (!error.isEmpty()) {
-        std::fprintf(stderr, "brisko-batch: %s\nTry 'brisko-batch --help'.\n", qPrintable(error));
+        PrintError(error + u'\n' + QCoreApplication::translate("Batch", "Try 'brisko-batch --help'."));
         return 2;
     }
     if (options.help) {
-        std::fputs(qPrintable(BatchUsage()), stdout);
+        std::fputs(BatchUsage().toUtf8().constData(), stdout);
         return 0;
     }
     if (options.version) {
@@ -104,7 +113,7 @@ int main(int argc, char *argv[])
     QStringList problems;
     const QList<BatchFile> files = CollectMp3Files(options.paths, &problems);
     for (const QString &problem : std::as_const(problems))
-        std::fprintf(stderr, "brisko-batch: %s\n", qPrintable(problem));
+        PrintError(problem);
     if (files.isEmpty() && !problems.isEmpty())
         return 2;
 

@@ -2,6 +2,7 @@
 #include "engine/artconversion.h"
 
 #include "base/briskoerror.h"
+#include "base/translation.h"
 #include "engine/atomicsave.h"
 #include "engine/filerewrite.h"
 #include "engine/jpegcodec.h"
@@ -197,11 +198,12 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         const QString tagProblem = tags.LastErrorText();
         if (tags.PictureCount() == 0)
             return Ended(result, ArtOutcome::NoPicture,
-                         tagDamaged ? QStringLiteral("the tag cannot be read whole: ") + tagProblem : QString());
+                         tagDamaged ? EnglishText("Engine", "the tag cannot be read whole: %1").arg(tagProblem)
+                                    : QString());
         const short pictureType = tags.GetPictureType(1);
         if (!tags.PictureData(1, &art))
             return Ended(result, ArtOutcome::NoPicture,
-                         QStringLiteral("picture 1 cannot be read (a compressed, encrypted or damaged frame)"));
+                         EnglishText("Engine", "picture 1 cannot be read (a compressed, encrypted or damaged frame)"));
         result.oldSize = MeasureArt(art, &result.fromPng);
         const QSize &size = result.oldSize;
         if (request.skipSmaller && size.width() <= request.target && size.height() <= request.target)

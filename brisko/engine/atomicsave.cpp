@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/atomicsave.h"
 
+#include "base/translation.h"
 #include "engine/fileattributes.h"
 #include "engine/localpath.h"
 #include "engine/lockedfile.h"
@@ -18,9 +19,11 @@ namespace {
 
 constexpr qint64 ChunkSize = 1 << 20;
 
+// what: the English text, with %1 for the system's reason.
 QString SystemError(const char *what)
 {
-    return QString::fromLatin1(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    return EnglishText("Engine", what).arg(reason);
 }
 
 std::function<void(const QString &)> &BeforeReplace()
@@ -129,14 +132,19 @@ RewriteResult Failure(int code, const QString &text)
 RewriteResult WriteContent(int copy, int original, const FileRewrite &rewrite)
 {
     if (!WriteAll(copy, rewrite.head.constData(), rewrite.head.size()))
-        return Failure(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+        return Failure(TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1")));
     switch (CopyRange(original, rewrite.keepFrom, copy, rewrite.keepTo - rewrite.keepFrom)) {
-    case CopyError::Read: return Failure(TagLibraryError::CannotRead, SystemError("cannot read the file"));
-    case CopyError::Write: return Failure(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+    case CopyError::Read:
+        return Failure(TagLibraryError::CannotRead, SystemError(QT_TRANSLATE_NOOP("Engine", "cannot read the file: %1")));
+    case CopyError::Write:
+        return Failure(TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1")));
     case CopyError::None: break;
     }
     if (!WriteAll(copy, rewrite.tail.constData(), rewrite.tail.size()))
-        return Failure(TagLibraryError::WriteFailed, SystemError("cannot write the new file"));
+        return Failure(TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1")));
     return {true, 0, QString(), 0};
 }
 
@@ -158,19 +166,19 @@ bool MayRewrite(const QString &path, QString *why)
     const QByteArray folder = BytesFromPath(FolderOf(path));
     struct stat info {};
     if (::stat(name.constData(), &info) != 0) {
-        *why = SystemError("the file cannot be found");
+        *why = SystemError(QT_TRANSLATE_NOOP("Engine", "the file cannot be found: %1"));
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        *why = QStringLiteral("not a regular file");
+        *why = EnglishText("Engine", "not a regular file");
         return false;
     }
     if (!(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ::access(name.constData(), W_OK) != 0) {
-        *why = QStringLiteral("the file is read-only");
+        *why = EnglishText("Engine", "the file is read-only");
         return false;
     }
     if (::access(folder.constData(), W_OK | X_OK) != 0) {
-        *why = QStringLiteral("the folder does not allow new files");
+        *why = EnglishText("Engine", "the folder does not allow new files");
         return false;
     }
     return true;
@@ -184,9 +192,9 @@ RewriteResult RewriteFile(const FileRewrite &rewrite, const LockedFile &original
     const QByteArray name = BytesFromPath(rewrite.path);
     const struct stat &info = original.State();
     if (!original.IsOpen() || !StillAsRead(name, original))
-        return Failure(TagLibraryError::ChangedSinceOpen, QStringLiteral("changed by another program"));
+        return Failure(TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program"));
     if (rewrite.keepFrom < 0 || rewrite.keepTo < rewrite.keepFrom || rewrite.keepTo > info.st_size)
-        return Failure(TagLibraryError::CheckFailed, QStringLiteral("the file is shorter than expected"));
+        return Failure(TagLibraryError::CheckFailed, EnglishText("Engine", "the file is shorter than expected"));
 
     RemoveLeftoverSideFiles(BytesFromPath(FolderOf(rewrite.path)));
     SideFile copy;
@@ -208,22 +216,25 @@ RewriteResult RewriteFile(const FileRewrite &rewrite, const LockedFile &original
     if (!why.isEmpty())
         return Failure(TagLibraryError::WouldLoseData, why);
     if (!CopyMatches(copy.Descriptor(), original.Descriptor(), rewrite))
-        return Failure(TagLibraryError::CheckFailed, QStringLiteral("the new file did not read back as written"));
+        return Failure(TagLibraryError::CheckFailed,
+                       EnglishText("Engine", "the new file did not read back as written"));
 
     // The times last, after the reading back: the access time as it was,
     // the modification time as asked, to the nanosecond.
     struct timespec times[2] = {info.st_atim, rewrite.modified.value_or(info.st_mtim)};
     if (::futimens(copy.Descriptor(), times) != 0)
-        return Failure(TagLibraryError::WriteFailed, SystemError("cannot set the new file's time"));
+        return Failure(TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot set the new file's time: %1")));
     if (::fsync(copy.Descriptor()) != 0)
-        return Failure(TagLibraryError::WriteFailed, SystemError("cannot flush the new file to disk"));
+        return Failure(TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot flush the new file to disk: %1")));
     if (!copy.Name(&why))
         return Failure(TagLibraryError::WriteFailed, why);
 
     if (BeforeReplace())
         BeforeReplace()(rewrite.path);
     if (!StillAsRead(name, original))
-        return Failure(TagLibraryError::ChangedSinceOpen, QStringLiteral("changed by another program"));
+        return Failure(TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program"));
     if (!copy.Replace(&why))
         return Failure(TagLibraryError::WriteFailed, why);
     return {true, 0, QString(), int(info.st_nlink) - 1};
@@ -240,14 +251,14 @@ bool PointNameAt(const QString &name, const QString &rewritten, const struct sta
                && now.st_mtim.tv_sec == original.st_mtim.tv_sec && now.st_mtim.tv_nsec == original.st_mtim.tv_nsec;
     };
     if (!stillOriginal()) {
-        *why = QStringLiteral("changed by another program");
+        *why = EnglishText("Engine", "changed by another program");
         return false;
     }
     SideFile link;
     if (!link.Link(BytesFromPath(rewritten), bytes, why))
         return false;
     if (!stillOriginal()) {
-        *why = QStringLiteral("changed by another program");
+        *why = EnglishText("Engine", "changed by another program");
         return false;
     }
     return link.Replace(why);

@@ -2,6 +2,7 @@
 #include "engine/cmdline.h"
 
 #include "base/textvalue.h"
+#include "base/translation.h"
 #include "engine/folderwalk.h"
 #include "engine/localpath.h"
 
@@ -25,9 +26,10 @@ qint16 BoundedQuality(qint16 quality)
     return std::clamp<qint16>(quality, 50, 100);
 }
 
-QString PanelText(const QString &lead, qint16 size, qint16 quality)
+// text: the English text, with %1 for the size and %2 for the quality.
+QString PanelText(const char *text, qint16 size, qint16 quality)
 {
-    return lead + QString::number(size) + QStringLiteral("  Quality:") + QString::number(quality);
+    return EnglishText("Engine", text).arg(size).arg(quality);
 }
 
 } // namespace
@@ -39,8 +41,8 @@ ResizeSwitches ReadResizeSwitches(const QString &commandLine, qint16 storedSize,
     if (!commandLine.contains(u'/')) {
         result.targetSize = BoundedSize(storedSize);
         result.quality = BoundedQuality(storedQuality);
-        result.panelText = PanelText(QStringLiteral("Resize Settings  Size:"), result.targetSize,
-                                     result.quality);
+        result.panelText = PanelText(QT_TRANSLATE_NOOP("Engine", "Resize Settings  Size:%1  Quality:%2"),
+                                     result.targetSize, result.quality);
         return result;
     }
     // At most three pieces: before the first "/", between the first and the
@@ -52,8 +54,8 @@ ResizeSwitches ReadResizeSwitches(const QString &commandLine, qint16 storedSize,
     result.quality = second < 0 ? qint16(80)
                                 : BoundedQuality(RoundToInt16(TextValue(commandLine.mid(second + 1))));
     result.customValues = true;
-    result.panelText = PanelText(QStringLiteral("Resize Manually Set  Size:"), result.targetSize,
-                                 result.quality);
+    result.panelText = PanelText(QT_TRANSLATE_NOOP("Engine", "Resize Manually Set  Size:%1  Quality:%2"),
+                                 result.targetSize, result.quality);
     return result;
 }
 

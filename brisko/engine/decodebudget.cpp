@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/decodebudget.h"
 
+#include "base/translation.h"
 #include "engine/picturelimits.h"
 #include "base/briskoerror.h"
 
@@ -27,7 +28,8 @@ DecodeBudget::Grant DecodeBudget::Acquire(qint64 bytes, const StopCheck &stop)
     bytes = qMax<qint64>(bytes, 0);
     if (bytes > capacity_)
         throw BriskoError(ErrorNumber::InvalidPicture,
-                          QStringLiteral("Picture too large: it needs %1 MB to decode, more than the %2 MB allowed")
+                          EnglishText("Engine",
+                                      "Picture too large: it needs %1 MB to decode, more than the %2 MB allowed")
                               .arg((bytes + (1 << 20) - 1) >> 20)
                               .arg(capacity_ >> 20));
     const std::thread::id me = std::this_thread::get_id();

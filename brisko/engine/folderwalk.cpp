@@ -3,6 +3,7 @@
 
 #include "engine/localpath.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,10 +58,12 @@ bool IsUnshowableName(const QString &path)
 QString LeftOutMessage(int count)
 {
     if (count == 1)
-        return QStringLiteral("1 file was left out: its name is not valid UTF-8, which Brisko cannot show.\r\n"
-                              "brisko-batch converts such files from a terminal.");
-    return QStringLiteral("%1 files were left out: their names are not valid UTF-8, which Brisko cannot show.\r\n"
-                          "brisko-batch converts such files from a terminal.")
+        return QCoreApplication::translate("Engine",
+                                           "1 file was left out: its name is not valid UTF-8, which Brisko "
+                                           "cannot show.\r\nbrisko-batch converts such files from a terminal.");
+    return QCoreApplication::translate("Engine",
+                                       "%1 files were left out: their names are not valid UTF-8, which Brisko "
+                                       "cannot show.\r\nbrisko-batch converts such files from a terminal.")
         .arg(count);
 }
 

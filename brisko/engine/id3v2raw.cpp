@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/id3v2raw.h"
 
+#include "base/translation.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -258,7 +260,7 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
         --last;
     if (last > at) {
         tag.trailing = body.mid(int(at), int(last - at));
-        tag.problem = QStringLiteral("the ID3v2 tag holds bytes that are not frames");
+        tag.problem = EnglishText("Engine", "the ID3v2 tag holds bytes that are not frames");
     }
     return tag;
 }
@@ -301,7 +303,7 @@ bool ConvertTo23(const Tag &v22, Tag *v23, QString *why)
     for (const Frame &frame : v22.frames) {
         const QByteArray name = names.value(frame.id);
         if (name.isEmpty()) {
-            *why = QStringLiteral("the ID3v2.2 frame %1 has no ID3v2.3 counterpart")
+            *why = EnglishText("Engine", "the ID3v2.2 frame %1 has no ID3v2.3 counterpart")
                        .arg(QString::fromLatin1(frame.id));
             return false;
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/jpegcodec.h"
 
+#include "base/translation.h"
 #include "engine/picturelimits.h"
 #include "engine/stopcheck.h"
 
@@ -88,7 +89,8 @@ void CheckScansAndStop(j_decompress_ptr cinfo)
     }
     const bool stopped = progress->stop && progress->stop->Stopped();
     if (stopped)
-        Abandon(reinterpret_cast<j_common_ptr>(cinfo), DecodeResult::Stopped, "User interrupt occurred");
+        Abandon(reinterpret_cast<j_common_ptr>(cinfo), DecodeResult::Stopped,
+               QT_TRANSLATE_NOOP("Engine", "User interrupt occurred"));
 }
 
 void OnProgress(j_common_ptr cinfo)
@@ -191,7 +193,7 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QStrin
 
     *image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (image->isNull()) {
-        *error = QStringLiteral("not enough memory for the picture");
+        *error = EnglishText("Engine", "not enough memory for the picture");
         jpeg_destroy_decompress(&cinfo);
         return DecodeResult::OutOfMemory;
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/lockedfile.h"
 
+#include "base/translation.h"
 #include "engine/localpath.h"
 
 #include <QHash>
@@ -127,13 +128,13 @@ bool LockedFile::Open(const QString &path, QString *why)
         struct stat locked {};
         if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) {
             ::close(fd);
-            *why = QStringLiteral("not a regular file");
+            *why = EnglishText("Engine", "not a regular file");
             return false;
         }
         const bool shared = Held().Share(locked);
         if (!shared && !Lock(fd)) {
             ::close(fd);
-            *why = QStringLiteral("the file is locked by another program");
+            *why = EnglishText("Engine", "the file is locked by another program");
             return false;
         }
         struct stat now {};
@@ -149,6 +150,6 @@ bool LockedFile::Open(const QString &path, QString *why)
             Held().Remove(locked);
         ::close(fd);
     }
-    *why = QStringLiteral("the file keeps being replaced by another program");
+    *why = EnglishText("Engine", "the file keeps being replaced by another program");
     return false;
 }

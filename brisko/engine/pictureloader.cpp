@@ -2,6 +2,7 @@
 #include "engine/pictureloader.h"
 
 #include "base/briskoerror.h"
+#include "base/translation.h"
 #include "engine/jpegcodec.h"
 #include "engine/pictureheaders.h"
 #include "engine/picturelimits.h"
@@ -29,15 +30,15 @@ namespace {
 
 [[noreturn]] void RefuseCutShort()
 {
-    Refuse(QStringLiteral("Damaged picture: cut short"));
+    Refuse(EnglishText("Engine", "Damaged picture: cut short"));
 }
 
 void RequireWithinLimits(QSize size)
 {
     if (size.isEmpty())
-        Refuse(QStringLiteral("Damaged picture: it declares no size"));
+        Refuse(EnglishText("Engine", "Damaged picture: it declares no size"));
     if (!PictureLimits::IsWithin(size))
-        Refuse(QStringLiteral("Picture too large: %1 x %2 is beyond the limits")
+        Refuse(EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits")
                    .arg(size.width())
                    .arg(size.height()));
 }
@@ -156,7 +157,7 @@ QImage DecodeWithQt(const QByteArray &data, PictureFormat format, qint64 grantBy
     const QImage image = reader.read();
     if (image.isNull()) {
         if (reader.error() == QImageReader::InvalidDataError || reader.error() == QImageReader::UnknownError)
-            Refuse(QStringLiteral("Damaged picture: %1").arg(reader.errorString()));
+            Refuse(EnglishText("Engine", "Damaged picture: %1").arg(reader.errorString()));
         throw MakeError(ErrorNumber::PictureUnexpected);
     }
     const QImage opaque = OverWhite(image);
@@ -239,7 +240,7 @@ DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCh
     const DecodePlan plan = PlanDecode(data, minSize);
     DecodeBudget &budget = DecodeBudget::Pictures();
     if (plan.bytes > budget.Capacity())
-        Refuse(QStringLiteral("Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed")
+        Refuse(EnglishText("Engine", "Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed")
                    .arg(plan.size.width())
                    .arg(plan.size.height())
                    .arg((plan.bytes + (1 << 20) - 1) >> 20)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictureproblem.h"
 
+#include "base/translation.h"
 #include "engine/jpegcodec.h"
 #include "engine/picturelimits.h"
 #include "engine/pictureloader.h"
@@ -12,7 +13,7 @@ namespace {
 
 QString Unsupported(const char *kind)
 {
-    return QStringLiteral("unsupported picture (%1)").arg(QLatin1String(kind));
+    return EnglishText("Engine", "unsupported picture (%1)").arg(QLatin1String(kind));
 }
 
 // Formats that are no JPEG, PNG, GIF or BMP, by their signatures.
@@ -30,7 +31,7 @@ QString UnknownFormat(const QByteArray &data)
         return Unsupported("JPEG XL");
     if (data.startsWith(QByteArray("\0\0\0\x0CjP  ", 8)))
         return Unsupported("JPEG 2000");
-    return QStringLiteral("unsupported picture format");
+    return EnglishText("Engine", "unsupported picture format");
 }
 
 // The JPEG kinds an 8-bit baseline or progressive decoder cannot read: the
@@ -79,7 +80,7 @@ QSize DeclaredSize(const QByteArray &data, PictureFormat format)
 QString PictureProblem(const QByteArray &picture)
 {
     if (picture.isEmpty())
-        return QStringLiteral("empty picture");
+        return EnglishText("Engine", "empty picture");
     const PictureFormat format = DetectPictureFormat(picture);
     if (format == PictureFormat::Unknown)
         return UnknownFormat(picture);
@@ -90,6 +91,6 @@ QString PictureProblem(const QByteArray &picture)
     }
     const QSize size = DeclaredSize(picture, format);
     if (size.isValid() && !PictureLimits::IsWithin(size))
-        return QStringLiteral("picture too large (%1 x %2)").arg(size.width()).arg(size.height());
-    return QStringLiteral("damaged picture");
+        return EnglishText("Engine", "picture too large (%1 x %2)").arg(size.width()).arg(size.height());
+    return EnglishText("Engine", "damaged picture");
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pngcodec.h"
 
+#include "base/translation.h"
 #include "engine/pictureheaders.h"
 #include "engine/picturelimits.h"
 #include "engine/rowreducer.h"
@@ -91,7 +92,7 @@ void CheckStop(png_structp png, StopPoll *stop)
 {
     const bool stopped = stop && stop->Stopped();
     if (stopped)
-        Abandon(png, DecodeResult::Stopped, "User interrupt occurred");
+        Abandon(png, DecodeResult::Stopped, QT_TRANSLATE_NOOP("Engine", "User interrupt occurred"));
 }
 
 // What decoding holds besides libpng's own: made before the jumps can
@@ -150,7 +151,7 @@ DecodeResult Decode(const QByteArray &data, QSize size, Buffers *buffers, QStrin
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        *error = QStringLiteral("not enough memory for the picture");
+        *error = EnglishText("Engine", "not enough memory for the picture");
         return DecodeResult::OutOfMemory;
     }
     if (setjmp(png_jmpbuf(png))) {
@@ -163,12 +164,12 @@ DecodeResult Decode(const QByteArray &data, QSize size, Buffers *buffers, QStrin
     png_set_chunk_malloc_max(png, 8 << 20); // text and colour profiles, never a bomb
     png_read_info(png, info);
     if (int(png_get_image_width(png, info)) != size.width() || int(png_get_image_height(png, info)) != size.height())
-        Abandon(png, DecodeResult::Invalid, "Damaged picture: its header changed");
+        Abandon(png, DecodeResult::Invalid, QT_TRANSLATE_NOOP("Engine", "Damaged picture: its header changed"));
     AskForRgba(png, info);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != buffers->rowBytes || (passes > 1) != (buffers->rows.size() > buffers->rowBytes))
-        Abandon(png, DecodeResult::Invalid, "Damaged picture: its header changed");
+        Abandon(png, DecodeResult::Invalid, QT_TRANSLATE_NOOP("Engine", "Damaged picture: its header changed"));
     ReadRows(png, passes, size, buffers, stop);
     png_destroy_read_struct(&png, &info, nullptr);
     return DecodeResult::Ok;
@@ -192,12 +193,12 @@ DecodeResult DecodePng(const QByteArray &data, int factor, QImage *image, QStrin
     *image = QImage();
     const PngHeader header = ReadPngHeader(data);
     if (!header.ok) {
-        *error = QStringLiteral("Invalid picture");
+        *error = EnglishText("Engine", "Invalid picture");
         return DecodeResult::Invalid;
     }
     Buffers buffers(header.size, header.interlaced, factor);
     if (buffers.reducer.Result().isNull()) {
-        *error = QStringLiteral("not enough memory for the picture");
+        *error = EnglishText("Engine", "not enough memory for the picture");
         return DecodeResult::OutOfMemory;
     }
     const DecodeResult result = Decode(data, header.size, &buffers, error, stop);

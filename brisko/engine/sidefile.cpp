@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/sidefile.h"
 
+#include "base/translation.h"
+
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QSet>
@@ -22,9 +24,11 @@ constexpr int NameLimit = 255;
 const QByteArray Marker = QByteArrayLiteral(".brisko-");
 constexpr int RandomLength = 6;
 
+// what: the English text, with %1 for the system's reason.
 QString SystemError(const char *what)
 {
-    return QString::fromLatin1(what) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    return EnglishText("Engine", what).arg(reason);
 }
 
 QByteArray FolderOfBytes(const QByteArray &path)
@@ -95,7 +99,7 @@ bool SideFile::Create(const QByteArray &target, QString *why)
         }
     }
     if (fd_ < 0) {
-        *why = SystemError("cannot create the new file");
+        *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot create the new file: %1"));
         return false;
     }
     ::flock(fd_, LOCK_EX | LOCK_NB); // it is new: no one else can hold it
@@ -121,7 +125,7 @@ bool SideFile::LinkToFreshName(const QByteArray &source, int flags, QString *why
         if (errno != EEXIST)
             break;
     }
-    *why = SystemError("cannot name the new file");
+    *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot name the new file: %1"));
     return false;
 }
 
@@ -137,7 +141,7 @@ bool SideFile::Replace(QString *why)
     if (!Name(why))
         return false;
     if (::rename(name_.constData(), target_.constData()) != 0) {
-        *why = SystemError("cannot replace the file");
+        *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot replace the file: %1"));
         return false;
     }
     name_.clear(); // it is the target now

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/statuses.h"
 
+#include "base/translation.h"
+
 #include <cmath>
 
 namespace {
@@ -16,15 +18,15 @@ constexpr RowStatus AllStatuses[] = {
 QString StatusText(RowStatus status)
 {
     switch (status) {
-    case RowStatus::Unchanged: return QStringLiteral("Unchanged");
-    case RowStatus::NoPicture: return QStringLiteral("No Picture");
-    case RowStatus::Resized: return QStringLiteral("Resized");
-    case RowStatus::ResizeFailed: return QStringLiteral("Resize Failed");
-    case RowStatus::LowDriveSpace: return QStringLiteral("Low Drive Space");
-    case RowStatus::FileMissing: return QStringLiteral("File Missing");
-    case RowStatus::TagChanged: return QStringLiteral("Tag Changed");
-    case RowStatus::PicTagChanged: return QStringLiteral("Pic | Tag Changed");
-    case RowStatus::ChangePicFailed: return QStringLiteral("Change Pic Failed");
+    case RowStatus::Unchanged: return EnglishText("Status", "Unchanged");
+    case RowStatus::NoPicture: return EnglishText("Status", "No Picture");
+    case RowStatus::Resized: return EnglishText("Status", "Resized");
+    case RowStatus::ResizeFailed: return EnglishText("Status", "Resize Failed");
+    case RowStatus::LowDriveSpace: return EnglishText("Status", "Low Drive Space");
+    case RowStatus::FileMissing: return EnglishText("Status", "File Missing");
+    case RowStatus::TagChanged: return EnglishText("Status", "Tag Changed");
+    case RowStatus::PicTagChanged: return EnglishText("Status", "Pic | Tag Changed");
+    case RowStatus::ChangePicFailed: return EnglishText("Status", "Change Pic Failed");
     }
     return QString();
 }

@@ -3,6 +3,7 @@
 
 #include "base/genrefromid.h"
 #include "base/textvalue.h"
+#include "base/translation.h"
 #include "engine/localpath.h"
 
 #include <QFile>
@@ -333,7 +334,7 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     const QString real = RealPath(path);
     struct stat info {};
     if (real.isEmpty() || ::stat(BytesFromPath(real).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        SetError(TagLibraryError::FileNotFound, QStringLiteral("File not found: ") + path);
+        SetError(TagLibraryError::FileNotFound, EnglishText("Engine", "File not found: %1").arg(path));
         return 0;
     }
     // Held locked until the file is closed: read and save see one file.
@@ -341,7 +342,7 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     QFile file;
     if (!original_.Open(real, &why) || !file.open(original_.Descriptor(), QIODevice::ReadOnly)) {
         original_.Close();
-        SetError(TagLibraryError::CannotRead, QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + why);
+        SetError(TagLibraryError::CannotRead, EnglishText("Engine", "Cannot read %1: %2").arg(path, why));
         return 0;
     }
     const qint64 size = original_.State().st_size;
@@ -363,7 +364,7 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     if (tag_.present && !tag_.IsComplete())
         SetError(TagLibraryError::TagUnreadable, tag_.problem);
     else if (tagAtEnd_)
-        SetError(TagLibraryError::TagUnreadable, QStringLiteral("an ID3v2 tag at the end of the file"));
+        SetError(TagLibraryError::TagUnreadable, EnglishText("Engine", "an ID3v2 tag at the end of the file"));
     return 1;
 }
 
@@ -501,8 +502,8 @@ bool TagLibrary::PictureData(int number, QByteArray *data)
     const std::optional<Picture> picture = PictureAt(number);
     if (!picture || !picture->readable) {
         SetError(TagLibraryError::NoSuchPicture,
-                 picture ? QStringLiteral("picture %1 cannot be read").arg(number)
-                         : QStringLiteral("there is no picture %1").arg(number));
+                 picture ? EnglishText("Engine", "picture %1 cannot be read").arg(number)
+                         : EnglishText("Engine", "there is no picture %1").arg(number));
         return false;
     }
     *data = picture->data;
@@ -518,7 +519,7 @@ bool TagLibrary::SavePictureToFile(int number, const QString &destination)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(data) != data.size() || !file.flush()) {
         SetError(TagLibraryError::CannotWritePicture,
-                 QStringLiteral("cannot write ") + destination + QStringLiteral(": ") + file.errorString());
+                 EnglishText("Engine", "cannot write %1: %2").arg(destination, file.errorString()));
         file.remove();
         return false;
     }
@@ -532,13 +533,13 @@ bool TagLibrary::AddPictureFromFile(const QString &path, const QString &descript
     Q_UNUSED(number)
     Q_UNUSED(flags)
     if (path_.isEmpty()) {
-        SetError(TagLibraryError::NoFileOpen, QStringLiteral("no file is open"));
+        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open"));
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         SetError(TagLibraryError::PictureFileUnreadable,
-                 QStringLiteral("cannot read ") + path + QStringLiteral(": ") + file.errorString());
+                 EnglishText("Engine", "cannot read %1: %2").arg(path, file.errorString()));
         return false;
     }
     return AddPictureData(file.readAll(), pictureType);
@@ -547,7 +548,7 @@ bool TagLibrary::AddPictureFromFile(const QString &path, const QString &descript
 bool TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
 {
     if (path_.isEmpty()) {
-        SetError(TagLibraryError::NoFileOpen, QStringLiteral("no file is open"));
+        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open"));
         return false;
     }
     newPicture_ = jpeg;
@@ -558,7 +559,7 @@ bool TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
 bool TagLibrary::ReplacePictureData(int number, const QByteArray &jpeg)
 {
     if (number < 2 || number > PictureCount()) {
-        SetError(TagLibraryError::NoSuchPicture, QStringLiteral("there is no picture %1").arg(number));
+        SetError(TagLibraryError::NoSuchPicture, EnglishText("Engine", "there is no picture %1").arg(number));
         return false;
     }
     laterPictures_.insert(number, jpeg);
@@ -568,7 +569,7 @@ bool TagLibrary::ReplacePictureData(int number, const QByteArray &jpeg)
 bool TagLibrary::RequireOpen(const QString &path)
 {
     if (path_.isEmpty() || path != path_) {
-        SetError(TagLibraryError::NoFileOpen, QStringLiteral("the file is not open: ") + path);
+        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "the file is not open: %1").arg(path));
         return false;
     }
     return true;
@@ -587,7 +588,7 @@ bool TagLibrary::FileUnchangedSinceOpen()
         && SameFile(now, original_.State()))
         return true;
     SetError(TagLibraryError::ChangedSinceOpen,
-             QStringLiteral("the file was changed by another program after it was read"));
+             EnglishText("Engine", "the file was changed by another program after it was read"));
     return false;
 }
 
@@ -598,7 +599,7 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
     *ok = false;
     if (tagAtEnd_) {
         SetError(TagLibraryError::WouldLoseData,
-                 QStringLiteral("the file has an ID3v2 tag at its end, which would be left behind"));
+                 EnglishText("Engine", "the file has an ID3v2 tag at its end, which would be left behind"));
         return {};
     }
     Id3v2::Tag tag = tag_;
@@ -731,14 +732,14 @@ bool TagLibrary::PrepareId3v2(FileRewrite *rewrite)
     // A tag is no use in a file with nothing after it: that is no MP3.
     const qint64 oldSize = tag_.present ? tag_.size : 0;
     if (fileSize_ - oldSize - id3v1_.size() <= 0) {
-        SetError(TagLibraryError::NoAudio, QStringLiteral("the file holds no audio"));
+        SetError(TagLibraryError::NoAudio, EnglishText("Engine", "the file holds no audio"));
         return false;
     }
 
     const QByteArray rendered = Id3v2::Render(edited, TagSizeToWrite(edited, oldSize));
     const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
     if (check.frames != edited.frames || check.trailing != edited.trailing) {
-        SetError(TagLibraryError::CheckFailed, QStringLiteral("the new tag does not read back as written"));
+        SetError(TagLibraryError::CheckFailed, EnglishText("Engine", "the new tag does not read back as written"));
         return false;
     }
 
@@ -754,7 +755,7 @@ bool TagLibrary::PrepareId3v1(FileRewrite *rewrite)
     TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
     TagLib::ID3v1::Tag *tag = file.ID3v1Tag();
     if (!tag) {
-        SetError(TagLibraryError::TagUnreadable, QStringLiteral("the ID3v1 tag cannot be read"));
+        SetError(TagLibraryError::TagUnreadable, EnglishText("Engine", "the ID3v1 tag cannot be read"));
         return false;
     }
     for (auto change = v1Changes_.cbegin(); change != v1Changes_.cend(); ++change) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/volumes.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -85,5 +86,5 @@ bool VolumeAvailable(const QString &root, const QString &path)
 
 QString VolumeUnavailableMessage(const QString &root)
 {
-    return QStringLiteral("Can't continue\nDrive: ") + root + QStringLiteral(" is unavailable");
+    return QCoreApplication::translate("Engine", "Can't continue\nDrive: %1 is unavailable").arg(root);
 }

@@ -7,19 +7,24 @@
 #include "engine/statuses.h"
 #include "engine/taglibrary.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 QString FileSizeText(qint64 bytes)
 {
-    return QStringLiteral("File Size: ") + FormatSize(float(bytes));
+    return QCoreApplication::translate("Window", "File Size: %1").arg(FormatSize(float(bytes)));
 }
 
 QString ImageSizeText(QSize size)
 {
-    return QStringLiteral("Image Size: ") + SizeText(size.width(), size.height());
+    return QCoreApplication::translate("Window", "Image Size: %1").arg(SizeText(size.width(), size.height()));
 }
 
-const QString NoSize = QStringLiteral("File Size: -----");
+QString NoSize()
+{
+    return QCoreApplication::translate("Window", "File Size: -----");
+}
 
 } // namespace
 
@@ -38,7 +43,7 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
     if (!measured.valid) {
         *preview = FilePreview();
         preview->problem = hasPicture ? PictureProblem(picture) : QString();
-        preview->fileSize = NoSize;
+        preview->fileSize = NoSize();
         preview->imageSize = ImageSizeText(QSize(0, 0));
         return true;
     }
@@ -80,8 +85,8 @@ FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
         preview.problem = PictureProblem(picture);
     }
     preview.picture = QImage();
-    preview.fileSize = NoSize;
-    preview.imageSize = QStringLiteral("No Picture");
+    preview.fileSize = NoSize();
+    preview.imageSize = QCoreApplication::translate("Window", "No Picture");
     return preview;
 }
 

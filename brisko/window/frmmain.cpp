@@ -89,9 +89,9 @@ void frmMain::CreateControls()
     setCentralWidget(surface);
 
     lvwMain_ = Place(new TrackList(surface), "lvwMain", at({4, 44, 621, 333}), "TTTT");
-    lvwMain_->setAccessibleName(QStringLiteral("Track list"));
+    lvwMain_->setAccessibleName(tr("Track list"));
     lvwMain_->setAccessibleDescription(
-        QStringLiteral("One row for each MP3 file added: its name, picture sizes, status and tags"));
+        tr("One row for each MP3 file added: its name, picture sizes, status and tags"));
     connect(lvwMain_->header(), &QHeaderView::sectionClicked, this,
             [this](int logicalIndex) { ColumnHeadingClicked(logicalIndex + 1); });
 
@@ -99,28 +99,41 @@ void frmMain::CreateControls()
     picMsg->hide();
 
     imgDisplay = Place(new PictureScaler(surface), "imgDisplay", at({628, 44, 150, 150}), "FTTF");
-    imgDisplay->setAccessibleName(QStringLiteral("Album art"));
+    imgDisplay->setAccessibleName(tr("Album art"));
     imgDisplay->setAccessibleDescription(
-        QStringLiteral("The picture of the file chosen in the track list, with its sizes below"));
+        tr("The picture of the file chosen in the track list, with its sizes below"));
     shpSizeLabels = Place(new QFrame(surface), "shpSizeLabels", at({630, 196, 146, 41}), "FTTF");
     shpSizeLabels->setFrameShape(QFrame::Box);
     shpSizeLabels->setFrameShadow(QFrame::Sunken);
-    lblSize = Place(new QLabel(QStringLiteral("Image Size W x H"), surface), "lblSize",
+    lblSize = Place(new QLabel(tr("Image Size W x H"), surface), "lblSize",
                     at({636, 199, 136, 17}), "FTTF");
-    lblFileSize = Place(new QLabel(QStringLiteral("File Size: -------"), surface), "lblFileSize",
+    lblFileSize = Place(new QLabel(tr("File Size: -------"), surface), "lblFileSize",
                         at({636, 216, 136, 17}), "FTTF");
     for (QLabel *label : {lblSize, lblFileSize})
         label->setAlignment(Qt::AlignCenter);
 
-    cmdFiles = Place(new QPushButton(QStringLiteral("Add Files"), surface), "cmdFiles",
+    cmdFiles = Place(new QPushButton(tr("Add Files"), surface), "cmdFiles",
                      at({644, 248, 97, 25}), "FTTF");
-    cmdFolder = Place(new QPushButton(QStringLiteral("Add Folder"), surface), "cmdFolder",
+    cmdFolder = Place(new QPushButton(tr("Add Folder"), surface), "cmdFolder",
                       at({644, 280, 97, 25}), "FTTF");
-    cmdConvert = Place(new QPushButton(QStringLiteral("Resize All"), surface), "cmdConvert",
+    cmdConvert = Place(new QPushButton(tr("Resize All"), surface), "cmdConvert",
                        at({644, 312, 97, 25}), "FTTF");
-    cmdCancel = Place(new QPushButton(QStringLiteral("Stop"), surface), "cmdCancel",
+    cmdCancel = Place(new QPushButton(tr("Stop"), surface), "cmdCancel",
                       at({644, 344, 97, 25}), "FTTF");
     cmdCancel->setIcon(StopPicture(false));
+    // Longer captions (German's) widen their button about its middle, within
+    // the picture's column.
+    const QRect column = imgDisplay->geometry();
+    for (QPushButton *button : {cmdFiles, cmdFolder, cmdConvert, cmdCancel}) {
+        const int wanted = qMin(button->sizeHint().width(), column.width());
+        if (wanted <= button->width())
+            continue;
+        QRect place = button->geometry();
+        place.setWidth(wanted);
+        place.moveCenter(button->geometry().center());
+        place.moveLeft(qBound(column.left(), place.left(), column.right() + 1 - wanted));
+        button->setGeometry(place);
+    }
 
     picLogoContainer = Place(new QFrame(surface), "picLogoContainer", at({0, 0, 782, 33}), "FFFF");
     surface->AlignTop(picLogoContainer);
@@ -139,8 +152,8 @@ void frmMain::CreateControls()
     // The PNG marker sits in the preview's corner and moves with it.
     imgPNG = Place(new QLabel(surface), "imgPNG", at({738, 172, 34, 16}), "FTTF");
     imgPNG->setPixmap(QPixmap::fromImage(PngMarker()));
-    imgPNG->setAccessibleName(QStringLiteral("PNG"));
-    imgPNG->setAccessibleDescription(QStringLiteral("The file keeps its album art as PNG"));
+    imgPNG->setAccessibleName(tr("PNG"));
+    imgPNG->setAccessibleDescription(tr("The file keeps its album art as PNG"));
     imgPNG->hide();
 
     tmrReplace = Place(new QTimer(this), "tmrReplace", {}, nullptr);
@@ -227,35 +240,35 @@ void frmMain::CreateMenus()
         return m;
     };
 
-    mnuFile = menu("mnuFile", QStringLiteral("&File"));
+    mnuFile = menu("mnuFile", tr("&File"));
     // The buttons' commands, for the keyboard.
-    mnuAddFiles_ = entry(mnuFile, "mnuAddFiles", QStringLiteral("&Add Files"), Qt::CTRL | Qt::Key_O);
+    mnuAddFiles_ = entry(mnuFile, "mnuAddFiles", tr("&Add Files"), Qt::CTRL | Qt::Key_O);
     PressesButton(mnuAddFiles_, cmdFiles);
-    mnuAddFolder_ = entry(mnuFile, "mnuAddFolder", QStringLiteral("Add F&older"),
+    mnuAddFolder_ = entry(mnuFile, "mnuAddFolder", tr("Add F&older"),
                           Qt::CTRL | Qt::SHIFT | Qt::Key_O);
     PressesButton(mnuAddFolder_, cmdFolder);
-    mnuConvert_ = entry(mnuFile, "mnuConvert", QStringLiteral("&Resize All"), Qt::CTRL | Qt::Key_R);
+    mnuConvert_ = entry(mnuFile, "mnuConvert", tr("&Resize All"), Qt::CTRL | Qt::Key_R);
     PressesButton(mnuConvert_, cmdConvert);
-    mnuCancel_ = entry(mnuFile, "mnuCancel", QStringLiteral("&Stop"), Qt::Key_Escape);
+    mnuCancel_ = entry(mnuFile, "mnuCancel", tr("&Stop"), Qt::Key_Escape);
     PressesButton(mnuCancel_, cmdCancel);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSepButtons"));
-    mnuClearClip = entry(mnuFile, "mnuClearClip", QStringLiteral("&Clear Clipboard"));
+    mnuClearClip = entry(mnuFile, "mnuClearClip", tr("&Clear Clipboard"));
     mnuClearClip->setEnabled(false);
     separator(mnuFile, 0);
-    mnuExit = entry(mnuFile, "mnuExit", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_Q);
+    mnuExit = entry(mnuFile, "mnuExit", tr("E&xit"), Qt::CTRL | Qt::Key_Q);
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
 
-    mnuOptions = menu("mnuOptions", QStringLiteral("&Options"));
-    mnuSetColumns = entry(mnuOptions, "mnuSetColumns", QStringLiteral("&Reset To Default View"));
+    mnuOptions = menu("mnuOptions", tr("&Options"));
+    mnuSetColumns = entry(mnuOptions, "mnuSetColumns", tr("&Reset To Default View"));
     separator(mnuOptions, 1);
-    mnuSkip = entry(mnuOptions, "mnuSkip", QStringLiteral("&Skip If Original Smaller Than Resize"));
+    mnuSkip = entry(mnuOptions, "mnuSkip", tr("&Skip If Original Smaller Than Resize"));
     mnuSkip->setCheckable(true);
     // Players that show the front cover find it resized too when it is not picture 1.
-    mnuAllPictures = entry(mnuOptions, "mnuAllPictures", QStringLiteral("Resize &Every Picture"));
+    mnuAllPictures = entry(mnuOptions, "mnuAllPictures", tr("Resize &Every Picture"));
     mnuAllPictures->setCheckable(true);
 
-    mnuHelp = menu("mnuHelp", QStringLiteral("&Help"));
-    mnuHelpCont = entry(mnuHelp, "mnuHelpCont", QStringLiteral("&Contents"), Qt::Key_F1);
+    mnuHelp = menu("mnuHelp", tr("&Help"));
+    mnuHelpCont = entry(mnuHelp, "mnuHelpCont", tr("&Contents"), Qt::Key_F1);
     mnuHelpCont->setAutoRepeat(false);
     // The tip says to press F1: it works in the tip and the about box too.
     mnuHelpCont->setShortcutContext(Qt::ApplicationShortcut);
@@ -265,27 +278,27 @@ void frmMain::CreateMenus()
     mnuSep[2]->setVisible(false);
     // The desktop takes Ctrl+Alt+F1 for its text consoles: the setting is
     // offered here too.
-    mnuShowTip = entry(mnuHelp, "mnuShowTip", QStringLiteral("Show &Tip at Startup"));
+    mnuShowTip = entry(mnuHelp, "mnuShowTip", tr("Show &Tip at Startup"));
     mnuShowTip->setCheckable(true);
     connect(mnuHelp, &QMenu::aboutToShow, this, [this] { mnuShowTip->setChecked(ShowTip); });
     connect(mnuShowTip, &QAction::triggered, this, [](bool checked) { ShowTip = checked; });
-    mnuAbout = entry(mnuHelp, "mnuAbout", QStringLiteral("&About"));
+    mnuAbout = entry(mnuHelp, "mnuAbout", tr("&About"));
     connect(mnuAbout, &QAction::triggered, this, &frmMain::ShowAbout);
 
     // The track list's context menu; never on the menu bar.
     mnuPopList = menu("mnuPopList", QStringLiteral("Pop1"));
-    mnuManConvert = entry(mnuPopList, "mnuManConvert", QStringLiteral("&Resize Picture"));
+    mnuManConvert = entry(mnuPopList, "mnuManConvert", tr("&Resize Picture"));
     separator(mnuPopList, 3);
-    mnuReplace = entry(mnuPopList, "mnuReplace", QStringLiteral("&Change Picture | Tag"));
+    mnuReplace = entry(mnuPopList, "mnuReplace", tr("&Change Picture | Tag"));
     separator(mnuPopList, 4);
-    mnuCopyName = entry(mnuPopList, "mnuCopyName", QStringLiteral("Copy Album &Name"));
+    mnuCopyName = entry(mnuPopList, "mnuCopyName", tr("Copy Album &Name"));
     separator(mnuPopList, 5);
-    mnuPopupPlay = entry(mnuPopList, "mnuPopupPlay", QStringLiteral("&Play Selection"));
+    mnuPopupPlay = entry(mnuPopList, "mnuPopupPlay", tr("&Play Selection"));
     separator(mnuPopList, 6);
-    mnuRemove = entry(mnuPopList, "mnuRemove", QStringLiteral("Re&move From List"), Qt::Key_Delete);
-    mnuSelectAll_ = entry(mnuPopList, "mnuSelectAll", QStringLiteral("Select &All"), Qt::CTRL | Qt::Key_A);
+    mnuRemove = entry(mnuPopList, "mnuRemove", tr("Re&move From List"), Qt::Key_Delete);
+    mnuSelectAll_ = entry(mnuPopList, "mnuSelectAll", tr("Select &All"), Qt::CTRL | Qt::Key_A);
     separator(mnuPopList, 7);
-    mnuClear = entry(mnuPopList, "mnuClear", QStringLiteral("C&lear List"));
+    mnuClear = entry(mnuPopList, "mnuClear", tr("C&lear List"));
 
     // The menu key and Shift+F10 open the row menu from the keyboard.
     rowMenuKey_ = new QAction(this);

@@ -252,13 +252,14 @@ private:
     void ShowConvertedRow(const RowFile &file, const RowConversion &done, RunProgress &progress);
     // The end of a run over rows: the last file shown, the run counted in
     // the status bar.
-    void EndRun(RunProgress &progress, int rows, const QString &doneWord);
+    void EndRun(RunProgress &progress, int rows, const QString &countFormat);
     // Shows in one row what the conversion of its file did. True when the
     // picture was given up on "Stop": the file is as it was.
     bool ConvPix(int row, const QString &path, const ArtConversion &result);
     void ShowFilePreview(const FilePreview &preview);
-    // A row's tooltip: why it failed, or what else the user should know.
-    void SetRowToolTip(int row, const QString &text);
+    // A row's tooltip, in the user's language: why it failed, or what else
+    // the user should know.
+    void SetRowToolTip(int row, const QString &english);
     // Why a row has a failure status that comes without a reason of its own.
     static QString ReasonOf(RowStatus status);
     static QString VolumeGoneReason(const QString &volume);

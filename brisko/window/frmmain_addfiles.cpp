@@ -34,8 +34,8 @@ void frmMain::GetAddFiles()
         dialog.hwnd = this;
         dialog.InitDir = LastFile;
         dialog.CancelError = true;
-        dialog.DialogTitle = QStringLiteral("Mp3 File(s) To Resize Album Art");
-        dialog.SetFilter(QStringLiteral("Mp3 Files (*.mp3)|*.mp3"));
+        dialog.DialogTitle = tr("Mp3 File(s) To Resize Album Art");
+        dialog.SetFilter(tr("Mp3 Files (*.mp3)|*.mp3"));
         dialog.Flags = 0x81204;
         dialog.MaxFileSize = 32700;
         dialog.ShowOpen();

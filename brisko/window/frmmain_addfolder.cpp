@@ -23,7 +23,7 @@ void frmMain::GetCopyFolder()
             LastFolder = GetDocumentsFolder();
         const QString chosen = BrowseForFolder(
             LastFolder, this,
-            QStringLiteral("Select a folder containing Mp3 files. Contents of subfolders will be included."));
+            tr("Select a folder containing Mp3 files. Contents of subfolders will be included."));
         if (chosen.isEmpty())
             return;
         LastFolder = chosen;
@@ -38,9 +38,9 @@ void frmMain::CopyFolders(const QString &root, std::function<void()> then)
 {
     StopRequested = false;
     auto operation = std::make_shared<OperationGuard>(*this);
-    ShowWaitPanel(true, QStringLiteral("Wait... Reading Folders"), false);
+    ShowWaitPanel(true, tr("Wait... Reading Folders"), false);
     ProgressBar->SetValue(-1);
-    ProgressBar->SetCaption(QStringLiteral("Reading Folders"));
+    ProgressBar->SetCaption(tr("Reading Folders"));
     ProgressBar->show();
 
     // The folders are read on a worker; the window reads what it found once
@@ -73,7 +73,7 @@ void frmMain::CopyFolders(const QString &root, std::function<void()> then)
             // "Stop" while the folders are read adds nothing.
             const auto tell = [this, operation, walk, then] {
                 if (walk->complete && walk->found.size() <= 1 && walk->leftOut == 0)
-                    MsgBox(QStringLiteral("No Mp3 files were found in the folder."), Msg::Information, QString(), this);
+                    MsgBox(tr("No Mp3 files were found in the folder."), Msg::Information, QString(), this);
                 if (walk->complete && walk->leftOut > 0)
                     MsgBox(LeftOutMessage(walk->leftOut), Msg::Information, QString(), this);
                 if (then)

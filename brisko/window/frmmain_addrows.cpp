@@ -80,9 +80,9 @@ void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
     auto operation = std::make_shared<OperationGuard>(*this);
     ProgressBar->SetMax(qMax(1, int(paths.size()) - 1));
     ProgressBar->SetValue(0);
-    ProgressBar->SetCaption(QStringLiteral("Adding Files"));
+    ProgressBar->SetCaption(tr("Adding Files"));
     ProgressBar->show();
-    ShowWaitPanel(true, QStringLiteral("Wait... Adding Files"), false);
+    ShowWaitPanel(true, tr("Wait... Adding Files"), false);
 
     // Files already listed are not read again.
     QStringList toRead;
@@ -118,7 +118,7 @@ void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
             volumeOfPath_.insert(file.row.Path, file.volume);
             file = ReadFile(); // its memory goes now, not when the last file is in
         }
-        Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+        Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
     };
 
     jobs_->Start(

@@ -5,6 +5,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "base/textvalue.h"
+#include "base/translation.h"
 #include "engine/artconversion.h"
 #include "engine/pictureencoder.h"
 #include "engine/taglibrary.h"
@@ -80,31 +81,33 @@ QString frmMain::ReasonOf(RowStatus status)
 {
     switch (status) {
     case RowStatus::LowDriveSpace:
-        return QStringLiteral("not enough free space for a second copy of the file and 256,000 bytes more");
-    case RowStatus::FileMissing: return QStringLiteral("the file is no longer there");
+        return EnglishText("frmMain", "not enough free space for a second copy of the file and 256,000 bytes more");
+    case RowStatus::FileMissing: return EnglishText("frmMain", "the file is no longer there");
     default: return QString();
     }
 }
 
 QString frmMain::VolumeGoneReason(const QString &volume)
 {
-    return QStringLiteral("the volume %1 is not available").arg(volume);
+    return EnglishText("frmMain", "the volume %1 is not available").arg(volume);
 }
 
-void frmMain::SetRowToolTip(int row, const QString &text)
+void frmMain::SetRowToolTip(int row, const QString &english)
 {
     QTreeWidgetItem *item = lvwMain_->topLevelItem(row - 1);
     for (int column = 0; item && column < lvwMain_->columnCount(); ++column)
-        item->setToolTip(column, text);
+        item->setToolTip(column, ShownText(english));
 }
 
 void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
 {
     if (otherNames <= 0)
         return;
-    const QString note = otherNames == 1
-                             ? QStringLiteral("1 other name (hard link) of this file keeps its old content")
-                             : QStringLiteral("%1 other names (hard links) of this file keep its old content").arg(otherNames);
+    // The log stays in English, for whoever reads it to help.
+    const QString note =
+        otherNames == 1
+            ? EnglishText("frmMain", "1 other name (hard link) of this file keeps its old content")
+            : EnglishText("frmMain", "%1 other names (hard links) of this file keep its old content").arg(otherNames);
     SetRowToolTip(row, note);
     LogError(QStringLiteral("NoteOtherNames"), path + QStringLiteral(": ") + note);
 }
@@ -165,13 +168,13 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
         ShowFilePreview(*done.preview);
 }
 
-void frmMain::EndRun(RunProgress &progress, int rows, const QString &doneWord)
+void frmMain::EndRun(RunProgress &progress, int rows, const QString &countFormat)
 {
     progress.count.skipped += rows - progress.completed; // not begun after "Stop"
     // The last file worked on is shown as it is now.
     if (!progress.lastPath.isEmpty())
         ShowPicOnDemand(progress.lastPath);
-    Statusbar->SetPanelText(3, progress.count.Text(doneWord));
+    Statusbar->SetPanelText(3, progress.count.Text(countFormat));
 }
 
 void frmMain::Resizing(bool selectedOnly)
@@ -184,7 +187,7 @@ void frmMain::Resizing(bool selectedOnly)
     auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
     ProgressBar->SetMax(int(rows.size()));
     ProgressBar->SetValue(-1);
-    ProgressBar->SetCaption(QStringLiteral("Resizing"));
+    ProgressBar->SetCaption(tr("Resizing"));
     ProgressBar->setVisible(rows.size() >= 2);
 
     // Rows done with, and small pictures the user chose to skip, count as
@@ -221,5 +224,5 @@ void frmMain::Resizing(bool selectedOnly)
                 return [this, file, done, progress] { ShowConvertedRow(file, done, *progress); };
             };
         },
-        [this, operation, progress, rows = int(rows.size())] { EndRun(*progress, rows, QStringLiteral("Resized")); });
+        [this, operation, progress, rows = int(rows.size())] { EndRun(*progress, rows, tr("Resized %1, failed %2, skipped %3")); });
 }

@@ -34,8 +34,8 @@ void frmMain::ShowNoRow()
     displayedPath_.clear();
     imgDisplay->SetPicture(LogoPicture(150, palette()));
     imgPNG->hide();
-    lblSize->setText(QStringLiteral("Image Size W x H"));
-    lblFileSize->setText(QStringLiteral("File Size: -------"));
+    lblSize->setText(tr("Image Size W x H"));
+    lblFileSize->setText(tr("File Size: -------"));
 }
 
 bool frmMain::RowIsShown(int row) const
@@ -109,14 +109,14 @@ void frmMain::RemoveSelected()
     }
     lvwMain_->setUpdatesEnabled(true);
     ShowNoRow();
-    Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+    Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
 }
 
 void frmMain::ClearList()
 {
     lvwMain_->clear();
     ShowNoRow();
-    Statusbar->SetPanelText(1, QStringLiteral("Files : ") + QString::number(lvwMain_->RowCount()));
+    Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
 }
 
 void frmMain::CopyAlbumName()
@@ -141,9 +141,9 @@ void frmMain::PlaySelection()
     const int row = lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
     if (row >= 1 && ShellOpenFile(this, lvwMain_->PathAt(row)))
         return;
-    MsgBox(QStringLiteral("The file can't be opened.\r\n"
-                          "It may have been deleted or there is no\r\n"
-                          "application associated with this type of file."),
+    MsgBox(tr("The file can't be opened.\r\n"
+              "It may have been deleted or there is no\r\n"
+              "application associated with this type of file."),
            Msg::Information, QString(), this);
 }
 

@@ -52,7 +52,7 @@ void frmMain::WriteChange(TagChange change)
     StopRequested = false;
     ProgressBar->SetMax(qMax(1, int(rows.size())));
     ProgressBar->SetValue(-1);
-    ProgressBar->SetCaption(QStringLiteral("Change Picture"));
+    ProgressBar->SetCaption(tr("Change Picture"));
     ProgressBar->setVisible(rows.size() >= 2);
     auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
     QSize originalSize;
@@ -97,7 +97,7 @@ void frmMain::WriteChange(TagChange change)
                 };
             };
         },
-        [this, operation, progress, rows = int(files.size())] { EndRun(*progress, rows, QStringLiteral("Changed")); });
+        [this, operation, progress, rows = int(files.size())] { EndRun(*progress, rows, tr("Changed %1, failed %2, skipped %3")); });
 }
 
 void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, const ChangedFile &done,
@@ -129,7 +129,7 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
         if (done.preview)
             ShowFilePreview(*done.preview);
         if (newPicture)
-            lblSize->setText(QStringLiteral("Image Size: ") + SizeText(newSize.width(), newSize.height()));
+            lblSize->setText(tr("Image Size: %1").arg(SizeText(newSize.width(), newSize.height())));
     } else {
         const RowStatus status = done.outcome == ChangeOutcome::LowDriveSpace ? RowStatus::LowDriveSpace
                                  : done.outcome == ChangeOutcome::FileMissing ? RowStatus::FileMissing

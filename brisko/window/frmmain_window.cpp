@@ -4,6 +4,7 @@
 #include "window/frmmain.h"
 
 #include "base/errorlog.h"
+#include "base/translation.h"
 #include "engine/cmdline.h"
 #include "window/dialogs/frmabout.h"
 #include "window/dialogs/frmtip.h"
@@ -40,7 +41,7 @@ void frmMain::ProcessCmdLine()
     Quality = switches.quality;
     if (switches.customValues)
         CustomValues = true;
-    Statusbar->SetPanelText(2, switches.panelText);
+    Statusbar->SetPanelText(2, ShownText(switches.panelText));
 }
 
 QString frmMain::HelpFilePath()
@@ -62,7 +63,7 @@ void frmMain::ShowHelp()
 {
     if (helpFile_.isEmpty() || ShellOpenFile(this, helpFile_))
         return;
-    MsgBox(QStringLiteral("No program could be started to show the manual. It is the file\n") + helpFile_,
+    MsgBox(tr("No program could be started to show the manual. It is the file\n%1").arg(helpFile_),
            Msg::Information, QString(), this);
 }
 
@@ -125,7 +126,7 @@ void frmMain::closeEvent(QCloseEvent *event)
             return;
         }
         if (OperationRunning) {
-            if (MsgBox(QStringLiteral("Do you want to stop the current operation."),
+            if (MsgBox(tr("Do you want to stop the current operation."),
                        Msg::YesNo | Msg::Question, QString(), this)
                 == Msg::Yes)
                 RequestStop();
@@ -133,8 +134,8 @@ void frmMain::closeEvent(QCloseEvent *event)
             return;
         }
         if (CustomValues
-            && MsgBox(QStringLiteral("Do you want to save the custom resize and quality values as "
-                                     "the new default settings."),
+            && MsgBox(tr("Do you want to save the custom resize and quality values as "
+                         "the new default settings."),
                       Msg::YesNo | Msg::Question | Msg::DefaultButton2, QString(), this)
                    == Msg::Yes)
             CustomValues = false;
@@ -166,7 +167,7 @@ void frmMain::FirstActivation()
         (new frmTip(this))->show();
     SortByColumn(1);
     imgDisplay->SetPicture(LogoPicture(150, palette()));
-    Statusbar->SetPanelText(1, QStringLiteral("Add Files"));
+    Statusbar->SetPanelText(1, tr("Add Files"));
     lvwMain_->setFocus(); // the keys work on the list from the start
     emit FirstActivated();
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The program's start: one instance per user, then the main window.
+#include "base/translation.h"
 #include "engine/cmdline.h"
 #include "engine/localpath.h"
 #include "window/frmmain.h"
@@ -56,7 +57,8 @@ QStringList Arguments(int argc, char *argv[])
     return arguments;
 }
 
-const char Usage[] =
+const char Usage[] = QT_TRANSLATE_NOOP(
+    "Window",
     "Usage: brisko [/SIZE[/QUALITY]] [FILE.mp3 | FOLDER]...\n"
     "Shrinks the album art embedded in MP3 files so that portable players can show\n"
     "it, and edits their tags, in a window.\n"
@@ -70,7 +72,7 @@ const char Usage[] =
     "\n"
     "One Brisko runs for each user: a later start hands the files it names to the\n"
     "running window and brings it to the front. brisko-batch converts without a\n"
-    "window.\n";
+    "window.\n");
 
 } // namespace
 
@@ -78,9 +80,12 @@ int main(int argc, char *argv[])
 {
     // Answered on the terminal, with no window and no display needed.
     switch (FindInfoRequest(Arguments(argc, argv))) {
-    case InfoRequest::Help:
-        std::fputs(Usage, stdout);
+    case InfoRequest::Help: {
+        const QCoreApplication terminal(argc, argv);
+        LoadTranslations();
+        std::fputs(QCoreApplication::translate("Window", Usage).toUtf8().constData(), stdout);
         return 0;
+    }
     case InfoRequest::Version:
         std::printf("brisko %s\n", BRISKO_VERSION);
         return 0;
@@ -93,11 +98,15 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(BRISKO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(BRISKO_APP_ID));
     QApplication::setWindowIcon(AppIcon()); // every window, message boxes and file dialogs too
+    LoadTranslations();
     // Qt took its own options (-style, ...) out of argv.
     const StartArguments start = ReadStartArguments(Arguments(argc, argv), QDir::currentPath());
     for (const QString &refused : start.refused)
-        std::fprintf(stderr, "brisko: not an MP3 file or a folder, left out: %s\n",
-                     qPrintable(ReadablePath(refused)));
+        std::fprintf(stderr, "brisko: %s\n",
+                     QCoreApplication::translate("Window", "not an MP3 file or a folder, left out: %1")
+                         .arg(ReadablePath(refused))
+                         .toUtf8()
+                         .constData());
 
     SingleInstance instance;
     if (instance.Start() == SingleInstance::Role::Secondary) {

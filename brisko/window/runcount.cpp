@@ -18,7 +18,7 @@ void RunCount::Add(const ArtConversion &conversion)
     }
 }
 
-QString RunCount::Text(const QString &doneWord) const
+QString RunCount::Text(const QString &format) const
 {
-    return QStringLiteral("%1 %2, failed %3, skipped %4").arg(doneWord).arg(done).arg(failed).arg(skipped);
+    return format.arg(done).arg(failed).arg(skipped);
 }

@@ -16,8 +16,9 @@ struct RunCount
     int skipped = 0;
 
     void Add(const ArtConversion &conversion);
-    // "Resized 12, failed 1, skipped 3", with the word for the rows done.
-    QString Text(const QString &doneWord) const;
+    // The counts put into format's %1 (done), %2 (failed) and %3 (skipped):
+    // "Resized 12, failed 1, skipped 3".
+    QString Text(const QString &format) const;
 };
 
 // A run over rows while it goes: the rows completed (for the percent bar),

@@ -1,6 +1,6 @@
 # Installs the build into a fresh prefix, checks the desktop files with the
 # desktop's own validators, and starts the installed brisko offscreen: it must
-# come up and find its help in the prefix.
+# come up and find its help and its German catalogue in the prefix.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P install_and_run.cmake
 
 include(${CMAKE_CURRENT_LIST_DIR}/../../packaging/run.cmake)
@@ -29,4 +29,15 @@ if(NOT output MATCHES "help: ${PREFIX}/share/brisko/help/index.html")
     message(FATAL_ERROR "the installed brisko did not find its help:\n${output}")
 endif()
 run(${PREFIX}/bin/brisko-batch --help)
+# Both find their German catalogue in the prefix.
+run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen BRISKO_SMOKE_TEST=quit LANGUAGE=de LANG=C.UTF-8
+    XDG_RUNTIME_DIR=${home}/runtime XDG_CONFIG_HOME=${home}/config XDG_DATA_HOME=${home}/data
+    timeout 60 ${PREFIX}/bin/brisko)
+if(NOT output MATCHES "panel 1: Dateien hinzufügen")
+    message(FATAL_ERROR "the installed brisko does not speak German:\n${output}")
+endif()
+run(${CMAKE_COMMAND} -E env LANGUAGE=de LANG=C.UTF-8 ${PREFIX}/bin/brisko-batch --help)
+if(NOT output MATCHES "^Aufruf: brisko-batch")
+    message(FATAL_ERROR "the installed brisko-batch does not speak German:\n${output}")
+endif()
 message(STATUS "installed into ${PREFIX}, validated, started")

@@ -99,6 +99,7 @@ check_depends(libanchorlib-dev NEED "libanchorlib1 \\(= ${version}\\)" "qt6-base
 
 check_files(brisko-batch
     "usr/bin/brisko-batch"
+    "usr/share/brisko/translations/brisko_de\\.qm"
     "usr/share/man/man1/brisko-batch\\.1\\.gz")
 check_depends(brisko-batch NEED "libqt6core6" "libtag1v5" "libjpeg62-turbo" NOT "libqt6designer6")
 # It runs without a display: no Widgets (nor anchorlib, a Widgets library),
@@ -126,6 +127,10 @@ check_files(brisko
     ${icons}
     "usr/share/brisko/help/index\\.html"
     "usr/share/man/man1/brisko\\.1\\.gz")
+run(dpkg-deb --field ${OUT}/brisko_${version}_${arch}.deb Recommends)
+if(NOT output MATCHES "qt6-translations-l10n")
+    message(FATAL_ERROR "brisko does not recommend Qt's own catalogues: ${output}")
+endif()
 check_depends(brisko
     NEED "libqt6widgets6" "libanchorlib1 \\(>= ${DEB_UPSTREAM_VERSION}\\)" "brisko-batch \\(= ${version}\\)"
          "qt6-qpa-plugins" "libtag1v5" "libjpeg62-turbo"

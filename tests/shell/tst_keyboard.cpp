@@ -3,6 +3,7 @@
 #include "support/mp3fixture.h"
 #include "support/windowidle.h"
 #include "support/testpictures.h"
+#include "support/windowidle.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/frmtip.h"
 #include "window/frmmain.h"
@@ -126,6 +127,10 @@ std::unique_ptr<frmMain> TestKeyboard::OpenWindow(const QList<int> &pictureSides
         TrackList *list = Find<TrackList>(*window, "lvwMain");
         if (!QTest::qWaitFor([&] { return list->RowCount() == pictureSides.size() && !Probe(*window).OperationRunning; }))
             qFatal("the files were not added");
+        // The list takes keys again once the intake has ended, a little
+        // after its last row.
+        if (!WaitUntilIdle(*window))
+            qFatal("the intake did not end");
     }
     chosenFiles_.clear();
     return window;

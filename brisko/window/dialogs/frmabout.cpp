@@ -21,7 +21,7 @@ frmAbout::frmAbout(QWidget *owner)
 {
     const QString title = ProgramTitle();
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About ") + title);
+    setWindowTitle(tr("About %1").arg(title));
     setWindowIcon(AppIcon());
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -37,13 +37,13 @@ frmAbout::frmAbout(QWidget *owner)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     lblTitle->setFont(titleFont);
 
-    lblVersion = new QLabel(QStringLiteral("Version ") + QStringLiteral(BRISKO_VERSION), this);
+    lblVersion = new QLabel(tr("Version %1").arg(QStringLiteral(BRISKO_VERSION)), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
 
     lblDescription = new QLabel(
-        QStringLiteral("%1 shrinks the album art inside MP3 files so that portable players "
-                       "can show it, and edits the tags of many files at once.\n\n"
-                       "Copyright %2 the %1 developers. Questions or comments contact")
+        tr("%1 shrinks the album art inside MP3 files so that portable players "
+           "can show it, and edits the tags of many files at once.\n\n"
+           "Copyright %2 the %1 developers. Questions or comments contact")
             .arg(title)
             .arg(QDate::currentDate().year()),
         this);
@@ -62,7 +62,7 @@ frmAbout::frmAbout(QWidget *owner)
     lblContact->setPalette(linkPalette);
     lblContact->installEventFilter(this);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
@@ -100,7 +100,7 @@ QString frmAbout::MailLink()
 void frmAbout::ContactClicked()
 {
     if (!ShellOpenFile(this, MailLink()))
-        MsgBox(QStringLiteral("Unable to find your e-mail application."), Msg::Information, QString(),
+        MsgBox(tr("Unable to find your e-mail application."), Msg::Information, QString(),
                this);
 }
 

@@ -36,10 +36,9 @@
 
 namespace {
 
-const QString BlankMarker = QStringLiteral("<Blank>");
+// A field the user leaves as each file has it, whatever the language the
+// lists show "<Keep>" in.
 const QString KeepMarker = QStringLiteral("<Keep>");
-const QString NewMarker = QStringLiteral("<New>");
-const QString CommentKept = QStringLiteral("< Comment Will Not Be Changed >");
 
 // Letter case, hyphens and apostrophes aside, as word lists are sorted.
 QString OrderKey(const QString &text)
@@ -74,7 +73,7 @@ frmPicMod::frmPicMod(const TrackList *list, QWidget *parent)
     , list_(list)
 {
     setObjectName(QStringLiteral("frmPicMod"));
-    setWindowTitle(QStringLiteral("Change Picture | Tag"));
+    setWindowTitle(tr("Change Picture | Tag"));
     CreateControls();
 
     if (KeptPicture.isNull()) {
@@ -99,10 +98,10 @@ void frmPicMod::CreateControls()
         widget->setGeometry(scale.Place(designed));
         return widget;
     };
-    lblOriginal = place(new QLabel(QStringLiteral("Original Picture"), this), "lblOriginal", {12, 10, 150, 16});
+    lblOriginal = place(new QLabel(tr("Original Picture"), this), "lblOriginal", {12, 10, 150, 16});
     imgDisplay = place(new PictureScaler(this), "imgDisplay", {12, 28, 150, 150});
     lblReplacement =
-        place(new QLabel(QStringLiteral("Replacement Picture"), this), "lblReplacement", {12, 186, 150, 16});
+        place(new QLabel(tr("Replacement Picture"), this), "lblReplacement", {12, 186, 150, 16});
     imgRepPicture = place(new PictureScaler(this), "imgRepPicture", {12, 204, 150, 150});
     imgRepPicture->SetOLEDropMode(1);
     for (QLabel *label : {lblOriginal, lblReplacement})
@@ -110,17 +109,17 @@ void frmPicMod::CreateControls()
     // The labels name the pictures and fields for screen readers.
     lblOriginal->setBuddy(imgDisplay);
     lblReplacement->setBuddy(imgRepPicture);
-    imgDisplay->setAccessibleDescription(QStringLiteral("The picture the chosen files have now"));
+    imgDisplay->setAccessibleDescription(tr("The picture the chosen files have now"));
     imgRepPicture->setAccessibleDescription(
-        QStringLiteral("The picture that will replace it: find one, drag one in, or paste one from its "
-                       "menu"));
-    cmdNew = place(new QPushButton(QStringLiteral("Find Picture"), this), "cmdNew", {12, 362, 150, 26});
+        tr("The picture that will replace it: find one, drag one in, or paste one from its "
+           "menu"));
+    cmdNew = place(new QPushButton(tr("Find Picture"), this), "cmdNew", {12, 362, 150, 26});
     chkSaveClip =
-        place(new QCheckBox(QStringLiteral("Keep picture on clipboard"), this), "chkSaveClip", {12, 396, 200, 22});
+        place(new QCheckBox(tr("Keep picture on clipboard"), this), "chkSaveClip", {12, 396, 200, 22});
 
-    const QStringList captions{QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Album"),
-                               QStringLiteral("Track"), QStringLiteral("Year"),   QStringLiteral("Genre"),
-                               QStringLiteral("Comment")};
+    const QStringList captions{tr("Title"), tr("Artist"), tr("Album"),
+                               tr("Track"), tr("Year"),   tr("Genre"),
+                               tr("Comment")};
     for (int field = 0; field < FieldCount; ++field) {
         const int y = 28 + field * 34;
         lblTags[field] = place(new QLabel(captions.at(field), this), "lblTags", {184, y + 3, 66, 18});
@@ -142,19 +141,19 @@ void frmPicMod::CreateControls()
     }
     cboTagData[Genre]->addItems(SortedGenreNames());
     txtComment = place(new QLineEdit(this), "txtComment", {184, 28 + 7 * 34, 336, 24});
-    txtComment->setAccessibleName(QStringLiteral("Comment text"));
+    txtComment->setAccessibleName(tr("Comment text"));
 
-    cmdSave = place(new QPushButton(QStringLiteral("Save"), this), "cmdSave", {312, 394, 100, 26});
+    cmdSave = place(new QPushButton(tr("Save"), this), "cmdSave", {312, 394, 100, 26});
     cmdSave->setEnabled(false);
-    cmdCancel = place(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel", {420, 394, 100, 26});
+    cmdCancel = place(new QPushButton(tr("Cancel"), this), "cmdCancel", {420, 394, 100, 26});
     setFixedSize(scale.Size(QSize(532, 430)));
 
     mnuPop1 = new QMenu(this);
     mnuPop1->setObjectName(QStringLiteral("mnuPop1"));
-    mnuPaste = mnuPop1->addAction(QStringLiteral("&Paste"));
+    mnuPaste = mnuPop1->addAction(tr("&Paste"));
     mnuPaste->setObjectName(QStringLiteral("mnuPaste"));
     mnuPop1->addSeparator();
-    mnuClearClip = mnuPop1->addAction(QStringLiteral("C&lear Picture"));
+    mnuClearClip = mnuPop1->addAction(tr("C&lear Picture"));
     mnuClearClip->setObjectName(QStringLiteral("mnuClearClip"));
 
     for (int field = 0; field < FieldCount; ++field) {
@@ -234,8 +233,8 @@ void frmPicMod::CheckTagSelection(const TrackList *list)
 
             box->clear();
             box->addItems(items);
-            box->insertItem(0, BlankMarker);
-            box->insertItem(1, KeepMarker);
+            box->insertItem(0, tr("<Blank>"));
+            box->insertItem(1, tr("<Keep>"));
             if (changes < 2) {
                 const int shared = previous && !previous->isEmpty() ? int(items.indexOf(spellingOf.value(*previous))) : -1;
                 box->setCurrentIndex(shared >= 0 ? shared + 2 : -1);
@@ -246,7 +245,7 @@ void frmPicMod::CheckTagSelection(const TrackList *list)
                 box->setCurrentIndex(1);
             }
         }
-        cboTagData[Comment]->insertItem(2, NewMarker);
+        cboTagData[Comment]->insertItem(2, tr("<New>"));
     } catch (const std::exception &error) {
         LogError(QStringLiteral("CheckTagSelection"), QString::fromUtf8(error.what()));
     }
@@ -268,7 +267,7 @@ void frmPicMod::CommentChosen(int position)
         txtComment->setEnabled(false);
         break;
     case 1:
-        txtComment->setText(CommentKept);
+        txtComment->setText(tr("< Comment Will Not Be Changed >"));
         txtComment->setEnabled(false);
         break;
     case 2:
@@ -324,16 +323,16 @@ void frmPicMod::GetNewPix()
         clsOpenSave dialog;
         dialog.hwnd = this;
         dialog.CancelError = true;
-        dialog.DialogTitle = QStringLiteral("Replacement Art");
+        dialog.DialogTitle = tr("Replacement Art");
         dialog.InitDir = QString();
-        dialog.SetFilter(QStringLiteral("Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg"));
+        dialog.SetFilter(tr("Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg"));
         dialog.Flags = 4100;
         dialog.MaxFileSize = 256;
         dialog.ShowOpen();
         TakePicture(LoadPicture(dialog.FileName));
     } catch (const BriskoError &error) {
         if (error.Number() == ErrorNumber::InvalidPicture)
-            MsgBox(QStringLiteral("Invalid Picture"), Msg::Exclamation, QString(), this);
+            MsgBox(tr("Invalid Picture"), Msg::Exclamation, QString(), this);
         else if (error.Number() != ErrorNumber::CancelSelected)
             ReportUnexpected(QStringLiteral("GetNewPix"), error.Description(), this);
     } catch (const std::exception &error) {
@@ -373,7 +372,7 @@ void frmPicMod::RepPicture_DD(const QMimeData *dropped)
         TakePicture(picture);
     } catch (const BriskoError &error) {
         if (error.Number() == ErrorNumber::InvalidPicture)
-            MsgBox(QStringLiteral("Invalid Picture Format"), Msg::Information, QString(), this);
+            MsgBox(tr("Invalid Picture Format"), Msg::Information, QString(), this);
         else
             ReportUnexpected(QStringLiteral("RepPicture_DD"), error.Description(), this);
     } catch (const std::exception &error) {
@@ -391,7 +390,7 @@ void frmPicMod::RepPicture_Paste()
         TakePicture(picture);
     } catch (const BriskoError &error) {
         if (error.Number() == ErrorNumber::InvalidPicture)
-            MsgBox(QStringLiteral("Invalid Picture Format"), Msg::Information, QString(), this);
+            MsgBox(tr("Invalid Picture Format"), Msg::Information, QString(), this);
         else
             ReportUnexpected(QStringLiteral("RepPicture_Paste"), error.Description(), this);
     } catch (const std::exception &error) {
@@ -418,18 +417,16 @@ void frmPicMod::ClearPicture()
 
 void frmPicMod::Save()
 {
+    // The lists show the markers in the user's language; the data holds
+    // an empty text for "<Blank>" and the English "<Keep>".
+    const auto value = [this](const QString &text) {
+        return text == tr("<Blank>") ? QString() : text == tr("<Keep>") ? KeepMarker : text;
+    };
     newTagData_.clear();
-    for (int field = 0; field < Comment; ++field) {
-        const QString text = cboTagData[field]->currentText();
-        newTagData_ << (text == BlankMarker ? QString() : text);
-    }
-    const QString choice = cboTagData[Comment]->currentText();
-    if (choice == BlankMarker)
-        newTagData_ << QString();
-    else if (choice == KeepMarker)
-        newTagData_ << KeepMarker;
-    else
-        newTagData_ << txtComment->text();
+    for (int field = 0; field < Comment; ++field)
+        newTagData_ << value(cboTagData[field]->currentText());
+    const QString choice = value(cboTagData[Comment]->currentText());
+    newTagData_ << (choice.isEmpty() || choice == KeepMarker ? choice : txtComment->text());
     ok_ = true;
     accept();
 }

@@ -18,24 +18,24 @@ frmTip::frmTip(QWidget *owner)
     setWindowTitle(QStringLiteral("Brisko"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    lblTipHeader = new QLabel(QStringLiteral("Did you know..."), this);
+    lblTipHeader = new QLabel(tr("Did you know..."), this);
     lblTipHeader->setObjectName(QStringLiteral("lblTipHeader"));
     QFont headerFont = lblTipHeader->font();
     headerFont.setBold(true);
     headerFont.setPointSizeF(headerFont.pointSizeF() * 1.3);
     lblTipHeader->setFont(headerFont);
 
-    lblTipText = new QLabel(QStringLiteral("More features can be found by right clicking on the list "
-                                           "panel once files have been added.             For more "
-                                           "details view the help file by pressing F1"),
+    lblTipText = new QLabel(tr("More features can be found by right clicking on the list "
+                               "panel once files have been added.             For more "
+                               "details view the help file by pressing F1"),
                             this);
     lblTipText->setObjectName(QStringLiteral("lblTipText"));
     lblTipText->setWordWrap(true);
     lblTipText->setFixedWidth(anchorlib::DesignScale(font()).X(340));
 
-    chkLoadTipsAtStartup = new QCheckBox(QStringLiteral("Don't Show This Again"), this);
+    chkLoadTipsAtStartup = new QCheckBox(tr("Don't Show This Again"), this);
     chkLoadTipsAtStartup->setObjectName(QStringLiteral("chkLoadTipsAtStartup"));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "window/widgets/artwork.h"
 
+#include "base/translation.h"
+
+#include <QCoreApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -180,7 +183,8 @@ QImage LogoPicture(int side, const QPalette &palette)
     tagline.setBold(false);
     p.setFont(tagline);
     p.setPen(Blend(ink, background, 0.25));
-    p.drawText(QRectF(0, 134, 150, 14), Qt::AlignCenter, QStringLiteral("album art for players"));
+    p.drawText(QRectF(0, 134, 150, 14), Qt::AlignCenter,
+               QCoreApplication::translate("Window", "album art for players"));
     return image;
 }
 
@@ -257,20 +261,23 @@ QIcon StopPicture(bool active)
 QImage PlaceholderPicture(Placeholder which, const QPalette &palette)
 {
     if (which == Placeholder::SeveralSelected)
-        return Card(QStringLiteral("No Preview"),
-                    QStringLiteral("Several items are selected."), false, DrawStack, palette);
-    return Card(QStringLiteral("New Picture"),
-                QStringLiteral("Add, paste or drag in a picture. It will be resized to the "
-                               "current settings."),
+        return Card(QCoreApplication::translate("Window", "No Preview"),
+                    QCoreApplication::translate("Window", "Several items are selected."), false, DrawStack,
+                    palette);
+    return Card(QCoreApplication::translate("Window", "New Picture"),
+                QCoreApplication::translate("Window", "Add, paste or drag in a picture. It will be resized "
+                                                      "to the current settings."),
                 true, DrawPlus, palette);
 }
 
 QImage NoPictureImage(const QString &why, const QPalette &palette)
 {
-    QString text = QStringLiteral("This file holds no album art.");
-    if (!why.isEmpty())
-        text = why.left(1).toUpper() + why.mid(1) + u'.';
-    return Card(QStringLiteral("No Picture"), text, false, DrawEmptyFrame, palette);
+    QString text = QCoreApplication::translate("Window", "This file holds no album art.");
+    if (!why.isEmpty()) {
+        const QString shown = ShownText(why);
+        text = shown.left(1).toUpper() + shown.mid(1) + u'.';
+    }
+    return Card(QCoreApplication::translate("Window", "No Picture"), text, false, DrawEmptyFrame, palette);
 }
 
 QImage PngMarker()

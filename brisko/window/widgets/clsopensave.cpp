@@ -124,7 +124,7 @@ void clsOpenSave::Show(bool save)
     // and dropping a large choice without a word would lose the user's pick.
     if (chosen.isEmpty()) {
         if (CancelError)
-            throw BriskoError(ErrorNumber::CancelSelected, QStringLiteral("Cancel was selected"));
+            throw MakeError(ErrorNumber::CancelSelected);
         return;
     }
     FileName = chosen.trimmed();

@@ -28,7 +28,7 @@ void DeRezovivAvo::SetCaption(const QString &caption)
 void DeRezovivAvo::SetMax(int max)
 {
     if (max < 1) {
-        MsgBox(QStringLiteral("Invalid property value."), Msg::OKOnly | Msg::Exclamation,
+        MsgBox(tr("Invalid property value."), Msg::OKOnly | Msg::Exclamation,
                QStringLiteral("KvProgressBar"), this);
         return;
     }

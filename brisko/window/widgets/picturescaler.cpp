@@ -96,8 +96,7 @@ void PictureScaler::SetCenterImage(bool center)
 void PictureScaler::SetAppearance(int appearance)
 {
     if (!designMode_)
-        throw BriskoError(ErrorNumber::ReadOnlyAtRunTime,
-                          QStringLiteral("Property is read-only at run time."));
+        throw MakeError(ErrorNumber::ReadOnlyAtRunTime);
     appearance_ = appearance;
     ApplyLook();
 }

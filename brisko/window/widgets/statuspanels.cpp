@@ -30,7 +30,7 @@ StatusPanels::StatusPanels(QWidget *parent)
         panels_.append(panel);
     }
     // Panel 4 says one thing only, and is shown while a picture is kept.
-    SetPanelText(4, QStringLiteral("Picture On Clipboard"));
+    SetPanelText(4, tr("Picture On Clipboard"));
     SetPanelVisible(4, false);
 }
 

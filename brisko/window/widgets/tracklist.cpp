@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/widgets/tracklist.h"
 
+#include "base/translation.h"
 #include "window/widgets/sortarrowheader.h"
 #include "window/widgets/trackicons.h"
 
@@ -26,6 +27,15 @@ namespace {
 constexpr int PathKeyRole = Qt::UserRole + 1;
 constexpr int FileKeyRole = Qt::UserRole + 2;
 constexpr int IconRole = Qt::UserRole + 3;
+// The status cell shows its words in the user's language and keeps the
+// English ones, which the program compares and stores.
+constexpr int StatusRole = Qt::UserRole + 4;
+
+void SetStatusText(QTreeWidgetItem *item, const QString &status)
+{
+    item->setData(ColStatus, StatusRole, status);
+    item->setText(ColStatus, ShownText(status));
+}
 
 QString PathKey(const QString &path)
 {
@@ -171,7 +181,7 @@ int TrackList::AddRow(const TrackRow &row)
     item->setData(ColFileName, FileKeyRole, FileKey(row.Path));
     item->setText(ColFileName, row.FileName);
     item->setText(ColOriginalSize, row.OriginalSize);
-    item->setText(ColStatus, row.Status);
+    SetStatusText(item, row.Status);
     item->setText(ColNewSize, row.NewSize);
     item->setText(ColTitle, row.Tags.Title);
     item->setText(ColArtist, row.Tags.Artist);
@@ -197,8 +207,10 @@ int TrackList::DesignedColumnWidth(int column)
 int TrackList::DefaultColumnWidth(int column) const
 {
     QStringList texts;
-    if (column == ColStatus)
-        texts = StatusTexts();
+    if (column == ColStatus) {
+        for (const QString &status : StatusTexts())
+            texts << ShownText(status);
+    }
     else if (column == ColNewSize)
         texts << NotConvertedSize;
     int width = qMax(anchorlib::DesignScale(font()).X(DesignedColumnWidth(column)),
@@ -226,7 +238,7 @@ TrackRow TrackList::Row(int position) const
     row.Path = item->data(ColFileName, HiddenTextRole).toString();
     row.FileName = item->text(ColFileName);
     row.OriginalSize = item->text(ColOriginalSize);
-    row.Status = item->text(ColStatus);
+    row.Status = item->data(ColStatus, StatusRole).toString();
     row.NewSize = item->text(ColNewSize);
     row.Tags.Title = item->text(ColTitle);
     row.Tags.Artist = item->text(ColArtist);
@@ -248,12 +260,17 @@ QString TrackList::PathAt(int position) const
 QString TrackList::Field(int position, TrackColumn column) const
 {
     const QTreeWidgetItem *item = ItemAt(position);
+    if (item && column == ColStatus)
+        return item->data(ColStatus, StatusRole).toString();
     return item ? item->text(column) : QString();
 }
 
 void TrackList::SetField(int position, TrackColumn column, const QString &text)
 {
-    if (QTreeWidgetItem *item = ItemAt(position))
+    QTreeWidgetItem *item = ItemAt(position);
+    if (item && column == ColStatus)
+        SetStatusText(item, text);
+    else if (item)
         item->setText(column, text);
 }
 

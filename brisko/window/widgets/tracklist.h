@@ -47,6 +47,7 @@ public:
     TrackRow Row(int position) const;
     QString PathAt(int position) const;
 
+    // A status is its English words, whatever language the list shows.
     QString Field(int position, TrackColumn column) const;
     void SetField(int position, TrackColumn column, const QString &text);
     int IconAt(int position) const;

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "window/widgets/trackrow.h"
 
+#include <QCoreApplication>
+
 QStringList TrackColumnHeadings()
 {
     return {
-        QStringLiteral("File Name"), QStringLiteral("Original Size"), QStringLiteral("Status"),
-        QStringLiteral("New Size"),  QStringLiteral("Title"),         QStringLiteral("Artist"),
-        QStringLiteral("Album"),     QStringLiteral("Track"),         QStringLiteral("Year"),
-        QStringLiteral("Genre"),     QStringLiteral("Comment"),
+        QCoreApplication::translate("Window", "File Name"), QCoreApplication::translate("Window", "Original Size"),
+        QCoreApplication::translate("Window", "Status"),    QCoreApplication::translate("Window", "New Size"),
+        QCoreApplication::translate("Window", "Title"),     QCoreApplication::translate("Window", "Artist"),
+        QCoreApplication::translate("Window", "Album"),     QCoreApplication::translate("Window", "Track"),
+        QCoreApplication::translate("Window", "Year"),      QCoreApplication::translate("Window", "Genre"),
+        QCoreApplication::translate("Window", "Comment"),
     };
 }
 

@@ -1,0 +1,1028 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Batch</name>
+    <message>
+        <source>Try &apos;brisko-batch --help&apos;.</source>
+        <translation>„brisko-batch --help“ zeigt die Hilfe.</translation>
+    </message>
+    <message>
+        <source>%1 needs a number</source>
+        <translation>%1 braucht eine Zahl</translation>
+    </message>
+    <message>
+        <source>%1 needs a whole number, not &quot;%2&quot;</source>
+        <translation>%1 braucht eine ganze Zahl, nicht „%2“</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>unbekannte Option %1</translation>
+    </message>
+    <message>
+        <source>no file or folder given</source>
+        <translation>keine Datei und kein Ordner angegeben</translation>
+    </message>
+    <message>
+        <source>Usage: brisko-batch [options] PATH...
+Shrinks the album art of MP3 files: picture 1 of each file becomes a baseline
+JPEG whose longer side is the size. Folders are searched with their subfolders.
+
+  --size N        longer side in pixels, 100 to 1000 (default: the desktop
+                  program&apos;s setting, else 250)
+  --quality N     JPEG quality, 50 to 100 (default: its setting, else 80)
+  --skip-smaller  leave pictures alone whose both sides are within the size
+  --enlarge       let smaller pictures grow to the size (they keep theirs)
+  --force         convert again a picture already a baseline JPEG within
+                  the size (such files are left alone, &quot;Unchanged&quot;)
+  --all-pictures  every picture larger than the size, not only picture 1
+  --jobs N        files converted at once (default: one per core)
+  --dry-run       tell what would change, write nothing
+  --json          one JSON object per file on standard output
+  --help          this text
+  --version       the version
+
+Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,
+130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).
+</source>
+        <translation>Aufruf: brisko-batch [Optionen] PFAD...
+Verkleinert die Cover von MP3-Dateien: Bild 1 jeder Datei wird ein
+Baseline-JPEG, dessen längere Seite die Größe hat. Ordner werden samt
+Unterordnern durchsucht.
+
+  --size N        längere Seite in Pixeln, 100 bis 1000 (Vorgabe: die
+                  Einstellung des Desktop-Programms, sonst 250)
+  --quality N     JPEG-Qualität, 50 bis 100 (Vorgabe: die Einstellung, sonst 80)
+  --skip-smaller  Bilder, deren beide Seiten in die Größe passen, nicht ändern
+  --enlarge       kleinere Bilder auf die Größe vergrößern (sonst bleiben sie)
+  --force         auch ein Bild neu umwandeln, das schon ein Baseline-JPEG
+                  in der Größe ist (solche Dateien bleiben sonst „Unverändert“)
+  --all-pictures  jedes Bild über der Größe, nicht nur Bild 1
+  --jobs N        gleichzeitig umgewandelte Dateien (Vorgabe: eine je Kern)
+  --dry-run       zeigen, was sich ändern würde, nichts schreiben
+  --json          ein JSON-Objekt je Datei auf der Standardausgabe
+  --help          dieser Text
+  --version       die Version
+
+Rückgabewert: 0, wenn keine Datei fehlschlug, 1, wenn welche fehlschlugen,
+2 bei falschem Aufruf, 130 nach Abbruch mit Strg+C (143 durch SIGTERM, 141,
+wenn die Ausgabe geschlossen wurde).
+</translation>
+    </message>
+    <message>
+        <source>%1: %2
+</source>
+        <translation>%1: %2
+</translation>
+    </message>
+    <message>
+        <source>%1: %2 - %3
+</source>
+        <translation>%1: %2 – %3
+</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>noch %1</translation>
+    </message>
+    <message>
+        <source>%1/%2 files  %3 files/s  %4</source>
+        <translation>%1/%2 Dateien  %3 Dateien/s  %4</translation>
+    </message>
+    <message>
+        <source>Stopped: %1 of %2 files done, nothing else written.
+</source>
+        <translation>Angehalten: %1 von %2 Dateien fertig, sonst wurde nichts geschrieben.
+</translation>
+    </message>
+    <message>
+        <source>Status (dry run)</source>
+        <translation>Status (Probelauf)</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>Total</source>
+        <translation>Gesamt</translation>
+    </message>
+    <message>
+        <source>Bytes saved: %1 (%2 to %3) in %4, %5 files/s
+</source>
+        <translation>Gesparte Bytes: %1 (%2 auf %3) in %4, %5 Dateien/s
+</translation>
+    </message>
+    <message>
+        <source>1 other name outside this run keeps the old picture</source>
+        <translation>1 weiterer Name außerhalb dieses Laufs behält das alte Bild</translation>
+    </message>
+    <message>
+        <source>%1 other names outside this run keep the old picture</source>
+        <translation>%1 weitere Namen außerhalb dieses Laufs behalten das alte Bild</translation>
+    </message>
+    <message>
+        <source>%1 keeps the old picture: %2</source>
+        <translation>%1 behält das alte Bild: %2</translation>
+    </message>
+    <message>
+        <source>not an MP3 file</source>
+        <translation>keine MP3-Datei</translation>
+    </message>
+    <message>
+        <source>changed by another program while being converted</source>
+        <translation>während der Umwandlung von einem anderen Programm geändert</translation>
+    </message>
+    <message>
+        <source>%1: cannot be read</source>
+        <translation>%1: kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1: no such file or folder</source>
+        <translation>%1: Datei oder Ordner nicht vorhanden</translation>
+    </message>
+</context>
+<context>
+    <name>DeRezovivAvo</name>
+    <message>
+        <source>Invalid property value.</source>
+        <translation>Ungültiger Eigenschaftswert.</translation>
+    </message>
+</context>
+<context>
+    <name>Engine</name>
+    <message>
+        <source>Invalid procedure call or argument</source>
+        <translation>Ungültiger Prozeduraufruf oder ungültiges Argument</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Nicht genügend Speicher</translation>
+    </message>
+    <message>
+        <source>User interrupt occurred</source>
+        <translation>Vom Benutzer unterbrochen</translation>
+    </message>
+    <message>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Path/File access error</source>
+        <translation>Fehler beim Zugriff auf Pfad/Datei</translation>
+    </message>
+    <message>
+        <source>Path not found</source>
+        <translation>Pfad nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Invalid picture</source>
+        <translation>Ungültiges Bild</translation>
+    </message>
+    <message>
+        <source>File Timestamp Failed</source>
+        <translation>Dateizeitstempel fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Property is read-only at run time.</source>
+        <translation>Die Eigenschaft ist zur Laufzeit schreibgeschützt.</translation>
+    </message>
+    <message>
+        <source>Cancel was selected</source>
+        <translation>Abbrechen wurde gewählt</translation>
+    </message>
+    <message>
+        <source>Unexpected error</source>
+        <translation>Unerwarteter Fehler</translation>
+    </message>
+    <message>
+        <source>Application-defined or object-defined error</source>
+        <translation>Anwendungs- oder objektdefinierter Fehler</translation>
+    </message>
+    <message>
+        <source>the tag cannot be read whole: %1</source>
+        <translation>das Tag kann nicht vollständig gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>picture 1 cannot be read (a compressed, encrypted or damaged frame)</source>
+        <translation>Bild 1 kann nicht gelesen werden (ein komprimierter, verschlüsselter oder beschädigter Frame)</translation>
+    </message>
+    <message>
+        <source>cannot write the new file: %1</source>
+        <translation>die neue Datei kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>cannot read the file: %1</source>
+        <translation>die Datei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>the file cannot be found: %1</source>
+        <translation>die Datei ist nicht zu finden: %1</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>the file is read-only</source>
+        <translation>die Datei ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the folder does not allow new files</source>
+        <translation>im Ordner dürfen keine neuen Dateien angelegt werden</translation>
+    </message>
+    <message>
+        <source>changed by another program</source>
+        <translation>von einem anderen Programm geändert</translation>
+    </message>
+    <message>
+        <source>the file is shorter than expected</source>
+        <translation>die Datei ist kürzer als erwartet</translation>
+    </message>
+    <message>
+        <source>the new file did not read back as written</source>
+        <translation>die neue Datei ließ sich nicht so zurücklesen, wie sie geschrieben wurde</translation>
+    </message>
+    <message>
+        <source>cannot set the new file&apos;s time: %1</source>
+        <translation>die Zeit der neuen Datei kann nicht gesetzt werden: %1</translation>
+    </message>
+    <message>
+        <source>cannot flush the new file to disk: %1</source>
+        <translation>die neue Datei kann nicht auf den Datenträger geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>Resize Settings  Size:%1  Quality:%2</source>
+        <translation>Skalierung  Größe:%1  Qualität:%2</translation>
+    </message>
+    <message>
+        <source>Resize Manually Set  Size:%1  Quality:%2</source>
+        <translation>Skalierung manuell  Größe:%1  Qualität:%2</translation>
+    </message>
+    <message>
+        <source>Picture too large: it needs %1 MB to decode, more than the %2 MB allowed</source>
+        <translation>Bild zu groß: das Dekodieren braucht %1 MB, mehr als die erlaubten %2 MB</translation>
+    </message>
+    <message>
+        <source>cannot look at the new file</source>
+        <translation>die neue Datei kann nicht geprüft werden</translation>
+    </message>
+    <message>
+        <source>the file belongs to another user (%1), and a new file made now would belong to this one: left as it is</source>
+        <translation>die Datei gehört einem anderen Benutzer (%1), und eine jetzt angelegte neue Datei gehörte diesem: unverändert gelassen</translation>
+    </message>
+    <message>
+        <source>the file&apos;s group (%1) cannot be kept: left as it is</source>
+        <translation>die Gruppe der Datei (%1) kann nicht beibehalten werden: unverändert gelassen</translation>
+    </message>
+    <message>
+        <source>the file&apos;s permissions (%1) cannot be kept</source>
+        <translation>die Zugriffsrechte der Datei (%1) können nicht beibehalten werden</translation>
+    </message>
+    <message>
+        <source>the file&apos;s extended attributes cannot be read</source>
+        <translation>die erweiterten Attribute der Datei können nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the extended attribute %1 cannot be read</source>
+        <translation>das erweiterte Attribut %1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the extended attribute %1 cannot be kept</source>
+        <translation>das erweiterte Attribut %1 kann nicht beibehalten werden</translation>
+    </message>
+    <message>
+        <source>the extended attribute %1 cannot be removed from the new file</source>
+        <translation>das erweiterte Attribut %1 kann nicht von der neuen Datei entfernt werden</translation>
+    </message>
+    <message>
+        <source>1 file was left out: its name is not valid UTF-8, which Brisko cannot show.<byte value="xd"/>
+brisko-batch converts such files from a terminal.</source>
+        <translation>1 Datei wurde ausgelassen: ihr Name ist kein gültiges UTF-8, das kann Brisko nicht anzeigen.<byte value="xd"/>
+brisko-batch wandelt solche Dateien im Terminal um.</translation>
+    </message>
+    <message>
+        <source>%1 files were left out: their names are not valid UTF-8, which Brisko cannot show.<byte value="xd"/>
+brisko-batch converts such files from a terminal.</source>
+        <translation>%1 Dateien wurden ausgelassen: ihre Namen sind kein gültiges UTF-8, das kann Brisko nicht anzeigen.<byte value="xd"/>
+brisko-batch wandelt solche Dateien im Terminal um.</translation>
+    </message>
+    <message>
+        <source>the ID3v2 tag holds bytes that are not frames</source>
+        <translation>das ID3v2-Tag enthält Bytes, die keine Frames sind</translation>
+    </message>
+    <message>
+        <source>the ID3v2.2 frame %1 has no ID3v2.3 counterpart</source>
+        <translation>der ID3v2.2-Frame %1 hat keine Entsprechung in ID3v2.3</translation>
+    </message>
+    <message>
+        <source>not enough memory for the picture</source>
+        <translation>nicht genügend Speicher für das Bild</translation>
+    </message>
+    <message>
+        <source>the file is locked by another program</source>
+        <translation>die Datei ist von einem anderen Programm gesperrt</translation>
+    </message>
+    <message>
+        <source>the file keeps being replaced by another program</source>
+        <translation>die Datei wird immer wieder von einem anderen Programm ersetzt</translation>
+    </message>
+    <message>
+        <source>Damaged picture: cut short</source>
+        <translation>Beschädigtes Bild: abgeschnitten</translation>
+    </message>
+    <message>
+        <source>Damaged picture: it declares no size</source>
+        <translation>Beschädigtes Bild: es gibt keine Größe an</translation>
+    </message>
+    <message>
+        <source>Picture too large: %1 x %2 is beyond the limits</source>
+        <translation>Bild zu groß: %1 x %2 liegt über den Grenzen</translation>
+    </message>
+    <message>
+        <source>Damaged picture: %1</source>
+        <translation>Beschädigtes Bild: %1</translation>
+    </message>
+    <message>
+        <source>Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed</source>
+        <translation>Bild zu groß: %1 x %2 braucht zum Dekodieren %3 MB, mehr als die erlaubten %4 MB</translation>
+    </message>
+    <message>
+        <source>unsupported picture (%1)</source>
+        <translation>nicht unterstütztes Bild (%1)</translation>
+    </message>
+    <message>
+        <source>unsupported picture format</source>
+        <translation>nicht unterstütztes Bildformat</translation>
+    </message>
+    <message>
+        <source>empty picture</source>
+        <translation>leeres Bild</translation>
+    </message>
+    <message>
+        <source>picture too large (%1 x %2)</source>
+        <translation>Bild zu groß (%1 x %2)</translation>
+    </message>
+    <message>
+        <source>damaged picture</source>
+        <translation>beschädigtes Bild</translation>
+    </message>
+    <message>
+        <source>Damaged picture: its header changed</source>
+        <translation>Beschädigtes Bild: sein Kopf hat sich geändert</translation>
+    </message>
+    <message>
+        <source>cannot create the new file: %1</source>
+        <translation>die neue Datei kann nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>cannot name the new file: %1</source>
+        <translation>die neue Datei kann nicht benannt werden: %1</translation>
+    </message>
+    <message>
+        <source>cannot replace the file: %1</source>
+        <translation>die Datei kann nicht ersetzt werden: %1</translation>
+    </message>
+    <message>
+        <source>File not found: %1</source>
+        <translation>Datei nicht gefunden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>an ID3v2 tag at the end of the file</source>
+        <translation>ein ID3v2-Tag am Ende der Datei</translation>
+    </message>
+    <message>
+        <source>picture %1 cannot be read</source>
+        <translation>Bild %1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>there is no picture %1</source>
+        <translation>es gibt kein Bild %1</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>no file is open</source>
+        <translation>keine Datei ist geöffnet</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the file is not open: %1</source>
+        <translation>die Datei ist nicht geöffnet: %1</translation>
+    </message>
+    <message>
+        <source>the file was changed by another program after it was read</source>
+        <translation>die Datei wurde nach dem Lesen von einem anderen Programm geändert</translation>
+    </message>
+    <message>
+        <source>the file has an ID3v2 tag at its end, which would be left behind</source>
+        <translation>die Datei hat an ihrem Ende ein ID3v2-Tag, das zurückbliebe</translation>
+    </message>
+    <message>
+        <source>the file holds no audio</source>
+        <translation>die Datei enthält keine Audiodaten</translation>
+    </message>
+    <message>
+        <source>the new tag does not read back as written</source>
+        <translation>das neue Tag ließ sich nicht so zurücklesen, wie es geschrieben wurde</translation>
+    </message>
+    <message>
+        <source>the ID3v1 tag cannot be read</source>
+        <translation>das ID3v1-Tag kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Can&apos;t continue
+Drive: %1 is unavailable</source>
+        <translation>Fortsetzen nicht möglich
+Laufwerk: %1 ist nicht verfügbar</translation>
+    </message>
+</context>
+<context>
+    <name>Status</name>
+    <message>
+        <source>Unchanged</source>
+        <translation>Unverändert</translation>
+    </message>
+    <message>
+        <source>No Picture</source>
+        <translation>Kein Bild</translation>
+    </message>
+    <message>
+        <source>Resized</source>
+        <translation>Skaliert</translation>
+    </message>
+    <message>
+        <source>Resize Failed</source>
+        <translation>Skalieren fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Low Drive Space</source>
+        <translation>Wenig Speicherplatz</translation>
+    </message>
+    <message>
+        <source>File Missing</source>
+        <translation>Datei fehlt</translation>
+    </message>
+    <message>
+        <source>Tag Changed</source>
+        <translation>Tag geändert</translation>
+    </message>
+    <message>
+        <source>Pic | Tag Changed</source>
+        <translation>Bild | Tag geändert</translation>
+    </message>
+    <message>
+        <source>Change Pic Failed</source>
+        <translation>Bildänderung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Would Resize</source>
+        <translation>Würde skaliert</translation>
+    </message>
+</context>
+<context>
+    <name>StatusPanels</name>
+    <message>
+        <source>Picture On Clipboard</source>
+        <translation>Bild in Zwischenablage</translation>
+    </message>
+</context>
+<context>
+    <name>Window</name>
+    <message>
+        <source>Usage: brisko [/SIZE[/QUALITY]] [FILE.mp3 | FOLDER]...
+Shrinks the album art embedded in MP3 files so that portable players can show
+it, and edits their tags, in a window.
+
+  /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the
+                   JPEG quality, 50 to 100, for this run (/300/90)
+  FILE.mp3         MP3 files to add to the list
+  FOLDER           folders whose MP3 files, subfolders included, are added
+  --help           this text
+  --version        the version
+
+One Brisko runs for each user: a later start hands the files it names to the
+running window and brings it to the front. brisko-batch converts without a
+window.
+</source>
+        <translation>Aufruf: brisko [/GRÖSSE[/QUALITÄT]] [DATEI.mp3 | ORDNER]...
+Verkleinert die in MP3-Dateien eingebetteten Cover, damit tragbare Player sie
+anzeigen können, und bearbeitet ihre Tags, in einem Fenster.
+
+  /GRÖSSE[/QUALITÄT]  längere Seite der neuen Bilder, 100 bis 1000 Pixel, und
+                      die JPEG-Qualität, 50 bis 100, für diesen Lauf (/300/90)
+  DATEI.mp3           MP3-Dateien, die zur Liste hinzukommen
+  ORDNER              Ordner, deren MP3-Dateien samt Unterordnern hinzukommen
+  --help              dieser Text
+  --version           die Version
+
+Für jeden Benutzer läuft ein Brisko: ein späterer Start übergibt die genannten
+Dateien an das laufende Fenster und holt es nach vorn. brisko-batch wandelt
+ohne Fenster um.
+</translation>
+    </message>
+    <message>
+        <source>not an MP3 file or a folder, left out: %1</source>
+        <translation>keine MP3-Datei und kein Ordner, ausgelassen: %1</translation>
+    </message>
+    <message>
+        <source>File Size: %1</source>
+        <translation>Dateigröße: %1</translation>
+    </message>
+    <message>
+        <source>Image Size: %1</source>
+        <translation>Bildgröße: %1</translation>
+    </message>
+    <message>
+        <source>File Size: -----</source>
+        <translation>Dateigröße: -----</translation>
+    </message>
+    <message>
+        <source>No Picture</source>
+        <translation>Kein Bild</translation>
+    </message>
+    <message>
+        <source>album art for players</source>
+        <translation>Cover für Player</translation>
+    </message>
+    <message>
+        <source>No Preview</source>
+        <translation>Keine Vorschau</translation>
+    </message>
+    <message>
+        <source>Several items are selected.</source>
+        <translation>Mehrere Einträge sind ausgewählt.</translation>
+    </message>
+    <message>
+        <source>New Picture</source>
+        <translation>Neues Bild</translation>
+    </message>
+    <message>
+        <source>Add, paste or drag in a picture. It will be resized to the current settings.</source>
+        <translation>Bild suchen, einfügen oder hierher ziehen. Es wird nach den aktuellen Einstellungen skaliert.</translation>
+    </message>
+    <message>
+        <source>This file holds no album art.</source>
+        <translation>Diese Datei enthält kein Cover.</translation>
+    </message>
+    <message>
+        <source>File Name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Original Size</source>
+        <translation>Originalgröße</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>New Size</source>
+        <translation>Neue Größe</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>Interpret</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>Album</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>Titelnr.</translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>Genre</source>
+        <translation>Genre</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>Kommentar</translation>
+    </message>
+    <message>
+        <source>Unexpected Error: %1</source>
+        <translation>Unerwarteter Fehler: %1</translation>
+    </message>
+</context>
+<context>
+    <name>frmAbout</name>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>%1 shrinks the album art inside MP3 files so that portable players can show it, and edits the tags of many files at once.
+
+Copyright %2 the %1 developers. Questions or comments contact</source>
+        <translation>%1 verkleinert die Cover in MP3-Dateien, damit tragbare Player sie anzeigen können, und bearbeitet die Tags vieler Dateien auf einmal.
+
+Copyright %2 die Entwickler von %1. Fragen und Anregungen an</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Unable to find your e-mail application.</source>
+        <translation>Ihr E-Mail-Programm wurde nicht gefunden.</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>Track list</source>
+        <translation>Titelliste</translation>
+    </message>
+    <message>
+        <source>One row for each MP3 file added: its name, picture sizes, status and tags</source>
+        <translation>Eine Zeile je hinzugefügter MP3-Datei: Name, Bildgrößen, Status und Tags</translation>
+    </message>
+    <message>
+        <source>Album art</source>
+        <translation>Cover</translation>
+    </message>
+    <message>
+        <source>The picture of the file chosen in the track list, with its sizes below</source>
+        <translation>Das Bild der in der Titelliste gewählten Datei, darunter seine Größen</translation>
+    </message>
+    <message>
+        <source>Image Size W x H</source>
+        <translation>Bildgröße B x H</translation>
+    </message>
+    <message>
+        <source>File Size: -------</source>
+        <translation>Dateigröße: -------</translation>
+    </message>
+    <message>
+        <source>Add Files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add Folder</source>
+        <translation>Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>Resize All</source>
+        <translation>Alle skalieren</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>PNG</source>
+        <translation>PNG</translation>
+    </message>
+    <message>
+        <source>The file keeps its album art as PNG</source>
+        <translation>Die Datei enthält ihr Cover als PNG</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Add Files</source>
+        <translation>&amp;Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add F&amp;older</source>
+        <translation>&amp;Ordner hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;Resize All</source>
+        <translation>Alle &amp;skalieren</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>S&amp;topp</translation>
+    </message>
+    <message>
+        <source>&amp;Clear Clipboard</source>
+        <translation>&amp;Zwischenablage leeren</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Optionen</translation>
+    </message>
+    <message>
+        <source>&amp;Reset To Default View</source>
+        <translation>&amp;Standardansicht wiederherstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Skip If Original Smaller Than Resize</source>
+        <translation>Ü&amp;berspringen, wenn Original kleiner als Zielgröße</translation>
+    </message>
+    <message>
+        <source>Resize &amp;Every Picture</source>
+        <translation>&amp;Jedes Bild skalieren</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Inhalt</translation>
+    </message>
+    <message>
+        <source>Show &amp;Tip at Startup</source>
+        <translation>&amp;Tipp beim Start anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>Ü&amp;ber Brisko</translation>
+    </message>
+    <message>
+        <source>&amp;Resize Picture</source>
+        <translation>Bild &amp;skalieren</translation>
+    </message>
+    <message>
+        <source>&amp;Change Picture | Tag</source>
+        <translation>Bild | Tag ä&amp;ndern</translation>
+    </message>
+    <message>
+        <source>Copy Album &amp;Name</source>
+        <translation>Albumnamen &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Play Selection</source>
+        <translation>Auswahl &amp;abspielen</translation>
+    </message>
+    <message>
+        <source>Re&amp;move From List</source>
+        <translation>Aus Liste &amp;entfernen</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>Alles a&amp;uswählen</translation>
+    </message>
+    <message>
+        <source>C&amp;lear List</source>
+        <translation>Liste &amp;leeren</translation>
+    </message>
+    <message>
+        <source>Mp3 File(s) To Resize Album Art</source>
+        <translation>MP3-Datei(en) zum Skalieren der Cover</translation>
+    </message>
+    <message>
+        <source>Mp3 Files (*.mp3)|*.mp3</source>
+        <translation>MP3-Dateien (*.mp3)|*.mp3</translation>
+    </message>
+    <message>
+        <source>Select a folder containing Mp3 files. Contents of subfolders will be included.</source>
+        <translation>Wählen Sie einen Ordner mit MP3-Dateien. Der Inhalt von Unterordnern wird einbezogen.</translation>
+    </message>
+    <message>
+        <source>Wait... Reading Folders</source>
+        <translation>Bitte warten... Ordner werden gelesen</translation>
+    </message>
+    <message>
+        <source>Reading Folders</source>
+        <translation>Ordner lesen</translation>
+    </message>
+    <message>
+        <source>No Mp3 files were found in the folder.</source>
+        <translation>Im Ordner wurden keine MP3-Dateien gefunden.</translation>
+    </message>
+    <message>
+        <source>Adding Files</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Wait... Adding Files</source>
+        <translation>Bitte warten... Dateien werden hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Files : %1</source>
+        <translation>Dateien : %1</translation>
+    </message>
+    <message>
+        <source>1 other name (hard link) of this file keeps its old content</source>
+        <translation>1 weiterer Name (harter Link) dieser Datei behält den alten Inhalt</translation>
+    </message>
+    <message>
+        <source>%1 other names (hard links) of this file keep its old content</source>
+        <translation>%1 weitere Namen (harte Links) dieser Datei behalten den alten Inhalt</translation>
+    </message>
+    <message>
+        <source>Resizing</source>
+        <translation>Skalieren</translation>
+    </message>
+    <message>
+        <source>The file can&apos;t be opened.<byte value="xd"/>
+It may have been deleted or there is no<byte value="xd"/>
+application associated with this type of file.</source>
+        <translation>Die Datei kann nicht geöffnet werden.<byte value="xd"/>
+Sie wurde vielleicht gelöscht, oder diesem<byte value="xd"/>
+Dateityp ist kein Programm zugeordnet.</translation>
+    </message>
+    <message>
+        <source>Change Picture</source>
+        <translation>Bild ändern</translation>
+    </message>
+    <message>
+        <source>Image Size: %1</source>
+        <translation>Bildgröße: %1</translation>
+    </message>
+    <message>
+        <source>No program could be started to show the manual. It is the file
+%1</source>
+        <translation>Es konnte kein Programm gestartet werden, das das Handbuch anzeigt. Es ist die Datei
+%1</translation>
+    </message>
+    <message>
+        <source>Do you want to stop the current operation.</source>
+        <translation>Möchten Sie den laufenden Vorgang anhalten?</translation>
+    </message>
+    <message>
+        <source>Do you want to save the custom resize and quality values as the new default settings.</source>
+        <translation>Möchten Sie die eigenen Werte für Größe und Qualität als neue Standardeinstellungen speichern?</translation>
+    </message>
+    <message>
+        <source>not enough free space for a second copy of the file and 256,000 bytes more</source>
+        <translation>nicht genug freier Speicher für eine zweite Kopie der Datei und 256.000 Bytes mehr</translation>
+    </message>
+    <message>
+        <source>the file is no longer there</source>
+        <translation>die Datei ist nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <source>the volume %1 is not available</source>
+        <translation>das Laufwerk %1 ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Resized %1, failed %2, skipped %3</source>
+        <translation>Skaliert %1, fehlgeschlagen %2, übersprungen %3</translation>
+    </message>
+    <message>
+        <source>Changed %1, failed %2, skipped %3</source>
+        <translation>Geändert %1, fehlgeschlagen %2, übersprungen %3</translation>
+    </message>
+</context>
+<context>
+    <name>frmPicMod</name>
+    <message>
+        <source>Change Picture | Tag</source>
+        <translation>Bild | Tag ändern</translation>
+    </message>
+    <message>
+        <source>Original Picture</source>
+        <translation>Originalbild</translation>
+    </message>
+    <message>
+        <source>Replacement Picture</source>
+        <translation>Ersatzbild</translation>
+    </message>
+    <message>
+        <source>The picture the chosen files have now</source>
+        <translation>Das Bild, das die gewählten Dateien jetzt haben</translation>
+    </message>
+    <message>
+        <source>The picture that will replace it: find one, drag one in, or paste one from its menu</source>
+        <translation>Das Bild, das es ersetzen wird: suchen Sie eines, ziehen Sie eines hierher oder fügen Sie eines über sein Menü ein</translation>
+    </message>
+    <message>
+        <source>Find Picture</source>
+        <translation>Bild suchen</translation>
+    </message>
+    <message>
+        <source>Keep picture on clipboard</source>
+        <translation>Bild in Zwischenablage behalten</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>Interpret</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>Album</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>Titelnr.</translation>
+    </message>
+    <message>
+        <source>Year</source>
+        <translation>Jahr</translation>
+    </message>
+    <message>
+        <source>Genre</source>
+        <translation>Genre</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>Kommentar</translation>
+    </message>
+    <message>
+        <source>Comment text</source>
+        <translation>Kommentartext</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>&amp;Einfügen</translation>
+    </message>
+    <message>
+        <source>C&amp;lear Picture</source>
+        <translation>Bild &amp;löschen</translation>
+    </message>
+    <message>
+        <source>&lt;Blank&gt;</source>
+        <translation>&lt;Leer&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;Keep&gt;</source>
+        <translation>&lt;Beibehalten&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;New&gt;</source>
+        <translation>&lt;Neu&gt;</translation>
+    </message>
+    <message>
+        <source>&lt; Comment Will Not Be Changed &gt;</source>
+        <translation>&lt; Kommentar bleibt unverändert &gt;</translation>
+    </message>
+    <message>
+        <source>Replacement Art</source>
+        <translation>Ersatzbild</translation>
+    </message>
+    <message>
+        <source>Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg</source>
+        <translation>Bilddateien (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg</translation>
+    </message>
+    <message>
+        <source>Invalid Picture</source>
+        <translation>Ungültiges Bild</translation>
+    </message>
+    <message>
+        <source>Invalid Picture Format</source>
+        <translation>Ungültiges Bildformat</translation>
+    </message>
+</context>
+<context>
+    <name>frmTip</name>
+    <message>
+        <source>Did you know...</source>
+        <translation>Schon gewusst?</translation>
+    </message>
+    <message>
+        <source>More features can be found by right clicking on the list panel once files have been added.             For more details view the help file by pressing F1</source>
+        <translation>Weitere Funktionen erreichen Sie mit einem Rechtsklick auf die Liste, sobald Dateien hinzugefügt sind.             Mehr dazu steht in der Hilfe, die Sie mit F1 öffnen</translation>
+    </message>
+    <message>
+        <source>Don&apos;t Show This Again</source>
+        <translation>Nicht wieder anzeigen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+</TS>
