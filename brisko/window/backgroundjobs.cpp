@@ -6,6 +6,7 @@
 #include "window/widgets/unexpectederror.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QWidget>
 
 namespace {
@@ -72,26 +73,37 @@ void BackgroundJobs::Post(OnWindow onWindow)
         results_.push_back(std::move(onWindow));
     }
     if (wake)
-        QMetaObject::invokeMethod(this, "ShowNext", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "ShowResults", Qt::QueuedConnection);
 }
 
-void BackgroundJobs::ShowNext()
+void BackgroundJobs::ShowResults()
 {
-    OnWindow next;
-    bool more = false;
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        if (results_.empty())
-            return;
-        next = std::move(results_.front());
-        results_.pop_front();
-        more = !results_.empty();
+    // A message box shown by one result runs its own event loop: the
+    // results after it wait until it is answered, and keep their order.
+    if (showing_)
+        return;
+    showing_ = true;
+    // Results are shown a batch at a time: the list lays out its rows once
+    // an event loop pass, not once a row. Each batch ends in time for the
+    // window to repaint and hear "Stop".
+    QElapsedTimer batch;
+    batch.start();
+    for (;;) {
+        OnWindow next;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (results_.empty())
+                break;
+            next = std::move(results_.front());
+            results_.pop_front();
+        }
+        next();
+        if (batch.elapsed() >= BatchMilliseconds) {
+            QMetaObject::invokeMethod(this, "ShowResults", Qt::QueuedConnection);
+            break;
+        }
     }
-    // One result an event, in the order posted, even when one of them opens
-    // a message box whose own event loop shows the next.
-    if (more)
-        QMetaObject::invokeMethod(this, "ShowNext", Qt::QueuedConnection);
-    next();
+    showing_ = false;
 }
 
 void BackgroundJobs::Stop()

@@ -48,12 +48,14 @@ public:
 private:
     // Woken by name: the wake-up is then made and read inside Qt alone, and
     // the results themselves pass through mutex_.
-    Q_INVOKABLE void ShowNext();
+    Q_INVOKABLE void ShowResults();
     void Finish();
 
     std::unique_ptr<WorkerPool> pool_;
     // Results wait here for the window's thread; the lock is the hand-over.
     std::mutex mutex_;
     std::deque<OnWindow> results_;
+    bool showing_ = false;
+    static constexpr qint64 BatchMilliseconds = 10;
     std::function<void()> finished_;
 };
