@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "engine/rowreducer.h"
 
+#include <algorithm>
+
 RowReducer::RowReducer(QSize size, int factor)
     : size_(size)
     , factor_(qMax(1, factor))
-    , reduced_(ReducedSize(size, factor_), QImage::Format_RGB32)
+    , reduced_(ReducedSize(size, factor_))
 {
-    if (factor_ > 1 && !reduced_.isNull())
-        sums_.assign(size_t(reduced_.width()) * 3, 0);
+    if (factor_ > 1 && !reduced_.IsNull())
+        sums_.assign(size_t(reduced_.Width()) * 3, 0);
 }
 
 int RowReducer::FactorFor(QSize size, QSize minSize)
@@ -23,22 +25,22 @@ QSize RowReducer::ReducedSize(QSize size, int factor)
     return QSize((size.width() + factor - 1) / factor, (size.height() + factor - 1) / factor);
 }
 
-void RowReducer::AddRow(const QRgb *row)
+void RowReducer::AddRow(const Argb *row)
 {
-    if (reduced_.isNull() || rowsIn_ >= size_.height())
+    if (reduced_.IsNull() || rowsIn_ >= size_.height())
         return;
     ++rowsIn_;
     if (factor_ == 1) {
-        std::copy(row, row + size_.width(), reinterpret_cast<QRgb *>(reduced_.scanLine(rowsIn_ - 1)));
+        std::copy(row, row + size_.width(), reduced_.Row(rowsIn_ - 1));
         return;
     }
     quint64 *sum = sums_.data();
     for (int x = 0; x < size_.width(); sum += 3) {
         quint32 red = 0, green = 0, blue = 0; // a row of a block: at most 30000 x 255
         for (const int end = qMin(x + factor_, size_.width()); x < end; ++x) {
-            red += quint32(qRed(row[x]));
-            green += quint32(qGreen(row[x]));
-            blue += quint32(qBlue(row[x]));
+            red += quint32(RedOf(row[x]));
+            green += quint32(GreenOf(row[x]));
+            blue += quint32(BlueOf(row[x]));
         }
         sum[0] += red;
         sum[1] += green;
@@ -51,13 +53,13 @@ void RowReducer::AddRow(const QRgb *row)
 
 void RowReducer::EmitRow()
 {
-    auto *line = reinterpret_cast<QRgb *>(reduced_.scanLine((rowsIn_ - 1) / factor_));
-    for (int x = 0; x < reduced_.width(); ++x) {
+    Argb *line = reduced_.Row((rowsIn_ - 1) / factor_);
+    for (int x = 0; x < reduced_.Width(); ++x) {
         // The last column may be narrower than the others.
         const quint64 columns = quint64(qMin(factor_, size_.width() - x * factor_));
         const quint64 count = columns * quint64(rowsSummed_);
         quint64 *sum = &sums_[size_t(x) * 3];
-        line[x] = qRgb(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
+        line[x] = RgbPixel(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
                        int((sum[2] + count / 2) / count));
         sum[0] = sum[1] = sum[2] = 0;
     }
