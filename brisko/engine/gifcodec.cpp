@@ -172,7 +172,7 @@ public:
             if (partial > 0 && !Full())
                 screen_->AddFrameRow(rowsDone_, row_, partial);
         } else {
-            if (partial > 0 && !Full() && y_ < visible_.height())
+            if (partial > 0 && !Full() && Kept())
                 known_[size_t(y_)] = partial;
             for (int y = 0; y < visible_.height() && !screen_->Stopped(); ++y)
                 screen_->AddFrameRow(y, RowAt(y), known_[size_t(y)]);
@@ -183,19 +183,21 @@ public:
 private:
     uchar *RowAt(int y) { return pixels_.data() + size_t(y) * size_t(visible_.width()); }
 
+    // Whether the interlaced row being read is one the screen shows.
+    bool Kept() const { return interlaced_ && y_ >= 0 && y_ < visible_.height(); }
+
     // Rows off the screen go to the last row, which is never shown.
     void PointAtRow()
     {
         y_ = interlaced_ ? InterlacedRow(rowsDone_, height_) : rowsDone_;
-        const bool kept = interlaced_ && y_ >= 0 && y_ < visible_.height();
-        row_ = kept ? RowAt(y_) : RowAt(interlaced_ ? visible_.height() : 0);
+        row_ = Kept() ? RowAt(y_) : RowAt(interlaced_ ? visible_.height() : 0);
     }
 
     void NextRow()
     {
         if (!interlaced_)
             screen_->AddFrameRow(rowsDone_, row_, visible_.width());
-        else if (y_ < visible_.height())
+        else if (Kept())
             known_[size_t(y_)] = visible_.width();
         ++rowsDone_;
         x_ = 0;
@@ -351,7 +353,7 @@ DecodeResult DecodeGif(const QByteArray &data, const GifHeader &header, int fact
         }
         Frame frame(header, &screen);
         if (!ReadPixels(data, header.imageData, &frame, screen)) {
-            *error = QStringLiteral("Damaged picture: its GIF data holds codes that cannot be there");
+            *error = QStringLiteral("Damaged picture: its GIF data cannot be decoded");
             return DecodeResult::Invalid;
         }
         frame.Finish();

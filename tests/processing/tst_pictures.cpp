@@ -512,7 +512,15 @@ void TestPictures_::everyDecoderAnswersAStop_data()
     QTest::newRow("PNG") << HostilePictures::BandedPng(400, 300);
     QTest::newRow("interlaced PNG") << HostilePictures::BandedPng(400, 300, true);
     QTest::newRow("BMP") << Encoded(picture, "bmp");
-    QTest::newRow("GIF") << HostilePictures::Gif(picture.convertToFormat(QImage::Format_Indexed8));
+    const QImage indexed = picture.convertToFormat(QImage::Format_Indexed8);
+    HostilePictures::BmpShape runs;
+    runs.bits = 8;
+    runs.compression = 1;
+    QTest::newRow("run-length BMP") << HostilePictures::Bmp(indexed, runs);
+    QTest::newRow("GIF") << HostilePictures::Gif(indexed);
+    HostilePictures::GifShape interlaced;
+    interlaced.interlaced = true;
+    QTest::newRow("interlaced GIF") << HostilePictures::Gif(indexed, interlaced);
 }
 
 void TestPictures_::everyDecoderAnswersAStop()
