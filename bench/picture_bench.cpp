@@ -3,7 +3,7 @@
 // dialog loads a picture), and shrunk to 250 x 250 and written as a JPEG at
 // quality 80 (as a conversion does, without the file's reading and saving).
 //
-//   picture_bench [--rounds N]
+//   picture_bench [--rounds N] [--only NAME]
 //
 // The art is cover-like (gradients, shapes and grain); GIF and paletted BMP
 // get it reduced to 256 colours. Each line gives the median of N rounds in
@@ -76,17 +76,22 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     int rounds = 7;
+    QByteArray only;
     const QStringList arguments = app.arguments();
     for (int i = 1; i < arguments.size(); ++i) {
         if (arguments.at(i) == QLatin1String("--rounds") && i + 1 < arguments.size()) {
             rounds = qMax(1, arguments.at(++i).toInt());
+        } else if (arguments.at(i) == QLatin1String("--only") && i + 1 < arguments.size()) {
+            only = arguments.at(++i).toUtf8();
         } else {
-            std::fprintf(stderr, "usage: picture_bench [--rounds N]\n");
+            std::fprintf(stderr, "usage: picture_bench [--rounds N] [--only NAME]\n");
             return 2;
         }
     }
     std::printf("%-16s %9s %12s %12s\n", "picture", "bytes", "whole ms", "to 250 ms");
     for (const Sample &sample : Samples()) {
+        if (!only.isEmpty() && sample.name != only)
+            continue;
         const double whole = MedianMilliseconds(rounds, [&] { DecodePicture(sample.bytes, QSize()); });
         const double small = MedianMilliseconds(rounds, [&] {
             PictureEncoder encoder; // a fresh one: nothing remembered from the last round

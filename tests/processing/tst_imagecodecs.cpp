@@ -6,6 +6,7 @@
 #include "engine/imagescaler.h"
 #include "engine/pictureencoder.h"
 #include "engine/pictureloader.h"
+#include "engine/rowreducer.h"
 #include "support/errors.h"
 #include "support/hostilepictures.h"
 #include "support/testpictures.h"
@@ -184,6 +185,8 @@ private slots:
     void scalingLooksLikeQts_data();
     void scalingLooksLikeQts();
     void scalingKeepsWhatMustStay();
+    void rowReducerRoundsEachAverage_data();
+    void rowReducerRoundsEachAverage();
     void windowAdapterKeepsEveryPixel();
 };
 
@@ -433,6 +436,50 @@ void TestImageCodecs::scalingKeepsWhatMustStay()
     QVERIFY(ScaledImage(stripes, QSize(40, 30)) == stripes);
     const QImage seeThrough = SeeThrough(40, 30);
     QCOMPARE(LargestDifference(ToQImage(ScaledImage(FromQImage(seeThrough), QSize(40, 30))), OverWhite(seeThrough)), 0);
+}
+
+void TestImageCodecs::rowReducerRoundsEachAverage_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("factor");
+    QTest::newRow("halves") << QSize(64, 48) << 2;
+    QTest::newRow("thirds, a narrower last column and row") << QSize(65, 49) << 3;
+    QTest::newRow("by 17") << QSize(300, 200) << 17;
+    QTest::newRow("to one pixel") << QSize(97, 89) << 97;
+}
+
+void TestImageCodecs::rowReducerRoundsEachAverage()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, factor);
+    // Noise, so that every kind of remainder turns up.
+    QImage picture(size, QImage::Format_RGB32);
+    QRandomGenerator random(size.width() * 1000 + factor);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            picture.setPixel(x, y, random.generate() | 0xFF000000u);
+    RowReducer reducer(size, factor);
+    const Image engine = FromQImage(picture);
+    for (int y = 0; y < size.height(); ++y)
+        reducer.AddRow(engine.Row(y));
+    const QImage reduced = ToQImage(reducer.Result());
+    QCOMPARE(reduced.size(), RowReducer::ReducedSize(size, factor));
+    for (int y = 0; y < reduced.height(); ++y)
+        for (int x = 0; x < reduced.width(); ++x) {
+            const QRect block = QRect(x * factor, y * factor, factor, factor).intersected(picture.rect());
+            qint64 sums[3] = {0, 0, 0};
+            for (int by = block.top(); by <= block.bottom(); ++by)
+                for (int bx = block.left(); bx <= block.right(); ++bx) {
+                    const QRgb p = picture.pixel(bx, by);
+                    sums[0] += qRed(p);
+                    sums[1] += qGreen(p);
+                    sums[2] += qBlue(p);
+                }
+            const qint64 count = qint64(block.width()) * block.height();
+            const QRgb expected = qRgb(int((sums[0] + count / 2) / count), int((sums[1] + count / 2) / count),
+                                       int((sums[2] + count / 2) / count));
+            QCOMPARE(reduced.pixel(x, y), expected);
+        }
 }
 
 void TestImageCodecs::windowAdapterKeepsEveryPixel()
