@@ -2,6 +2,7 @@
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testpictures.h"
+#include "support/windowidle.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/frmtip.h"
 #include "window/frmmain.h"
@@ -123,7 +124,8 @@ std::unique_ptr<frmMain> TestKeyboard::OpenWindow(const QList<int> &pictureSides
     if (!chosenFiles_.isEmpty()) {
         QTest::keyClick(Focused(), Qt::Key_O, Qt::ControlModifier);
         TrackList *list = Find<TrackList>(*window, "lvwMain");
-        if (!QTest::qWaitFor([&] { return list->RowCount() == pictureSides.size(); }))
+        // The list stays locked until the adding has ended, after its last row.
+        if (!QTest::qWaitFor([&] { return list->RowCount() == pictureSides.size(); }) || !WaitUntilIdle(*window))
             qFatal("the files were not added");
     }
     chosenFiles_.clear();
