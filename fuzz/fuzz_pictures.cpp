@@ -13,7 +13,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    static QCoreApplication app(*argc, *argv); // finds Qt's image format plugins
+    static QCoreApplication app(*argc, *argv); // as in the programs that use the engine
     return 0;
 }
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Writes the hostile pictures the tests make into a folder, as seeds for
 // fuzz_pictures: pictures declaring far more than they hold, a scan repeated
-// past the limit, files cut short. Small versions of each, so the fuzzer
-// mutates them quickly.
+// past the limit, files cut short, and GIFs and BMPs laid out in each way
+// their decoders follow. Small versions of each, so the fuzzer mutates them
+// quickly.
 //
 //   make_seeds FOLDER
 #include "support/hostilepictures.h"
@@ -29,6 +30,37 @@ int main(int argc, char *argv[])
     const QByteArray exif = JpegWithExifThumbnail(Stripes(200, 200), Stripes(40, 30));
     const QByteArray gif = Gif(Stripes(100, 100).convertToFormat(QImage::Format_Indexed8));
     const QByteArray png = BandedPng(300, 300);
+    const QImage indexed = Stripes(40, 30).convertToFormat(QImage::Format_Indexed8);
+    GifShape shaped;
+    shaped.interlaced = true;
+    shaped.transparent = 3;
+    shaped.localTable = true;
+    shaped.screen = QSize(60, 50);
+    shaped.at = QPoint(7, 5);
+    QList<QRgb> colours16;
+    for (int i = 0; i < 16; ++i)
+        colours16 << qRgb(i * 17, 255 - i * 17, (i * 40) % 256);
+    const QImage sixteen = Stripes(40, 30).convertToFormat(QImage::Format_Indexed8, colours16);
+    BmpShape runs4;
+    runs4.bits = 4;
+    runs4.compression = 2;
+    BmpShape fields;
+    fields.bits = 16;
+    fields.compression = 3;
+    fields.masks[0] = 0xF800;
+    fields.masks[1] = 0x07E0;
+    fields.masks[2] = 0x001F;
+    BmpShape alpha;
+    alpha.bits = 32;
+    alpha.compression = 3;
+    alpha.headerSize = 124;
+    alpha.masks[0] = 0xFF0000;
+    alpha.masks[1] = 0xFF00;
+    alpha.masks[2] = 0xFF;
+    alpha.masks[3] = 0xFF000000;
+    BmpShape os2;
+    os2.bits = 8;
+    os2.headerSize = 12;
     const QList<std::pair<const char *, QByteArray>> seeds{
         {"banded.png", BandedPng(2000, 2000)},
         {"interlaced.png", BandedPng(1000, 1000, true)},
@@ -40,6 +72,11 @@ int main(int argc, char *argv[])
         {"repeated-scan.jpg", JpegRepeatingScan(TestPictures::Solid(64, 64, Qt::darkCyan), 300)},
         {"exif-cut.jpg", exif.left(exif.size() * 6 / 10)},
         {"exif.jpg", exif},
+        {"shaped.gif", Gif(indexed, shaped)},
+        {"run-length-4.bmp", Bmp(sixteen, runs4)},
+        {"fields-565.bmp", Bmp(Stripes(40, 30), fields)},
+        {"alpha-v5.bmp", Bmp(Stripes(40, 30).convertToFormat(QImage::Format_ARGB32), alpha)},
+        {"os2.bmp", Bmp(indexed, os2)},
     };
     for (const auto &[name, bytes] : seeds) {
         if (bytes.isEmpty() || !TestFiles::Write(folder.filePath(QLatin1String(name)), bytes)) {

@@ -348,10 +348,6 @@ brisko-batch wandelt solche Dateien im Terminal um.</translation>
         <translation>Bild zu groß: %1 x %2 liegt über den Grenzen</translation>
     </message>
     <message>
-        <source>Damaged picture: %1</source>
-        <translation>Beschädigtes Bild: %1</translation>
-    </message>
-    <message>
         <source>Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed</source>
         <translation>Bild zu groß: %1 x %2 braucht zum Dekodieren %3 MB, mehr als die erlaubten %4 MB</translation>
     </message>
@@ -452,6 +448,18 @@ brisko-batch wandelt solche Dateien im Terminal um.</translation>
 Drive: %1 is unavailable</source>
         <translation>Fortsetzen nicht möglich
 Laufwerk: %1 ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Picture refused: a BMP of %1 bits a pixel with compression %2 cannot be read</source>
+        <translation>Bild abgelehnt: ein BMP mit %1 Bit pro Pixel und Kompression %2 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Damaged picture: its GIF data cannot be decoded</source>
+        <translation>Beschädigtes Bild: seine GIF-Daten lassen sich nicht dekodieren</translation>
+    </message>
+    <message>
+        <source>no picture to write</source>
+        <translation>kein Bild zum Schreiben</translation>
     </message>
 </context>
 <context>

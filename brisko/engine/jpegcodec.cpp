@@ -15,6 +15,9 @@
 
 namespace {
 
+// libjpeg-turbo's name for the engine's pixel layout (see Argb).
+constexpr J_COLOR_SPACE ArgbLayout = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+
 // libjpeg reports fatal errors by calling error_exit, which must not return:
 // jump back to the call that set up the decoder. Only plain data lives in the
 // frames between, so nothing is left undestroyed. The progress monitor and
@@ -122,9 +125,9 @@ int ScaleNumerator(JDIMENSION width, JDIMENSION height, QSize minSize)
     return 8;
 }
 
-// CMYK rows to RGB32. Adobe writes its CMYK inverted, which the formula below
+// CMYK rows to opaque pixels. Adobe writes its CMYK inverted, which the formula below
 // expects; plain CMYK is inverted first.
-void CmykRowToRgb(const JSAMPLE *cmyk, QRgb *rgb, JDIMENSION width, bool adobeInverted)
+void CmykRowToRgb(const JSAMPLE *cmyk, Argb *rgb, JDIMENSION width, bool adobeInverted)
 {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
@@ -134,12 +137,12 @@ void CmykRowToRgb(const JSAMPLE *cmyk, QRgb *rgb, JDIMENSION width, bool adobeIn
             y = 255 - y;
             k = 255 - k;
         }
-        rgb[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+        rgb[x] = RgbPixel(c * k / 255, m * k / 255, y * k / 255);
     }
 }
 
 // Everything that may jump lives here; the image is the caller's.
-DecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QString *error, StopPoll *stop,
+DecodeResult Decode(const QByteArray &data, QSize minSize, Image *image, QString *error, StopPoll *stop,
                     qint64 maxMemory)
 {
     jpeg_decompress_struct cinfo;
@@ -151,7 +154,7 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QStrin
     if (setjmp(manager.jump)) {
         *error = QString::fromLocal8Bit(manager.message);
         jpeg_destroy_decompress(&cinfo);
-        *image = QImage();
+        *image = Image();
         return manager.reason;
     }
 
@@ -162,7 +165,7 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QStrin
     jpeg_read_header(&cinfo, TRUE);
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : ArgbLayout; // its padding byte is 0xFF: opaque
     cinfo.scale_num = static_cast<unsigned>(ScaleNumerator(cinfo.image_width, cinfo.image_height, minSize));
     cinfo.scale_denom = 8;
     cinfo.dct_method = JDCT_ISLOW;
@@ -191,8 +194,8 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QStrin
         jpeg_start_output(&cinfo, cinfo.input_scan_number);
     }
 
-    *image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
-    if (image->isNull()) {
+    *image = Image(QSize(int(cinfo.output_width), int(cinfo.output_height)));
+    if (image->IsNull()) {
         *error = EnglishText("Engine", "not enough memory for the picture");
         jpeg_destroy_decompress(&cinfo);
         return DecodeResult::OutOfMemory;
@@ -201,7 +204,7 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, QImage *image, QStrin
                                                            JPOOL_IMAGE, cinfo.output_width * 4, 1)
                               : nullptr;
     while (cinfo.output_scanline < cinfo.output_height) {
-        auto *line = reinterpret_cast<QRgb *>(image->scanLine(int(cinfo.output_scanline)));
+        Argb *line = image->Row(int(cinfo.output_scanline));
         if (cmyk) {
             jpeg_read_scanlines(&cinfo, cmykRow, 1);
             CmykRowToRgb(cmykRow[0], line, cinfo.output_width, cinfo.saw_Adobe_marker);
@@ -237,7 +240,7 @@ qint64 WorkingBytes(const jpeg_decompress_struct *cinfo)
     return bytes;
 }
 
-bool Encode(const QImage &image, int quality, unsigned char **buffer, unsigned long *size,
+bool Encode(const Image &image, int quality, unsigned char **buffer, unsigned long *size,
             QString *error)
 {
     jpeg_compress_struct cinfo;
@@ -251,16 +254,16 @@ bool Encode(const QImage &image, int quality, unsigned char **buffer, unsigned l
 
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, buffer, size);
-    cinfo.image_width = JDIMENSION(image.width());
-    cinfo.image_height = JDIMENSION(image.height());
+    cinfo.image_width = JDIMENSION(image.Width());
+    cinfo.image_height = JDIMENSION(image.Height());
     cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_EXT_BGRX;
+    cinfo.in_color_space = ArgbLayout;
     jpeg_set_defaults(&cinfo); // baseline, YCbCr 4:2:0, JFIF header, standard tables
     jpeg_set_quality(&cinfo, quality, TRUE);
     cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(int(cinfo.next_scanline)));
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(const_cast<Argb *>(image.Row(int(cinfo.next_scanline))));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -314,20 +317,30 @@ bool JpegIsComplete(const QByteArray &data)
     return scan >= 0 && data.lastIndexOf(QByteArray("\xFF\xD9", 2)) > scan;
 }
 
-DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, QImage *image, QString *error, StopPoll *stop,
+DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, Image *image, QString *error, StopPoll *stop,
                         qint64 maxMemory)
 {
     return Decode(data, minSize, image, error, stop, maxMemory);
 }
 
-bool EncodeJpeg(const QImage &image, int quality, QByteArray *jpeg, QString *error)
+bool EncodeJpeg(const Image &image, int quality, QByteArray *jpeg, QString *error)
 {
-    const QImage rgb = image.format() == QImage::Format_RGB32
-        ? image
-        : image.convertToFormat(QImage::Format_RGB32);
+    if (image.IsNull()) {
+        *error = EnglishText("Engine", "no picture to write");
+        return false;
+    }
+    Image flat;
+    if (image.HasAlpha()) {
+        flat = image;
+        flat.FlattenOverWhite();
+        if (flat.IsNull()) {
+            *error = EnglishText("Engine", "not enough memory for the picture");
+            return false;
+        }
+    }
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
-    const bool ok = Encode(rgb, qBound(1, quality, 100), &buffer, &size, error);
+    const bool ok = Encode(image.HasAlpha() ? flat : image, qBound(1, quality, 100), &buffer, &size, error);
     if (ok)
         *jpeg = QByteArray(reinterpret_cast<const char *>(buffer), int(size));
     std::free(buffer);

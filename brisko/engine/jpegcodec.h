@@ -2,9 +2,9 @@
 #pragma once
 
 #include "engine/decoderesult.h"
+#include "engine/image.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -38,15 +38,16 @@ QSize JpegDecodedSize(QSize size, QSize minSize);
 // file was not cut short.
 bool JpegIsComplete(const QByteArray &data);
 
-// Decodes into an RGB32 image of JpegDecodedSize(). The caller checks the
+// Decodes into an opaque image of JpegDecodedSize(). The caller checks the
 // declared size against its limits first. Gives up as Invalid after
 // PictureLimits::MaxScans scans or when the data ends early (libjpeg's
 // premature-end warnings), as OutOfMemory when the decoder's working memory
 // would pass maxMemory (0: the whole decoding budget), and as Stopped when
 // stop says so.
-DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, QImage *image, QString *error,
+DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, Image *image, QString *error,
                         StopPoll *stop = nullptr, qint64 maxMemory = 0);
 
 // Baseline JPEG, 4:2:0, at the quality, with a JFIF header and no other
 // markers. The same image and quality always give the same bytes.
-bool EncodeJpeg(const QImage &image, int quality, QByteArray *jpeg, QString *error);
+// Transparent parts come out over white.
+bool EncodeJpeg(const Image &image, int quality, QByteArray *jpeg, QString *error);

@@ -2,6 +2,7 @@
 #include "engine/pictureencoder.h"
 
 #include "base/briskoerror.h"
+#include "engine/imagescaler.h"
 #include "engine/jpegcodec.h"
 #include "engine/picturelimits.h"
 #include "engine/pictureloader.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-QByteArray ToJpeg(const QImage &image, int quality)
+QByteArray ToJpeg(const Image &image, int quality)
 {
     QByteArray jpeg;
     QString error;
@@ -33,16 +34,14 @@ void WriteFile(const QByteArray &jpeg, const QString &destination)
 
 } // namespace
 
-QImage ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
+Image ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
 {
     if (!PictureLimits::IsWithin(size))
         throw MakeError(ErrorNumber::InvalidArgument);
     // The grant is held until the large picture is gone.
     DecodedPicture decoded = DecodePicture(data, size, stop);
-    QImage image = decoded.image.size() == size
-        ? decoded.image
-        : decoded.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (image.isNull())
+    Image image = decoded.image.Size() == size ? std::move(decoded.image) : ScaledImage(decoded.image, size);
+    if (image.IsNull())
         throw MakeError(ErrorNumber::PictureUnexpected);
     return image;
 }
@@ -85,14 +84,14 @@ QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size
     return Encode(source, size, quality, stop);
 }
 
-QByteArray PictureEncoder::ImageToJpegData(const QImage &image, QSize size, int quality)
+QByteArray PictureEncoder::ImageToJpegData(const Image &image, QSize size, int quality)
 {
-    if (!PictureLimits::IsWithin(size) || image.isNull())
+    if (!PictureLimits::IsWithin(size) || image.IsNull())
         throw MakeError(ErrorNumber::InvalidArgument);
-    QImage scaled = OverWhite(image);
-    if (scaled.size() != size)
-        scaled = scaled.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (scaled.isNull())
+    if (image.Size() == size)
+        return ToJpeg(image, quality); // the encoder puts transparent parts over white
+    const Image scaled = ScaledImage(image, size);
+    if (scaled.IsNull())
         throw MakeError(ErrorNumber::PictureUnexpected);
     return ToJpeg(scaled, quality);
 }

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "engine/artcache.h"
+#include "engine/image.h"
 #include "engine/stopcheck.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -39,8 +39,9 @@ public:
     // The same on bytes in memory: the JPEG of source at size and quality.
     QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality,
                                 const StopCheck &stop = {});
-    // A picture already in memory (pasted or dropped) as a JPEG at size and quality.
-    QByteArray ImageToJpegData(const QImage &image, QSize size, int quality);
+    // A picture already in memory (pasted or dropped) as a JPEG at size and
+    // quality, transparent parts over white.
+    QByteArray ImageToJpegData(const Image &image, QSize size, int quality);
     // The same picture at the same size, as a JPEG at the default quality.
     void ConvertToJpeg(const QString &source, const QString &destination);
 
@@ -53,7 +54,8 @@ private:
     ArtCache *cache_;
 };
 
-// The picture in data at exactly the size, RGB32, transparency over white.
-// JPEGs and PNGs are shrunk while they are decoded; large reductions are
-// averaged. The decoding memory comes from DecodeBudget::Pictures().
-QImage ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop = {});
+// The picture in data at exactly the size, opaque, transparency over white.
+// Pictures are shrunk while they are decoded, then brought to the size by
+// ScaledImage (reductions are averaged). The decoding memory comes from
+// DecodeBudget::Pictures().
+Image ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop = {});

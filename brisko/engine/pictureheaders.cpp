@@ -3,6 +3,8 @@
 
 #include "engine/picturelimits.h"
 
+#include <climits>
+
 namespace {
 
 quint32 LittleEndian(const QByteArray &data, qsizetype at, int bytes)
@@ -28,6 +30,15 @@ int Side(qint64 value)
     return value > 0 && value <= PictureLimits::MaxSide ? int(value) : 0;
 }
 
+// A size as written, for messages; sides beyond what an int holds are cut.
+// Invalid when a side is zero: nothing is declared then.
+QSize Declared(qint64 width, qint64 height)
+{
+    if (width <= 0 || height <= 0)
+        return QSize();
+    return QSize(int(qMin<qint64>(width, INT_MAX)), int(qMin<qint64>(height, INT_MAX)));
+}
+
 // Reads GIF blocks from a position, never past the end.
 class GifCursor
 {
@@ -38,6 +49,7 @@ public:
     {
     }
 
+    qsizetype At() const { return at_; }
     bool Has(qsizetype bytes) const { return at_ + bytes <= data_.size(); }
     int Byte() { return Has(1) ? uchar(data_.at(at_++)) : -1; }
     int Word()
@@ -60,15 +72,31 @@ public:
                 return false;
         return true;
     }
-    bool SkipColourTable(int packed)
+    // A colour table, when the packed byte announces one: where it starts
+    // and how many colours it has.
+    bool SkipColourTable(int packed, qsizetype *start, int *count)
     {
-        return (packed & 0x80) == 0 || Skip(3 * (2 << (packed & 7)));
+        if ((packed & 0x80) == 0)
+            return true;
+        *start = at_;
+        *count = 2 << (packed & 7);
+        return Skip(3 * *count);
+    }
+    // The transparent colour a graphic control extension's first sub-block
+    // gives, or -1.
+    int Transparency() const
+    {
+        if (!Has(5) || uchar(data_.at(at_)) < 4)
+            return -1;
+        return (uchar(data_.at(at_ + 1)) & 1) ? uchar(data_.at(at_ + 4)) : -1;
     }
 
 private:
     const QByteArray &data_;
     qsizetype at_;
 };
+
+constexpr int GraphicControl = 0xF9;
 
 } // namespace
 
@@ -78,6 +106,7 @@ PngHeader ReadPngHeader(const QByteArray &data)
     if (data.size() < 33 || !data.startsWith("\x89PNG\r\n\x1A\n") || BigEndian(data, 8) != 13
         || data.mid(12, 4) != "IHDR")
         return header;
+    header.declared = Declared(BigEndian(data, 16), BigEndian(data, 20));
     header.size = QSize(Side(BigEndian(data, 16)), Side(BigEndian(data, 20)));
     header.interlaced = data.at(28) != 0;
     header.ok = !header.size.isEmpty();
@@ -93,12 +122,17 @@ GifHeader ReadGifHeader(const QByteArray &data)
     const int screenWidth = cursor.Word();
     const int screenHeight = cursor.Word();
     const int packed = cursor.Byte();
-    if (packed < 0 || !cursor.Skip(2) || !cursor.SkipColourTable(packed))
+    header.background = cursor.Byte();
+    if (header.background < 0 || !cursor.Skip(1)
+        || !cursor.SkipColourTable(packed, &header.globalColours, &header.globalCount))
         return header;
     for (;;) {
         const int introducer = cursor.Byte();
         if (introducer == 0x21) { // an extension: its label, then sub-blocks
-            if (cursor.Byte() < 0 || !cursor.SkipSubBlocks())
+            const int label = cursor.Byte();
+            if (label == GraphicControl)
+                header.transparent = cursor.Transparency(); // the last one before the frame counts
+            if (label < 0 || !cursor.SkipSubBlocks())
                 return header;
             continue;
         }
@@ -111,16 +145,47 @@ GifHeader ReadGifHeader(const QByteArray &data)
         const int framePacked = cursor.Byte();
         if (framePacked < 0)
             return header;
-        // Qt's reader makes a picture of the logical screen, or of the frame
-        // where the screen declares nothing.
-        header.size = QSize(Side(screenWidth > 0 ? screenWidth : left + width),
-                            Side(screenHeight > 0 ? screenHeight : top + height));
+        // The picture is the logical screen, or the frame's extent where the
+        // screen declares nothing.
+        const qint64 pictureWidth = screenWidth > 0 ? screenWidth : left + width;
+        const qint64 pictureHeight = screenHeight > 0 ? screenHeight : top + height;
+        header.declared = Declared(pictureWidth, pictureHeight);
+        header.size = QSize(Side(pictureWidth), Side(pictureHeight));
+        header.frame = QRect(left, top, width, height);
+        header.interlaced = (framePacked & 0x40) != 0;
         header.ok = !header.size.isEmpty() && width > 0 && height > 0;
-        header.complete = cursor.SkipColourTable(framePacked) && cursor.Byte() >= 0
-            && cursor.SkipSubBlocks();
+        const bool table = cursor.SkipColourTable(framePacked, &header.localColours, &header.localCount);
+        header.imageData = cursor.At();
+        header.complete = table && cursor.Byte() >= 0 && cursor.SkipSubBlocks();
         return header;
     }
 }
+
+namespace {
+
+bool BmpHeaderSizeKnown(quint32 size)
+{
+    // OS/2 1.x, Windows 3 (with its two extensions for bit fields), OS/2 2.x,
+    // Windows 4 and 5.
+    for (const quint32 known : {12u, 40u, 52u, 56u, 64u, 108u, 124u})
+        if (size == known)
+            return true;
+    return false;
+}
+
+// Where the colour table starts: after the header, and after the bit
+// fields a Windows 3 header is followed by.
+qsizetype BmpPaletteStart(const BmpHeader &header)
+{
+    qsizetype at = 14 + header.headerSize;
+    if (header.headerSize == 40 && header.compression == 3)
+        at += 12;
+    if (header.headerSize == 40 && header.compression == 6)
+        at += 16;
+    return at;
+}
+
+} // namespace
 
 BmpHeader ReadBmpHeader(const QByteArray &data)
 {
@@ -129,28 +194,50 @@ BmpHeader ReadBmpHeader(const QByteArray &data)
         return header;
     const qint64 pixelsAt = LittleEndian(data, 10, 4);
     const quint32 headerSize = LittleEndian(data, 14, 4);
-    qint64 width = 0, height = 0, compression = 0, imageSize = 0;
+    if (!BmpHeaderSizeKnown(headerSize))
+        return header;
+    header.headerSize = int(headerSize);
+    qint64 width = 0, height = 0, coloursUsed = 0;
     if (headerSize == 12) { // the old OS/2 header
         width = LittleEndian(data, 18, 2);
         height = LittleEndian(data, 20, 2);
         header.bitsPerPixel = int(LittleEndian(data, 24, 2));
-    } else if (headerSize >= 40 && data.size() >= 38) {
+    } else if (data.size() >= 50) {
         width = qint32(LittleEndian(data, 18, 4));
-        height = qAbs(qint64(qint32(LittleEndian(data, 22, 4)))); // negative: rows top down
+        height = qint32(LittleEndian(data, 22, 4));
+        header.topDown = height < 0;
+        height = qAbs(height);
         header.bitsPerPixel = int(LittleEndian(data, 28, 2));
-        compression = LittleEndian(data, 30, 4);
-        imageSize = LittleEndian(data, 34, 4);
+        header.compression = int(qMin<quint32>(LittleEndian(data, 30, 4), 255));
+        header.imageBytes = LittleEndian(data, 34, 4);
+        coloursUsed = LittleEndian(data, 46, 4);
     } else {
         return header;
     }
+    header.declared = Declared(width, height);
     header.size = QSize(Side(width), Side(height));
     header.ok = !header.size.isEmpty();
     if (!header.ok)
         return header;
-    // Qt's reader fills in what is missing from a BMP cut short; count the
-    // bytes its pixels need instead. Compressed pixels take what the header says.
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-    const qint64 needed = uncompressed ? (width * header.bitsPerPixel + 31) / 32 * 4 * height : imageSize;
-    header.complete = pixelsAt + needed <= data.size();
+    // Bit fields: inside a newer header, or right after a Windows 3 one.
+    for (int i = 0; i < 4; ++i)
+        if (54 + 4 * i + 4 <= data.size())
+            header.masks[i] = LittleEndian(data, 54 + 4 * i, 4);
+    const bool alphaGiven = headerSize >= 56 || (headerSize == 40 && header.compression == 6);
+    const bool fieldsGiven = headerSize >= 52 || header.compression == 3 || header.compression == 6;
+    if (!alphaGiven)
+        header.masks[3] = 0;
+    if (!fieldsGiven)
+        header.masks[0] = header.masks[1] = header.masks[2] = 0;
+    header.palette = BmpPaletteStart(header);
+    if (header.bitsPerPixel <= 8)
+        header.colours = int(coloursUsed > 0 ? qMin<qint64>(coloursUsed, 1 << 16) : 1 << header.bitsPerPixel);
+    const qint64 paletteEnd = header.palette + qint64(header.colours) * (headerSize == 12 ? 3 : 4);
+    // A pixel offset inside the headers is wrong: the pixels follow the table.
+    header.pixels = qsizetype(qMax(pixelsAt, paletteEnd));
+    // Count the bytes the pixels need; compressed pixels take what the header says.
+    const bool uncompressed = header.compression == 0 || header.compression == 3 || header.compression == 6;
+    const qint64 needed = uncompressed ? (width * header.bitsPerPixel + 31) / 32 * 4 * height : header.imageBytes;
+    header.complete = paletteEnd <= data.size() && header.pixels + needed <= data.size();
     return header;
 }

@@ -3,18 +3,17 @@
 
 #include "base/briskoerror.h"
 #include "base/translation.h"
+#include "engine/bmpcodec.h"
+#include "engine/gifcodec.h"
 #include "engine/jpegcodec.h"
 #include "engine/pictureheaders.h"
 #include "engine/picturelimits.h"
 #include "engine/pngcodec.h"
 #include "engine/rowreducer.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QPainter>
 
 namespace {
 
@@ -48,11 +47,6 @@ qint64 Area(QSize size)
     return size.isEmpty() ? 0 : qint64(size.width()) * size.height();
 }
 
-const char *QtFormatName(PictureFormat format)
-{
-    return format == PictureFormat::Bmp ? "bmp" : "gif";
-}
-
 void RequireLoadable(PictureFormat format)
 {
     if (format != PictureFormat::Jpeg && format != PictureFormat::Bmp && format != PictureFormat::Gif)
@@ -63,9 +57,11 @@ void RequireLoadable(PictureFormat format)
 struct DecodePlan
 {
     PictureFormat format = PictureFormat::Unknown;
-    QSize size;        // as declared
-    int pngFactor = 1; // rows averaged while a PNG is decoded
+    QSize size;     // as declared
+    int factor = 1; // rows averaged while a PNG, GIF or BMP is decoded
     qint64 bytes = 0;
+    GifHeader gif;
+    BmpHeader bmp;
 };
 
 DecodePlan PlanJpeg(const QByteArray &data, QSize minSize)
@@ -78,7 +74,11 @@ DecodePlan PlanJpeg(const QByteArray &data, QSize minSize)
         RefuseCutShort();
     const QSize decoded = JpegDecodedSize(header.size, minSize);
     // The picture, one CMYK row, and the decoder's own.
-    return {PictureFormat::Jpeg, header.size, 1, header.workingBytes + Area(decoded) * 4 + decoded.width() * 4};
+    DecodePlan plan;
+    plan.format = PictureFormat::Jpeg;
+    plan.size = header.size;
+    plan.bytes = header.workingBytes + Area(decoded) * 4 + decoded.width() * 4;
+    return plan;
 }
 
 DecodePlan PlanPng(const QByteArray &data, QSize minSize)
@@ -87,37 +87,44 @@ DecodePlan PlanPng(const QByteArray &data, QSize minSize)
     if (!header.ok)
         ThrowInvalid();
     RequireWithinLimits(header.size);
-    const int factor = RowReducer::FactorFor(header.size, minSize);
-    return {PictureFormat::Png, header.size, factor, PngDecodeBytes(header.size, header.interlaced, factor)};
+    DecodePlan plan;
+    plan.format = PictureFormat::Png;
+    plan.size = header.size;
+    plan.factor = RowReducer::FactorFor(header.size, minSize);
+    plan.bytes = PngDecodeBytes(header.size, header.interlaced, plan.factor);
+    return plan;
 }
 
-// Qt's readers make the whole picture (four bytes a pixel, a byte for BMP's
-// paletted ones), and the opaque copy takes four more.
-DecodePlan PlanQt(QSize size, PictureFormat format)
+DecodePlan PlanGif(const QByteArray &data, QSize minSize)
 {
-    RequireWithinLimits(size);
-    constexpr qint64 ReaderOwn = 1 << 20;
-    return {format, size, 1, Area(size) * 8 + ReaderOwn};
-}
-
-DecodePlan PlanGif(const QByteArray &data)
-{
-    const GifHeader header = ReadGifHeader(data);
-    if (!header.ok)
+    DecodePlan plan;
+    plan.gif = ReadGifHeader(data);
+    if (!plan.gif.ok)
         ThrowInvalid();
-    if (!header.complete)
+    if (!plan.gif.complete)
         RefuseCutShort();
-    return PlanQt(header.size, PictureFormat::Gif);
+    RequireWithinLimits(plan.gif.size);
+    plan.format = PictureFormat::Gif;
+    plan.size = plan.gif.size;
+    plan.factor = RowReducer::FactorFor(plan.size, minSize);
+    plan.bytes = GifDecodeBytes(plan.gif, plan.factor);
+    return plan;
 }
 
-DecodePlan PlanBmp(const QByteArray &data)
+DecodePlan PlanBmp(const QByteArray &data, QSize minSize)
 {
-    const BmpHeader header = ReadBmpHeader(data);
-    if (!header.ok)
+    DecodePlan plan;
+    plan.bmp = ReadBmpHeader(data);
+    if (!plan.bmp.ok)
         ThrowInvalid();
-    if (!header.complete)
+    if (!plan.bmp.complete)
         RefuseCutShort();
-    return PlanQt(header.size, PictureFormat::Bmp);
+    RequireWithinLimits(plan.bmp.size);
+    plan.format = PictureFormat::Bmp;
+    plan.size = plan.bmp.size;
+    plan.factor = RowReducer::FactorFor(plan.size, minSize);
+    plan.bytes = BmpDecodeBytes(plan.bmp, plan.factor);
+    return plan;
 }
 
 DecodePlan PlanDecode(const QByteArray &data, QSize minSize)
@@ -126,15 +133,15 @@ DecodePlan PlanDecode(const QByteArray &data, QSize minSize)
     switch (DetectPictureFormat(data)) {
     case PictureFormat::Jpeg: plan = PlanJpeg(data, minSize); break;
     case PictureFormat::Png: plan = PlanPng(data, minSize); break;
-    case PictureFormat::Gif: plan = PlanGif(data); break;
-    case PictureFormat::Bmp: plan = PlanBmp(data); break;
+    case PictureFormat::Gif: plan = PlanGif(data, minSize); break;
+    case PictureFormat::Bmp: plan = PlanBmp(data, minSize); break;
     case PictureFormat::Unknown: ThrowInvalid();
     }
     plan.bytes += Area(minSize) * 4; // the caller's copy at the exact size
     return plan;
 }
 
-QImage Checked(DecodeResult result, const QImage &image, const QString &error)
+Image Checked(DecodeResult result, Image image, const QString &error)
 {
     switch (result) {
     case DecodeResult::Ok: return image;
@@ -145,43 +152,21 @@ QImage Checked(DecodeResult result, const QImage &image, const QString &error)
     ThrowInvalid();
 }
 
-
-// BMP and GIF through Qt's readers, which offer neither a progress callback
-// nor reduced rows: the plan holds them to what the budget allows.
-QImage DecodeWithQt(const QByteArray &data, PictureFormat format, qint64 grantBytes)
-{
-    QByteArray copy = data;
-    QBuffer buffer(&copy);
-    QImageReader reader(&buffer, QtFormatName(format));
-    reader.setAllocationLimit(int(qMax<qint64>(1, grantBytes >> 20)));
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        if (reader.error() == QImageReader::InvalidDataError || reader.error() == QImageReader::UnknownError)
-            Refuse(EnglishText("Engine", "Damaged picture: %1").arg(reader.errorString()));
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    }
-    const QImage opaque = OverWhite(image);
-    if (opaque.isNull())
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    return opaque;
-}
-
-QImage Decode(const QByteArray &data, const DecodePlan &plan, QSize minSize, qint64 grantBytes,
-              const StopCheck &stop)
+Image Decode(const QByteArray &data, const DecodePlan &plan, QSize minSize, qint64 grantBytes,
+             const StopCheck &stop)
 {
     StopPoll poll(stop);
-    QImage image;
+    Image image;
     QString error;
     DecodeResult result = DecodeResult::Ok;
     switch (plan.format) {
     case PictureFormat::Jpeg: result = DecodeJpeg(data, minSize, &image, &error, &poll, grantBytes); break;
-    case PictureFormat::Png: result = DecodePng(data, plan.pngFactor, &image, &error, &poll); break;
-    default:
-        if (poll.Stopped())
-            ThrowStopped();
-        return DecodeWithQt(data, plan.format, grantBytes);
+    case PictureFormat::Png: result = DecodePng(data, plan.factor, &image, &error, &poll); break;
+    case PictureFormat::Gif: result = DecodeGif(data, plan.gif, plan.factor, &image, &error, &poll); break;
+    case PictureFormat::Bmp: result = DecodeBmp(data, plan.bmp, plan.factor, &image, &error, &poll); break;
+    case PictureFormat::Unknown: ThrowInvalid();
     }
-    return Checked(result, image, error);
+    return Checked(result, std::move(image), error);
 }
 
 } // namespace
@@ -229,7 +214,7 @@ QSize PictureSizeOf(const QByteArray &data)
     return DeclaredPictureSize(data);
 }
 
-QImage LoadPictureFrom(const QByteArray &data)
+Image LoadPictureFrom(const QByteArray &data)
 {
     RequireLoadable(DetectPictureFormat(data));
     return DecodePicture(data, QSize()).image;
@@ -256,21 +241,7 @@ QSize PictureSize(const QString &path)
     return PictureSizeOf(ReadPictureFile(path));
 }
 
-QImage LoadPicture(const QString &path)
+Image LoadPicture(const QString &path)
 {
     return LoadPictureFrom(ReadPictureFile(path));
-}
-
-// Transparent parts become white, as they look on a white page.
-QImage OverWhite(const QImage &image)
-{
-    if (!image.hasAlphaChannel())
-        return image.convertToFormat(QImage::Format_RGB32);
-    QImage flat(image.size(), QImage::Format_RGB32);
-    if (flat.isNull())
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    flat.fill(Qt::white);
-    QPainter painter(&flat);
-    painter.drawImage(0, 0, image);
-    return flat;
 }

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "engine/decodebudget.h"
+#include "engine/image.h"
 #include "engine/stopcheck.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -26,13 +26,14 @@ QByteArray ReadPictureFile(const QString &path);
 // decoder cannot hold in memory fails with 50003. The error's text says why a
 // picture was refused ("Damaged picture: cut short", "Picture too large: ...").
 //
-// PictureSize reads only the headers; LoadPicture decodes the pixels.
+// PictureSize reads only the headers; LoadPicture decodes the pixels into
+// an opaque picture (transparent parts over white).
 QSize PictureSize(const QString &path);
-QImage LoadPicture(const QString &path);
+Image LoadPicture(const QString &path);
 
 // The same rules on bytes already read.
 QSize PictureSizeOf(const QByteArray &data);
-QImage LoadPictureFrom(const QByteArray &data);
+Image LoadPictureFrom(const QByteArray &data);
 
 // The size any of the four kinds declares, PNG included, from its headers
 // alone, with the same checks and errors.
@@ -43,13 +44,13 @@ QSize DeclaredPictureSize(const QByteArray &data);
 struct DecodedPicture
 {
     DecodeBudget::Grant grant; // first, so that it is given back after the picture is gone
-    QImage image;
+    Image image;
 };
 
 // Decodes PNG as well, for the encoder, with the same checks and errors,
-// into an opaque RGB32 picture (transparent parts over white). With a
-// non-empty minSize a JPEG or PNG is shrunk while it is decoded, as far as
-// both sides stay at least that big.
+// into an opaque picture (transparent parts over white). With a non-empty
+// minSize the picture is shrunk while it is decoded, as far as both sides
+// stay at least that big.
 //
 // What decoding will take is worked out from the header first (with
 // minSize's worth for the caller's exact-size copy), and waited for in
@@ -57,7 +58,3 @@ struct DecodedPicture
 // is refused (481). stop is asked while it decodes or waits: when it says
 // so, the decode ends with BriskoError 18.
 DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop = {});
-
-// The picture with transparent parts over white, as they look on a white
-// page, in RGB32. Throws BriskoError 50003 when there is no memory for it.
-QImage OverWhite(const QImage &image);

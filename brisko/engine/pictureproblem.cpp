@@ -3,11 +3,9 @@
 
 #include "base/translation.h"
 #include "engine/jpegcodec.h"
+#include "engine/pictureheaders.h"
 #include "engine/picturelimits.h"
 #include "engine/pictureloader.h"
-
-#include <QBuffer>
-#include <QImageReader>
 
 namespace {
 
@@ -65,14 +63,17 @@ QString JpegKind(const QByteArray &data)
     return QString();
 }
 
+// The size as the header writes it, beyond the limits too.
 QSize DeclaredSize(const QByteArray &data, PictureFormat format)
 {
-    if (format == PictureFormat::Jpeg)
-        return ReadJpegHeader(data).size;
-    QByteArray copy = data;
-    QBuffer buffer(&copy);
-    QImageReader reader(&buffer);
-    return reader.size(); // from the header: nothing is decoded
+    switch (format) {
+    case PictureFormat::Jpeg: return ReadJpegHeader(data).size;
+    case PictureFormat::Png: return ReadPngHeader(data).declared;
+    case PictureFormat::Gif: return ReadGifHeader(data).declared;
+    case PictureFormat::Bmp: return ReadBmpHeader(data).declared;
+    case PictureFormat::Unknown: break;
+    }
+    return QSize();
 }
 
 } // namespace

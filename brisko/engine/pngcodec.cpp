@@ -79,13 +79,10 @@ void AskForRgba(png_structp png, png_infop info)
 }
 
 // One row of RGBA bytes to opaque pixels over white.
-void OverWhite(const png_byte *rgba, QRgb *out, int width)
+void RowOverWhite(const png_byte *rgba, Argb *out, int width)
 {
-    for (int x = 0; x < width; ++x, rgba += 4) {
-        const int alpha = rgba[3];
-        const auto blend = [alpha](int value) { return (value * alpha + 255 * (255 - alpha) + 127) / 255; };
-        out[x] = qRgb(blend(rgba[0]), blend(rgba[1]), blend(rgba[2]));
-    }
+    for (int x = 0; x < width; ++x, rgba += 4)
+        out[x] = OverWhite(ArgbPixel(rgba[0], rgba[1], rgba[2], rgba[3]));
 }
 
 void CheckStop(png_structp png, StopPoll *stop)
@@ -109,13 +106,13 @@ struct Buffers
 
     size_t rowBytes;
     std::vector<png_byte> rows; // one row, or the whole of an interlaced picture
-    std::vector<QRgb> opaque;
+    std::vector<Argb> opaque;
     RowReducer reducer;
 };
 
 void Reduce(Buffers *buffers, const png_byte *row, int width)
 {
-    OverWhite(row, buffers->opaque.data(), width);
+    RowOverWhite(row, buffers->opaque.data(), width);
     buffers->reducer.AddRow(buffers->opaque.data());
 }
 
@@ -188,21 +185,21 @@ qint64 PngDecodeBytes(QSize size, bool interlaced, int factor)
     return rows + sums + result + whole + Inflater;
 }
 
-DecodeResult DecodePng(const QByteArray &data, int factor, QImage *image, QString *error, StopPoll *stop)
+DecodeResult DecodePng(const QByteArray &data, int factor, Image *image, QString *error, StopPoll *stop)
 {
-    *image = QImage();
+    *image = Image();
     const PngHeader header = ReadPngHeader(data);
     if (!header.ok) {
         *error = EnglishText("Engine", "Invalid picture");
         return DecodeResult::Invalid;
     }
     Buffers buffers(header.size, header.interlaced, factor);
-    if (buffers.reducer.Result().isNull()) {
+    if (buffers.reducer.Result().IsNull()) {
         *error = EnglishText("Engine", "not enough memory for the picture");
         return DecodeResult::OutOfMemory;
     }
     const DecodeResult result = Decode(data, header.size, &buffers, error, stop);
     if (result == DecodeResult::Ok)
-        *image = buffers.reducer.Result();
+        *image = buffers.reducer.TakeResult();
     return result;
 }

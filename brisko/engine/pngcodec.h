@@ -2,9 +2,9 @@
 #pragma once
 
 #include "engine/decoderesult.h"
+#include "engine/image.h"
 
 #include <QByteArray>
-#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -20,6 +20,6 @@ class StopPoll;
 // picture is held whole until its last pass.
 qint64 PngDecodeBytes(QSize size, bool interlaced, int factor);
 
-// Decodes into an RGB32 image of RowReducer::ReducedSize(size, factor).
-DecodeResult DecodePng(const QByteArray &data, int factor, QImage *image, QString *error,
+// Decodes into an opaque image of RowReducer::ReducedSize(size, factor).
+DecodeResult DecodePng(const QByteArray &data, int factor, Image *image, QString *error,
                        StopPoll *stop = nullptr);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QImage>
+#include "engine/image.h"
+
 #include <QSize>
 
 #include <vector>
@@ -20,9 +21,11 @@ public:
     static QSize ReducedSize(QSize size, int factor);
 
     // The next row of the picture, size.width() opaque pixels.
-    void AddRow(const QRgb *row);
+    void AddRow(const Argb *row);
     // Null when the picture could not be made.
-    const QImage &Result() const { return reduced_; }
+    const Image &Result() const { return reduced_; }
+    // The picture, handed over: the reducer holds nothing after.
+    Image TakeResult() { return std::move(reduced_); }
 
 private:
     void EmitRow();
@@ -32,5 +35,5 @@ private:
     int rowsIn_ = 0;      // rows of the picture seen so far
     int rowsSummed_ = 0;  // rows in the sums now
     std::vector<quint64> sums_; // red, green, blue per reduced column
-    QImage reduced_;
+    Image reduced_;
 };

@@ -5,12 +5,10 @@
 #include "base/errorlog.h"
 #include "base/genrefromid.h"
 #include "engine/pictureencoder.h"
+#include "engine/pictureheaders.h"
 #include "engine/picturelimits.h"
 #include "engine/pictureloader.h"
 #include "engine/taglibrary.h"
-
-#include <QBuffer>
-#include <QImageReader>
 
 namespace {
 
@@ -66,13 +64,9 @@ MeasuredPicture MeasurePicture(const QByteArray &data)
 {
     MeasuredPicture measured;
     if (DetectPictureFormat(data) == PictureFormat::Png) {
-        QBuffer buffer;
-        buffer.setData(data);
-        QImageReader reader(&buffer, "png");
-        const QSize size = reader.size();
-        if (size.isValid() && PictureLimits::IsWithin(size)) {
-            measured = {true, size, true};
-        }
+        const PngHeader header = ReadPngHeader(data);
+        if (header.ok && PictureLimits::IsWithin(header.size))
+            measured = {true, header.size, true};
         return measured;
     }
     try {
@@ -86,7 +80,7 @@ MeasuredPicture MeasurePicture(const QByteArray &data)
     return measured;
 }
 
-QImage PreviewPicture(const QByteArray &data, QSize size, QSize box)
+Image PreviewPicture(const QByteArray &data, QSize size, QSize box)
 {
     // Twice the box keeps the picture sharp on dense screens.
     const QSize wanted = size.scaled(box * 2, Qt::KeepAspectRatio);

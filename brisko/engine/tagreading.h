@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/image.h"
+
 #include <QByteArray>
-#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -43,4 +44,4 @@ MeasuredPicture MeasurePicture(const QByteArray &data);
 // The picture decoded no larger than needed to fill box sharply (a large
 // JPEG is shrunk while it is decoded), transparent parts over white. Throws
 // BriskoError 481 or 50003 when it cannot be shown.
-QImage PreviewPicture(const QByteArray &data, QSize size, QSize box);
+Image PreviewPicture(const QByteArray &data, QSize size, QSize box);

@@ -6,6 +6,7 @@
 #include "engine/pictureproblem.h"
 #include "engine/statuses.h"
 #include "engine/taglibrary.h"
+#include "window/widgets/enginepicture.h"
 
 #include <QCoreApplication>
 
@@ -48,7 +49,7 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
         return true;
     }
     try {
-        preview->picture = PreviewPicture(picture, measured.size, box);
+        preview->picture = ToQImage(PreviewPicture(picture, measured.size, box));
     } catch (const BriskoError &) {
         return false; // counted by its headers; the conversion will tell
     }
@@ -72,7 +73,7 @@ FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
         const MeasuredPicture measured = MeasureLogged(picture, path, "ShowPicOnDemand");
         if (measured.valid) {
             try {
-                preview.picture = PreviewPicture(picture, measured.size, box);
+                preview.picture = ToQImage(PreviewPicture(picture, measured.size, box));
                 preview.fileSize = FileSizeText(picture.size());
                 preview.imageSize = ImageSizeText(measured.size);
                 preview.fromPng = measured.fromPng;

@@ -19,6 +19,7 @@
 #include "window/operationguard.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
+#include "window/widgets/enginepicture.h"
 #include "window/widgets/picturescaler.h"
 #include "window/widgets/statuspanels.h"
 #include "window/widgets/tracklist.h"
@@ -63,7 +64,7 @@ void frmMain::WriteChange(TagChange change)
             change.hasPicture = true;
             originalSize = KeptPicture.size();
             newSize = NewPictureSize(originalSize.width(), originalSize.height(), TargetSize);
-            change.jpeg = Encoder().ImageToJpegData(KeptPicture, newSize, Quality);
+            change.jpeg = Encoder().ImageToJpegData(FromQImage(KeptPicture), newSize, Quality);
         }
     } catch (const std::exception &error) {
         LogError(QStringLiteral("ReplacePicture"), ErrorDescription(error));

@@ -1,4 +1,5 @@
-# brisko-batch runs where no desktop is installed: it links no Qt Widgets.
+# brisko-batch runs where no desktop is installed: it links no Qt Widgets,
+# no Qt Gui, and nothing of X or OpenGL, directly or through another library.
 # Run with -DBATCH=<the brisko-batch executable>.
 execute_process(COMMAND readelf -d ${BATCH} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
 if(failed)
@@ -9,6 +10,29 @@ message(STATUS "brisko-batch needs: ${needed}")
 if(NOT needed MATCHES "libQt6Core")
     message(FATAL_ERROR "the dynamic section was not read: ${dynamic}")
 endif()
-if(needed MATCHES "Widgets|libQt6Network|anchorlib")
+if(needed MATCHES "Widgets|libQt6Gui|libQt6Network|anchorlib")
     message(FATAL_ERROR "brisko-batch links window libraries: ${needed}")
+endif()
+
+# Everything the loader brings in, the libraries' own dependencies too.
+execute_process(COMMAND ldd ${BATCH} OUTPUT_VARIABLE loaded RESULT_VARIABLE failed)
+if(failed OR NOT loaded MATCHES "libQt6Core")
+    message(FATAL_ERROR "ldd cannot list what ${BATCH} loads: ${loaded}")
+endif()
+# Each line of ldd's list starts with a library's name.
+string(REPLACE "\n" ";" lines "${loaded}")
+set(libraries)
+set(display)
+foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*([^ \t]+)")
+        set(library "${CMAKE_MATCH_1}")
+        list(APPEND libraries "${library}")
+        if(library MATCHES "libQt6(Gui|Widgets|OpenGL|XcbQpa)|libGL|libEGL|libOpenGL|libX11|libxcb|libxkbcommon")
+            list(APPEND display "${library}")
+        endif()
+    endif()
+endforeach()
+message(STATUS "brisko-batch loads: ${libraries}")
+if(display)
+    message(FATAL_ERROR "brisko-batch loads graphics or display libraries: ${display}")
 endif()

@@ -42,14 +42,16 @@ void BandRow(std::vector<png_byte> *row, int y, int height)
 }
 
 // The GIF's LZW data, as giflib writes it: codes widen when the next free
-// code needs another bit, and the table starts again when it is full.
-QByteArray LzwCodes(const uchar *pixels, qint64 count)
+// code needs another bit, and the table starts again when it is full (or,
+// as some writers leave it, stays full). Pixels are below 2^minimum.
+QByteArray LzwCodes(const uchar *pixels, qint64 count, int minimum = 8, bool clearWhenFull = true)
 {
-    constexpr int Clear = 256, End = 257, Full = 4095;
-    std::vector<int> table(size_t(4096) * 256, -1); // (prefix, byte) -> code
+    const int clear = 1 << minimum, end = clear + 1;
+    constexpr int Full = 4095, Codes = 4096;
+    std::vector<int> table(size_t(Codes) * 256, -1); // (prefix, byte) -> code
     QByteArray out;
     quint32 bits = 0;
-    int held = 0, width = 9, next = End + 1;
+    int held = 0, width = minimum + 1, next = end + 1;
     const auto put = [&](int code) {
         bits |= quint32(code) << held;
         for (held += width; held >= 8; held -= 8, bits >>= 8)
@@ -58,10 +60,10 @@ QByteArray LzwCodes(const uchar *pixels, qint64 count)
             ++width;
     };
     const auto restart = [&] {
-        put(Clear);
+        put(clear);
         std::fill(table.begin(), table.end(), -1);
-        next = End + 1;
-        width = 9;
+        next = end + 1;
+        width = minimum + 1;
     };
     restart();
     int prefix = pixels[0];
@@ -72,14 +74,14 @@ QByteArray LzwCodes(const uchar *pixels, qint64 count)
             continue;
         }
         put(prefix);
-        if (next >= Full)
+        if (clearWhenFull && next >= Full)
             restart();
-        else
+        else if (next < Codes)
             table[key] = next++;
         prefix = pixels[i];
     }
     put(prefix);
-    put(End);
+    put(end);
     if (held > 0)
         out.append(char(bits & 0xFF));
     return out;
@@ -264,6 +266,224 @@ QByteArray PaddedJpeg(const QImage &picture, int bytes, int seed)
         padding.append(Segment(0xEF, payload));
     }
     return jpeg.left(2) + padding + jpeg.mid(2);
+}
+
+namespace {
+
+QByteArray ColourTable(const QList<QRgb> &colours, int entries)
+{
+    QByteArray table;
+    for (int i = 0; i < entries; ++i) {
+        const QRgb colour = colours.value(i, qRgb(0, 0, 0));
+        table.append(char(qRed(colour)));
+        table.append(char(qGreen(colour)));
+        table.append(char(qBlue(colour)));
+    }
+    return table;
+}
+
+// The rows of an interlaced frame in the order they are stored.
+QList<int> RowOrder(int height, bool interlaced)
+{
+    QList<int> rows;
+    const int starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < (interlaced ? 4 : 1); ++pass)
+        for (int y = interlaced ? starts[pass] : 0; y < height; y += interlaced ? steps[pass] : 1)
+            rows << y;
+    return rows;
+}
+
+} // namespace
+
+QByteArray Gif(const QImage &indexed, const GifShape &shape)
+{
+    const QSize screen = shape.screen.isEmpty() ? indexed.size() : shape.screen;
+    const int tableBits = shape.codeSize - 1; // 2^codeSize colours
+    QByteArray gif("GIF89a");
+    AppendWord(&gif, screen.width());
+    AppendWord(&gif, screen.height());
+    gif.append(char(shape.localTable ? 0x70 : 0xF0 | tableBits));
+    gif.append(char(shape.background));
+    gif.append('\0');
+    if (!shape.localTable)
+        gif.append(ColourTable(indexed.colorTable(), 1 << shape.codeSize));
+    if (shape.transparent >= 0)
+        gif.append(QByteArray("\x21\xF9\x04\x01\0\0", 6) + char(shape.transparent) + '\0');
+    gif.append(',');
+    AppendWord(&gif, shape.at.x());
+    AppendWord(&gif, shape.at.y());
+    AppendWord(&gif, indexed.width());
+    AppendWord(&gif, indexed.height());
+    gif.append(char((shape.localTable ? 0x80 | tableBits : 0) | (shape.interlaced ? 0x40 : 0)));
+    if (shape.localTable)
+        gif.append(ColourTable(indexed.colorTable(), 1 << shape.codeSize));
+    QByteArray pixels;
+    for (const int y : RowOrder(indexed.height(), shape.interlaced))
+        pixels.append(reinterpret_cast<const char *>(indexed.constScanLine(y)), indexed.width());
+    gif.append(char(shape.codeSize));
+    gif.append(SubBlocks(LzwCodes(reinterpret_cast<const uchar *>(pixels.constData()), pixels.size(),
+                                  shape.codeSize, shape.clearWhenFull)));
+    return gif + ';';
+}
+
+namespace {
+
+// Run lengths of a row of indices: runs of one index, stretches of
+// differing ones as they are (padded to 16 bits), the end of the row.
+QByteArray RunLengthRow(const uchar *row, int width, bool nibbles)
+{
+    QByteArray out;
+    for (int x = 0; x < width;) {
+        int run = 1;
+        while (x + run < width && run < 255 && row[x + run] == row[x])
+            ++run;
+        if (run >= 2 || width - x < 3) {
+            out.append(char(run));
+            out.append(char(nibbles ? (row[x] << 4) | row[x] : row[x]));
+            x += run;
+            continue;
+        }
+        // Pixels as they are, up to where a run starts.
+        int stretch = 0;
+        while (x + stretch < width && stretch < 255
+               && !(x + stretch + 1 < width && row[x + stretch] == row[x + stretch + 1]))
+            ++stretch;
+        if (stretch < 3) {
+            out.append(char(1));
+            out.append(char(nibbles ? (row[x] << 4) | row[x] : row[x]));
+            ++x;
+            continue;
+        }
+        out.append('\0');
+        out.append(char(stretch));
+        QByteArray literal;
+        for (int i = 0; i < stretch; ++i) {
+            if (!nibbles)
+                literal.append(char(row[x + i]));
+            else if (i % 2 == 0)
+                literal.append(char(row[x + i] << 4));
+            else
+                literal[literal.size() - 1] = char(literal.back() | row[x + i]);
+        }
+        if (literal.size() % 2)
+            literal.append('\0');
+        out.append(literal);
+        x += stretch;
+    }
+    out.append('\0');
+    out.append('\0');
+    return out;
+}
+
+quint32 PackFields(QRgb colour, const quint32 masks[4])
+{
+    quint32 pixel = 0;
+    const int channels[] = {qRed(colour), qGreen(colour), qBlue(colour), qAlpha(colour)};
+    for (int c = 0; c < 4; ++c) {
+        if (!masks[c])
+            continue;
+        int shift = 0;
+        while (!((masks[c] >> shift) & 1))
+            ++shift;
+        const quint32 top = masks[c] >> shift; // all ones
+        int bits = 0;
+        while (top >> bits)
+            ++bits;
+        pixel |= (quint32(channels[c]) >> (8 - qMin(bits, 8))) << shift;
+    }
+    return pixel;
+}
+
+QByteArray PixelRow(const QImage &image, int y, const BmpShape &shape)
+{
+    QByteArray row;
+    const int width = image.width();
+    if (shape.bits <= 8 && (shape.compression == 1 || shape.compression == 2))
+        return RunLengthRow(image.constScanLine(y), width, shape.compression == 2);
+    if (shape.bits <= 8) {
+        const uchar *in = image.constScanLine(y);
+        const int perByte = 8 / shape.bits;
+        for (int x = 0; x < width; x += perByte) {
+            int byte = 0;
+            for (int i = 0; i < perByte; ++i)
+                byte = (byte << shape.bits) | (x + i < width ? in[x + i] : 0);
+            row.append(char(byte));
+        }
+    } else {
+        const auto *in = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (shape.bits == 24) {
+                row.append(char(qBlue(in[x])));
+                row.append(char(qGreen(in[x])));
+                row.append(char(qRed(in[x])));
+                continue;
+            }
+            const quint32 pixel = PackFields(in[x], shape.masks);
+            for (int i = 0; i < shape.bits / 8; ++i)
+                row.append(char((pixel >> (8 * i)) & 0xFF));
+        }
+    }
+    while (row.size() % 4)
+        row.append('\0');
+    return row;
+}
+
+} // namespace
+
+QByteArray Bmp(const QImage &image, const BmpShape &shape)
+{
+    const QImage source = shape.bits <= 8 ? image : image.convertToFormat(QImage::Format_ARGB32);
+    QByteArray pixels = shape.pixelData;
+    if (pixels.isEmpty()) {
+        for (int i = 0; i < source.height(); ++i)
+            pixels.append(PixelRow(source, shape.topDown ? i : source.height() - 1 - i, shape));
+        if (shape.compression == 1 || shape.compression == 2)
+            pixels.append(QByteArray("\0\1", 2)); // end of bitmap
+    }
+
+    QByteArray header;
+    const bool old = shape.headerSize == 12;
+    AppendLong(&header, quint32(shape.headerSize));
+    if (old) {
+        AppendWord(&header, source.width());
+        AppendWord(&header, source.height());
+        AppendWord(&header, 1);
+        AppendWord(&header, shape.bits);
+    } else {
+        AppendLong(&header, quint32(source.width()));
+        AppendLong(&header, quint32(shape.topDown ? -source.height() : source.height()));
+        AppendWord(&header, 1);
+        AppendWord(&header, shape.bits);
+        AppendLong(&header, quint32(shape.compression));
+        AppendLong(&header, quint32(pixels.size()));
+        AppendLong(&header, 2835);
+        AppendLong(&header, 2835);
+        AppendLong(&header, shape.bits <= 8 ? quint32(source.colorCount()) : 0);
+        AppendLong(&header, 0);
+        // Bit fields inside a newer header, or after a Windows 3 one.
+        const int fields = shape.headerSize >= 56 || shape.compression == 6 ? 4
+            : shape.headerSize >= 52 || shape.compression == 3               ? 3
+                                                                             : 0;
+        for (int i = 0; i < fields; ++i)
+            AppendLong(&header, shape.masks[i]);
+        while (header.size() < shape.headerSize)
+            header.append('\0');
+    }
+    QByteArray table;
+    for (int i = 0; shape.bits <= 8 && i < source.colorCount(); ++i) {
+        const QRgb colour = source.color(i);
+        table.append(char(qBlue(colour)));
+        table.append(char(qGreen(colour)));
+        table.append(char(qRed(colour)));
+        if (!old)
+            table.append('\0');
+    }
+    const int pixelsAt = int(14 + header.size() + table.size());
+    QByteArray bmp("BM");
+    AppendLong(&bmp, quint32(pixelsAt + pixels.size()));
+    AppendLong(&bmp, 0);
+    AppendLong(&bmp, quint32(pixelsAt));
+    return bmp + header + table + pixels;
 }
 
 QImage Stripes(int width, int height)

@@ -8,6 +8,7 @@
 #include "window/dialogs/keptpicture.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/clsopensave.h"
+#include "window/widgets/enginepicture.h"
 #include "window/widgets/msgbox.h"
 #include "window/widgets/picturescaler.h"
 #include "window/widgets/tracklist.h"
@@ -329,7 +330,7 @@ void frmPicMod::GetNewPix()
         dialog.Flags = 4100;
         dialog.MaxFileSize = 256;
         dialog.ShowOpen();
-        TakePicture(LoadPicture(dialog.FileName));
+        TakePicture(ToQImage(LoadPicture(dialog.FileName)));
     } catch (const BriskoError &error) {
         if (error.Number() == ErrorNumber::InvalidPicture)
             MsgBox(tr("Invalid Picture"), Msg::Exclamation, QString(), this);
@@ -365,7 +366,7 @@ void frmPicMod::RepPicture_DD(const QMimeData *dropped)
             if (picture.isNull())
                 throw MakeError(ErrorNumber::InvalidPicture);
         } else if (!dropped->urls().isEmpty()) {
-            picture = LoadPicture(dropped->urls().first().toLocalFile());
+            picture = ToQImage(LoadPicture(dropped->urls().first().toLocalFile()));
         } else {
             return;
         }
