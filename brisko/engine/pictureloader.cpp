@@ -95,18 +95,26 @@ DecodePlan PlanPng(const QByteArray &data, QSize minSize)
     return plan;
 }
 
+// GIF and BMP: their headers are read whole and checked the same way, and
+// their rows are reduced as they are decoded.
+template <typename Header>
+void PlanFromHeader(DecodePlan *plan, PictureFormat format, const Header &header, QSize minSize)
+{
+    if (!header.ok)
+        ThrowInvalid();
+    if (!header.complete)
+        RefuseCutShort();
+    RequireWithinLimits(header.size);
+    plan->format = format;
+    plan->size = header.size;
+    plan->factor = RowReducer::FactorFor(header.size, minSize);
+}
+
 DecodePlan PlanGif(const QByteArray &data, QSize minSize)
 {
     DecodePlan plan;
     plan.gif = ReadGifHeader(data);
-    if (!plan.gif.ok)
-        ThrowInvalid();
-    if (!plan.gif.complete)
-        RefuseCutShort();
-    RequireWithinLimits(plan.gif.size);
-    plan.format = PictureFormat::Gif;
-    plan.size = plan.gif.size;
-    plan.factor = RowReducer::FactorFor(plan.size, minSize);
+    PlanFromHeader(&plan, PictureFormat::Gif, plan.gif, minSize);
     plan.bytes = GifDecodeBytes(plan.gif, plan.factor);
     return plan;
 }
@@ -115,14 +123,7 @@ DecodePlan PlanBmp(const QByteArray &data, QSize minSize)
 {
     DecodePlan plan;
     plan.bmp = ReadBmpHeader(data);
-    if (!plan.bmp.ok)
-        ThrowInvalid();
-    if (!plan.bmp.complete)
-        RefuseCutShort();
-    RequireWithinLimits(plan.bmp.size);
-    plan.format = PictureFormat::Bmp;
-    plan.size = plan.bmp.size;
-    plan.factor = RowReducer::FactorFor(plan.size, minSize);
+    PlanFromHeader(&plan, PictureFormat::Bmp, plan.bmp, minSize);
     plan.bytes = BmpDecodeBytes(plan.bmp, plan.factor);
     return plan;
 }
