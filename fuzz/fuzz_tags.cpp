@@ -2,7 +2,9 @@
 // Feeds arbitrary bytes to the tag layer as an MP3 file: open, read every
 // field and picture, replace picture 1, save. Besides crashes, hangs and
 // runaway memory it catches lost data: a save must keep every byte after the
-// tag, or be refused and leave the file as it was.
+// tag, or be refused and leave the file as it was. The audio is found by a
+// scan for MPEG frames of its own, so that a misreading the tag layer shares
+// with its own parser still shows.
 #include "engine/id3v2raw.h"
 #include "engine/taglibrary.h"
 
@@ -53,6 +55,65 @@ bool SameFramesBut(QList<Id3v2::Frame> before, QList<Id3v2::Frame> after, const 
     drop(before);
     drop(after);
     return before == after;
+}
+
+// The length of the MPEG audio frame whose header is at `at`; 0 when there is none.
+qint64 FrameLength(const QByteArray &bytes, qint64 at)
+{
+    if (at + 4 > bytes.size())
+        return 0;
+    const auto byte = [&bytes, at](int i) { return uchar(bytes.at(int(at) + i)); };
+    const int version = (byte(1) >> 3) & 3; // 3: MPEG 1, 2: MPEG 2, 0: MPEG 2.5
+    const int layer = 4 - ((byte(1) >> 1) & 3);
+    const int bitrateIndex = byte(2) >> 4;
+    const int rateIndex = (byte(2) >> 2) & 3;
+    if (byte(0) != 0xFF || (byte(1) & 0xE0) != 0xE0 || version == 1 || layer == 4 || bitrateIndex == 0
+        || bitrateIndex == 15 || rateIndex == 3)
+        return 0;
+    static const int bitrates[2][3][15] = {
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+    static const int rates[3] = {44100, 48000, 32000};
+    const bool mpeg1 = version == 3;
+    const qint64 bitrate = bitrates[mpeg1 ? 0 : 1][layer - 1][bitrateIndex] * 1000;
+    const qint64 rate = rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+    const int padding = (byte(2) >> 1) & 1;
+    if (layer == 1)
+        return (12 * bitrate / rate + padding) * 4;
+    return (layer == 3 && !mpeg1 ? 72 : 144) * bitrate / rate + padding;
+}
+
+// Where the audio starts: the first frame from `from` on that is followed by
+// two more, or by the end of the file or an ID3v1 tag.
+qint64 FirstFrame(const QByteArray &bytes, qint64 from)
+{
+    for (qint64 at = from; at < bytes.size(); ++at) {
+        qint64 next = at;
+        int frames = 0;
+        for (qint64 length = FrameLength(bytes, next); length > 0 && frames < 3; length = FrameLength(bytes, next)) {
+            next += length;
+            ++frames;
+        }
+        if (frames == 3 || (frames > 0 && (next == bytes.size() || bytes.mid(int(next), 3) == "TAG")))
+            return at;
+    }
+    return -1;
+}
+
+// Where the body of the ID3v2 tag at the start ends, as its header declares;
+// a footer flag is not trusted, the scan for frames steps over a footer.
+qint64 BodyEnd(const QByteArray &bytes)
+{
+    if (bytes.size() < 10 || !bytes.startsWith("ID3"))
+        return 0;
+    qint64 size = 0;
+    for (int i = 6; i < 10; ++i)
+        size = (size << 7) | (uchar(bytes.at(i)) & 0x7F);
+    return qMin<qint64>(10 + size, bytes.size());
 }
 
 [[noreturn]] void Lost(const char *what)
@@ -114,6 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint64 oldEnd = before.present ? before.size : 0;
     if (!after.present || output.mid(int(after.size)) != input.mid(int(oldEnd)))
         Lost("the bytes after the tag changed");
+    const qint64 audio = FirstFrame(input, BodyEnd(input));
+    const qint64 savedAudio = FirstFrame(output, BodyEnd(output));
+    if (audio >= 0 && (savedAudio < 0 || output.mid(int(savedAudio)) != input.mid(int(audio))))
+        Lost("the audio changed");
     if (after.trailing != before.trailing)
         Lost("bytes inside the tag were dropped");
     Id3v2::Tag old = before;

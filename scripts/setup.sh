@@ -21,6 +21,7 @@ PACKAGES="
     zlib1g-dev
     fonts-dejavu-core
     python3-mutagen
+    ffmpeg
     desktop-file-utils
     appstream
     dpkg-dev

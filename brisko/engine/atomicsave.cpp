@@ -218,6 +218,9 @@ RewriteResult RewriteFile(const FileRewrite &rewrite, const LockedFile &original
     if (!CopyMatches(copy.Descriptor(), original.Descriptor(), rewrite))
         return Failure(TagLibraryError::CheckFailed,
                        EnglishText("Engine", "the new file did not read back as written"));
+    why = rewrite.check ? rewrite.check(copy.Descriptor(), original.Descriptor()) : QString();
+    if (!why.isEmpty())
+        return Failure(TagLibraryError::CheckFailed, why);
 
     // The times last, after the reading back: the access time as it was,
     // the modification time as asked, to the nanosecond.

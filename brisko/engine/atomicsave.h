@@ -28,6 +28,10 @@ struct FileRewrite
     QByteArray tail;         // ... and new bytes at the end
     // The new file's modification time; the original's when not given.
     std::optional<struct timespec> modified;
+    // The format's own look at the complete new file (copy) beside the
+    // original before it replaces it: an empty text when all is well, else
+    // the reason to refuse the save.
+    std::function<QString(int copy, int original)> check;
 };
 
 struct RewriteResult

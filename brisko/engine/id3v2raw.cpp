@@ -175,12 +175,25 @@ bool Frame::IsEncrypted(int major) const
     return major == 3 ? (flags & 0x0040) : major == 4 ? (flags & 0x0004) : false;
 }
 
+qint64 BodyEnd(const QByteArray &header)
+{
+    if (header.size() < HeaderSize || !header.startsWith("ID3") || !IsSyncSafe(header, 6))
+        return 0;
+    return HeaderSize + qint64(SyncSafe(header, 6));
+}
+
 qint64 DeclaredSize(const QByteArray &start)
 {
-    if (start.size() < HeaderSize || !start.startsWith("ID3") || !IsSyncSafe(start, 6))
-        return 0;
-    const bool footer = start[3] == 4 && (uchar(start[5]) & 0x10);
-    return HeaderSize + qint64(SyncSafe(start, 6)) + (footer ? FooterSize : 0);
+    const qint64 body = BodyEnd(start);
+    const bool footer = body > 0 && start[3] == 4 && (uchar(start[5]) & 0x10);
+    return body + (footer ? FooterSize : 0);
+}
+
+bool FooterFollows(const QByteArray &header, const QByteArray &afterBody)
+{
+    return BodyEnd(header) > 0 && header[3] == 4 && (uchar(header[5]) & 0x10) && afterBody.size() >= FooterSize
+           && afterBody.startsWith("3DI") && afterBody.mid(3, 2) == header.mid(3, 2)
+           && afterBody.mid(6, 4) == header.mid(6, 4);
 }
 
 Tag Parse(const QByteArray &data, qint64 fileSize)
@@ -202,7 +215,8 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
         return fail("unknown ID3v2 version");
     if (!IsSyncSafe(data, 6))
         return fail("damaged ID3v2 header");
-    tag.size = DeclaredSize(data);
+    const qint64 bodyEnd = BodyEnd(data);
+    tag.size = bodyEnd + (FooterFollows(data, data.mid(int(qMin<qint64>(bodyEnd, data.size())), FooterSize)) ? FooterSize : 0);
     if (tag.size > fileSize || tag.size > data.size())
         return fail("the ID3v2 tag's declared size runs past the end of the file");
     if (tag.major == 2 && (tag.flags & 0x40))

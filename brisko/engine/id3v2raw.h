@@ -33,7 +33,7 @@ struct Tag
     int major = 0;
     int revision = 0;
     quint8 flags = 0;
-    qint64 size = 0;        // bytes the tag takes at the start of the file, header and footer included
+    qint64 size = 0;        // bytes the tag takes at the start of the file, header and any footer included
     QList<Frame> frames;
     // Bytes after the last frame that are not zero padding: damaged frames,
     // or audio inside the declared size. Kept as they are when the tag is
@@ -57,9 +57,19 @@ struct Tag
     int FrameHeaderSize() const { return major == 2 ? 6 : 10; }
 };
 
-// The size of the tag that starts with these bytes, header and footer
-// included; 0 when they hold no ID3v2 header.
+// The most bytes the tag that starts with these bytes can take: header,
+// body, and a footer where the header announces one; 0 when they hold no
+// ID3v2 header. How much to read to parse the tag.
 qint64 DeclaredSize(const QByteArray &start);
+
+// Where the tag that starts with header ends without its footer: header and
+// body; 0 when header is no ID3v2 header.
+qint64 BodyEnd(const QByteArray &header);
+
+// Whether the ten bytes after the tag's body are its footer: "3DI" with the
+// header's version and size. A footer flag alone does not make them one:
+// writers set it with no footer written, and those bytes are audio.
+bool FooterFollows(const QByteArray &header, const QByteArray &afterBody);
 
 // Parses the tag at the start of a file of fileSize bytes; data holds at
 // least the first DeclaredSize() bytes, or all there is.

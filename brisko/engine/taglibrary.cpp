@@ -25,6 +25,7 @@
 #include <memory>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -272,6 +273,39 @@ QByteArray ReadAt(QFile &file, qint64 offset, qint64 size)
     if (!file.seek(offset))
         return QByteArray();
     return file.read(size);
+}
+
+QByteArray ReadAt(int fd, qint64 offset, qint64 size)
+{
+    QByteArray bytes(int(size), '\0');
+    const ssize_t got = ::pread(fd, bytes.data(), size_t(size), offset);
+    return got > 0 ? bytes.left(int(got)) : QByteArray();
+}
+
+// Where the audio of the file behind fd starts: after its ID3v2 header and
+// body, and after a footer only where one really stands there. Read from the
+// files themselves, apart from the parsed tag, so that no misreading of the
+// tag can move the audio.
+qint64 AudioStart(int fd)
+{
+    const QByteArray header = ReadAt(fd, 0, Id3v2::HeaderSize);
+    const qint64 body = Id3v2::BodyEnd(header);
+    if (body == 0)
+        return 0;
+    return body + (Id3v2::FooterFollows(header, ReadAt(fd, body, Id3v2::FooterSize)) ? Id3v2::FooterSize : 0);
+}
+
+// The new file keeps every byte after the tag: its tag ends where the kept
+// bytes begin, they begin where the original's tag ended, and only an ID3v1
+// tag is ever put in place of the original's last bytes.
+QString AudioKept(const FileRewrite &rewrite, qint64 originalSize, int copy, int original)
+{
+    const bool sameEnd = rewrite.keepTo == originalSize
+                         || (rewrite.keepTo == originalSize - 128 && rewrite.tail.size() == 128
+                             && rewrite.tail.startsWith("TAG") && ReadAt(original, rewrite.keepTo, 3) == "TAG");
+    if (AudioStart(original) != rewrite.keepFrom || AudioStart(copy) != rewrite.head.size() || !sameEnd)
+        return EnglishText("Engine", "the audio would not stay as it was");
+    return QString();
 }
 
 // The byte ranges of an ID3v1 tag's fields.
@@ -791,6 +825,9 @@ short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bo
 {
     rewrite.path = realPath_;
     rewrite.modified = ModifiedTime(keepModified, original_.State());
+    rewrite.check = [rewrite, size = fileSize_](int copy, int original) {
+        return AudioKept(rewrite, size, copy, original);
+    };
     const RewriteResult result = RewriteFile(rewrite, original_);
     if (!result.ok) {
         SetError(result.code, result.text);

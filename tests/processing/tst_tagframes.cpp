@@ -30,6 +30,8 @@ struct Style
     bool plainSizes = false;     // iTunes: 2.4 frames with 2.3-style sizes
     bool unsynchronised = false; // the header's flag
     bool frameFlags = false;     // 2.4: each frame also says so, as it should
+    // 2.4: the header's footer flag, with or without the footer after the tag.
+    enum { NoFooter, FlagOnly, Footer } footer = NoFooter;
 };
 
 // Every 0xFF that a reader could take for the start of a sync, or that ends
@@ -63,9 +65,10 @@ QByteArray RawTag(const QByteArray &frames, const Style &style)
     QByteArray tag("ID3", 3);
     tag += char(style.major);
     tag += '\0';
-    tag += char(style.unsynchronised ? 0x80 : 0x00);
+    tag += char((style.unsynchronised ? 0x80 : 0x00) | (style.footer != Style::NoFooter ? 0x10 : 0x00));
     tag += Mp3Fixture::SizeBytes(quint32(body.size() + 256), true);
-    return tag + body + QByteArray(256, '\0');
+    const QByteArray footer = style.footer == Style::Footer ? "3DI" + tag.mid(3) : QByteArray();
+    return tag + body + QByteArray(256, '\0') + footer;
 }
 
 // Text in the ID3v2 encoding numbered: Latin-1, UTF-16 with a byte order
@@ -180,6 +183,19 @@ QString Sha256(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
+// Every audio packet as ffmpeg reads it: its size and a digest of its bytes.
+QStringList PacketsByFfprobe(const QString &path)
+{
+    QProcess reader;
+    reader.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                                            QStringLiteral("a"), QStringLiteral("-show_entries"),
+                                            QStringLiteral("packet=size,data_hash"), QStringLiteral("-show_data_hash"),
+                                            QStringLiteral("SHA256"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 // The description of every picture as mutagen reads it, in stored order.
 QStringList DescriptionsByMutagen(const QString &path)
 {
@@ -223,6 +239,8 @@ void TestTagFrames::initTestCase()
     probe.start(Python(), {QStringLiteral("-c"), QStringLiteral("import mutagen")});
     if (!probe.waitForFinished() || probe.exitCode() != 0)
         QSKIP("python3-mutagen is not installed");
+    if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        QSKIP("ffprobe is not installed");
 }
 
 void TestTagFrames::init()
@@ -267,6 +285,8 @@ void TestTagFrames::otherReadersSeeTheSameFrames_data()
     row("type 200, UTF-16 description", {3, false, false, false}, 1, 200, QStringLiteral("Front ☃"));
     row("type 255, UTF-16BE description", {4, false, false, false}, 2, 255, QStringLiteral("Front ☃"));
     row("type 20, UTF-8 description", {4, false, false, false}, 3, 20, QStringLiteral("Front ☃"));
+    row("2.4 with a footer", {4, false, false, false, Style::Footer}, 0, 3, QString());
+    row("2.4 with the footer flag and no footer", {4, false, false, false, Style::FlagOnly}, 0, 3, QString());
 }
 
 void TestTagFrames::otherReadersSeeTheSameFrames()
@@ -280,6 +300,11 @@ void TestTagFrames::otherReadersSeeTheSameFrames()
     const QString path = Path(QStringLiteral("song.mp3"));
     QVERIFY(Write(path, file));
     const QStringList before = FramesByMutagen(path);
+    // The audio alone, as ffmpeg reads it (it takes a footer flag's word for a footer).
+    const QString audioOnly = Path(QStringLiteral("audio.mp3"));
+    QVERIFY(Write(audioOnly, Mp3Fixture::AfterTag(file)));
+    const QStringList packets = PacketsByFfprobe(audioOnly);
+    QCOMPARE(packets.size(), 8);
     // The hand-made tag is read in full before the conversion.
     for (const char *id : {"TPE1", "GEOB", "POPM", "CHAP", "CTOC", "RVA2", "UFID", "MCDI", "WXXX", "TCON", "PRIV"}) {
         QVERIFY2(std::any_of(before.cbegin(), before.cend(),
@@ -304,6 +329,7 @@ void TestTagFrames::otherReadersSeeTheSameFrames()
         tags.SetId3v2Field(TagField::Title, newTitle);
     QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
     QCOMPARE(Mp3Fixture::AfterTag(Read(path)), Mp3Fixture::AfterTag(file));
+    QCOMPARE(PacketsByFfprobe(path), packets);
 
     QStringList after = FramesByMutagen(path);
     QCOMPARE(Keys(after), Keys(before));

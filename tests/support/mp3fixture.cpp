@@ -148,10 +148,13 @@ QByteArray AfterTag(const QByteArray &file)
 {
     if (file.size() < 10 || !file.startsWith("ID3"))
         return file;
-    const qint64 size = 10 + ((qint64(uchar(file[6])) << 21) | (uchar(file[7]) << 14)
-                              | (uchar(file[8]) << 7) | uchar(file[9]))
-        + ((file[3] == 4 && (uchar(file[5]) & 0x10)) ? 10 : 0);
-    return file.mid(int(size));
+    const qint64 body = 10 + ((qint64(uchar(file[6])) << 21) | (uchar(file[7]) << 14)
+                              | (uchar(file[8]) << 7) | uchar(file[9]));
+    // A footer repeats the header's version and size after "3DI"; a flag
+    // with no footer written leaves the next bytes audio.
+    const QByteArray footer = "3DI" + file.mid(3, 2) + file.at(5) + file.mid(6, 4);
+    const bool hasFooter = file[3] == 4 && (uchar(file[5]) & 0x10) && file.mid(int(body), 10) == footer;
+    return file.mid(int(body + (hasFooter ? 10 : 0)));
 }
 
 } // namespace Mp3Fixture
