@@ -673,11 +673,24 @@ Id3v2::Tag TagLibrary::EditedTag(bool *ok)
     };
 
     for (auto change = v2Changes_.cbegin(); change != v2Changes_.cend(); ++change) {
-        const QByteArray id = FrameIds(change.key(), tag.major).constFirst();
-        std::optional<Id3v2::Frame> frame;
-        if (!change.value().isEmpty())
-            frame = TextFrame(id, change.value(), tag);
-        replace(firstIndex(id), frame);
+        // Each frame that holds the field takes the new value: a year kept in
+        // both TYER and TDRC (as some taggers write 2.3 tags) is then the same
+        // year to readers that prefer either.
+        const QList<QByteArray> ids = FrameIds(change.key(), tag.major);
+        const auto frameFor = [&](const QByteArray &id) {
+            return change.value().isEmpty() ? std::nullopt
+                                            : std::optional<Id3v2::Frame>(TextFrame(id, change.value(), tag));
+        };
+        bool held = false;
+        for (const QByteArray &id : ids) {
+            const int index = firstIndex(id);
+            if (index >= 0) {
+                replace(index, frameFor(id));
+                held = true;
+            }
+        }
+        if (!held)
+            replace(-1, frameFor(ids.constFirst()));
     }
     if (commentChange_) {
         std::optional<Id3v2::Frame> frame;

@@ -468,6 +468,23 @@ void TestTagLibrary::fieldWritesChangeOnlyTheirFrames()
     const Id3v2::Tag tag23 = TagOf(Read(v23));
     QVERIFY(std::any_of(tag23.frames.cbegin(), tag23.frames.cend(),
                         [](const Id3v2::Frame &frame) { return frame.id == "TYER"; }));
+
+    // A 2.3 tag holding TDRC too, as some taggers write it: both say the new year.
+    using namespace Mp3Fixture;
+    const QString both = Path(QStringLiteral("tdrc.mp3"));
+    QVERIFY(TestFiles::Write(both, Tag(3, TextFrame("TDRC", QStringLiteral("2001")) + TextFrame("TYER", QStringLiteral("2001")), 16)
+                                       + AudioFrames(4)));
+    QCOMPARE(tags.OpenAudioFile(both), short(1));
+    tags.SetId3v2Field(TagField::Year, QStringLiteral("1999"));
+    QCOMPARE(tags.SaveId3v2Tag(both), short(-1));
+    int years = 0;
+    for (const Id3v2::Frame &frame : TagOf(Read(both)).frames) {
+        if (frame.id == "TDRC" || frame.id == "TYER") {
+            QCOMPARE(frame.Content(), QByteArray(1, '\0') + "1999");
+            ++years;
+        }
+    }
+    QCOMPARE(years, 2);
 }
 
 void TestTagLibrary::commentOneIsNeverAnITunesValue()
