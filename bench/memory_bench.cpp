@@ -13,6 +13,10 @@
 //   jpeg-cut     a JPEG with an Exif thumbnail, cut short at 60 %
 //   gif-cut      a GIF cut short at 24 %
 //   art-25mb     16 files, each with its own 25 MB picture (one pass over all)
+// and huge art (each tag's size is what the reader must hold):
+//   jpeg-junk-150mb  a JPEG followed by junk, 150 MB in all
+//   png-chunk-150mb  a PNG holding a 150 MB chunk of its own
+//   jpeg-junk-250mb  the same at 250 MB: more than a tag may take, refused unread
 // Each case runs in a process of its own, converted as the window converts
 // (picture 1 to 250 at quality 80); it prints the outcome, the seconds and the
 // peak resident memory above the process's size before converting.
@@ -23,6 +27,9 @@
 // time would pass the budget), over every case together, and over the
 // art-25mb files, with --jobs 1, 2 and 4; each run's peak is printed above
 // brisko-batch's peak over one ordinary file.
+//
+// The huge art runs through brisko-batch too, with --jobs 1 and 2, converting
+// and with --dry-run; each peak is printed beside the tag's size.
 //
 // Last, how long a stop takes in the middle of one picture: the conversion of
 // png-10000 in this process, as the window runs it, is asked to stop half a
@@ -48,6 +55,7 @@
 #include <thread>
 
 #include <csignal>
+#include <zlib.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -69,6 +77,26 @@ const Case Cases[] = {
     {"gif-screen", "image/gif", 1}, {"jpeg-scans", "image/jpeg", 1}, {"jpeg-cut", "image/jpeg", 1},
     {"gif-cut", "image/gif", 1},    {"art-25mb", "image/jpeg", 16},
 };
+
+const Case HugeCases[] = {
+    {"jpeg-junk-150mb", "image/jpeg", 1}, {"png-chunk-150mb", "image/png", 1}, {"jpeg-junk-250mb", "image/jpeg", 1}};
+
+// A PNG with a private chunk of chunkBytes after its header.
+QByteArray PngWithChunk(qint64 chunkBytes)
+{
+    const QByteArray png = TestPictures::Encoded(Stripes(800, 800), "PNG");
+    QByteArray chunk("prVt", 4);
+    chunk += QByteArray(int(chunkBytes), '\x5A');
+    QByteArray length(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        length[i] = char((chunkBytes >> (24 - 8 * i)) & 0xFF);
+    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(chunk.constData()), uInt(chunk.size())));
+    QByteArray check(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        check[i] = char((crc >> (24 - 8 * i)) & 0xFF);
+    constexpr int AfterHeader = 8 + 25; // the signature and the IHDR chunk
+    return png.left(AfterHeader) + length + chunk + check + png.mid(AfterHeader);
+}
 
 QByteArray Picture(const QString &name, int copy)
 {
@@ -93,6 +121,13 @@ QByteArray Picture(const QString &name, int copy)
         const QByteArray whole = Gif(indexed);
         return whole.left(whole.size() * 24 / 100);
     }
+    if (name.startsWith(QLatin1String("jpeg-junk-"))) {
+        const QByteArray jpeg = TestPictures::Jpeg(Stripes(800, 800), 90);
+        const qint64 total = name.endsWith(QLatin1String("250mb")) ? 250LL << 20 : 150LL << 20;
+        return jpeg + QByteArray(int(total - jpeg.size()), '\x5A');
+    }
+    if (name == QLatin1String("png-chunk-150mb"))
+        return PngWithChunk(150LL << 20);
     return PaddedJpeg(Stripes(800, 800), 25 << 20, copy);
 }
 
@@ -251,13 +286,16 @@ QString FreshCopy(const QStringList &files, const QString &folder)
     return folder;
 }
 
-void BatchRuns(const QString &label, const QStringList &files, const QString &work, double idle)
+void BatchRuns(const QString &label, const QStringList &files, const QString &work, double idle,
+               const QStringList &options = {},
+               const QStringList &jobCounts = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")})
 {
-    for (const char *jobs : {"1", "2", "4"}) {
+    for (const QString &jobs : jobCounts) {
         const QString folder = FreshCopy(files, work);
-        const Run run = Spawn(Batch(), {QStringLiteral("--jobs"), QLatin1String(jobs), folder}, true);
-        std::printf("brisko-batch %-20s --jobs %s  exit %d %7.2f s  peak %7.1f MB above idle\n",
-                    qPrintable(label), jobs, run.exitCode, run.seconds, run.peakMegabytes - idle);
+        const Run run = Spawn(Batch(), options + QStringList{QStringLiteral("--jobs"), jobs, folder}, true);
+        std::printf("brisko-batch %-20s %s--jobs %s  exit %d %7.2f s  peak %7.1f MB above idle\n",
+                    qPrintable(label), qPrintable(options.isEmpty() ? QString() : options.join(QLatin1Char(' ')) + QLatin1Char(' ')),
+                    qPrintable(jobs), run.exitCode, run.seconds, run.peakMegabytes - idle);
         std::fflush(stdout);
     }
 }
@@ -299,13 +337,9 @@ int main(int argc, char *argv[])
     const QString work = folder + QStringLiteral("/work");
     QDir().mkpath(cases);
 
-    QStringList every, hostile, art;
-    for (const Case &c : Cases) {
-        if (!only.isEmpty() && only != QLatin1String(c.name))
-            continue;
+    QStringList every, hostile, art, huge;
+    const auto convertCase = [&](const Case &c) {
         const QStringList files = MakeCase(c, cases);
-        every << files;
-        (c.files == 1 ? hostile : art) << files;
         const QString copy = FreshCopy(files, work);
         QStringList childArguments{QStringLiteral("--convert"), QLatin1String(c.name)};
         for (const QString &file : files)
@@ -314,6 +348,18 @@ int main(int argc, char *argv[])
         const Run run = Spawn(QCoreApplication::applicationFilePath(), childArguments, false);
         if (run.exitCode != 0)
             std::printf("%-11s ended with %d\n", c.name, run.exitCode);
+        return files;
+    };
+    for (const Case &c : HugeCases) {
+        if (only.isEmpty() || only == QLatin1String(c.name))
+            huge << convertCase(c);
+    }
+    for (const Case &c : Cases) {
+        if (!only.isEmpty() && only != QLatin1String(c.name))
+            continue;
+        const QStringList files = convertCase(c);
+        every << files;
+        (c.files == 1 ? hostile : art) << files;
     }
     if (!only.isEmpty())
         return 0;
@@ -334,6 +380,12 @@ int main(int argc, char *argv[])
               idle.peakMegabytes);
     BatchRuns(QStringLiteral("every case"), every, work, idle.peakMegabytes);
     BatchRuns(QStringLiteral("16 x art-25mb"), art, work, idle.peakMegabytes);
+    for (const QString &file : huge) {
+        const QString label = QFileInfo(file).completeBaseName();
+        BatchRuns(label, {file}, work, idle.peakMegabytes, {}, {QStringLiteral("1")});
+        BatchRuns(label, {file}, work, idle.peakMegabytes, {QStringLiteral("--dry-run")}, {QStringLiteral("1")});
+    }
+    BatchRuns(QStringLiteral("the 3 huge ones"), huge, work, idle.peakMegabytes, {}, {QStringLiteral("1"), QStringLiteral("2")});
 
     StopInTheMiddle(QDir(FreshCopy({pngs.first()}, work)).filePath(QFileInfo(pngs.first()).fileName()));
     for (const QString &file : {pngs.first(), hostile.value(4)}) {

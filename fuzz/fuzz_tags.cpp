@@ -8,6 +8,10 @@
 #include "engine/id3v2raw.h"
 #include "engine/taglibrary.h"
 
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +20,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -116,6 +122,28 @@ qint64 BodyEnd(const QByteArray &bytes)
     return qMin<qint64>(10 + size, bytes.size());
 }
 
+// Picture 1 as TagLib reads its whole frame, where the tag layer finds the
+// picture in the frame's bytes itself: frames stored plainly.
+std::optional<QByteArray> PictureByTagLib(const Id3v2::Tag &tag)
+{
+    for (const Id3v2::Frame &frame : tag.frames) {
+        if (frame.id != "APIC" && frame.id != "PIC")
+            continue;
+        if ((frame.headerSize == 10 && frame.bytes.at(9) != '\0') || tag.FramesUnsynchronised())
+            return std::nullopt;
+        TagLib::ID3v2::Header header;
+        header.setMajorVersion(uint(tag.major));
+        const QByteArray bytes = Id3v2::StandardFrameBytes(frame, tag.major);
+        const std::unique_ptr<TagLib::ID3v2::Frame> parsed(TagLib::ID3v2::FrameFactory::instance()->createFrame(
+            TagLib::ByteVector(bytes.constData(), uint(bytes.size())), &header));
+        const auto *picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get());
+        if (!picture)
+            return std::nullopt;
+        return QByteArray(picture->picture().data(), int(picture->picture().size()));
+    }
+    return std::nullopt;
+}
+
 [[noreturn]] void Lost(const char *what)
 {
     std::fprintf(stderr, "data lost: %s\n", what);
@@ -153,6 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         tags.Id3v1Field(field);
     }
     const bool hadPicture = tags.PictureCount() > 0;
+    const std::optional<QByteArray> byTagLib = PictureByTagLib(Id3v2::Parse(input, input.size()));
+    QByteArray picture;
+    if (byTagLib && tags.PictureData(1, &picture) && picture != *byTagLib)
+        Lost("picture 1 reads otherwise than TagLib reads it");
     if (hadPicture) {
         tags.SavePictureToFile(1, scratch + QStringLiteral("/old.jpg"));
         tags.AddPictureFromFile(scratch + QStringLiteral("/new.jpg"), QString(), 1, tags.GetPictureType(1), 0);

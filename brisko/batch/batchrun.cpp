@@ -67,17 +67,19 @@ bool LooksLikeMp3(const QString &path)
     return start.startsWith("ID3") || frameSync;
 }
 
-// The memory a file's tag takes while it is converted: the tag as read, the
-// picture taken out of it, and the new tag, about three times the tag's size.
-// The workers draw it from one budget of their own, so that a library of
-// huge art does not need more memory with more jobs; a tag larger than the
-// budget has it all.
+// The memory a file's tag takes while it is converted: the tag as read
+// (its pictures share its bytes) and the new tag, at most twice the tag's
+// size. The workers draw it from one budget of their own, so that a library
+// of huge art does not need more memory with more jobs; a tag larger than the
+// budget has it all, and one too large to be read needs none.
 DecodeBudget::Grant HoldTagMemory(const QString &path, const std::atomic<bool> &stop)
 {
     static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
     const QByteArray start = FirstBytes(path, Id3v2::HeaderSize).value_or(QByteArray());
-    const qint64 tag = start.size() == Id3v2::HeaderSize ? Id3v2::DeclaredSize(start) : 0;
-    return tagMemory.Acquire(qMin(3 * tag, tagMemory.Capacity()), [&stop] { return stop.load(); });
+    qint64 tag = start.size() == Id3v2::HeaderSize ? Id3v2::DeclaredSize(start) : 0;
+    if (tag > Id3v2::MostTagBytes + Id3v2::FooterSize)
+        tag = 0;
+    return tagMemory.Acquire(qMin(2 * tag, tagMemory.Capacity()), [&stop] { return stop.load(); });
 }
 
 qint64 SizeOf(const QString &path)

@@ -2,6 +2,7 @@
 #include "engine/id3v2raw.h"
 
 #include "base/translation.h"
+#include "engine/sharedbytes.h"
 
 #include <QHash>
 
@@ -216,13 +217,24 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
     if (!IsSyncSafe(data, 6))
         return fail("damaged ID3v2 header");
     const qint64 bodyEnd = BodyEnd(data);
+    tag.size = bodyEnd;
+    if (bodyEnd > fileSize)
+        return fail("the ID3v2 tag's declared size runs past the end of the file");
+    if (bodyEnd > MostTagBytes) {
+        tag.writable = false;
+        tag.problem = EnglishText("Engine", "the ID3v2 tag is too large: %1 MB, more than the %2 MB allowed")
+                          .arg((bodyEnd + (1 << 19)) >> 20)
+                          .arg(MostTagBytes >> 20);
+        return tag;
+    }
     tag.size = bodyEnd + (FooterFollows(data, data.mid(int(qMin<qint64>(bodyEnd, data.size())), FooterSize)) ? FooterSize : 0);
-    if (tag.size > fileSize || tag.size > data.size())
+    if (tag.size > data.size())
         return fail("the ID3v2 tag's declared size runs past the end of the file");
     if (tag.major == 2 && (tag.flags & 0x40))
         return fail("compressed ID3v2.2 tag");
 
-    QByteArray body = data.mid(HeaderSize, int(SyncSafe(data, 6)));
+    // Frames share the tag's bytes: a tag holding a huge picture is in memory once.
+    QByteArray body = SharedSlice(data, HeaderSize, SyncSafe(data, 6));
     if (tag.major < 4 && (tag.flags & 0x80))
         body = RemoveUnsynchronisation(body);
 
@@ -264,7 +276,7 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
             plainVotes += end == at + 10 + BigEndian(body, int(at + 4), 4) ? 1 : -1;
         if (tag.frames.size() >= MaxFrames)
             break;
-        tag.frames.append({id, body.mid(int(at), int(end - at)), headerSize});
+        tag.frames.append({id, SharedSlice(body, at, end - at), headerSize});
         at = end;
     }
     tag.plainFrameSizes = reading == SizeReading::Plain || plainVotes > 0;
@@ -273,7 +285,7 @@ Tag Parse(const QByteArray &data, qint64 fileSize)
     while (last > at && bytes[last - 1] == '\0')
         --last;
     if (last > at) {
-        tag.trailing = body.mid(int(at), int(last - at));
+        tag.trailing = SharedSlice(body, at, last - at);
         tag.problem = EnglishText("Engine", "the ID3v2 tag holds bytes that are not frames");
     }
     return tag;
@@ -287,6 +299,48 @@ bool HasTagAtEnd(const QByteArray &lastBytes)
     };
     const bool id3v1 = lastBytes.size() >= 128 && lastBytes.mid(lastBytes.size() - 128, 3) == "TAG";
     return footerAt(FooterSize) || (id3v1 && footerAt(128 + FooterSize));
+}
+
+PictureFields FindPictureFields(const Frame &frame, const Tag &tag)
+{
+    const QByteArray &bytes = frame.bytes;
+    const qsizetype size = bytes.size();
+    const bool v22 = frame.headerSize == 6;
+    if ((!v22 && bytes.at(9) != '\0') || tag.FramesUnsynchronised() || size - frame.headerSize < 5)
+        return {};
+    const int encoding = uchar(bytes.at(frame.headerSize));
+    if (encoding > 3)
+        return {};
+    // Encoding, then a three-letter format (2.2) or a MIME type up to a zero
+    // byte (or none, when there is no zero), type, description, data.
+    qsizetype at = frame.headerSize + 1;
+    if (v22) {
+        at += 3;
+    } else {
+        const qsizetype mimeEnd = bytes.indexOf('\0', at);
+        if (mimeEnd >= 0)
+            at = mimeEnd + 1;
+        if (at + 1 >= size) // TagLib takes such a frame to be cut short
+            return {};
+    }
+    PictureFields fields;
+    fields.typeAt = at++;
+    // The description ends at the first zero in Latin-1 and UTF-8, at the
+    // first pair of zeros on a character boundary in UTF-16; none: no description.
+    if (encoding == 0 || encoding == 3) {
+        const qsizetype end = bytes.indexOf('\0', at);
+        if (end >= 0)
+            at = end + 1;
+    } else {
+        for (qsizetype i = at; i + 1 < size; i += 2) {
+            if (bytes.at(i) == '\0' && bytes.at(i + 1) == '\0') {
+                at = i + 2;
+                break;
+            }
+        }
+    }
+    fields.dataAt = at;
+    return fields;
 }
 
 bool ConvertTo23(const Tag &v22, Tag *v23, QString *why)

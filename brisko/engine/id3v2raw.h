@@ -13,6 +13,10 @@ namespace Id3v2 {
 
 constexpr int HeaderSize = 10;
 constexpr int FooterSize = 10;
+// Larger tags are refused unread. A tag is held in memory once, its pictures
+// share its bytes, and with the new tag and picture beside it a file stays
+// well under 256 MB; real album art is a few megabytes.
+constexpr qint64 MostTagBytes = 160LL << 20;
 
 struct Frame
 {
@@ -72,13 +76,27 @@ qint64 BodyEnd(const QByteArray &header);
 bool FooterFollows(const QByteArray &header, const QByteArray &afterBody);
 
 // Parses the tag at the start of a file of fileSize bytes; data holds at
-// least the first DeclaredSize() bytes, or all there is.
+// least the first DeclaredSize() bytes, or all there is, or only the header
+// of a tag larger than MostTagBytes, which is refused.
 Tag Parse(const QByteArray &data, qint64 fileSize);
 
 // True when the file ends in an ID3v2 tag (a footer "3DI" at the end, or just
 // before an ID3v1 tag): the kind of tag that readers looking at the start do
 // not see.
 bool HasTagAtEnd(const QByteArray &lastBytes);
+
+// Where a picture frame's (APIC, or PIC in version 2.2) type byte and image
+// data stand in its bytes, found as TagLib finds them, so that the data can
+// be shared instead of copied. -1 for both where the content is not stored
+// plainly (compressed, encrypted, unsynchronised, grouped or with a data
+// length), its text encoding is unknown or it is too short: TagLib reads
+// such frames whole.
+struct PictureFields
+{
+    qsizetype typeAt = -1;
+    qsizetype dataAt = -1;
+};
+PictureFields FindPictureFields(const Frame &frame, const Tag &tag);
 
 // The same tag as version 2.3, frame by frame: the three-letter IDs become
 // their four-letter names with the content unchanged, and pictures get a MIME

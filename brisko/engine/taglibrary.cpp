@@ -5,6 +5,7 @@
 #include "base/textvalue.h"
 #include "base/translation.h"
 #include "engine/localpath.h"
+#include "engine/sharedbytes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -165,6 +166,22 @@ TagLib::String::Type StoredEncoding(const Id3v2::Frame &frame, int major)
     return byte <= TagLib::String::UTF8 ? TagLib::String::Type(byte) : TagLib::String::Latin1;
 }
 
+// The picture frame without its image data: all TagLib needs to read its
+// description, without copying a picture of any size.
+Id3v2::Frame WithoutPictureData(const Id3v2::Frame &frame, const Id3v2::Tag &tag)
+{
+    const qsizetype dataAt = Id3v2::FindPictureFields(frame, tag).dataAt;
+    if (dataAt < 0)
+        return frame;
+    const QByteArray fields = frame.bytes.mid(frame.headerSize, dataAt - frame.headerSize);
+    if (frame.headerSize == 10)
+        return Id3v2::MakeFrame(frame.id, fields, tag);
+    QByteArray header = frame.id; // version 2.2: a three-byte size
+    for (int shift = 16; shift >= 0; shift -= 8)
+        header += char((fields.size() >> shift) & 0xFF);
+    return {frame.id, header + fields, 6};
+}
+
 // The label of the picture that replaces the one at index (-1: a first
 // picture, which has none): the old picture's own, unless another picture has
 // the same description. ID3v2 allows one picture per description, and readers
@@ -177,7 +194,7 @@ PictureLabel LabelReplacing(const Id3v2::Tag &tag, int index)
     for (int i = 0; i < tag.frames.size(); ++i) {
         if (!IsPictureFrame(tag.frames.at(i).id))
             continue;
-        const FramePointer parsed = ParseFrame(tag.frames.at(i), tag);
+        const FramePointer parsed = ParseFrame(WithoutPictureData(tag.frames.at(i), tag), tag);
         const auto *picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get());
         if (picture && i == index)
             label = {StoredEncoding(tag.frames.at(i), tag.major), ToQString(picture->description())};
@@ -382,7 +399,9 @@ short TagLibrary::OpenAudioFile(const QString &requested)
     const qint64 size = original_.State().st_size;
     const QByteArray start = ReadAt(file, 0, Id3v2::HeaderSize);
     const qint64 declared = Id3v2::DeclaredSize(start);
-    const QByteArray tagBytes = declared > 0 ? ReadAt(file, 0, qMin(declared, size)) : start;
+    // A tag too large to hold is refused before it is read.
+    const bool readable = declared > 0 && declared <= Id3v2::MostTagBytes + Id3v2::FooterSize;
+    const QByteArray tagBytes = readable ? ReadAt(file, 0, qMin(declared, size)) : start;
     const qint64 tailSize = qMin<qint64>(size, 128 + Id3v2::FooterSize);
     const QByteArray tail = ReadAt(file, size - tailSize, tailSize);
 
@@ -513,8 +532,15 @@ std::optional<TagLibrary::Picture> TagLibrary::PictureAt(int number) const
         return firstPicture_;
     Picture picture;
     picture.frameIndex = pictureFrames_.at(number - 1);
-    const FramePointer parsed = ParseFrame(tag_.frames.at(picture.frameIndex), tag_);
-    if (const auto *frame = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get())) {
+    const Id3v2::Frame &stored = tag_.frames.at(picture.frameIndex);
+    const Id3v2::PictureFields fields = Id3v2::FindPictureFields(stored, tag_);
+    // Stored plainly, the picture is shared with the tag, not copied.
+    if (fields.dataAt >= 0) {
+        picture.readable = true;
+        picture.type = short(uchar(stored.bytes.at(fields.typeAt)));
+        picture.data = SharedSlice(stored.bytes, fields.dataAt, stored.bytes.size() - fields.dataAt);
+    } else if (const FramePointer parsed = ParseFrame(stored, tag_);
+               const auto *frame = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame *>(parsed.get())) {
         picture.readable = true;
         // TagLib reads the type byte as a signed char: 128-255 come out negative.
         picture.type = short(uchar(frame->type()));

@@ -76,6 +76,29 @@ int FirstPictureIndex(const Id3v2::Tag &tag)
     return -1;
 }
 
+// The process's resident memory now, after forgetting its peak so far, and
+// its peak since then, in bytes: what a step costs, whoever allocates it.
+qint64 StatusBytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+qint64 ForgetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        return -1;
+    clear.close();
+    return StatusBytes("VmRSS:");
+}
+
 // Runs body in a child process (so limits and identities stay there) and
 // returns its exit status.
 int InChild(const std::function<int()> &body)
@@ -117,6 +140,7 @@ private slots:
     void fileChangedSinceOpenIsNotOverwritten();
     void savesKeepTimePermissionsAndLinks();
 
+    void hugeTagsAreHeldOnce();
     void hostileTags_data();
     void hostileTags();
     void publicCorpus();
@@ -712,6 +736,48 @@ void TestTagLibrary::savesKeepTimePermissionsAndLinks()
     QCOMPARE(Read(path + QLatin1Char('~')), QByteArray("backup"));
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     QCOMPARE(tags.Id3v2Field(TagField::Title), QStringLiteral("Saved through a link"));
+}
+
+// A tag holding a huge picture is in memory once while its picture is
+// replaced; a tag larger than any may be is refused before it is read.
+void TestTagLibrary::hugeTagsAreHeldOnce()
+{
+    using namespace Mp3Fixture;
+    constexpr qint64 Huge = 60 << 20;
+    const QString path = Path(QStringLiteral("huge.mp3"));
+    {
+        const QByteArray art = SmallJpeg() + QByteArray(int(Huge), 'Z');
+        QVERIFY(Write(path, Tag(3, Frame("APIC", QByteArray(1, '\0') + "image/jpeg" + '\0' + char(3) + '\0' + art))
+                                + AudioFrames(4)));
+    }
+    const qint64 before = ForgetPeakMemory();
+    if (before < 0)
+        QSKIP("the peak memory cannot be measured here");
+    {
+        TagLibrary tags;
+        QCOMPARE(tags.OpenAudioFile(path), short(1));
+        QByteArray art;
+        QVERIFY(tags.PictureData(1, &art));
+        QCOMPARE(art.size(), SmallJpeg().size() + Huge);
+        QVERIFY(tags.AddPictureData(SmallJpeg(Qt::blue), tags.GetPictureType(1)));
+        QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
+    }
+    const qint64 cost = StatusBytes("VmHWM:") - before;
+    QVERIFY2(cost < Huge * 3 / 2, qPrintable(QStringLiteral("%1 MB").arg(cost >> 20)));
+
+    // Declaring 200 MB, in a file that holds them (as a hole, costing no disk).
+    QByteArray header = Tag(4, QByteArray());
+    header.replace(6, 4, SizeBytes(200 << 20, true));
+    const QString tooLarge = Path(QStringLiteral("toolarge.mp3"));
+    QVERIFY(Write(tooLarge, header));
+    QVERIFY(QFile::resize(tooLarge, 10 + (200 << 20) + 4096));
+    const qint64 unread = ForgetPeakMemory();
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(tooLarge), short(1));
+    QCOMPARE(tags.LastErrorCode(), int(TagLibraryError::TagUnreadable));
+    QCOMPARE(tags.LastErrorText(), QStringLiteral("the ID3v2 tag is too large: 200 MB, more than the 160 MB allowed"));
+    QCOMPARE(tags.PictureCount(), short(0));
+    QVERIFY(StatusBytes("VmHWM:") - unread < (16 << 20));
 }
 
 void TestTagLibrary::hostileTags_data()
