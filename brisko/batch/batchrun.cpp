@@ -197,6 +197,18 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
                 return true;
             };
         },
+        // Whatever else went wrong with a file fails that file alone.
+        [&](int index, const QString &why) {
+            BatchResult result;
+            result.path = files.at(index).path;
+            result.status = StatusText(RowStatus::ResizeFailed);
+            result.failed = true;
+            result.error = why;
+            result.bytesBefore = result.bytesAfter = SizeOf(result.path);
+            const std::lock_guard<std::mutex> lock(mutex);
+            done.push_back(std::move(result));
+            changed.notify_one();
+        },
         [&] {
             const std::lock_guard<std::mutex> lock(mutex);
             finished = true;

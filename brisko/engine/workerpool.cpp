@@ -3,9 +3,10 @@
 
 #include <QtGlobal>
 
-WorkerPool::WorkerPool(int threads, int count, MakeWorker makeWorker, std::function<void()> allDone)
+WorkerPool::WorkerPool(int threads, int count, MakeWorker makeWorker, Failed failed, std::function<void()> allDone)
     : count_(count)
     , makeWorker_(std::move(makeWorker))
+    , failed_(std::move(failed))
     , allDone_(std::move(allDone))
 {
     // No more threads than jobs, and at least one, so allDone always runs.
@@ -25,11 +26,16 @@ WorkerPool::~WorkerPool()
 
 void WorkerPool::Run()
 {
-    if (!stopped_ && next_ < count_) {
-        const Worker work = makeWorker_();
-        for (int index = next_++; index < count_ && !stopped_; index = next_++) {
+    Worker work;
+    for (int index = next_++; index < count_ && !stopped_; index = next_++) {
+        try {
+            if (!work)
+                work = makeWorker_();
             if (!work(index))
                 break;
+        } catch (const std::exception &error) {
+            if (failed_)
+                failed_(index, QString::fromLocal8Bit(error.what()));
         }
     }
     if (--running_ == 0 && allDone_)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
+
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -11,15 +13,18 @@
 // Every thread first makes its own worker (its own tag library and encoder,
 // which are not shared between threads) and then runs it for each number it
 // takes. A worker answering false, or Stop(), ends the taking: the numbers
-// not begun are never run. allDone runs once, on the last thread to finish,
-// after every job has returned.
+// not begun are never run. An exception from a job, or from making the
+// worker, is that job's failure: failed gets its number and text, and the
+// thread goes on with the next number. allDone runs once, on the last thread
+// to finish, after every job has returned.
 class WorkerPool
 {
 public:
     using Worker = std::function<bool(int index)>;
     using MakeWorker = std::function<Worker()>;
+    using Failed = std::function<void(int index, const QString &why)>;
 
-    WorkerPool(int threads, int count, MakeWorker makeWorker, std::function<void()> allDone);
+    WorkerPool(int threads, int count, MakeWorker makeWorker, Failed failed, std::function<void()> allDone);
     // Waits for the jobs in hand; the ones not begun are not begun.
     ~WorkerPool();
     WorkerPool(const WorkerPool &) = delete;
@@ -34,6 +39,7 @@ private:
 
     const int count_;
     const MakeWorker makeWorker_;
+    const Failed failed_;
     const std::function<void()> allDone_;
     std::atomic<int> next_{0};
     std::atomic<int> running_{0};

@@ -51,17 +51,23 @@ void BackgroundJobs::Start(int threads, int count, std::function<Job()> makeJob,
                     if (OnWindow onWindow = job(index))
                         Post(std::move(onWindow));
                 } catch (const std::exception &error) {
-                    Post([this, description = ErrorDescription(error)] {
-                        ReportUnexpected(QStringLiteral("BackgroundJobs"), description,
-                                         qobject_cast<QWidget *>(parent()));
-                    });
+                    PostUnexpected(ErrorDescription(error));
                     return false;
                 }
                 return true;
             };
         },
+        // A thread that could not set up its job: that file is not read.
+        [this](int, const QString &why) { PostUnexpected(why); },
         // Posted after every result of every thread, so it is seen last.
         [this] { Post([this] { Finish(); }); });
+}
+
+void BackgroundJobs::PostUnexpected(const QString &description)
+{
+    Post([this, description] {
+        ReportUnexpected(QStringLiteral("BackgroundJobs"), description, qobject_cast<QWidget *>(parent()));
+    });
 }
 
 void BackgroundJobs::Post(OnWindow onWindow)

@@ -50,6 +50,8 @@ private:
     // the results themselves pass through mutex_.
     Q_INVOKABLE void ShowResults();
     void Finish();
+    // Shows an error no job expected, on the window's thread.
+    void PostUnexpected(const QString &description);
 
     std::unique_ptr<WorkerPool> pool_;
     // Results wait here for the window's thread; the lock is the hand-over.

@@ -3,6 +3,7 @@
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"
 #include "batch/batchwalk.h"
+#include "engine/atomicsave.h"
 #include "engine/decodebudget.h"
 #include "engine/filetimes.h"
 #include "engine/jpegcodec.h"
@@ -41,6 +42,7 @@ private slots:
     void convertsALibrary();
     void dryRunAndSkipWriteNothing();
     void failuresAreReportedAndCounted();
+    void anyExceptionFailsOnlyItsFile();
     void ctrlCFinishesTheFilesInHand();
     void ctrlCInTheMiddleOfAPictureLeavesItAlone();
     void killedAtAnyMomentLosesNothing();
@@ -254,6 +256,32 @@ void TestBatch::failuresAreReportedAndCounted()
     QVERIFY(output.contains("Resize Failed               1"));
     QVERIFY(output.contains("Resized                     2"));
     QVERIFY(!output.contains(QFile::encodeName(plain)));
+}
+
+// A standard exception other than the program's own, here thrown just
+// before the first file's new copy replaces it, fails that file with its
+// text; the run goes on with the others.
+void TestBatch::anyExceptionFailsOnlyItsFile()
+{
+    const QStringList files = MakeLibrary(dir_->path() + QStringLiteral("/music"), 2);
+    const QByteArray firstBefore = TestFiles::Read(files.at(0));
+    SetBeforeReplaceHook([&files](const QString &path) {
+        if (path == files.at(0))
+            throw std::length_error("a length beyond what can be held");
+    });
+    BatchOptions options;
+    options.jobs = 1;
+    std::atomic<bool> stop{false};
+    QHash<QString, BatchResult> results;
+    RunBatch({{files.at(0), {}, 1}, {files.at(1), {}, 1}}, options, stop,
+             [&results](const BatchResult &result) { results.insert(result.path, result); }, {});
+    SetBeforeReplaceHook({});
+    QCOMPARE(results.size(), 2);
+    QVERIFY(results.value(files.at(0)).failed);
+    QCOMPARE(results.value(files.at(0)).error, QStringLiteral("a length beyond what can be held"));
+    QCOMPARE(results.value(files.at(1)).status, QStringLiteral("Resized"));
+    QCOMPARE(TestFiles::Read(files.at(0)), firstBefore);
+    QCOMPARE(QDir(QFileInfo(files.at(0)).path()).entryList(QDir::Hidden | QDir::Files).size(), 2);
 }
 
 void TestBatch::ctrlCFinishesTheFilesInHand()
