@@ -89,7 +89,7 @@ Figures Convert(const QString &folder)
         ++figures.files;
         figures.bytes += QFileInfo(path).size();
         try {
-            if (ConvertArt(tags, encoder, path, 250, 80).outcome != ArtOutcome::Resized)
+            if (ConvertArt(tags, encoder, path, ArtRequest()).outcome != ArtOutcome::Resized)
                 ++figures.failures;
         } catch (const BriskoError &) {
             ++figures.failures;

@@ -186,7 +186,7 @@ int ConvertInThisProcess(const QString &name, const QStringList &files)
     QString outcome;
     for (const QString &path : files) {
         try {
-            outcome = QLatin1String(OutcomeName(ConvertArt(tags, encoder, path, 250, 80).outcome));
+            outcome = QLatin1String(OutcomeName(ConvertArt(tags, encoder, path, ArtRequest()).outcome));
         } catch (const BriskoError &error) {
             outcome = error.Description();
         }

@@ -93,16 +93,6 @@ QSize NewPictureSize(double width, double height, int target)
     return QSize(target, target);
 }
 
-ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path, int target,
-                         int quality, const std::function<void()> &letEventsRun)
-{
-    ArtRequest request;
-    request.target = target;
-    request.quality = quality;
-    request.letEventsRun = letEventsRun;
-    return ConvertArt(tags, encoder, path, request);
-}
-
 namespace {
 
 // The picture's size from its headers (a PNG decoded as it is, which is as
@@ -223,8 +213,6 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
                     throw;
                 return Ended(result, ArtOutcome::NoPicture, ProblemOf(art, error));
             }
-            if (request.letEventsRun)
-                request.letEventsRun();
             if (!tags.AddPictureData(jpeg, pictureType))
                 throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
         }

@@ -50,8 +50,7 @@ struct ArtConversion
 
 // How to convert: the target and quality, whether pictures with both sides
 // within the target are left alone, whether to stop short of writing (the
-// outcome then tells what would happen), what lets a window stay
-// responsive once the picture is encoded, and what is asked, while the
+// outcome then tells what would happen), and what is asked, while the
 // picture is decoded, whether to give up (the outcome is then Stopped).
 struct ArtRequest
 {
@@ -68,7 +67,6 @@ struct ArtRequest
     bool allPictures = false;
     // Every check of a real run, the new picture made, nothing written.
     bool dryRun = false;
-    std::function<void()> letEventsRun;
     StopCheck stopRequested;
 };
 
@@ -90,10 +88,7 @@ bool RoomToRewrite(const QString &path, qint64 fileSize);
 // one, is NoPicture), resizes it to target at quality, puts it back with its
 // old picture type and saves the tag; the new file keeps the old one's
 // modification time to the nanosecond. The picture never leaves memory: no
-// temporary files are made. letEventsRun is called once the picture is
-// encoded, so a window stays responsive. Unexpected errors are thrown as
-// BriskoError. The file is closed (and unlocked) on return.
+// temporary files are made. Unexpected errors are thrown as BriskoError.
+// The file is closed (and unlocked) on return.
 ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
                          const ArtRequest &request);
-ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path, int target,
-                         int quality, const std::function<void()> &letEventsRun = {});

@@ -32,26 +32,14 @@ DecodeBudget::Grant DecodeBudget::Acquire(qint64 bytes, const StopCheck &stop)
                                       "Picture too large: it needs %1 MB to decode, more than the %2 MB allowed")
                               .arg((bytes + (1 << 20) - 1) >> 20)
                               .arg(capacity_ >> 20));
-    const std::thread::id me = std::this_thread::get_id();
     std::unique_lock<std::mutex> lock(mutex_);
-    // A decode inside a decode (the window lets events run while it decodes)
-    // takes what is free or nothing: waiting for memory this thread holds
-    // itself would never end.
-    if (heldBy_.count(me) != 0) {
-        if (inUse_ + bytes > capacity_)
-            throw MakeError(ErrorNumber::PictureUnexpected);
-        inUse_ += bytes;
-        heldBy_[me] += bytes;
-        return Grant(this, bytes);
-    }
-
     const quint64 ticket = nextTicket_++;
     line_.append(ticket);
     while (line_.first() != ticket || inUse_ + bytes > capacity_) {
         changed_.wait_for(lock, std::chrono::milliseconds(StopPoll::Interval));
         if (!stop)
             continue;
-        // Asked without the lock: the window lets its events run in there.
+        // Asked without the lock: a stop check may take its time.
         lock.unlock();
         const bool stopped = stop();
         lock.lock();
@@ -63,7 +51,6 @@ DecodeBudget::Grant DecodeBudget::Acquire(qint64 bytes, const StopCheck &stop)
     }
     line_.removeFirst();
     inUse_ += bytes;
-    heldBy_[me] += bytes;
     changed_.notify_all(); // the next in line may fit as well
     return Grant(this, bytes);
 }
@@ -80,26 +67,22 @@ int DecodeBudget::Waiting() const
     return int(line_.size());
 }
 
-void DecodeBudget::Release(qint64 bytes, std::thread::id holder)
+void DecodeBudget::Release(qint64 bytes)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     inUse_ -= bytes;
-    if ((heldBy_[holder] -= bytes) <= 0)
-        heldBy_.erase(holder);
     changed_.notify_all();
 }
 
 DecodeBudget::Grant::Grant(DecodeBudget *budget, qint64 bytes)
     : budget_(budget)
     , bytes_(bytes)
-    , holder_(std::this_thread::get_id())
 {
 }
 
 DecodeBudget::Grant::Grant(Grant &&other) noexcept
     : budget_(std::exchange(other.budget_, nullptr))
     , bytes_(std::exchange(other.bytes_, 0))
-    , holder_(other.holder_)
 {
 }
 
@@ -109,7 +92,6 @@ DecodeBudget::Grant &DecodeBudget::Grant::operator=(Grant &&other) noexcept
         Release();
         budget_ = std::exchange(other.budget_, nullptr);
         bytes_ = std::exchange(other.bytes_, 0);
-        holder_ = other.holder_;
     }
     return *this;
 }
@@ -122,7 +104,7 @@ DecodeBudget::Grant::~Grant()
 void DecodeBudget::Grant::Release()
 {
     if (budget_)
-        budget_->Release(bytes_, holder_);
+        budget_->Release(bytes_);
     budget_ = nullptr;
     bytes_ = 0;
 }

@@ -7,9 +7,7 @@
 #include <QtGlobal>
 
 #include <condition_variable>
-#include <map>
 #include <mutex>
-#include <thread>
 
 // The memory that decoding pictures may take, shared by every thread that
 // decodes: a decode asks for what the picture's header says it will need,
@@ -42,13 +40,11 @@ public:
         void Release();
         DecodeBudget *budget_ = nullptr;
         qint64 bytes_ = 0;
-        std::thread::id holder_;
     };
 
     // Waits in line until bytes are free. Throws BriskoError 481 when bytes
-    // exceed the whole budget; 50003 when this thread already holds a grant
-    // and the rest is not free now (a decode inside a decode); 18 when stop
-    // says so while waiting.
+    // exceed the whole budget, 18 when stop says so while waiting. A thread
+    // holds one grant at a time: a second would wait for its own.
     Grant Acquire(qint64 bytes, const StopCheck &stop = {});
 
     qint64 Capacity() const { return capacity_; }
@@ -57,13 +53,12 @@ public:
     int Waiting() const;
 
 private:
-    void Release(qint64 bytes, std::thread::id holder);
+    void Release(qint64 bytes);
 
     const qint64 capacity_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     qint64 inUse_ = 0;
-    std::map<std::thread::id, qint64> heldBy_;
     QList<quint64> line_;   // tickets of the waiting, first come first served
     quint64 nextTicket_ = 0;
 };

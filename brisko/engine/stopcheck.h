@@ -8,8 +8,8 @@
 // Asked now and then while a picture is decoded or waits for memory: true
 // means the user asked to stop (the window's "Stop", brisko-batch's Ctrl-C),
 // and the work gives up at once with BriskoError 18, "User interrupt
-// occurred", leaving the file as it was. The window lets its events run
-// inside it, which is how a click on "Stop" gets through.
+// occurred", leaving the file as it was. Asked on the worker's thread, so it
+// only reads a flag that another thread sets.
 using StopCheck = std::function<bool()>;
 
 // Asks a StopCheck at most every Interval milliseconds however often it is

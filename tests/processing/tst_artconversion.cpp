@@ -18,6 +18,18 @@
 #include <memory>
 #include <thread>
 
+namespace {
+
+ArtRequest Request(int target, int quality)
+{
+    ArtRequest request;
+    request.target = target;
+    request.quality = quality;
+    return request;
+}
+
+} // namespace
+
 class TestArtConversion : public QObject
 {
     Q_OBJECT
@@ -93,7 +105,7 @@ void TestArtConversion::convertsAndKeepsTheTime()
     QVERIFY(RestoreModifiedTime(path, time));
     const QStringList before = TemporaryPictures();
 
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, 300, 80);
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(300, 80));
     QCOMPARE(int(result.outcome), int(ArtOutcome::Resized));
     QCOMPARE(result.newSize, QSize(300, 200));
     QVERIFY(!result.fromPng);
@@ -113,7 +125,7 @@ void TestArtConversion::pngIsConvertedOnce()
     const QString path = Mp3With(QStringLiteral("png.mp3"),
                                  TestPictures::Encoded(TestPictures::Solid(400, 600, Qt::blue), "png"),
                                  QStringLiteral("image/png"));
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, 250, 80);
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80));
     QCOMPARE(int(result.outcome), int(ArtOutcome::Resized));
     QVERIFY(result.fromPng);
     QCOMPARE(result.newSize, QSize(167, 250));
@@ -124,7 +136,7 @@ void TestArtConversion::unreadablePictureIsNoPicture()
     const QString path = Mp3With(QStringLiteral("junk.mp3"), QByteArray("not a picture at all"),
                                  QStringLiteral("image/jpeg"));
     const QByteArray before = TestFiles::Read(path);
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, 250, 80);
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80));
     QCOMPARE(int(result.outcome), int(ArtOutcome::NoPicture));
     QCOMPARE(TestFiles::Read(path), before);
 }
@@ -135,17 +147,17 @@ void TestArtConversion::refusedSaveAndMissingFile()
                                  QStringLiteral("image/jpeg"));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     const QByteArray before = TestFiles::Read(path);
-    QCOMPARE(int(ConvertArt(tags_, encoder_, path, 250, 80).outcome), int(ArtOutcome::SaveFailed));
+    QCOMPARE(int(ConvertArt(tags_, encoder_, path, Request(250, 80)).outcome), int(ArtOutcome::SaveFailed));
     QCOMPARE(TestFiles::Read(path), before);
 
-    QCOMPARE(int(ConvertArt(tags_, encoder_, dir_->filePath(QStringLiteral("gone.mp3")), 250, 80).outcome),
+    QCOMPARE(int(ConvertArt(tags_, encoder_, dir_->filePath(QStringLiteral("gone.mp3")), Request(250, 80)).outcome),
              int(ArtOutcome::FileMissing));
 
     // A file whose tag holds no picture has none to convert (not a missing file).
     Mp3Fixture::Recipe bare;
     const QString plain = Mp3Fixture::Write(dir_->filePath(QStringLiteral("plain.mp3")), bare);
     const QByteArray plainBytes = TestFiles::Read(plain);
-    QCOMPARE(int(ConvertArt(tags_, encoder_, plain, 250, 80).outcome), int(ArtOutcome::NoPicture));
+    QCOMPARE(int(ConvertArt(tags_, encoder_, plain, Request(250, 80)).outcome), int(ArtOutcome::NoPicture));
     QCOMPARE(TestFiles::Read(plain), plainBytes);
 }
 
@@ -186,7 +198,7 @@ void TestArtConversion::hostileArtIsRefusedWithItsReason()
     QFETCH(QString, reason);
     const QString path = Mp3With(QStringLiteral("hostile.mp3"), picture, mime);
     const QByteArray before = TestFiles::Read(path);
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, 250, 80);
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80));
     QCOMPARE(int(result.outcome), int(ArtOutcome::NoPicture));
     QVERIFY2(result.reason.startsWith(reason, Qt::CaseInsensitive), qPrintable(result.reason));
     QCOMPARE(TestFiles::Read(path), before);

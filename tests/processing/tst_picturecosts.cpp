@@ -19,7 +19,6 @@ private slots:
     void budgetRefusesWhatCouldNeverFit();
     void budgetServesInTurn();
     void budgetWaitEndsOnStop();
-    void budgetNeverWaitsForItsOwnThread();
     void cacheMakesSharedArtOnce();
     void cacheStaysWithinItsBytes();
     void cacheKeepsNoFailure();
@@ -86,17 +85,6 @@ void TestPictureCosts::budgetWaitEndsOnStop()
     QCOMPARE(budget.InUse(), 90);
     // The line moves on without the one that gave up.
     QCOMPARE(budget.Acquire(10).Bytes(), 10);
-}
-
-void TestPictureCosts::budgetNeverWaitsForItsOwnThread()
-{
-    // A decode inside a decode (the window runs events while it decodes)
-    // takes what is free, or fails at once instead of waiting for itself.
-    DecodeBudget budget(100);
-    const DecodeBudget::Grant outer = budget.Acquire(60);
-    QCOMPARE(ErrorOf([&] { budget.Acquire(50); }), 50003);
-    QCOMPARE(budget.Acquire(40).Bytes(), 40);
-    QCOMPARE(budget.InUse(), 60);
 }
 
 void TestPictureCosts::cacheMakesSharedArtOnce()
