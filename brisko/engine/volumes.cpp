@@ -46,23 +46,31 @@ QString VolumeOf(const QString &path)
 {
     // Finding a mount point reads the whole mount table: the mount points
     // found are kept by file system number, and checked on every use. The
-    // workers that read added files share them.
+    // workers that read added files share them; the lock guards only the
+    // list, never a look at the disk or the mount table.
     static std::mutex mutex;
     static QHash<quint64, QStringList> rootsOfDevice;
     const QString folder = QFileInfo(path).absolutePath();
     quint64 device = 0;
     if (!DeviceOf(folder, &device))
         return QString();
-    const std::lock_guard<std::mutex> lock(mutex);
-    QStringList &roots = rootsOfDevice[device];
-    for (const QString &root : std::as_const(roots)) {
+    QStringList known;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        known = rootsOfDevice.value(device);
+    }
+    for (const QString &root : std::as_const(known)) {
         if (StillServes(root, folder, device))
             return root;
     }
     const QStorageInfo volume(folder);
     const QString root = volume.isValid() ? volume.rootPath() : QString();
-    if (!root.isEmpty() && !roots.contains(root))
-        roots.append(root);
+    if (!root.isEmpty()) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        QStringList &roots = rootsOfDevice[device];
+        if (!roots.contains(root))
+            roots.append(root);
+    }
     return root;
 }
 
