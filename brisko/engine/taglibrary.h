@@ -3,8 +3,10 @@
 
 #include "engine/atomicsave.h"
 #include "engine/id3v2raw.h"
+#include "engine/id3v2writer.h"
 #include "engine/lockedfile.h"
 #include "engine/tagerrors.h"
+#include "engine/tagfield.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -12,9 +14,6 @@
 #include <QString>
 
 #include <optional>
-
-// The fields the program reads and writes in both tags.
-enum class TagField { Title, Artist, Album, Track, Genre, Year, Comment };
 
 // Reads and writes the ID3 tags and pictures of one MP3 file at a time: the
 // file last passed to OpenAudioFile. Reading never changes a file and never
@@ -116,13 +115,9 @@ private:
     bool RequireOpen(const QString &path);
     void ReadId3v2();
     std::optional<Picture> PictureAt(int number) const;
-    bool HasId3v2Changes() const;
-    Id3v2::Tag EditedTag(bool *ok);
     bool FileUnchangedSinceOpen();
     // The saves above: the chosen tags' changes in one rewrite.
     short Save(const QString &path, const QDateTime &keepModified, bool id3v2, bool id3v1);
-    bool PrepareId3v2(FileRewrite *rewrite);
-    bool PrepareId3v1(FileRewrite *rewrite);
     short Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);
 
     QString path_;
@@ -138,12 +133,7 @@ private:
     QString comment_;
     QList<int> pictureFrames_;
     mutable std::optional<Picture> firstPicture_; // read once, asked for twice in a conversion
-    QMap<TagField, QString> v2Changes_;
-    std::optional<QString> commentChange_;
-    std::optional<QByteArray> newPicture_;
-    QMap<int, QByteArray> laterPictures_; // numbers 2 and on, each keeping its type
-    short newPictureType_ = 3;
-    QMap<TagField, QString> v1Changes_;
+    TagEdits edits_;
     int lastErrorCode_ = 0;
     QString lastErrorText_;
 };
