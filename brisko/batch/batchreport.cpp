@@ -47,7 +47,10 @@ BatchReport::BatchReport(int total, const BatchOptions &options, std::FILE *huma
 
 QByteArray BatchReport::JsonLine(const BatchResult &result, bool dryRun)
 {
-    QJsonObject object{{QStringLiteral("file"), ReadablePath(result.path)},
+    // The exact name, which a JSON reader gets back as it is; only a name
+    // that is not UTF-8 has no exact text and comes readable, with its bytes.
+    const bool exact = !HasEscapedBytes(result.path);
+    QJsonObject object{{QStringLiteral("file"), exact ? result.path : ReadablePath(result.path)},
                        {QStringLiteral("status"), result.status},
                        {QStringLiteral("failed"), result.failed},
                        {QStringLiteral("dry_run"), dryRun},
@@ -61,8 +64,7 @@ QByteArray BatchReport::JsonLine(const BatchResult &result, bool dryRun)
         object.insert(QStringLiteral("error"), result.error);
     if (!result.notes.isEmpty())
         object.insert(QStringLiteral("note"), result.notes.join(QStringLiteral("; ")));
-    // JSON holds text only: a name that is not UTF-8 also comes as its bytes.
-    if (HasEscapedBytes(result.path))
+    if (!exact)
         object.insert(QStringLiteral("file_bytes"), QString::fromLatin1(BytesFromPath(result.path).toBase64()));
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }

@@ -111,12 +111,15 @@ QList<BatchFile> CollectMp3Files(const QStringList &paths, QStringList *problems
     walk.problems = problems;
     for (const QString &path : paths) {
         struct stat info {};
-        if (Look(path, &info) && S_ISDIR(info.st_mode))
+        const QString shown = ReadablePath(path);
+        if (!Look(path, &info))
+            *problems << QCoreApplication::translate("Batch", "%1: no such file or folder").arg(shown);
+        else if (S_ISDIR(info.st_mode))
             walk.Folder(CleanPath(path));
-        else if (Look(path, &info) && S_ISREG(info.st_mode))
+        else if (S_ISREG(info.st_mode))
             walk.AddFile(path, info);
-        else
-            *problems << QCoreApplication::translate("Batch", "%1: no such file or folder").arg(ReadablePath(path));
+        else // a pipe, a device or a socket: only looked at, never opened
+            *problems << QCoreApplication::translate("Batch", "%1: not a regular file or folder").arg(shown);
     }
     return walk.files;
 }

@@ -17,5 +17,6 @@ struct BatchFile
 // ".mp3" files (any letter case) in it and below it, by name, each real
 // folder once however it is reached (links to folders above do not loop).
 // Names are taken as the bytes they are, UTF-8 or not. A path that is
-// neither, or a folder that cannot be read, goes to problems.
+// neither (missing, a pipe, a device), or a folder that cannot be read, goes
+// to problems.
 QList<BatchFile> CollectMp3Files(const QStringList &paths, QStringList *problems);

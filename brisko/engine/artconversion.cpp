@@ -104,11 +104,13 @@ QSize MeasureArt(const QByteArray &art, bool *fromPng)
     return *fromPng ? DeclaredPictureSize(art) : PictureSizeOf(art);
 }
 
-// Already what a conversion makes: a baseline JPEG within the target.
-bool AlreadyFits(const QByteArray &art, QSize size, int target)
+// Already what a conversion makes: a baseline JPEG within the target, or
+// exactly at it when smaller pictures are to grow.
+bool AlreadyFits(const QByteArray &art, QSize size, const ArtRequest &request)
 {
-    return DetectPictureFormat(art) == PictureFormat::Jpeg && !ReadJpegHeader(art).progressive
-           && qMax(size.width(), size.height()) <= target;
+    const int longer = qMax(size.width(), size.height());
+    const bool sized = request.neverEnlarge ? longer <= request.target : longer == request.target;
+    return sized && DetectPictureFormat(art) == PictureFormat::Jpeg && !ReadJpegHeader(art).progressive;
 }
 
 QSize NewSizeFor(QSize size, const ArtRequest &request)
@@ -198,7 +200,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         const QSize &size = result.oldSize;
         if (request.skipSmaller && size.width() <= request.target && size.height() <= request.target)
             return Ended(result, ArtOutcome::Skipped);
-        const bool firstFits = request.leaveFitting && AlreadyFits(art, size, request.target);
+        const bool firstFits = request.leaveFitting && AlreadyFits(art, size, request);
         if (firstFits && !request.allPictures)
             return Ended(result, ArtOutcome::Skipped);
 

@@ -57,8 +57,9 @@ struct ArtRequest
     int target = 250;
     int quality = 80;
     bool skipSmaller = false;
-    // A picture already a baseline JPEG within the target is left alone
-    // (Skipped), so a second run over a library writes nothing.
+    // A picture already a baseline JPEG within the target (at it, when
+    // enlarging) is left alone (Skipped), so a second run over a library
+    // writes nothing.
     bool leaveFitting = false;
     // Smaller pictures keep their size rather than being enlarged.
     bool neverEnlarge = false;

@@ -188,12 +188,16 @@ void TestBatch::walk()
     QVERIFY(QFile::link(root, root + QStringLiteral("/sub/deeper/up"))); // a loop
     QStringList problems;
     QStringList files;
-    for (const BatchFile &file : CollectMp3Files({root, root + QStringLiteral("/a.mp3"), root + QStringLiteral("/nothing")},
-                                                 &problems))
+    const QString pipe = root + QStringLiteral("/pipe.mp3");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    for (const BatchFile &file : CollectMp3Files({root, root + QStringLiteral("/a.mp3"), root + QStringLiteral("/nothing"), pipe,
+                                                  QStringLiteral("/dev/null")}, &problems))
         files << file.path;
     QCOMPARE(files, QStringList({root + QStringLiteral("/a.mp3"), root + QStringLiteral("/b.MP3"),
                                  root + QStringLiteral("/sub/c.Mp3"), root + QStringLiteral("/sub/deeper/d.mp3")}));
-    QCOMPARE(problems, QStringList(root + QStringLiteral("/nothing: no such file or folder")));
+    QCOMPARE(problems, QStringList({root + QStringLiteral("/nothing: no such file or folder"),
+                                    pipe + QStringLiteral(": not a regular file or folder"),
+                                    QStringLiteral("/dev/null: not a regular file or folder")}));
 }
 
 void TestBatch::convertsALibrary()

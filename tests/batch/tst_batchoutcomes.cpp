@@ -192,6 +192,12 @@ void TestBatchOutcomes::rerunsChangeNothing()
     for (const QString &path : {big, small, thin})
         QCOMPARE(Read(path), converted.value(path));
 
+    // Asked to enlarge, the small baseline JPEG grows to the size, and only once.
+    for (const char *status : {"Resized", "Unchanged"})
+        QCOMPARE(Run({QStringLiteral("--enlarge"), small}, &code).value(QStringLiteral("small.mp3"))[u"status"].toString(),
+                 QLatin1String(status));
+    QCOMPARE(JpegSize(MutagenPictures(small).value(0)), QSize(250, 200));
+
     // Asked for, the work is done again, and small pictures grow.
     const QHash<QString, QJsonObject> forced = Run({QStringLiteral("--force"), QStringLiteral("--enlarge"), small}, &code);
     QCOMPARE(forced.value(QStringLiteral("small.mp3")).value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
