@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "benchcorpus.h"
 
-#include "engine/id3v2raw.h"
+#include "engine/tags/id3v2/id3v2raw.h"
 
 #include <QBuffer>
 #include <QDir>

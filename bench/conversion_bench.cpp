@@ -21,10 +21,10 @@
 #include "benchcorpus.h"
 
 #include "base/briskoerror.h"
-#include "engine/artconversion.h"
-#include "engine/id3v2raw.h"
-#include "engine/pictureencoder.h"
-#include "engine/taglibrary.h"
+#include "engine/convert/artconversion.h"
+#include "engine/tags/id3v2/id3v2raw.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/tags/id3v2/taglibrary.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

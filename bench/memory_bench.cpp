@@ -35,9 +35,9 @@
 // png-10000 in this process, as the window runs it, is asked to stop half a
 // second in; brisko-batch on png-10000, and on jpeg-scans, gets Ctrl-C
 // (SIGINT) half a second in.
-#include "engine/artconversion.h"
-#include "engine/pictureencoder.h"
-#include "engine/taglibrary.h"
+#include "engine/convert/artconversion.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/tags/id3v2/taglibrary.h"
 #include "base/briskoerror.h"
 #include "support/hostilepictures.h"
 #include "support/mp3fixture.h"

@@ -10,8 +10,8 @@
 // milliseconds, so a run on a busy machine still says something.
 #include "benchcorpus.h"
 
-#include "engine/pictureencoder.h"
-#include "engine/pictureloader.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/pictures/pictureloader.h"
 #include "support/hostilepictures.h"
 #include "support/testpictures.h"
 

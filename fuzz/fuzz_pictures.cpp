@@ -4,8 +4,8 @@
 // hangs and runaway memory count; refusing a picture is the expected answer
 // to most inputs. Every decode must give its memory back to the budget.
 #include "base/briskoerror.h"
-#include "engine/pictureencoder.h"
-#include "engine/pictureloader.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/pictures/pictureloader.h"
 
 #include <QCoreApplication>
 

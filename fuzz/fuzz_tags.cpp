@@ -5,8 +5,8 @@
 // tag, or be refused and leave the file as it was. The audio is found by a
 // scan for MPEG frames of its own, so that a misreading the tag layer shares
 // with its own parser still shows.
-#include "engine/id3v2raw.h"
-#include "engine/taglibrary.h"
+#include "engine/tags/id3v2/id3v2raw.h"
+#include "engine/tags/id3v2/taglibrary.h"
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2framefactory.h>

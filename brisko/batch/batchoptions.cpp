@@ -2,8 +2,8 @@
 #include "batch/batchoptions.h"
 
 #include "base/textvalue.h"
-#include "engine/cmdline.h"
-#include "engine/settingsstore.h"
+#include "engine/convert/cmdline.h"
+#include "engine/convert/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QThread>

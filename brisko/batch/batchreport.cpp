@@ -2,8 +2,8 @@
 #include "batch/batchreport.h"
 
 #include "base/translation.h"
-#include "engine/localpath.h"
-#include "engine/statuses.h"
+#include "engine/files/localpath.h"
+#include "engine/convert/statuses.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>

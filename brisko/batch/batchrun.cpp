@@ -3,17 +3,17 @@
 
 #include "base/briskoerror.h"
 #include "base/translation.h"
-#include "engine/artcache.h"
-#include "engine/artconversion.h"
-#include "engine/atomicsave.h"
-#include "engine/decodebudget.h"
-#include "engine/id3v2raw.h"
-#include "engine/localpath.h"
-#include "engine/pictureencoder.h"
-#include "engine/picturelimits.h"
-#include "engine/statuses.h"
-#include "engine/taglibrary.h"
-#include "engine/workerpool.h"
+#include "engine/pictures/artcache.h"
+#include "engine/convert/artconversion.h"
+#include "engine/files/atomicsave.h"
+#include "engine/pictures/decodebudget.h"
+#include "engine/tags/id3v2/id3v2raw.h"
+#include "engine/files/localpath.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/pictures/picturelimits.h"
+#include "engine/convert/statuses.h"
+#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/convert/workerpool.h"
 
 #include <cerrno>
 #include <condition_variable>

@@ -7,8 +7,8 @@
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"
 #include "batch/batchwalk.h"
-#include "engine/atomicsave.h"
-#include "engine/localpath.h"
+#include "engine/files/atomicsave.h"
+#include "engine/files/localpath.h"
 
 #include <QCoreApplication>
 #include <QFile>

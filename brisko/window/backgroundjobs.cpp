@@ -2,7 +2,7 @@
 #include "window/backgroundjobs.h"
 
 #include "base/briskoerror.h"
-#include "engine/workerpool.h"
+#include "engine/convert/workerpool.h"
 #include "window/widgets/unexpectederror.h"
 
 #include <QCoreApplication>

@@ -3,9 +3,9 @@
 
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
-#include "engine/pictureproblem.h"
-#include "engine/statuses.h"
-#include "engine/taglibrary.h"
+#include "engine/pictures/pictureproblem.h"
+#include "engine/convert/statuses.h"
+#include "engine/tags/id3v2/taglibrary.h"
 #include "window/widgets/enginepicture.h"
 
 #include <QCoreApplication>

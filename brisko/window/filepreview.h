@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/tagreading.h"
+#include "engine/convert/tagreading.h"
 
 #include <QElapsedTimer>
 #include <QImage>

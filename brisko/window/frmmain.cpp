@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "window/frmmain.h"
 
-#include "engine/artcache.h"
-#include "engine/pictureencoder.h"
-#include "engine/picturelimits.h"
-#include "engine/taglibrary.h"
+#include "engine/pictures/artcache.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/pictures/picturelimits.h"
+#include "engine/tags/id3v2/taglibrary.h"
 #include "window/backgroundjobs.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/buttonaction.h"

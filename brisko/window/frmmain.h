@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/statuses.h"
+#include "engine/convert/statuses.h"
 #include "window/widgets/lvheadersorticons.h"
 
 #include <QHash>

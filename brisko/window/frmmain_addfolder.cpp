@@ -4,7 +4,7 @@
 
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
-#include "engine/folderwalk.h"
+#include "engine/convert/folderwalk.h"
 #include "window/backgroundjobs.h"
 #include "window/operationguard.h"
 #include "window/widgets/derezovivavo.h"

@@ -3,7 +3,7 @@
 #include "window/frmmain.h"
 
 #include "base/errorlog.h"
-#include "engine/folderwalk.h"
+#include "engine/convert/folderwalk.h"
 #include "window/operationguard.h"
 #include "window/widgets/msgbox.h"
 

@@ -3,8 +3,8 @@
 // later one (a file manager's "Open With").
 #include "window/frmmain.h"
 
-#include "engine/folderwalk.h"
-#include "engine/localpath.h"
+#include "engine/convert/folderwalk.h"
+#include "engine/files/localpath.h"
 #include "window/operationguard.h"
 #include "window/widgets/msgbox.h"
 

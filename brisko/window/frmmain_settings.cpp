@@ -4,8 +4,8 @@
 #include "window/frmmain.h"
 
 #include "base/textvalue.h"
-#include "engine/settingsstore.h"
-#include "engine/workerpool.h"
+#include "engine/convert/settingsstore.h"
+#include "engine/convert/workerpool.h"
 #include "window/widgets/globals.h"
 #include "window/widgets/tracklist.h"
 

@@ -5,7 +5,7 @@
 
 #include "base/errorlog.h"
 #include "base/translation.h"
-#include "engine/cmdline.h"
+#include "engine/convert/cmdline.h"
 #include "window/dialogs/frmabout.h"
 #include "window/dialogs/frmtip.h"
 #include "window/widgets/artwork.h"

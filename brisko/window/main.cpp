@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The program's start: one instance per user, then the main window.
 #include "base/translation.h"
-#include "engine/cmdline.h"
-#include "engine/localpath.h"
+#include "engine/convert/cmdline.h"
+#include "engine/files/localpath.h"
 #include "window/frmmain.h"
 #include "window/singleinstance.h"
 #include "window/widgets/artwork.h"

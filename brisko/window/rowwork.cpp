@@ -2,8 +2,8 @@
 #include "window/rowwork.h"
 
 #include "base/briskoerror.h"
-#include "engine/taglibrary.h"
-#include "engine/volumes.h"
+#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/convert/volumes.h"
 
 RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file,
                              const ArtRequest &request, QSize previewBox, PreviewTurn &turn)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/artconversion.h"
-#include "engine/tagchange.h"
-#include "engine/tagreading.h"
+#include "engine/convert/artconversion.h"
+#include "engine/convert/tagchange.h"
+#include "engine/convert/tagreading.h"
 #include "window/filepreview.h"
 
 #include <QSize>

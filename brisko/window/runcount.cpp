@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/runcount.h"
 
-#include "engine/artconversion.h"
+#include "engine/convert/artconversion.h"
 
 void RunCount::Add(const ArtConversion &conversion)
 {

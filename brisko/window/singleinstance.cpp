@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/singleinstance.h"
 
-#include "engine/localpath.h"
+#include "engine/files/localpath.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

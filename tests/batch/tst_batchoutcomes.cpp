@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine/jpegcodec.h"
+#include "engine/pictures/jpegcodec.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"

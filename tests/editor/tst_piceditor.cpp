@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "base/errorlog.h"
-#include "engine/artconversion.h"
-#include "engine/filetimes.h"
+#include "engine/convert/artconversion.h"
+#include "engine/files/filetimes.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"

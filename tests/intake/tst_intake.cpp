@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "engine/artconversion.h"
-#include "engine/folderwalk.h"
+#include "engine/convert/artconversion.h"
+#include "engine/convert/folderwalk.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"

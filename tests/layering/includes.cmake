@@ -1,13 +1,21 @@
 # Each folder of the program includes only from itself and from the layers
 # below it, so no two folders include each other:
 #   base < engine < batch, and engine < window/widgets < window/dialogs < window
+# Inside the engine, each room includes only the rooms below it:
+#   files and pictures (which know nothing of each other) < tags < convert,
+# and each tag container's folder only files, tags and itself.
+# An entry ending in "/" allows every folder below it.
 # Run with -DSOURCE_DIR=<the brisko folder>.
 set(allowed_base "base")
-set(allowed_engine "base;engine")
-set(allowed_batch "base;engine;batch")
-set(allowed_window_widgets "base;engine;window/widgets")
-set(allowed_window_dialogs "base;engine;window/widgets;window/dialogs")
-set(allowed_window "base;engine;window/widgets;window/dialogs;window")
+set(allowed_engine_files "base;engine/files")
+set(allowed_engine_pictures "base;engine/pictures")
+set(allowed_engine_tags "base;engine/files;engine/tags")
+set(allowed_engine_tags_id3v2 "base;engine/files;engine/tags;engine/tags/id3v2")
+set(allowed_engine_convert "base;engine/files;engine/pictures;engine/tags;engine/tags/;engine/convert")
+set(allowed_batch "base;engine/;batch")
+set(allowed_window_widgets "base;engine/;window/widgets")
+set(allowed_window_dialogs "base;engine/;window/widgets;window/dialogs")
+set(allowed_window "base;engine/;window/widgets;window/dialogs;window")
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.h)
 set(faults "")
@@ -25,8 +33,18 @@ foreach(source ${sources})
         if(from STREQUAL "" OR included MATCHES "\\.moc$")
             continue() # generated files and headers beside the source
         endif()
-        list(FIND allowed_${layer} "${from}" found)
-        if(found EQUAL -1)
+        set(allowed FALSE)
+        foreach(entry ${allowed_${layer}})
+            if(from STREQUAL entry)
+                set(allowed TRUE)
+            elseif(entry MATCHES "/$")
+                string(FIND "${from}/" "${entry}" at)
+                if(at EQUAL 0)
+                    set(allowed TRUE)
+                endif()
+            endif()
+        endforeach()
+        if(NOT allowed)
             string(APPEND faults "\n  ${source} includes ${included}")
         endif()
     endforeach()

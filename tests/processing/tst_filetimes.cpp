@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine/filetimes.h"
+#include "engine/files/filetimes.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,11 +2,11 @@
 // The engine's own GIF and BMP decoders and its scaling, checked against Qt's
 // image readers and Qt's smooth scaling, which the test links as an
 // independent reference, and against pictures whose pixels are known.
-#include "engine/decodebudget.h"
-#include "engine/imagescaler.h"
-#include "engine/pictureencoder.h"
-#include "engine/pictureloader.h"
-#include "engine/rowreducer.h"
+#include "engine/pictures/decodebudget.h"
+#include "engine/pictures/imagescaler.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/pictures/pictureloader.h"
+#include "engine/pictures/rowreducer.h"
 #include "support/errors.h"
 #include "support/hostilepictures.h"
 #include "support/testpictures.h"

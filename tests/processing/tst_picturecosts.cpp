@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "base/briskoerror.h"
-#include "engine/artcache.h"
-#include "engine/decodebudget.h"
+#include "engine/pictures/artcache.h"
+#include "engine/pictures/decodebudget.h"
 #include "support/errors.h"
 
 #include <QtTest>

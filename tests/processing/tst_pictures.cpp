@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "base/briskoerror.h"
-#include "engine/jpegcodec.h"
-#include "engine/pictureencoder.h"
-#include "engine/pictureloader.h"
+#include "engine/pictures/jpegcodec.h"
+#include "engine/pictures/pictureencoder.h"
+#include "engine/pictures/pictureloader.h"
 #include "support/errors.h"
 #include "support/hostilepictures.h"
 #include "support/testfiles.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine/volumes.h"
+#include "engine/convert/volumes.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "engine/cmdline.h"
-#include "engine/localpath.h"
+#include "engine/convert/cmdline.h"
+#include "engine/files/localpath.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine/statuses.h"
+#include "engine/convert/statuses.h"
 #include "support/messageboxes.h"
 #include "window/dialogs/frmabout.h"
 #include "window/dialogs/frmpicmod.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine/settingsstore.h"
+#include "engine/convert/settingsstore.h"
 #include "support/windowidle.h"
 #include "window/frmmain.h"
 #include "window/widgets/globals.h"

@@ -4,7 +4,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "base/genrefromid.h"
-#include "engine/pictureloader.h"
+#include "engine/pictures/pictureloader.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/clsopensave.h"

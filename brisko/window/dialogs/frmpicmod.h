@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/tagchange.h"
+#include "engine/convert/tagchange.h"
 
 #include <QDialog>
 #include <QImage>

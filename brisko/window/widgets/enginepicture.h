@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/image.h"
+#include "engine/pictures/image.h"
 
 #include <QImage>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/statuses.h"
-#include "engine/tagreading.h"
+#include "engine/convert/statuses.h"
+#include "engine/convert/tagreading.h"
 
 #include <QString>
 #include <QStringList>

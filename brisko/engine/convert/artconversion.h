@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/convert/statuses.h"
+#include "base/stopcheck.h"
+
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class PictureEncoder;
+class TagLibrary;
+
+// The size a picture gets: its longer side becomes the target, the other side
+// in proportion, rounded once to the nearest pixel, halves to even
+// (1000 x 333 at 300 gives 300 x 100; 2 x 1 at 5 gives 5 x 2), and never
+// below one pixel (30000 x 2 at 250 gives 250 x 1). Smaller pictures are
+// enlarged. Throws BriskoError 6 (overflow) for a result beyond 16 bits.
+QSize NewPictureSize(double width, double height, int target);
+
+// What became of one file's art.
+enum class ArtOutcome {
+    Resized = 0,      // converted, saved, modification time restored
+    SaveFailed = 1,   // the tag could not be saved; the file is as it was
+    LowDriveSpace = 2,
+    FileMissing = 3,  // the file, or its picture, could not be found
+    NoPicture = 4,    // no picture, or one the program cannot read (reason says why)
+    Skipped = 5,      // within the size and asked to leave such pictures alone
+    Stopped = 6,      // a stop request came while the picture was worked on; the file is as it was
+};
+
+// The status a file gets for its art's outcome, in the window and in
+// brisko-batch alike. Skipped art keeps the file "Unchanged".
+RowStatus StatusOfArt(ArtOutcome outcome);
+
+struct ArtConversion
+{
+    ArtOutcome outcome = ArtOutcome::NoPicture;
+    QSize oldSize;    // the picture's size, once measured
+    QSize newSize;    // when Resized
+    bool fromPng = false;
+    int otherNames = 0; // hard links of a Resized file that keep the old picture
+    // Why the art could not be converted: empty for a file without any
+    // picture, else the picture's or the save's problem ("damaged picture:
+    // cut short", "unsupported picture (WebP)", ...).
+    QString reason;
+    qint64 bytesAfter = -1; // a dry run's length of the new file
+};
+
+// How to convert: the target and quality, whether pictures with both sides
+// within the target are left alone, whether to stop short of writing (the
+// outcome then tells what would happen), and what is asked, while the
+// picture is decoded, whether to give up (the outcome is then Stopped).
+struct ArtRequest
+{
+    int target = 250;
+    int quality = 80;
+    bool skipSmaller = false;
+    // A picture already a baseline JPEG within the target (at it, when
+    // enlarging) is left alone (Skipped), so a second run over a library
+    // writes nothing.
+    bool leaveFitting = false;
+    // Smaller pictures keep their size rather than being enlarged.
+    bool neverEnlarge = false;
+    // Every picture larger than the target is converted, not only picture 1,
+    // each keeping its type and description.
+    bool allPictures = false;
+    // Every check of a real run, the new picture made, nothing written.
+    bool dryRun = false;
+    StopCheck stopRequested;
+};
+
+// Whether anything is at path (links followed); names that are not UTF-8 included.
+bool Exists(const QString &path);
+
+// The bytes the user may still write on the volume holding path. Tests put a
+// smaller figure in its place; nullptr restores the real query.
+using FreeSpaceQuery = std::function<qint64(const QString &path)>;
+qint64 FreeSpaceFor(const QString &path);
+void SetFreeSpaceQuery(FreeSpaceQuery query);
+// Whether a file of fileSize bytes at path may be rewritten: the volume must
+// hold its length and 256,000 bytes more.
+bool RoomToRewrite(const QString &path, qint64 fileSize);
+
+// Converts picture number 1 of one MP3 file without a window: checks the free
+// space (the file's length and 256,000 bytes more), takes the picture out,
+// measures it (PNG art too; a picture that cannot be read, or a file without
+// one, is NoPicture), resizes it to target at quality, puts it back with its
+// old picture type and saves the tag; the new file keeps the old one's
+// modification time to the nanosecond. The picture never leaves memory: no
+// temporary files are made. Unexpected errors are thrown as BriskoError.
+// The file is closed (and unlocked) on return.
+ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+                         const ArtRequest &request);

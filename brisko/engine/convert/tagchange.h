@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/tags/id3v2/taglibrary.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+
+// One change the user asked for in the picture and tag dialog, the same for
+// every chosen file: the fields to write (a field left out is kept as each
+// file has it; an empty text empties it) and, when there is one, the new
+// picture as a finished JPEG.
+struct TagChange
+{
+    QMap<TagField, QString> fields;
+    bool hasPicture = false;
+    QByteArray jpeg;
+};
+
+// What became of one file.
+enum class ChangeOutcome {
+    Changed = 0,
+    SaveFailed = 1,    // the file is as it was
+    LowDriveSpace = 2, // less free than the file's length and 256,000 bytes
+    FileMissing = 3,
+};
+
+// Writes the change into one MP3 file: the fields into both tags (an ID3v1
+// tag only where the file has one), the picture in place of picture 1 with
+// that picture's type, in one complete rewrite that carries the file's old
+// modification time to the nanosecond. Unexpected errors are thrown as
+// BriskoError. tags.OtherNamesOfSaved() then tells how many other hard links
+// of the file keep the old content.
+ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change);

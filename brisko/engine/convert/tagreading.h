@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/pictures/image.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+class TagLibrary;
+
+// The seven tag texts in the order tags are read. The list shows Year before
+// Genre, so code that moves values between the two maps them by name.
+struct TagFields
+{
+    QString Title;
+    QString Artist;
+    QString Album;
+    QString Track;
+    QString Genre;
+    QString Year;
+    QString Comment;
+};
+
+// Reads one file's tag fields and its picture number 1: the ID3v2 tag when
+// there is one, the ID3v1 fields when there is no ID3v2 tag or it cannot be
+// read whole (a picture taken from it stays). The genre is given as its name.
+// Fields stay as they were when the file cannot be opened. Problems other
+// than an unreadable ID3v2 tag are logged.
+void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
+             bool *hasPicture);
+
+// A picture's size as the program shows it, read from its headers only. PNG
+// art is measured as it would be once converted to JPEG (same size) and
+// marked. Invalid when the picture cannot be read either way.
+struct MeasuredPicture
+{
+    bool valid = false;
+    QSize size{0, 0};
+    bool fromPng = false;
+};
+MeasuredPicture MeasurePicture(const QByteArray &data);
+
+// The picture decoded no larger than needed to fill box sharply (a large
+// JPEG is shrunk while it is decoded), transparent parts over white. Throws
+// BriskoError 481 or 50003 when it cannot be shown.
+Image PreviewPicture(const QByteArray &data, QSize size, QSize box);

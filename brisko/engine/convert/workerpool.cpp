@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#include "engine/convert/workerpool.h"
+
+#include <QtGlobal>
+
+WorkerPool::WorkerPool(int threads, int count, MakeWorker makeWorker, Failed failed, std::function<void()> allDone)
+    : count_(count)
+    , makeWorker_(std::move(makeWorker))
+    , failed_(std::move(failed))
+    , allDone_(std::move(allDone))
+{
+    // No more threads than jobs, and at least one, so allDone always runs.
+    const int wanted = qBound(1, threads, qMax(1, count));
+    running_ = wanted;
+    threads_.reserve(std::size_t(wanted));
+    for (int i = 0; i < wanted; ++i)
+        threads_.emplace_back([this] { Run(); });
+}
+
+WorkerPool::~WorkerPool()
+{
+    Stop();
+    for (std::thread &thread : threads_)
+        thread.join();
+}
+
+void WorkerPool::Run()
+{
+    Worker work;
+    for (int index = next_++; index < count_ && !stopped_; index = next_++) {
+        try {
+            if (!work)
+                work = makeWorker_();
+            if (!work(index))
+                break;
+        } catch (const std::exception &error) {
+            if (failed_)
+                failed_(index, QString::fromLocal8Bit(error.what()));
+        }
+    }
+    if (--running_ == 0 && allDone_)
+        allDone_();
+}
+
+int WorkerPool::DefaultThreads()
+{
+    return qMax(1, int(std::thread::hardware_concurrency()));
+}

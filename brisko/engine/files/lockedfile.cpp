@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: MIT
+#include "engine/files/lockedfile.h"
+
+#include "base/translation.h"
+#include "engine/files/localpath.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QPair>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// Another Brisko holds a file for one save at a time; longer means someone
+// else keeps it locked, and waiting on would hang the caller.
+constexpr auto LongestWait = std::chrono::seconds(30);
+
+// The files this process holds, by device and inode, and how many times:
+// flock() locks an open file, so a second TagLibrary of this process opening
+// a file the first still holds would wait for itself. It shares the hold.
+class HeldFiles
+{
+public:
+    bool Share(const struct stat &file)
+    {
+        const QMutexLocker lock(&mutex_);
+        const auto found = held_.find(Key(file));
+        if (found == held_.end())
+            return false;
+        ++found.value();
+        return true;
+    }
+    void Add(const struct stat &file)
+    {
+        const QMutexLocker lock(&mutex_);
+        ++held_[Key(file)];
+    }
+    void Remove(const struct stat &file)
+    {
+        const QMutexLocker lock(&mutex_);
+        const auto found = held_.find(Key(file));
+        if (found != held_.end() && --found.value() <= 0)
+            held_.erase(found);
+    }
+
+private:
+    static QPair<quint64, quint64> Key(const struct stat &file) { return {quint64(file.st_dev), quint64(file.st_ino)}; }
+    QMutex mutex_;
+    QHash<QPair<quint64, quint64>, int> held_;
+};
+
+HeldFiles &Held()
+{
+    static HeldFiles held;
+    return held;
+}
+
+bool SameTime(const struct timespec &a, const struct timespec &b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Waits for the lock. File systems without flock (some network shares)
+// answer with an error other than "would block": the file is read unlocked
+// there, and the checks before the rename still guard it.
+bool Lock(int fd)
+{
+    const auto until = std::chrono::steady_clock::now() + LongestWait;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return true;
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace
+
+bool SameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+           && SameTime(a.st_mtim, b.st_mtim) && SameTime(a.st_ctim, b.st_ctim);
+}
+
+LockedFile::~LockedFile()
+{
+    Close();
+}
+
+void LockedFile::Close()
+{
+    if (fd_ >= 0) {
+        Held().Remove(state_);
+        ::close(fd_); // and with it the lock
+    }
+    fd_ = -1;
+}
+
+bool LockedFile::Open(const QString &path, QString *why)
+{
+    Close();
+    const QByteArray name = BytesFromPath(path);
+    // A save by another Brisko replaces the file while we wait for its lock:
+    // then the file now at the path is the one to read.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // O_NONBLOCK: a pipe named like a song must not stall the open.
+        // O_NOATIME: looking at tags is no use of the file, and a saved
+        // file's access time stays the one it had (only the owner may ask).
+        constexpr int Flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+        int fd = ::open(name.constData(), Flags | O_NOATIME);
+        if (fd < 0 && errno == EPERM)
+            fd = ::open(name.constData(), Flags);
+        if (fd < 0) {
+            *why = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        struct stat locked {};
+        if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) {
+            ::close(fd);
+            *why = EnglishText("Engine", "not a regular file");
+            return false;
+        }
+        const bool shared = Held().Share(locked);
+        if (!shared && !Lock(fd)) {
+            ::close(fd);
+            *why = EnglishText("Engine", "the file is locked by another program");
+            return false;
+        }
+        struct stat now {};
+        if (::fstat(fd, &locked) == 0 && ::stat(name.constData(), &now) == 0 && now.st_dev == locked.st_dev
+            && now.st_ino == locked.st_ino) {
+            if (!shared)
+                Held().Add(locked);
+            fd_ = fd;
+            state_ = locked;
+            return true;
+        }
+        if (shared)
+            Held().Remove(locked);
+        ::close(fd);
+    }
+    *why = EnglishText("Engine", "the file keeps being replaced by another program");
+    return false;
+}

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: MIT
+#include "engine/files/sidefile.h"
+
+#include "base/translation.h"
+
+#include <QMutex>
+#include <QRandomGenerator>
+#include <QSet>
+
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int NameLimit = 255;
+const QByteArray Marker = QByteArrayLiteral(".brisko-");
+constexpr int RandomLength = 6;
+
+// what: the English text, with %1 for the system's reason.
+QString SystemError(const char *what)
+{
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    return EnglishText("Engine", what).arg(reason);
+}
+
+QByteArray FolderOfBytes(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+// ".song.mp3.brisko-Ab12Cd" beside song.mp3, the song's name shortened
+// where a long one would pass the file system's limit.
+QByteArray FreshName(const QByteArray &target)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray random(RandomLength, '\0');
+    for (char &c : random)
+        c = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray base = target.mid(slash + 1).left(NameLimit - 1 - Marker.size() - RandomLength);
+    const QByteArray name = '.' + base + Marker + random;
+    return slash < 0 ? name : target.left(slash + 1) + name;
+}
+
+std::atomic<bool> unnamedAllowed{true};
+
+} // namespace
+
+void AllowUnnamedSideFiles(bool allowed)
+{
+    unnamedAllowed = allowed;
+}
+
+bool IsSideFileName(const QByteArray &name)
+{
+    const qsizetype marker = name.size() - RandomLength - Marker.size();
+    if (!name.startsWith('.') || marker < 1 || name.mid(marker, Marker.size()) != Marker)
+        return false;
+    for (const char c : name.right(RandomLength)) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+SideFile::~SideFile()
+{
+    Discard();
+}
+
+bool SideFile::Create(const QByteArray &target, QString *why)
+{
+    Discard();
+    target_ = target;
+    folder_ = FolderOfBytes(target);
+    fd_ = unnamedAllowed ? ::open(folder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600) : -1;
+    if (!unnamedAllowed)
+        errno = EOPNOTSUPP;
+    if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
+        // No unnamed files here: a fresh name from the start.
+        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+            const QByteArray name = FreshName(target);
+            fd_ = ::open(name.constData(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd_ >= 0)
+                name_ = name;
+            else if (errno != EEXIST)
+                break;
+        }
+    }
+    if (fd_ < 0) {
+        *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot create the new file: %1"));
+        return false;
+    }
+    ::flock(fd_, LOCK_EX | LOCK_NB); // it is new: no one else can hold it
+    return true;
+}
+
+bool SideFile::Link(const QByteArray &existing, const QByteArray &target, QString *why)
+{
+    Discard();
+    target_ = target;
+    folder_ = FolderOfBytes(target);
+    return LinkToFreshName(existing, 0, why);
+}
+
+bool SideFile::LinkToFreshName(const QByteArray &source, int flags, QString *why)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = FreshName(target_);
+        if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, name.constData(), flags) == 0) {
+            name_ = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot name the new file: %1"));
+    return false;
+}
+
+bool SideFile::Name(QString *why)
+{
+    // An unnamed file is reached through its descriptor's entry in /proc.
+    return !name_.isEmpty()
+           || LinkToFreshName("/proc/self/fd/" + QByteArray::number(fd_), AT_SYMLINK_FOLLOW, why);
+}
+
+bool SideFile::Replace(QString *why)
+{
+    if (!Name(why))
+        return false;
+    if (::rename(name_.constData(), target_.constData()) != 0) {
+        *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot replace the file: %1"));
+        return false;
+    }
+    name_.clear(); // it is the target now
+    const int folder = ::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder); // the rename itself reaches the disk
+        ::close(folder);
+    }
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    return true;
+}
+
+void SideFile::Discard()
+{
+    if (!name_.isEmpty())
+        ::unlink(name_.constData());
+    name_.clear();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+void RemoveLeftoverSideFiles(const QByteArray &folder)
+{
+    static QMutex mutex;
+    static QSet<QByteArray> seen;
+    {
+        const QMutexLocker lock(&mutex);
+        if (seen.contains(folder))
+            return;
+        seen.insert(folder);
+    }
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!IsSideFileName(name))
+            continue;
+        const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        struct stat named {};
+        // Held by a running Brisko: in use. A name that no longer leads to
+        // the file looked at is no one's leftover to remove either.
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
+            && info.st_nlink == 1 && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && ::fstatat(dirFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+            && named.st_ino == info.st_ino && named.st_dev == info.st_dev)
+            ::unlinkat(dirFd, name.constData(), 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}

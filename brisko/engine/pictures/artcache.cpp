@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+#include "engine/pictures/artcache.h"
+
+ArtCache::ArtCache(int maxEntries, qint64 maxBytes)
+    : maxEntries_(maxEntries)
+    , maxBytes_(maxBytes)
+{
+}
+
+QByteArray ArtCache::Get(const QByteArray &art, QSize size, int quality,
+                         const std::function<QByteArray()> &make)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+        if (entry->size == size && entry->quality == quality && entry->art == art) {
+            entries_.splice(entries_.begin(), entries_, entry);
+            const std::shared_future<QByteArray> made = entry->jpeg;
+            lock.unlock();
+            return made.get();
+        }
+    }
+    if (art.size() > maxBytes_ || maxEntries_ <= 0) {
+        lock.unlock();
+        return make(); // never kept, so not shared either
+    }
+    std::promise<QByteArray> promise;
+    const quint64 id = nextId_++;
+    entries_.push_front({id, art, size, quality, promise.get_future().share(), false, art.size()});
+    bytes_ += art.size();
+    lock.unlock();
+
+    QByteArray jpeg;
+    try {
+        jpeg = make();
+    } catch (...) {
+        promise.set_exception(std::current_exception());
+        Finished(id, nullptr);
+        throw;
+    }
+    promise.set_value(jpeg);
+    Finished(id, &jpeg);
+    return jpeg;
+}
+
+std::list<ArtCache::Entry>::iterator ArtCache::Find(quint64 id)
+{
+    auto entry = entries_.begin();
+    while (entry != entries_.end() && entry->id != id)
+        ++entry;
+    return entry;
+}
+
+void ArtCache::Finished(quint64 id, const QByteArray *jpeg)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto entry = Find(id);
+    if (entry == entries_.end())
+        return;
+    // A failure may be the moment's (a stop, memory): the next try makes it anew.
+    if (!jpeg) {
+        bytes_ -= entry->bytes;
+        entries_.erase(entry);
+        return;
+    }
+    entry->made = true;
+    entry->bytes += jpeg->size();
+    bytes_ += jpeg->size();
+    Trim();
+}
+
+// The oldest pictures made go first; ones still being made stay.
+void ArtCache::Trim()
+{
+    auto last = entries_.end();
+    while (last != entries_.begin() && (int(entries_.size()) > maxEntries_ || bytes_ > maxBytes_)) {
+        --last;
+        if (!last->made)
+            continue;
+        bytes_ -= last->bytes;
+        last = entries_.erase(last);
+    }
+}
+
+int ArtCache::Count() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return int(entries_.size());
+}
+
+qint64 ArtCache::Bytes() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return bytes_;
+}

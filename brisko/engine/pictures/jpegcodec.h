@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/pictures/decoderesult.h"
+#include "engine/pictures/image.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+class StopPoll;
+
+// JPEG reading and writing on libjpeg(-turbo), with the controls Qt's reader
+// does not offer: a bound on the decoder's working memory (a progressive file
+// of a few kilobytes can declare gigabytes of coefficients), a bound on the
+// number of scans, a stop request looked at while it works, refusal of files
+// cut short, shrinking while decoding, and Adobe CMYK.
+
+struct JpegHeader
+{
+    bool ok = false;
+    QSize size;
+    bool progressive = false;
+    // What the decoder holds whatever the output size: every coefficient of
+    // the picture when it comes in several scans, and its row buffers.
+    qint64 workingBytes = 0;
+    QString error;
+};
+
+// The frame size, from the markers before the image data.
+JpegHeader ReadJpegHeader(const QByteArray &data);
+
+// The size DecodeJpeg gives for minSize: the picture shrunk by the largest DCT
+// scale that keeps both sides at least that big.
+QSize JpegDecodedSize(QSize size, QSize minSize);
+
+// True when the image data is followed by an end-of-image marker, so the
+// file was not cut short.
+bool JpegIsComplete(const QByteArray &data);
+
+// Decodes into an opaque image of JpegDecodedSize(). The caller checks the
+// declared size against its limits first. Gives up as Invalid after
+// PictureLimits::MaxScans scans or when the data ends early (libjpeg's
+// premature-end warnings), as OutOfMemory when the decoder's working memory
+// would pass maxMemory (0: the whole decoding budget), and as Stopped when
+// stop says so.
+DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, Image *image, QString *error,
+                        StopPoll *stop = nullptr, qint64 maxMemory = 0);
+
+// Baseline JPEG, 4:2:0, at the quality, with a JFIF header and no other
+// markers. The same image and quality always give the same bytes.
+// Transparent parts come out over white.
+bool EncodeJpeg(const Image &image, int quality, QByteArray *jpeg, QString *error);

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/pictures/artcache.h"
+#include "engine/pictures/image.h"
+#include "base/stopcheck.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+// Scales pictures and writes them as JPEG files: the art that goes back into
+// the tags. The source's kind comes from its content (JPEG, including CMYK
+// and greyscale; PNG, transparent parts over white; BMP; GIF's first frame),
+// never from its name. What it writes is baseline JPEG, 4:2:0, exactly the
+// size asked for, at the quality asked for, with no metadata.
+//
+// Failures throw BriskoError: 53, 76 or 75 when the source cannot be read,
+// 481 when it is no picture of those kinds, is cut short or exceeds
+// PictureLimits or the decoding budget (the text says which), 5 for a size
+// out of range, 50003 when memory runs out, 18 when stop asked to stop, 75
+// when the destination cannot be written. A failed call leaves no
+// destination file behind.
+//
+// The last few results are remembered: the tracks of an album usually share
+// their art byte for byte, so a picture seen a moment ago is not decoded and
+// encoded again.
+class PictureEncoder
+{
+public:
+    // Remembers its own results.
+    PictureEncoder();
+    // Shares the results of other encoders, on other threads too.
+    explicit PictureEncoder(ArtCache *shared);
+
+    // flag is accepted for callers that pass it and has no effect.
+    void ResizeToJpeg(const QString &source, const QString &destination, int width, int height,
+                      bool flag, int quality);
+    // The same on bytes in memory: the JPEG of source at size and quality.
+    QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality,
+                                const StopCheck &stop = {});
+    // A picture already in memory (pasted or dropped) as a JPEG at size and
+    // quality, transparent parts over white.
+    QByteArray ImageToJpegData(const Image &image, QSize size, int quality);
+    // The same picture at the same size, as a JPEG at the default quality.
+    void ConvertToJpeg(const QString &source, const QString &destination);
+
+    static constexpr int DefaultQuality = 90;
+
+private:
+    QByteArray Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop);
+
+    ArtCache own_;
+    ArtCache *cache_;
+};
+
+// The picture in data at exactly the size, opaque, transparency over white.
+// Pictures are shrunk while they are decoded, then brought to the size by
+// ScaledImage (reductions are averaged). The decoding memory comes from
+// DecodeBudget::Pictures().
+Image ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop = {});

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/pictures/decodebudget.h"
+#include "engine/pictures/image.h"
+#include "base/stopcheck.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+// What a picture file holds, told from its first bytes.
+enum class PictureFormat { Unknown, Jpeg, Png, Bmp, Gif };
+
+PictureFormat DetectPictureFormat(const QByteArray &data);
+
+// The whole file, for the picture code. Throws BriskoError 53 when it does
+// not exist, 75 when it cannot be read, 481 when it is larger than a picture
+// can be.
+QByteArray ReadPictureFile(const QString &path);
+
+// The picture loader that measures and shows pictures. It reads JPEG, BMP and
+// GIF (the first frame); PNG and anything else fail with BriskoError 481
+// (invalid picture), as do files cut short, damaged data and pictures
+// declaring more than PictureLimits allow. A picture of a known kind that the
+// decoder cannot hold in memory fails with 50003. The error's text says why a
+// picture was refused ("Damaged picture: cut short", "Picture too large: ...").
+//
+// PictureSize reads only the headers; LoadPicture decodes the pixels into
+// an opaque picture (transparent parts over white).
+QSize PictureSize(const QString &path);
+Image LoadPicture(const QString &path);
+
+// The same rules on bytes already read.
+QSize PictureSizeOf(const QByteArray &data);
+Image LoadPictureFrom(const QByteArray &data);
+
+// The size any of the four kinds declares, PNG included, from its headers
+// alone, with the same checks and errors.
+QSize DeclaredPictureSize(const QByteArray &data);
+
+// A decoded picture with the memory it was granted: the grant is kept while
+// the picture is worked on, and given back with it.
+struct DecodedPicture
+{
+    DecodeBudget::Grant grant; // first, so that it is given back after the picture is gone
+    Image image;
+};
+
+// Decodes PNG as well, for the encoder, with the same checks and errors,
+// into an opaque picture (transparent parts over white). With a non-empty
+// minSize the picture is shrunk while it is decoded, as far as both sides
+// stay at least that big.
+//
+// What decoding will take is worked out from the header first (with
+// minSize's worth for the caller's exact-size copy), and waited for in
+// DecodeBudget::Pictures(); a picture that needs more than the whole budget
+// is refused (481). stop is asked while it decodes or waits: when it says
+// so, the decode ends with BriskoError 18.
+DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop = {});

@@ -1,0 +1,266 @@
+// SPDX-License-Identifier: MIT
+#include "engine/tags/id3v2/id3v2writer.h"
+
+#include "base/genrefromid.h"
+#include "base/textvalue.h"
+#include "base/translation.h"
+#include "engine/tags/id3v2/id3v2frames.h"
+#include "base/tagerrors.h"
+
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
+
+#include <unistd.h>
+
+using namespace Id3v2Frames;
+
+namespace {
+
+// The whole file is written anew anyway, so the audio may move freely: keep
+// the tag's old size when the frames still fit without much left over (other
+// programs then find the audio where it was), else leave a little padding.
+qint64 TagSizeToWrite(const Id3v2::Tag &tag, qint64 oldSize)
+{
+    constexpr qint64 MostKeptPadding = 64 * 1024;
+    constexpr qint64 NewPadding = 4096;
+    qint64 needed = Id3v2::HeaderSize + tag.trailing.size();
+    for (const Id3v2::Frame &frame : tag.frames)
+        needed += frame.bytes.size();
+    if (needed <= oldSize && oldSize - needed <= MostKeptPadding)
+        return oldSize;
+    return needed + NewPadding;
+}
+
+QByteArray ReadAt(int fd, qint64 offset, qint64 size)
+{
+    QByteArray bytes(int(size), '\0');
+    const ssize_t got = ::pread(fd, bytes.data(), size_t(size), offset);
+    return got > 0 ? bytes.left(int(got)) : QByteArray();
+}
+
+// Where the audio of the file behind fd starts: after its ID3v2 header and
+// body, and after a footer only where one really stands there. Read from the
+// files themselves, apart from the parsed tag, so that no misreading of the
+// tag can move the audio.
+qint64 AudioStart(int fd)
+{
+    const QByteArray header = ReadAt(fd, 0, Id3v2::HeaderSize);
+    const qint64 body = Id3v2::BodyEnd(header);
+    if (body == 0)
+        return 0;
+    return body + (Id3v2::FooterFollows(header, ReadAt(fd, body, Id3v2::FooterSize)) ? Id3v2::FooterSize : 0);
+}
+
+// The new file keeps every byte after the tag: its tag ends where the kept
+// bytes begin, they begin where the original's tag ended, and only an ID3v1
+// tag is ever put in place of the original's last bytes.
+QString AudioKept(const FileRewrite &rewrite, qint64 originalSize, int copy, int original)
+{
+    const bool sameEnd = rewrite.keepTo == originalSize
+                         || (rewrite.keepTo == originalSize - 128 && rewrite.tail.size() == 128
+                             && rewrite.tail.startsWith("TAG") && ReadAt(original, rewrite.keepTo, 3) == "TAG");
+    if (AudioStart(original) != rewrite.keepFrom || AudioStart(copy) != rewrite.head.size() || !sameEnd)
+        return EnglishText("Engine", "the audio would not stay as it was");
+    return QString();
+}
+
+// The byte ranges of an ID3v1 tag's fields.
+struct Range
+{
+    int from;
+    int to;
+};
+
+Range Id3v1Range(TagField field)
+{
+    switch (field) {
+    case TagField::Title: return {3, 33};
+    case TagField::Artist: return {33, 63};
+    case TagField::Album: return {63, 93};
+    case TagField::Year: return {93, 97};
+    case TagField::Comment:
+    case TagField::Track: return {97, 127};
+    case TagField::Genre: return {127, 128};
+    }
+    return {0, 0};
+}
+
+} // namespace
+
+bool TagEdits::HasId3v2Changes() const
+{
+    return !fields.isEmpty() || comment.has_value() || firstPicture.has_value() || !laterPictures.isEmpty();
+}
+
+Id3v2Writer::Id3v2Writer(const Id3v2::Tag &tag, bool tagAtEnd, const QByteArray &id3v1, qint64 fileSize)
+    : tag_(tag)
+    , tagAtEnd_(tagAtEnd)
+    , id3v1_(id3v1)
+    , fileSize_(fileSize)
+{
+}
+
+void Id3v2Writer::SetError(int code, const QString &text)
+{
+    errorCode_ = code;
+    errorText_ = text;
+}
+
+std::optional<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits)
+{
+    if (tagAtEnd_) {
+        SetError(TagLibraryError::WouldLoseData,
+                 EnglishText("Engine", "the file has an ID3v2 tag at its end, which would be left behind"));
+        return std::nullopt;
+    }
+    Id3v2::Tag tag = tag_;
+    if (!tag.present) {
+        tag.present = true;
+        tag.major = 3;
+    } else if (!tag.writable) {
+        SetError(TagLibraryError::WouldLoseData, tag.problem);
+        return std::nullopt;
+    }
+
+    if (tag.major == 2) {
+        // Version 2.2 cannot be written any more: the same frames as 2.3.
+        Id3v2::Tag v23;
+        QString why;
+        if (!Id3v2::ConvertTo23(tag, &v23, &why)) {
+            SetError(TagLibraryError::WouldLoseData, why);
+            return std::nullopt;
+        }
+        tag = v23;
+    }
+
+    const auto replace = [&tag](int index, const std::optional<Id3v2::Frame> &frame) {
+        if (index >= 0 && frame)
+            tag.frames[index] = *frame;
+        else if (index >= 0)
+            tag.frames.removeAt(index);
+        else if (frame)
+            tag.frames.append(*frame);
+    };
+    const auto firstIndex = [&tag](const QByteArray &id) {
+        for (int i = 0; i < tag.frames.size(); ++i) {
+            if (tag.frames.at(i).id == id)
+                return i;
+        }
+        return -1;
+    };
+
+    for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
+        // Each frame that holds the field takes the new value: a year kept in
+        // both TYER and TDRC (as some taggers write 2.3 tags) is then the same
+        // year to readers that prefer either.
+        const QList<QByteArray> ids = FrameIds(change.key(), tag.major);
+        const auto frameFor = [&](const QByteArray &id) {
+            return change.value().isEmpty() ? std::nullopt
+                                            : std::optional<Id3v2::Frame>(TextFrame(id, change.value(), tag));
+        };
+        bool held = false;
+        for (const QByteArray &id : ids) {
+            const int index = firstIndex(id);
+            if (index >= 0) {
+                replace(index, frameFor(id));
+                held = true;
+            }
+        }
+        if (!held)
+            replace(-1, frameFor(ids.constFirst()));
+    }
+    if (edits.comment) {
+        std::optional<Id3v2::Frame> frame;
+        if (!edits.comment->isEmpty())
+            frame = CommentFrame(QStringLiteral("eng"), QString(), *edits.comment, tag);
+        replace(ShownCommentIndex(tag), frame);
+    }
+    // The frame index of picture number in the tag as edited so far.
+    const auto pictureIndex = [&tag](int number) {
+        for (int i = 0; i < tag.frames.size(); ++i) {
+            if (IsPictureFrame(tag.frames.at(i).id) && --number == 0)
+                return i;
+        }
+        return -1;
+    };
+    for (auto later = edits.laterPictures.cbegin(); later != edits.laterPictures.cend(); ++later) {
+        const int index = pictureIndex(later.key());
+        replace(index, PictureFrame(later->jpeg, later->type, LabelReplacing(tag, index), tag));
+    }
+    if (edits.firstPicture) {
+        const int first = pictureIndex(1);
+        replace(first, PictureFrame(edits.firstPicture->jpeg, edits.firstPicture->type, LabelReplacing(tag, first), tag));
+    }
+    return tag;
+}
+
+bool Id3v2Writer::PrepareId3v2(const TagEdits &edits, FileRewrite *rewrite)
+{
+    const std::optional<Id3v2::Tag> edited = EditedTag(edits);
+    if (!edited)
+        return false;
+    // A tag is no use in a file with nothing after it: that is no MP3.
+    const qint64 oldSize = tag_.present ? tag_.size : 0;
+    if (fileSize_ - oldSize - id3v1_.size() <= 0) {
+        SetError(TagLibraryError::NoAudio, EnglishText("Engine", "the file holds no audio"));
+        return false;
+    }
+
+    const QByteArray rendered = Id3v2::Render(*edited, TagSizeToWrite(*edited, oldSize));
+    const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
+    if (check.frames != edited->frames || check.trailing != edited->trailing) {
+        SetError(TagLibraryError::CheckFailed, EnglishText("Engine", "the new tag does not read back as written"));
+        return false;
+    }
+
+    rewrite->head = rendered;
+    rewrite->keepFrom = oldSize;
+    return true;
+}
+
+bool Id3v2Writer::PrepareId3v1(const QMap<TagField, QString> &changes, FileRewrite *rewrite)
+{
+    TagLib::ByteVectorStream stream(ToByteVector(id3v1_));
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    TagLib::ID3v1::Tag *tag = file.ID3v1Tag();
+    if (!tag) {
+        SetError(TagLibraryError::TagUnreadable, EnglishText("Engine", "the ID3v1 tag cannot be read"));
+        return false;
+    }
+    for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
+        const QString &text = change.value();
+        switch (change.key()) {
+        case TagField::Title: tag->setTitle(ToTagString(text)); break;
+        case TagField::Artist: tag->setArtist(ToTagString(text)); break;
+        case TagField::Album: tag->setAlbum(ToTagString(text)); break;
+        case TagField::Comment: tag->setComment(ToTagString(text)); break;
+        case TagField::Track: tag->setTrack(static_cast<unsigned>(qBound(0, int(RoundToInt32(TextValue(text))), 255))); break;
+        case TagField::Year: tag->setYear(static_cast<unsigned>(qMax(0, int(RoundToInt32(TextValue(text)))))); break;
+        case TagField::Genre: {
+            const int named = GenreTable().indexOf(GenreFromID(text));
+            tag->setGenreNumber(named >= 0 ? unsigned(named) : 255u);
+            break;
+        }
+        }
+    }
+    // Only the bytes of the changed fields are taken from the new rendering.
+    const QByteArray rendered = ToQByteArray(tag->render());
+    QByteArray updated = id3v1_;
+    for (const TagField field : changes.keys()) {
+        const Range range = Id3v1Range(field);
+        updated.replace(range.from, range.to - range.from, rendered.mid(range.from, range.to - range.from));
+    }
+
+    rewrite->keepTo = fileSize_ - 128;
+    rewrite->tail = updated;
+    return true;
+}
+
+void Id3v2Writer::AddAudioCheck(FileRewrite *rewrite) const
+{
+    rewrite->check = [plan = *rewrite, size = fileSize_](int copy, int original) {
+        return AudioKept(plan, size, copy, original);
+    };
+}

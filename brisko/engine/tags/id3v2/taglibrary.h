@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/files/atomicsave.h"
+#include "engine/tags/id3v2/id3v2raw.h"
+#include "engine/tags/id3v2/id3v2writer.h"
+#include "engine/files/lockedfile.h"
+#include "base/tagerrors.h"
+#include "engine/tags/tagfield.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// Reads and writes the ID3 tags and pictures of one MP3 file at a time: the
+// file last passed to OpenAudioFile. Reading never changes a file and never
+// reads the audio. Writes are collected and stored by the next save, which
+// changes exactly what was asked and nothing else: every other frame keeps
+// its bytes, the audio and any ID3v1, APE or Lyrics3 tag stay as they are,
+// the tag keeps its version (2.2 becomes 2.3), and no ID3v1 tag appears that
+// was not there. A save writes the complete new file beside the old one,
+// checks it, and renames it into place; a save that cannot keep everything is
+// refused and leaves the file as it was.
+//
+// Failures set LastErrorCode and LastErrorText; see TagLibraryError.
+class TagLibrary
+{
+public:
+    TagLibrary();
+    ~TagLibrary();
+    TagLibrary(const TagLibrary &) = delete;
+    TagLibrary &operator=(const TagLibrary &) = delete;
+
+    // 1 when the file was opened, 0 otherwise (then no file is open). The
+    // file stays open and locked against other Brisko processes until it is
+    // closed or another is opened.
+    short OpenAudioFile(const QString &requested);
+    void CloseAudioFile();
+    QString OpenPath() const { return path_; }
+
+    bool HasId3v2Tag() const;
+    bool HasId3v1Tag() const;
+
+    // Title, Artist, Album, Track, Genre or Year of the ID3v2 tag, as stored
+    // ("7/12", "(17)Rock", "2004-05-06"). Comment goes through the comment calls.
+    QString Id3v2Field(TagField field) const;
+    // Stored by the next SaveId3v2Tag; an empty text removes the field.
+    void SetId3v2Field(TagField field, const QString &text);
+    // Comment 1: the first without a description, else the first that is not
+    // an iTunes machine value such as iTunNORM.
+    QString GetId3v2Comment(int number) const;
+    // Replaces that comment (an empty text removes it), or adds one.
+    void SetId3v2Comment(int number, const QString &language, const QString &description,
+                         const QString &text);
+
+    // The fields of the ID3v1 tag; Genre is the genre's number as text.
+    QString Id3v1Field(TagField field) const;
+    // Stored by the next SaveId3v1Tag if the file has an ID3v1 tag.
+    void SetId3v1Field(TagField field, const QString &text);
+
+    // Pictures of the ID3v2 tag, numbered from 1 in the order they are stored.
+    short PictureCount() const;
+    short GetPictureType(int number) const;
+    // Picture number's image data as stored; false (and the error set) when
+    // there is no such picture or it cannot be read.
+    bool PictureData(int number, QByteArray *data);
+    // Writes picture number's image data as stored; false if it cannot.
+    bool SavePictureToFile(int number, const QString &destination);
+    // The next SaveId3v2Tag makes the JPEG at path picture number 1 with the
+    // type given, replacing picture 1 where it stands (or adding one when
+    // there is none). description and flags are accepted and not used: the
+    // picture keeps picture 1's description and its text encoding (spaces
+    // are added if another picture has the same description, which ID3v2
+    // forbids); a first picture has none.
+    bool AddPictureFromFile(const QString &path, const QString &description, int number,
+                            short pictureType, int flags);
+
+    // The same with the JPEG's bytes.
+    bool AddPictureData(const QByteArray &jpeg, short pictureType);
+    // The next SaveId3v2Tag makes the JPEG picture number (2 or later) in
+    // its place, with its type and description.
+    bool ReplacePictureData(int number, const QByteArray &jpeg);
+    // What SaveId3v2Tag would write, without writing: the new file's length,
+    // or -1 (and the error set) when the save would be refused.
+    qint64 SizeAfterSave(const QString &path);
+    // -1 when the file was written (or there was nothing to write), 0 when not.
+    // With keepModified valid the new file carries that modification time.
+    short SaveId3v2Tag(const QString &path, const QDateTime &keepModified = QDateTime());
+    short SaveId3v1Tag(const QString &path, const QDateTime &keepModified = QDateTime());
+    // Both saves in one rewrite of the file: the same outcome, half the writing.
+    short SaveTags(const QString &path, const QDateTime &keepModified = QDateTime());
+
+    // After a save: the other hard links of the file replaced, which keep
+    // its old content, and that file as it was read.
+    int OtherNamesOfSaved() const { return otherNames_; }
+    const struct stat &SavedOriginal() const { return replaced_; }
+
+    int LastErrorCode() const { return lastErrorCode_; }
+    QString LastErrorText() const { return lastErrorText_; }
+
+private:
+    struct Picture
+    {
+        int frameIndex = -1;
+        bool readable = false;
+        short type = 0;
+        QByteArray data;
+    };
+
+    void Close();
+    void SetError(int code, const QString &text = QString());
+    bool RequireOpen(const QString &path);
+    void ReadId3v2();
+    std::optional<Picture> PictureAt(int number) const;
+    bool FileUnchangedSinceOpen();
+    // The saves above: the chosen tags' changes in one rewrite.
+    short Save(const QString &path, const QDateTime &keepModified, bool id3v2, bool id3v1);
+    short Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);
+
+    QString path_;
+    QString realPath_;
+    qint64 fileSize_ = 0;
+    LockedFile original_;
+    struct stat replaced_ {};
+    int otherNames_ = 0;
+    Id3v2::Tag tag_;
+    bool tagAtEnd_ = false;
+    QByteArray id3v1_;
+    QMap<TagField, QString> v2Fields_;
+    QString comment_;
+    QList<int> pictureFrames_;
+    mutable std::optional<Picture> firstPicture_; // read once, asked for twice in a conversion
+    TagEdits edits_;
+    int lastErrorCode_ = 0;
+    QString lastErrorText_;
+};
+
+// Closes the library's file, and with it the file's lock, on every way out of
+// a scope: other programs wait for that lock.
+class CloseOnExit
+{
+public:
+    explicit CloseOnExit(TagLibrary &tags) : tags_(tags) {}
+    ~CloseOnExit() { tags_.CloseAudioFile(); }
+    CloseOnExit(const CloseOnExit &) = delete;
+    CloseOnExit &operator=(const CloseOnExit &) = delete;
+
+private:
+    TagLibrary &tags_;
+};
