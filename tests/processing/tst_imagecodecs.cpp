@@ -311,6 +311,11 @@ void TestImageCodecs::refusesDamagedAndHostile_data()
                                                      << "Damaged picture: its GIF data cannot be decoded";
     QTest::newRow("GIF of 12-bit pixels") << GifWithCodes(12, QByteArray("\0\x10", 2))
                                           << "Damaged picture: its GIF data cannot be decoded";
+    // Clear (4), one pixel, then the end code (5) or the last data block: three pixels missing.
+    QTest::newRow("GIF ending its codes early") << GifWithCodes(2, QByteArray("\x44\x01", 2))
+                                                << "Damaged picture: cut short";
+    QTest::newRow("GIF ending its data blocks early") << GifWithCodes(2, QByteArray("\x04", 1))
+                                                      << "Damaged picture: cut short";
     QTest::newRow("GIF screen beyond the limits") << GifWithHugeScreen(30000, 30000) << "Picture too large";
 
     const QByteArray bmp = TestPictures::Encoded(Stripes(53, 37), "bmp");

@@ -357,6 +357,12 @@ DecodeResult DecodeGif(const QByteArray &data, const GifHeader &header, int fact
             *error = EnglishText("Engine", "Damaged picture: its GIF data cannot be decoded");
             return DecodeResult::Invalid;
         }
+        // Data that ends (an end code, the last block) before the frame is
+        // full is a damaged picture, as Pillow and ImageMagick hold it.
+        if (!frame.Full() && !screen.Stopped()) {
+            *error = EnglishText("Engine", "Damaged picture: cut short");
+            return DecodeResult::Invalid;
+        }
         frame.Finish();
         if (screen.Stopped()) {
             *error = EnglishText("Engine", "User interrupt occurred");
