@@ -483,6 +483,9 @@ void TestPictures_::interlacedPngIsReadWhole()
     QCOMPARE(interlaced, ToQImage(ScaledPicture(HostilePictures::BandedPng(301, 203), QSize(301, 203))));
     QVERIFY(Near(interlaced.pixelColor(150, 10), Qt::red));
     QVERIFY(Near(interlaced.pixelColor(150, 190), QColor(127, 127, 127)));
+    // One row high: a single pass holds it, but it is interlaced all the same.
+    QCOMPARE(ToQImage(ScaledPicture(HostilePictures::BandedPng(300, 1, true), QSize(300, 1))),
+             ToQImage(ScaledPicture(HostilePictures::BandedPng(300, 1), QSize(300, 1))));
 }
 
 void TestPictures_::cutShortIsTakenFromTheDecoder()

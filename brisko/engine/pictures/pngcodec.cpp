@@ -97,13 +97,15 @@ void CheckStop(png_structp png, StopPoll *stop)
 struct Buffers
 {
     Buffers(QSize size, bool interlaced, int factor)
-        : rowBytes(size_t(size.width()) * 4)
+        : interlaced(interlaced)
+        , rowBytes(size_t(size.width()) * 4)
         , rows(rowBytes * size_t(interlaced ? size.height() : 1))
         , opaque(size_t(size.width()))
         , reducer(size, factor)
     {
     }
 
+    bool interlaced;
     size_t rowBytes;
     std::vector<png_byte> rows; // one row, or the whole of an interlaced picture
     std::vector<Argb> opaque;
@@ -165,7 +167,7 @@ DecodeResult Decode(const QByteArray &data, QSize size, Buffers *buffers, QStrin
     AskForRgba(png, info);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != buffers->rowBytes || (passes > 1) != (buffers->rows.size() > buffers->rowBytes))
+    if (png_get_rowbytes(png, info) != buffers->rowBytes || (passes > 1) != buffers->interlaced)
         Abandon(png, DecodeResult::Invalid, QT_TRANSLATE_NOOP("Engine", "Damaged picture: its header changed"));
     ReadRows(png, passes, size, buffers, stop);
     png_destroy_read_struct(&png, &info, nullptr);
