@@ -121,7 +121,7 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
     QTest::newRow("WebP") << QByteArray() << webp << "Resize Failed" << "unsupported picture (WebP)";
     QTest::newRow("damaged JPEG") << QByteArray() << damaged << "Resize Failed" << "damaged picture";
     QTest::newRow("beyond the limits") << QByteArray() << TestPictures::JpegDeclaring(40000, 2) << "Resize Failed"
-                                       << "picture too large";
+                                       << "picture too large: 40000 x 2 is beyond the limits";
     QTest::newRow("12-bit JPEG") << QByteArray() << WithFrame(Art(600, 400), '\xC1', 12) << "Resize Failed"
                                  << "unsupported picture (12-bit JPEG)";
     QTest::newRow("lossless JPEG") << QByteArray() << WithFrame(Art(600, 400), '\xC3', 8) << "Resize Failed"

@@ -344,6 +344,9 @@ void TestImageCodecs::refusesDamagedAndHostile_data()
     QByteArray oddHeader = bmp;
     oddHeader[14] = 20;
     QTest::newRow("BMP with a header of unknown size") << oddHeader << "Invalid picture";
+    QByteArray lowest = bmp; // top down, 2^31 rows: no height at all
+    lowest.replace(22, 4, QByteArray("\0\0\0\x80", 4));
+    QTest::newRow("BMP of height -2147483648") << lowest << "Invalid picture";
 }
 
 void TestImageCodecs::refusesDamagedAndHostile()

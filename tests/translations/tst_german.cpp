@@ -156,8 +156,8 @@ void TestGerman::shownTexts_data()
     // The values go in as they are, or shown themselves; a "%2" in a name stays.
     QTest::newRow("filled in") << EnglishText("Engine", "Cannot read %1: %2").arg(QStringLiteral("/m/a%2.mp3"), readOnly)
                                << QStringLiteral("/m/a%2.mp3 kann nicht gelesen werden: die Datei ist schreibgeschützt");
-    QTest::newRow("two numbers") << EnglishText("Engine", "picture too large (%1 x %2)").arg(9000).arg(70)
-                                 << QStringLiteral("Bild zu groß (9000 x 70)");
+    QTest::newRow("two numbers") << EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits").arg(9000).arg(70)
+                                 << QStringLiteral("Bild zu groß: 9000 x 70 liegt über den Grenzen");
     QTest::newRow("a C text") << QStringLiteral("Damaged picture: its header changed")
                               << QStringLiteral("Beschädigtes Bild: sein Kopf hat sich geändert");
     QTest::newRow("not ours") << QStringLiteral("Premature end of JPEG file")

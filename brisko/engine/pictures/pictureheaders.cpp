@@ -205,6 +205,8 @@ BmpHeader ReadBmpHeader(const QByteArray &data)
     } else if (data.size() >= 50) {
         width = qint32(LittleEndian(data, 18, 4));
         height = qint32(LittleEndian(data, 22, 4));
+        if (height == INT_MIN) // top-down, but of a height 32 bits cannot hold
+            return header;
         header.topDown = height < 0;
         height = qAbs(height);
         header.bitsPerPixel = int(LittleEndian(data, 28, 2));

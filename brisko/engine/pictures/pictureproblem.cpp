@@ -92,6 +92,6 @@ QString PictureProblem(const QByteArray &picture)
     }
     const QSize size = DeclaredSize(picture, format);
     if (size.isValid() && !PictureLimits::IsWithin(size))
-        return EnglishText("Engine", "picture too large (%1 x %2)").arg(size.width()).arg(size.height());
+        return EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits").arg(size.width()).arg(size.height());
     return EnglishText("Engine", "damaged picture");
 }
