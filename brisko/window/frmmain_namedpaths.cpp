@@ -8,15 +8,27 @@
 #include "window/operationguard.h"
 #include "window/widgets/msgbox.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 
 void frmMain::TakeHandOver(const QString &, const QStringList &paths)
 {
     // A later start's switches are not used: the window keeps the values it
-    // works with.
+    // works with. Paths that are not there are named, and left out.
     BringToFront();
-    AddNamedPaths(paths);
+    QStringList found;
+    QStringList missing;
+    for (const QString &path : paths)
+        (QFileInfo::exists(path) ? found : missing) << path;
+    AddNamedPaths(found);
+    if (!missing.isEmpty()) {
+        QStringList names;
+        for (const QString &path : std::as_const(missing))
+            names << ReadablePath(path);
+        MsgBox(QCoreApplication::translate("Window", "no such file or folder, left out: %1").arg(names.join(u'\n')),
+               Msg::Information, QString(), this);
+    }
 }
 
 void frmMain::AddNamedPaths(const QStringList &paths)

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -101,16 +102,22 @@ int main(int argc, char *argv[])
     LoadTranslations();
     // Qt took its own options (-style, ...) out of argv.
     const StartArguments start = ReadStartArguments(Arguments(argc, argv), QDir::currentPath());
-    for (const QString &refused : start.refused)
+    QStringList missing; // absolute, for the running window to name them
+    for (const QString &refused : start.refused) {
+        const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(refused));
+        const bool there = QFileInfo::exists(path);
+        if (!there)
+            missing << path;
+        const char *text = there ? QT_TRANSLATE_NOOP("Window", "not an MP3 file or a folder, left out: %1")
+                                 : QT_TRANSLATE_NOOP("Window", "no such file or folder, left out: %1");
         std::fprintf(stderr, "brisko: %s\n",
-                     QCoreApplication::translate("Window", "not an MP3 file or a folder, left out: %1")
-                         .arg(ReadablePath(refused))
-                         .toUtf8()
-                         .constData());
+                     QCoreApplication::translate("Window", text).arg(ReadablePath(refused)).toUtf8().constData());
+    }
 
     SingleInstance instance;
     if (instance.Start() == SingleInstance::Role::Secondary) {
-        instance.HandOver(start.switches, start.paths); // whatever happens, this start ends here
+        // whatever happens, this start ends here
+        instance.HandOver(start.switches, start.paths + missing);
         return 0;
     }
 

@@ -146,8 +146,11 @@ void TestCommandLine::pathsBesideSwitches_data()
         << QStringList{} << QStringList{QStringLiteral("gone.mp3"), QStringLiteral("notes.txt")};
     QTest::newRow("the root folder stays a switch") << none << QStringList{QStringLiteral("/")} << "/"
                                                     << QStringList{} << QStringList{};
-    QTest::newRow("text that names nothing") << none << QStringList{QStringLiteral("x"), QString()} << "x "
-                                             << QStringList{} << QStringList{};
+    QTest::newRow("text that names nothing") << none << QStringList{QStringLiteral("x"), QString()} << ""
+                                             << QStringList{} << QStringList{QStringLiteral("x")};
+    QTest::newRow("a path that is not there is no size")
+        << none << QStringList{QStringLiteral("/home/me/Music/gone"), QStringLiteral("/ 300 / +90.0")}
+        << "/ 300 / +90.0" << QStringList{} << QStringList{QStringLiteral("/home/me/Music/gone")};
 }
 
 // Whatever names a file or folder is a path, so an absolute path never

@@ -121,9 +121,9 @@ void TestSingleInstance::crashedInstanceIsTakenOver()
     QProcess later;
     QProcessEnvironment env = Environment();
     later.setProcessEnvironment(env);
-    later.start(QStringLiteral(BRISKO_EXECUTABLE), {QStringLiteral("x"), QStringLiteral("/400")});
+    later.start(QStringLiteral(BRISKO_EXECUTABLE), {QStringLiteral("/300"), QStringLiteral("/400")});
     QVERIFY(received.wait(20000));
-    QCOMPARE(received.first().first().toString(), QStringLiteral("x /400"));
+    QCOMPARE(received.first().first().toString(), QStringLiteral("/300 /400"));
     QVERIFY(later.waitForFinished(20000));
     QCOMPARE(later.exitCode(), 0);
 
@@ -184,7 +184,8 @@ void TestSingleInstance::answersWithoutADisplay()
 
 // A later start hands the files and folders it names, relative to its own
 // folder, to the running window, which adds them; its switches change
-// nothing there, and what names no MP3 file is left out with a word.
+// nothing there, and what names no MP3 file is left out with a word; what
+// is not there at all the window names too.
 void TestSingleInstance::handedOverPathsAreAdded()
 {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_->path() + QStringLiteral("/config")));
@@ -216,11 +217,13 @@ void TestSingleInstance::handedOverPathsAreAdded()
     later.setProcessEnvironment(Environment());
     later.setWorkingDirectory(dir_->path() + QStringLiteral("/music/sub"));
     later.start(QStringLiteral(BRISKO_EXECUTABLE), {QStringLiteral("../three.mp3"), QStringLiteral("/400/60"),
-                                                    QStringLiteral(".."), QStringLiteral("../notes.txt")});
+                                                    QStringLiteral(".."), QStringLiteral("../notes.txt"),
+                                                    QStringLiteral("../gone")});
     QVERIFY(later.waitForFinished(20000));
     QCOMPARE(later.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(later.readAllStandardError()),
-             QStringLiteral("brisko: not an MP3 file or a folder, left out: ../notes.txt\n"));
+             QStringLiteral("brisko: not an MP3 file or a folder, left out: ../notes.txt\n"
+                            "brisko: no such file or folder, left out: ../gone\n"));
 
     QTRY_COMPARE_WITH_TIMEOUT(list->RowCount(), 3, 10000);
     QStringList listed;
@@ -231,7 +234,8 @@ void TestSingleInstance::handedOverPathsAreAdded()
     QVERIFY(!(window.windowState() & Qt::WindowMinimized)); // brought to the front
     QCOMPARE(window.findChild<StatusPanels *>(QStringLiteral("Statusbar"))->PanelText(2),
              QStringLiteral("Resize Settings  Size:250  Quality:80"));
-    QVERIFY(messages.isEmpty());
+    QCOMPARE(messages, QStringList(QStringLiteral("no such file or folder, left out: ") + dir_->path()
+                                   + QStringLiteral("/music/gone")));
     SetMsgBoxHandler(nullptr);
 }
 

@@ -75,6 +75,21 @@ InfoRequest FindInfoRequest(const QStringList &arguments)
     return InfoRequest::None;
 }
 
+namespace {
+
+// What a size and quality are written with ("/300/90", "/ 300 / +90.0"):
+// slashes, digits, signs, dots and blanks. Anything else names a file or
+// folder, there or not, and is never read as numbers.
+bool IsSwitchText(const QString &argument)
+{
+    return std::all_of(argument.cbegin(), argument.cend(), [](QChar c) {
+        return c == u'/' || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.' || c == u' '
+               || c == u'\t';
+    });
+}
+
+} // namespace
+
 StartArguments ReadStartArguments(const QStringList &arguments, const QString &workingFolder)
 {
     StartArguments result;
@@ -85,7 +100,7 @@ StartArguments ReadStartArguments(const QStringList &arguments, const QString &w
         // By the name's own bytes: a name that is not UTF-8 is found too.
         struct stat info {};
         const bool exists = !path.isEmpty() && ::stat(BytesFromPath(path).constData(), &info) == 0;
-        if (path.isEmpty() || path == QLatin1String("/") || (!exists && !HasMp3Extension(argument)))
+        if (path.isEmpty() || path == QLatin1String("/") || (!exists && IsSwitchText(argument)))
             switches << argument;
         else if (exists && (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && HasMp3Extension(path))))
             result.paths << path;
