@@ -275,6 +275,8 @@ private:
     void DisplayRow(int position);
     // The logo in the preview, as when no row is shown.
     void ShowNoRow();
+    // "Files : N" in panel 1; an empty list also clears the last run's count.
+    void ShowRowCount();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
     // The row menu for the focused row (1-based), at a point of the list's rows.
     void PopUpRowMenu(int focused, const QPoint &position);

@@ -189,6 +189,7 @@ void frmMain::Resizing(bool selectedOnly)
     ProgressBar->SetValue(-1);
     ProgressBar->SetCaption(tr("Resizing"));
     ProgressBar->setVisible(rows.size() >= 2);
+    Statusbar->SetPanelText(3, QString()); // the count of this run comes when it ends
 
     // Rows done with, and small pictures the user chose to skip, count as
     // completed at once; the others go to the workers.

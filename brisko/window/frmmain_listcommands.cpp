@@ -109,14 +109,21 @@ void frmMain::RemoveSelected()
     }
     lvwMain_->setUpdatesEnabled(true);
     ShowNoRow();
+    ShowRowCount();
+}
+
+void frmMain::ShowRowCount()
+{
     Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
+    if (lvwMain_->RowCount() == 0)
+        Statusbar->SetPanelText(3, QString()); // the last run's count is of rows no longer there
 }
 
 void frmMain::ClearList()
 {
     lvwMain_->clear();
     ShowNoRow();
-    Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
+    ShowRowCount();
 }
 
 void frmMain::CopyAlbumName()
