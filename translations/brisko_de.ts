@@ -145,6 +145,10 @@ wenn die Ausgabe geschlossen wurde).
         <source>%1: no such file or folder</source>
         <translation>%1: Datei oder Ordner nicht vorhanden</translation>
     </message>
+    <message>
+        <source>%1: not a regular file or folder</source>
+        <translation>%1: keine reguläre Datei und kein Ordner</translation>
+    </message>
 </context>
 <context>
     <name>DeRezovivAvo</name>
@@ -364,10 +368,6 @@ brisko-batch wandelt solche Dateien im Terminal um.</translation>
         <translation>leeres Bild</translation>
     </message>
     <message>
-        <source>picture too large (%1 x %2)</source>
-        <translation>Bild zu groß (%1 x %2)</translation>
-    </message>
-    <message>
         <source>damaged picture</source>
         <translation>beschädigtes Bild</translation>
     </message>
@@ -460,6 +460,14 @@ Laufwerk: %1 ist nicht verfügbar</translation>
     <message>
         <source>no picture to write</source>
         <translation>kein Bild zum Schreiben</translation>
+    </message>
+    <message>
+        <source>the ID3v2 tag is too large: %1 MB, more than the %2 MB allowed</source>
+        <translation>das ID3v2-Tag ist zu groß: %1 MB, mehr als die erlaubten %2 MB</translation>
+    </message>
+    <message>
+        <source>the audio would not stay as it was</source>
+        <translation>der Ton bliebe nicht, wie er war</translation>
     </message>
 </context>
 <context>
@@ -637,6 +645,10 @@ ohne Fenster um.
     <message>
         <source>Unexpected Error: %1</source>
         <translation>Unerwarteter Fehler: %1</translation>
+    </message>
+    <message>
+        <source>no such file or folder, left out: %1</source>
+        <translation>keine solche Datei und kein solcher Ordner, ausgelassen: %1</translation>
     </message>
 </context>
 <context>
