@@ -14,6 +14,9 @@ constexpr qint64 MaxFileBytes = 256LL << 20;  // a picture file larger than this
 // What all decodes together may take (DecodeBudget): with what a conversion
 // needs besides, one file stays under 256 MB above the program's idle size.
 constexpr qint64 DecodeBudget = 192LL << 20;
+// What one picture may cost: its own bytes (a tag holds them once) and its
+// decoding together, so that no file costs more.
+constexpr qint64 MostPerPicture = 256LL << 20;
 // libjpeg-turbo's own tools offer such a limit: every scan makes the decoder
 // walk the whole picture again, so 100,000 repeats of one take minutes.
 constexpr int MaxScans = 100;

@@ -225,12 +225,13 @@ DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCh
 {
     const DecodePlan plan = PlanDecode(data, minSize);
     DecodeBudget &budget = DecodeBudget::Pictures();
-    if (plan.bytes > budget.Capacity())
+    const qint64 allowed = qMin(budget.Capacity(), PictureLimits::MostPerPicture - data.size());
+    if (plan.bytes > allowed)
         Refuse(EnglishText("Engine", "Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed")
                    .arg(plan.size.width())
                    .arg(plan.size.height())
                    .arg((plan.bytes + (1 << 20) - 1) >> 20)
-                   .arg(budget.Capacity() >> 20));
+                   .arg(qMax<qint64>(0, allowed) >> 20));
     DecodedPicture decoded;
     decoded.grant = budget.Acquire(plan.bytes, stop);
     decoded.image = Decode(data, plan, minSize, plan.bytes, stop);
