@@ -3,6 +3,7 @@
 
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
+#include "base/tagerrors.h"
 #include "engine/pictures/pictureproblem.h"
 #include "engine/convert/statuses.h"
 #include "engine/tags/id3v2/taglibrary.h"
@@ -63,12 +64,13 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
 {
-    tags.OpenAudioFile(path);
+    const bool missing = tags.OpenAudioFile(path) != 1 && tags.LastErrorCode() == TagLibraryError::FileNotFound;
     QByteArray picture;
     const bool inTag = tags.PictureCount() > 0 && tags.PictureData(1, &picture);
     tags.CloseAudioFile();
 
     FilePreview preview;
+    preview.missing = missing;
     if (inTag) {
         const MeasuredPicture measured = MeasureLogged(picture, path, "ShowPicOnDemand");
         if (measured.valid) {

@@ -13,11 +13,13 @@ class TagLibrary;
 
 // What the preview shows for one file, made on any thread: the picture
 // scaled for the preview, or, when picture is null, the reason for the
-// "No Picture" card (empty for a file without any picture).
+// "No Picture" card (empty for a file without any picture), or that the
+// file is not there.
 struct FilePreview
 {
     QImage picture;
     QString problem;
+    bool missing = false;
     QString fileSize;
     QString imageSize;
     bool fromPng = false;

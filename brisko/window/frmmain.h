@@ -25,7 +25,6 @@ struct RowFile;
 struct RunProgress;
 struct FilePreview;
 class PictureEncoder;
-class TagLibrary;
 class FormSurface;
 class PictureScaler;
 class QAction;
@@ -124,7 +123,9 @@ public:
     // "Clear Clipboard": forgets the kept replacement picture.
     void ClearKeptPicture();
 
-    // Shows a file's picture, its stored size and its pixel size.
+    // Shows a file's picture, its stored size and its pixel size. The file
+    // is read and its picture decoded on a worker; a later request, or no
+    // row shown any more, drops what an earlier one finds.
     void ShowPicOnDemand(const QString &path);
     // A saved file's other hard links keep its old content: the row's
     // tooltip and the error log say so.
@@ -250,7 +251,7 @@ private:
     void ShowRowBegun(const RowFile &file);
     // A worker's conversion of one row's file, shown in its row and counted.
     void ShowConvertedRow(const RowFile &file, const RowConversion &done, RunProgress &progress);
-    // The end of a run over rows: the last file shown, the run counted in
+    // The end of a run over rows: the current row shown, the run counted in
     // the status bar.
     void EndRun(RunProgress &progress, int rows, const QString &countFormat);
     // Shows in one row what the conversion of its file did. True when the
@@ -290,11 +291,14 @@ private:
     void ShowKeptPictureState();
     void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
                      bool fromPng);
+    // Reads the file last asked for on the preview's worker.
+    void ReadWantedPreview();
+    // A preview is being read: what the preview shows may not be the row asked for yet.
+    bool PreviewPending() const;
     void ConnectCommands();
     void AddNextNamedPaths();
 
     TrackList *lvwMain_;
-    std::unique_ptr<TagLibrary> tags_;
     // The tracks of an album share their art: converted once, as brisko-batch does.
     std::unique_ptr<ArtCache> artCache_;
     std::unique_ptr<PictureEncoder> encoder_;
@@ -312,6 +316,12 @@ private:
     // The file whose picture the preview shows: a sort moves rows under
     // DisplayedRow, and a click there must show the file now in its place.
     QString displayedPath_;
+    // Previews are read one at a time, away from the window's thread: the
+    // file asked for last, and its request's number (a result of an earlier
+    // request is dropped).
+    BackgroundJobs *previewJobs_;
+    QString previewPath_;
+    quint64 previewWanted_ = 0;
     QString helpFile_;
     QPointer<QWidget> about_;
     // The buttons' commands in the File menu, Select All and the menu key.

@@ -162,8 +162,6 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
     // A row not worked on any more does not look as if it were.
     if (stopped || !done.unexpected.isEmpty())
         lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
-    if (!stopped)
-        progress.lastPath = file.path;
     if (done.preview)
         ShowFilePreview(*done.preview);
 }
@@ -171,9 +169,12 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
 void frmMain::EndRun(RunProgress &progress, int rows, const QString &countFormat)
 {
     progress.count.skipped += rows - progress.completed; // not begun after "Stop"
-    // The last file worked on is shown as it is now.
-    if (!progress.lastPath.isEmpty())
-        ShowPicOnDemand(progress.lastPath);
+    // The preview showed the files as they were worked on; now it shows the
+    // current row again, as its file is after the run.
+    if (const int current = CurrentRow(); current >= 1)
+        DisplayRow(current);
+    else
+        ShowNoRow();
     Statusbar->SetPanelText(3, progress.count.Text(countFormat));
 }
 

@@ -94,7 +94,6 @@ void frmMain::WriteChange(TagChange change)
                         ++progress->count.done;
                     else
                         ++progress->count.failed;
-                    progress->lastPath = file.path;
                 };
             };
         },

@@ -21,11 +21,10 @@ struct RunCount
     QString Text(const QString &format) const;
 };
 
-// A run over rows while it goes: the rows completed (for the percent bar),
-// what became of them, and the last file worked on, shown when it ends.
+// A run over rows while it goes: the rows completed (for the percent bar)
+// and what became of them.
 struct RunProgress
 {
     int completed = 0;
     RunCount count;
-    QString lastPath;
 };
