@@ -295,6 +295,8 @@ private:
     void ReadWantedPreview();
     // A preview is being read: what the preview shows may not be the row asked for yet.
     bool PreviewPending() const;
+    // The run's count in the status bar belongs to the rows it ran over.
+    void ClearRunCount();
     void ConnectCommands();
     void AddNextNamedPaths();
 

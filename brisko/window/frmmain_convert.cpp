@@ -178,11 +178,17 @@ void frmMain::EndRun(RunProgress &progress, int rows, const QString &countFormat
     Statusbar->SetPanelText(3, progress.count.Text(countFormat));
 }
 
+void frmMain::ClearRunCount()
+{
+    Statusbar->SetPanelText(3, QString());
+}
+
 void frmMain::Resizing(bool selectedOnly)
 {
     const QVector<int> rows = lvwMain_->RowIndexes(selectedOnly);
     if (rows.isEmpty())
         return;
+    ClearRunCount();
     StopRequested = false;
     abandonPictures_ = false;
     auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);

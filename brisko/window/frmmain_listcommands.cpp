@@ -113,6 +113,8 @@ void frmMain::RemoveSelected()
     lvwMain_->setUpdatesEnabled(true);
     ShowNoRow();
     Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
+    if (lvwMain_->RowCount() == 0)
+        ClearRunCount();
 }
 
 void frmMain::ClearList()
@@ -120,6 +122,7 @@ void frmMain::ClearList()
     lvwMain_->clear();
     ShowNoRow();
     Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
+    ClearRunCount();
 }
 
 void frmMain::CopyAlbumName()

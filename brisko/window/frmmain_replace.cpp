@@ -78,6 +78,7 @@ void frmMain::WriteChange(TagChange change)
     const QSize previewBox = imgDisplay->size();
     BackgroundJobs *jobs = jobs_;
 
+    ClearRunCount();
     jobs_->Start(
         Workers, int(files.size()),
         [=] {

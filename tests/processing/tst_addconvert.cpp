@@ -518,10 +518,15 @@ void TestAddConvert::failuresLeaveNothingBehind()
     // "File Missing" is final: a second run leaves it alone.
     list->setCurrentItem(list->topLevelItem(3));
     window.Resizing(false);
+    QCOMPARE(Probe(window).Statusbar->PanelText(3), QString()); // counted when it ends
     QVERIFY(WaitUntilIdle(window));
     QCOMPARE(Probe(window).lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
     QCOMPARE(Probe(window).imgDisplay->Picture(), MissingFileImage());
     QCOMPARE(Probe(window).Statusbar->PanelText(3), QStringLiteral("Resized 0, failed 2, skipped 2"));
+    // The count goes with the rows.
+    list->selectAll();
+    Probe(window).mnuRemove->trigger();
+    QCOMPARE(Probe(window).Statusbar->PanelText(3), QString());
 }
 
 void TestAddConvert::stopLeavesThePictureInHandAsItWas()
