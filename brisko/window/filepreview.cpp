@@ -69,8 +69,9 @@ FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
     const bool inTag = tags.PictureCount() > 0 && tags.PictureData(1, &picture);
     tags.CloseAudioFile();
 
+    if (missing)
+        return MissingFilePreview();
     FilePreview preview;
-    preview.missing = missing;
     if (inTag) {
         const MeasuredPicture measured = MeasureLogged(picture, path, "ShowPicOnDemand");
         if (measured.valid) {
@@ -88,6 +89,15 @@ FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
         preview.problem = PictureProblem(picture);
     }
     preview.picture = QImage();
+    preview.fileSize = NoSize();
+    preview.imageSize = QCoreApplication::translate("Window", "No Picture");
+    return preview;
+}
+
+FilePreview MissingFilePreview()
+{
+    FilePreview preview;
+    preview.missing = true;
     preview.fileSize = NoSize();
     preview.imageSize = QCoreApplication::translate("Window", "No Picture");
     return preview;

@@ -37,6 +37,8 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 // Reads picture 1 of the file at path again and makes its preview.
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box);
+// The preview of a file that is not there.
+FilePreview MissingFilePreview();
 
 // While many files are read or written the preview follows a few times a
 // second: the first job to ask after each interval gets the turn.

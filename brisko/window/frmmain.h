@@ -125,8 +125,10 @@ public:
 
     // Shows a file's picture, its stored size and its pixel size. The file
     // is read and its picture decoded on a worker; a later request, or no
-    // row shown any more, drops what an earlier one finds.
-    void ShowPicOnDemand(const QString &path);
+    // row shown any more, drops what an earlier one finds. A file on a
+    // volume that is gone is told in a message box, or, when the user has
+    // just been told, shown as missing.
+    void ShowPicOnDemand(const QString &path, bool tellVolumeGone = true);
     // A saved file's other hard links keep its old content: the row's
     // tooltip and the error log say so.
     void NoteOtherNames(int row, const QString &path, int otherNames);
@@ -273,7 +275,7 @@ private:
     // went; 0 when it is gone from the list.
     int RowOfPath(int position, const QString &path) const;
     // Shows the picture of the row at position in the preview.
-    void DisplayRow(int position);
+    void DisplayRow(int position, bool tellVolumeGone = true);
     // The logo in the preview, as when no row is shown.
     void ShowNoRow();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
@@ -323,6 +325,7 @@ private:
     // request is dropped).
     BackgroundJobs *previewJobs_;
     QString previewPath_;
+    bool previewTellsVolumeGone_ = true;
     quint64 previewWanted_ = 0;
     QString helpFile_;
     QPointer<QWidget> about_;

@@ -148,6 +148,7 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
     bool stopped = false;
     if (done.volumeGone) {
         ReportVolumeGone(file.volume);
+        progress.volumeGone = true;
         SetRowToolTip(row, VolumeGoneReason(file.volume));
         ++progress.count.failed;
         stopped = true;
@@ -172,7 +173,7 @@ void frmMain::EndRun(RunProgress &progress, int rows, const QString &countFormat
     // The preview showed the files as they were worked on; now it shows the
     // current row again, as its file is after the run.
     if (const int current = CurrentRow(); current >= 1)
-        DisplayRow(current);
+        DisplayRow(current, !progress.volumeGone);
     else
         ShowNoRow();
     Statusbar->SetPanelText(3, progress.count.Text(countFormat));

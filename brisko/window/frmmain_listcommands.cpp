@@ -21,11 +21,11 @@
 
 #include <exception>
 
-void frmMain::DisplayRow(int position)
+void frmMain::DisplayRow(int position, bool tellVolumeGone)
 {
     DisplayedRow = qint16(position);
     displayedPath_ = lvwMain_->PathAt(position);
-    ShowPicOnDemand(displayedPath_);
+    ShowPicOnDemand(displayedPath_, tellVolumeGone);
 }
 
 void frmMain::ShowNoRow()

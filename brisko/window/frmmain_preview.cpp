@@ -32,10 +32,11 @@ void frmMain::ShowFilePreview(const FilePreview &preview)
     ShowPreview(picture, preview.fileSize, preview.imageSize, preview.fromPng);
 }
 
-void frmMain::ShowPicOnDemand(const QString &path)
+void frmMain::ShowPicOnDemand(const QString &path, bool tellVolumeGone)
 {
     ++previewWanted_;
     previewPath_ = path;
+    previewTellsVolumeGone_ = tellVolumeGone;
     // Rows passed over quickly are never read: the one in hand finishes,
     // then the last one asked for is read.
     if (!previewJobs_->Running())
@@ -53,13 +54,16 @@ void frmMain::ReadWantedPreview()
     const QString path = previewPath_;
     const QString volume = volumeOfPath_.value(path);
     const QSize box = imgDisplay->size();
-    const auto read = [this, request, path, volume, box](int) -> BackgroundJobs::OnWindow {
+    const bool tell = previewTellsVolumeGone_;
+    const auto read = [this, request, path, volume, box, tell](int) -> BackgroundJobs::OnWindow {
         const auto current = [this, request] { return request == previewWanted_; };
-        // The preview stays as it was.
+        // Told, the preview stays as it was.
         if (!VolumeAvailable(volume, path))
-            return [this, current, volume] {
-                if (current())
+            return [this, current, volume, tell] {
+                if (current() && tell)
                     MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
+                else if (current())
+                    ShowFilePreview(MissingFilePreview());
             };
         try {
             TagLibrary tags;

@@ -21,10 +21,11 @@ struct RunCount
     QString Text(const QString &format) const;
 };
 
-// A run over rows while it goes: the rows completed (for the percent bar)
-// and what became of them.
+// A run over rows while it goes: the rows completed (for the percent bar),
+// what became of them, and whether the user was told that a volume went.
 struct RunProgress
 {
     int completed = 0;
     RunCount count;
+    bool volumeGone = false;
 };
