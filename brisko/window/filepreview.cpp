@@ -64,13 +64,12 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
 {
-    const bool missing = tags.OpenAudioFile(path) != 1 && tags.LastErrorCode() == TagLibraryError::FileNotFound;
+    if (tags.OpenAudioFile(path) != 1 && tags.LastErrorCode() == TagLibraryError::FileNotFound)
+        return MissingFilePreview();
     QByteArray picture;
     const bool inTag = tags.PictureCount() > 0 && tags.PictureData(1, &picture);
     tags.CloseAudioFile();
 
-    if (missing)
-        return MissingFilePreview();
     FilePreview preview;
     if (inTag) {
         const MeasuredPicture measured = MeasureLogged(picture, path, "ShowPicOnDemand");

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The preview of one file: read and decoded on a worker, since a large
-// picture takes a good part of a second, and shown only while it is still
-// the file asked for.
+// The preview of one file: read and decoded on a worker, so that a large
+// picture never holds up the window's clicks and repaints, and shown only
+// while it is still the file asked for.
 #include "window/frmmain.h"
 
 #include "base/briskoerror.h"
@@ -57,12 +57,15 @@ void frmMain::ReadWantedPreview()
     const bool tell = previewTellsVolumeGone_;
     const auto read = [this, request, path, volume, box, tell](int) -> BackgroundJobs::OnWindow {
         const auto current = [this, request] { return request == previewWanted_; };
-        // Told, the preview stays as it was.
         if (!VolumeAvailable(volume, path))
             return [this, current, volume, tell] {
-                if (current() && tell)
+                if (!current())
+                    return;
+                // The message leaves the preview as it was; when the run
+                // has told it already, the file is shown as out of reach.
+                if (tell)
                     MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
-                else if (current())
+                else
                     ShowFilePreview(MissingFilePreview());
             };
         try {
