@@ -459,7 +459,8 @@ void TestIntake::rowClicksShowPictures()
     QCOMPARE(int(Probe(window).DisplayedRow), 3);
     Probe(window).OperationRunning = false;
 
-    // A click on the row shown reads its file again, changed meanwhile.
+    // A click on the row selected and shown reads its file again, changed meanwhile.
+    ClickRow(window, 3);
     Mp3(QStringLiteral("a.mp3"), 250);
     ClickRow(window, 3);
     QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 250 x 250"));
