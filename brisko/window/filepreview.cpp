@@ -3,6 +3,7 @@
 
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
+#include "base/tagerrors.h"
 #include "engine/pictures/pictureproblem.h"
 #include "engine/convert/statuses.h"
 #include "engine/tags/id3v2/taglibrary.h"
@@ -63,7 +64,8 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
 {
-    tags.OpenAudioFile(path);
+    if (tags.OpenAudioFile(path) != 1 && tags.LastErrorCode() == TagLibraryError::FileNotFound)
+        return MissingFilePreview();
     QByteArray picture;
     const bool inTag = tags.PictureCount() > 0 && tags.PictureData(1, &picture);
     tags.CloseAudioFile();
@@ -86,6 +88,15 @@ FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
         preview.problem = PictureProblem(picture);
     }
     preview.picture = QImage();
+    preview.fileSize = NoSize();
+    preview.imageSize = QCoreApplication::translate("Window", "No Picture");
+    return preview;
+}
+
+FilePreview MissingFilePreview()
+{
+    FilePreview preview;
+    preview.missing = true;
     preview.fileSize = NoSize();
     preview.imageSize = QCoreApplication::translate("Window", "No Picture");
     return preview;

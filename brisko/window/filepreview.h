@@ -13,11 +13,13 @@ class TagLibrary;
 
 // What the preview shows for one file, made on any thread: the picture
 // scaled for the preview, or, when picture is null, the reason for the
-// "No Picture" card (empty for a file without any picture).
+// "No Picture" card (empty for a file without any picture), or that the
+// file is not there.
 struct FilePreview
 {
     QImage picture;
     QString problem;
+    bool missing = false;
     QString fileSize;
     QString imageSize;
     bool fromPng = false;
@@ -35,6 +37,8 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 // Reads picture 1 of the file at path again and makes its preview.
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box);
+// The preview of a file that is not there.
+FilePreview MissingFilePreview();
 
 // While many files are read or written the preview follows a few times a
 // second: the first job to ask after each interval gets the turn.

@@ -4,7 +4,6 @@
 #include "engine/pictures/artcache.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/picturelimits.h"
-#include "engine/tags/id3v2/taglibrary.h"
 #include "window/backgroundjobs.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/buttonaction.h"
@@ -50,11 +49,11 @@ Widget *Place(Widget *widget, const char *name, const QRect &place, const char *
 
 frmMain::frmMain(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent)
-    , tags_(std::make_unique<TagLibrary>())
     , artCache_(std::make_unique<ArtCache>(16, PictureLimits::ArtCacheBytes))
     , encoder_(std::make_unique<PictureEncoder>(artCache_.get()))
     , jobs_(new BackgroundJobs(this))
     , commandLine_(commandLine)
+    , previewJobs_(new BackgroundJobs(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ProgramTitle());
@@ -174,6 +173,7 @@ frmMain::~frmMain()
     // found is not shown any more.
     RequestStop();
     jobs_->Abandon();
+    previewJobs_->Abandon();
 }
 
 void frmMain::ConnectCommands()
@@ -207,6 +207,11 @@ void frmMain::ConnectCommands()
     connect(mnuReplace, &QAction::triggered, tmrReplace, qOverload<>(&QTimer::start));
     connect(tmrReplace, &QTimer::timeout, this, [this] {
         tmrReplace->stop();
+        // The dialog shows the chosen file's picture: it waits for its preview.
+        if (PreviewPending()) {
+            tmrReplace->start();
+            return;
+        }
         ReplacePicture();
     });
     connect(mnuClearClip, &QAction::triggered, this, &frmMain::ClearKeptPicture);

@@ -25,7 +25,6 @@ struct RowFile;
 struct RunProgress;
 struct FilePreview;
 class PictureEncoder;
-class TagLibrary;
 class FormSurface;
 class PictureScaler;
 class QAction;
@@ -124,8 +123,12 @@ public:
     // "Clear Clipboard": forgets the kept replacement picture.
     void ClearKeptPicture();
 
-    // Shows a file's picture, its stored size and its pixel size.
-    void ShowPicOnDemand(const QString &path);
+    // Shows a file's picture, its stored size and its pixel size. The file
+    // is read and its picture decoded on a worker; a later request, or no
+    // row shown any more, drops what an earlier one finds. A file on a
+    // volume that is gone is told in a message box, or, when the user has
+    // just been told, shown as missing.
+    void ShowPicOnDemand(const QString &path, bool tellVolumeGone = true);
     // A saved file's other hard links keep its old content: the row's
     // tooltip and the error log say so.
     void NoteOtherNames(int row, const QString &path, int otherNames);
@@ -250,7 +253,7 @@ private:
     void ShowRowBegun(const RowFile &file);
     // A worker's conversion of one row's file, shown in its row and counted.
     void ShowConvertedRow(const RowFile &file, const RowConversion &done, RunProgress &progress);
-    // The end of a run over rows: the last file shown, the run counted in
+    // The end of a run over rows: the current row shown, the run counted in
     // the status bar.
     void EndRun(RunProgress &progress, int rows, const QString &countFormat);
     // Shows in one row what the conversion of its file did. True when the
@@ -272,7 +275,7 @@ private:
     // went; 0 when it is gone from the list.
     int RowOfPath(int position, const QString &path) const;
     // Shows the picture of the row at position in the preview.
-    void DisplayRow(int position);
+    void DisplayRow(int position, bool tellVolumeGone = true);
     // The logo in the preview, as when no row is shown.
     void ShowNoRow();
     // "Files : N" in panel 1; an empty list also clears the last run's count.
@@ -292,11 +295,16 @@ private:
     void ShowKeptPictureState();
     void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
                      bool fromPng);
+    // Reads the file last asked for on the preview's worker.
+    void ReadWantedPreview();
+    // A preview is being read: what the preview shows may not be the row asked for yet.
+    bool PreviewPending() const;
+    // The run's count in the status bar belongs to the rows it ran over.
+    void ClearRunCount();
     void ConnectCommands();
     void AddNextNamedPaths();
 
     TrackList *lvwMain_;
-    std::unique_ptr<TagLibrary> tags_;
     // The tracks of an album share their art: converted once, as brisko-batch does.
     std::unique_ptr<ArtCache> artCache_;
     std::unique_ptr<PictureEncoder> encoder_;
@@ -314,6 +322,13 @@ private:
     // The file whose picture the preview shows: a sort moves rows under
     // DisplayedRow, and a click there must show the file now in its place.
     QString displayedPath_;
+    // Previews are read one at a time, away from the window's thread: the
+    // file asked for last, and its request's number (a result of an earlier
+    // request is dropped).
+    BackgroundJobs *previewJobs_;
+    QString previewPath_;
+    bool previewTellsVolumeGone_ = true;
+    quint64 previewWanted_ = 0;
     QString helpFile_;
     QPointer<QWidget> about_;
     // The buttons' commands in the File menu, Select All and the menu key.

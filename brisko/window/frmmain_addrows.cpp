@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Reading added files into the track list, and the preview of one file.
+// Reading added files into the track list.
 #include "window/frmmain.h"
 
 #include "base/briskoerror.h"
@@ -10,16 +10,13 @@
 #include "window/backgroundjobs.h"
 #include "window/filepreview.h"
 #include "window/operationguard.h"
-#include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
-#include "window/widgets/msgbox.h"
 #include "window/widgets/picturescaler.h"
 #include "window/widgets/statuspanels.h"
 #include "window/widgets/tracklist.h"
 #include "window/widgets/unexpectederror.h"
 
 #include <QFileInfo>
-#include <QLabel>
 
 #include <optional>
 
@@ -59,21 +56,6 @@ ReadFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox, 
 }
 
 } // namespace
-
-void frmMain::ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
-                          bool fromPng)
-{
-    imgDisplay->SetPicture(picture);
-    lblFileSize->setText(fileSize);
-    lblSize->setText(imageSize);
-    imgPNG->setVisible(fromPng);
-}
-
-void frmMain::ShowFilePreview(const FilePreview &preview)
-{
-    ShowPreview(preview.picture.isNull() ? NoPictureImage(preview.problem) : preview.picture, preview.fileSize,
-                preview.imageSize, preview.fromPng);
-}
 
 void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
 {
@@ -165,18 +147,4 @@ void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
             if (then)
                 then();
         });
-}
-
-void frmMain::ShowPicOnDemand(const QString &path)
-{
-    const QString volume = volumeOfPath_.value(path);
-    if (!VolumeAvailable(volume, path)) {
-        MsgBox(VolumeUnavailableMessage(volume), Msg::Information, QString(), this);
-        return;
-    }
-    try {
-        ShowFilePreview(ReadFilePreview(*tags_, path, imgDisplay->size()));
-    } catch (const std::exception &error) {
-        ReportUnexpected(QStringLiteral("ShowPicOnDemand"), ErrorDescription(error));
-    }
 }

@@ -148,6 +148,7 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
     bool stopped = false;
     if (done.volumeGone) {
         ReportVolumeGone(file.volume);
+        progress.volumeGone = true;
         SetRowToolTip(row, VolumeGoneReason(file.volume));
         ++progress.count.failed;
         stopped = true;
@@ -162,8 +163,6 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
     // A row not worked on any more does not look as if it were.
     if (stopped || !done.unexpected.isEmpty())
         lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
-    if (!stopped)
-        progress.lastPath = file.path;
     if (done.preview)
         ShowFilePreview(*done.preview);
 }
@@ -171,10 +170,18 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
 void frmMain::EndRun(RunProgress &progress, int rows, const QString &countFormat)
 {
     progress.count.skipped += rows - progress.completed; // not begun after "Stop"
-    // The last file worked on is shown as it is now.
-    if (!progress.lastPath.isEmpty())
-        ShowPicOnDemand(progress.lastPath);
+    // The preview showed the files as they were worked on; now it shows the
+    // current row again, as its file is after the run.
+    if (const int current = CurrentRow(); current >= 1)
+        DisplayRow(current, !progress.volumeGone);
+    else
+        ShowNoRow();
     Statusbar->SetPanelText(3, progress.count.Text(countFormat));
+}
+
+void frmMain::ClearRunCount()
+{
+    Statusbar->SetPanelText(3, QString());
 }
 
 void frmMain::Resizing(bool selectedOnly)
@@ -182,6 +189,7 @@ void frmMain::Resizing(bool selectedOnly)
     const QVector<int> rows = lvwMain_->RowIndexes(selectedOnly);
     if (rows.isEmpty())
         return;
+    ClearRunCount();
     StopRequested = false;
     abandonPictures_ = false;
     auto operation = std::make_shared<OperationGuard>(*this, OperationGuard::BusyLook);
@@ -189,7 +197,6 @@ void frmMain::Resizing(bool selectedOnly)
     ProgressBar->SetValue(-1);
     ProgressBar->SetCaption(tr("Resizing"));
     ProgressBar->setVisible(rows.size() >= 2);
-    Statusbar->SetPanelText(3, QString()); // the count of this run comes when it ends
 
     // Rows done with, and small pictures the user chose to skip, count as
     // completed at once; the others go to the workers.

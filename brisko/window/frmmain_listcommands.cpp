@@ -21,17 +21,19 @@
 
 #include <exception>
 
-void frmMain::DisplayRow(int position)
+void frmMain::DisplayRow(int position, bool tellVolumeGone)
 {
     DisplayedRow = qint16(position);
     displayedPath_ = lvwMain_->PathAt(position);
-    ShowPicOnDemand(displayedPath_);
+    ShowPicOnDemand(displayedPath_, tellVolumeGone);
 }
 
 void frmMain::ShowNoRow()
 {
     DisplayedRow = 0;
     displayedPath_.clear();
+    ++previewWanted_; // a preview still being read is not shown
+    previewPath_.clear();
     imgDisplay->SetPicture(LogoPicture(150, palette()));
     imgPNG->hide();
     lblSize->setText(tr("Image Size W x H"));
@@ -53,10 +55,11 @@ void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
     QTreeWidgetItem *underPointer = lvwMain_->itemAt(position);
     if (!underPointer || OperationRunning)
         return;
-    // A click on a row shows its picture, unless that file is shown already;
-    // while Shift is held the preview waits for the range to be chosen.
+    // A click on a row shows its picture as its file is now, also when it
+    // is shown already; while Shift is held the preview waits for the range
+    // to be chosen.
     const int clicked = lvwMain_->indexOfTopLevelItem(underPointer) + 1;
-    if (!ShiftDown && !RowIsShown(clicked))
+    if (!ShiftDown)
         DisplayRow(clicked);
 
     const int focused = CurrentRow();
@@ -116,7 +119,7 @@ void frmMain::ShowRowCount()
 {
     Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount()));
     if (lvwMain_->RowCount() == 0)
-        Statusbar->SetPanelText(3, QString()); // the last run's count is of rows no longer there
+        ClearRunCount(); // the last run's count is of rows no longer there
 }
 
 void frmMain::ClearList()

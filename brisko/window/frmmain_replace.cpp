@@ -78,6 +78,7 @@ void frmMain::WriteChange(TagChange change)
     const QSize previewBox = imgDisplay->size();
     BackgroundJobs *jobs = jobs_;
 
+    ClearRunCount();
     jobs_->Start(
         Workers, int(files.size()),
         [=] {
@@ -88,13 +89,13 @@ void frmMain::WriteChange(TagChange change)
                 const ChangedFile done = ChangeFile(*tags, file, change, previewBox, *turn);
                 return [=] {
                     ProgressBar->SetValue(++progress->completed);
+                    progress->volumeGone = progress->volumeGone || done.volumeGone;
                     if (const int row = RowOfPath(file.row, file.path))
                         UpdateCurrentPix(row, file.path, change.hasPicture, done, originalSize, newSize);
                     if (done.outcome == ChangeOutcome::Changed && done.unexpected.isEmpty() && !done.volumeGone)
                         ++progress->count.done;
                     else
                         ++progress->count.failed;
-                    progress->lastPath = file.path;
                 };
             };
         },

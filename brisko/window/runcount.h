@@ -22,10 +22,10 @@ struct RunCount
 };
 
 // A run over rows while it goes: the rows completed (for the percent bar),
-// what became of them, and the last file worked on, shown when it ends.
+// what became of them, and whether the user was told that a volume went.
 struct RunProgress
 {
     int completed = 0;
     RunCount count;
-    QString lastPath;
+    bool volumeGone = false;
 };

@@ -69,7 +69,8 @@ private:
     static Qt::DropAction DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data = nullptr,
                                       bool onRows = true);
     static QStringList ListedPaths(const frmMain &window);
-    static void ClickRow(frmMain &window, int position, Qt::MouseButton button = Qt::LeftButton);
+    static void ClickRow(frmMain &window, int position, Qt::MouseButton button = Qt::LeftButton,
+                         bool waitForPreview = true);
     // Right-clicks a row and chooses an entry of the context menu with the mouse.
     static void ChooseForRow(frmMain &window, int position, QAction *entry);
 
@@ -138,13 +139,15 @@ QStringList TestIntake::ListedPaths(const frmMain &window)
     return paths;
 }
 
-void TestIntake::ClickRow(frmMain &window, int position, Qt::MouseButton button)
+void TestIntake::ClickRow(frmMain &window, int position, Qt::MouseButton button, bool waitForPreview)
 {
     TrackList *list = Probe(window).lvwMain();
     // The row's middle may lie past the list's visible width.
     const QRect place = list->visualItemRect(list->topLevelItem(position - 1));
     QTest::mouseClick(list->viewport(), button, Qt::NoModifier,
                       QPoint(list->viewport()->width() / 2, place.center().y()));
+    if (waitForPreview)
+        QVERIFY(WaitForPreview(window));
 }
 
 void TestIntake::ChooseForRow(frmMain &window, int position, QAction *entry)
@@ -441,7 +444,7 @@ void TestIntake::rowClicksShowPictures()
     Probe(window).ShiftDown = false;
     QCOMPARE(Probe(window).lvwMain()->RowIndexes(true), (QVector<int>{2, 3}));
     QCOMPARE(int(Probe(window).DisplayedRow), 3);
-    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 100 x 100"));
+    QTRY_COMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 100 x 100"));
 
     // Sorting moves another file under the shown position: a click there
     // shows that file.
@@ -455,6 +458,33 @@ void TestIntake::rowClicksShowPictures()
     ClickRow(window, 1);
     QCOMPARE(int(Probe(window).DisplayedRow), 3);
     Probe(window).OperationRunning = false;
+
+    // A click on the row selected and shown reads its file again, changed meanwhile.
+    ClickRow(window, 3);
+    Mp3(QStringLiteral("a.mp3"), 250);
+    ClickRow(window, 3);
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 250 x 250"));
+
+    // While a file is read for the preview the window answers clicks; what
+    // it finds for a row no longer current is dropped.
+    WorkerGate first, second;
+    BackgroundJobs::SetBeforeJobHook([&](int) { first.Entered() ? second.Pass() : first.Pass(); });
+    ClickRow(window, 1, Qt::LeftButton, false);
+    QTRY_VERIFY(first.Entered());
+    ClickRow(window, 2, Qt::LeftButton, false);
+    QCOMPARE(int(Probe(window).DisplayedRow), 2);
+    first.Open();
+    QTRY_VERIFY(second.Entered()); // the first read's result was handled before
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 250 x 250"));
+    second.Open();
+    QVERIFY(WaitForPreview(window));
+    BackgroundJobs::SetBeforeJobHook(nullptr);
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 200 x 200"));
+
+    // A file gone since it was added says so.
+    QVERIFY(QFile::remove(c));
+    ClickRow(window, 1);
+    QCOMPARE(Probe(window).imgDisplay->Picture(), MissingFileImage());
 }
 
 void TestIntake::contextMenuEnabling()

@@ -490,8 +490,12 @@ void TestAddConvert::failuresLeaveNothingBehind()
     window.GetFileInfo({QString(), readOnly, spacious, tight, gone});
     QVERIFY(WaitUntilIdle(window));
     QVERIFY(QFile::remove(gone));
+    // After a run the preview shows the current row's file as it is now.
+    TrackList *list = Probe(window).lvwMain();
+    list->setCurrentItem(list->topLevelItem(1));
     window.Resizing(false);
     QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: ") + list->Row(2).NewSize);
     QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Resize Failed"));
     QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Resized"));
     QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("Low Drive Space"));
@@ -511,12 +515,13 @@ void TestAddConvert::failuresLeaveNothingBehind()
     const QLabel *summary = Probe(window).Statusbar->findChildren<QLabel *>().at(2);
     QTRY_VERIFY(summary->fontMetrics().horizontalAdvance(summary->text()) <= summary->contentsRect().width());
 
-    // "File Missing" is final: a second run leaves it alone. The count
-    // shown is always the last run's, or none while one runs.
+    // "File Missing" is final: a second run leaves it alone.
+    list->setCurrentItem(list->topLevelItem(3));
     window.Resizing(false);
-    QCOMPARE(Probe(window).Statusbar->PanelText(3), QString());
+    QCOMPARE(Probe(window).Statusbar->PanelText(3), QString()); // counted when it ends
     QVERIFY(WaitUntilIdle(window));
     QCOMPARE(Probe(window).lvwMain()->Row(4).Status, QStringLiteral("File Missing"));
+    QCOMPARE(Probe(window).imgDisplay->Picture(), MissingFileImage());
     QCOMPARE(Probe(window).Statusbar->PanelText(3), QStringLiteral("Resized 0, failed 2, skipped 2"));
     // Rows that are gone take their count with them.
     if (auto *tip = window.findChild<QWidget *>(QStringLiteral("frmTip")))
@@ -735,6 +740,7 @@ void TestAddConvert::everyPictureAndWhyNot()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(list->viewport()->width() / 2,
                              list->visualItemRect(list->topLevelItem(oddRow - 1)).center().y()));
+    QVERIFY(WaitForPreview(window));
     QCOMPARE(Probe(window).imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
     QCOMPARE(list->topLevelItem(oddRow - 1)->toolTip(0), QStringLiteral("unsupported picture (WebP)"));
     QVERIFY(log.Added().contains("odd.mp3: "));

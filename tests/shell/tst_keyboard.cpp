@@ -60,7 +60,11 @@ private:
         return found;
     }
     static int CurrentRow(const frmMain &window);
-    static QString ShownSize(const frmMain &window) { return Find<QLabel>(window, "lblSize")->text(); }
+    static QString ShownSize(const frmMain &window)
+    {
+        WaitForPreview(window);
+        return Find<QLabel>(window, "lblSize")->text();
+    }
 
     QTemporaryDir config_;
     std::unique_ptr<QTemporaryDir> dir_;

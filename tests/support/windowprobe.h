@@ -66,10 +66,12 @@ public:
         , DesignColumnWidths(window.DesignColumnWidths)
         , SortIcons(window.SortIcons)
         , list_(window.lvwMain_)
+        , window_(window)
     {
     }
 
     TrackList *lvwMain() const { return list_; }
+    bool PreviewPending() const { return window_.PreviewPending(); }
 
     FormSurface *surface;
     QFrame *picLogoContainer;
@@ -118,6 +120,7 @@ public:
 
 private:
     TrackList *list_;
+    frmMain &window_;
 };
 
 // Tests that only look take the window as const; the probe lets them set too.

@@ -280,6 +280,12 @@ QImage NoPictureImage(const QString &why, const QPalette &palette)
     return Card(QCoreApplication::translate("Window", "No Picture"), text, false, DrawEmptyFrame, palette);
 }
 
+QImage MissingFileImage(const QPalette &palette)
+{
+    return Card(QCoreApplication::translate("Window", "No Picture"),
+                QCoreApplication::translate("Window", "This file is missing."), false, DrawEmptyFrame, palette);
+}
+
 QImage PngMarker()
 {
     QImage image = Canvas(34, 16);

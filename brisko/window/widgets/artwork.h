@@ -45,6 +45,8 @@ QImage PlaceholderPicture(Placeholder which, const QPalette &palette = QGuiAppli
 // ("unsupported picture (WebP)"); empty for a file without one.
 QImage NoPictureImage(const QString &why = QString(),
                       const QPalette &palette = QGuiApplication::palette());
+// Shown for a file that is no longer where it was added.
+QImage MissingFileImage(const QPalette &palette = QGuiApplication::palette());
 // The small "PNG" marker shown when a file's art is stored as PNG.
 QImage PngMarker();
 
