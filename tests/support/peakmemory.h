@@ -4,12 +4,13 @@
 #include <string>
 
 // The most memory the process held while a piece of work ran, above what it
-// held when the measuring began. The process's own peak (getrusage) is no
-// use to a test: fixtures made before may have raised it far beyond what
-// the work will ever need. So the kernel's high-water mark of resident
-// memory is set back to the present at the start (Linux 4.0 and later),
-// and memory freed earlier is handed back to the system first, so that the
-// work cannot take it up again unseen.
+// held when the measuring began: what the work costs, whoever allocates it
+// (libjpeg, libpng and Qt's containers use malloc, not operator new). The
+// process's own peak (getrusage) is no use to a test: fixtures made before
+// may have raised it far beyond what the work will ever need. So the
+// kernel's high-water mark of resident memory is set back to the present
+// at the start (Linux 4.0 and later), after memory freed earlier is handed
+// back to the system, so that the work cannot take it up again unseen.
 class PeakMemory
 {
 public:
