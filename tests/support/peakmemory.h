@@ -11,6 +11,7 @@
 // kernel's high-water mark of resident memory is set back to the present
 // at the start (Linux 4.0 and later), after memory freed earlier is handed
 // back to the system, so that the work cannot take it up again unseen.
+// One at a time: starting another sets the mark back for both.
 class PeakMemory
 {
 public:
