@@ -64,6 +64,7 @@ int main(int argc, char *argv[])
     const QList<std::pair<const char *, QByteArray>> seeds{
         {"banded.png", BandedPng(2000, 2000)},
         {"interlaced.png", BandedPng(1000, 1000, true)},
+        {"interlaced-row.png", BandedPng(300, 1, true)},
         {"png-cut.png", png.left(png.size() / 2)},
         {"run-length.bmp", RunLengthBmp(10000, 10000)},
         {"huge-screen.gif", GifWithHugeScreen(10000, 10000)},

@@ -9,6 +9,7 @@
 #include "engine/pictures/rowreducer.h"
 #include "support/errors.h"
 #include "support/hostilepictures.h"
+#include "support/peakmemory.h"
 #include "support/testpictures.h"
 #include "window/widgets/enginepicture.h"
 
@@ -17,20 +18,11 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <sys/resource.h>
-
 #include <cmath>
 
 using namespace HostilePictures;
 
 namespace {
-
-long PeakMemoryKilobytes()
-{
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 // Each pixel as on a white page, opaque.
 QImage OverWhite(const QImage &image)
@@ -383,10 +375,9 @@ void TestImageCodecs::largePicturesAreShrunkAsTheyAreRead()
     QFETCH(QByteArray, bytes);
     QFETCH(QColor, colour);
     QFETCH(int, megabytes);
-    const long before = PeakMemoryKilobytes();
+    const PeakMemory peak;
     const QImage small = ToQImage(ScaledPicture(bytes, QSize(250, 250)));
-    QVERIFY2(PeakMemoryKilobytes() - before < megabytes * 1024,
-             qPrintable(QString::number(PeakMemoryKilobytes() - before)));
+    QVERIFY2(peak.Below(megabytes), peak.Text().c_str());
     QCOMPARE(small.size(), QSize(250, 250));
     QCOMPARE(small.pixelColor(125, 125), colour);
 }

@@ -3,6 +3,7 @@
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/tags/id3v2/taglibrary.h"
 #include "support/mp3fixture.h"
+#include "support/peakmemory.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
 
@@ -74,29 +75,6 @@ int FirstPictureIndex(const Id3v2::Tag &tag)
             return i;
     }
     return -1;
-}
-
-// The process's resident memory now, after forgetting its peak so far, and
-// its peak since then, in bytes: what a step costs, whoever allocates it.
-qint64 StatusBytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-qint64 ForgetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
-        return -1;
-    clear.close();
-    return StatusBytes("VmRSS:");
 }
 
 // Runs body in a child process (so limits and identities stay there) and
@@ -750,9 +728,7 @@ void TestTagLibrary::hugeTagsAreHeldOnce()
         QVERIFY(Write(path, Tag(3, Frame("APIC", QByteArray(1, '\0') + "image/jpeg" + '\0' + char(3) + '\0' + art))
                                 + AudioFrames(4)));
     }
-    const qint64 before = ForgetPeakMemory();
-    if (before < 0)
-        QSKIP("the peak memory cannot be measured here");
+    const PeakMemory peak;
     {
         TagLibrary tags;
         QCOMPARE(tags.OpenAudioFile(path), short(1));
@@ -762,8 +738,7 @@ void TestTagLibrary::hugeTagsAreHeldOnce()
         QVERIFY(tags.AddPictureData(SmallJpeg(Qt::blue), tags.GetPictureType(1)));
         QCOMPARE(tags.SaveId3v2Tag(path), short(-1));
     }
-    const qint64 cost = StatusBytes("VmHWM:") - before;
-    QVERIFY2(cost < Huge * 3 / 2, qPrintable(QStringLiteral("%1 MB").arg(cost >> 20)));
+    QVERIFY2(peak.Below(Huge * 3 / 2 >> 20), peak.Text().c_str());
 
     // Declaring 200 MB, in a file that holds them (as a hole, costing no disk).
     QByteArray header = Tag(4, QByteArray());
@@ -771,13 +746,13 @@ void TestTagLibrary::hugeTagsAreHeldOnce()
     const QString tooLarge = Path(QStringLiteral("toolarge.mp3"));
     QVERIFY(Write(tooLarge, header));
     QVERIFY(QFile::resize(tooLarge, 10 + (200 << 20) + 4096));
-    const qint64 unread = ForgetPeakMemory();
+    const PeakMemory unread;
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(tooLarge), short(1));
     QCOMPARE(tags.LastErrorCode(), int(TagLibraryError::TagUnreadable));
     QCOMPARE(tags.LastErrorText(), QStringLiteral("the ID3v2 tag is too large: 200 MB, more than the 160 MB allowed"));
     QCOMPARE(tags.PictureCount(), short(0));
-    QVERIFY(StatusBytes("VmHWM:") - unread < (16 << 20));
+    QVERIFY2(unread.Below(16), unread.Text().c_str());
 }
 
 void TestTagLibrary::hostileTags_data()
@@ -886,17 +861,14 @@ void TestTagLibrary::hostileTags()
 
     const QString path = Path(QStringLiteral("hostile.mp3"));
     QVERIFY(Write(path, bytes));
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    const long before = usage.ru_maxrss;
+    const PeakMemory peak;
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     QCOMPARE(tags.LastErrorCode(), openCode);
     QCOMPARE(tags.Id3v2Field(TagField::Title), title);
     ConvertAndCheck(path, mustSave);
     // Nothing hostile makes the reader allocate much beyond the file itself.
-    getrusage(RUSAGE_SELF, &usage);
-    QVERIFY2(usage.ru_maxrss - before < 128 * 1024, qPrintable(QString::number(usage.ru_maxrss - before)));
+    QVERIFY2(peak.Below(128), peak.Text().c_str());
 }
 
 void TestTagLibrary::publicCorpus()

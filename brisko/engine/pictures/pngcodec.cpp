@@ -96,10 +96,10 @@ void CheckStop(png_structp png, StopPoll *stop)
 // happen, so that a jump skips no destructor.
 struct Buffers
 {
-    Buffers(QSize size, bool interlaced, int factor)
-        : interlaced(interlaced)
+    Buffers(QSize size, bool isInterlaced, int factor)
+        : interlaced(isInterlaced)
         , rowBytes(size_t(size.width()) * 4)
-        , rows(rowBytes * size_t(interlaced ? size.height() : 1))
+        , rows(rowBytes * size_t(isInterlaced ? size.height() : 1))
         , opaque(size_t(size.width()))
         , reducer(size, factor)
     {
