@@ -650,6 +650,10 @@ ohne Fenster um.
         <source>no such file or folder, left out: %1</source>
         <translation>keine solche Datei und kein solcher Ordner, ausgelassen: %1</translation>
     </message>
+    <message>
+        <source>This file is missing.</source>
+        <translation>Diese Datei fehlt.</translation>
+    </message>
 </context>
 <context>
     <name>frmAbout</name>
