@@ -269,6 +269,17 @@ void TestPicEditor::editsAndWhatSaveHandsBack()
     dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("x"));
     QVERIFY(!dialog.Changed() && !dialog.cmdSave->isEnabled());
     Activate(dialog);
+    // Enter in a field saves, and does nothing while Save is disabled: it
+    // never opens Find Picture.
+    int fileDialogs = 0;
+    clsOpenSave::SetFileDialogRunner([&fileDialogs](const clsOpenSave::Request &) {
+        ++fileDialogs;
+        return clsOpenSave::Answer{};
+    });
+    QCOMPARE(QApplication::focusWidget(), dialog.cboTagData[frmPicMod::Title]);
+    QTest::keyClick(dialog.cboTagData[frmPicMod::Title]->lineEdit(), Qt::Key_Return);
+    QVERIFY(dialog.isVisible() && !dialog.Ok());
+    QCOMPARE(fileDialogs, 0);
 
     QTest::keyClicks(dialog.cboTagData[frmPicMod::Title]->lineEdit(), QStringLiteral("<Blank>"));
     dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("<Blank>"));
@@ -300,7 +311,8 @@ void TestPicEditor::editsAndWhatSaveHandsBack()
     // "Clear Picture" after an edit keeps Save enabled.
     dialog.ClearPicture();
     QVERIFY(dialog.cmdSave->isEnabled());
-    dialog.cmdSave->click();
+    QTest::keyClick(dialog.txtComment, Qt::Key_Return);
+    QVERIFY(dialog.Ok() && fileDialogs == 0);
     QCOMPARE(dialog.NewTagData(), (QStringList{QString(), QString(), QStringLiteral("Dropped Album"),
                                                QStringLiteral("1"), QStringLiteral("1999"), QStringLiteral("Rock"),
                                                QString()}));

@@ -147,6 +147,11 @@ void frmPicMod::CreateControls()
     cmdSave = place(new QPushButton(tr("Save"), this), "cmdSave", {312, 394, 100, 26});
     cmdSave->setEnabled(false);
     cmdCancel = place(new QPushButton(tr("Cancel"), this), "cmdCancel", {420, 394, 100, 26});
+    // Enter in a field saves, and only once Save is enabled: the first
+    // button would otherwise be the default and open the file dialog. The
+    // dialog opens in the first field, not on Find Picture.
+    cmdSave->setDefault(true);
+    cboTagData[Title]->setFocus();
     setFixedSize(scale.Size(QSize(532, 430)));
 
     mnuPop1 = new QMenu(this);
