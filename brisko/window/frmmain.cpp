@@ -220,6 +220,7 @@ void frmMain::ConnectCommands()
     connect(mnuRemove, &QAction::triggered, this, &frmMain::RemoveSelected);
     connect(mnuClear, &QAction::triggered, this, &frmMain::ClearList);
     connect(mnuSetColumns, &QAction::triggered, this, &frmMain::ResetDefaultView);
+    connect(mnuSizeQuality, &QAction::triggered, this, &frmMain::ChooseSizeAndQuality);
     connect(mnuSelectAll_, &QAction::triggered, lvwMain_, &QTreeWidget::selectAll);
     connect(rowMenuKey_, &QAction::triggered, this, &frmMain::PopUpRowMenuAtCurrentRow);
     connect(lvwMain_, &TrackList::CurrentRowMovedByKey, this, &frmMain::FollowCurrentRow);
@@ -266,6 +267,7 @@ void frmMain::CreateMenus()
     mnuOptions = menu("mnuOptions", tr("&Options"));
     mnuSetColumns = entry(mnuOptions, "mnuSetColumns", tr("&Reset To Default View"));
     separator(mnuOptions, 1);
+    mnuSizeQuality = entry(mnuOptions, "mnuSizeQuality", tr("&Picture Size and Quality…"));
     mnuSkip = entry(mnuOptions, "mnuSkip", tr("&Skip If Original Smaller Than Resize"));
     mnuSkip->setCheckable(true);
     // Players that show the front cover find it resized too when it is not picture 1.

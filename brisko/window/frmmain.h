@@ -66,6 +66,9 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // Options > "Picture Size and Quality…": values chosen there are the
+    // user's settings from then on, kept when the window closes.
+    void ChooseSizeAndQuality();
     void ProcessCmdLine();
     void HelpFileCheck();
     // The help manual's main page, beside the program (empty when missing).
@@ -189,7 +192,7 @@ private:
     // Menus and their entries.
     QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
     QAction *mnuClearClip, *mnuExit;
-    QAction *mnuSetColumns, *mnuSkip, *mnuAllPictures;
+    QAction *mnuSetColumns, *mnuSizeQuality, *mnuSkip, *mnuAllPictures;
     QAction *mnuHelpCont, *mnuShowTip, *mnuAbout;
     QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
     QAction *mnuSep[8];

@@ -4,9 +4,13 @@
 #include "window/frmmain.h"
 
 #include "base/textvalue.h"
+#include "base/translation.h"
+#include "engine/convert/cmdline.h"
 #include "engine/convert/settingsstore.h"
 #include "engine/convert/workerpool.h"
+#include "window/dialogs/frmresizesettings.h"
 #include "window/widgets/globals.h"
+#include "window/widgets/statuspanels.h"
 #include "window/widgets/tracklist.h"
 
 #include <QAction>
@@ -211,4 +215,19 @@ void frmMain::SaveSettings()
         }
     }
     store.Save();
+}
+
+void frmMain::ChooseSizeAndQuality()
+{
+    auto *dialog = new frmResizeSettings(TargetSize, Quality, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        TargetSize = qint16(dialog->Size());
+        Quality = qint16(dialog->Quality());
+        // No longer values for one run: the close does not ask about them.
+        CustomValues = false;
+        // Read as stored settings are, the panel says "Resize Settings".
+        Statusbar->SetPanelText(2, ShownText(ReadResizeSwitches(QString(), TargetSize, Quality).panelText));
+    });
+    dialog->open();
 }

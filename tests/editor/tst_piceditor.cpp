@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QtTest>
 
@@ -269,6 +270,17 @@ void TestPicEditor::editsAndWhatSaveHandsBack()
     dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("x"));
     QVERIFY(!dialog.Changed() && !dialog.cmdSave->isEnabled());
     Activate(dialog);
+    // Enter in a field saves, and does nothing while Save is disabled: it
+    // never opens Find Picture.
+    int fileDialogs = 0;
+    clsOpenSave::SetFileDialogRunner([&fileDialogs](const clsOpenSave::Request &) {
+        ++fileDialogs;
+        return clsOpenSave::Answer{};
+    });
+    QCOMPARE(QApplication::focusWidget(), dialog.cboTagData[frmPicMod::Title]);
+    QTest::keyClick(dialog.cboTagData[frmPicMod::Title]->lineEdit(), Qt::Key_Return);
+    QVERIFY(dialog.isVisible() && !dialog.Ok());
+    QCOMPARE(fileDialogs, 0);
 
     QTest::keyClicks(dialog.cboTagData[frmPicMod::Title]->lineEdit(), QStringLiteral("<Blank>"));
     dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("<Blank>"));
@@ -300,7 +312,8 @@ void TestPicEditor::editsAndWhatSaveHandsBack()
     // "Clear Picture" after an edit keeps Save enabled.
     dialog.ClearPicture();
     QVERIFY(dialog.cmdSave->isEnabled());
-    dialog.cmdSave->click();
+    QTest::keyClick(dialog.txtComment, Qt::Key_Return);
+    QVERIFY(dialog.Ok() && fileDialogs == 0);
     QCOMPARE(dialog.NewTagData(), (QStringList{QString(), QString(), QStringLiteral("Dropped Album"),
                                                QStringLiteral("1"), QStringLiteral("1999"), QStringLiteral("Rock"),
                                                QString()}));
@@ -329,7 +342,7 @@ void TestPicEditor::replacementPictureSources()
     QMimeData text;
     text.setText(QStringLiteral("cover.jpg"));
     QVERIFY(frmPicMod::CanDropPicture(capitals.get()));
-    QVERIFY(!frmPicMod::CanDropPicture(jpeg.get()));
+    QVERIFY(frmPicMod::CanDropPicture(jpeg.get()));
     QVERIFY(frmPicMod::CanDropPicture(&image));
     QVERIFY(!frmPicMod::CanDropPicture(&text));
 
@@ -337,7 +350,7 @@ void TestPicEditor::replacementPictureSources()
     QVERIFY(!dialog.cmdSave->isEnabled() && !dialog.chkSaveClip->isChecked());
     std::unique_ptr<QMimeData> notPicture(files({fake}));
     dialog.RepPicture_DD(notPicture.get());
-    QCOMPARE(messages_, QStringList{QStringLiteral("Invalid Picture Format")});
+    QCOMPARE(messages_, QStringList{QStringLiteral("Invalid Picture Format\nunsupported picture format")});
     QVERIFY(KeptPicture.isNull() && !dialog.cmdSave->isEnabled());
     // A pipe and a device named like pictures are refused, not read forever.
     const QString pipe = Path(QStringLiteral("pipe.jpg"));
@@ -346,8 +359,20 @@ void TestPicEditor::replacementPictureSources()
     for (const QString &odd : {pipe, Path(QStringLiteral("zero.jpg"))}) {
         std::unique_ptr<QMimeData> dropped(files({odd}));
         dialog.RepPicture_DD(dropped.get());
-        QCOMPARE(messages_.last(), QStringLiteral("Invalid Picture Format"));
+        QCOMPARE(messages_.last(), QStringLiteral("Invalid Picture Format\nnot a regular file"));
     }
+    // A PNG is taken as PNG art in a tag is: transparent parts over white.
+    QImage halfClear(40, 20, QImage::Format_ARGB32);
+    halfClear.fill(Qt::transparent);
+    QPainter(&halfClear).fillRect(20, 0, 20, 20, Qt::red);
+    const QString png = Path(QStringLiteral("cover.png"));
+    QVERIFY(TestFiles::Write(png, TestPictures::Encoded(halfClear, "png")));
+    std::unique_ptr<QMimeData> pngDrop(files({png}));
+    QVERIFY(frmPicMod::CanDropPicture(pngDrop.get()));
+    dialog.RepPicture_DD(pngDrop.get());
+    QCOMPARE(KeptPicture.size(), QSize(40, 20));
+    QCOMPARE(KeptPicture.pixelColor(5, 10), QColor(Qt::white));
+    QCOMPARE(KeptPicture.pixelColor(35, 10), QColor(Qt::red));
     dialog.RepPicture_DD(capitals.get());
     QCOMPARE(KeptPicture.size(), QSize(64, 32));
     QVERIFY(dialog.cmdSave->isEnabled());
@@ -363,13 +388,18 @@ void TestPicEditor::replacementPictureSources()
     messages_.clear();
     dialog.GetNewPix();
     QCOMPARE(asked.title, QStringLiteral("Replacement Art"));
-    QCOMPARE(asked.nameFilters, QStringList{QStringLiteral("Picture Files (*.bmp *.gif *.jpg)")});
+    QCOMPARE(asked.nameFilters, (QStringList{QStringLiteral("Picture Files (*.bmp *.gif *.jpg)"),
+                                             QStringLiteral("All pictures (*.bmp *.gif *.jpg *.jpeg *.png)")}));
     QVERIFY(asked.mustExist && !asked.multiple);
     QVERIFY(messages_.isEmpty());
     answer = fake;
     dialog.GetNewPix();
-    QCOMPARE(messages_, QStringList{QStringLiteral("Invalid Picture")});
+    QCOMPARE(messages_, QStringList{QStringLiteral("Invalid Picture\nunsupported picture format")});
     QCOMPARE(KeptPicture.size(), QSize(64, 32));
+    answer = Path(QStringLiteral("typed.jpeg"));
+    QVERIFY(TestFiles::Write(answer, TestPictures::Jpeg(TestPictures::Solid(30, 60, Qt::blue))));
+    dialog.GetNewPix();
+    QCOMPARE(KeptPicture.size(), QSize(30, 60));
 
     // Paste, and the popup's enabling.
     QGuiApplication::clipboard()->setImage(TestPictures::Solid(20, 40, Qt::green));

@@ -4,11 +4,14 @@
 #include "window/frmmain.h"
 #include "window/widgets/globals.h"
 #include "window/widgets/msgbox.h"
+#include "window/widgets/statuspanels.h"
 #include "window/widgets/tracklist.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QMenu>
 #include <QScreen>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -295,6 +298,29 @@ void TestSettings::customValuesKeptOnlyWhenTheUserSaysYes()
         QCOMPARE(Stored(QStringLiteral("Config"), QStringLiteral("Quality")),
                  QString::fromLatin1(kept ? "90" : "70"));
     }
+
+    // Chosen in the window (Options, "Picture Size and Quality…", from the
+    // keyboard) they are the settings: shown as such, kept without a question.
+    questions_ = 0;
+    WriteIni("[Config]\nShowTip=False\n");
+    {
+        frmMain window(QStringLiteral("/300/90"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(Probe(window).lvwMain(), Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(Probe(window).mnuOptions->isVisible());
+        QTest::keyClick(Probe(window).mnuOptions, Qt::Key_P);
+        QTRY_VERIFY(qobject_cast<QSpinBox *>(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("500"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("95"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(Probe(window).Statusbar->PanelText(2), QStringLiteral("Resize Settings  Size:500  Quality:95"));
+        QVERIFY(window.close());
+    }
+    QCOMPARE(questions_, 0);
+    QCOMPARE(Stored(QStringLiteral("Config"), QStringLiteral("Size")), QStringLiteral("500"));
+    QCOMPARE(Stored(QStringLiteral("Config"), QStringLiteral("Quality")), QStringLiteral("95"));
 }
 
 void TestSettings::unreadableValuesKeepTheirDefaults()

@@ -125,18 +125,10 @@ QByteArray Encode(PictureEncoder &encoder, const ArtRequest &request, const QByt
     return encoder.ResizeToJpegData(art, size, request.quality, request.stopRequested);
 }
 
-// Why a picture that is there cannot be converted: what its decoder said
-// when it said more than "invalid picture", else what its headers tell.
+// Why a picture that is there cannot be converted.
 QString ProblemOf(const QByteArray &art, const BriskoError &error)
 {
-    // A kind of picture the program does not read is named by its headers
-    // better than by the decoder that stumbled on it.
-    const QString kind = PictureProblem(art);
-    const QString told = error.Description();
-    if (kind.startsWith(QLatin1String("unsupported")) || told.isEmpty()
-        || told == ErrorText(ErrorNumber::InvalidPicture))
-        return kind;
-    return told.left(1).toLower() + told.mid(1);
+    return RefusalReason(art, error.Description());
 }
 
 // Pictures 2 and on that are larger than the target, each in its place. One

@@ -18,12 +18,12 @@ qint16 BoundedSize(qint16 size)
 {
     if (size == 0)
         size = 250;
-    return std::clamp<qint16>(size, 100, 1000);
+    return std::clamp<qint16>(size, MinTargetSize, MaxTargetSize);
 }
 
 qint16 BoundedQuality(qint16 quality)
 {
-    return std::clamp<qint16>(quality, 50, 100);
+    return std::clamp<qint16>(quality, MinQuality, MaxQuality);
 }
 
 // text: the English text, with %1 for the size and %2 for the quality.

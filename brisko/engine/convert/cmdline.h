@@ -4,6 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+// The ranges a conversion's picture size and JPEG quality are held to.
+constexpr qint16 MinTargetSize = 100;
+constexpr qint16 MaxTargetSize = 1000;
+constexpr qint16 MinQuality = 50;
+constexpr qint16 MaxQuality = 100;
+
 // The picture size and JPEG quality of a conversion run, as settled at
 // start-up from the command line or, without switches, from the settings.
 struct ResizeSwitches

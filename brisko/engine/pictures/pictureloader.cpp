@@ -7,6 +7,7 @@
 #include "engine/pictures/gifcodec.h"
 #include "engine/pictures/jpegcodec.h"
 #include "engine/pictures/pictureheaders.h"
+#include "engine/pictures/pictureproblem.h"
 #include "engine/pictures/picturelimits.h"
 #include "engine/pictures/pngcodec.h"
 #include "engine/pictures/rowreducer.h"
@@ -25,6 +26,11 @@ namespace {
 [[noreturn]] void Refuse(const QString &reason)
 {
     throw BriskoError(ErrorNumber::InvalidPicture, reason);
+}
+
+[[noreturn]] void RefuseOversized()
+{
+    Refuse(EnglishText("Engine", "Picture too large: a file of more than %1 MB").arg(PictureLimits::MaxFileBytes >> 20));
 }
 
 [[noreturn]] void RefuseCutShort()
@@ -192,15 +198,17 @@ QByteArray ReadPictureFile(const QString &path)
         throw MakeError(info.dir().exists() ? ErrorNumber::FileNotFound : ErrorNumber::PathNotFound);
     // Only a regular file can be a picture: a pipe or a device named like one
     // would never end.
-    if (!info.isFile() || info.size() > PictureLimits::MaxFileBytes)
-        ThrowInvalid();
+    if (!info.isFile())
+        Refuse(EnglishText("Engine", "not a regular file"));
+    if (info.size() > PictureLimits::MaxFileBytes)
+        RefuseOversized();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw MakeError(ErrorNumber::FileAccess);
     // Never more than a picture can be, even if the file grows meanwhile.
     const QByteArray data = file.read(PictureLimits::MaxFileBytes + 1);
     if (data.size() > PictureLimits::MaxFileBytes)
-        ThrowInvalid();
+        RefuseOversized();
     return data;
 }
 
@@ -246,4 +254,16 @@ QSize PictureSize(const QString &path)
 Image LoadPicture(const QString &path)
 {
     return LoadPictureFrom(ReadPictureFile(path));
+}
+
+Image LoadReplacementPicture(const QString &path)
+{
+    const QByteArray data = ReadPictureFile(path);
+    try {
+        return DecodePicture(data, QSize()).image;
+    } catch (const BriskoError &error) {
+        if (error.Number() != ErrorNumber::InvalidPicture)
+            throw;
+        throw BriskoError(ErrorNumber::InvalidPicture, RefusalReason(data, error.Description()));
+    }
 }

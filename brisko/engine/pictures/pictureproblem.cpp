@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/pictureproblem.h"
 
+#include "base/briskoerror.h"
 #include "base/translation.h"
 #include "engine/pictures/jpegcodec.h"
 #include "engine/pictures/pictureheaders.h"
@@ -94,4 +95,13 @@ QString PictureProblem(const QByteArray &picture)
     if (size.isValid() && !PictureLimits::IsWithin(size))
         return EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits").arg(size.width()).arg(size.height());
     return EnglishText("Engine", "damaged picture");
+}
+
+QString RefusalReason(const QByteArray &picture, const QString &told)
+{
+    const QString kind = PictureProblem(picture);
+    if (kind.startsWith(QLatin1String("unsupported")) || told.isEmpty()
+        || told == ErrorText(ErrorNumber::InvalidPicture))
+        return kind;
+    return told.left(1).toLower() + told.mid(1);
 }

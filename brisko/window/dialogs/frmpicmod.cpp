@@ -4,6 +4,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "base/genrefromid.h"
+#include "base/translation.h"
 #include "engine/pictures/pictureloader.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/widgets/artwork.h"
@@ -147,6 +148,11 @@ void frmPicMod::CreateControls()
     cmdSave = place(new QPushButton(tr("Save"), this), "cmdSave", {312, 394, 100, 26});
     cmdSave->setEnabled(false);
     cmdCancel = place(new QPushButton(tr("Cancel"), this), "cmdCancel", {420, 394, 100, 26});
+    // Enter in a field saves, and only once Save is enabled: the first
+    // button would otherwise be the default and open the file dialog. The
+    // dialog opens in the first field, not on Find Picture.
+    cmdSave->setDefault(true);
+    cboTagData[Title]->setFocus();
     setFixedSize(scale.Size(QSize(532, 430)));
 
     mnuPop1 = new QMenu(this);
@@ -326,14 +332,16 @@ void frmPicMod::GetNewPix()
         dialog.CancelError = true;
         dialog.DialogTitle = tr("Replacement Art");
         dialog.InitDir = QString();
-        dialog.SetFilter(tr("Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg"));
+        // The classic kinds first; covers are often .jpeg or .png.
+        dialog.SetFilter(tr("Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg")
+                         + u'|' + tr("All pictures (*.bmp *.gif *.jpg *.jpeg *.png)|*.bmp;*.gif;*.jpg;*.jpeg;*.png"));
         dialog.Flags = 4100;
         dialog.MaxFileSize = 256;
         dialog.ShowOpen();
-        TakePicture(ToQImage(LoadPicture(dialog.FileName)));
+        TakePicture(ToQImage(LoadReplacementPicture(dialog.FileName)));
     } catch (const BriskoError &error) {
         if (error.Number() == ErrorNumber::InvalidPicture)
-            MsgBox(tr("Invalid Picture"), Msg::Exclamation, QString(), this);
+            MsgBox(tr("Invalid Picture\n%1").arg(ShownText(error.Description())), Msg::Exclamation, QString(), this);
         else if (error.Number() != ErrorNumber::CancelSelected)
             ReportUnexpected(QStringLiteral("GetNewPix"), error.Description(), this);
     } catch (const std::exception &error) {
@@ -353,12 +361,13 @@ bool frmPicMod::CanDropPicture(const QMimeData *dragged)
     const QString first = urls.first().toLocalFile();
     const qsizetype dot = first.lastIndexOf(u'.');
     const QString extension = dot >= 0 ? first.mid(dot + 1).toLower() : QString();
-    return extension == QLatin1String("bmp") || extension == QLatin1String("gif")
-        || extension == QLatin1String("jpg");
+    return extension == QLatin1String("bmp") || extension == QLatin1String("gif") || extension == QLatin1String("jpg")
+        || extension == QLatin1String("jpeg") || extension == QLatin1String("png");
 }
 
 void frmPicMod::RepPicture_DD(const QMimeData *dropped)
 {
+    bool file = false; // a refused file is told why
     try {
         QImage picture;
         if (dropped->hasImage()) {
@@ -366,13 +375,16 @@ void frmPicMod::RepPicture_DD(const QMimeData *dropped)
             if (picture.isNull())
                 throw MakeError(ErrorNumber::InvalidPicture);
         } else if (!dropped->urls().isEmpty()) {
-            picture = ToQImage(LoadPicture(dropped->urls().first().toLocalFile()));
+            file = true;
+            picture = ToQImage(LoadReplacementPicture(dropped->urls().first().toLocalFile()));
         } else {
             return;
         }
         TakePicture(picture);
     } catch (const BriskoError &error) {
-        if (error.Number() == ErrorNumber::InvalidPicture)
+        if (error.Number() == ErrorNumber::InvalidPicture && file)
+            MsgBox(tr("Invalid Picture Format\n%1").arg(ShownText(error.Description())), Msg::Information, QString(), this);
+        else if (error.Number() == ErrorNumber::InvalidPicture)
             MsgBox(tr("Invalid Picture Format"), Msg::Information, QString(), this);
         else
             ReportUnexpected(QStringLiteral("RepPicture_DD"), error.Description(), this);
