@@ -270,8 +270,7 @@ void TestPicEditor::editsAndWhatSaveHandsBack()
     dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("x"));
     QVERIFY(!dialog.Changed() && !dialog.cmdSave->isEnabled());
     Activate(dialog);
-    // Enter in a field saves, and does nothing while Save is disabled: it
-    // never opens Find Picture.
+    // Enter in a field saves, does nothing while Save is disabled, never opens Find Picture.
     int fileDialogs = 0;
     clsOpenSave::SetFileDialogRunner([&fileDialogs](const clsOpenSave::Request &) {
         ++fileDialogs;
@@ -279,8 +278,7 @@ void TestPicEditor::editsAndWhatSaveHandsBack()
     });
     QCOMPARE(QApplication::focusWidget(), dialog.cboTagData[frmPicMod::Title]);
     QTest::keyClick(dialog.cboTagData[frmPicMod::Title]->lineEdit(), Qt::Key_Return);
-    QVERIFY(dialog.isVisible() && !dialog.Ok());
-    QCOMPARE(fileDialogs, 0);
+    QVERIFY(dialog.isVisible() && !dialog.Ok() && fileDialogs == 0);
 
     QTest::keyClicks(dialog.cboTagData[frmPicMod::Title]->lineEdit(), QStringLiteral("<Blank>"));
     dialog.cboTagData[frmPicMod::Title]->setEditText(QStringLiteral("<Blank>"));
@@ -370,7 +368,6 @@ void TestPicEditor::replacementPictureSources()
     std::unique_ptr<QMimeData> pngDrop(files({png}));
     QVERIFY(frmPicMod::CanDropPicture(pngDrop.get()));
     dialog.RepPicture_DD(pngDrop.get());
-    QCOMPARE(KeptPicture.size(), QSize(40, 20));
     QCOMPARE(KeptPicture.pixelColor(5, 10), QColor(Qt::white));
     QCOMPARE(KeptPicture.pixelColor(35, 10), QColor(Qt::red));
     dialog.RepPicture_DD(capitals.get());

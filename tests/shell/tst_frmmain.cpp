@@ -169,6 +169,7 @@ void TestMainWindow::menusHaveTheirCaptions()
                           QStringLiteral("-"), QStringLiteral("Exit")}));
     QCOMPARE(captions(Probe(window).mnuOptions),
              QStringList({QStringLiteral("Reset To Default View"), QStringLiteral("-"),
+                          QStringLiteral("Picture Size and Quality…"),
                           QStringLiteral("Skip If Original Smaller Than Resize"),
                           QStringLiteral("Resize Every Picture")}));
     QCOMPARE(captions(Probe(window).mnuHelp),

@@ -11,7 +11,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QScreen>
-#include <QSpinBox>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -299,8 +298,7 @@ void TestSettings::customValuesKeptOnlyWhenTheUserSaysYes()
                  QString::fromLatin1(kept ? "90" : "70"));
     }
 
-    // Chosen in the window (Options, "Picture Size and Quality…", from the
-    // keyboard) they are the settings: shown as such, kept without a question.
+    // Chosen in the window from the keyboard, they are the settings, kept without a question.
     questions_ = 0;
     WriteIni("[Config]\nShowTip=False\n");
     {
@@ -310,10 +308,10 @@ void TestSettings::customValuesKeptOnlyWhenTheUserSaysYes()
         QTest::keyClick(Probe(window).lvwMain(), Qt::Key_O, Qt::AltModifier);
         QTRY_VERIFY(Probe(window).mnuOptions->isVisible());
         QTest::keyClick(Probe(window).mnuOptions, Qt::Key_P);
-        QTRY_VERIFY(qobject_cast<QSpinBox *>(QApplication::focusWidget()));
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("500"));
+        QTRY_VERIFY(QApplication::activeModalWidget() && QApplication::activeModalWidget()->isActiveWindow());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5000")); // the last digit is beyond the range
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("95"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("950"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(Probe(window).Statusbar->PanelText(2), QStringLiteral("Resize Settings  Size:500  Quality:95"));
         QVERIFY(window.close());

@@ -5,7 +5,6 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QLabel>
 #include <QSpinBox>
 
 namespace {
