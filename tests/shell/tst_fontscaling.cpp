@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionHeader>
@@ -28,7 +29,7 @@
 // The windows at the desktop's usual font sizes: every caption shows whole,
 // the track list's columns fit the program's own texts and headings, and the
 // anchors keep the grown places on the window's edges. The suite runs this
-// once as it is and once with QT_SCALE_FACTOR=2.
+// on a wide screen, there with QT_SCALE_FACTOR=2, and on a small screen.
 class TestFontScaling : public QObject
 {
     Q_OBJECT
@@ -195,9 +196,17 @@ void TestFontScaling::captionsShowWhole()
 
     if (window == QLatin1String("main")) {
         frmMain main;
-        // The panel that says a picture is kept, as it shows once one is.
-        main.findChild<StatusPanels *>(QStringLiteral("Statusbar"))->SetPanelVisible(4, true);
+        // Every panel with text, as after a long run with a picture kept.
+        auto *bar = main.findChild<StatusPanels *>(QStringLiteral("Statusbar"));
+        bar->SetPanelText(3, QStringLiteral("Resized 10000, failed 10000, skipped 10000"));
+        bar->SetPanelVisible(4, true);
         ShowAndLook(&main, look);
+        // Panel 2 shows whole; a bar too narrow shortens the others, their whole text in the tip.
+        for (int panel = 1; panel <= StatusPanels::PanelCount; ++panel) {
+            const QLabel *label = bar->findChildren<QLabel *>().at(panel - 1);
+            const QString whole = bar->PanelText(panel);
+            QVERIFY(label->text() == whole || (panel != 2 && label->toolTip() == whole));
+        }
     } else if (window == QLatin1String("picture and tag")) {
         frmMain main;
         frmPicMod dialog(ListOf(&main), &main);
@@ -304,10 +313,10 @@ void TestFontScaling::anchorsKeepTheGrownPlacesOnTheEdges()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-    // The window is never smaller than its designed minimum grown with the font.
+    // The window is never smaller than its designed minimum grown with the font, but for the screen.
     const anchorlib::DesignScale scale(window.font());
     QVERIFY(scale.Across() > 1);
-    QCOMPARE(window.MinimumWindowSize(), scale.Size(QSize(790, 455)));
+    QCOMPARE(window.MinimumWindowSize(), scale.Size(QSize(790, 455)).boundedTo(window.screen()->availableSize()));
     window.resize(100, 100);
     QTRY_COMPARE(window.frameGeometry().size(), window.MinimumWindowSize());
 
