@@ -469,6 +469,10 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <source>the audio would not stay as it was</source>
         <translation>der Ton bliebe nicht, wie er war</translation>
     </message>
+    <message>
+        <source>Picture too large: a file of more than %1 MB</source>
+        <translation>Bild zu groß: eine Datei von mehr als %1 MB</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>
@@ -918,6 +922,10 @@ Dateityp ist kein Programm zugeordnet.</translation>
         <source>Changed %1, failed %2, skipped %3</source>
         <translation>Geändert %1, fehlgeschlagen %2, übersprungen %3</translation>
     </message>
+    <message>
+        <source>&amp;Picture Size and Quality…</source>
+        <translation>Bildgröße und &amp;Qualität…</translation>
+    </message>
 </context>
 <context>
     <name>frmPicMod</name>
@@ -1022,12 +1030,39 @@ Dateityp ist kein Programm zugeordnet.</translation>
         <translation>Bilddateien (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg</translation>
     </message>
     <message>
-        <source>Invalid Picture</source>
-        <translation>Ungültiges Bild</translation>
-    </message>
-    <message>
         <source>Invalid Picture Format</source>
         <translation>Ungültiges Bildformat</translation>
+    </message>
+    <message>
+        <source>All pictures (*.bmp *.gif *.jpg *.jpeg *.png)|*.bmp;*.gif;*.jpg;*.jpeg;*.png</source>
+        <translation>Alle Bilder (*.bmp *.gif *.jpg *.jpeg *.png)|*.bmp;*.gif;*.jpg;*.jpeg;*.png</translation>
+    </message>
+    <message>
+        <source>Invalid Picture
+%1</source>
+        <translation>Ungültiges Bild
+%1</translation>
+    </message>
+    <message>
+        <source>Invalid Picture Format
+%1</source>
+        <translation>Ungültiges Bildformat
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>frmResizeSettings</name>
+    <message>
+        <source>Picture Size and Quality</source>
+        <translation>Bildgröße und Qualität</translation>
+    </message>
+    <message>
+        <source>Picture &amp;size (%1–%2 pixels):</source>
+        <translation>Bild&amp;größe (%1–%2 Pixel):</translation>
+    </message>
+    <message>
+        <source>JPEG &amp;quality (%1–%2):</source>
+        <translation>JPEG-&amp;Qualität (%1–%2):</translation>
     </message>
 </context>
 <context>
