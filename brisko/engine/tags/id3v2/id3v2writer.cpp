@@ -89,11 +89,6 @@ Range Id3v1Range(TagField field)
 
 } // namespace
 
-bool TagEdits::HasId3v2Changes() const
-{
-    return !fields.isEmpty() || comment.has_value() || firstPicture.has_value() || !laterPictures.isEmpty();
-}
-
 Id3v2Writer::Id3v2Writer(const Id3v2::Tag &tag, bool tagAtEnd, const QByteArray &id3v1, qint64 fileSize)
     : tag_(tag)
     , tagAtEnd_(tagAtEnd)
@@ -102,26 +97,18 @@ Id3v2Writer::Id3v2Writer(const Id3v2::Tag &tag, bool tagAtEnd, const QByteArray 
 {
 }
 
-void Id3v2Writer::SetError(int code, const QString &text)
-{
-    errorCode_ = code;
-    errorText_ = text;
-}
-
-std::optional<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits)
+Result<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits) const
 {
     if (tagAtEnd_) {
-        SetError(TagLibraryError::WouldLoseData,
-                 EnglishText("Engine", "the file has an ID3v2 tag at its end, which would be left behind"));
-        return std::nullopt;
+        return Failure{TagLibraryError::WouldLoseData,
+                       EnglishText("Engine", "the file has an ID3v2 tag at its end, which would be left behind")};
     }
     Id3v2::Tag tag = tag_;
     if (!tag.present) {
         tag.present = true;
         tag.major = 3;
     } else if (!tag.writable) {
-        SetError(TagLibraryError::WouldLoseData, tag.problem);
-        return std::nullopt;
+        return Failure{TagLibraryError::WouldLoseData, tag.problem};
     }
 
     if (tag.major == 2) {
@@ -129,8 +116,7 @@ std::optional<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits)
         Id3v2::Tag v23;
         QString why;
         if (!Id3v2::ConvertTo23(tag, &v23, &why)) {
-            SetError(TagLibraryError::WouldLoseData, why);
-            return std::nullopt;
+            return Failure{TagLibraryError::WouldLoseData, why};
         }
         tag = v23;
     }
@@ -152,6 +138,8 @@ std::optional<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits)
     };
 
     for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
+        if (change.key() == TagField::Comment)
+            continue;
         // Each frame that holds the field takes the new value: a year kept in
         // both TYER and TDRC (as some taggers write 2.3 tags) is then the same
         // year to readers that prefer either.
@@ -171,10 +159,11 @@ std::optional<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits)
         if (!held)
             replace(-1, frameFor(ids.constFirst()));
     }
-    if (edits.comment) {
+    if (edits.fields.contains(TagField::Comment)) {
+        const QString comment = edits.fields.value(TagField::Comment);
         std::optional<Id3v2::Frame> frame;
-        if (!edits.comment->isEmpty())
-            frame = CommentFrame(QStringLiteral("eng"), QString(), *edits.comment, tag);
+        if (!comment.isEmpty())
+            frame = CommentFrame(QStringLiteral("eng"), QString(), comment, tag);
         replace(ShownCommentIndex(tag), frame);
     }
     // The frame index of picture number in the tag as edited so far.
@@ -196,38 +185,36 @@ std::optional<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits)
     return tag;
 }
 
-bool Id3v2Writer::PrepareId3v2(const TagEdits &edits, FileRewrite *rewrite)
+std::optional<Failure> Id3v2Writer::PrepareId3v2(const TagEdits &edits, FileRewrite *rewrite) const
 {
-    const std::optional<Id3v2::Tag> edited = EditedTag(edits);
+    const Result<Id3v2::Tag> edited = EditedTag(edits);
     if (!edited)
-        return false;
+        return edited.Why();
     // A tag is no use in a file with nothing after it: that is no MP3.
     const qint64 oldSize = tag_.present ? tag_.size : 0;
     if (fileSize_ - oldSize - id3v1_.size() <= 0) {
-        SetError(TagLibraryError::NoAudio, EnglishText("Engine", "the file holds no audio"));
-        return false;
+        return Failure{TagLibraryError::NoAudio, EnglishText("Engine", "the file holds no audio")};
     }
 
     const QByteArray rendered = Id3v2::Render(*edited, TagSizeToWrite(*edited, oldSize));
     const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
     if (check.frames != edited->frames || check.trailing != edited->trailing) {
-        SetError(TagLibraryError::CheckFailed, EnglishText("Engine", "the new tag does not read back as written"));
-        return false;
+        return Failure{TagLibraryError::CheckFailed, EnglishText("Engine", "the new tag does not read back as written")};
     }
 
     rewrite->head = rendered;
     rewrite->keepFrom = oldSize;
-    return true;
+    return std::nullopt;
 }
 
-bool Id3v2Writer::PrepareId3v1(const QMap<TagField, QString> &changes, FileRewrite *rewrite)
+std::optional<Failure> Id3v2Writer::PrepareId3v1(const QMap<TagField, QString> &changes,
+                                                 FileRewrite *rewrite) const
 {
     TagLib::ByteVectorStream stream(ToByteVector(id3v1_));
     TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
     TagLib::ID3v1::Tag *tag = file.ID3v1Tag();
     if (!tag) {
-        SetError(TagLibraryError::TagUnreadable, EnglishText("Engine", "the ID3v1 tag cannot be read"));
-        return false;
+        return Failure{TagLibraryError::TagUnreadable, EnglishText("Engine", "the ID3v1 tag cannot be read")};
     }
     for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
         const QString &text = change.value();
@@ -255,12 +242,23 @@ bool Id3v2Writer::PrepareId3v1(const QMap<TagField, QString> &changes, FileRewri
 
     rewrite->keepTo = fileSize_ - 128;
     rewrite->tail = updated;
-    return true;
+    return std::nullopt;
 }
 
-void Id3v2Writer::AddAudioCheck(FileRewrite *rewrite) const
+Result<FileRewrite> Id3v2Writer::Render(const TagEdits &edits) const
 {
-    rewrite->check = [plan = *rewrite, size = fileSize_](int copy, int original) {
+    FileRewrite rewrite;
+    rewrite.keepTo = fileSize_;
+    std::optional<Failure> failure;
+    if (edits.HasTagChanges())
+        failure = PrepareId3v2(edits, &rewrite);
+    // A file without an ID3v1 tag does not get one.
+    if (!failure && !edits.id3v1.isEmpty() && !id3v1_.isEmpty())
+        failure = PrepareId3v1(edits.id3v1, &rewrite);
+    if (failure)
+        return *failure;
+    rewrite.check = [plan = rewrite, size = fileSize_](int copy, int original) {
         return AudioKept(plan, size, copy, original);
     };
+    return rewrite;
 }

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/files/atomicsave.h"
-#include "engine/tags/id3v2/id3v2raw.h"
-#include "engine/tags/id3v2/id3v2writer.h"
-#include "engine/files/lockedfile.h"
 #include "base/tagerrors.h"
+#include "engine/files/lockedfile.h"
+#include "engine/tags/tagcontainer.h"
+#include "engine/tags/tagedits.h"
 #include "engine/tags/tagfield.h"
 
 #include <QByteArray>
@@ -13,17 +12,18 @@
 #include <QMap>
 #include <QString>
 
-#include <optional>
+#include <memory>
 
-// Reads and writes the ID3 tags and pictures of one MP3 file at a time: the
-// file last passed to OpenAudioFile. Reading never changes a file and never
-// reads the audio. Writes are collected and stored by the next save, which
-// changes exactly what was asked and nothing else: every other frame keeps
-// its bytes, the audio and any ID3v1, APE or Lyrics3 tag stay as they are,
-// the tag keeps its version (2.2 becomes 2.3), and no ID3v1 tag appears that
-// was not there. A save writes the complete new file beside the old one,
-// checks it, and renames it into place; a save that cannot keep everything is
-// refused and leaves the file as it was.
+// Reads and writes the tags and pictures of one audio file at a time: the
+// file last passed to OpenAudioFile, held open and locked, its tags read by
+// the container of its format (see TagContainer). Reading never changes a
+// file and never reads the audio. Writes are collected and stored by the next
+// save, which changes exactly what was asked and nothing else: in an MP3
+// every other frame keeps its bytes, the audio and any ID3v1, APE or Lyrics3
+// tag stay as they are, the tag keeps its version (2.2 becomes 2.3), and no
+// ID3v1 tag appears that was not there. A save writes the complete new file
+// beside the old one, checks it, and renames it into place; a save that
+// cannot keep everything is refused and leaves the file as it was.
 //
 // Failures set LastErrorCode and LastErrorText; see TagLibraryError.
 class TagLibrary
@@ -40,7 +40,13 @@ public:
     short OpenAudioFile(const QString &requested);
     void CloseAudioFile();
     QString OpenPath() const { return path_; }
+    // The open file as it was when it was locked (its length, times, volume).
+    const struct stat &OpenState() const { return original_.State(); }
+    // The open file's descriptor, -1 when none is open.
+    int OpenDescriptor() const { return original_.Descriptor(); }
 
+    // The "Id3v2" members read and write the file's own tag: the ID3v2 tag of
+    // an MP3, the comments of other formats.
     bool HasId3v2Tag() const;
     bool HasId3v1Tag() const;
 
@@ -61,7 +67,7 @@ public:
     // Stored by the next SaveId3v1Tag if the file has an ID3v1 tag.
     void SetId3v1Field(TagField field, const QString &text);
 
-    // Pictures of the ID3v2 tag, numbered from 1 in the order they are stored.
+    // Pictures of the tag, numbered from 1 in the order they are stored.
     short PictureCount() const;
     short GetPictureType(int number) const;
     // Picture number's image data as stored; false (and the error set) when
@@ -102,37 +108,24 @@ public:
     QString LastErrorText() const { return lastErrorText_; }
 
 private:
-    struct Picture
-    {
-        int frameIndex = -1;
-        bool readable = false;
-        short type = 0;
-        QByteArray data;
-    };
-
     void Close();
     void SetError(int code, const QString &text = QString());
+    void SetError(const Failure &failure) { SetError(failure.code, failure.reason); }
     bool RequireOpen(const QString &path);
-    void ReadId3v2();
-    std::optional<Picture> PictureAt(int number) const;
+    // The open file's tags; none when no file is open.
+    TagContainer *Tags() const;
     bool FileUnchangedSinceOpen();
     // The saves above: the chosen tags' changes in one rewrite.
-    short Save(const QString &path, const QDateTime &keepModified, bool id3v2, bool id3v1);
+    short Save(const QString &path, const QDateTime &keepModified, bool mainTag, bool id3v1);
     short Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);
 
     QString path_;
-    QString realPath_;
-    qint64 fileSize_ = 0;
+    QByteArray realName_; // the file itself, links resolved, as the bytes of its name
     LockedFile original_;
+    std::unique_ptr<TagContainer> tags_;
+    bool reread_ = false; // saved since tags_ was read
     struct stat replaced_ {};
     int otherNames_ = 0;
-    Id3v2::Tag tag_;
-    bool tagAtEnd_ = false;
-    QByteArray id3v1_;
-    QMap<TagField, QString> v2Fields_;
-    QString comment_;
-    QList<int> pictureFrames_;
-    mutable std::optional<Picture> firstPicture_; // read once, asked for twice in a conversion
     TagEdits edits_;
     int lastErrorCode_ = 0;
     QString lastErrorText_;

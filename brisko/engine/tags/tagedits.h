@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/tags/tagfield.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// The changes a save writes into a file's tags, collected until then.
+struct TagEdits
+{
+    struct Picture
+    {
+        QByteArray jpeg;
+        short type = 3; // the picture type it is stored with
+    };
+    // The seven fields of the file's tag; an empty text removes the field.
+    QMap<TagField, QString> fields;
+    std::optional<Picture> firstPicture;
+    QMap<int, Picture> laterPictures; // numbers 2 and on, each keeping its type
+    // The fields of an ID3v1 tag, written only where the file has one.
+    QMap<TagField, QString> id3v1;
+
+    bool HasTagChanges() const { return !fields.isEmpty() || firstPicture || !laterPictures.isEmpty(); }
+};

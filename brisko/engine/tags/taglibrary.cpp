@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: MIT
+#include "engine/tags/taglibrary.h"
+
+#include "base/translation.h"
+#include "engine/files/localpath.h"
+
+#include <QFile>
+
+#include <cstdlib>
+#include <ctime>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The file a path leads to, links resolved, as the bytes of its name; empty
+// when it leads nowhere.
+QByteArray RealName(const QString &path)
+{
+    char *real = ::realpath(BytesFromPath(path).constData(), nullptr);
+    if (!real)
+        return QByteArray();
+    const QByteArray resolved(real);
+    std::free(real);
+    return resolved;
+}
+
+// The modification time a save gives the new file. The time asked for comes
+// in whole seconds; when it is the original's second, the original's exact
+// time is kept, to the nanosecond. No time asked for: the time of the save.
+std::optional<struct timespec> ModifiedTime(const QDateTime &asked, const struct stat &original)
+{
+    if (!asked.isValid()) {
+        struct timespec now {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        return now;
+    }
+    const qint64 seconds = asked.toSecsSinceEpoch();
+    if (seconds == qint64(original.st_mtim.tv_sec))
+        return original.st_mtim;
+    struct timespec time {};
+    time.tv_sec = time_t(seconds);
+    time.tv_nsec = long(asked.toMSecsSinceEpoch() - seconds * 1000) * 1000000L;
+    return time;
+}
+
+} // namespace
+
+TagLibrary::TagLibrary() = default;
+TagLibrary::~TagLibrary() = default;
+
+void TagLibrary::Close()
+{
+    path_.clear();
+    realName_.clear();
+    reread_ = false;
+    original_.Close();
+    tags_.reset();
+    edits_ = TagEdits();
+}
+
+void TagLibrary::SetError(int code, const QString &text)
+{
+    lastErrorCode_ = code;
+    lastErrorText_ = text;
+}
+
+short TagLibrary::OpenAudioFile(const QString &requested)
+{
+    const QString path = requested; // may be our own path_, which Close() clears
+    Close();
+    SetError(TagLibraryError::None);
+    const QByteArray real = RealName(path);
+    if (real.isEmpty()) {
+        SetError(TagLibraryError::FileNotFound, EnglishText("Engine", "File not found: %1").arg(path));
+        return 0;
+    }
+    // Held locked until the file is closed: read and save see one file.
+    QString why;
+    if (!original_.Open(PathFromBytes(real), &why)) {
+        original_.Close();
+        SetError(TagLibraryError::CannotRead, EnglishText("Engine", "Cannot read %1: %2").arg(path, why));
+        return 0;
+    }
+    Result<std::unique_ptr<TagContainer>> read = ReadTagContainer(original_);
+    if (!read) {
+        original_.Close();
+        SetError(read.Why().code, EnglishText("Engine", "Cannot read %1: %2").arg(path, read.Why().reason));
+        return 0;
+    }
+    path_ = path;
+    realName_ = real;
+    tags_ = std::move(*read);
+    const QString problem = tags_->Problem();
+    if (!problem.isEmpty())
+        SetError(TagLibraryError::TagUnreadable, problem);
+    return 1;
+}
+
+void TagLibrary::CloseAudioFile()
+{
+    Close();
+}
+
+TagContainer *TagLibrary::Tags() const
+{
+    if (reread_) {
+        // The file on disk is the new one since the last save: read it again,
+        // with the ID3v1 changes still waiting for their own save.
+        auto *self = const_cast<TagLibrary *>(this);
+        const TagEdits waiting = edits_;
+        const int code = lastErrorCode_;
+        const QString text = lastErrorText_;
+        self->OpenAudioFile(path_);
+        self->edits_.id3v1 = waiting.id3v1;
+        self->SetError(code, text);
+    }
+    return tags_.get();
+}
+
+bool TagLibrary::HasId3v2Tag() const
+{
+    return Tags() && Tags()->HasTag();
+}
+
+bool TagLibrary::HasId3v1Tag() const
+{
+    return Tags() && Tags()->HasId3v1();
+}
+
+QString TagLibrary::Id3v2Field(TagField field) const
+{
+    return Tags() ? Tags()->Field(field) : QString();
+}
+
+void TagLibrary::SetId3v2Field(TagField field, const QString &text)
+{
+    if (Tags())
+        edits_.fields.insert(field, text);
+}
+
+QString TagLibrary::GetId3v2Comment(int number) const
+{
+    return number == 1 ? Id3v2Field(TagField::Comment) : QString();
+}
+
+void TagLibrary::SetId3v2Comment(int number, const QString &language, const QString &description,
+                                 const QString &text)
+{
+    Q_UNUSED(language)
+    Q_UNUSED(description)
+    if (number == 1)
+        SetId3v2Field(TagField::Comment, text);
+}
+
+QString TagLibrary::Id3v1Field(TagField field) const
+{
+    return Tags() ? Tags()->Id3v1Field(field) : QString();
+}
+
+void TagLibrary::SetId3v1Field(TagField field, const QString &text)
+{
+    if (Tags())
+        edits_.id3v1.insert(field, text);
+}
+
+short TagLibrary::PictureCount() const
+{
+    return short(qMin(Tags() ? Tags()->PictureCount() : 0, 32767));
+}
+
+short TagLibrary::GetPictureType(int number) const
+{
+    const std::optional<StoredPicture> picture = Tags() ? Tags()->Picture(number) : std::nullopt;
+    return picture ? picture->type : 0;
+}
+
+bool TagLibrary::PictureData(int number, QByteArray *data)
+{
+    const std::optional<StoredPicture> picture = Tags() ? Tags()->Picture(number) : std::nullopt;
+    if (!picture || !picture->readable) {
+        SetError(TagLibraryError::NoSuchPicture,
+                 picture ? EnglishText("Engine", "picture %1 cannot be read").arg(number)
+                         : EnglishText("Engine", "there is no picture %1").arg(number));
+        return false;
+    }
+    *data = picture->data;
+    return true;
+}
+
+bool TagLibrary::SavePictureToFile(int number, const QString &destination)
+{
+    QByteArray data;
+    if (!PictureData(number, &data))
+        return false;
+    QFile file(destination);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(data) != data.size() || !file.flush()) {
+        SetError(TagLibraryError::CannotWritePicture,
+                 EnglishText("Engine", "cannot write %1: %2").arg(destination, file.errorString()));
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+bool TagLibrary::AddPictureFromFile(const QString &path, const QString &description, int number,
+                                    short pictureType, int flags)
+{
+    Q_UNUSED(description)
+    Q_UNUSED(number)
+    Q_UNUSED(flags)
+    if (!Tags()) {
+        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open"));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(TagLibraryError::PictureFileUnreadable,
+                 EnglishText("Engine", "cannot read %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    return AddPictureData(file.readAll(), pictureType);
+}
+
+bool TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
+{
+    if (!Tags()) {
+        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open"));
+        return false;
+    }
+    edits_.firstPicture = TagEdits::Picture{jpeg, pictureType};
+    return true;
+}
+
+bool TagLibrary::ReplacePictureData(int number, const QByteArray &jpeg)
+{
+    if (number < 2 || number > PictureCount()) {
+        SetError(TagLibraryError::NoSuchPicture, EnglishText("Engine", "there is no picture %1").arg(number));
+        return false;
+    }
+    edits_.laterPictures.insert(number, TagEdits::Picture{jpeg, GetPictureType(number)});
+    return true;
+}
+
+bool TagLibrary::RequireOpen(const QString &path)
+{
+    if (!Tags() || path != path_) {
+        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "the file is not open: %1").arg(path));
+        return false;
+    }
+    return true;
+}
+
+bool TagLibrary::FileUnchangedSinceOpen()
+{
+    struct stat now {};
+    if (original_.IsOpen() && ::stat(realName_.constData(), &now) == 0 && SameFile(now, original_.State()))
+        return true;
+    SetError(TagLibraryError::ChangedSinceOpen,
+             EnglishText("Engine", "the file was changed by another program after it was read"));
+    return false;
+}
+
+short TagLibrary::SaveId3v2Tag(const QString &path, const QDateTime &keepModified)
+{
+    return Save(path, keepModified, true, false);
+}
+
+short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModified)
+{
+    return Save(path, keepModified, false, true);
+}
+
+short TagLibrary::SaveTags(const QString &path, const QDateTime &keepModified)
+{
+    return Save(path, keepModified, true, true);
+}
+
+short TagLibrary::Save(const QString &path, const QDateTime &keepModified, bool mainTag, bool id3v1)
+{
+    otherNames_ = 0;
+    if (!RequireOpen(path))
+        return 0;
+    SetError(TagLibraryError::None);
+    TagEdits chosen = edits_;
+    if (!mainTag)
+        chosen = TagEdits{{}, std::nullopt, {}, edits_.id3v1};
+    if (!id3v1 || !Tags()->HasId3v1())
+        chosen.id3v1.clear();
+    if (!chosen.HasTagChanges() && chosen.id3v1.isEmpty())
+        return -1;
+    // The rewrite itself refuses a file changed since it was read.
+    Result<FileRewrite> rewrite = Tags()->Render(chosen);
+    if (!rewrite) {
+        SetError(rewrite.Why());
+        return 0;
+    }
+    // ID3v1 changes not written now wait for their own save.
+    return Rewrite(*rewrite, keepModified, !id3v1);
+}
+
+qint64 TagLibrary::SizeAfterSave(const QString &path)
+{
+    if (!RequireOpen(path))
+        return -1;
+    SetError(TagLibraryError::None);
+    if (!FileUnchangedSinceOpen())
+        return -1;
+    Result<FileRewrite> rewrite = Tags()->Render(TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}});
+    if (!rewrite) {
+        SetError(rewrite.Why());
+        return -1;
+    }
+    QString why;
+    if (!MayRewrite(PathFromBytes(realName_), &why)) {
+        SetError(TagLibraryError::NotWritable, why);
+        return -1;
+    }
+    return rewrite->head.size() + (rewrite->keepTo - rewrite->keepFrom) + rewrite->tail.size();
+}
+
+short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
+{
+    rewrite.path = PathFromBytes(realName_);
+    rewrite.modified = ModifiedTime(keepModified, original_.State());
+    const RewriteResult result = RewriteFile(rewrite, original_);
+    if (!result.ok) {
+        SetError(result.code, result.text);
+        return 0;
+    }
+    replaced_ = original_.State();
+    otherNames_ = result.otherNames;
+    // A following read or save starts from the new file, read when first
+    // asked for: most callers close the file now.
+    edits_ = TagEdits{{}, std::nullopt, {}, keepId3v1Changes ? edits_.id3v1 : QMap<TagField, QString>()};
+    reread_ = true;
+    SetError(TagLibraryError::None);
+    return -1;
+}
