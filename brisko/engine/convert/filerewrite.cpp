@@ -2,26 +2,26 @@
 #include "engine/convert/filerewrite.h"
 
 #include "engine/convert/artconversion.h"
-#include "engine/files/filetimes.h"
-#include "engine/files/localpath.h"
-#include "engine/tags/id3v2/taglibrary.h"
-
-#include <sys/stat.h>
+#include "engine/tags/taglibrary.h"
 
 OpenStep OpenForRewrite(TagLibrary &tags, const QString &path)
 {
-    struct stat file {};
-    if (::stat(BytesFromPath(path).constData(), &file) != 0)
-        return OpenStep::FileMissing;
-    if (!RoomToRewrite(path, file.st_size))
+    if (tags.OpenAudioFile(path) != 1) {
+        // A file that went away between finding its name and opening it is missing too.
+        const bool gone = tags.LastErrorCode() == TagLibraryError::FileNotFound || !Exists(path);
+        return gone ? OpenStep::FileMissing : OpenStep::CannotOpen;
+    }
+    // Its length as it was locked: what the second copy will take.
+    if (!RoomToRewrite(path, tags.OpenState().st_size)) {
+        tags.CloseAudioFile();
         return OpenStep::LowDriveSpace;
-    if (tags.OpenAudioFile(path) == 1)
-        return OpenStep::Ready;
-    return Exists(path) ? OpenStep::CannotOpen : OpenStep::FileMissing;
+    }
+    return OpenStep::Ready;
 }
 
 bool SaveKeepingTime(TagLibrary &tags, const QString &path, bool withId3v1)
 {
-    const QDateTime modified = LastModified(path);
+    // The opened file's own second: the save then keeps its time to the nanosecond.
+    const QDateTime modified = QDateTime::fromSecsSinceEpoch(tags.OpenState().st_mtim.tv_sec);
     return (withId3v1 ? tags.SaveTags(path, modified) : tags.SaveId3v2Tag(path, modified)) == -1;
 }
