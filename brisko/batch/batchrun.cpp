@@ -12,7 +12,7 @@
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/picturelimits.h"
 #include "engine/convert/statuses.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "engine/convert/workerpool.h"
 
 #include <cerrno>

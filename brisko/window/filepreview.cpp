@@ -6,7 +6,7 @@
 #include "base/tagerrors.h"
 #include "engine/pictures/pictureproblem.h"
 #include "engine/convert/statuses.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "window/widgets/enginepicture.h"
 
 #include <QCoreApplication>
@@ -67,11 +67,16 @@ FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
     if (tags.OpenAudioFile(path) != 1 && tags.LastErrorCode() == TagLibraryError::FileNotFound)
         return MissingFilePreview();
     QByteArray picture;
-    const bool inTag = tags.PictureCount() > 0 && tags.PictureData(1, &picture);
+    if (tags.PictureCount() == 0 || !tags.PictureData(1, &picture))
+        picture.clear();
     tags.CloseAudioFile();
+    return PreviewOfPicture(picture, path, box);
+}
 
+FilePreview PreviewOfPicture(const QByteArray &picture, const QString &path, QSize box)
+{
     FilePreview preview;
-    if (inTag) {
+    if (!picture.isEmpty()) {
         const MeasuredPicture measured = MeasureLogged(picture, path, "ShowPicOnDemand");
         if (measured.valid) {
             try {

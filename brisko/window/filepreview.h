@@ -37,6 +37,9 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 // Reads picture 1 of the file at path again and makes its preview.
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box);
+// The preview of a file whose picture 1 is picture (empty: it has none that
+// can be read), as a conversion left it.
+FilePreview PreviewOfPicture(const QByteArray &picture, const QString &path, QSize box);
 // The preview of a file that is not there.
 FilePreview MissingFilePreview();
 

@@ -4,7 +4,7 @@
 
 #include "base/briskoerror.h"
 #include "engine/pictures/pictureproblem.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "engine/convert/tagreading.h"
 #include "engine/convert/volumes.h"
 #include "window/backgroundjobs.h"

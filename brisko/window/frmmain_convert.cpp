@@ -8,7 +8,7 @@
 #include "base/translation.h"
 #include "engine/convert/artconversion.h"
 #include "engine/pictures/pictureencoder.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "engine/convert/volumes.h"
 #include "window/backgroundjobs.h"
 #include "window/filepreview.h"

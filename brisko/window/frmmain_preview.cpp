@@ -6,7 +6,7 @@
 
 #include "base/briskoerror.h"
 #include "engine/convert/volumes.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "window/backgroundjobs.h"
 #include "window/filepreview.h"
 #include "window/widgets/artwork.h"

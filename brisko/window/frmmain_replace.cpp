@@ -8,7 +8,7 @@
 #include "engine/pictures/pictureencoder.h"
 #include "engine/convert/tagchange.h"
 #include "engine/convert/tagreading.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "engine/convert/volumes.h"
 #include "window/backgroundjobs.h"
 #include "window/dialogs/frmpicmod.h"

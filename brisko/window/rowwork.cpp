@@ -2,7 +2,7 @@
 #include "window/rowwork.h"
 
 #include "base/briskoerror.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "engine/convert/volumes.h"
 
 RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file,
@@ -21,7 +21,13 @@ RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const Ro
     }
     if (done.art.outcome != ArtOutcome::Stopped && turn.Take()) {
         try {
-            done.preview = ReadFilePreview(tags, file.path, previewBox);
+            // The picture the conversion left in the file, not read again.
+            if (done.art.picture)
+                done.preview = PreviewOfPicture(*done.art.picture, file.path, previewBox);
+            else if (done.art.outcome == ArtOutcome::FileMissing)
+                done.preview = MissingFilePreview();
+            else
+                done.preview = ReadFilePreview(tags, file.path, previewBox);
         } catch (const std::exception &) {
             // Only the preview is missed; the row tells what became of the file.
         }
@@ -49,7 +55,7 @@ ChangedFile ChangeFile(TagLibrary &tags, const RowFile &file, const TagChange &c
         bool hasPicture = false;
         GetTags(tags, path, &done.fields, &picture, &hasPicture);
         if (turn.Take())
-            done.preview = ReadFilePreview(tags, path, previewBox);
+            done.preview = PreviewOfPicture(hasPicture ? picture : QByteArray(), path, previewBox);
     } catch (const std::exception &error) {
         done.unexpected = ErrorDescription(error);
     }

@@ -10,7 +10,7 @@
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/pictureloader.h"
 #include "engine/pictures/pictureproblem.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -178,6 +178,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         case OpenStep::CannotOpen: return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
         case OpenStep::Ready: break;
         }
+        result.picture = QByteArray();
         const bool tagDamaged = tags.LastErrorCode() == TagLibraryError::TagUnreadable;
         const QString tagProblem = tags.LastErrorText();
         if (tags.PictureCount() == 0)
@@ -188,6 +189,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         if (!tags.PictureData(1, &art))
             return Ended(result, ArtOutcome::NoPicture,
                          EnglishText("Engine", "picture 1 cannot be read (a compressed, encrypted or damaged frame)"));
+        result.picture = art;
         result.oldSize = MeasureArt(art, &result.fromPng);
         const QSize &size = result.oldSize;
         if (request.skipSmaller && size.width() <= request.target && size.height() <= request.target)
@@ -196,9 +198,9 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         if (firstFits && !request.allPictures)
             return Ended(result, ArtOutcome::Skipped);
 
+        QByteArray jpeg;
         if (!firstFits) {
             result.newSize = NewSizeFor(size, request);
-            QByteArray jpeg;
             try {
                 jpeg = Encode(encoder, request, art, result.newSize);
             } catch (const BriskoError &error) {
@@ -222,6 +224,8 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         if (!SaveKeepingTime(tags, path, false))
             return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
         result.otherNames = tags.OtherNamesOfSaved();
+        if (!firstFits)
+            result.picture = jpeg;
         return Ended(result, ArtOutcome::Resized);
     } catch (const BriskoError &error) {
         switch (error.Number()) {

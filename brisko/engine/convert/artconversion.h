@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class PictureEncoder;
 class TagLibrary;
@@ -46,6 +47,10 @@ struct ArtConversion
     // cut short", "unsupported picture (WebP)", ...).
     QString reason;
     qint64 bytesAfter = -1; // a dry run's length of the new file
+    // Picture 1 as the file holds it afterwards (empty when it has none, or
+    // none that can be read), once the file was opened: what a preview of
+    // the file shows, without reading it again.
+    std::optional<QByteArray> picture;
 };
 
 // How to convert: the target and quality, whether pictures with both sides

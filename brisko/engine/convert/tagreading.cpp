@@ -8,7 +8,7 @@
 #include "engine/pictures/pictureheaders.h"
 #include "engine/pictures/picturelimits.h"
 #include "engine/pictures/pictureloader.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 
 namespace {
 
