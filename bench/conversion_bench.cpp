@@ -24,7 +24,7 @@
 #include "engine/convert/artconversion.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/pictures/pictureencoder.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -37,7 +37,7 @@
 // (SIGINT) half a second in.
 #include "engine/convert/artconversion.h"
 #include "engine/pictures/pictureencoder.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "base/briskoerror.h"
 #include "support/hostilepictures.h"
 #include "support/mp3fixture.h"

@@ -17,7 +17,7 @@
 
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/keptpicture.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "window/frmmain.h"
 #include "window/widgets/clsopensave.h"
 #include "window/widgets/folderbrowser.h"

@@ -6,7 +6,7 @@
 // scan for MPEG frames of its own, so that a misreading the tag layer shares
 // with its own parser still shows.
 #include "engine/tags/id3v2/id3v2raw.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2framefactory.h>

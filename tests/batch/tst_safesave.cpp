@@ -3,7 +3,7 @@
 #include "engine/pictures/jpegcodec.h"
 #include "engine/files/localpath.h"
 #include "engine/files/sidefile.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"

@@ -4,7 +4,7 @@
 #include "engine/files/filetimes.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/pictureloader.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "support/hostilepictures.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/id3v2/id3v2raw.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "base/genrefromid.h"
 #include "engine/tags/id3v2/id3v2raw.h"
-#include "engine/tags/id3v2/taglibrary.h"
+#include "engine/tags/taglibrary.h"
 #include "support/mp3fixture.h"
 #include "support/peakmemory.h"
 #include "support/testfiles.h"

@@ -123,29 +123,24 @@ CopyError CopyRange(int from, qint64 offset, int to, qint64 size)
     return CopyError::None;
 }
 
-RewriteResult Failure(int code, const QString &text)
-{
-    return {false, code, text, 0};
-}
-
 // The new content: head, the kept range of the original, tail.
-RewriteResult WriteContent(int copy, int original, const FileRewrite &rewrite)
+std::optional<Failure> WriteContent(int copy, int original, const FileRewrite &rewrite)
 {
     if (!WriteAll(copy, rewrite.head.constData(), rewrite.head.size()))
-        return Failure(TagLibraryError::WriteFailed,
-                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1")));
+        return Failure{TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1"))};
     switch (CopyRange(original, rewrite.keepFrom, copy, rewrite.keepTo - rewrite.keepFrom)) {
     case CopyError::Read:
-        return Failure(TagLibraryError::CannotRead, SystemError(QT_TRANSLATE_NOOP("Engine", "cannot read the file: %1")));
+        return Failure{TagLibraryError::CannotRead, SystemError(QT_TRANSLATE_NOOP("Engine", "cannot read the file: %1"))};
     case CopyError::Write:
-        return Failure(TagLibraryError::WriteFailed,
-                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1")));
+        return Failure{TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1"))};
     case CopyError::None: break;
     }
     if (!WriteAll(copy, rewrite.tail.constData(), rewrite.tail.size()))
-        return Failure(TagLibraryError::WriteFailed,
-                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1")));
-    return {true, 0, QString(), 0};
+        return Failure{TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1"))};
+    return std::nullopt;
 }
 
 // The original as it was read, still at its path and still unchanged: no
@@ -184,63 +179,62 @@ bool MayRewrite(const QString &path, QString *why)
     return true;
 }
 
-RewriteResult RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
+Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
 {
     QString why;
     if (!MayRewrite(rewrite.path, &why))
-        return Failure(TagLibraryError::NotWritable, why);
+        return Failure{TagLibraryError::NotWritable, why};
     const QByteArray name = BytesFromPath(rewrite.path);
     const struct stat &info = original.State();
     if (!original.IsOpen() || !StillAsRead(name, original))
-        return Failure(TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program"));
+        return Failure{TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program")};
     if (rewrite.keepFrom < 0 || rewrite.keepTo < rewrite.keepFrom || rewrite.keepTo > info.st_size)
-        return Failure(TagLibraryError::CheckFailed, EnglishText("Engine", "the file is shorter than expected"));
+        return Failure{TagLibraryError::CheckFailed, EnglishText("Engine", "the file is shorter than expected")};
 
     RemoveLeftoverSideFiles(BytesFromPath(FolderOf(rewrite.path)));
     SideFile copy;
     if (!copy.Create(name, &why))
-        return Failure(TagLibraryError::NotWritable, why);
+        return Failure{TagLibraryError::NotWritable, why};
     // Refused before anything is written when the new file could not be the owner's.
     why = CopyOwner(copy.Descriptor(), info);
     if (!why.isEmpty())
-        return Failure(TagLibraryError::WouldLoseData, why);
+        return Failure{TagLibraryError::WouldLoseData, why};
 
-    const RewriteResult written = WriteContent(copy.Descriptor(), original.Descriptor(), rewrite);
-    if (!written.ok)
-        return written;
+    if (const std::optional<Failure> failed = WriteContent(copy.Descriptor(), original.Descriptor(), rewrite))
+        return *failed;
     // Attributes first and permissions after them: setting an ACL changes
     // the permission bits, and writing clears set-group-ID.
     why = CopyExtendedAttributes(original.Descriptor(), copy.Descriptor());
     if (why.isEmpty())
         why = CopyPermissions(copy.Descriptor(), info);
     if (!why.isEmpty())
-        return Failure(TagLibraryError::WouldLoseData, why);
+        return Failure{TagLibraryError::WouldLoseData, why};
     if (!CopyMatches(copy.Descriptor(), original.Descriptor(), rewrite))
-        return Failure(TagLibraryError::CheckFailed,
-                       EnglishText("Engine", "the new file did not read back as written"));
+        return Failure{TagLibraryError::CheckFailed,
+                       EnglishText("Engine", "the new file did not read back as written")};
     why = rewrite.check ? rewrite.check(copy.Descriptor(), original.Descriptor()) : QString();
     if (!why.isEmpty())
-        return Failure(TagLibraryError::CheckFailed, why);
+        return Failure{TagLibraryError::CheckFailed, why};
 
     // The times last, after the reading back: the access time as it was,
     // the modification time as asked, to the nanosecond.
     struct timespec times[2] = {info.st_atim, rewrite.modified.value_or(info.st_mtim)};
     if (::futimens(copy.Descriptor(), times) != 0)
-        return Failure(TagLibraryError::WriteFailed,
-                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot set the new file's time: %1")));
+        return Failure{TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot set the new file's time: %1"))};
     if (::fsync(copy.Descriptor()) != 0)
-        return Failure(TagLibraryError::WriteFailed,
-                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot flush the new file to disk: %1")));
+        return Failure{TagLibraryError::WriteFailed,
+                       SystemError(QT_TRANSLATE_NOOP("Engine", "cannot flush the new file to disk: %1"))};
     if (!copy.Name(&why))
-        return Failure(TagLibraryError::WriteFailed, why);
+        return Failure{TagLibraryError::WriteFailed, why};
 
     if (BeforeReplace())
         BeforeReplace()(rewrite.path);
     if (!StillAsRead(name, original))
-        return Failure(TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program"));
+        return Failure{TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program")};
     if (!copy.Replace(&why))
-        return Failure(TagLibraryError::WriteFailed, why);
-    return {true, 0, QString(), int(info.st_nlink) - 1};
+        return Failure{TagLibraryError::WriteFailed, why};
+    return int(info.st_nlink) - 1;
 }
 
 bool PointNameAt(const QString &name, const QString &rewritten, const struct stat &original, QString *why)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -34,20 +36,14 @@ struct FileRewrite
     std::function<QString(int copy, int original)> check;
 };
 
-struct RewriteResult
-{
-    bool ok = false;
-    int code = 0;    // a TagLibraryError code when not ok
-    QString text;
-    int otherNames = 0; // the original's other hard links, which keep the old content
-};
-
 // Whether the user may replace the file: write permission for the file and
 // its folder, and at least one write bit on the file (root included).
 bool MayRewrite(const QString &path, QString *why);
 
-// original is the file as read, held locked by the caller until now.
-RewriteResult RewriteFile(const FileRewrite &rewrite, const LockedFile &original);
+// original is the file as read, held locked by the caller until now. Gives
+// the number of the original's other hard links, which keep the old content,
+// or why the file was not replaced (a TagLibraryError code).
+Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original);
 
 // Points another name of the original at the rewritten file (both names on
 // one file system), atomically; only while that name still leads to the

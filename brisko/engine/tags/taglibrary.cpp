@@ -324,13 +324,13 @@ short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bo
 {
     rewrite.path = PathFromBytes(realName_);
     rewrite.modified = ModifiedTime(keepModified, original_.State());
-    const RewriteResult result = RewriteFile(rewrite, original_);
-    if (!result.ok) {
-        SetError(result.code, result.text);
+    const Result<int> otherNames = RewriteFile(rewrite, original_);
+    if (!otherNames) {
+        SetError(otherNames.Why());
         return 0;
     }
     replaced_ = original_.State();
-    otherNames_ = result.otherNames;
+    otherNames_ = *otherNames;
     // A following read or save starts from the new file, read when first
     // asked for: most callers close the file now.
     edits_ = TagEdits{{}, std::nullopt, {}, keepId3v1Changes ? edits_.id3v1 : QMap<TagField, QString>()};

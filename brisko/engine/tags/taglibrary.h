@@ -42,8 +42,6 @@ public:
     QString OpenPath() const { return path_; }
     // The open file as it was when it was locked (its length, times, volume).
     const struct stat &OpenState() const { return original_.State(); }
-    // The open file's descriptor, -1 when none is open.
-    int OpenDescriptor() const { return original_.Descriptor(); }
 
     // The "Id3v2" members read and write the file's own tag: the ID3v2 tag of
     // an MP3, the comments of other formats.
