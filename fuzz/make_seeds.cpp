@@ -78,6 +78,8 @@ int main(int argc, char *argv[])
         {"fields-565.bmp", Bmp(Stripes(40, 30), fields)},
         {"alpha-v5.bmp", Bmp(Stripes(40, 30).convertToFormat(QImage::Format_ARGB32), alpha)},
         {"os2.bmp", Bmp(indexed, os2)},
+        {"lossy.webp", TestPictures::Webp(Stripes(40, 30))},
+        {"lossless.webp", TestPictures::Webp(Stripes(40, 30), true)},
     };
     for (const auto &[name, bytes] : seeds) {
         if (bytes.isEmpty() || !TestFiles::Write(folder.filePath(QLatin1String(name)), bytes)) {

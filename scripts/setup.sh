@@ -18,9 +18,11 @@ PACKAGES="
     libtag1-dev
     libjpeg62-turbo-dev
     libpng-dev
+    libwebp-dev
     zlib1g-dev
     fonts-dejavu-core
     python3-mutagen
+    webp
     ffmpeg
     desktop-file-utils
     appstream

@@ -118,7 +118,7 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
     const QByteArray webp = QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16) + QByteArray(32, '\x11');
     QByteArray damaged = Art(600, 400);
     damaged = damaged.left(300) + QByteArray(2000, '\xA5') + damaged.right(2);
-    QTest::newRow("WebP") << QByteArray() << webp << "Resize Failed" << "unsupported picture (WebP)";
+    QTest::newRow("WebP of junk") << QByteArray() << webp << "Resize Failed" << "damaged picture";
     QTest::newRow("damaged JPEG") << QByteArray() << damaged << "Resize Failed" << "damaged picture";
     QTest::newRow("beyond the limits") << QByteArray() << TestPictures::JpegDeclaring(40000, 2) << "Resize Failed"
                                        << "picture too large: 40000 x 2 is beyond the limits";
@@ -172,6 +172,8 @@ void TestBatchOutcomes::rerunsChangeNothing()
     const QString big = Mp3(QStringLiteral("big.mp3"), {Picture{Art(600, 400), QStringLiteral("image/jpeg"), 3, QString()}});
     const QString small = Mp3(QStringLiteral("small.mp3"), {Picture{Art(100, 80, true), QStringLiteral("image/jpeg"), 3, QString()}});
     const QString thin = Mp3(QStringLiteral("thin.mp3"), {Picture{Art(3000, 2), QStringLiteral("image/jpeg"), 3, QString()}});
+    const QByteArray webpArt = TestPictures::Webp(TestPictures::Solid(600, 400, Qt::darkMagenta));
+    const QString webp = Mp3(QStringLiteral("webp.mp3"), {Picture{webpArt, QStringLiteral("image/webp"), 3, QString()}});
     int code = -1;
     QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
@@ -180,16 +182,19 @@ void TestBatchOutcomes::rerunsChangeNothing()
     QCOMPARE(first.value(QStringLiteral("small.mp3")).value(QStringLiteral("new_size")).toString(), QStringLiteral("100 x 80"));
     QCOMPARE(first.value(QStringLiteral("thin.mp3")).value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 1"));
     QCOMPARE(JpegSize(MutagenPictures(thin).value(0)), QSize(250, 1));
+    // WebP art becomes a JPEG like any other, never "already fitting".
+    QCOMPARE(first.value(QStringLiteral("webp.mp3")).value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
+    QCOMPARE(JpegSize(MutagenPictures(webp).value(0)), QSize(250, 167));
 
     // The second run writes nothing.
     QHash<QString, QByteArray> converted;
-    for (const QString &path : {big, small, thin})
+    for (const QString &path : {big, small, thin, webp})
         converted.insert(path, Read(path));
     const QHash<QString, QJsonObject> second = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
     for (const QJsonObject &result : second)
         QCOMPARE(result.value(QStringLiteral("status")).toString(), QStringLiteral("Unchanged"));
-    for (const QString &path : {big, small, thin})
+    for (const QString &path : {big, small, thin, webp})
         QCOMPARE(Read(path), converted.value(path));
 
     // Asked to enlarge, the small baseline JPEG grows to the size, and only once.

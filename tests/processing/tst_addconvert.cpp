@@ -707,8 +707,8 @@ void TestAddConvert::everyPictureAndWhyNot()
     covers.pictures << Picture{TestPictures::Jpeg(TestPictures::Solid(900, 900, Qt::red)), QStringLiteral("image/jpeg"), 3,
                                QStringLiteral("front")};
     const QString song = WriteMp3(QStringLiteral("covers.mp3"), covers);
-    const QByteArray webp = QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16);
-    const QString odd = WriteMp3(QStringLiteral("odd.mp3"), WithArt(webp));
+    const QByteArray avif = QByteArray("\0\0\0\x1C" "ftypavif", 12);
+    const QString odd = WriteMp3(QStringLiteral("odd.mp3"), WithArt(avif));
 
     frmMain window;
     window.show();
@@ -733,7 +733,7 @@ void TestAddConvert::everyPictureAndWhyNot()
         QCOMPARE(qMax(ReadJpegHeader(data).size.width(), ReadJpegHeader(data).size.height()), 250);
     }
 
-    // The WebP file keeps its status; its preview, once its row is clicked, and the log say why.
+    // The AVIF file keeps its status; its preview, once its row is clicked, and the log say why.
     const int oddRow = RowOf(window, odd);
     QCOMPARE(Probe(window).lvwMain()->Field(oddRow, ColStatus), QStringLiteral("No Picture"));
     TrackList *list = Probe(window).lvwMain();
@@ -741,8 +741,8 @@ void TestAddConvert::everyPictureAndWhyNot()
                       QPoint(list->viewport()->width() / 2,
                              list->visualItemRect(list->topLevelItem(oddRow - 1)).center().y()));
     QVERIFY(WaitForPreview(window));
-    QCOMPARE(Probe(window).imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (WebP)")));
-    QCOMPARE(list->topLevelItem(oddRow - 1)->toolTip(0), QStringLiteral("unsupported picture (WebP)"));
+    QCOMPARE(Probe(window).imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (AVIF)")));
+    QCOMPARE(list->topLevelItem(oddRow - 1)->toolTip(0), QStringLiteral("unsupported picture (AVIF)"));
     QVERIFY(log.Added().contains("odd.mp3: "));
 }
 

@@ -189,6 +189,8 @@ void TestArtConversion::hostileArtIsRefusedWithItsReason_data()
     const QByteArray png = BandedPng(600, 600);
     QTest::newRow("PNG cut short") << png.left(png.size() / 2) << QStringLiteral("image/png")
                                    << QStringLiteral("Damaged picture: ");
+    QTest::newRow("animated WebP") << WebpDeclaring(600, 600, true) << QStringLiteral("image/webp")
+                                   << QStringLiteral("unsupported picture (animated WebP)");
 }
 
 void TestArtConversion::hostileArtIsRefusedWithItsReason()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The engine's own GIF and BMP decoders and its scaling, checked against Qt's
-// image readers and Qt's smooth scaling, which the test links as an
-// independent reference, and against pictures whose pixels are known.
+// The engine's own GIF and BMP decoders, its WebP reading and its scaling,
+// checked against Qt's image readers, libwebp's dwebp and Qt's smooth scaling
+// as independent references, and against pictures whose pixels are known.
 #include "engine/pictures/decodebudget.h"
 #include "engine/pictures/imagescaler.h"
 #include "engine/pictures/pictureencoder.h"
@@ -10,6 +10,7 @@
 #include "support/errors.h"
 #include "support/hostilepictures.h"
 #include "support/peakmemory.h"
+#include "support/testfiles.h"
 #include "support/testpictures.h"
 #include "window/widgets/enginepicture.h"
 
@@ -38,10 +39,15 @@ QImage OverWhite(const QImage &image)
     return flat;
 }
 
-// What Qt's own readers make of the bytes, over white.
+// What Qt's own readers make of the bytes, over white; of WebP, which Qt
+// reads only with a plugin of its own, what dwebp makes.
 QImage ReadByQt(const QByteArray &bytes)
 {
-    const QImage image = QImage::fromData(bytes);
+    QTemporaryDir dir;
+    const QString webp = dir.filePath(QStringLiteral("in.webp")), png = dir.filePath(QStringLiteral("out.png"));
+    const bool isWebp = bytes.startsWith("RIFF") && TestFiles::Write(webp, bytes)
+        && QProcess::execute(QStringLiteral("dwebp"), {QStringLiteral("-quiet"), webp, QStringLiteral("-o"), png}) == 0;
+    const QImage image = isWebp ? QImage(png) : QImage::fromData(bytes);
     return image.isNull() ? image : OverWhite(image);
 }
 
@@ -235,6 +241,10 @@ void TestImageCodecs::decodesAsQtReadsIt_data()
     QTest::newRow("BMP, rows from the top") << Bmp(stripes, topDown) << 0;
     QTest::newRow("BMP, run lengths without their last row's end and the end mark")
         << WithoutLast(Bmp(Indexed(53, 37, 256), Shape(8, 1)), 4) << 0;
+
+    QTest::newRow("WebP, lossy") << TestPictures::Webp(stripes) << 0;
+    QTest::newRow("WebP, lossy with alpha") << TestPictures::Webp(SeeThrough(53, 37)) << 0;
+    QTest::newRow("WebP, lossless with alpha") << TestPictures::Webp(SeeThrough(53, 37), true) << 0;
 }
 
 void TestImageCodecs::decodesAsQtReadsIt()
@@ -339,6 +349,15 @@ void TestImageCodecs::refusesDamagedAndHostile_data()
     QByteArray lowest = bmp; // top down, 2^31 rows: no height at all
     lowest.replace(22, 4, QByteArray("\0\0\0\x80", 4));
     QTest::newRow("BMP of height -2147483648") << lowest << "Invalid picture";
+
+    const QByteArray webp = TestPictures::Webp(Stripes(61, 47), true);
+    QTest::newRow("WebP cut short") << webp.left(webp.size() / 2) << "Damaged picture: cut short";
+    QByteArray scrambled = webp;
+    scrambled.replace(30, 40, QByteArray(40, '\xFF'));
+    QTest::newRow("WebP whose data cannot be decoded") << scrambled
+                                                       << "Damaged picture: its WebP data cannot be decoded";
+    QTest::newRow("WebP declaring 20000 x 20000") << WebpDeclaring(20000, 20000)
+                                                  << "Picture too large: 20000 x 20000 is beyond the limits";
 }
 
 void TestImageCodecs::refusesDamagedAndHostile()
@@ -368,6 +387,8 @@ void TestImageCodecs::largePicturesAreShrunkAsTheyAreRead_data()
     QTest::newRow("GIF screen around one pixel") << GifWithHugeScreen(10000, 10000) << QColor(255, 128, 0) << 16;
     // Run lengths are unpacked first, a byte a pixel; the rows left out are colour 0.
     QTest::newRow("run-length BMP") << RunLengthBmp(10000, 10000) << QColor(0, 0, 0) << 112;
+    const QColor orange(255, 128, 0); // one that the lossy coding keeps exactly
+    QTest::newRow("lossy WebP") << TestPictures::Webp(TestPictures::Solid(3000, 3000, orange)) << orange << 16;
 }
 
 void TestImageCodecs::largePicturesAreShrunkAsTheyAreRead()

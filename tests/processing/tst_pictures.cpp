@@ -284,6 +284,9 @@ void TestPictures_::coloursSurviveEveryKindOfSource_data()
     QTest::newRow("16-bit PNG") << Encoded(deep, "png") << QColor(0, 128, 255);
     QTest::newRow("BMP") << Encoded(Solid(300, 300, Qt::cyan), "bmp") << QColor(Qt::cyan);
     QTest::newRow("GIF") << SolidGif(300, 300, Qt::darkGreen) << QColor(Qt::darkGreen);
+    QTest::newRow("lossy WebP") << Webp(Solid(300, 300, Qt::cyan)) << QColor(Qt::cyan);
+    QTest::newRow("half-transparent lossy WebP over white") << Webp(halfGreen) << QColor(127, 255, 127);
+    QTest::newRow("half-transparent lossless WebP over white") << Webp(halfGreen, true) << QColor(127, 255, 127);
 }
 
 void TestPictures_::coloursSurviveEveryKindOfSource()
@@ -441,6 +444,7 @@ void TestPictures_::sizesComeFromHeadersAlone_data()
     QTest::newRow("interlaced PNG") << BandedPng(3000, 4000, true) << QSize(3000, 4000);
     QTest::newRow("run-length BMP") << RunLengthBmp(10000, 10000) << QSize(10000, 10000);
     QTest::newRow("GIF screen") << GifWithHugeScreen(10000, 10000) << QSize(10000, 10000);
+    QTest::newRow("WebP") << WebpDeclaring(10000, 10000) << QSize(10000, 10000);
     QTest::newRow("GIF") << HostilePictures::Gif(Stripes(300, 200).convertToFormat(QImage::Format_Indexed8))
                          << QSize(300, 200);
 }
@@ -521,6 +525,8 @@ void TestPictures_::everyDecoderAnswersAStop_data()
     HostilePictures::GifShape interlaced;
     interlaced.interlaced = true;
     QTest::newRow("interlaced GIF") << HostilePictures::Gif(indexed, interlaced);
+    QTest::newRow("lossy WebP") << Webp(picture);
+    QTest::newRow("lossless WebP") << Webp(picture, true);
 }
 
 void TestPictures_::everyDecoderAnswersAStop()

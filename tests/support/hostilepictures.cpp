@@ -486,6 +486,16 @@ QByteArray Bmp(const QImage &image, const BmpShape &shape)
     return bmp + header + table + pixels;
 }
 
+QByteArray WebpDeclaring(int width, int height, bool animated)
+{
+    QByteArray webp("RIFF\x16\0\0\0WEBPVP8X\x0A\0\0\0", 20);
+    webp.append(char(animated ? 0x02 : 0)).append(3, '\0'); // the flags, then reserved bytes
+    for (const int side : {width - 1, height - 1})            // 24 bits each, less one
+        for (int shift = 0; shift < 24; shift += 8)
+            webp.append(char((side >> shift) & 0xFF));
+    return webp;
+}
+
 QImage Stripes(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);

@@ -67,6 +67,10 @@ QByteArray JpegWithExifThumbnail(const QImage &picture, const QImage &thumbnail)
 // bytes; seed goes into the padding, so that copies differ.
 QByteArray PaddedJpeg(const QImage &picture, int bytes, int seed);
 
+// A WebP of the extended layout declaring width x height (an animation when
+// asked) with nothing after its header chunk: 30 bytes.
+QByteArray WebpDeclaring(int width, int height, bool animated = false);
+
 // A picture with detail everywhere, so that cutting its file short shows.
 QImage Stripes(int width, int height);
 

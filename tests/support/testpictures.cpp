@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <webp/encode.h>
 
 namespace TestPictures {
 
@@ -179,6 +180,18 @@ QList<int> JpegMarkers(const QByteArray &jpeg)
         // skips it byte by byte, stepping over stuffed 0xFF00 pairs.
     }
     return markers;
+}
+
+QByteArray Webp(const QImage &image, bool lossless)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    const int stride = int(rgba.bytesPerLine());
+    uint8_t *out = nullptr;
+    const size_t size = lossless ? WebPEncodeLosslessRGBA(rgba.constBits(), rgba.width(), rgba.height(), stride, &out)
+                                 : WebPEncodeRGBA(rgba.constBits(), rgba.width(), rgba.height(), stride, 90, &out);
+    const QByteArray webp(reinterpret_cast<const char *>(out), qsizetype(size));
+    WebPFree(out);
+    return webp;
 }
 
 } // namespace TestPictures

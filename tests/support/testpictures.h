@@ -22,6 +22,9 @@ QByteArray Encoded(const QImage &image, const char *format);
 QByteArray SolidGif(int width, int height, const QColor &colour);
 // A small progressive JPEG whose frame header claims width x height.
 QByteArray JpegDeclaring(int width, int height);
+// WebP bytes through libwebp's encoder: lossy at quality 90 (with an alpha
+// channel where the picture has transparency), or lossless.
+QByteArray Webp(const QImage &image, bool lossless = false);
 
 
 // The markers of a JPEG file in order (0xD8 for SOI, 0xC0 for SOF0, ...).

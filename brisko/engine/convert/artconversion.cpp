@@ -95,13 +95,13 @@ QSize NewPictureSize(double width, double height, int target)
 
 namespace {
 
-// The picture's size from its headers (a PNG decoded as it is, which is as
-// good as converting it first). Throws BriskoError 481 for a picture that
-// cannot be read.
+// The picture's size from its headers (a PNG or WebP decoded as it is, which
+// is as good as converting it first). Throws BriskoError 481 for a picture
+// that cannot be read.
 QSize MeasureArt(const QByteArray &art, bool *fromPng)
 {
     *fromPng = DetectPictureFormat(art) == PictureFormat::Png;
-    return *fromPng ? DeclaredPictureSize(art) : PictureSizeOf(art);
+    return DeclaredPictureSize(art);
 }
 
 // Already what a conversion makes: a baseline JPEG within the target, or

@@ -44,7 +44,7 @@ struct ArtConversion
     int otherNames = 0; // hard links of a Resized file that keep the old picture
     // Why the art could not be converted: empty for a file without any
     // picture, else the picture's or the save's problem ("damaged picture:
-    // cut short", "unsupported picture (WebP)", ...).
+    // cut short", "unsupported picture (AVIF)", ...).
     QString reason;
     qint64 bytesAfter = -1; // a dry run's length of the new file
     // Picture 1 as the file holds it afterwards (empty when it has none, or
@@ -90,11 +90,11 @@ bool RoomToRewrite(const QString &path, qint64 fileSize);
 
 // Converts picture number 1 of one MP3 file without a window: checks the free
 // space (the file's length and 256,000 bytes more), takes the picture out,
-// measures it (PNG art too; a picture that cannot be read, or a file without
-// one, is NoPicture), resizes it to target at quality, puts it back with its
-// old picture type and saves the tag; the new file keeps the old one's
-// modification time to the nanosecond. The picture never leaves memory: no
-// temporary files are made. Unexpected errors are thrown as BriskoError.
+// measures it (PNG and WebP art too; a picture that cannot be read, or a file
+// without one, is NoPicture), resizes it to target at quality, puts it back
+// with its old picture type and saves the tag; the new file keeps the old
+// one's modification time to the nanosecond. The picture never leaves memory:
+// no temporary files are made. Unexpected errors are thrown as BriskoError.
 // The file is closed (and unlocked) on return.
 ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
                          const ArtRequest &request);

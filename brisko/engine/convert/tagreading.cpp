@@ -5,8 +5,6 @@
 #include "base/errorlog.h"
 #include "base/genrefromid.h"
 #include "engine/pictures/pictureencoder.h"
-#include "engine/pictures/pictureheaders.h"
-#include "engine/pictures/picturelimits.h"
 #include "engine/pictures/pictureloader.h"
 #include "engine/tags/taglibrary.h"
 
@@ -62,22 +60,11 @@ void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArra
 
 MeasuredPicture MeasurePicture(const QByteArray &data)
 {
-    MeasuredPicture measured;
-    if (DetectPictureFormat(data) == PictureFormat::Png) {
-        const PngHeader header = ReadPngHeader(data);
-        if (header.ok && PictureLimits::IsWithin(header.size))
-            measured = {true, header.size, true};
-        return measured;
-    }
     try {
-        measured.size = PictureSizeOf(data);
-        measured.valid = measured.size.width() > 0 && measured.size.height() > 0;
+        return {true, DeclaredPictureSize(data), DetectPictureFormat(data) == PictureFormat::Png};
     } catch (const BriskoError &) {
-        measured.valid = false;
+        return MeasuredPicture();
     }
-    if (!measured.valid)
-        measured.size = QSize(0, 0);
-    return measured;
 }
 
 Image PreviewPicture(const QByteArray &data, QSize size, QSize box)

@@ -31,8 +31,8 @@ void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArra
              bool *hasPicture);
 
 // A picture's size as the program shows it, read from its headers only. PNG
-// art is measured as it would be once converted to JPEG (same size) and
-// marked. Invalid when the picture cannot be read either way.
+// and WebP art are measured as they would be once converted to JPEG (same
+// size); PNG art is marked. Invalid when the picture cannot be read.
 struct MeasuredPicture
 {
     bool valid = false;

@@ -11,7 +11,8 @@
 
 // Scales pictures and writes them as JPEG files: the art that goes back into
 // the tags. The source's kind comes from its content (JPEG, including CMYK
-// and greyscale; PNG, transparent parts over white; BMP; GIF's first frame),
+// and greyscale; PNG and WebP, transparent parts over white; BMP; GIF's first
+// frame),
 // never from its name. What it writes is baseline JPEG, 4:2:0, exactly the
 // size asked for, at the quality asked for, with no metadata.
 //

@@ -11,6 +11,7 @@
 #include "engine/pictures/picturelimits.h"
 #include "engine/pictures/pngcodec.h"
 #include "engine/pictures/rowreducer.h"
+#include "engine/pictures/webpcodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,10 +65,11 @@ struct DecodePlan
 {
     PictureFormat format = PictureFormat::Unknown;
     QSize size;     // as declared
-    int factor = 1; // rows averaged while a PNG, GIF or BMP is decoded
+    int factor = 1; // rows averaged while a PNG, GIF, BMP or WebP is decoded
     qint64 bytes = 0;
     GifHeader gif;
     BmpHeader bmp;
+    WebpHeader webp;
 };
 
 DecodePlan PlanJpeg(const QByteArray &data, QSize minSize)
@@ -101,8 +103,8 @@ DecodePlan PlanPng(const QByteArray &data, QSize minSize)
     return plan;
 }
 
-// GIF and BMP: their headers are read whole and checked the same way, and
-// their rows are reduced as they are decoded.
+// GIF, BMP and WebP: their headers are read whole and checked the same way,
+// and their rows are reduced as they are decoded.
 template <typename Header>
 void PlanFromHeader(DecodePlan *plan, PictureFormat format, const Header &header, QSize minSize)
 {
@@ -134,6 +136,17 @@ DecodePlan PlanBmp(const QByteArray &data, QSize minSize)
     return plan;
 }
 
+DecodePlan PlanWebp(const QByteArray &data, QSize minSize)
+{
+    DecodePlan plan;
+    plan.webp = ReadWebpHeader(data);
+    if (plan.webp.animated)
+        Refuse(PictureProblem(data));
+    PlanFromHeader(&plan, PictureFormat::Webp, plan.webp, minSize);
+    plan.bytes = WebpDecodeBytes(plan.webp, plan.factor);
+    return plan;
+}
+
 DecodePlan PlanDecode(const QByteArray &data, QSize minSize)
 {
     DecodePlan plan;
@@ -142,6 +155,7 @@ DecodePlan PlanDecode(const QByteArray &data, QSize minSize)
     case PictureFormat::Png: plan = PlanPng(data, minSize); break;
     case PictureFormat::Gif: plan = PlanGif(data, minSize); break;
     case PictureFormat::Bmp: plan = PlanBmp(data, minSize); break;
+    case PictureFormat::Webp: plan = PlanWebp(data, minSize); break;
     case PictureFormat::Unknown: ThrowInvalid();
     }
     plan.bytes += Area(minSize) * 4; // the caller's copy at the exact size
@@ -171,6 +185,7 @@ Image Decode(const QByteArray &data, const DecodePlan &plan, QSize minSize, qint
     case PictureFormat::Png: result = DecodePng(data, plan.factor, &image, &error, &poll); break;
     case PictureFormat::Gif: result = DecodeGif(data, plan.gif, plan.factor, &image, &error, &poll); break;
     case PictureFormat::Bmp: result = DecodeBmp(data, plan.bmp, plan.factor, &image, &error, &poll); break;
+    case PictureFormat::Webp: result = DecodeWebp(data, plan.webp, plan.factor, &image, &error, &poll); break;
     case PictureFormat::Unknown: ThrowInvalid();
     }
     return Checked(result, std::move(image), error);
@@ -188,6 +203,8 @@ PictureFormat DetectPictureFormat(const QByteArray &data)
         return PictureFormat::Gif;
     if (data.startsWith("BM") && data.size() >= 26)
         return PictureFormat::Bmp;
+    if (data.startsWith("RIFF") && data.mid(8, 4) == "WEBP")
+        return PictureFormat::Webp;
     return PictureFormat::Unknown;
 }
 

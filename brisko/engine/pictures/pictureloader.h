@@ -10,7 +10,7 @@
 #include <QString>
 
 // What a picture file holds, told from its first bytes.
-enum class PictureFormat { Unknown, Jpeg, Png, Bmp, Gif };
+enum class PictureFormat { Unknown, Jpeg, Png, Bmp, Gif, Webp };
 
 PictureFormat DetectPictureFormat(const QByteArray &data);
 
@@ -20,7 +20,7 @@ PictureFormat DetectPictureFormat(const QByteArray &data);
 QByteArray ReadPictureFile(const QString &path);
 
 // The picture loader that measures and shows pictures. It reads JPEG, BMP and
-// GIF (the first frame); PNG and anything else fail with BriskoError 481
+// GIF (the first frame); PNG, WebP and anything else fail with BriskoError 481
 // (invalid picture), as do files cut short, damaged data and pictures
 // declaring more than PictureLimits allow. A picture of a known kind that the
 // decoder cannot hold in memory fails with 50003. The error's text says why a
@@ -41,8 +41,9 @@ Image LoadReplacementPicture(const QString &path);
 QSize PictureSizeOf(const QByteArray &data);
 Image LoadPictureFrom(const QByteArray &data);
 
-// The size any of the four kinds declares, PNG included, from its headers
-// alone, with the same checks and errors.
+// The size any of the five kinds declares, PNG and WebP included, from its
+// headers alone, with the same checks and errors (an animated WebP is
+// refused: its frames are not read).
 QSize DeclaredPictureSize(const QByteArray &data);
 
 // A decoded picture with the memory it was granted: the grant is kept while
@@ -53,7 +54,7 @@ struct DecodedPicture
     Image image;
 };
 
-// Decodes PNG as well, for the encoder, with the same checks and errors,
+// Decodes PNG and WebP as well, for the encoder, with the same checks and errors,
 // into an opaque picture (transparent parts over white). With a non-empty
 // minSize the picture is shrunk while it is decoded, as far as both sides
 // stay at least that big.

@@ -7,6 +7,7 @@
 #include "engine/pictures/pictureheaders.h"
 #include "engine/pictures/picturelimits.h"
 #include "engine/pictures/pictureloader.h"
+#include "engine/pictures/webpcodec.h"
 
 namespace {
 
@@ -15,11 +16,9 @@ QString Unsupported(const char *kind)
     return EnglishText("Engine", "unsupported picture (%1)").arg(QLatin1String(kind));
 }
 
-// Formats that are no JPEG, PNG, GIF or BMP, by their signatures.
+// Formats that are no JPEG, PNG, GIF, BMP or WebP, by their signatures.
 QString UnknownFormat(const QByteArray &data)
 {
-    if (data.startsWith("RIFF") && data.mid(8, 4) == "WEBP")
-        return Unsupported("WebP");
     if (data.startsWith(QByteArray("II*\0", 4)) || data.startsWith(QByteArray("MM\0*", 4)))
         return Unsupported("TIFF");
     if (data.mid(4, 8) == "ftypavif")
@@ -72,6 +71,7 @@ QSize DeclaredSize(const QByteArray &data, PictureFormat format)
     case PictureFormat::Png: return ReadPngHeader(data).declared;
     case PictureFormat::Gif: return ReadGifHeader(data).declared;
     case PictureFormat::Bmp: return ReadBmpHeader(data).declared;
+    case PictureFormat::Webp: return ReadWebpHeader(data).size;
     case PictureFormat::Unknown: break;
     }
     return QSize();
@@ -91,6 +91,8 @@ QString PictureProblem(const QByteArray &picture)
         if (!kind.isEmpty())
             return kind;
     }
+    if (format == PictureFormat::Webp && ReadWebpHeader(picture).animated)
+        return Unsupported("animated WebP"); // libwebp's decoder reads still pictures only
     const QSize size = DeclaredSize(picture, format);
     if (size.isValid() && !PictureLimits::IsWithin(size))
         return EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits").arg(size.width()).arg(size.height());
