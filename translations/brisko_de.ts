@@ -473,6 +473,10 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <source>Picture too large: a file of more than %1 MB</source>
         <translation>Bild zu groß: eine Datei von mehr als %1 MB</translation>
     </message>
+    <message>
+        <source>Damaged picture: its WebP data cannot be decoded</source>
+        <translation>Beschädigtes Bild: seine WebP-Daten lassen sich nicht dekodieren</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>
