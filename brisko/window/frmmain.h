@@ -244,6 +244,8 @@ private:
     void PlaceColumns(const SettingsStore &store);
 
     PictureEncoder &Encoder() { return *encoder_; }
+    // The end of GetFileInfo: the list sorted, its first row chosen and shown.
+    void ShowAddedFiles();
     // Writes the dialog's change into the selected rows' files on the workers.
     void WriteChange(TagChange change);
     // Shows in one row what writing the change into its file did.

@@ -34,6 +34,12 @@ void frmMain::ReplacePicture()
     setCursor(Qt::WaitCursor);
     EditorOpen = true;
     frmPicMod dialog(lvwMain_, this);
+    // The pictures the user chooses are read away from the window's thread;
+    // the reads end with the dialog.
+    auto *pictureReads = new BackgroundJobs(&dialog);
+    dialog.ReadPicturesOn([pictureReads](const frmPicMod::Work &work) {
+        pictureReads->Start(1, 1, [work] { return [work](int) { return work(); }; }, nullptr);
+    });
     dialog.SetDisplayImage(lvwMain_->HasMultipleSelection() ? PlaceholderPicture(Placeholder::SeveralSelected)
                                                             : imgDisplay->Picture());
     dialog.exec();

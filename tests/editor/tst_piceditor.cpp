@@ -9,6 +9,7 @@
 #include "support/errorlogtail.h"
 #include "support/windowidle.h"
 #include "support/workergate.h"
+#include "window/backgroundjobs.h"
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/frmmain.h"
@@ -74,6 +75,7 @@ private slots:
     void sharedValuesAndMarkers();
     void editsAndWhatSaveHandsBack();
     void replacementPictureSources();
+    void chosenPictureIsReadOnAWorker();
     void tagOnlyChange();
     void pictureSizesAndBlankFields();
     void cancelKeepAndClearClipboard();
@@ -415,6 +417,43 @@ void TestPicEditor::replacementPictureSources()
     // Clear Picture without an edit disables Save again.
     dialog.mnuClearClip->trigger();
     QVERIFY(KeptPicture.isNull() && !dialog.cmdSave->isEnabled());
+}
+
+// A large picture chosen in the dialog is read on a worker; until it is
+// shown the dialog takes no other picture and does not save.
+void TestPicEditor::chosenPictureIsReadOnAWorker()
+{
+    const QString a = Mp3(QStringLiteral("a.mp3"), Song(QStringLiteral("One")));
+    const QString large = Path(QStringLiteral("large.jpg"));
+    QVERIFY(TestFiles::Write(large, TestPictures::Jpeg(TestPictures::Solid(2400, 1600, Qt::darkGreen))));
+    frmMain window;
+    window.show();
+    window.GetFileInfo({QString(), a});
+    QVERIFY(WaitUntilIdle(window));
+    Select(window, {1});
+    QVERIFY(WaitForPreview(window));
+    KeptPicture = TestPictures::Solid(30, 30, Qt::cyan); // Save is enabled as the dialog opens
+    clsOpenSave::SetFileDialogRunner([&large](const clsOpenSave::Request &) {
+        return clsOpenSave::Answer{true, {large}, 0};
+    });
+    WorkerGate reading;
+    BackgroundJobs::SetBeforeJobHook([&reading](int) { reading.Pass(); });
+    bool locked = false;
+    bool shown = false;
+    Answer([&](frmPicMod &dialog) {
+        QTest::mouseClick(dialog.cmdNew, Qt::LeftButton);
+        QTest::keyClick(dialog.txtComment, Qt::Key_Return);
+        locked = QTest::qWaitFor([&reading] { return reading.Entered(); }) && dialog.isVisible()
+            && !dialog.cmdNew->isEnabled() && !dialog.cmdSave->isEnabled();
+        reading.Open();
+        shown = QTest::qWaitFor([&dialog] { return dialog.imgRepPicture->Picture().size() == QSize(2400, 1600); })
+            && dialog.cmdNew->isEnabled() && dialog.cmdSave->isEnabled();
+        return true;
+    });
+    ChangeSelected(window);
+    BackgroundJobs::SetBeforeJobHook(nullptr);
+    QVERIFY(locked && shown);
+    QCOMPARE(Probe(window).lvwMain()->Row(1).OriginalSize, QStringLiteral("2400 x 1600"));
 }
 
 void TestPicEditor::tagOnlyChange()

@@ -273,11 +273,11 @@ Image LoadPicture(const QString &path)
     return LoadPictureFrom(ReadPictureFile(path));
 }
 
-Image LoadReplacementPicture(const QString &path)
+Image LoadReplacementPicture(const QString &path, const StopCheck &stop)
 {
     const QByteArray data = ReadPictureFile(path);
     try {
-        return DecodePicture(data, QSize()).image;
+        return DecodePicture(data, QSize(), stop).image;
     } catch (const BriskoError &error) {
         if (error.Number() != ErrorNumber::InvalidPicture)
             throw;

@@ -34,8 +34,8 @@ Image LoadPicture(const QString &path);
 // A picture a user chose to put into tags: JPEG, BMP, GIF and PNG (a
 // user's covers are often PNG), decoded as PNG art in a tag is, transparent
 // parts over white, within the same limits and decoding budget. A refusal
-// (481) says why in its text.
-Image LoadReplacementPicture(const QString &path);
+// (481) says why in its text. stop is asked while it decodes, as below.
+Image LoadReplacementPicture(const QString &path, const StopCheck &stop = {});
 
 // The same rules on bytes already read.
 QSize PictureSizeOf(const QByteArray &data);

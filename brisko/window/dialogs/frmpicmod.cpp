@@ -91,6 +91,16 @@ frmPicMod::frmPicMod(const TrackList *list, QWidget *parent)
     CheckTagSelection(list);
 }
 
+frmPicMod::~frmPicMod()
+{
+    ++*pictureWanted_; // a picture still being decoded stops
+}
+
+void frmPicMod::ReadPicturesOn(std::function<void(Work)> worker)
+{
+    worker_ = std::move(worker);
+}
+
 void frmPicMod::CreateControls()
 {
     // The places were designed for a small font: they grow with the one shown.
@@ -185,13 +195,14 @@ void frmPicMod::CreateControls()
             ShowPopup(imgRepPicture->mapToGlobal(QPoint(int(x), int(y))));
     });
     connect(imgRepPicture, &PictureScaler::OLEDragOver, this,
-            [](const QMimeData *dragged, int *effect, int, int, float, float, int) {
-                *effect = CanDropPicture(dragged) ? CopyEffect : NoEffect;
+            [this](const QMimeData *dragged, int *effect, int, int, float, float, int) {
+                *effect = !reading_ && CanDropPicture(dragged) ? CopyEffect : NoEffect;
             });
     connect(imgRepPicture, &PictureScaler::OLEDragDrop, this,
             [this](const QMimeData *dropped, int *effect, int, int, float, float) {
-                *effect = CopyEffect;
-                RepPicture_DD(dropped);
+                *effect = reading_ ? NoEffect : CopyEffect;
+                if (!reading_)
+                    RepPicture_DD(dropped);
             });
 }
 
@@ -263,7 +274,7 @@ void frmPicMod::Edited()
     if (!activated_)
         return;
     changed_ = true;
-    cmdSave->setEnabled(true);
+    cmdSave->setEnabled(!reading_);
 }
 
 void frmPicMod::CommentChosen(int position)
@@ -286,6 +297,12 @@ void frmPicMod::CommentChosen(int position)
         txtComment->setEnabled(true);
         break;
     }
+}
+
+void frmPicMod::done(int result)
+{
+    ++*pictureWanted_; // what is still being read is not wanted any more
+    QDialog::done(result);
 }
 
 bool frmPicMod::event(QEvent *event)
@@ -324,6 +341,64 @@ void frmPicMod::TakePicture(const QImage &picture)
     cmdSave->setEnabled(true);
 }
 
+void frmPicMod::ReadPicture(const QString &path, std::function<void(std::exception_ptr)> failed)
+{
+    struct Read
+    {
+        QImage picture;
+        std::exception_ptr failure;
+    };
+    const quint64 request = ++*pictureWanted_;
+    const auto read = [path, request, wanted = pictureWanted_] {
+        Read result;
+        try {
+            result.picture = ToQImage(LoadReplacementPicture(path, [&] { return *wanted != request; }));
+        } catch (...) {
+            result.failure = std::current_exception();
+        }
+        return result;
+    };
+    const auto take = [this, failed](const Read &result) {
+        try {
+            if (result.failure)
+                std::rethrow_exception(result.failure);
+            TakePicture(result.picture);
+        } catch (...) {
+            failed(std::current_exception());
+        }
+    };
+    if (!worker_)
+        return take(read());
+    LockPicture(true);
+    worker_([this, read, take, request, wanted = pictureWanted_]() -> std::function<void()> {
+        const Read result = read();
+        return [this, take, result, request, wanted] {
+            if (*wanted != request)
+                return;
+            LockPicture(false);
+            take(result);
+        };
+    });
+}
+
+// While a picture is read the dialog takes no other one, and Save waits for
+// it: it would write the picture shown before.
+void frmPicMod::LockPicture(bool locked)
+{
+    if (locked == reading_)
+        return;
+    reading_ = locked;
+    cmdNew->setEnabled(!locked);
+    if (locked) {
+        saveWasEnabled_ = cmdSave->isEnabled();
+        cmdSave->setEnabled(false);
+        setCursor(Qt::BusyCursor);
+    } else {
+        cmdSave->setEnabled(saveWasEnabled_ || changed_);
+        unsetCursor();
+    }
+}
+
 void frmPicMod::GetNewPix()
 {
     try {
@@ -338,7 +413,16 @@ void frmPicMod::GetNewPix()
         dialog.Flags = 4100;
         dialog.MaxFileSize = 256;
         dialog.ShowOpen();
-        TakePicture(ToQImage(LoadReplacementPicture(dialog.FileName)));
+        ReadPicture(dialog.FileName, [this](std::exception_ptr failure) { NewPixFailed(failure); });
+    } catch (...) {
+        NewPixFailed(std::current_exception());
+    }
+}
+
+void frmPicMod::NewPixFailed(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
     } catch (const BriskoError &error) {
         if (error.Number() == ErrorNumber::InvalidPicture)
             MsgBox(tr("Invalid Picture\n%1").arg(ShownText(error.Description())), Msg::Exclamation, QString(), this);
@@ -367,20 +451,25 @@ bool frmPicMod::CanDropPicture(const QMimeData *dragged)
 
 void frmPicMod::RepPicture_DD(const QMimeData *dropped)
 {
-    bool file = false; // a refused file is told why
     try {
-        QImage picture;
         if (dropped->hasImage()) {
-            picture = qvariant_cast<QImage>(dropped->imageData());
+            const QImage picture = qvariant_cast<QImage>(dropped->imageData());
             if (picture.isNull())
                 throw MakeError(ErrorNumber::InvalidPicture);
+            TakePicture(picture);
         } else if (!dropped->urls().isEmpty()) {
-            file = true;
-            picture = ToQImage(LoadReplacementPicture(dropped->urls().first().toLocalFile()));
-        } else {
-            return;
+            ReadPicture(dropped->urls().first().toLocalFile(),
+                        [this](std::exception_ptr failure) { DropFailed(failure, true); });
         }
-        TakePicture(picture);
+    } catch (...) {
+        DropFailed(std::current_exception(), false);
+    }
+}
+
+void frmPicMod::DropFailed(std::exception_ptr failure, bool file)
+{
+    try {
+        std::rethrow_exception(failure);
     } catch (const BriskoError &error) {
         if (error.Number() == ErrorNumber::InvalidPicture && file)
             MsgBox(tr("Invalid Picture Format\n%1").arg(ShownText(error.Description())), Msg::Information, QString(), this);
@@ -414,8 +503,8 @@ void frmPicMod::RepPicture_Paste()
 void frmPicMod::ShowPopup(const QPoint &where)
 {
     const QMimeData *clipboard = QApplication::clipboard()->mimeData();
-    mnuPaste->setEnabled(clipboard && clipboard->hasImage());
-    mnuClearClip->setEnabled(!KeptPicture.isNull());
+    mnuPaste->setEnabled(!reading_ && clipboard && clipboard->hasImage());
+    mnuClearClip->setEnabled(!reading_ && !KeptPicture.isNull());
     mnuPop1->setDefaultAction(mnuPaste);
     mnuPop1->popup(where);
 }

@@ -7,6 +7,11 @@
 #include <QImage>
 #include <QStringList>
 
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <memory>
+
 class PictureScaler;
 class QCheckBox;
 class QComboBox;
@@ -31,6 +36,14 @@ public:
 
     // Loads from the list's selected rows.
     explicit frmPicMod(const TrackList *list, QWidget *parent = nullptr);
+    ~frmPicMod() override;
+
+    // Work for a worker thread; what it returns runs on the window's thread.
+    using Work = std::function<std::function<void()>()>;
+    // Where picture files the user chooses or drops are read and decoded, so
+    // that a large one never holds the dialog up. Without it (the dialog on
+    // its own) they are read at once.
+    void ReadPicturesOn(std::function<void(Work)> worker);
 
     // The picture shown as "Original Picture".
     void SetDisplayImage(const QImage &picture);
@@ -76,6 +89,7 @@ public:
     QAction *mnuClearClip;
 
 protected:
+    void done(int result) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -85,6 +99,12 @@ private:
     void Edited();
     void CommentChosen(int position);
     void TakePicture(const QImage &picture);
+    // Reads the picture file at path and takes it; failed tells why not.
+    void ReadPicture(const QString &path, std::function<void(std::exception_ptr)> failed);
+    void LockPicture(bool locked);
+    // What went wrong in taking a picture, told as its source tells it.
+    void NewPixFailed(std::exception_ptr failure);
+    void DropFailed(std::exception_ptr failure, bool file);
     void ShowPopup(const QPoint &where);
 
     const TrackList *list_;
@@ -93,6 +113,12 @@ private:
     bool changed_ = false;
     int saveClip_ = 0;
     QStringList newTagData_;
+    std::function<void(Work)> worker_;
+    // The number of the picture read last: a read that is no longer it (the
+    // dialog closed) stops and is dropped. Asked by the worker too.
+    std::shared_ptr<std::atomic<quint64>> pictureWanted_ = std::make_shared<std::atomic<quint64>>(0);
+    bool reading_ = false;
+    bool saveWasEnabled_ = false;
 };
 
 // The genre names in the order the Genre list shows them: letter case,
