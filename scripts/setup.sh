@@ -23,6 +23,9 @@ PACKAGES="
     fonts-dejavu-core
     python3-mutagen
     webp
+    flac
+    vorbis-tools
+    opus-tools
     ffmpeg
     desktop-file-utils
     appstream

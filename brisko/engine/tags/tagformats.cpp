@@ -2,6 +2,7 @@
 #include "engine/tags/tagcontainer.h"
 
 #include "engine/files/lockedfile.h"
+#include "engine/tags/flac/flaccontainer.h"
 #include "engine/tags/id3v2/id3v2container.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 
@@ -50,7 +51,9 @@ struct TagFormat
 };
 const std::vector<TagFormat> &OtherFormats()
 {
-    static const std::vector<TagFormat> formats = {};
+    static const std::vector<TagFormat> formats = {
+        {[](const FileStart &start) { return start.afterId3v2.startsWith("fLaC"); }, ReadFlacTags},
+    };
     return formats;
 }
 

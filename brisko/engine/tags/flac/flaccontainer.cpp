@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+#include "engine/tags/flac/flaccontainer.h"
+
+#include "base/tagerrors.h"
+#include "engine/files/lockedfile.h"
+#include "engine/tags/flac/flacmetadata.h"
+#include "engine/tags/flac/flacwriter.h"
+#include "engine/tags/vorbis/flacpicture.h"
+#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/vorbis/vorbiscomment.h"
+
+namespace {
+
+class FlacTags : public TagContainer
+{
+public:
+    FlacTags(Flac::Metadata metadata, qint64 fileSize);
+
+    bool HasTag() const override { return commentBlock_ >= 0 || !pictureBlocks_.isEmpty(); }
+    QString Problem() const override { return problem_; }
+    QString Field(TagField field) const override { return Vorbis::FieldText(comments_, field); }
+    int PictureCount() const override { return int(pictureBlocks_.size()); }
+    std::optional<StoredPicture> Picture(int number) const override;
+
+    Result<FileRewrite> Render(const TagEdits &edits) const override
+    {
+        if (!problem_.isEmpty())
+            return Failure{TagLibraryError::WouldLoseData, problem_};
+        return RenderFlac(metadata_, comments_, fileSize_, edits);
+    }
+
+private:
+    const Flac::Metadata metadata_;
+    const qint64 fileSize_;
+    QString problem_;
+    int commentBlock_ = -1;
+    Vorbis::Comments comments_;
+    QList<int> pictureBlocks_;
+};
+
+FlacTags::FlacTags(Flac::Metadata metadata, qint64 fileSize)
+    : metadata_(std::move(metadata))
+    , fileSize_(fileSize)
+    , problem_(metadata_.problem)
+{
+    // What can be read is read; the first thing that is wrong keeps the
+    // file from being written.
+    const auto note = [this](const Failure &failure) {
+        if (problem_.isEmpty())
+            problem_ = failure.reason;
+    };
+    for (int i = 0; i < metadata_.blocks.size(); ++i) {
+        const Flac::Block &block = metadata_.blocks.at(i);
+        if (block.type == Flac::Picture) {
+            pictureBlocks_.append(i);
+            if (const Result<FlacPicture> picture = ParseFlacPicture(block.body); !picture)
+                note(picture.Why());
+        } else if (block.type == Flac::Comments && commentBlock_ < 0) {
+            commentBlock_ = i;
+            Result<Vorbis::Comments> comments = Vorbis::ParseComments(block.body);
+            if (comments)
+                comments_ = *comments;
+            else
+                note(comments.Why());
+        }
+    }
+}
+
+std::optional<StoredPicture> FlacTags::Picture(int number) const
+{
+    if (number < 1 || number > pictureBlocks_.size())
+        return std::nullopt;
+    const Result<FlacPicture> picture = ParseFlacPicture(metadata_.blocks.at(pictureBlocks_.at(number - 1)).body);
+    if (!picture)
+        return StoredPicture();
+    return StoredPicture{picture->data, short(qMin<quint32>(picture->type, 32767)), true};
+}
+
+} // namespace
+
+Result<std::unique_ptr<TagContainer>> ReadFlacTags(const LockedFile &file)
+{
+    const qint64 size = file.State().st_size;
+    Flac::Metadata metadata = Flac::ReadMetadata(file.Descriptor(), size);
+    if (metadata.readError != 0)
+        return ReadFailure(metadata.readError);
+    return std::unique_ptr<TagContainer>(new FlacTags(std::move(metadata), size));
+}

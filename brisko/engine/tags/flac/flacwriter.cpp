@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: MIT
+#include "engine/tags/flac/flacwriter.h"
+
+#include "base/tagerrors.h"
+#include "base/translation.h"
+#include "engine/tags/vorbis/flacpicture.h"
+#include "engine/tags/vorbis/tagbytes.h"
+
+#include <numeric>
+
+using Flac::Block;
+
+namespace {
+
+// The blocks as they are to be written, and where each came from: its index
+// among the original's blocks, or -1 for a block that is new or changed.
+struct Plan
+{
+    Flac::Metadata edited;
+    QList<int> origin;
+};
+
+int NthOfType(const QList<Block> &blocks, int type, int number)
+{
+    for (int i = 0; i < blocks.size(); ++i) {
+        if (blocks.at(i).type == type && --number == 0)
+            return i;
+    }
+    return -1;
+}
+
+qint64 BlocksSize(const QList<Block> &blocks)
+{
+    return std::accumulate(blocks.cbegin(), blocks.cend(), qint64(0),
+                           [](qint64 sum, const Block &block) { return sum + 4 + block.body.size(); });
+}
+
+// A block in place of the one at index, or a new one after the last block
+// that is not padding (index -1).
+void Put(Plan *plan, int index, const Block &block)
+{
+    QList<Block> &blocks = plan->edited.blocks;
+    if (index < 0) {
+        index = int(blocks.size());
+        while (index > 1 && blocks.at(index - 1).type == Flac::Padding)
+            --index;
+        blocks.insert(index, block);
+        plan->origin.insert(index, -1);
+        return;
+    }
+    blocks[index] = block;
+    plan->origin[index] = -1;
+}
+
+void PutPicture(Plan *plan, int number, const TagEdits::Picture &picture)
+{
+    const int index = NthOfType(plan->edited.blocks, Flac::Picture, number);
+    // The picture keeps its description, as stored.
+    const QByteArray description =
+        index < 0 ? QByteArray() : ParseFlacPicture(plan->edited.blocks.at(index).body).Value().description;
+    Put(plan, index, {Flac::Picture, RenderFlacPicture(JpegPicture(picture.jpeg, quint32(picture.type), description))});
+}
+
+// The last padding block grows or shrinks by what the other blocks shrank
+// or grew, where it can; else the file changes its length.
+void UsePadding(Plan *plan, qint64 growth)
+{
+    QList<Block> &blocks = plan->edited.blocks;
+    for (int i = int(blocks.size()) - 1; i >= 0; --i) {
+        if (blocks.at(i).type != Flac::Padding || plan->origin.at(i) < 0)
+            continue;
+        const qint64 length = blocks.at(i).body.size() - growth;
+        if (length < 0 || length > Flac::MostBlockBytes)
+            return;
+        QByteArray body = blocks.at(i).body.left(length);
+        body.append(QByteArray(length - body.size(), '\0'));
+        Put(plan, i, {Flac::Padding, body});
+        return;
+    }
+}
+
+Vorbis::Comments CommentsOf(const Flac::Metadata &metadata)
+{
+    const int index = NthOfType(metadata.blocks, Flac::Comments, 1);
+    if (index < 0)
+        return Vorbis::Comments();
+    Result<Vorbis::Comments> comments = Vorbis::ParseComments(metadata.blocks.at(index).body);
+    return comments ? *comments : Vorbis::Comments();
+}
+
+// The new copy read back from its own bytes: the blocks as planned, every
+// block that was not to change as the original holds it, no comment but the
+// changed fields' different, and the audio frames the same to the last byte.
+QString CheckCopy(int copy, int original, const Plan &plan, const QSet<QByteArray> &changedNames)
+{
+    const QString differs = EnglishText("Engine", "the new metadata does not read back as written");
+    const Flac::Metadata mine = Flac::ReadMetadata(copy, SizeOfFile(copy));
+    const Flac::Metadata theirs = Flac::ReadMetadata(original, SizeOfFile(original));
+    if (!mine.problem.isEmpty() || !theirs.problem.isEmpty() || mine.prefix != theirs.prefix
+        || mine.blocks != plan.edited.blocks)
+        return differs;
+    for (int i = 0; i < plan.origin.size(); ++i) {
+        const int from = plan.origin.at(i);
+        if (from >= 0 && (from >= theirs.blocks.size() || !(theirs.blocks.at(from) == mine.blocks.at(i))))
+            return differs;
+    }
+    if (NthOfType(theirs.blocks, Flac::Comments, 1) >= 0
+        && !Vorbis::SameBesides(CommentsOf(theirs), CommentsOf(mine), changedNames))
+        return differs;
+    if (!SameBytesToEnd(copy, mine.audioStart, original, theirs.audioStart))
+        return EnglishText("Engine", "the audio would not stay as it was");
+    return QString();
+}
+
+} // namespace
+
+Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Comments &comments, qint64 fileSize,
+                               const TagEdits &edits)
+{
+    Plan plan{metadata, QList<int>(metadata.blocks.size())};
+    std::iota(plan.origin.begin(), plan.origin.end(), 0);
+
+    QSet<QByteArray> changedNames;
+    if (!edits.fields.isEmpty()) {
+        const int index = NthOfType(metadata.blocks, Flac::Comments, 1);
+        Vorbis::Comments edited = comments;
+        if (index < 0)
+            edited.vendor = "Brisko";
+        for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
+            changedNames.insert(Vorbis::FieldName(comments, change.key()));
+            Vorbis::SetField(&edited, change.key(), change.value());
+        }
+        if (index >= 0 || !edited.entries.isEmpty())
+            Put(&plan, index, {Flac::Comments, Vorbis::RenderComments(edited)});
+    }
+    for (auto later = edits.laterPictures.cbegin(); later != edits.laterPictures.cend(); ++later)
+        PutPicture(&plan, later.key(), *later);
+    if (edits.firstPicture)
+        PutPicture(&plan, 1, *edits.firstPicture);
+    UsePadding(&plan, BlocksSize(plan.edited.blocks) - BlocksSize(metadata.blocks));
+    for (const Block &block : std::as_const(plan.edited.blocks)) {
+        if (block.body.size() > Flac::MostBlockBytes)
+            return Failure{TagLibraryError::WouldLoseData,
+                           EnglishText("Engine", "a metadata block would be larger than FLAC allows (16 MB)")};
+    }
+
+    FileRewrite rewrite;
+    rewrite.head = Flac::RenderMetadata(plan.edited);
+    rewrite.keepFrom = metadata.audioStart;
+    rewrite.keepTo = fileSize;
+    rewrite.check = [plan, changedNames](int copy, int original) {
+        return CheckCopy(copy, original, plan, changedNames);
+    };
+    return rewrite;
+}

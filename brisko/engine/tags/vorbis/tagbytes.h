@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "base/result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The most bytes of tags read into memory from a FLAC or Ogg file (its
+// metadata blocks, its header packets): as much as an ID3v2 tag may take,
+// far above real album art, and checked before anything is allocated.
+constexpr qint64 MostTagBytes = 160LL << 20;
+
+// Reads a file by offsets through a window of a megabyte, so that walking
+// thousands of small headers costs few system calls. A file that ends
+// early or cannot be read gives nothing; Failed() tells the two apart.
+class ByteReader
+{
+public:
+    ByteReader(int fd, qint64 size) : fd_(fd), size_(size) {}
+
+    qint64 Size() const { return size_; }
+    bool Failed() const { return error_ != 0; }
+    int Error() const { return error_; } // errno of the failed read
+    // size bytes from offset, all of them, or nothing.
+    std::optional<QByteArray> Read(qint64 offset, qint64 size);
+
+private:
+    std::optional<QByteArray> ReadDirect(qint64 offset, qint64 size);
+
+    int fd_;
+    qint64 size_;
+    int error_ = 0;
+    QByteArray window_;
+    qint64 windowAt_ = 0;
+};
+
+// Why a read that failed with errno error gave nothing.
+Failure ReadFailure(int error);
+
+// The size of the file behind fd; -1 when it cannot be told.
+qint64 SizeOfFile(int fd);
+
+// Little- and big-endian numbers at a place in bytes the caller has checked.
+quint32 LittleEndian32(const QByteArray &bytes, qint64 at);
+quint32 BigEndian(const QByteArray &bytes, qint64 at, int count);
+void AppendLittleEndian32(QByteArray *bytes, quint32 value);
+void AppendBigEndian(QByteArray *bytes, quint32 value, int count);
+
+// Where the stream of a FLAC or Ogg file begins: at its start, or after an
+// ID3v2 tag that some writers put in front, whose bytes are kept as they are.
+struct StreamStart
+{
+    qint64 offset = 0;
+    QByteArray prefix;   // the ID3v2 tag's bytes
+    QString problem;     // why the tag in front cannot be stepped over
+};
+StreamStart FindStreamStart(ByteReader &reader);
+
+// Whether the bytes of two files from these offsets on are the same, up to
+// both their ends.
+bool SameBytesToEnd(int a, qint64 fromA, int b, qint64 fromB);

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "base/result.h"
+#include "engine/tags/tagfield.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+// A Vorbis comment list, as FLAC's VORBIS_COMMENT block and the comment
+// headers of Ogg Vorbis and Opus store it. Entries are kept as the bytes
+// they are: a change replaces only the entries of the field it changes, so
+// names keep their letter case and every other entry its bytes and place.
+namespace Vorbis {
+
+struct Comments
+{
+    QByteArray vendor;
+    QList<QByteArray> entries; // "NAME=value" each, as stored, in stored order
+    QByteArray trailing;       // what follows the last entry: Vorbis' framing bit, Opus' padding
+
+    bool operator==(const Comments &other) const
+    {
+        return vendor == other.vendor && entries == other.entries && trailing == other.trailing;
+    }
+};
+
+// The list that starts with the vendor's length in bytes; why not where a
+// count or length runs past its end.
+Result<Comments> ParseComments(const QByteArray &bytes);
+QByteArray RenderComments(const Comments &comments);
+
+// An entry's name in capitals ("TITLE" of "title=x"), as names compare
+// without regard to case; empty when it has no "=".
+QByteArray EntryName(const QByteArray &entry);
+QByteArray EntryValue(const QByteArray &entry);
+
+// The name a field is stored under: COMMENT, or DESCRIPTION in a list that
+// has a description and no comment.
+QByteArray FieldName(const Comments &comments, TagField field);
+// The field's first value.
+QString FieldText(const Comments &comments, TagField field);
+// Every value of the field replaced by text, where the first one stood (at
+// the end when there was none); the field is removed when text is empty.
+void SetField(Comments *comments, TagField field, const QString &text);
+
+// Whether two lists are the same but for the entries with these names.
+bool SameBesides(const Comments &a, const Comments &b, const QSet<QByteArray> &names);
+
+} // namespace Vorbis
