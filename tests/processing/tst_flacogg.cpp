@@ -32,6 +32,8 @@ private slots:
     void init();
     void flacEdits_data();
     void flacEdits();
+    void oggEdits_data();
+    void oggEdits();
     void hostileFiles_data();
     void hostileFiles();
     void otherReadersFindConvertedFilesSound();
@@ -117,6 +119,24 @@ namespace {
 const QByteArray Big = HostilePictures::PaddedJpeg(TestPictures::Solid(300, 200, Qt::red), 90000, 1);
 const QByteArray Small = TestPictures::Jpeg(TestPictures::Solid(10, 10, Qt::blue));
 
+QByteArray VorbisFile(const QByteArray &tone, const QList<QByteArray> &entries, int segments = 16)
+{
+    const OggParts parts = SplitOgg(tone);
+    return Ogg({parts.headers.at(0), VorbisComments(entries), parts.headers.at(2)}, parts, segments);
+}
+
+QByteArray OpusFile(const QByteArray &tone, const QList<QByteArray> &entries, const QByteArray &padding = {},
+                    int segments = 16)
+{
+    const OggParts parts = SplitOgg(tone);
+    return Ogg({parts.headers.at(0), OpusTags(entries, padding)}, parts, segments);
+}
+
+QByteArray PictureEntry(const QByteArray &picture, const QByteArray &description = "Front")
+{
+    return "METADATA_BLOCK_PICTURE=" + PictureBody(3, "image/jpeg", description, picture).toBase64();
+}
+
 } // namespace
 
 void TestFlacOgg::CheckEdit(const QString &name, const QByteArray &file, bool flac)
@@ -136,8 +156,16 @@ void TestFlacOgg::CheckEdit(const QString &name, const QByteArray &file, bool fl
     QCOMPARE(Mutagen(path).mid(0, flac ? 3 : 2), mutagen);
     QVERIFY(after.contains(kept));
     QCOMPARE(after.size() == file.size(), sameLength);
-    if (flac)
+    if (flac) {
         QCOMPARE(SplitFlac(after).audio, SplitFlac(file).audio);
+        return;
+    }
+    // Every audio packet and granule position stays; only a change in the
+    // header's page count renumbers the pages.
+    const OggParts before = SplitOgg(file);
+    const OggParts now = SplitOgg(after);
+    QCOMPARE(Unnumbered(now.audioPages), Unnumbered(before.audioPages));
+    QCOMPARE(OggPages(after).size() == OggPages(file).size(), now.audioPages == before.audioPages);
 }
 
 void TestFlacOgg::flacEdits_data()
@@ -192,6 +220,40 @@ void TestFlacOgg::flacEdits()
     QVERIFY(Read(dir_->filePath(QStringLiteral("id3.flac"))).startsWith(id3));
 }
 
+void TestFlacOgg::oggEdits_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("edits");
+    QTest::addColumn<QStringList>("mutagen");
+    QTest::addColumn<QByteArray>("kept");
+    QTest::addColumn<bool>("sameLength");
+
+    const QString bigFront = QStringLiteral("3/Front/image/jpeg/0x0/0/") + Digest(Big);
+    QTest::newRow("Vorbis: picture 1 made small, the pages numbered anew")
+        << VorbisFile(tone_.vorbis, {"TITLE=Song", PictureEntry(Big), "Odd"}) << "picture"
+        << QStringList{QStringLiteral("TITLE=Song|unknown2=Odd"), QStringLiteral("3/Front/image/jpeg/40x30/24/NEW")}
+        << QByteArray("Odd") << false;
+    QTest::newRow("Vorbis: a COVERART stays one")
+        << VorbisFile(tone_.vorbis, {"COVERARTMIME=image/png", "coverart=" + Small.toBase64()}) << "picture"
+        << QStringList{QStringLiteral("COVERARTMIME=image/jpeg"), QStringLiteral("COVERART/NEW")} << QByteArray("coverart=") << false;
+    QTest::newRow("Vorbis: a picture added")
+        << VorbisFile(tone_.vorbis, {"TITLE=Song"}) << "picture;Title=New"
+        << QStringList{QStringLiteral("TITLE=New"), QStringLiteral("3//image/jpeg/40x30/24/NEW")} << QByteArray() << false;
+    const QByteArray padding = "\x02" + QByteArray(300, 'p');
+    QTest::newRow("Opus: a field changed, the padding kept")
+        << OpusFile(tone_.opus, {"TITLE=Old", "ALBUM=A"}, padding) << "Title=New"
+        << QStringList{QStringLiteral("TITLE=New|ALBUM=A"), QString()} << padding << true;
+    QTest::newRow("Opus: a picture on one 64 KB page made small")
+        << OpusFile(tone_.opus, {PictureEntry(Big, "")}, {}, 255) << "picture"
+        << QStringList{QString(), QStringLiteral("3//image/jpeg/40x30/24/NEW")} << QByteArray() << false;
+}
+
+void TestFlacOgg::oggEdits()
+{
+    QFETCH(QByteArray, file);
+    CheckEdit(QStringLiteral("song.ogg"), file, false);
+}
+
 void TestFlacOgg::hostileFiles_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -233,6 +295,26 @@ void TestFlacOgg::hostileFiles_data()
     past[4 + 38 + 40 + 1] = char(0x7F); // its length
     QTest::newRow("a block past the end") << past << "a metadata block runs past the end" << "Read" << QByteArray();
 
+    QByteArray crc = VorbisFile(tone_.vorbis, {"TITLE=Read"});
+    crc[crc.size() - 1] = char(crc.at(crc.size() - 1) ^ 1);
+    QTest::newRow("a bad CRC in the audio") << crc << "the Ogg page at byte" << "Read" << QByteArray();
+    const OggParts vorbis = SplitOgg(tone_.vorbis);
+    QTest::newRow("no framing bit")
+        << Ogg({vorbis.headers.at(0), VorbisComments({"TITLE=Read"}, "\0"), vorbis.headers.at(2)}, vorbis)
+        << "the comment header's framing bit is missing" << "Read" << QByteArray();
+    QTest::newRow("Base64 with a line break") << VorbisFile(tone_.vorbis, {"TITLE=Read", PictureEntry(Small).insert(60, '\n')})
+                                              << "a picture comment is not valid Base64" << "Read" << QByteArray();
+    QTest::newRow("a picture that does not add up")
+        << VorbisFile(tone_.vorbis, {"TITLE=Read", "METADATA_BLOCK_PICTURE=" + longer.toBase64()})
+        << "a picture's fields do not add up" << "Read" << QByteArray();
+    OggParts other = vorbis;
+    other.audioPages.last()[14] = char(other.audioPages.last().at(14) ^ 1); // another serial number
+    QTest::newRow("a second stream") << Ogg({vorbis.headers.at(0), VorbisComments({"TITLE=Read"}), vorbis.headers.at(2)}, other)
+                                     << "the file holds more than one logical stream" << "Read" << QByteArray();
+    QTest::newRow("a chained file") << VorbisFile(tone_.vorbis, {"TITLE=Read"}) + tone_.vorbis
+                                    << "the file holds more than one logical stream" << "Read" << QByteArray();
+    QTest::newRow("pages of 4 KB") << VorbisFile(tone_.vorbis, {"TITLE=Read", PictureEntry(Big)}, 16) << QString() << "Read"
+                                   << QByteArray();
     QTest::newRow("read-only folder") << flac({info, titled}) << "the folder does not allow new files" << "Read" << QByteArray();
 }
 
@@ -295,7 +377,10 @@ void TestFlacOgg::otherReadersFindConvertedFilesSound()
     const QList<QPair<QString, QByteArray>> library = {
         {QStringLiteral("a.flac"), Flac({Block{0, SplitFlac(tone_.flac).streamInfo}, Block{4, CommentList({"TITLE=A"})},
                                          Block{6, PictureBody(3, "image/jpeg", "", art)}, Block{1, QByteArray(4096, '\0')}},
-                                        SplitFlac(tone_.flac).audio)}};
+                                        SplitFlac(tone_.flac).audio)},
+        {QStringLiteral("b.ogg"), VorbisFile(tone_.vorbis, {"TITLE=B", PictureEntry(art)})},
+        {QStringLiteral("c.opus"), OpusFile(tone_.opus, {"TITLE=C", PictureEntry(art)}, QByteArray(200, '\0'))},
+        {QStringLiteral("d.oga"), VorbisFile(tone_.vorbis, {"TITLE=D", "COMMENT=" + QByteArray(5000, 'c')}, 1)}};
     const auto run = [](const QString &tool, const QStringList &arguments) {
         QProcess process;
         process.start(tool, arguments);

@@ -27,6 +27,27 @@ QByteArray Be(quint32 value, int count)
     return bytes;
 }
 
+// Ogg's CRC, bit by bit: polynomial 0x04C11DB7, not reflected.
+quint32 OggCrc(const QByteArray &bytes)
+{
+    quint32 crc = 0;
+    for (const char byte : bytes) {
+        crc ^= quint32(uchar(byte)) << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+QByteArray Page(quint8 flags, qint64 granule, quint32 serial, quint32 sequence, const QByteArray &lacing,
+                const QByteArray &body)
+{
+    QByteArray page = QByteArray("OggS\0", 5) + char(flags) + Le32(quint32(granule)) + Le32(quint32(granule >> 32))
+                      + Le32(serial) + Le32(sequence) + Le32(0) + char(lacing.size()) + lacing + body;
+    qToLittleEndian(OggCrc(page), page.data() + 22);
+    return page;
+}
+
 QByteArray Wav()
 {
     QByteArray samples;
@@ -91,6 +112,86 @@ FlacParts SplitFlac(const QByteArray &flac)
         at += 4 + qFromBigEndian<quint32>(flac.constData() + at) % 0x1000000;
     }
     return {flac.mid(8, 34), flac.mid(at)};
+}
+
+QList<QByteArray> OggPages(const QByteArray &file)
+{
+    QList<QByteArray> pages;
+    for (qsizetype at = 0; at + 27 <= file.size();) {
+        const int segments = uchar(file.at(at + 26));
+        qsizetype size = 27 + segments;
+        for (int i = 0; i < segments; ++i)
+            size += uchar(file.at(at + 27 + i));
+        pages << file.mid(at, size);
+        at += size;
+    }
+    return pages;
+}
+
+OggParts SplitOgg(const QByteArray &file)
+{
+    OggParts parts;
+    const QList<QByteArray> pages = OggPages(file);
+    QByteArray packet;
+    qsizetype page = 0;
+    for (; page < pages.size() && parts.headers.size() < (pages.first().contains("OpusHead") ? 2 : 3); ++page) {
+        const QByteArray &bytes = pages.at(page);
+        const int segments = uchar(bytes.at(26));
+        for (qsizetype i = 0, at = 27 + segments; i < segments; at += uchar(bytes.at(27 + i)), ++i) {
+            packet += bytes.mid(at, uchar(bytes.at(27 + i)));
+            if (uchar(bytes.at(27 + i)) < 255)
+                parts.headers << std::exchange(packet, QByteArray());
+        }
+    }
+    parts.serial = qFromLittleEndian<quint32>(pages.first().constData() + 14);
+    parts.audioPages = pages.mid(page);
+    return parts;
+}
+
+QByteArray Ogg(const QList<QByteArray> &headers, const OggParts &audio, int segments)
+{
+    QByteArray file = Page(0x02, 0, audio.serial, 0, QByteArray(1, char(headers.first().size())), headers.first());
+    QByteArray lacing, body;
+    for (const QByteArray &packet : headers.mid(1)) {
+        lacing += QByteArray(packet.size() / 255, char(255)) + char(packet.size() % 255);
+        body += packet;
+    }
+    quint32 sequence = 1;
+    bool continued = false;
+    for (qsizetype at = 0, bytes = 0; at < lacing.size(); at += segments, ++sequence) {
+        const QByteArray mine = lacing.mid(at, segments);
+        qsizetype size = 0;
+        for (const char length : mine)
+            size += uchar(length);
+        const bool ends = mine.count(char(255)) < mine.size();
+        file += Page(continued ? 0x01 : 0, ends ? 0 : -1, audio.serial, sequence, mine, body.mid(bytes, size));
+        continued = uchar(mine.back()) == 255;
+        bytes += size;
+    }
+    for (QByteArray page : audio.audioPages) {
+        qToLittleEndian(sequence++, page.data() + 18);
+        qToLittleEndian(quint32(0), page.data() + 22);
+        qToLittleEndian(OggCrc(page), page.data() + 22);
+        file += page;
+    }
+    return file;
+}
+
+QByteArray VorbisComments(const QList<QByteArray> &entries, const QByteArray &framing)
+{
+    return "\x03vorbis" + CommentList(entries) + framing;
+}
+
+QByteArray OpusTags(const QList<QByteArray> &entries, const QByteArray &padding)
+{
+    return "OpusTags" + CommentList(entries) + padding;
+}
+
+QList<QByteArray> Unnumbered(QList<QByteArray> pages)
+{
+    for (QByteArray &page : pages)
+        page.replace(18, 8, QByteArray(8, '\0'));
+    return pages;
 }
 
 } // namespace AudioFixture

@@ -36,4 +36,24 @@ struct FlacParts
 };
 FlacParts SplitFlac(const QByteArray &flac);
 
+// An Ogg file's pages as stored, and its header packets (Vorbis has three,
+// Opus two) and the pages after them.
+QList<QByteArray> OggPages(const QByteArray &file);
+struct OggParts
+{
+    quint32 serial = 0;
+    QList<QByteArray> headers;
+    QList<QByteArray> audioPages;
+};
+OggParts SplitOgg(const QByteArray &file);
+// The header packets, the first alone on the stream's first page and the
+// others on pages of at most segments segments, then the audio pages,
+// numbered on after them.
+QByteArray Ogg(const QList<QByteArray> &headers, const OggParts &audio, int segments = 16);
+// Comment headers of Vorbis (with the framing bit) and Opus (with padding).
+QByteArray VorbisComments(const QList<QByteArray> &entries, const QByteArray &framing = "\x01");
+QByteArray OpusTags(const QList<QByteArray> &entries, const QByteArray &padding = QByteArray());
+// Pages with their sequence number and CRC blanked: what renumbering leaves alone.
+QList<QByteArray> Unnumbered(QList<QByteArray> pages);
+
 } // namespace AudioFixture

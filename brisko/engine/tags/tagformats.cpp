@@ -5,6 +5,7 @@
 #include "engine/tags/flac/flaccontainer.h"
 #include "engine/tags/id3v2/id3v2container.h"
 #include "engine/tags/id3v2/id3v2raw.h"
+#include "engine/tags/ogg/oggcontainer.h"
 
 #include <vector>
 
@@ -53,6 +54,7 @@ const std::vector<TagFormat> &OtherFormats()
 {
     static const std::vector<TagFormat> formats = {
         {[](const FileStart &start) { return start.afterId3v2.startsWith("fLaC"); }, ReadFlacTags},
+        {[](const FileStart &start) { return start.afterId3v2.startsWith("OggS"); }, ReadOggTags},
     };
     return formats;
 }

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+#include "engine/tags/ogg/oggcontainer.h"
+
+#include "base/tagerrors.h"
+#include "engine/files/lockedfile.h"
+#include "engine/tags/ogg/oggpictures.h"
+#include "engine/tags/ogg/oggstream.h"
+#include "engine/tags/ogg/oggwriter.h"
+#include "engine/tags/vorbis/tagbytes.h"
+
+namespace {
+
+class OggTags : public TagContainer
+{
+public:
+    // fd: the file, held open by the caller while the tags are used; its
+    // audio pages are checked when the tags are rendered.
+    OggTags(Ogg::Stream stream, int fd, qint64 fileSize);
+
+    bool HasTag() const override { return true; } // the comment header is a part of every stream
+    QString Problem() const override { return problem_; }
+    QString Field(TagField field) const override { return Vorbis::FieldText(stream_.comments, field); }
+    int PictureCount() const override { return int(pictureEntries_.size()); }
+    std::optional<StoredPicture> Picture(int number) const override;
+
+    Result<FileRewrite> Render(const TagEdits &edits) const override
+    {
+        if (!problem_.isEmpty())
+            return Failure{TagLibraryError::WouldLoseData, problem_};
+        return RenderOgg(stream_, fd_, fileSize_, edits);
+    }
+
+private:
+    const Ogg::Stream stream_;
+    const int fd_;
+    const qint64 fileSize_;
+    QString problem_;
+    QList<int> pictureEntries_;
+    mutable std::optional<StoredPicture> firstPicture_; // decoded once, asked for twice in a conversion
+};
+
+OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
+    : stream_(std::move(stream))
+    , fd_(fd)
+    , fileSize_(fileSize)
+    , problem_(stream_.problem)
+    , pictureEntries_(OggPictures::PictureEntries(stream_.comments))
+{
+    // Every picture is read once here: one that cannot be keeps the file
+    // from being written.
+    for (const int entry : std::as_const(pictureEntries_)) {
+        const Result<StoredPicture> picture = OggPictures::ReadPicture(stream_.comments.entries.at(entry));
+        if (!picture && problem_.isEmpty())
+            problem_ = picture.Why().reason;
+    }
+}
+
+std::optional<StoredPicture> OggTags::Picture(int number) const
+{
+    if (number < 1 || number > pictureEntries_.size())
+        return std::nullopt;
+    if (number == 1 && firstPicture_)
+        return firstPicture_;
+    const Result<StoredPicture> read = OggPictures::ReadPicture(stream_.comments.entries.at(pictureEntries_.at(number - 1)));
+    const StoredPicture picture = read ? *read : StoredPicture();
+    if (number == 1)
+        firstPicture_ = picture;
+    return picture;
+}
+
+} // namespace
+
+Result<std::unique_ptr<TagContainer>> ReadOggTags(const LockedFile &file)
+{
+    const qint64 size = file.State().st_size;
+    Ogg::Stream stream = Ogg::ReadStream(file.Descriptor(), size);
+    if (stream.readError != 0)
+        return ReadFailure(stream.readError);
+    return std::unique_ptr<TagContainer>(new OggTags(std::move(stream), file.Descriptor(), size));
+}

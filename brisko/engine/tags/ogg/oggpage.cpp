@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+#include "engine/tags/ogg/oggpage.h"
+
+#include "base/tagerrors.h"
+#include "base/translation.h"
+#include "engine/tags/vorbis/tagbytes.h"
+
+#include <array>
+
+namespace Ogg {
+
+namespace {
+
+constexpr int HeaderSize = 27;
+constexpr int CrcAt = 22;
+// libogg's header pages hold 4096 bytes: 16 full segments.
+constexpr qsizetype SegmentsPerPage = 16;
+
+// Ogg's CRC-32: polynomial 0x04C11DB7, not reflected, starting at 0.
+quint32 Crc(const QByteArray &bytes)
+{
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> entries {};
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 value = i << 24;
+            for (int bit = 0; bit < 8; ++bit)
+                value = (value & 0x80000000u) ? (value << 1) ^ 0x04C11DB7u : value << 1;
+            entries[i] = value;
+        }
+        return entries;
+    }();
+    quint32 crc = 0;
+    for (const char byte : bytes)
+        crc = (crc << 8) ^ table[((crc >> 24) ^ uchar(byte)) & 0xFF];
+    return crc;
+}
+
+Failure NoPage(qint64 offset, const char *why)
+{
+    return Failure{TagLibraryError::TagUnreadable, EnglishText("Engine", why).arg(offset)};
+}
+
+} // namespace
+
+Result<Page> ReadPage(ByteReader &reader, qint64 offset)
+{
+    const std::optional<QByteArray> header = reader.Read(offset, HeaderSize);
+    if (!header || !header->startsWith("OggS"))
+        return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "no Ogg page at byte %1"));
+    if (header->at(4) != 0)
+        return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "an Ogg page of an unknown version at byte %1"));
+    const int segments = uchar(header->at(26));
+    const std::optional<QByteArray> lacing = reader.Read(offset + HeaderSize, segments);
+    qint64 bodySize = 0;
+    for (const char length : lacing.value_or(QByteArray()))
+        bodySize += uchar(length);
+    const std::optional<QByteArray> whole = lacing ? reader.Read(offset, HeaderSize + segments + bodySize) : lacing;
+    if (!whole)
+        return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "the Ogg page at byte %1 runs past the end of the file"));
+    QByteArray unsummed = *whole;
+    unsummed.replace(CrcAt, 4, QByteArray(4, '\0'));
+    if (Crc(unsummed) != LittleEndian32(*whole, CrcAt))
+        return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "the Ogg page at byte %1 fails its CRC check"));
+
+    Page page;
+    page.flags = quint8(header->at(5));
+    page.granule = qint64(quint64(LittleEndian32(*header, 6)) | (quint64(LittleEndian32(*header, 10)) << 32));
+    page.serial = LittleEndian32(*header, 14);
+    page.sequence = LittleEndian32(*header, 18);
+    page.lacing = *lacing;
+    page.body = whole->mid(HeaderSize + segments);
+    page.offset = offset;
+    page.size = whole->size();
+    return page;
+}
+
+QByteArray RenderPage(const Page &page)
+{
+    QByteArray bytes("OggS", 4);
+    bytes.append('\0');
+    bytes.append(char(page.flags));
+    AppendLittleEndian32(&bytes, quint32(quint64(page.granule) & 0xFFFFFFFFu));
+    AppendLittleEndian32(&bytes, quint32(quint64(page.granule) >> 32));
+    AppendLittleEndian32(&bytes, page.serial);
+    AppendLittleEndian32(&bytes, page.sequence);
+    AppendLittleEndian32(&bytes, 0);
+    bytes.append(char(page.lacing.size()));
+    bytes.append(page.lacing);
+    bytes.append(page.body);
+    const quint32 crc = Crc(bytes);
+    for (int i = 0; i < 4; ++i)
+        bytes[CrcAt + i] = char((crc >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+QList<Page> Paginate(const QList<QByteArray> &packets, qsizetype pageCount, quint32 serial, quint32 first)
+{
+    // Each packet is segments of 255 bytes and a last shorter one (of 0 bytes
+    // after a multiple of 255): that shorter one ends it.
+    QByteArray lacing;
+    QByteArray body;
+    for (const QByteArray &packet : packets) {
+        lacing.append(QByteArray(packet.size() / 255, char(255)));
+        lacing.append(char(packet.size() % 255));
+        body.append(packet);
+    }
+    const qsizetype total = lacing.size();
+    const bool sameCount = pageCount > 0 && pageCount <= total && total <= 255 * pageCount;
+    if (!sameCount)
+        pageCount = (total + SegmentsPerPage - 1) / SegmentsPerPage;
+
+    QList<Page> pages;
+    qsizetype segment = 0;
+    qint64 at = 0;
+    bool inPacket = false;
+    for (qsizetype i = 0; i < pageCount; ++i) {
+        // Spread evenly: the first pages take one segment more.
+        const qsizetype count = sameCount ? total / pageCount + (i < total % pageCount ? 1 : 0)
+                                          : qMin(SegmentsPerPage, total - segment);
+        Page page;
+        page.flags = inPacket ? Continued : 0;
+        page.serial = serial;
+        page.sequence = first + quint32(i);
+        page.granule = -1;
+        page.lacing = lacing.mid(segment, count);
+        qint64 bytes = 0;
+        for (const char length : std::as_const(page.lacing)) {
+            bytes += uchar(length);
+            inPacket = uchar(length) == 255;
+            if (!inPacket)
+                page.granule = 0;
+        }
+        page.body = body.mid(at, bytes);
+        at += bytes;
+        segment += count;
+        pages.append(page);
+    }
+    return pages;
+}
+
+} // namespace Ogg

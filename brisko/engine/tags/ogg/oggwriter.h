@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "base/result.h"
+#include "engine/files/atomicsave.h"
+#include "engine/tags/ogg/oggstream.h"
+#include "engine/tags/tagedits.h"
+
+// The new file of a sound Ogg file as read from fd: only the comment packet
+// is rendered again, its pages (with Vorbis' setup packet, which shares
+// them) laid out anew, on as many pages as before where it fits them. Every
+// audio page is checked first; where the header's page count changed, the
+// audio pages get new sequence numbers and CRCs and nothing else. Every
+// audio packet and granule position stays as it was. The rewrite's check
+// reads the new copy back and compares it with the original.
+Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize, const TagEdits &edits);
