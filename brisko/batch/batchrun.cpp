@@ -53,9 +53,10 @@ std::optional<QByteArray> FirstBytes(const QString &path, int count)
     return start;
 }
 
-// An MP3 starts with an ID3v2 tag or an MPEG audio frame; FLAC, MP4 and
-// the like named on the command line are none.
-bool LooksLikeMp3(const QString &path)
+// An MP3 starts with an ID3v2 tag or an MPEG audio frame, a FLAC file with
+// "fLaC" and an Ogg file with "OggS" (either perhaps after an ID3v2 tag, which
+// the tags look behind); MP4 and the like named on the command line are none.
+bool LooksLikeMusic(const QString &path)
 {
     const std::optional<QByteArray> read = FirstBytes(path, 4);
     if (!read)
@@ -64,7 +65,7 @@ bool LooksLikeMp3(const QString &path)
     if (start.size() < 2)
         return false;
     const bool frameSync = uchar(start.at(0)) == 0xFF && (uchar(start.at(1)) & 0xE0) == 0xE0;
-    return start.startsWith("ID3") || frameSync;
+    return start.startsWith("ID3") || start.startsWith("fLaC") || start.startsWith("OggS") || frameSync;
 }
 
 // The memory a file's tag takes while it is converted: the tag as read
@@ -112,7 +113,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     BatchResult result;
     result.path = path;
     result.bytesBefore = SizeOf(path);
-    if (!LooksLikeMp3(path)) {
+    if (!LooksLikeMusic(path)) {
         result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
         result.error = EnglishText("Batch", "not an MP3 file");

@@ -89,7 +89,7 @@ void Walk::Folder(const QString &folder)
             continue;
         if (S_ISDIR(info.st_mode))
             subfolders << path;
-        else if (S_ISREG(info.st_mode) && HasMp3Extension(name))
+        else if (S_ISREG(info.st_mode) && HasMusicExtension(name))
             AddFile(path, info);
     }
     for (const QString &sub : std::as_const(subfolders))

@@ -13,8 +13,8 @@ struct BatchFile
     int links = 1;            // all its names, inside the run or not
 };
 
-// The MP3 files named by paths: a file as it is named, a folder with all the
-// ".mp3" files (any letter case) in it and below it, by name, each real
+// The music files named by paths: a file as it is named, a folder with all
+// the ".mp3", ".flac", ".ogg", ".oga" and ".opus" files (any letter case) in it and below it, by name, each real
 // folder once however it is reached (links to folders above do not loop).
 // Names are taken as the bytes they are, UTF-8 or not. A path that is
 // neither (missing, a pipe, a device), or a folder that cannot be read, goes

@@ -183,7 +183,8 @@ void TestBatch::walk()
 {
     const QString root = dir_->path() + QStringLiteral("/walk");
     QDir().mkpath(root + QStringLiteral("/sub/deeper"));
-    for (const char *name : {"b.MP3", "a.mp3", "x.mp3.bak", "mp3", "sub/c.Mp3", "sub/deeper/d.mp3"})
+    for (const char *name : {"b.MP3", "a.mp3", "x.mp3.bak", "mp3", "sub/c.Mp3", "sub/deeper/d.mp3", "e.flac", "g.opus",
+                             "x.m4a", "sub/f.OGG", "sub/deeper/h.oga"})
         QVERIFY(TestFiles::Write(root + u'/' + QLatin1String(name), "x"));
     QVERIFY(QFile::link(root, root + QStringLiteral("/sub/deeper/up"))); // a loop
     QStringList problems;
@@ -194,7 +195,9 @@ void TestBatch::walk()
                                                   QStringLiteral("/dev/null")}, &problems))
         files << file.path;
     QCOMPARE(files, QStringList({root + QStringLiteral("/a.mp3"), root + QStringLiteral("/b.MP3"),
-                                 root + QStringLiteral("/sub/c.Mp3"), root + QStringLiteral("/sub/deeper/d.mp3")}));
+                                 root + QStringLiteral("/e.flac"), root + QStringLiteral("/g.opus"),
+                                 root + QStringLiteral("/sub/c.Mp3"), root + QStringLiteral("/sub/f.OGG"),
+                                 root + QStringLiteral("/sub/deeper/d.mp3"), root + QStringLiteral("/sub/deeper/h.oga")}));
     QCOMPARE(problems, QStringList({root + QStringLiteral("/nothing: no such file or folder"),
                                     pipe + QStringLiteral(": not a regular file or folder"),
                                     QStringLiteral("/dev/null: not a regular file or folder")}));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/jpegcodec.h"
+#include "support/audiofixture.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QtEndian>
 #include <QtTest>
 
 using namespace Mp3Fixture;
@@ -101,6 +103,24 @@ QByteArray WithFrame(QByteArray jpeg, char marker, char precision)
     return jpeg;
 }
 
+// FLAC and Opus files around a made-up first frame or page: enough for the tags.
+QByteArray FlacWith(const QList<AudioFixture::Block> &blocks)
+{
+    return AudioFixture::Flac(QList<AudioFixture::Block>{{0, QByteArray(34, '\0')}} + blocks,
+                              QByteArray("\xFF\xF8\x69\x08", 4) + QByteArray(100, 'a'));
+}
+
+QByteArray OpusWith(const QList<QByteArray> &entries, quint32 audioSerial = 7)
+{
+    AudioFixture::OggParts parts;
+    parts.serial = 7;
+    QByteArray page = QByteArray("OggS\0\x04", 6) + QByteArray(20, '\0') + QByteArray("\x01\x01" "a", 3);
+    qToLittleEndian(audioSerial, page.data() + 14);
+    parts.audioPages = {page};
+    return AudioFixture::Ogg({QByteArray("OpusHead\x01\x02", 10) + QByteArray(9, '\0'), AudioFixture::OpusTags(entries)},
+                             parts);
+}
+
 QSize JpegSize(const QJsonObject &picture)
 {
     return ReadJpegHeader(QByteArray::fromBase64(picture.value(QStringLiteral("data")).toString().toLatin1())).size;
@@ -141,8 +161,17 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
 
     QTest::newRow("no picture at all") << Tag(3, TextFrame("TIT2", QStringLiteral("T")), 16) + audio << QByteArray()
                                        << "No Picture" << QString();
-    QTest::newRow("a FLAC file") << QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(200, '\0') << QByteArray()
+    QTest::newRow("a damaged FLAC file") << QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(200, '\0') << QByteArray()
+                                         << "Resize Failed" << "the tag cannot be read whole: a metadata block runs past";
+    QTest::newRow("an MP4 file") << QByteArray("\0\0\0\x20" "ftypM4A ", 12) + QByteArray(200, '\0') << QByteArray()
                                  << "Resize Failed" << "not an MP3 file";
+    QTest::newRow("a FLAC file without a picture") << FlacWith({{4, AudioFixture::CommentList({"TITLE=T"})}}) << QByteArray()
+                                                   << "No Picture" << QString();
+    QTest::newRow("an Opus file whose picture is not Base64")
+        << OpusWith({"METADATA_BLOCK_PICTURE=not Base64"}) << QByteArray() << "Resize Failed" << "picture 1 cannot be read";
+    QTest::newRow("an Opus file of two streams")
+        << OpusWith({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400)).toBase64()}, 8)
+        << QByteArray() << "Resize Failed" << "the file holds more than one logical stream";
 }
 
 void TestBatchOutcomes::artThatCannotBeConverted()
@@ -153,7 +182,7 @@ void TestBatchOutcomes::artThatCannotBeConverted()
     QFETCH(QString, error);
 
     const QString path = file.isEmpty() ? Mp3(QStringLiteral("song.mp3"), {Picture{art, QStringLiteral("image/jpeg"), 3, QString()}})
-                                        : dir_->filePath(QStringLiteral("song.flac"));
+                                        : dir_->filePath(file.startsWith("OggS") ? QStringLiteral("song.opus") : QStringLiteral("song.flac"));
     if (!file.isEmpty())
         QVERIFY(TestFiles::Write(path, file));
     const QByteArray before = Read(path);
@@ -174,6 +203,10 @@ void TestBatchOutcomes::rerunsChangeNothing()
     const QString thin = Mp3(QStringLiteral("thin.mp3"), {Picture{Art(3000, 2), QStringLiteral("image/jpeg"), 3, QString()}});
     const QByteArray webpArt = TestPictures::Webp(TestPictures::Solid(600, 400, Qt::darkMagenta));
     const QString webp = Mp3(QStringLiteral("webp.mp3"), {Picture{webpArt, QStringLiteral("image/webp"), 3, QString()}});
+    const QString flac = dir_->filePath(QStringLiteral("song.flac"));
+    const QString opus = dir_->filePath(QStringLiteral("song.opus"));
+    QVERIFY(TestFiles::Write(flac, FlacWith({{6, AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400))}})));
+    QVERIFY(TestFiles::Write(opus, OpusWith({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/png", "", Art(600, 400)).toBase64()})));
     int code = -1;
     QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
@@ -185,16 +218,18 @@ void TestBatchOutcomes::rerunsChangeNothing()
     // WebP art becomes a JPEG like any other, never "already fitting".
     QCOMPARE(first.value(QStringLiteral("webp.mp3")).value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
     QCOMPARE(JpegSize(MutagenPictures(webp).value(0)), QSize(250, 167));
+    for (const char *name : {"song.flac", "song.opus"})
+        QCOMPARE(first.value(QLatin1String(name)).value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 167"));
 
     // The second run writes nothing.
     QHash<QString, QByteArray> converted;
-    for (const QString &path : {big, small, thin, webp})
+    for (const QString &path : {big, small, thin, webp, flac, opus})
         converted.insert(path, Read(path));
     const QHash<QString, QJsonObject> second = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
     for (const QJsonObject &result : second)
         QCOMPARE(result.value(QStringLiteral("status")).toString(), QStringLiteral("Unchanged"));
-    for (const QString &path : {big, small, thin, webp})
+    for (const QString &path : {big, small, thin, webp, flac, opus})
         QCOMPARE(Read(path), converted.value(path));
 
     // Asked to enlarge, the small baseline JPEG grows to the size, and only once.

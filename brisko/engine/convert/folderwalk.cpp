@@ -27,11 +27,24 @@ bool HasMp3Extension(const QString &name)
     return dot >= 0 && QStringView(name).mid(dot + 1).compare(u"mp3", Qt::CaseInsensitive) == 0;
 }
 
+bool HasMusicExtension(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QStringView extension = QStringView(name).mid(dot + 1);
+    for (const char16_t *known : {u"mp3", u"flac", u"ogg", u"oga", u"opus"}) {
+        if (extension.compare(QStringView(known), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 namespace {
 
 // Qt lists a name that is not UTF-8 with U+FFFD in it, as a file that does
-// not exist, and leaves it out: count such MP3 files from the bytes.
-int CountUnshowableMp3Files(const QString &folder)
+// not exist, and leaves it out: count such music files from the bytes.
+int CountUnshowableMusicFiles(const QString &folder)
 {
     int count = 0;
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
@@ -40,7 +53,7 @@ int CountUnshowableMp3Files(const QString &folder)
     while (const dirent *entry = ::readdir(dir)) {
         const QString name = PathFromBytes(QByteArray(entry->d_name));
         struct stat info {};
-        if (HasEscapedBytes(name) && HasMp3Extension(name)
+        if (HasEscapedBytes(name) && HasMusicExtension(name)
             && ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode))
             ++count;
     }
@@ -97,13 +110,13 @@ bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QS
     for (const QString &path : std::as_const(folders)) {
         const QDir folder(path);
         for (const QString &name : folder.entryList(QDir::Files | AlsoHidden, ByName)) {
-            if (HasMp3Extension(name))
+            if (HasMusicExtension(name))
                 *files << folder.filePath(name);
             if (!keepGoing())
                 return false;
         }
         if (unshowable)
-            *unshowable += CountUnshowableMp3Files(path);
+            *unshowable += CountUnshowableMusicFiles(path);
         if (!keepGoing())
             return false;
     }

@@ -12,8 +12,11 @@ QString FileIdentity(const QString &path);
 
 // True when a file name ends in ".mp3", in any letter case.
 bool HasMp3Extension(const QString &name);
+// True for the names of the music files the program reads: ".mp3", ".flac",
+// ".ogg", ".oga" and ".opus", in any letter case.
+bool HasMusicExtension(const QString &name);
 
-// The MP3 files of a folder tree, breadth first: all folders are found first
+// The music files (see HasMusicExtension) of a folder tree, breadth first: all folders are found first
 // (the root, its subfolders, then theirs, ...), then each folder's own files
 // are taken in that order. Within a folder, names come in alphabetical order
 // without regard to case. Hidden folders and files count like any other; a
@@ -22,7 +25,7 @@ bool HasMp3Extension(const QString &name);
 //
 // keepGoing is asked after every folder found, every file looked at and
 // every folder done; when it answers false the walk ends and returns false.
-// MP3 files whose names cannot be shown are left out and counted in unshowable.
+// Music files whose names cannot be shown are left out and counted in unshowable.
 bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files,
                  int *unshowable = nullptr);
 
