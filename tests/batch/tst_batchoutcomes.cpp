@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QtEndian>
 #include <QtTest>
 
 using namespace Mp3Fixture;
@@ -103,22 +102,9 @@ QByteArray WithFrame(QByteArray jpeg, char marker, char precision)
     return jpeg;
 }
 
-// FLAC and Opus files around a made-up first frame or page: enough for the tags.
 QByteArray FlacWith(const QList<AudioFixture::Block> &blocks)
 {
-    return AudioFixture::Flac(QList<AudioFixture::Block>{{0, QByteArray(34, '\0')}} + blocks,
-                              QByteArray("\xFF\xF8\x69\x08", 4) + QByteArray(100, 'a'));
-}
-
-QByteArray OpusWith(const QList<QByteArray> &entries, quint32 audioSerial = 7)
-{
-    AudioFixture::OggParts parts;
-    parts.serial = 7;
-    QByteArray page = QByteArray("OggS\0\x04", 6) + QByteArray(20, '\0') + QByteArray("\x01\x01" "a", 3);
-    qToLittleEndian(audioSerial, page.data() + 14);
-    parts.audioPages = {page};
-    return AudioFixture::Ogg({QByteArray("OpusHead\x01\x02", 10) + QByteArray(9, '\0'), AudioFixture::OpusTags(entries)},
-                             parts);
+    return AudioFixture::Flac(QList<AudioFixture::Block>{{0, QByteArray(34, '\0')}} + blocks, AudioFixture::MadeUpFrame());
 }
 
 QSize JpegSize(const QJsonObject &picture)
@@ -168,9 +154,9 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
     QTest::newRow("a FLAC file without a picture") << FlacWith({{4, AudioFixture::CommentList({"TITLE=T"})}}) << QByteArray()
                                                    << "No Picture" << QString();
     QTest::newRow("an Opus file whose picture is not Base64")
-        << OpusWith({"METADATA_BLOCK_PICTURE=not Base64"}) << QByteArray() << "Resize Failed" << "picture 1 cannot be read";
+        << AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=not Base64"}) << QByteArray() << "Resize Failed" << "picture 1 cannot be read";
     QTest::newRow("an Opus file of two streams")
-        << OpusWith({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400)).toBase64()}, 8)
+        << AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400)).toBase64()}, 8)
         << QByteArray() << "Resize Failed" << "the file holds more than one logical stream";
 }
 
@@ -206,7 +192,7 @@ void TestBatchOutcomes::rerunsChangeNothing()
     const QString flac = dir_->filePath(QStringLiteral("song.flac"));
     const QString opus = dir_->filePath(QStringLiteral("song.opus"));
     QVERIFY(TestFiles::Write(flac, FlacWith({{6, AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400))}})));
-    QVERIFY(TestFiles::Write(opus, OpusWith({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/png", "", Art(600, 400)).toBase64()})));
+    QVERIFY(TestFiles::Write(opus, AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/png", "", Art(600, 400)).toBase64()})));
     int code = -1;
     QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);

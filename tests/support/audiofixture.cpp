@@ -6,8 +6,6 @@
 #include <QProcess>
 #include <QtEndian>
 
-#include <cmath>
-
 namespace AudioFixture {
 
 namespace {
@@ -21,10 +19,9 @@ QByteArray Le32(quint32 value)
 
 QByteArray Be(quint32 value, int count)
 {
-    QByteArray bytes;
-    for (int i = count - 1; i >= 0; --i)
-        bytes.append(char((value >> (8 * i)) & 0xFF));
-    return bytes;
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes.right(count);
 }
 
 // Ogg's CRC, bit by bit: polynomial 0x04C11DB7, not reflected.
@@ -48,36 +45,39 @@ QByteArray Page(quint8 flags, qint64 granule, quint32 serial, quint32 sequence, 
     return page;
 }
 
-QByteArray Wav()
-{
-    QByteArray samples;
-    for (int i = 0; i < 22050; ++i) {
-        const qint16 value = qint16(8000 * std::sin(i * 440.0 * 2 * M_PI / 44100));
-        samples.append(reinterpret_cast<const char *>(&value), 2).append(reinterpret_cast<const char *>(&value), 2);
-    }
-    return "RIFF" + Le32(quint32(36 + samples.size())) + "WAVEfmt " + Le32(16) + QByteArray("\x01\0\x02\0", 4)
-           + Le32(44100) + Le32(44100 * 4) + QByteArray("\x04\0\x10\0", 4) + "data" + Le32(quint32(samples.size()))
-           + samples;
-}
-
 } // namespace
 
 bool MakeTones(const QString &folder, Tones *tones)
 {
-    const QString wav = folder + QStringLiteral("/tone.wav");
-    const auto make = [&](const QString &tool, const QStringList &arguments, const QString &out, QByteArray *bytes) {
-        QProcess process;
-        process.start(tool, arguments);
-        *bytes = process.waitForFinished(60000) && process.exitCode() == 0 ? TestFiles::Read(out) : QByteArray();
+    const auto make = [&folder](const char *name, QByteArray *bytes) {
+        const QString path = folder + u'/' + QLatin1String(name);
+        QProcess ffmpeg;
+        ffmpeg.start(QStringLiteral("ffmpeg"),
+                     QStringLiteral("-v error -f lavfi -i sine=frequency=440:duration=0.5 -ac 2").split(u' ') << path);
+        *bytes = ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0 ? TestFiles::Read(path) : QByteArray();
         return !bytes->isEmpty();
     };
-    const QString flac = folder + QStringLiteral("/t.flac");
-    const QString vorbis = folder + QStringLiteral("/t.ogg");
-    const QString opus = folder + QStringLiteral("/t.opus");
-    return TestFiles::Write(wav, Wav())
-           && make(QStringLiteral("flac"), {QStringLiteral("-s"), QStringLiteral("-o"), flac, wav}, flac, &tones->flac)
-           && make(QStringLiteral("oggenc"), {QStringLiteral("-Q"), QStringLiteral("-o"), vorbis, wav}, vorbis, &tones->vorbis)
-           && make(QStringLiteral("opusenc"), {QStringLiteral("--quiet"), wav, opus}, opus, &tones->opus);
+    return make("t.flac", &tones->flac) && make("t.ogg", &tones->vorbis) && make("t.opus", &tones->opus);
+}
+
+QByteArray MadeUpFrame()
+{
+    return QByteArray("\xFF\xF8\x69\x08", 4) + QByteArray(100, 'a');
+}
+
+OggParts MadeUpOgg(quint32 serial, quint32 audioSerial)
+{
+    OggParts parts;
+    parts.serial = serial;
+    QByteArray page = QByteArray("OggS\0\x04", 6) + QByteArray(20, '\0') + QByteArray("\x01\x08" "audio...", 10);
+    qToLittleEndian(audioSerial, page.data() + 14);
+    parts.audioPages = {page};
+    return parts;
+}
+
+QByteArray MadeUpOpus(const QList<QByteArray> &entries, quint32 audioSerial)
+{
+    return Ogg({QByteArray("OpusHead\x01\x02", 10) + QByteArray(9, '\0'), OpusTags(entries)}, MadeUpOgg(7, audioSerial));
 }
 
 QByteArray CommentList(const QList<QByteArray> &entries, const QByteArray &vendor)

@@ -6,11 +6,11 @@
 #include <QString>
 
 // FLAC and Ogg files for the tests, put together from bytes here, around
-// real audio that flac, oggenc and opusenc make once per run.
+// real audio that ffmpeg makes once per run, or made-up audio where only the
+// tags are read.
 namespace AudioFixture {
 
-// Short tones in the three formats, made from a WAV the fixture writes;
-// false when a tool is missing.
+// Short tones in the three formats; false when ffmpeg is missing.
 struct Tones
 {
     QByteArray flac, vorbis, opus;
@@ -55,5 +55,12 @@ QByteArray VorbisComments(const QList<QByteArray> &entries, const QByteArray &fr
 QByteArray OpusTags(const QList<QByteArray> &entries, const QByteArray &padding = QByteArray());
 // Pages with their sequence number and CRC blanked: what renumbering leaves alone.
 QList<QByteArray> Unnumbered(QList<QByteArray> pages);
+
+// A made-up first FLAC frame; the audio of a stream of that serial number
+// as one made-up page (of another serial, for a file of two streams); an
+// Opus file with these comments around it.
+QByteArray MadeUpFrame();
+OggParts MadeUpOgg(quint32 serial, quint32 audioSerial);
+QByteArray MadeUpOpus(const QList<QByteArray> &entries, quint32 audioSerial = 7);
 
 } // namespace AudioFixture
