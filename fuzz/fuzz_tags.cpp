@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Feeds arbitrary bytes to the tag layer as an MP3 file: open, read every
+// Feeds arbitrary bytes to the tag layer as a music file: open, read every
 // field and picture, replace picture 1, save. Besides crashes, hangs and
 // runaway memory it catches lost data: a save must keep every byte after the
 // tag, or be refused and leave the file as it was. The audio is found by a
-// scan for MPEG frames of its own, so that a misreading the tag layer shares
-// with its own parser still shows.
+// scan for MPEG frames of its own, and FLAC blocks and Ogg pages are split
+// here too, so that a misreading the tag layer shares with its own parser
+// still shows.
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/tags/taglibrary.h"
 
@@ -150,6 +151,103 @@ std::optional<QByteArray> PictureByTagLib(const Id3v2::Tag &tag)
     std::abort();
 }
 
+// A FLAC file as blocks (type, body) between what is in front and the audio.
+struct FlacParts
+{
+    bool ok = false;
+    QByteArray front;
+    QList<QPair<int, QByteArray>> blocks;
+    QByteArray audio;
+};
+
+FlacParts SplitFlac(const QByteArray &bytes)
+{
+    FlacParts flac;
+    const qint64 start = BodyEnd(bytes);
+    if (bytes.mid(int(start), 4) != "fLaC")
+        return flac;
+    qint64 at = start + 4;
+    for (bool last = false; !last; at += 4 + flac.blocks.last().second.size()) {
+        if (at + 4 > bytes.size())
+            return flac;
+        const qint64 length = (qint64(uchar(bytes.at(int(at) + 1))) << 16) | (uchar(bytes.at(int(at) + 2)) << 8)
+                              | uchar(bytes.at(int(at) + 3));
+        if (at + 4 + length > bytes.size())
+            return flac;
+        last = uchar(bytes.at(int(at))) & 0x80;
+        flac.blocks.append({uchar(bytes.at(int(at))) & 0x7F, bytes.mid(int(at) + 4, int(length))});
+    }
+    flac.ok = true;
+    flac.front = bytes.left(int(start));
+    flac.audio = bytes.mid(int(at));
+    return flac;
+}
+
+// The blocks that must stay: all but padding and the one the save changed
+// (picture 1, or the comments when the title changed).
+QList<QPair<int, QByteArray>> KeptBlocks(const FlacParts &flac, bool picture)
+{
+    QList<QPair<int, QByteArray>> kept;
+    int pictures = 0;
+    for (const auto &block : flac.blocks) {
+        if (block.first != 1 && !(block.first == 4 && !picture) && !(block.first == 6 && picture && ++pictures == 1))
+            kept.append(block);
+    }
+    return kept;
+}
+
+// An Ogg file's audio pages, with their sequence numbers and CRCs blanked,
+// after the pages that end the header packets (two for Opus, three else).
+std::optional<QList<QByteArray>> OggAudio(const QByteArray &bytes, QByteArray *front)
+{
+    const qint64 start = BodyEnd(bytes);
+    *front = bytes.left(int(start));
+    QList<QByteArray> audio;
+    int packets = 0;
+    int wanted = 3;
+    for (qint64 at = start; at < bytes.size();) {
+        if (at + 27 > bytes.size() || bytes.mid(int(at), 4) != "OggS")
+            return std::nullopt;
+        const int segments = uchar(bytes.at(int(at) + 26));
+        qint64 size = 27 + segments;
+        for (int i = 0; i < segments && at + 27 + i < bytes.size(); ++i) {
+            size += uchar(bytes.at(int(at) + 27 + i));
+            packets += uchar(bytes.at(int(at) + 27 + i)) < 255;
+        }
+        if (at == start && bytes.mid(int(at) + 27 + segments, 8) == "OpusHead")
+            wanted = 2;
+        QByteArray page = bytes.mid(int(at), int(size));
+        page.replace(18, 8, QByteArray(8, '\0'));
+        if (packets > wanted || (packets == wanted && !audio.isEmpty()))
+            audio.append(page);
+        else if (packets == wanted)
+            audio.append(QByteArray()); // marks the end of the headers
+        at += size;
+    }
+    return audio;
+}
+
+// A saved FLAC or Ogg file keeps what is in front of it, every audio byte
+// (but the Ogg page numbers) and every block the save was not asked to change.
+void CheckFlacOrOgg(const QByteArray &input, const QByteArray &output, bool picture)
+{
+    const FlacParts before = SplitFlac(input);
+    if (before.ok) {
+        const FlacParts after = SplitFlac(output);
+        if (!after.ok || after.front != before.front || after.audio != before.audio)
+            Lost("the audio of a FLAC file changed");
+        if (KeptBlocks(before, picture) != KeptBlocks(after, picture))
+            Lost("FLAC blocks were dropped or changed");
+        return;
+    }
+    QByteArray front;
+    QByteArray savedFront;
+    const std::optional<QList<QByteArray>> audio = OggAudio(input, &front);
+    const std::optional<QList<QByteArray>> savedAudio = OggAudio(output, &savedFront);
+    if (!audio || !savedAudio || front != savedFront || *audio != *savedAudio)
+        Lost("the audio pages of an Ogg file changed");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -200,6 +298,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (saved != -1) {
         if (output != input)
             Lost("a refused save changed the file");
+        return 0;
+    }
+    const QByteArray format = input.mid(int(BodyEnd(input)), 4);
+    if (format == "fLaC" || format == "OggS") {
+        CheckFlacOrOgg(input, output, hadPicture);
         return 0;
     }
     const Id3v2::Tag before = Id3v2::Parse(input, input.size());

@@ -3,9 +3,12 @@
 // fuzz_pictures: pictures declaring far more than they hold, a scan repeated
 // past the limit, files cut short, and GIFs and BMPs laid out in each way
 // their decoders follow. Small versions of each, so the fuzzer mutates them
-// quickly.
+// quickly. With --tags, FLAC and Ogg files as seeds for fuzz_tags instead:
+// comments, pictures of both Ogg kinds, padding and an ID3v2 tag in front,
+// around a made-up first frame or page.
 //
-//   make_seeds FOLDER
+//   make_seeds [--tags] FOLDER
+#include "support/audiofixture.h"
 #include "support/hostilepictures.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -17,15 +20,52 @@
 
 using namespace HostilePictures;
 
+namespace {
+
+int WriteSeeds(const QDir &folder, const QList<std::pair<const char *, QByteArray>> &seeds)
+{
+    for (const auto &[name, bytes] : seeds) {
+        if (bytes.isEmpty() || !TestFiles::Write(folder.filePath(QLatin1String(name)), bytes)) {
+            std::fprintf(stderr, "make_seeds: cannot write %s\n", name);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+QList<std::pair<const char *, QByteArray>> TagSeeds()
+{
+    using namespace AudioFixture;
+    const QByteArray jpeg = TestPictures::Jpeg(TestPictures::Solid(16, 16, Qt::darkCyan));
+    const QByteArray picture = PictureBody(3, "image/jpeg", "Front", jpeg);
+    const QByteArray flac = Flac({{0, QByteArray(34, '\0')}, {4, CommentList({"TITLE=T", "ARTIST=A"})}, {6, picture},
+                                  {1, QByteArray(64, '\0')}},
+                                 MadeUpFrame());
+    const QByteArray vorbisId = QByteArray("\x01vorbis", 7) + QByteArray(23, '\x01');
+    return {
+        {"picture.flac", flac},
+        {"id3.flac", QByteArray("ID3\x03\0\0\0\0\0\0", 10) + flac},
+        {"picture.ogg", Ogg({vorbisId, VorbisComments({"TITLE=T", "METADATA_BLOCK_PICTURE=" + picture.toBase64()}),
+                             QByteArray("\x05vorbis", 7) + QByteArray(40, '\x02')},
+                            MadeUpOgg(7, 7), 2)},
+        {"coverart.opus", MadeUpOpus({"COVERART=" + jpeg.toBase64(), "COVERARTMIME=image/jpeg"})},
+    };
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv); // finds Qt's image writers
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_seeds FOLDER\n");
+    const bool tags = argc == 3 && qstrcmp(argv[1], "--tags") == 0;
+    if (argc != 2 && !tags) {
+        std::fprintf(stderr, "usage: make_seeds [--tags] FOLDER\n");
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir folder(QString::fromLocal8Bit(argv[argc - 1]));
     QDir().mkpath(folder.path());
+    if (tags)
+        return WriteSeeds(folder, TagSeeds());
 
     const QByteArray exif = JpegWithExifThumbnail(Stripes(200, 200), Stripes(40, 30));
     const QByteArray gif = Gif(Stripes(100, 100).convertToFormat(QImage::Format_Indexed8));
@@ -81,11 +121,5 @@ int main(int argc, char *argv[])
         {"lossy.webp", TestPictures::Webp(Stripes(40, 30))},
         {"lossless.webp", TestPictures::Webp(Stripes(40, 30), true)},
     };
-    for (const auto &[name, bytes] : seeds) {
-        if (bytes.isEmpty() || !TestFiles::Write(folder.filePath(QLatin1String(name)), bytes)) {
-            std::fprintf(stderr, "make_seeds: cannot write %s\n", name);
-            return 1;
-        }
-    }
-    return 0;
+    return WriteSeeds(folder, seeds);
 }
