@@ -56,9 +56,9 @@ std::optional<QByteArray> FirstBytes(const QString &path, int count)
 // An MP3 starts with an ID3v2 tag or an MPEG audio frame, a FLAC file with
 // "fLaC" and an Ogg file with "OggS" (either perhaps after an ID3v2 tag, which
 // the tags look behind); MP4 and the like named on the command line are none.
-bool LooksLikeMusic(const QString &path)
+// read: the file's first bytes, as FirstBytes gives them.
+bool LooksLikeMusic(const std::optional<QByteArray> &read)
 {
-    const std::optional<QByteArray> read = FirstBytes(path, 4);
     if (!read)
         return true; // missing or unreadable: the conversion tells which
     const QByteArray &start = *read;
@@ -73,10 +73,9 @@ bool LooksLikeMusic(const QString &path)
 // size. The workers draw it from one budget of their own, so that a library
 // of huge art does not need more memory with more jobs; a tag larger than the
 // budget has it all, and one too large to be read needs none.
-DecodeBudget::Grant HoldTagMemory(const QString &path, const std::atomic<bool> &stop)
+DecodeBudget::Grant HoldTagMemory(const QByteArray &start, const std::atomic<bool> &stop)
 {
     static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
-    const QByteArray start = FirstBytes(path, Id3v2::HeaderSize).value_or(QByteArray());
     qint64 tag = start.size() == Id3v2::HeaderSize ? Id3v2::DeclaredSize(start) : 0;
     if (tag > Id3v2::MostTagBytes + Id3v2::FooterSize)
         tag = 0;
@@ -113,7 +112,9 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     BatchResult result;
     result.path = path;
     result.bytesBefore = SizeOf(path);
-    if (!LooksLikeMusic(path)) {
+    // Read once for both looks at the file's start.
+    const std::optional<QByteArray> start = FirstBytes(path, Id3v2::HeaderSize);
+    if (!LooksLikeMusic(start)) {
         result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
         result.error = EnglishText("Batch", "not an MP3 file");
@@ -130,7 +131,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     request.dryRun = options.dryRun;
     request.stopRequested = [&stop] { return stop.load(); };
     try {
-        const DecodeBudget::Grant tagMemory = HoldTagMemory(path, stop);
+        const DecodeBudget::Grant tagMemory = HoldTagMemory(start.value_or(QByteArray()), stop);
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
         result.newSize = conversion.newSize;

@@ -8,6 +8,7 @@
 #include "engine/files/sidefile.h"
 #include "base/tagerrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -72,8 +73,12 @@ bool CopyMatches(int copy, int original, const FileRewrite &rewrite)
     if (::fstat(copy, &info) != 0 || info.st_size != rewrite.head.size() + kept + rewrite.tail.size())
         return false;
 
-    std::vector<char> mine(size_t(qMax<qint64>(ChunkSize, qMax(rewrite.head.size(), rewrite.tail.size()))));
-    std::vector<char> theirs(static_cast<size_t>(ChunkSize));
+    constexpr qint64 Edge = 64 * 1024;
+    const qint64 edge = qMin(kept, Edge);
+    // Buffers no larger than what is read: a megabyte each, zeroed and given
+    // back to the system for every file, took longer than the reading.
+    std::vector<char> mine(size_t(std::max({edge, qint64(rewrite.head.size()), qint64(rewrite.tail.size()), qint64(1)})));
+    std::vector<char> theirs(size_t(qMax<qint64>(edge, 1)));
     if (!ReadAll(copy, mine.data(), rewrite.head.size(), 0)
         || std::memcmp(mine.data(), rewrite.head.constData(), size_t(rewrite.head.size())) != 0)
         return false;
@@ -82,8 +87,6 @@ bool CopyMatches(int copy, int original, const FileRewrite &rewrite)
                && ReadAll(original, theirs.data(), size, rewrite.keepFrom + from)
                && std::memcmp(mine.data(), theirs.data(), size_t(size)) == 0;
     };
-    constexpr qint64 Edge = 64 * 1024;
-    const qint64 edge = qMin(kept, Edge);
     if (!keptMatches(0, edge) || !keptMatches(kept - edge, edge))
         return false;
     return ReadAll(copy, mine.data(), rewrite.tail.size(), rewrite.head.size() + kept)

@@ -31,7 +31,9 @@ namespace {
 // size bytes from offset; fewer where the file ends; empty on a read error.
 std::optional<QByteArray> ReadAt(int fd, qint64 offset, qint64 size)
 {
-    QByteArray bytes(int(qMax<qint64>(size, 0)), '\0');
+    // Not zeroed first: only what was read is kept, and a large tag's
+    // zeroing cost as much as its reading.
+    QByteArray bytes(int(qMax<qint64>(size, 0)), Qt::Uninitialized);
     qint64 got = 0;
     while (got < size) {
         const ssize_t now = ::pread(fd, bytes.data() + got, size_t(size - got), offset + got);
