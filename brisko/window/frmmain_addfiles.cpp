@@ -35,7 +35,9 @@ void frmMain::GetAddFiles()
         dialog.InitDir = LastFile;
         dialog.CancelError = true;
         dialog.DialogTitle = tr("Mp3 File(s) To Resize Album Art");
-        dialog.SetFilter(tr("Mp3 Files (*.mp3)|*.mp3"));
+        // MP3 first, as it always was; then every format the program converts.
+        dialog.SetFilter(tr("Mp3 Files (*.mp3)|*.mp3") + u'|'
+                         + tr("Audio files (*.mp3 *.flac *.ogg *.oga *.opus)|*.mp3;*.flac;*.ogg;*.oga;*.opus"));
         dialog.Flags = 0x81204;
         dialog.MaxFileSize = 32700;
         dialog.ShowOpen();

@@ -54,7 +54,7 @@ void frmMain::DragDropProcess(const QMimeData *dropped)
             PendingDrop = {QString()};
         bool taken = false;
         for (const QString &path : std::as_const(paths)) {
-            if (!HasMp3Extension(path) || QFileInfo(path).isDir())
+            if (!HasMusicExtension(path) || QFileInfo(path).isDir())
                 continue;
             if (IsUnshowableName(path)) {
                 ++PendingLeftOut;

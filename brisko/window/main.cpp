@@ -60,14 +60,14 @@ QStringList Arguments(int argc, char *argv[])
 
 const char Usage[] = QT_TRANSLATE_NOOP(
     "Window",
-    "Usage: brisko [/SIZE[/QUALITY]] [FILE.mp3 | FOLDER]...\n"
+    "Usage: brisko [/SIZE[/QUALITY]] [FILE | FOLDER]...\n"
     "Shrinks the album art embedded in MP3 files so that portable players can show\n"
     "it, and edits their tags, in a window.\n"
     "\n"
     "  /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the\n"
     "                   JPEG quality, 50 to 100, for this run (/300/90)\n"
-    "  FILE.mp3         MP3 files to add to the list\n"
-    "  FOLDER           folders whose MP3 files, subfolders included, are added\n"
+    "  FILE             MP3, FLAC, Ogg and Opus files to add to the list\n"
+    "  FOLDER           folders whose music files, subfolders included, are added\n"
     "  --help           this text\n"
     "  --version        the version\n"
     "\n"
@@ -108,7 +108,7 @@ int main(int argc, char *argv[])
         const bool there = QFileInfo::exists(path);
         if (!there)
             missing << path;
-        const char *text = there ? QT_TRANSLATE_NOOP("Window", "not an MP3 file or a folder, left out: %1")
+        const char *text = there ? QT_TRANSLATE_NOOP("Window", "not a music file or a folder, left out: %1")
                                  : QT_TRANSLATE_NOOP("Window", "no such file or folder, left out: %1");
         std::fprintf(stderr, "brisko: %s\n",
                      QCoreApplication::translate("Window", text).arg(ReadablePath(refused)).toUtf8().constData());

@@ -177,9 +177,11 @@ void TestIntake::walkOrderAndNames()
         expectedPaths << Path(name);
     QCOMPARE(found, expectedPaths);
 
-    QVERIFY(HasMp3Extension(QStringLiteral("/a.b/x.mP3")));
-    QVERIFY(!HasMp3Extension(QStringLiteral("/music/mp3")));
-    QVERIFY(!HasMp3Extension(QStringLiteral("/music/x.mp3.bak")));
+    QVERIFY(HasMusicExtension(QStringLiteral("/a.b/x.mP3")));
+    QVERIFY(HasMusicExtension(QStringLiteral("/a.b/x.OPUS")));
+    QVERIFY(!HasMusicExtension(QStringLiteral("/music/mp3")));
+    QVERIFY(!HasMusicExtension(QStringLiteral("/music/x.mp3.bak")));
+    QVERIFY(!HasMusicExtension(QStringLiteral("/music/x.m4a")));
 
     // keepGoing is asked along the way; its first "no" ends the walk.
     int asked = 0;

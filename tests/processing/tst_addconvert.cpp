@@ -229,7 +229,8 @@ void TestAddConvert::addingThroughTheDialog()
     Probe(window).cmdFiles->click();
     QVERIFY(WaitUntilIdle(window));
     QCOMPARE(lastRequest_.title, QStringLiteral("Mp3 File(s) To Resize Album Art"));
-    QCOMPARE(lastRequest_.nameFilters, QStringList(QStringLiteral("Mp3 Files (*.mp3)")));
+    QCOMPARE(lastRequest_.nameFilters, QStringList({QStringLiteral("Mp3 Files (*.mp3)"),
+                                                     QStringLiteral("Audio files (*.mp3 *.flac *.ogg *.oga *.opus)")}));
     QCOMPARE(Probe(window).LastFile, dir_->path());
     QCOMPARE(Probe(window).lvwMain()->RowCount(), 3);
     QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));

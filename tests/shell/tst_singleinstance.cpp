@@ -155,7 +155,7 @@ void TestSingleInstance::answersWithoutADisplay_data()
 {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("answer");
-    QTest::newRow("--help") << QStringLiteral("--help") << QStringLiteral("Usage: brisko [/SIZE[/QUALITY]] [FILE.mp3 | FOLDER]...\n");
+    QTest::newRow("--help") << QStringLiteral("--help") << QStringLiteral("Usage: brisko [/SIZE[/QUALITY]] [FILE | FOLDER]...\n");
     QTest::newRow("-h") << QStringLiteral("-h") << QStringLiteral("Usage: brisko");
     QTest::newRow("--version") << QStringLiteral("--version") << QStringLiteral("brisko " BRISKO_VERSION "\n");
 }
@@ -222,7 +222,7 @@ void TestSingleInstance::handedOverPathsAreAdded()
     QVERIFY(later.waitForFinished(20000));
     QCOMPARE(later.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(later.readAllStandardError()),
-             QStringLiteral("brisko: not an MP3 file or a folder, left out: ../notes.txt\n"
+             QStringLiteral("brisko: not a music file or a folder, left out: ../notes.txt\n"
                             "brisko: no such file or folder, left out: ../gone\n"));
 
     QTRY_COMPARE_WITH_TIMEOUT(list->RowCount(), 3, 10000);

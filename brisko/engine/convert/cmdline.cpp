@@ -102,7 +102,7 @@ StartArguments ReadStartArguments(const QStringList &arguments, const QString &w
         const bool exists = !path.isEmpty() && ::stat(BytesFromPath(path).constData(), &info) == 0;
         if (path.isEmpty() || path == QLatin1String("/") || (!exists && IsSwitchText(argument)))
             switches << argument;
-        else if (exists && (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && HasMp3Extension(path))))
+        else if (exists && (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && HasMusicExtension(path))))
             result.paths << path;
         else
             result.refused << argument;

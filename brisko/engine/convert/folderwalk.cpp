@@ -21,12 +21,6 @@ QString FileIdentity(const QString &path)
     return QString::number(quint64(info.st_dev)) + u':' + QString::number(quint64(info.st_ino));
 }
 
-bool HasMp3Extension(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 && QStringView(name).mid(dot + 1).compare(u"mp3", Qt::CaseInsensitive) == 0;
-}
-
 bool HasMusicExtension(const QString &name)
 {
     const qsizetype dot = name.lastIndexOf(u'.');

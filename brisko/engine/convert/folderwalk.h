@@ -10,8 +10,6 @@
 // that reaches it. Empty when the path leads nowhere.
 QString FileIdentity(const QString &path);
 
-// True when a file name ends in ".mp3", in any letter case.
-bool HasMp3Extension(const QString &name);
 // True for the names of the music files the program reads: ".mp3", ".flac",
 // ".ogg", ".oga" and ".opus", in any letter case.
 bool HasMusicExtension(const QString &name);
