@@ -477,6 +477,122 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <source>Damaged picture: its WebP data cannot be decoded</source>
         <translation>Beschädigtes Bild: seine WebP-Daten lassen sich nicht dekodieren</translation>
     </message>
+    <message>
+        <source>more than %1 metadata blocks</source>
+        <translation>mehr als %1 Metadatenblöcke</translation>
+    </message>
+    <message>
+        <source>a metadata block runs past the end of the file</source>
+        <translation>ein Metadatenblock reicht über das Dateiende hinaus</translation>
+    </message>
+    <message>
+        <source>a metadata block of the invalid type 127</source>
+        <translation>ein Metadatenblock des ungültigen Typs 127</translation>
+    </message>
+    <message>
+        <source>the metadata is larger than %1 MB</source>
+        <translation>die Metadaten sind größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>the first metadata block is not a 34-byte STREAMINFO</source>
+        <translation>der erste Metadatenblock ist kein STREAMINFO von 34 Byte</translation>
+    </message>
+    <message>
+        <source>more than one STREAMINFO block</source>
+        <translation>mehr als ein STREAMINFO-Block</translation>
+    </message>
+    <message>
+        <source>more than one comment block</source>
+        <translation>mehr als ein Kommentarblock</translation>
+    </message>
+    <message>
+        <source>no audio frame where the audio should begin</source>
+        <translation>kein Audio-Frame, wo die Audiodaten beginnen sollten</translation>
+    </message>
+    <message>
+        <source>no FLAC stream where one should begin</source>
+        <translation>kein FLAC-Datenstrom, wo einer beginnen sollte</translation>
+    </message>
+    <message>
+        <source>the new metadata does not read back as written</source>
+        <translation>die neuen Metadaten lesen sich nicht so, wie sie geschrieben wurden</translation>
+    </message>
+    <message>
+        <source>a metadata block would be larger than FLAC allows (16 MB)</source>
+        <translation>ein Metadatenblock wäre größer, als FLAC erlaubt (16 MB)</translation>
+    </message>
+    <message>
+        <source>no Ogg page at byte %1</source>
+        <translation>keine Ogg-Seite bei Byte %1</translation>
+    </message>
+    <message>
+        <source>an Ogg page of an unknown version at byte %1</source>
+        <translation>eine Ogg-Seite unbekannter Version bei Byte %1</translation>
+    </message>
+    <message>
+        <source>the Ogg page at byte %1 runs past the end of the file</source>
+        <translation>die Ogg-Seite bei Byte %1 reicht über das Dateiende hinaus</translation>
+    </message>
+    <message>
+        <source>the Ogg page at byte %1 fails its CRC check</source>
+        <translation>die Ogg-Seite bei Byte %1 besteht ihre CRC-Prüfung nicht</translation>
+    </message>
+    <message>
+        <source>a picture comment is not valid Base64</source>
+        <translation>ein Bildkommentar ist kein gültiges Base64</translation>
+    </message>
+    <message>
+        <source>the file holds more than one logical stream (multiplexed or chained)</source>
+        <translation>die Datei enthält mehr als einen logischen Datenstrom (gemultiplext oder verkettet)</translation>
+    </message>
+    <message>
+        <source>the file does not begin with a Vorbis or Opus stream</source>
+        <translation>die Datei beginnt nicht mit einem Vorbis- oder Opus-Datenstrom</translation>
+    </message>
+    <message>
+        <source>the header packets are larger than %1 MB</source>
+        <translation>die Kopfpakete sind größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>audio begins on the last header page</source>
+        <translation>die Audiodaten beginnen auf der letzten Kopfseite</translation>
+    </message>
+    <message>
+        <source>the header packets are not in the order Vorbis and Opus lay down</source>
+        <translation>die Kopfpakete stehen nicht in der Reihenfolge, die Vorbis und Opus vorschreiben</translation>
+    </message>
+    <message>
+        <source>the comment header&apos;s framing bit is missing</source>
+        <translation>das Framing-Bit des Kommentarkopfs fehlt</translation>
+    </message>
+    <message>
+        <source>the new comment header does not read back as written</source>
+        <translation>der neue Kommentarkopf liest sich nicht so, wie er geschrieben wurde</translation>
+    </message>
+    <message>
+        <source>the comment header would take another number of pages, and the audio is too large to be numbered anew in memory</source>
+        <translation>der Kommentarkopf bräuchte eine andere Zahl von Seiten, und die Audiodaten sind zu groß, um im Speicher neu nummeriert zu werden</translation>
+    </message>
+    <message>
+        <source>a picture&apos;s fields do not add up to its length</source>
+        <translation>die Felder eines Bildes ergeben nicht seine Länge</translation>
+    </message>
+    <message>
+        <source>the ID3v2 tag in front of the stream is damaged</source>
+        <translation>das ID3v2-Tag vor dem Datenstrom ist beschädigt</translation>
+    </message>
+    <message>
+        <source>the ID3v2 tag in front of the stream is too large</source>
+        <translation>das ID3v2-Tag vor dem Datenstrom ist zu groß</translation>
+    </message>
+    <message>
+        <source>the comment list&apos;s counts and lengths do not fit its size</source>
+        <translation>Anzahlen und Längen der Kommentarliste passen nicht zu ihrer Größe</translation>
+    </message>
+    <message>
+        <source>more than %1 comments</source>
+        <translation>mehr als %1 Kommentare</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>
@@ -530,42 +646,6 @@ Laufwerk: %1 ist nicht verfügbar</translation>
 </context>
 <context>
     <name>Window</name>
-    <message>
-        <source>Usage: brisko [/SIZE[/QUALITY]] [FILE.mp3 | FOLDER]...
-Shrinks the album art embedded in MP3 files so that portable players can show
-it, and edits their tags, in a window.
-
-  /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the
-                   JPEG quality, 50 to 100, for this run (/300/90)
-  FILE.mp3         MP3 files to add to the list
-  FOLDER           folders whose MP3 files, subfolders included, are added
-  --help           this text
-  --version        the version
-
-One Brisko runs for each user: a later start hands the files it names to the
-running window and brings it to the front. brisko-batch converts without a
-window.
-</source>
-        <translation>Aufruf: brisko [/GRÖSSE[/QUALITÄT]] [DATEI.mp3 | ORDNER]...
-Verkleinert die in MP3-Dateien eingebetteten Cover, damit tragbare Player sie
-anzeigen können, und bearbeitet ihre Tags, in einem Fenster.
-
-  /GRÖSSE[/QUALITÄT]  längere Seite der neuen Bilder, 100 bis 1000 Pixel, und
-                      die JPEG-Qualität, 50 bis 100, für diesen Lauf (/300/90)
-  DATEI.mp3           MP3-Dateien, die zur Liste hinzukommen
-  ORDNER              Ordner, deren MP3-Dateien samt Unterordnern hinzukommen
-  --help              dieser Text
-  --version           die Version
-
-Für jeden Benutzer läuft ein Brisko: ein späterer Start übergibt die genannten
-Dateien an das laufende Fenster und holt es nach vorn. brisko-batch wandelt
-ohne Fenster um.
-</translation>
-    </message>
-    <message>
-        <source>not an MP3 file or a folder, left out: %1</source>
-        <translation>keine MP3-Datei und kein Ordner, ausgelassen: %1</translation>
-    </message>
     <message>
         <source>File Size: %1</source>
         <translation>Dateigröße: %1</translation>
@@ -661,6 +741,42 @@ ohne Fenster um.
     <message>
         <source>This file is missing.</source>
         <translation>Diese Datei fehlt.</translation>
+    </message>
+    <message>
+        <source>Usage: brisko [/SIZE[/QUALITY]] [FILE | FOLDER]...
+Shrinks the album art embedded in MP3 files so that portable players can show
+it, and edits their tags, in a window.
+
+  /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the
+                   JPEG quality, 50 to 100, for this run (/300/90)
+  FILE             MP3, FLAC, Ogg and Opus files to add to the list
+  FOLDER           folders whose music files, subfolders included, are added
+  --help           this text
+  --version        the version
+
+One Brisko runs for each user: a later start hands the files it names to the
+running window and brings it to the front. brisko-batch converts without a
+window.
+</source>
+        <translation>Aufruf: brisko [/GRÖSSE[/QUALITÄT]] [DATEI | ORDNER]...
+Verkleinert die in MP3-Dateien eingebetteten Cover, damit tragbare Player sie
+anzeigen können, und bearbeitet ihre Tags, in einem Fenster.
+
+  /GRÖSSE[/QUALITÄT]  längere Seite der neuen Bilder, 100 bis 1000 Pixel, und
+                      die JPEG-Qualität, 50 bis 100, für diesen Lauf (/300/90)
+  DATEI               MP3-, FLAC-, Ogg- und Opus-Dateien für die Liste
+  ORDNER              Ordner, deren Musikdateien samt Unterordnern hinzukommen
+  --help              dieser Text
+  --version           die Version
+
+Für jeden Benutzer läuft ein Brisko: ein späterer Start übergibt die genannten
+Dateien an das laufende Fenster und holt es nach vorn. brisko-batch wandelt
+ohne Fenster um.
+</translation>
+    </message>
+    <message>
+        <source>not a music file or a folder, left out: %1</source>
+        <translation>keine Musikdatei und kein Ordner, ausgelassen: %1</translation>
     </message>
 </context>
 <context>
@@ -929,6 +1045,10 @@ Dateityp ist kein Programm zugeordnet.</translation>
     <message>
         <source>&amp;Picture Size and Quality…</source>
         <translation>Bildgröße und &amp;Qualität…</translation>
+    </message>
+    <message>
+        <source>Audio files (*.mp3 *.flac *.ogg *.oga *.opus)|*.mp3;*.flac;*.ogg;*.oga;*.opus</source>
+        <translation>Audiodateien (*.mp3 *.flac *.ogg *.oga *.opus)|*.mp3;*.flac;*.ogg;*.oga;*.opus</translation>
     </message>
 </context>
 <context>
