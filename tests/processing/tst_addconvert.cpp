@@ -5,6 +5,7 @@
 #include "engine/files/atomicsave.h"
 #include "engine/files/filetimes.h"
 #include "engine/pictures/jpegcodec.h"
+#include "support/audiofixture.h"
 #include "support/failingallocation.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
@@ -64,6 +65,7 @@ private slots:
     void failuresLeaveNothingBehind();
     void stopLeavesThePictureInHandAsItWas();
     void independentReaderAgrees();
+    void flacAndOggConvertLikeMp3();
     void hardLinkedNamesAreNoted();
     void everyPictureAndWhyNot();
     void backToIdleAfterAnUnexpectedError();
@@ -630,6 +632,65 @@ void TestAddConvert::independentReaderAgrees()
     const JpegHeader header = ReadJpegHeader(TestFiles::Read(extracted));
     QCOMPARE(header.size, QSize(250, 167));
     QVERIFY(!header.progressive);
+}
+
+void TestAddConvert::flacAndOggConvertLikeMp3()
+{
+    using namespace AudioFixture;
+    Tones tones;
+    if (!MakeTones(dir_->path(), &tones))
+        QSKIP("ffmpeg is not installed");
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(900, 600, Qt::darkCyan));
+    const QByteArray picture = PictureBody(3, "image/jpeg", "Front", art);
+    const QByteArray comments = CommentList({"TITLE=Cello", "ARTIST=Quartet"});
+    const FlacParts flac = SplitFlac(tones.flac);
+    const QString flacPath = Music(QStringLiteral("cello.flac"));
+    QVERIFY(TestFiles::Write(flacPath, Flac({{0, flac.streamInfo}, {4, comments}, {6, picture}}, flac.audio)));
+    OggParts opus = SplitOgg(tones.opus);
+    opus.headers[1] = OpusTags({"TITLE=Viola", "METADATA_BLOCK_PICTURE=" + picture.toBase64()});
+    const QString opusPath = Music(QStringLiteral("viola.opus"));
+    QVERIFY(TestFiles::Write(opusPath, Ogg(opus.headers, opus)));
+
+    frmMain window;
+    Probe(window).TargetSize = 250;
+    window.GetFileInfo({QString(), flacPath, opusPath});
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 2);
+    for (int row = 1; row <= 2; ++row) {
+        const TrackRow shown = Probe(window).lvwMain()->Row(row);
+        QCOMPARE(shown.OriginalSize, QStringLiteral("900 x 600"));
+        QCOMPARE(shown.Tags.Title, shown.FileName.startsWith(u'c') ? QStringLiteral("Cello") : QStringLiteral("Viola"));
+    }
+    window.Resizing(false);
+    QVERIFY(WaitUntilIdle(window));
+    for (int row = 1; row <= 2; ++row) {
+        QCOMPARE(Probe(window).lvwMain()->Row(row).Status, QStringLiteral("Resized"));
+        QCOMPARE(Probe(window).lvwMain()->Row(row).NewSize, QStringLiteral("250 x 167"));
+    }
+
+    // The formats' own tools and mutagen read the new files whole.
+    QProcess check;
+    check.start(QStringLiteral("flac"), {QStringLiteral("-t"), QStringLiteral("-s"), flacPath});
+    QVERIFY(check.waitForFinished(30000));
+    QCOMPARE(check.exitCode(), 0);
+    check.start(QStringLiteral("opusinfo"), {opusPath});
+    QVERIFY(check.waitForFinished(30000));
+    QCOMPARE(check.exitCode(), 0);
+    check.start(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("import sys, base64\n"
+                                "from mutagen import File\n"
+                                "from mutagen.flac import Picture\n"
+                                "for name in sys.argv[1:]:\n"
+                                "    f = File(name)\n"
+                                "    p = f.pictures[0] if getattr(f, 'pictures', None) else "
+                                "Picture(base64.b64decode(f['METADATA_BLOCK_PICTURE'][0]))\n"
+                                "    print(f['TITLE'][0], p.type, p.mime, p.width, p.height)\n"),
+                 flacPath, opusPath});
+    QVERIFY(check.waitForFinished(30000));
+    QCOMPARE(check.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(check.readAllStandardOutput()),
+             QStringLiteral("Cello 3 image/jpeg 250 167\nViola 3 image/jpeg 250 167\n"));
 }
 
 void TestAddConvert::hardLinkedNamesAreNoted()
