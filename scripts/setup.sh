@@ -22,6 +22,7 @@ PACKAGES="
     zlib1g-dev
     fonts-dejavu-core
     python3-mutagen
+    python3-pil
     webp
     flac
     vorbis-tools
