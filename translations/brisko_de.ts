@@ -25,8 +25,9 @@
     </message>
     <message>
         <source>Usage: brisko-batch [options] PATH...
-Shrinks the album art of MP3 files: picture 1 of each file becomes a baseline
-JPEG whose longer side is the size. Folders are searched with their subfolders.
+Shrinks the album art of MP3, FLAC, Ogg Vorbis and Opus files: picture 1 of
+each file becomes a baseline JPEG whose longer side is the size. Folders are
+searched with their subfolders.
 
   --size N        longer side in pixels, 100 to 1000 (default: the desktop
                   program&apos;s setting, else 250)
@@ -46,9 +47,9 @@ Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,
 130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).
 </source>
         <translation>Aufruf: brisko-batch [Optionen] PFAD...
-Verkleinert die Cover von MP3-Dateien: Bild 1 jeder Datei wird ein
-Baseline-JPEG, dessen längere Seite die Größe hat. Ordner werden samt
-Unterordnern durchsucht.
+Verkleinert die Cover von MP3-, FLAC-, Ogg-Vorbis- und Opus-Dateien: Bild 1
+jeder Datei wird ein Baseline-JPEG, dessen längere Seite die Größe hat.
+Ordner werden samt Unterordnern durchsucht.
 
   --size N        längere Seite in Pixeln, 100 bis 1000 (Vorgabe: die
                   Einstellung des Desktop-Programms, sonst 250)
