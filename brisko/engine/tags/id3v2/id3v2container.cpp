@@ -28,7 +28,7 @@ using namespace Id3v2Frames;
 
 namespace {
 
-// size bytes from offset; fewer where the file ends; empty on a read error.
+// size bytes from offset; fewer where the file ends; none on a read error.
 std::optional<QByteArray> ReadAt(int fd, qint64 offset, qint64 size)
 {
     // Not zeroed first: only what was read is kept, and a large tag's
