@@ -20,8 +20,13 @@ public:
     bool HasTag() const override { return true; } // the comment header is a part of every stream
     QString Problem() const override { return problem_; }
     QString Field(TagField field) const override { return Vorbis::FieldText(stream_.comments, field); }
-    int PictureCount() const override { return int(pictureEntries_.size()); }
-    std::optional<StoredPicture> Picture(int number) const override;
+    int PictureCount() const override { return int(pictures_.size()); }
+    std::optional<StoredPicture> Picture(int number) const override
+    {
+        if (number < 1 || number > pictures_.size())
+            return std::nullopt;
+        return pictures_.at(number - 1);
+    }
 
     Result<FileRewrite> Render(const TagEdits &edits) const override
     {
@@ -35,8 +40,7 @@ private:
     const int fd_;
     const qint64 fileSize_;
     QString problem_;
-    QList<int> pictureEntries_;
-    mutable std::optional<StoredPicture> firstPicture_; // decoded once, asked for twice in a conversion
+    QList<StoredPicture> pictures_; // decoded once, when the tags are read
 };
 
 OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
@@ -44,28 +48,15 @@ OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
     , fd_(fd)
     , fileSize_(fileSize)
     , problem_(stream_.problem)
-    , pictureEntries_(OggPictures::PictureEntries(stream_.comments))
 {
     // Every picture is read once here: one that cannot be keeps the file
-    // from being written.
-    for (const int entry : std::as_const(pictureEntries_)) {
+    // from being written, and stays in the list as unreadable.
+    for (const int entry : OggPictures::PictureEntries(stream_.comments)) {
         const Result<StoredPicture> picture = OggPictures::ReadPicture(stream_.comments.entries.at(entry));
         if (!picture && problem_.isEmpty())
             problem_ = picture.Why().reason;
+        pictures_.append(picture ? *picture : StoredPicture());
     }
-}
-
-std::optional<StoredPicture> OggTags::Picture(int number) const
-{
-    if (number < 1 || number > pictureEntries_.size())
-        return std::nullopt;
-    if (number == 1 && firstPicture_)
-        return firstPicture_;
-    const Result<StoredPicture> read = OggPictures::ReadPicture(stream_.comments.entries.at(pictureEntries_.at(number - 1)));
-    const StoredPicture picture = read ? *read : StoredPicture();
-    if (number == 1)
-        firstPicture_ = picture;
-    return picture;
 }
 
 } // namespace
