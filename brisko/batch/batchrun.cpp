@@ -9,6 +9,7 @@
 #include "engine/pictures/decodebudget.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/files/localpath.h"
+#include "engine/files/replacegroup.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/picturelimits.h"
 #include "engine/convert/statuses.h"
@@ -105,6 +106,8 @@ void PointOtherNames(const BatchFile &file, const struct stat &original, BatchRe
     }
 }
 
+// A file's result; one whose save waits in the worker's group is settled
+// when the group is on disk.
 BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &file, const BatchOptions &options,
                     const std::atomic<bool> &stop)
 {
@@ -150,8 +153,6 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
             result.error = tags.LastErrorCode() == TagLibraryError::ChangedSinceOpen
                                ? EnglishText("Batch", "changed by another program while being converted")
                                : conversion.reason;
-        if (conversion.outcome == ArtOutcome::Resized && !options.dryRun)
-            PointOtherNames(file, tags.SavedOriginal(), &result);
     } catch (const BriskoError &error) {
         result.stopped = error.Number() == ErrorNumber::UserInterrupt; // while waiting for memory
         result.status = StatusText(RowStatus::ResizeFailed);
@@ -168,6 +169,75 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
         result.bytesAfter = SizeOf(path);
     return result;
 }
+
+// Once a saved file's new copy is in place, or could not be put there.
+void Settle(BatchResult &result, const BatchFile &file, const struct stat &original, const Result<int> &replaced)
+{
+    if (replaced) {
+        PointOtherNames(file, original, &result);
+    } else {
+        result.status = StatusText(RowStatus::ResizeFailed);
+        result.failed = true;
+        result.error = replaced.Why().code == TagLibraryError::ChangedSinceOpen
+                           ? EnglishText("Batch", "changed by another program while being converted")
+                           : replaced.Why().reason;
+    }
+    result.bytesAfter = SizeOf(result.path);
+}
+
+// One worker's results, told in the order it converted the files. Its saves
+// wait in a group to reach the disk together, and a saved file's result is
+// known only when its copy is in place: the results after it wait with it.
+class WorkerResults
+{
+public:
+    explicit WorkerResults(std::function<void(BatchResult)> tell) : tell_(std::move(tell)) {}
+    ~WorkerResults()
+    {
+        try {
+            Settle();
+        } catch (const std::exception &) {
+            // Out of memory for the outcomes: the copies not in place are
+            // thrown away with the group, their originals as they were.
+        }
+    }
+
+    ReplaceGroup group;
+
+    // saved: the file's save waits in the group, from original as it was read.
+    void Add(BatchResult result, const BatchFile &file, std::optional<struct stat> saved)
+    {
+        if (held_.empty() && !saved) {
+            tell_(std::move(result));
+            return;
+        }
+        held_.push_back(Held{std::move(result), &file, saved});
+        if (group.Full())
+            Settle();
+    }
+
+    void Settle()
+    {
+        const std::vector<Result<int>> replaced = group.Finish();
+        auto outcome = replaced.begin();
+        for (Held &held : held_) {
+            if (held.saved)
+                ::Settle(held.result, *held.file, *held.saved, *outcome++);
+            tell_(std::move(held.result));
+        }
+        held_.clear();
+    }
+
+private:
+    struct Held
+    {
+        BatchResult result;
+        const BatchFile *file;
+        std::optional<struct stat> saved;
+    };
+    std::function<void(BatchResult)> tell_;
+    std::vector<Held> held_;
+};
 
 } // namespace
 
@@ -187,15 +257,22 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
         [&] {
             auto tags = std::make_shared<TagLibrary>();
             auto encoder = std::make_shared<PictureEncoder>(&shared);
-            return [&, tags, encoder](int index) {
-                if (stop)
-                    return false;
-                BatchResult result = Convert(*tags, *encoder, files.at(index), options, stop);
-                if (result.stopped)
-                    return false; // left as it was, as the files not begun
+            auto results = std::make_shared<WorkerResults>([&](BatchResult result) {
                 const std::lock_guard<std::mutex> lock(mutex);
                 done.push_back(std::move(result));
                 changed.notify_one();
+            });
+            tags->SaveInto(&results->group);
+            return [&, tags, encoder, results](int index) {
+                if (stop)
+                    return false;
+                const int waiting = results->group.Count();
+                BatchResult result = Convert(*tags, *encoder, files.at(index), options, stop);
+                if (result.stopped)
+                    return false; // left as it was, as the files not begun
+                const bool saved = results->group.Count() > waiting;
+                results->Add(std::move(result), files.at(index),
+                             saved ? std::optional<struct stat>(tags->SavedOriginal()) : std::nullopt);
                 return true;
             };
         },

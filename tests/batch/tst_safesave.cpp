@@ -2,6 +2,8 @@
 #include "engine/files/atomicsave.h"
 #include "engine/pictures/jpegcodec.h"
 #include "engine/files/localpath.h"
+#include "engine/files/lockedfile.h"
+#include "engine/files/replacegroup.h"
 #include "engine/files/sidefile.h"
 #include "engine/tags/taglibrary.h"
 #include "support/mp3fixture.h"
@@ -48,6 +50,7 @@ private slots:
     void namesThatAreNotUtf8();
     void everyByteStringIsANameAgain();
     void namedSideFileWhereUnnamedCannotBe();
+    void groupedSavesWaitAndFailAlone();
 
 private:
     QString Song(const QString &name) const;
@@ -455,6 +458,49 @@ void TestSafeSave::namedSideFileWhereUnnamedCannotBe()
         QCOMPARE(tags.Id3v2Field(TagField::Title), unnamed ? QStringLiteral("Unnamed") : QStringLiteral("Named"));
     }
     AllowUnnamedSideFiles(true);
+}
+
+// Saves waiting in a group replace nothing until the group is finished; a
+// file another program changes meanwhile fails alone, and a group given up
+// leaves every original as it was.
+void TestSafeSave::groupedSavesWaitAndFailAlone()
+{
+    const QString folder = Folder(QStringLiteral("group"));
+    QStringList paths;
+    for (const char *name : {"one.bin", "two.bin", "three.bin"}) {
+        paths << folder + u'/' + QLatin1String(name);
+        QVERIFY(TestFiles::Write(paths.last(), QByteArray("old ") + name));
+    }
+    const auto addAll = [&paths](ReplaceGroup &group) {
+        for (const QString &path : paths) {
+            LockedFile original;
+            QString why;
+            QVERIFY2(original.Open(path, &why), qPrintable(why));
+            const FileRewrite rewrite{path, "new ", 0, original.State().st_size, {}, std::nullopt, {}};
+            QVERIFY(group.Add(rewrite, std::move(original)));
+        }
+    };
+    {
+        ReplaceGroup given_up;
+        addAll(given_up);
+    }
+    for (const QString &path : paths)
+        QVERIFY(Read(path).startsWith("old "));
+    QVERIFY(SideFiles(folder).isEmpty());
+
+    ReplaceGroup group;
+    addAll(group);
+    QVERIFY(Read(paths.at(0)).startsWith("old "));
+    QVERIFY(TestFiles::Write(paths.at(1), "theirs"));
+    const std::vector<Result<int>> outcomes = group.Finish();
+    QCOMPARE(int(outcomes.size()), 3);
+    QVERIFY(outcomes.at(0) && outcomes.at(2));
+    QVERIFY(!outcomes.at(1));
+    QCOMPARE(outcomes.at(1).Why().reason, QStringLiteral("changed by another program"));
+    QCOMPARE(Read(paths.at(0)), QByteArray("new old one.bin"));
+    QCOMPARE(Read(paths.at(1)), QByteArray("theirs"));
+    QCOMPARE(Read(paths.at(2)), QByteArray("new old three.bin"));
+    QVERIFY(SideFiles(folder).isEmpty());
 }
 
 QTEST_MAIN(TestSafeSave)

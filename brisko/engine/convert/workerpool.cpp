@@ -38,6 +38,9 @@ void WorkerPool::Run()
                 failed_(index, QString::fromLocal8Bit(error.what()));
         }
     }
+    // What the worker holds may still have work to finish (saves waiting to
+    // reach the disk together): before the pool counts this thread done.
+    work = nullptr;
     if (--running_ == 0 && allDone_)
         allDone_();
 }

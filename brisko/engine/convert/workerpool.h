@@ -15,8 +15,9 @@
 // takes. A worker answering false, or Stop(), ends the taking: the numbers
 // not begun are never run. An exception from a job, or from making the
 // worker, is that job's failure: failed gets its number and text, and the
-// thread goes on with the next number. allDone runs once, on the last thread
-// to finish, after every job has returned.
+// thread goes on with the next number. A worker is destroyed on its thread
+// when the thread has no more numbers to take. allDone runs once, on the last
+// thread to finish, after every job has returned and every worker is gone.
 class WorkerPool
 {
 public:

@@ -5,6 +5,7 @@
 #include "engine/files/fileattributes.h"
 #include "engine/files/localpath.h"
 #include "engine/files/lockedfile.h"
+#include "engine/files/savesteps.h"
 #include "engine/files/sidefile.h"
 #include "base/tagerrors.h"
 
@@ -182,7 +183,7 @@ bool MayRewrite(const QString &path, QString *why)
     return true;
 }
 
-Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
+Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, const LockedFile &original)
 {
     QString why;
     if (!MayRewrite(rewrite.path, &why))
@@ -195,36 +196,44 @@ Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
         return Failure{TagLibraryError::CheckFailed, EnglishText("Engine", "the file is shorter than expected")};
 
     RemoveLeftoverSideFiles(BytesFromPath(FolderOf(rewrite.path)));
-    SideFile copy;
-    if (!copy.Create(name, &why))
+    auto copy = std::make_unique<SideFile>();
+    if (!copy->Create(name, &why))
         return Failure{TagLibraryError::NotWritable, why};
     // Refused before anything is written when the new file could not be the owner's.
-    why = CopyOwner(copy.Descriptor(), info);
+    why = CopyOwner(copy->Descriptor(), info);
     if (!why.isEmpty())
         return Failure{TagLibraryError::WouldLoseData, why};
 
-    if (const std::optional<Failure> failed = WriteContent(copy.Descriptor(), original.Descriptor(), rewrite))
+    if (const std::optional<Failure> failed = WriteContent(copy->Descriptor(), original.Descriptor(), rewrite))
         return *failed;
+    // The disk starts on the new bytes while they are read back and checked.
+    ::sync_file_range(copy->Descriptor(), 0, 0, SYNC_FILE_RANGE_WRITE);
     // Attributes first and permissions after them: setting an ACL changes
     // the permission bits, and writing clears set-group-ID.
-    why = CopyExtendedAttributes(original.Descriptor(), copy.Descriptor());
+    why = CopyExtendedAttributes(original.Descriptor(), copy->Descriptor());
     if (why.isEmpty())
-        why = CopyPermissions(copy.Descriptor(), info);
+        why = CopyPermissions(copy->Descriptor(), info);
     if (!why.isEmpty())
         return Failure{TagLibraryError::WouldLoseData, why};
-    if (!CopyMatches(copy.Descriptor(), original.Descriptor(), rewrite))
+    if (!CopyMatches(copy->Descriptor(), original.Descriptor(), rewrite))
         return Failure{TagLibraryError::CheckFailed,
                        EnglishText("Engine", "the new file did not read back as written")};
-    why = rewrite.check ? rewrite.check(copy.Descriptor(), original.Descriptor()) : QString();
+    why = rewrite.check ? rewrite.check(copy->Descriptor(), original.Descriptor()) : QString();
     if (!why.isEmpty())
         return Failure{TagLibraryError::CheckFailed, why};
 
     // The times last, after the reading back: the access time as it was,
     // the modification time as asked, to the nanosecond.
     struct timespec times[2] = {info.st_atim, rewrite.modified.value_or(info.st_mtim)};
-    if (::futimens(copy.Descriptor(), times) != 0)
+    if (::futimens(copy->Descriptor(), times) != 0)
         return Failure{TagLibraryError::WriteFailed,
                        SystemError(QT_TRANSLATE_NOOP("Engine", "cannot set the new file's time: %1"))};
+    return Result<std::unique_ptr<SideFile>>(std::move(copy));
+}
+
+Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original)
+{
+    QString why;
     if (::fsync(copy.Descriptor()) != 0)
         return Failure{TagLibraryError::WriteFailed,
                        SystemError(QT_TRANSLATE_NOOP("Engine", "cannot flush the new file to disk: %1"))};
@@ -232,12 +241,23 @@ Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
         return Failure{TagLibraryError::WriteFailed, why};
 
     if (BeforeReplace())
-        BeforeReplace()(rewrite.path);
-    if (!StillAsRead(name, original))
+        BeforeReplace()(path);
+    if (!StillAsRead(BytesFromPath(path), original))
         return Failure{TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program")};
-    if (!copy.Replace(&why))
+    if (!copy.Rename(&why))
         return Failure{TagLibraryError::WriteFailed, why};
-    return int(info.st_nlink) - 1;
+    return int(original.State().st_nlink) - 1;
+}
+
+Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
+{
+    Result<std::unique_ptr<SideFile>> copy = MakeCheckedCopy(rewrite, original);
+    if (!copy)
+        return copy.Why();
+    Result<int> replaced = PutInPlace(**copy, rewrite.path, original);
+    if (replaced)
+        FlushFolder((*copy)->Folder());
+    return replaced;
 }
 
 bool PointNameAt(const QString &name, const QString &rewritten, const struct stat &original, QString *why)

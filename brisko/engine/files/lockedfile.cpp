@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -96,6 +97,22 @@ bool SameFile(const struct stat &a, const struct stat &b)
 LockedFile::~LockedFile()
 {
     Close();
+}
+
+LockedFile::LockedFile(LockedFile &&other) noexcept
+    : fd_(std::exchange(other.fd_, -1))
+    , state_(other.state_)
+{
+}
+
+LockedFile &LockedFile::operator=(LockedFile &&other) noexcept
+{
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        state_ = other.state_;
+    }
+    return *this;
 }
 
 void LockedFile::Close()

@@ -17,6 +17,9 @@ public:
     ~LockedFile();
     LockedFile(const LockedFile &) = delete;
     LockedFile &operator=(const LockedFile &) = delete;
+    // The lock goes with the file: a save that waits to replace it keeps it locked.
+    LockedFile(LockedFile &&other) noexcept;
+    LockedFile &operator=(LockedFile &&other) noexcept;
 
     // False with why set when the file cannot be opened, is no regular file,
     // or stays locked by someone else for longer than a save can take.

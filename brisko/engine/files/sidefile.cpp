@@ -138,6 +138,14 @@ bool SideFile::Name(QString *why)
 
 bool SideFile::Replace(QString *why)
 {
+    if (!Rename(why))
+        return false;
+    FlushFolder(folder_);
+    return true;
+}
+
+bool SideFile::Rename(QString *why)
+{
     if (!Name(why))
         return false;
     if (::rename(name_.constData(), target_.constData()) != 0) {
@@ -145,15 +153,19 @@ bool SideFile::Replace(QString *why)
         return false;
     }
     name_.clear(); // it is the target now
-    const int folder = ::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder); // the rename itself reaches the disk
-        ::close(folder);
-    }
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
     return true;
+}
+
+void FlushFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 void SideFile::Discard()

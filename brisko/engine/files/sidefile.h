@@ -29,8 +29,13 @@ public:
 
     // Gives the file its hidden name, if it has none yet.
     bool Name(QString *why);
-    // Renames it over target. False with why set when it cannot.
+    // Renames it over target and flushes the rename to disk. False with why
+    // set when it cannot.
     bool Replace(QString *why);
+    // The rename alone: the caller flushes the folder (FlushFolder), once for
+    // many files.
+    bool Rename(QString *why);
+    const QByteArray &Folder() const { return folder_; }
     // Removes what this object made: its name, if it has one, and the file.
     void Discard();
 
@@ -42,6 +47,9 @@ private:
     QByteArray name_; // empty while the file has no name
     int fd_ = -1;
 };
+
+// Makes the renames in folder reach the disk.
+void FlushFolder(const QByteArray &folder);
 
 // Tests turn unnamed files off to try the fallback on any file system.
 void AllowUnnamedSideFiles(bool allowed);

@@ -3,6 +3,7 @@
 
 #include "base/translation.h"
 #include "engine/files/localpath.h"
+#include "engine/files/replacegroup.h"
 
 #include <QFile>
 
@@ -324,13 +325,20 @@ short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bo
 {
     rewrite.path = PathFromBytes(realName_);
     rewrite.modified = ModifiedTime(keepModified, original_.State());
-    const Result<int> otherNames = RewriteFile(rewrite, original_);
+    const struct stat read = original_.State();
+    const Result<int> otherNames = group_ ? group_->Add(rewrite, std::move(original_)) : RewriteFile(rewrite, original_);
     if (!otherNames) {
         SetError(otherNames.Why());
         return 0;
     }
-    replaced_ = original_.State();
+    replaced_ = read;
     otherNames_ = *otherNames;
+    if (group_) {
+        // The group holds the file now, and the new one is not in place yet.
+        Close();
+        SetError(TagLibraryError::None);
+        return -1;
+    }
     // A following read or save starts from the new file, read when first
     // asked for: most callers close the file now.
     edits_ = TagEdits{{}, std::nullopt, {}, keepId3v1Changes ? edits_.id3v1 : QMap<TagField, QString>()};

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+class ReplaceGroup;
+
 // Reads and writes the tags and pictures of one audio file at a time: the
 // file last passed to OpenAudioFile, held open and locked, its tags read by
 // the container of its format (see TagContainer). Reading never changes a
@@ -40,6 +42,10 @@ public:
     short OpenAudioFile(const QString &requested);
     void CloseAudioFile();
     QString OpenPath() const { return path_; }
+    // Saves made while a group is given wait in it to reach the disk with
+    // others (see ReplaceGroup), and close the file; none: each save is on
+    // disk when it returns.
+    void SaveInto(ReplaceGroup *group) { group_ = group; }
     // The open file as it was when it was locked (its length, times, volume).
     const struct stat &OpenState() const { return original_.State(); }
 
@@ -120,6 +126,7 @@ private:
     QString path_;
     QByteArray realName_; // the file itself, links resolved, as the bytes of its name
     LockedFile original_;
+    ReplaceGroup *group_ = nullptr;
     std::unique_ptr<TagContainer> tags_;
     bool reread_ = false; // saved since tags_ was read
     struct stat replaced_ {};

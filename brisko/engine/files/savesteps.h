@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "base/result.h"
+#include "engine/files/sidefile.h"
+
+#include <QString>
+
+#include <memory>
+
+struct FileRewrite;
+class LockedFile;
+
+// The two steps of a rewrite, so that several files can take the second
+// together (ReplaceGroup).
+
+// The complete new file beside the original: written, read back, checked by
+// its format, given the original's owner, attributes and times; its way to
+// the disk begun, not waited for.
+Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, const LockedFile &original);
+
+// Flushes the copy and renames it over path when the original is still as
+// it was read. Gives the number of the original's other names. The rename
+// reaches the disk with FlushFolder(copy.Folder()).
+Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original);
