@@ -3,6 +3,7 @@
 // copying and flushing the same files.
 //
 //   conversion_bench [--files N] [--dir FOLDER] [--keep] [--unique-art]
+//                    [--rounds N] [--batch PROGRAM]
 //
 // Builds a library of N MP3 files of 3 to 8 MB (albums of 10 to 15 tracks
 // sharing byte-identical art, or with --unique-art a picture per file: JPEGs
@@ -18,7 +19,9 @@
 //   cp-sync  `cp -a` of the library to a new folder and `sync`: what a user
 //            measures by hand as the cost of a whole new copy on disk.
 // Prints files per second, megabytes per second and peak memory of each, and
-// each phase's time against the floor's and against cp -a + sync.
+// each phase's time against the floor's and against cp -a + sync. With
+// --rounds N (for a busy machine) cp-sync and the batch phases run N times in
+// turn and their medians are compared; --batch runs another brisko-batch.
 // (perf record on a phase shows where its time goes.)
 #include "benchcorpus.h"
 
@@ -35,11 +38,13 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QMap>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -148,6 +153,12 @@ double CopyAndSyncByHand(const QString &library, const QString &work)
 // Each phase runs in a process of its own, so its time and memory are its
 // own. (Not fork(): Qt's image scaling keeps a pool of threads, and a forked
 // child has none of them.) Returns the phase's seconds, or -1.
+QString &BatchProgram()
+{
+    static QString program;
+    return program;
+}
+
 double RunPhase(const QString &phase, const QString &library, const QString &work)
 {
     if (!FreshCopy(library, work))
@@ -157,7 +168,7 @@ double RunPhase(const QString &phase, const QString &library, const QString &wor
     QElapsedTimer clock;
     if (phase.startsWith(QLatin1String("batch-"))) {
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/brisko-batch"),
+        process.start(BatchProgram(),
                       {QStringLiteral("--jobs"), phase.mid(6), QStringLiteral("--size"), QStringLiteral("250"),
                        QStringLiteral("--quality"), QStringLiteral("80"), work});
         clock.start();
@@ -176,6 +187,33 @@ double RunPhase(const QString &phase, const QString &library, const QString &wor
     return process.waitForFinished(-1) && process.exitCode() == 0 ? clock.nsecsElapsed() / 1e9 : -1;
 }
 
+// cp-sync, batch-1 and batch-2 in turn, rounds times: on a machine that is
+// busy with other work, their medians still compare.
+int CompareInRounds(int rounds, const QString &library, const QString &work)
+{
+    QMap<QString, QList<double>> times;
+    for (int round = 0; round < rounds; ++round) {
+        times[QStringLiteral("cp-sync")] << CopyAndSyncByHand(library, work);
+        for (const char *name : {"batch-1", "batch-2"})
+            times[QLatin1String(name)] << RunPhase(QLatin1String(name), library, work);
+    }
+    const auto median = [](QList<double> seconds) {
+        std::sort(seconds.begin(), seconds.end());
+        return seconds.at(seconds.size() / 2);
+    };
+    const double byHand = median(times.value(QStringLiteral("cp-sync")));
+    if (byHand <= 0)
+        return 1;
+    std::printf("medians of %d rounds: cp-sync %.2f s\n", rounds, byHand);
+    for (const char *name : {"batch-1", "batch-2"}) {
+        const double seconds = median(times.value(QLatin1String(name)));
+        if (seconds <= 0)
+            return 1;
+        std::printf("         %s %.2f s, %.2f x cp -a + sync\n", name, seconds, seconds / byHand);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -186,6 +224,8 @@ int main(int argc, char *argv[])
     bool keep = false;
     CorpusShape shape;
     QString phase;
+    int rounds = 1;
+    BatchProgram() = QCoreApplication::applicationDirPath() + QStringLiteral("/brisko-batch");
     const QStringList arguments = app.arguments();
     for (int i = 1; i < arguments.size(); ++i) {
         if (arguments.at(i) == QLatin1String("--files") && i + 1 < arguments.size())
@@ -198,8 +238,13 @@ int main(int argc, char *argv[])
             shape.uniqueArt = true;
         else if (arguments.at(i) == QLatin1String("--phase") && i + 1 < arguments.size())
             phase = arguments.at(++i);
+        else if (arguments.at(i) == QLatin1String("--rounds") && i + 1 < arguments.size())
+            rounds = qMax(1, arguments.at(++i).toInt());
+        else if (arguments.at(i) == QLatin1String("--batch") && i + 1 < arguments.size())
+            BatchProgram() = arguments.at(++i);
         else {
-            std::fprintf(stderr, "usage: conversion_bench [--files N] [--dir FOLDER] [--keep] [--unique-art]\n");
+            std::fprintf(stderr, "usage: conversion_bench [--files N] [--dir FOLDER] [--keep] [--unique-art]"
+                                 " [--rounds N] [--batch PROGRAM]\n");
             return 2;
         }
     }
@@ -227,6 +272,8 @@ int main(int argc, char *argv[])
                 clock.nsecsElapsed() / 1e9, qPrintable(library));
     std::fflush(stdout);
 
+    if (rounds > 1)
+        return CompareInRounds(rounds, library, work);
     const double byHand = CopyAndSyncByHand(library, work);
     if (byHand <= 0)
         return 1;
