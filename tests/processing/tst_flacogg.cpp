@@ -248,6 +248,9 @@ void TestFlacOgg::hostileFiles_data()
     const Block titled{4, CommentList({"TITLE=Read"})};
     const auto flac = [&](const QList<Block> &blocks) { return Flac(blocks, audio); };
     const QByteArray odd = CommentList({"TITLE=Read", "no equals sign", "", "BAD=\xFF\xFE", "CTRL=\x01\x1B\x7F"});
+    const QByteArray id3WithFooter = QByteArray("ID3\x04\0\x10\0\0\0\x0cTIT2\0\0\0\x02\0\0\0x3DI\x04\0\x10\0\0\0\x0c", 32);
+    QTest::newRow("an ID3v2.4 tag with a footer in front") << id3WithFooter + flac({info, titled}) << QString() << "Read"
+                                                           << id3WithFooter;
     QTest::newRow("odd entries are kept") << flac({info, Block{4, odd}}) << QString() << "Read" << odd.mid(36);
     const QByteArray noUtf8 = PictureBody(3, "image/jpeg", "\xFF\xC0 not UTF-8", Small);
     QTest::newRow("a description that is not UTF-8") << flac({info, titled, Block{6, noUtf8}}) << QString() << "Read"

@@ -37,8 +37,11 @@ FileStart StartOf(const LockedFile &file)
 {
     FileStart start;
     start.atStart = ReadAt(file.Descriptor(), 0);
-    const qint64 body = Id3v2::BodyEnd(start.atStart);
-    start.afterId3v2 = body > 0 ? ReadAt(file.Descriptor(), body) : start.atStart;
+    qint64 end = Id3v2::BodyEnd(start.atStart);
+    // An ID3v2.4 tag may close with a footer.
+    if (end > 0 && Id3v2::FooterFollows(start.atStart, ReadAt(file.Descriptor(), end)))
+        end += Id3v2::FooterSize;
+    start.afterId3v2 = end > 0 ? ReadAt(file.Descriptor(), end) : start.atStart;
     return start;
 }
 
