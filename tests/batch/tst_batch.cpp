@@ -43,6 +43,7 @@ private slots:
     void dryRunAndSkipWriteNothing();
     void failuresAreReportedAndCounted();
     void anyExceptionFailsOnlyItsFile();
+    void oneJobTellsTheFilesInOrder();
     void ctrlCFinishesTheFilesInHand();
     void ctrlCInTheMiddleOfAPictureLeavesItAlone();
     void killedAtAnyMomentLosesNothing();
@@ -289,6 +290,34 @@ void TestBatch::anyExceptionFailsOnlyItsFile()
     QCOMPARE(results.value(files.at(1)).status, QStringLiteral("Resized"));
     QCOMPARE(TestFiles::Read(files.at(0)), firstBefore);
     QCOMPARE(QDir(QFileInfo(files.at(0)).path()).entryList(QDir::Hidden | QDir::Files).size(), 2);
+}
+
+// Saved files wait to reach the disk together; the files after them, saved
+// or not, are still told in the order they were given, each as it ended.
+void TestBatch::oneJobTellsTheFilesInOrder()
+{
+    QList<BatchFile> files;
+    QStringList expected;
+    QHash<QString, QByteArray> before;
+    const QStringList converted = MakeLibrary(dir_->path() + QStringLiteral("/music"), 12);
+    for (int i = 0; i < 12; ++i) {
+        const bool bare = i % 3 == 1;
+        const QString path = bare ? Write(dir_->filePath(QStringLiteral("bare%1.mp3").arg(i)), Recipe()) : converted.at(i);
+        files.append({path, {}, 1});
+        before.insert(path, TestFiles::Read(path));
+        expected << path + (bare ? QStringLiteral(" No Picture") : QStringLiteral(" Resized"));
+    }
+    BatchOptions options;
+    options.jobs = 1;
+    std::atomic<bool> stop{false};
+    QStringList told;
+    RunBatch(files, options, stop, [&told](const BatchResult &result) { told << result.path + u' ' + result.status; }, {});
+    QCOMPARE(told, expected);
+    for (const BatchFile &file : std::as_const(files)) {
+        QString why;
+        QVERIFY2(OriginalOrConverted(file.path, before.value(file.path), LastModified(file.path), &why), qPrintable(why));
+        QCOMPARE(TestFiles::Read(file.path) != before.value(file.path), told.contains(file.path + QStringLiteral(" Resized")));
+    }
 }
 
 void TestBatch::ctrlCFinishesTheFilesInHand()
