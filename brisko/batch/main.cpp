@@ -85,9 +85,11 @@ int main(int argc, char *argv[])
     // Buffers of 16 MB and more (huge art and its tag) go back to the system
     // when freed. Left to itself the C library raises that threshold to the
     // largest buffer freed and keeps such buffers in each worker's arena, so
-    // a run's peak grew with --jobs; smaller ones (a decoded picture) are
-    // still reused, which keeps conversions fast.
+    // a run's peak grew with --jobs. Smaller ones (a tag, a decoded picture)
+    // stay for the next file: given back and taken again, their pages cost
+    // more to fault in than the file takes to read.
     mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    mallopt(M_TRIM_THRESHOLD, 16 << 20);
     const QStringList arguments = Arguments(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisko"));
