@@ -2,6 +2,7 @@
 #include "engine/files/lockedfile.h"
 
 #include "base/translation.h"
+#include "engine/files/closer.h"
 #include "engine/files/localpath.h"
 
 #include <QHash>
@@ -120,6 +121,15 @@ void LockedFile::Close()
     if (fd_ >= 0) {
         Held().Remove(state_);
         ::close(fd_); // and with it the lock
+    }
+    fd_ = -1;
+}
+
+void LockedFile::CloseLater()
+{
+    if (fd_ >= 0) {
+        Held().Remove(state_);
+        ::CloseLater(fd_);
     }
     fd_ = -1;
 }

@@ -25,6 +25,9 @@ public:
     // or stays locked by someone else for longer than a save can take.
     bool Open(const QString &path, QString *why);
     void Close();
+    // Close, the descriptor (and with it the lock) closed on another thread:
+    // for a file just renamed over, whose last close frees its blocks.
+    void CloseLater();
 
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }

@@ -56,7 +56,12 @@ std::vector<Result<int>> ReplaceGroup::Finish()
     }
     for (const QByteArray &folder : folders)
         FlushFolder(folder);
-    // The originals' locks go only now, with their renames on disk.
+    // The originals' locks go only now, with their renames on disk; freeing
+    // a replaced one need not hold up the next files.
+    for (std::size_t i = 0; i < waiting_.size(); ++i) {
+        if (outcomes.at(i))
+            waiting_.at(i).original.CloseLater();
+    }
     waiting_.clear();
     return outcomes;
 }
