@@ -28,6 +28,7 @@ PACKAGES="
     vorbis-tools
     opus-tools
     ffmpeg
+    atomicparsley
     desktop-file-utils
     appstream
     dpkg-dev
