@@ -5,6 +5,7 @@
 #include "engine/tags/flac/flaccontainer.h"
 #include "engine/tags/id3v2/id3v2container.h"
 #include "engine/tags/id3v2/id3v2raw.h"
+#include "engine/tags/mp4/mp4container.h"
 #include "engine/tags/ogg/oggcontainer.h"
 
 #include <vector>
@@ -58,6 +59,7 @@ const std::vector<TagFormat> &OtherFormats()
     static const std::vector<TagFormat> formats = {
         {[](const FileStart &start) { return start.afterId3v2.startsWith("fLaC"); }, ReadFlacTags},
         {[](const FileStart &start) { return start.afterId3v2.startsWith("OggS"); }, ReadOggTags},
+        {[](const FileStart &start) { return start.atStart.mid(4, 4) == "ftyp"; }, ReadMp4Tags},
     };
     return formats;
 }

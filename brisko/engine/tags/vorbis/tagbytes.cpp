@@ -76,6 +76,11 @@ quint32 BigEndian(const QByteArray &bytes, qint64 at, int count)
     return value;
 }
 
+quint64 BigEndian64(const QByteArray &bytes, qint64 at)
+{
+    return quint64(BigEndian(bytes, at, 4)) << 32 | BigEndian(bytes, at + 4, 4);
+}
+
 void AppendLittleEndian32(QByteArray *bytes, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
@@ -86,6 +91,12 @@ void AppendBigEndian(QByteArray *bytes, quint32 value, int count)
 {
     for (int i = count - 1; i >= 0; --i)
         bytes->append(char((value >> (8 * i)) & 0xFF));
+}
+
+void AppendBigEndian64(QByteArray *bytes, quint64 value)
+{
+    AppendBigEndian(bytes, quint32(value >> 32), 4);
+    AppendBigEndian(bytes, quint32(value), 4);
 }
 
 StreamStart FindStreamStart(ByteReader &reader)
@@ -114,12 +125,16 @@ bool SameBytesToEnd(int a, qint64 fromA, int b, qint64 fromB)
 {
     const qint64 sizeA = SizeOfFile(a);
     const qint64 sizeB = SizeOfFile(b);
-    if (sizeA < fromA || sizeB < fromB || sizeA - fromA != sizeB - fromB)
-        return false;
-    ByteReader mine(a, sizeA);
-    ByteReader theirs(b, sizeB);
-    for (qint64 done = 0; done < sizeA - fromA; done += WindowSize) {
-        const qint64 chunk = qMin(WindowSize, sizeA - fromA - done);
+    return sizeA >= fromA && sizeB >= fromB && sizeA - fromA == sizeB - fromB
+           && SameBytes(a, fromA, b, fromB, sizeA - fromA);
+}
+
+bool SameBytes(int a, qint64 fromA, int b, qint64 fromB, qint64 count)
+{
+    ByteReader mine(a, SizeOfFile(a));
+    ByteReader theirs(b, SizeOfFile(b));
+    for (qint64 done = 0; done < count; done += WindowSize) {
+        const qint64 chunk = qMin(WindowSize, count - done);
         const std::optional<QByteArray> x = mine.Read(fromA + done, chunk);
         const std::optional<QByteArray> y = theirs.Read(fromB + done, chunk);
         if (!x || !y || *x != *y)

@@ -46,8 +46,10 @@ qint64 SizeOfFile(int fd);
 // Little- and big-endian numbers at a place in bytes the caller has checked.
 quint32 LittleEndian32(const QByteArray &bytes, qint64 at);
 quint32 BigEndian(const QByteArray &bytes, qint64 at, int count);
+quint64 BigEndian64(const QByteArray &bytes, qint64 at);
 void AppendLittleEndian32(QByteArray *bytes, quint32 value);
 void AppendBigEndian(QByteArray *bytes, quint32 value, int count);
+void AppendBigEndian64(QByteArray *bytes, quint64 value);
 
 // Where the stream of a FLAC or Ogg file begins: at its start, or after an
 // ID3v2 tag that some writers put in front, whose bytes are kept as they are.
@@ -60,5 +62,6 @@ struct StreamStart
 StreamStart FindStreamStart(ByteReader &reader);
 
 // Whether the bytes of two files from these offsets on are the same, up to
-// both their ends.
+// both their ends; the same for count bytes.
 bool SameBytesToEnd(int a, qint64 fromA, int b, qint64 fromB);
+bool SameBytes(int a, qint64 fromA, int b, qint64 fromB, qint64 count);
