@@ -80,6 +80,98 @@ QByteArray MadeUpOpus(const QList<QByteArray> &entries, quint32 audioSerial)
     return Ogg({QByteArray("OpusHead\x01\x02", 10) + QByteArray(9, '\0'), OpusTags(entries)}, MadeUpOgg(7, audioSerial));
 }
 
+QByteArray Mp4Box(const QByteArray &type, const QByteArray &body)
+{
+    return Be(quint32(8 + body.size()), 4) + type + body;
+}
+
+QByteArray Mp4Item(const QByteArray &name, const QByteArray &payload, quint32 dataType)
+{
+    return Mp4Box(name, Mp4Box("data", Be(dataType, 4) + Be(0, 4) + payload));
+}
+
+QByteArray Udta(const QByteArray &items, const QByteArray &more, const QByteArray &around)
+{
+    const QByteArray handler = Mp4Box("hdlr", QByteArray(8, '\0') + "mdirappl" + QByteArray(9, '\0'));
+    return Mp4Box("udta", Mp4Box("meta", QByteArray(4, '\0') + handler + around + Mp4Box("ilst", items) + around) + more);
+}
+
+namespace {
+
+// The boxes of bytes, each whole (a box's children: Boxes(its body)).
+QList<QByteArray> Boxes(const QByteArray &bytes)
+{
+    QList<QByteArray> boxes;
+    for (qsizetype at = 0; at + 8 <= bytes.size(); at += boxes.last().size())
+        boxes << bytes.mid(at, qFromBigEndian<quint32>(bytes.constData() + at));
+    return boxes;
+}
+
+// The tracks with every chunk offset moved by `by`, in co64 boxes if asked.
+QByteArray MovedOffsets(const QByteArray &boxes, qint64 by, bool co64)
+{
+    QByteArray moved;
+    for (const QByteArray &box : Boxes(boxes)) {
+        const QByteArray type = box.mid(4, 4);
+        if (QByteArrayList{"trak", "mdia", "minf", "stbl"}.contains(type)) {
+            moved += Mp4Box(type, MovedOffsets(box.mid(8), by, co64));
+        } else if (type == "stco" || type == "co64") {
+            const int width = type == "co64" ? 8 : 4;
+            QByteArray entries = box.mid(12, 4);
+            for (qsizetype at = 16; at < box.size(); at += width) {
+                const qint64 offset = width == 8 ? qFromBigEndian<qint64>(box.constData() + at) : qFromBigEndian<quint32>(box.constData() + at);
+                entries += co64 ? Be(quint32((offset + by) >> 32), 4) + Be(quint32(offset + by), 4) : Be(quint32(offset + by), 4);
+            }
+            moved += Mp4Box(co64 ? "co64" : "stco", box.mid(8, 4) + entries);
+        } else {
+            moved += box;
+        }
+    }
+    return moved;
+}
+
+} // namespace
+
+Mp4Pieces SplitMp4(const QByteArray &file)
+{
+    Mp4Pieces parts;
+    qsizetype at = 0;
+    for (const QByteArray &box : Boxes(file)) {
+        if (box.mid(4, 4) == "ftyp")
+            parts.ftyp = box;
+        if (box.mid(4, 4) == "mdat") {
+            parts.media = box.mid(8);
+            parts.mediaAt = at + 8;
+        }
+        for (const QByteArray &child : box.mid(4, 4) == "moov" ? Boxes(box.mid(8)) : QList<QByteArray>()) {
+            if (child.mid(4, 4) != "udta")
+                parts.tracks += child;
+            for (const QByteArray &inUdta : child.mid(4, 4) == "udta" ? Boxes(child.mid(8)) : QList<QByteArray>())
+                parts.udtaRest += inUdta.mid(4, 4) == "meta" ? QByteArray() : inUdta;
+        }
+        at += box.size();
+    }
+    return parts;
+}
+
+QByteArray Mp4(const Mp4Pieces &parts, const QByteArray &moovBoxes, const Mp4Layout &layout)
+{
+    const QByteArray mdatHeader = layout.largeMdat ? Be(1, 4) + "mdat" + Be(0, 4) + Be(quint32(16 + parts.media.size()), 4)
+                                                   : Be(quint32(8 + parts.media.size()), 4) + "mdat";
+    const qint64 moovSize = 8 + MovedOffsets(parts.tracks, 0, layout.co64).size() + moovBoxes.size();
+    const qint64 mediaAt = parts.ftyp.size() + (layout.moovFirst ? moovSize + layout.between.size() : 0) + mdatHeader.size();
+    const QByteArray moov = Mp4Box("moov", MovedOffsets(parts.tracks, mediaAt - parts.mediaAt, layout.co64) + moovBoxes);
+    const QByteArray mdat = mdatHeader + parts.media;
+    return parts.ftyp + (layout.moovFirst ? moov + layout.between + mdat : mdat + layout.between + moov);
+}
+
+Mp4Pieces MadeUpMp4()
+{
+    const QByteArray stco = Mp4Box("stco", Be(0, 4) + Be(1, 4) + Be(0, 4));
+    return {Mp4Box("ftyp", "M4A \0\0\0\0M4A mp42"),
+            Mp4Box("trak", Mp4Box("mdia", Mp4Box("minf", Mp4Box("stbl", stco)))), "made-up audio", {}, 0};
+}
+
 QByteArray CommentList(const QList<QByteArray> &entries, const QByteArray &vendor)
 {
     QByteArray list = Le32(quint32(vendor.size())) + vendor + Le32(quint32(entries.size()));

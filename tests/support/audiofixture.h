@@ -56,11 +56,39 @@ QByteArray OpusTags(const QList<QByteArray> &entries, const QByteArray &padding 
 // Pages with their sequence number and CRC blanked: what renumbering leaves alone.
 QList<QByteArray> Unnumbered(QList<QByteArray> pages);
 
+// MP4 files from boxes: the boxes of a real file split apart, and put
+// together again around its media data with other tags and in another
+// order, its chunk offsets made to point at the same media.
+QByteArray Mp4Box(const QByteArray &type, const QByteArray &body);
+// An ilst item of one data box (type 1: UTF-8 text, 13: JPEG, 0: implicit).
+QByteArray Mp4Item(const QByteArray &name, const QByteArray &payload, quint32 dataType = 1);
+// udta holding meta (its handler, and an ilst of these items with the
+// boxes around before and after it), then more.
+QByteArray Udta(const QByteArray &items, const QByteArray &more = QByteArray(), const QByteArray &around = QByteArray());
+struct Mp4Pieces
+{
+    QByteArray ftyp, tracks, media; // tracks: moov's boxes but udta; media: mdat's body
+    QByteArray udtaRest;             // udta's boxes but meta (chpl)
+    qint64 mediaAt = 0;              // where the media was in the file split
+};
+Mp4Pieces SplitMp4(const QByteArray &file);
+struct Mp4Layout
+{
+    bool moovFirst = true;
+    bool co64 = false;      // every stco as a co64
+    bool largeMdat = false; // mdat with a 64-bit size
+    QByteArray between;     // boxes between moov and mdat
+};
+// ftyp, moov of the tracks and moovBoxes (udta, or anything), and mdat.
+QByteArray Mp4(const Mp4Pieces &parts, const QByteArray &moovBoxes, const Mp4Layout &layout = {});
+
 // A made-up first FLAC frame; the audio of a stream of that serial number
 // as one made-up page (of another serial, for a file of two streams); an
 // Opus file with these comments around it.
 QByteArray MadeUpFrame();
 OggParts MadeUpOgg(quint32 serial, quint32 audioSerial);
 QByteArray MadeUpOpus(const QList<QByteArray> &entries, quint32 audioSerial = 7);
+// A track whose one chunk offset points at made-up media.
+Mp4Pieces MadeUpMp4();
 
 } // namespace AudioFixture
