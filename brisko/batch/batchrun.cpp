@@ -56,7 +56,8 @@ std::optional<QByteArray> FirstBytes(const QString &path, int count)
 
 // An MP3 starts with an ID3v2 tag or an MPEG audio frame, a FLAC file with
 // "fLaC" and an Ogg file with "OggS" (either perhaps after an ID3v2 tag, which
-// the tags look behind); MP4 and the like named on the command line are none.
+// the tags look behind), an MP4 file with its ftyp box; WAV and the like named
+// on the command line are none.
 // read: the file's first bytes, as FirstBytes gives them.
 bool LooksLikeMusic(const std::optional<QByteArray> &read)
 {
@@ -66,7 +67,8 @@ bool LooksLikeMusic(const std::optional<QByteArray> &read)
     if (start.size() < 2)
         return false;
     const bool frameSync = uchar(start.at(0)) == 0xFF && (uchar(start.at(1)) & 0xE0) == 0xE0;
-    return start.startsWith("ID3") || start.startsWith("fLaC") || start.startsWith("OggS") || frameSync;
+    return start.startsWith("ID3") || start.startsWith("fLaC") || start.startsWith("OggS") || start.mid(4, 4) == "ftyp"
+           || frameSync;
 }
 
 // The memory a file's tag takes while it is converted: the tag as read

@@ -197,7 +197,7 @@ void TestBatch::walk()
         files << file.path;
     QCOMPARE(files, QStringList({root + QStringLiteral("/a.mp3"), root + QStringLiteral("/b.MP3"),
                                  root + QStringLiteral("/e.flac"), root + QStringLiteral("/g.opus"),
-                                 root + QStringLiteral("/sub/c.Mp3"), root + QStringLiteral("/sub/f.OGG"),
+                                 root + QStringLiteral("/x.m4a"), root + QStringLiteral("/sub/c.Mp3"), root + QStringLiteral("/sub/f.OGG"),
                                  root + QStringLiteral("/sub/deeper/d.mp3"), root + QStringLiteral("/sub/deeper/h.oga")}));
     QCOMPARE(problems, QStringList({root + QStringLiteral("/nothing: no such file or folder"),
                                     pipe + QStringLiteral(": not a regular file or folder"),

@@ -12,6 +12,10 @@
 
 using namespace Mp3Fixture;
 using TestFiles::Read;
+using AudioFixture::MadeUpMp4;
+using AudioFixture::Mp4;
+using AudioFixture::Mp4Item;
+using AudioFixture::Udta;
 
 // What brisko-batch tells of each file is the truth, a second run changes
 // nothing, a dry run predicts the real one, and every picture can be
@@ -149,8 +153,13 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
                                        << "No Picture" << QString();
     QTest::newRow("a damaged FLAC file") << QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(200, '\0') << QByteArray()
                                          << "Resize Failed" << "the tag cannot be read whole: a metadata block runs past";
-    QTest::newRow("an MP4 file") << QByteArray("\0\0\0\x20" "ftypM4A ", 12) + QByteArray(200, '\0') << QByteArray()
-                                 << "Resize Failed" << "not an MP3 file";
+    QTest::newRow("an M4A file without moov") << QByteArray("\0\0\0\x20" "ftypM4A ", 12) + QByteArray(200, '\0') << QByteArray()
+                                              << "Resize Failed" << "the tag cannot be read whole: the file holds no moov box";
+    QTest::newRow("an M4A file without a picture") << Mp4(MadeUpMp4(), Udta(Mp4Item("\xA9nam", "T"))) << QByteArray()
+                                                   << "No Picture" << QString();
+    QTest::newRow("an M4A file with two covr atoms")
+        << Mp4(MadeUpMp4(), Udta(Mp4Item("covr", Art(600, 400), 13) + Mp4Item("covr", Art(600, 400), 13))) << QByteArray()
+        << "Resize Failed" << "the file holds more than one covr box";
     QTest::newRow("a FLAC file without a picture") << FlacWith({{4, AudioFixture::CommentList({"TITLE=T"})}}) << QByteArray()
                                                    << "No Picture" << QString();
     QTest::newRow("an Opus file whose picture is not Base64")
@@ -168,7 +177,9 @@ void TestBatchOutcomes::artThatCannotBeConverted()
     QFETCH(QString, error);
 
     const QString path = file.isEmpty() ? Mp3(QStringLiteral("song.mp3"), {Picture{art, QStringLiteral("image/jpeg"), 3, QString()}})
-                                        : dir_->filePath(file.startsWith("OggS") ? QStringLiteral("song.opus") : QStringLiteral("song.flac"));
+                                        : dir_->filePath(file.startsWith("OggS") ? QStringLiteral("song.opus")
+                                                         : file.mid(4, 4) == "ftyp" ? QStringLiteral("song.m4a")
+                                                                                    : QStringLiteral("song.flac"));
     if (!file.isEmpty())
         QVERIFY(TestFiles::Write(path, file));
     const QByteArray before = Read(path);
@@ -193,6 +204,8 @@ void TestBatchOutcomes::rerunsChangeNothing()
     const QString opus = dir_->filePath(QStringLiteral("song.opus"));
     QVERIFY(TestFiles::Write(flac, FlacWith({{6, AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400))}})));
     QVERIFY(TestFiles::Write(opus, AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/png", "", Art(600, 400)).toBase64()})));
+    const QString m4a = dir_->filePath(QStringLiteral("song.m4a"));
+    QVERIFY(TestFiles::Write(m4a, Mp4(MadeUpMp4(), Udta(Mp4Item("covr", Art(600, 400), 13)))));
     int code = -1;
     QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
@@ -204,18 +217,18 @@ void TestBatchOutcomes::rerunsChangeNothing()
     // WebP art becomes a JPEG like any other, never "already fitting".
     QCOMPARE(first.value(QStringLiteral("webp.mp3")).value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
     QCOMPARE(JpegSize(MutagenPictures(webp).value(0)), QSize(250, 167));
-    for (const char *name : {"song.flac", "song.opus"})
+    for (const char *name : {"song.flac", "song.opus", "song.m4a"})
         QCOMPARE(first.value(QLatin1String(name)).value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 167"));
 
     // The second run writes nothing.
     QHash<QString, QByteArray> converted;
-    for (const QString &path : {big, small, thin, webp, flac, opus})
+    for (const QString &path : {big, small, thin, webp, flac, opus, m4a})
         converted.insert(path, Read(path));
     const QHash<QString, QJsonObject> second = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
     for (const QJsonObject &result : second)
         QCOMPARE(result.value(QStringLiteral("status")).toString(), QStringLiteral("Unchanged"));
-    for (const QString &path : {big, small, thin, webp, flac, opus})
+    for (const QString &path : {big, small, thin, webp, flac, opus, m4a})
         QCOMPARE(Read(path), converted.value(path));
 
     // Asked to enlarge, the small baseline JPEG grows to the size, and only once.

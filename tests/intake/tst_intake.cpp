@@ -169,9 +169,9 @@ void TestIntake::walkOrderAndNames()
 
     QStringList found;
     QVERIFY(WalkMp3Tree(Path(QStringLiteral("R")), [] { return true; }, &found));
-    const QStringList expected{QStringLiteral("R/.hidden.mp3"), QStringLiteral("R/a.mp3"), QStringLiteral("R/b.MP3"),
-                               QStringLiteral("R/x.Mp3"),       QStringLiteral("R/A/a1.mp3"), QStringLiteral("R/B/b1.mp3"),
-                               QStringLiteral("R/sub/c.mp3"),   QStringLiteral("R/A/A1/deep.mp3")};
+    const QStringList expected{QStringLiteral("R/.hidden.mp3"), QStringLiteral("R/a.mp3"),    QStringLiteral("R/b.MP3"),
+                               QStringLiteral("R/x.Mp3"),       QStringLiteral("R/x.mp4"),    QStringLiteral("R/A/a1.mp3"),
+                               QStringLiteral("R/B/b1.mp3"),    QStringLiteral("R/sub/c.mp3"), QStringLiteral("R/A/A1/deep.mp3")};
     QStringList expectedPaths;
     for (const QString &name : expected)
         expectedPaths << Path(name);
@@ -181,7 +181,8 @@ void TestIntake::walkOrderAndNames()
     QVERIFY(HasMusicExtension(QStringLiteral("/a.b/x.OPUS")));
     QVERIFY(!HasMusicExtension(QStringLiteral("/music/mp3")));
     QVERIFY(!HasMusicExtension(QStringLiteral("/music/x.mp3.bak")));
-    QVERIFY(!HasMusicExtension(QStringLiteral("/music/x.m4a")));
+    QVERIFY(HasMusicExtension(QStringLiteral("/music/x.M4B")));
+    QVERIFY(!HasMusicExtension(QStringLiteral("/music/x.m4v")));
 
     // keepGoing is asked along the way; its first "no" ends the walk.
     int asked = 0;

@@ -27,7 +27,7 @@ bool HasMusicExtension(const QString &name)
     if (dot < 0)
         return false;
     const QStringView extension = QStringView(name).mid(dot + 1);
-    for (const char16_t *known : {u"mp3", u"flac", u"ogg", u"oga", u"opus"}) {
+    for (const char16_t *known : {u"mp3", u"flac", u"ogg", u"oga", u"opus", u"m4a", u"m4b", u"mp4"}) {
         if (extension.compare(QStringView(known), Qt::CaseInsensitive) == 0)
             return true;
     }

@@ -11,7 +11,7 @@
 QString FileIdentity(const QString &path);
 
 // True for the names of the music files the program reads: ".mp3", ".flac",
-// ".ogg", ".oga" and ".opus", in any letter case.
+// ".ogg", ".oga", ".opus", ".m4a", ".m4b" and ".mp4", in any letter case.
 bool HasMusicExtension(const QString &name);
 
 // The music files (see HasMusicExtension) of a folder tree, breadth first: all folders are found first
