@@ -117,9 +117,9 @@ QString BatchUsage()
     return QCoreApplication::translate(
         "Batch",
         "Usage: brisko-batch [options] PATH...\n"
-        "Shrinks the album art of MP3, FLAC, Ogg Vorbis and Opus files: picture 1 of\n"
-        "each file becomes a baseline JPEG whose longer side is the size. Folders are\n"
-        "searched with their subfolders.\n"
+        "Shrinks the album art of MP3, FLAC, Ogg Vorbis, Opus and M4A files: picture 1\n"
+        "of each file becomes a baseline JPEG whose longer side is the size. Folders\n"
+        "are searched with their subfolders.\n"
         "\n"
         "  --size N        longer side in pixels, 100 to 1000 (default: the desktop\n"
         "                  program's setting, else 250)\n"
