@@ -37,7 +37,8 @@ void frmMain::GetAddFiles()
         dialog.DialogTitle = tr("Mp3 File(s) To Resize Album Art");
         // MP3 first, as it always was; then every format the program converts.
         dialog.SetFilter(tr("Mp3 Files (*.mp3)|*.mp3") + u'|'
-                         + tr("Audio files (*.mp3 *.flac *.ogg *.oga *.opus)|*.mp3;*.flac;*.ogg;*.oga;*.opus"));
+                         + tr("Audio files (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)|"
+                            "*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.m4b;*.mp4"));
         dialog.Flags = 0x81204;
         dialog.MaxFileSize = 32700;
         dialog.ShowOpen();

@@ -66,7 +66,7 @@ const char Usage[] = QT_TRANSLATE_NOOP(
     "\n"
     "  /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the\n"
     "                   JPEG quality, 50 to 100, for this run (/300/90)\n"
-    "  FILE             MP3, FLAC, Ogg and Opus files to add to the list\n"
+    "  FILE             MP3, FLAC, Ogg, Opus and M4A files to add to the list\n"
     "  FOLDER           folders whose music files, subfolders included, are added\n"
     "  --help           this text\n"
     "  --version        the version\n"

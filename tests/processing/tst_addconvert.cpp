@@ -232,7 +232,7 @@ void TestAddConvert::addingThroughTheDialog()
     QVERIFY(WaitUntilIdle(window));
     QCOMPARE(lastRequest_.title, QStringLiteral("Mp3 File(s) To Resize Album Art"));
     QCOMPARE(lastRequest_.nameFilters, QStringList({QStringLiteral("Mp3 Files (*.mp3)"),
-                                                     QStringLiteral("Audio files (*.mp3 *.flac *.ogg *.oga *.opus)")}));
+                                                     QStringLiteral("Audio files (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)")}));
     QCOMPARE(Probe(window).LastFile, dir_->path());
     QCOMPARE(Probe(window).lvwMain()->RowCount(), 3);
     QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));
@@ -650,20 +650,22 @@ void TestAddConvert::flacAndOggConvertLikeMp3()
     opus.headers[1] = OpusTags({"TITLE=Viola", "METADATA_BLOCK_PICTURE=" + picture.toBase64()});
     const QString opusPath = Music(QStringLiteral("viola.opus"));
     QVERIFY(TestFiles::Write(opusPath, Ogg(opus.headers, opus)));
+    const QString m4aPath = Music(QStringLiteral("alto.m4a"));
+    QVERIFY(TestFiles::Write(m4aPath, Mp4(SplitMp4(tones.m4a), Udta(Mp4Item("\xA9nam", "Alto") + Mp4Item("covr", art, 13)))));
 
     frmMain window;
     Probe(window).TargetSize = 250;
-    window.GetFileInfo({QString(), flacPath, opusPath});
+    window.GetFileInfo({QString(), flacPath, opusPath, m4aPath});
     QVERIFY(WaitUntilIdle(window));
-    QCOMPARE(Probe(window).lvwMain()->RowCount(), 2);
-    for (int row = 1; row <= 2; ++row) {
+    QCOMPARE(Probe(window).lvwMain()->RowCount(), 3);
+    for (int row = 1; row <= 3; ++row) {
         const TrackRow shown = Probe(window).lvwMain()->Row(row);
         QCOMPARE(shown.OriginalSize, QStringLiteral("900 x 600"));
-        QCOMPARE(shown.Tags.Title, shown.FileName.startsWith(u'c') ? QStringLiteral("Cello") : QStringLiteral("Viola"));
+        QCOMPARE(shown.Tags.Title.toLower().left(4), shown.FileName.left(4)); // "Alto" of alto.m4a
     }
     window.Resizing(false);
     QVERIFY(WaitUntilIdle(window));
-    for (int row = 1; row <= 2; ++row) {
+    for (int row = 1; row <= 3; ++row) {
         QCOMPARE(Probe(window).lvwMain()->Row(row).Status, QStringLiteral("Resized"));
         QCOMPARE(Probe(window).lvwMain()->Row(row).NewSize, QStringLiteral("250 x 167"));
     }
@@ -676,21 +678,29 @@ void TestAddConvert::flacAndOggConvertLikeMp3()
     check.start(QStringLiteral("opusinfo"), {opusPath});
     QVERIFY(check.waitForFinished(30000));
     QCOMPARE(check.exitCode(), 0);
+    check.start(QStringLiteral("AtomicParsley"), {m4aPath, QStringLiteral("-T")});
+    QVERIFY(check.waitForFinished(30000));
+    QCOMPARE(check.exitCode(), 0);
     check.start(QStringLiteral("/usr/bin/python3"),
                 {QStringLiteral("-c"),
-                 QStringLiteral("import sys, base64\n"
+                 QStringLiteral("import sys, base64, io\n"
                                 "from mutagen import File\n"
                                 "from mutagen.flac import Picture\n"
+                                "from PIL import Image\n"
                                 "for name in sys.argv[1:]:\n"
                                 "    f = File(name)\n"
+                                "    if name.endswith('.m4a'):\n"
+                                "        c = f['covr'][0]\n"
+                                "        print(f['\\xa9nam'][0], c.imageformat, *Image.open(io.BytesIO(c)).size)\n"
+                                "        continue\n"
                                 "    p = f.pictures[0] if getattr(f, 'pictures', None) else "
                                 "Picture(base64.b64decode(f['METADATA_BLOCK_PICTURE'][0]))\n"
                                 "    print(f['TITLE'][0], p.type, p.mime, p.width, p.height)\n"),
-                 flacPath, opusPath});
+                 flacPath, opusPath, m4aPath});
     QVERIFY(check.waitForFinished(30000));
     QCOMPARE(check.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(check.readAllStandardOutput()),
-             QStringLiteral("Cello 3 image/jpeg 250 167\nViola 3 image/jpeg 250 167\n"));
+             QStringLiteral("Cello 3 image/jpeg 250 167\nViola 3 image/jpeg 250 167\nAlto 13 250 167\n"));
 }
 
 void TestAddConvert::hardLinkedNamesAreNoted()

@@ -57,7 +57,8 @@ bool MakeTones(const QString &folder, Tones *tones)
         *bytes = ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0 ? TestFiles::Read(path) : QByteArray();
         return !bytes->isEmpty();
     };
-    return make("t.flac", &tones->flac) && make("t.ogg", &tones->vorbis) && make("t.opus", &tones->opus);
+    return make("t.flac", &tones->flac) && make("t.ogg", &tones->vorbis) && make("t.opus", &tones->opus)
+           && make("t.m4a", &tones->m4a);
 }
 
 QByteArray MadeUpFrame()

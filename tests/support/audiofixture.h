@@ -10,10 +10,10 @@
 // tags are read.
 namespace AudioFixture {
 
-// Short tones in the three formats; false when ffmpeg is missing.
+// Short tones in four formats (AAC in M4A); false when ffmpeg is missing.
 struct Tones
 {
-    QByteArray flac, vorbis, opus;
+    QByteArray flac, vorbis, opus, m4a;
 };
 bool MakeTones(const QString &folder, Tones *tones);
 
