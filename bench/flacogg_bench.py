@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-"""How fast brisko-batch converts the art of FLAC and Ogg libraries, against
-the script a user could write instead: mutagen to take the picture out and
-put it back, Pillow to resize it.
+"""How fast brisko-batch converts the art of FLAC, Ogg and M4A libraries,
+against the script a user could write instead: mutagen to take the picture
+out and put it back, Pillow to resize it.
 
-  bench/flacogg_bench.py [--files N] [--batch build/bin/brisko-batch] [--dir FOLDER]
+  bench/flacogg_bench.py [--files N] [--formats flac,ogg,opus,m4a]
+                         [--batch build/bin/brisko-batch] [--dir FOLDER]
 
-Builds a library of N files per format (FLAC, Ogg Vorbis, Opus), each with a
-picture of its own (1000 to 1500 pixels), around ffmpeg tones of 30 seconds.
+Builds a library of N files per format (FLAC, Ogg Vorbis, Opus, AAC in M4A),
+each with a picture of its own (1000 to 1500 pixels), around ffmpeg tones of
+30 seconds.
 Each phase gets a fresh copy and runs in a process of its own:
   peer      the mutagen + Pillow script, one process, one file after another;
   batch-1, batch-2
@@ -30,9 +32,10 @@ import time
 
 from mutagen import File
 from mutagen.flac import FLAC, Picture
+from mutagen.mp4 import MP4, MP4Cover
 from PIL import Image, ImageDraw
 
-FORMATS = {"flac": "flac", "ogg": "libvorbis", "opus": "libopus"}
+FORMATS = {"flac": "flac", "ogg": "libvorbis", "opus": "libopus", "m4a": "aac"}
 
 
 def art(seed):
@@ -63,29 +66,44 @@ def picture_of(jpeg, width, height):
 def pictures(audio):
     if isinstance(audio, FLAC):
         return list(audio.pictures)
+    if isinstance(audio, MP4):
+        return [picture_of(bytes(cover), 0, 0) for cover in audio.get("covr", [])]
     return [Picture(base64.b64decode(value)) for value in audio.get("metadata_block_picture", [])]
 
 
-def build_library(folder, count):
+def field(audio, name):
+    """The Vorbis comment name of a field, or its MP4 item."""
+    return {"title": "\xa9nam", "artist": "\xa9ART"}[name] if isinstance(audio, MP4) else name
+
+
+def set_pictures(audio, found):
+    if isinstance(audio, FLAC):
+        audio.clear_pictures()
+        for picture in found:
+            audio.add_picture(picture)
+    elif isinstance(audio, MP4):
+        audio["covr"] = [MP4Cover(picture.data, MP4Cover.FORMAT_JPEG) for picture in found]
+    else:
+        audio["metadata_block_picture"] = [base64.b64encode(p.write()).decode("ascii") for p in found]
+
+
+def build_library(folder, count, formats):
     tones = {}
-    for extension, codec in FORMATS.items():
+    for extension in formats:
+        codec = FORMATS[extension]
         tones[extension] = os.path.join(folder, "tone." + extension)
         subprocess.run(["ffmpeg", "-loglevel", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=30",
                         "-c:a", codec, tones[extension], "-y"], check=True)
     library = os.path.join(folder, "library")
     os.makedirs(library)
-    for extension in FORMATS:
+    for extension in formats:
         for number in range(count):
             path = os.path.join(library, "%s-%03d.%s" % (extension, number, extension))
             shutil.copyfile(tones[extension], path)
             audio = File(path)
-            audio["title"] = "Track %d" % number
-            audio["artist"] = "Bench"
-            picture = picture_of(*art(hash((extension, number)) & 0xFFFFFFFF))
-            if isinstance(audio, FLAC):
-                audio.add_picture(picture)
-            else:
-                audio["metadata_block_picture"] = [base64.b64encode(picture.write()).decode("ascii")]
+            audio[field(audio, "title")] = "Track %d" % number
+            audio[field(audio, "artist")] = "Bench"
+            set_pictures(audio, [picture_of(*art(hash((extension, number)) & 0xFFFFFFFF))])
             audio.save()
     return library
 
@@ -104,12 +122,7 @@ def peer_convert(path, target=250, quality=80):
     image.resize(size, Image.LANCZOS).save(data, "JPEG", quality=quality)
     new = picture_of(data.getvalue(), *size)
     new.type, new.desc = first.type, first.desc
-    if isinstance(audio, FLAC):
-        audio.clear_pictures()
-        for picture in [new] + found[1:]:
-            audio.add_picture(picture)
-    else:
-        audio["metadata_block_picture"] = [base64.b64encode(p.write()).decode("ascii") for p in [new] + found[1:]]
+    set_pictures(audio, [new] + found[1:])
     audio.save()
 
 
@@ -120,7 +133,7 @@ def verify(folder):
         found = pictures(audio)
         image = Image.open(io.BytesIO(found[0].data)) if found else None
         if (image is None or image.format != "JPEG" or max(image.size) != 250
-                or audio["artist"] != ["Bench"] or not audio["title"][0].startswith("Track")):
+                or audio[field(audio, "artist")] != ["Bench"] or not audio[field(audio, "title")][0].startswith("Track")):
             failures += 1
     return failures
 
@@ -141,14 +154,16 @@ def timed(command):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--files", type=int, default=150, help="files per format")
+    parser.add_argument("--formats", default=",".join(FORMATS), help="which of " + ", ".join(FORMATS))
     parser.add_argument("--batch", default=os.path.join(os.path.dirname(__file__), "..", "build", "bin", "brisko-batch"))
     parser.add_argument("--dir")
     options = parser.parse_args()
 
     folder = tempfile.mkdtemp(prefix="flacogg_bench-", dir=options.dir)
-    library = build_library(folder, options.files)
+    formats = options.formats.split(",")
+    library = build_library(folder, options.files, formats)
     files = len(os.listdir(library))
-    print("library %4d files (FLAC, Ogg Vorbis, Opus) in %s" % (files, library))
+    print("library %4d files (%s) in %s" % (files, ", ".join(formats), library))
 
     peer = fresh_copy(library, folder, "peer")
     script = [sys.executable, __file__, "--peer", peer]
