@@ -25,9 +25,15 @@ void Note(File *file, const QString &problem)
         file->problem = problem;
 }
 
+// A box's type for a reason, its control characters as "?".
 QString Name(quint32 type)
 {
-    return QString::fromLatin1(TypeName(type));
+    QString name = QString::fromLatin1(TypeName(type));
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u'?';
+    }
+    return name;
 }
 
 // A box's header at the start of bytes (8 or 16 of them), for a box at

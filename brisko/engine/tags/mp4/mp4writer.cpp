@@ -38,7 +38,7 @@ struct Change
 {
     QList<Splice> splices;
     QSet<quint32> items;  // the names of the ilst items replaced, removed or added
-    QSet<int> pictures;   // the numbers of the covr data boxes replaced or added
+    QMap<int, QByteArray> pictures; // the covr data boxes replaced or added, by number: their JPEGs
     Made made = Made::Nothing;
 };
 
@@ -123,7 +123,7 @@ Result<Change> PlanEdits(const File &file, const TagEdits &edits)
             change.items.insert(Covr);
             continue;
         }
-        change.pictures.insert(number);
+        change.pictures.insert(number, *picture);
     }
     if (!added.isEmpty())
         PlaceNewItems(file, added, &change);
@@ -255,10 +255,9 @@ QString CheckCopy(int copy, int original, const Change &change, const QByteArray
         if (found != (edit.value().isEmpty() ? QList<QByteArray>() : QList<QByteArray>{*RenderItem(edit.key(), *edit)}))
             return differs;
     }
-    for (const int number : change.pictures) {
-        const std::optional<StoredPicture> picture = Picture(mine, number);
-        const TagEdits::Picture &asked = number == 1 ? *edits.firstPicture : edits.laterPictures.value(number);
-        if (!picture || picture->data != asked.jpeg)
+    for (auto asked = change.pictures.cbegin(); asked != change.pictures.cend(); ++asked) {
+        const std::optional<StoredPicture> picture = Picture(mine, asked.key());
+        if (!picture || picture->data != *asked)
             return differs;
     }
     return QString();
