@@ -157,9 +157,6 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
                                               << "Resize Failed" << "the tag cannot be read whole: the file holds no moov box";
     QTest::newRow("an M4A file without a picture") << Mp4(MadeUpMp4(), Udta(Mp4Item("\xA9nam", "T"))) << QByteArray()
                                                    << "No Picture" << QString();
-    QTest::newRow("an M4A file with two covr atoms")
-        << Mp4(MadeUpMp4(), Udta(Mp4Item("covr", Art(600, 400), 13) + Mp4Item("covr", Art(600, 400), 13))) << QByteArray()
-        << "Resize Failed" << "the file holds more than one covr box";
     QTest::newRow("a FLAC file without a picture") << FlacWith({{4, AudioFixture::CommentList({"TITLE=T"})}}) << QByteArray()
                                                    << "No Picture" << QString();
     QTest::newRow("an Opus file whose picture is not Base64")

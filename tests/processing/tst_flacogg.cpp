@@ -3,13 +3,14 @@
 #include "support/audiofixture.h"
 #include "support/hostilepictures.h"
 #include "support/testfiles.h"
+#include "support/tagedit.h"
 #include "support/testpictures.h"
 
-#include <QCryptographicHash>
 #include <QtTest>
 
 
 using namespace AudioFixture;
+using TagEdit::Digest;
 using TestFiles::Read;
 
 // FLAC and Ogg files made from bytes around real audio: edits change only
@@ -32,11 +33,8 @@ private:
     QString Put(const QString &name, const QByteArray &bytes) const;
     // What mutagen reads: the entries in order, the pictures, the FLAC block types.
     static QStringList Mutagen(const QString &path);
-    static QString Digest(const QByteArray &bytes);
     // A tool's output, or "failed".
     static QByteArray Run(const QString &tool, const QStringList &arguments);
-    // Edits as "Title=New;picture;picture2" (a new JPEG as picture 1 or 2); the save's result.
-    short EditAndSave(const QString &path, const QString &edits, TagLibrary &tags) const;
 
     QTemporaryDir tones_;
     Tones tone_;
@@ -84,33 +82,12 @@ print(','.join(str(b.code) for b in f.metadata_blocks) if isinstance(f, FLAC) el
     return QString::fromUtf8(python.readAllStandardOutput()).split(u'\n').mid(0, 3);
 }
 
-QString TestFlacOgg::Digest(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().left(8));
-}
-
 QByteArray TestFlacOgg::Run(const QString &tool, const QStringList &arguments)
 {
     QProcess process;
     process.start(tool, arguments);
     process.waitForFinished(60000);
     return process.exitCode() == 0 ? process.readAllStandardOutput() + process.readAllStandardError() : "failed";
-}
-
-short TestFlacOgg::EditAndSave(const QString &path, const QString &edits, TagLibrary &tags) const
-{
-    static const QHash<QString, TagField> fields = {
-        {QStringLiteral("Title"), TagField::Title}, {QStringLiteral("Album"), TagField::Album},
-        {QStringLiteral("Year"), TagField::Year}, {QStringLiteral("Comment"), TagField::Comment}};
-    for (const QString &edit : edits.split(u';', Qt::SkipEmptyParts)) {
-        if (edit == QLatin1String("picture"))
-            tags.AddPictureData(newJpeg_, 3);
-        else if (edit == QLatin1String("picture2"))
-            tags.ReplacePictureData(2, newJpeg_);
-        else
-            tags.SetId3v2Field(fields.value(edit.section(u'=', 0, 0)), edit.section(u'=', 1));
-    }
-    return tags.SaveId3v2Tag(path);
 }
 
 namespace {
@@ -208,7 +185,7 @@ void TestFlacOgg::edits()
     const QString path = Put(name, file);
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
-    QCOMPARE(EditAndSave(path, edits, tags), short(-1));
+    QCOMPARE(TagEdit::EditAndSave(tags, path, edits, newJpeg_), short(-1));
     tags.CloseAudioFile();
 
     const QByteArray after = Read(path);
@@ -297,7 +274,7 @@ void TestFlacOgg::hostileFiles()
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
     QCOMPARE(tags.Id3v2Field(TagField::Title), title);
-    QCOMPARE(EditAndSave(path, QStringLiteral("Title=Changed"), tags), short(reason.isEmpty() ? -1 : 0));
+    QCOMPARE(TagEdit::EditAndSave(tags, path, QStringLiteral("Title=Changed"), newJpeg_), short(reason.isEmpty() ? -1 : 0));
     QVERIFY2(tags.LastErrorText().startsWith(reason), qPrintable(tags.LastErrorText()));
     const QByteArray after = Read(path);
     QVERIFY(reason.isEmpty() ? after != file && after.contains(kept) : after == file);

@@ -86,9 +86,14 @@ QByteArray Mp4Box(const QByteArray &type, const QByteArray &body)
     return Be(quint32(8 + body.size()), 4) + type + body;
 }
 
+QByteArray Mp4Data(quint32 dataType, const QByteArray &payload)
+{
+    return Mp4Box("data", Be(dataType, 4) + Be(0, 4) + payload);
+}
+
 QByteArray Mp4Item(const QByteArray &name, const QByteArray &payload, quint32 dataType)
 {
-    return Mp4Box(name, Mp4Box("data", Be(dataType, 4) + Be(0, 4) + payload));
+    return Mp4Box(name, Mp4Data(dataType, payload));
 }
 
 QByteArray Udta(const QByteArray &items, const QByteArray &more, const QByteArray &around)

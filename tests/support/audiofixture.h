@@ -60,7 +60,8 @@ QList<QByteArray> Unnumbered(QList<QByteArray> pages);
 // together again around its media data with other tags and in another
 // order, its chunk offsets made to point at the same media.
 QByteArray Mp4Box(const QByteArray &type, const QByteArray &body);
-// An ilst item of one data box (type 1: UTF-8 text, 13: JPEG, 0: implicit).
+// A data box (type 1: UTF-8 text, 13: JPEG, 0: implicit), and an ilst item of one.
+QByteArray Mp4Data(quint32 dataType, const QByteArray &payload);
 QByteArray Mp4Item(const QByteArray &name, const QByteArray &payload, quint32 dataType = 1);
 // udta holding meta (its handler, and an ilst of these items with the
 // boxes around before and after it), then more.
