@@ -207,6 +207,8 @@ void TestM4a::hostileFiles_data()
     QByteArray inMoov = m4a(Title);
     inMoov.replace(inMoov.indexOf("stco") + 12, 4, be32(chapters_.ftyp.size() + 8));
     QTest::newRow("a chunk offset into moov") << inMoov << "a chunk offset points into the moov box" << "Read";
+    inMoov.replace(inMoov.indexOf("stco") + 12, 4, be32(inMoov.size()));
+    QTest::newRow("a chunk offset past the end") << inMoov << "a chunk offset points past the end of the file" << "Read";
     QByteArray nested;
     for (qint64 depth = 300000; depth > 0; --depth)
         nested += be32(8 * depth) + "udta";

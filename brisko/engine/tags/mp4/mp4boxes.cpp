@@ -124,8 +124,8 @@ QString NoteTagBox(File *file, int index)
     return QString();
 }
 
-// A chunk offset table holds as many offsets as it says, and none of them
-// points into moov, which is the part of the file that moves.
+// A chunk offset table holds as many offsets as it says, and each of them
+// points into the file but not into moov, which is the part that moves.
 QString CheckChunkOffsets(const File &file, int index)
 {
     const Box &box = file.tree.at(index);
@@ -139,6 +139,8 @@ QString CheckChunkOffsets(const File &file, int index)
     for (const quint64 offset : ChunkOffsets(file, index)) {
         if (offset >= quint64(file.MoovStart()) && offset < quint64(file.MoovEnd()))
             return EnglishText("Engine", "a chunk offset points into the moov box");
+        if (offset >= quint64(file.size))
+            return EnglishText("Engine", "a chunk offset points past the end of the file");
     }
     return QString();
 }
@@ -260,6 +262,7 @@ QList<int> File::Children(int index) const
 File ReadFile(int fd, qint64 fileSize)
 {
     File file;
+    file.size = fileSize;
     ByteReader reader(fd, fileSize);
     Note(&file, WalkFile(reader, &file));
     // A moov before the damage is read too.

@@ -49,6 +49,7 @@ struct File
     QList<int> items;        // the children of ilst, in stored order
     QList<int> chunkOffsets; // every stco and co64 box
     bool fragmented = false; // moof, mfra, sidx or mvex boxes: fragment offsets that are not moved
+    qint64 size = 0;         // of the whole file
     QString problem;         // why the file must not be written; empty when it may be
     int readError = 0;       // errno of a read that failed
 
