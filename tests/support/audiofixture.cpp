@@ -174,7 +174,7 @@ QByteArray Mp4(const Mp4Pieces &parts, const QByteArray &moovBoxes, const Mp4Lay
 Mp4Pieces MadeUpMp4()
 {
     const QByteArray stco = Mp4Box("stco", Be(0, 4) + Be(1, 4) + Be(0, 4));
-    return {Mp4Box("ftyp", "M4A \0\0\0\0M4A mp42"),
+    return {Mp4Box("ftyp", QByteArray("M4A \0\0\0\0M4A mp42", 16)),
             Mp4Box("trak", Mp4Box("mdia", Mp4Box("minf", Mp4Box("stbl", stco)))), "made-up audio", {}, 0};
 }
 
