@@ -157,7 +157,9 @@ Result<qint64> PlanSizesAndOffsets(const File &file, qint64 fileSize, Change *ch
     }
 
     const qint64 moved = growth.first();
-    if (moved != 0 && file.fragmented && file.MoovEnd() < fileSize)
+    if (moved == 0)
+        return moved;
+    if (file.fragmented && file.MoovEnd() < fileSize)
         return WouldLose(EnglishText("Engine", "the file is fragmented (moof, mfra or sidx boxes), and the "
                                                "offsets of its fragments would have to move"));
     for (const int index : file.chunkOffsets) {
@@ -172,7 +174,7 @@ Result<qint64> PlanSizesAndOffsets(const File &file, qint64 fileSize, Change *ch
             else
                 return WouldLose(EnglishText("Engine", "a chunk offset would not fit in its 32 bits"));
         }
-        if (moved != 0 && !entries.isEmpty())
+        if (!entries.isEmpty())
             change->splices.append({box.End() - entries.size(), box.End(), entries, index});
     }
     return moved;
