@@ -125,8 +125,9 @@ QByteArray MovedOffsets(const QByteArray &boxes, qint64 by, bool co64)
             const int width = type == "co64" ? 8 : 4;
             QByteArray entries = box.mid(12, 4);
             for (qsizetype at = 16; at < box.size(); at += width) {
-                const qint64 offset = width == 8 ? qFromBigEndian<qint64>(box.constData() + at) : qFromBigEndian<quint32>(box.constData() + at);
-                entries += co64 ? Be(quint32((offset + by) >> 32), 4) + Be(quint32(offset + by), 4) : Be(quint32(offset + by), 4);
+                const qint64 offset = by + (width == 8 ? qFromBigEndian<qint64>(box.constData() + at)
+                                                       : qFromBigEndian<quint32>(box.constData() + at));
+                entries += co64 ? Be(quint32(offset >> 32), 4) + Be(quint32(offset), 4) : Be(quint32(offset), 4);
             }
             moved += Mp4Box(co64 ? "co64" : "stco", box.mid(8, 4) + entries);
         } else {

@@ -29,9 +29,8 @@ std::optional<Value> FirstValue(const File &file, int item)
 {
     for (const int child : file.Children(item)) {
         const QByteArray body = file.Body(child);
-        if (file.tree.at(child).type == Fourcc("data") && body.size() >= 8) {
+        if (file.tree.at(child).type == Fourcc("data") && body.size() >= 8)
             return Value{BigEndian(body, 0, 4), SharedSlice(body, 8, body.size() - 8)};
-        }
     }
     return std::nullopt;
 }
