@@ -24,53 +24,6 @@
         <translation>keine Datei und kein Ordner angegeben</translation>
     </message>
     <message>
-        <source>Usage: brisko-batch [options] PATH...
-Shrinks the album art of MP3, FLAC, Ogg Vorbis and Opus files: picture 1 of
-each file becomes a baseline JPEG whose longer side is the size. Folders are
-searched with their subfolders.
-
-  --size N        longer side in pixels, 100 to 1000 (default: the desktop
-                  program&apos;s setting, else 250)
-  --quality N     JPEG quality, 50 to 100 (default: its setting, else 80)
-  --skip-smaller  leave pictures alone whose both sides are within the size
-  --enlarge       let smaller pictures grow to the size (they keep theirs)
-  --force         convert again a picture already a baseline JPEG within
-                  the size (such files are left alone, &quot;Unchanged&quot;)
-  --all-pictures  every picture larger than the size, not only picture 1
-  --jobs N        files converted at once (default: one per core)
-  --dry-run       tell what would change, write nothing
-  --json          one JSON object per file on standard output
-  --help          this text
-  --version       the version
-
-Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,
-130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).
-</source>
-        <translation>Aufruf: brisko-batch [Optionen] PFAD...
-Verkleinert die Cover von MP3-, FLAC-, Ogg-Vorbis- und Opus-Dateien: Bild 1
-jeder Datei wird ein Baseline-JPEG, dessen längere Seite die Größe hat.
-Ordner werden samt Unterordnern durchsucht.
-
-  --size N        längere Seite in Pixeln, 100 bis 1000 (Vorgabe: die
-                  Einstellung des Desktop-Programms, sonst 250)
-  --quality N     JPEG-Qualität, 50 bis 100 (Vorgabe: die Einstellung, sonst 80)
-  --skip-smaller  Bilder, deren beide Seiten in die Größe passen, nicht ändern
-  --enlarge       kleinere Bilder auf die Größe vergrößern (sonst bleiben sie)
-  --force         auch ein Bild neu umwandeln, das schon ein Baseline-JPEG
-                  in der Größe ist (solche Dateien bleiben sonst „Unverändert“)
-  --all-pictures  jedes Bild über der Größe, nicht nur Bild 1
-  --jobs N        gleichzeitig umgewandelte Dateien (Vorgabe: eine je Kern)
-  --dry-run       zeigen, was sich ändern würde, nichts schreiben
-  --json          ein JSON-Objekt je Datei auf der Standardausgabe
-  --help          dieser Text
-  --version       die Version
-
-Rückgabewert: 0, wenn keine Datei fehlschlug, 1, wenn welche fehlschlugen,
-2 bei falschem Aufruf, 130 nach Abbruch mit Strg+C (143 durch SIGTERM, 141,
-wenn die Ausgabe geschlossen wurde).
-</translation>
-    </message>
-    <message>
         <source>%1: %2
 </source>
         <translation>%1: %2
@@ -149,6 +102,53 @@ wenn die Ausgabe geschlossen wurde).
     <message>
         <source>%1: not a regular file or folder</source>
         <translation>%1: keine reguläre Datei und kein Ordner</translation>
+    </message>
+    <message>
+        <source>Usage: brisko-batch [options] PATH...
+Shrinks the album art of MP3, FLAC, Ogg Vorbis, Opus and M4A files: picture 1
+of each file becomes a baseline JPEG whose longer side is the size. Folders
+are searched with their subfolders.
+
+  --size N        longer side in pixels, 100 to 1000 (default: the desktop
+                  program&apos;s setting, else 250)
+  --quality N     JPEG quality, 50 to 100 (default: its setting, else 80)
+  --skip-smaller  leave pictures alone whose both sides are within the size
+  --enlarge       let smaller pictures grow to the size (they keep theirs)
+  --force         convert again a picture already a baseline JPEG within
+                  the size (such files are left alone, &quot;Unchanged&quot;)
+  --all-pictures  every picture larger than the size, not only picture 1
+  --jobs N        files converted at once (default: one per core)
+  --dry-run       tell what would change, write nothing
+  --json          one JSON object per file on standard output
+  --help          this text
+  --version       the version
+
+Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,
+130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).
+</source>
+        <translation>Aufruf: brisko-batch [Optionen] PFAD...
+Verkleinert die Cover von MP3-, FLAC-, Ogg-Vorbis-, Opus- und M4A-Dateien:
+Bild 1 jeder Datei wird ein Baseline-JPEG, dessen längere Seite die Größe hat.
+Ordner werden samt Unterordnern durchsucht.
+
+  --size N        längere Seite in Pixeln, 100 bis 1000 (Vorgabe: die
+                  Einstellung des Desktop-Programms, sonst 250)
+  --quality N     JPEG-Qualität, 50 bis 100 (Vorgabe: die Einstellung, sonst 80)
+  --skip-smaller  Bilder, deren beide Seiten in die Größe passen, nicht ändern
+  --enlarge       kleinere Bilder auf die Größe vergrößern (sonst bleiben sie)
+  --force         auch ein Bild neu umwandeln, das schon ein Baseline-JPEG
+                  in der Größe ist (solche Dateien bleiben sonst „Unverändert“)
+  --all-pictures  jedes Bild über der Größe, nicht nur Bild 1
+  --jobs N        gleichzeitig umgewandelte Dateien (Vorgabe: eine je Kern)
+  --dry-run       zeigen, was sich ändern würde, nichts schreiben
+  --json          ein JSON-Objekt je Datei auf der Standardausgabe
+  --help          dieser Text
+  --version       die Version
+
+Rückgabewert: 0, wenn keine Datei fehlschlug, 1, wenn welche fehlschlugen,
+2 bei falschem Aufruf, 130 nach Abbruch mit Strg+C (143 durch SIGTERM, 141,
+wenn die Ausgabe geschlossen wurde).
+</translation>
     </message>
 </context>
 <context>
@@ -594,6 +594,110 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <source>more than %1 comments</source>
         <translation>mehr als %1 Kommentare</translation>
     </message>
+    <message>
+        <source>the box at byte %1 is cut off in its header</source>
+        <translation>die Box bei Byte %1 ist in ihrem Kopf abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the box at byte %1 is smaller than its header</source>
+        <translation>die Box bei Byte %1 ist kleiner als ihr Kopf</translation>
+    </message>
+    <message>
+        <source>more than %1 boxes</source>
+        <translation>mehr als %1 Boxen</translation>
+    </message>
+    <message>
+        <source>the file ends in an APE or ID3v1 tag, which MP4 files do not hold</source>
+        <translation>die Datei endet mit einem APE- oder ID3v1-Tag, das MP4-Dateien nicht enthalten</translation>
+    </message>
+    <message>
+        <source>the file ends in %1 bytes that are not a box</source>
+        <translation>die Datei endet mit %1 Bytes, die keine Box sind</translation>
+    </message>
+    <message>
+        <source>the %1 box at byte %2 runs past the end of the file</source>
+        <translation>die %1-Box bei Byte %2 reicht über das Dateiende hinaus</translation>
+    </message>
+    <message>
+        <source>the file holds more than one %1 box</source>
+        <translation>die Datei enthält mehr als eine %1-Box</translation>
+    </message>
+    <message>
+        <source>the cover art holds a %1 box where only data boxes belong</source>
+        <translation>das Cover enthält eine %1-Box, wo nur data-Boxen hingehören</translation>
+    </message>
+    <message>
+        <source>a data box at byte %1 is too short</source>
+        <translation>eine data-Box bei Byte %1 ist zu kurz</translation>
+    </message>
+    <message>
+        <source>the %1 box at byte %2 does not hold as many offsets as it says</source>
+        <translation>die %1-Box bei Byte %2 enthält nicht so viele Offsets, wie sie angibt</translation>
+    </message>
+    <message>
+        <source>a chunk offset points into the moov box</source>
+        <translation>ein Chunk-Offset zeigt in die moov-Box</translation>
+    </message>
+    <message>
+        <source>a chunk offset points past the end of the file</source>
+        <translation>ein Chunk-Offset zeigt hinter das Dateiende</translation>
+    </message>
+    <message>
+        <source>%1 bytes at byte %2 are not a box</source>
+        <translation>%1 Bytes bei Byte %2 sind keine Box</translation>
+    </message>
+    <message>
+        <source>boxes are nested more than %1 deep</source>
+        <translation>Boxen sind tiefer als %1 Ebenen verschachtelt</translation>
+    </message>
+    <message>
+        <source>the box at byte %1 declares no size</source>
+        <translation>die Box bei Byte %1 gibt keine Größe an</translation>
+    </message>
+    <message>
+        <source>the %1 box at byte %2 is larger than the box that holds it</source>
+        <translation>die %1-Box bei Byte %2 ist größer als die Box, die sie enthält</translation>
+    </message>
+    <message>
+        <source>the meta box at byte %1 is too short</source>
+        <translation>die meta-Box bei Byte %1 ist zu kurz</translation>
+    </message>
+    <message>
+        <source>the file holds no moov box</source>
+        <translation>die Datei enthält keine moov-Box</translation>
+    </message>
+    <message>
+        <source>the moov box is larger than %1 MB</source>
+        <translation>die moov-Box ist größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>the moov box cannot be read</source>
+        <translation>die moov-Box kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the track &quot;%1&quot; is not a number, or a number and a total (&quot;7/12&quot;), each up to 65535, as M4A files store it</source>
+        <translation>die Titelnummer „%1“ ist keine Zahl und keine Zahl mit Gesamtzahl („7/12“), jeweils bis 65535, wie M4A-Dateien sie speichern</translation>
+    </message>
+    <message>
+        <source>the %1 box would be larger than 4 GB</source>
+        <translation>die %1-Box würde größer als 4 GB</translation>
+    </message>
+    <message>
+        <source>the file is fragmented (moof, mfra or sidx boxes), and the offsets of its fragments would have to move</source>
+        <translation>die Datei ist fragmentiert (moof-, mfra- oder sidx-Boxen), und die Offsets ihrer Fragmente müssten sich verschieben</translation>
+    </message>
+    <message>
+        <source>a chunk offset would not fit in its 32 bits</source>
+        <translation>ein Chunk-Offset passte nicht in seine 32 Bit</translation>
+    </message>
+    <message>
+        <source>the new moov box does not read back as written</source>
+        <translation>die neue moov-Box liest sich nicht so, wie sie geschrieben wurde</translation>
+    </message>
+    <message>
+        <source>the moov box has more than %1 MB of data on each side</source>
+        <translation>die moov-Box hat auf beiden Seiten mehr als %1 MB Daten</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>
@@ -744,13 +848,17 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <translation>Diese Datei fehlt.</translation>
     </message>
     <message>
+        <source>not a music file or a folder, left out: %1</source>
+        <translation>keine Musikdatei und kein Ordner, ausgelassen: %1</translation>
+    </message>
+    <message>
         <source>Usage: brisko [/SIZE[/QUALITY]] [FILE | FOLDER]...
 Shrinks the album art embedded in MP3 files so that portable players can show
 it, and edits their tags, in a window.
 
   /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the
                    JPEG quality, 50 to 100, for this run (/300/90)
-  FILE             MP3, FLAC, Ogg and Opus files to add to the list
+  FILE             MP3, FLAC, Ogg, Opus and M4A files to add to the list
   FOLDER           folders whose music files, subfolders included, are added
   --help           this text
   --version        the version
@@ -765,7 +873,7 @@ anzeigen können, und bearbeitet ihre Tags, in einem Fenster.
 
   /GRÖSSE[/QUALITÄT]  längere Seite der neuen Bilder, 100 bis 1000 Pixel, und
                       die JPEG-Qualität, 50 bis 100, für diesen Lauf (/300/90)
-  DATEI               MP3-, FLAC-, Ogg- und Opus-Dateien für die Liste
+  DATEI               MP3-, FLAC-, Ogg-, Opus- und M4A-Dateien für die Liste
   ORDNER              Ordner, deren Musikdateien samt Unterordnern hinzukommen
   --help              dieser Text
   --version           die Version
@@ -774,10 +882,6 @@ Für jeden Benutzer läuft ein Brisko: ein späterer Start übergibt die genannt
 Dateien an das laufende Fenster und holt es nach vorn. brisko-batch wandelt
 ohne Fenster um.
 </translation>
-    </message>
-    <message>
-        <source>not a music file or a folder, left out: %1</source>
-        <translation>keine Musikdatei und kein Ordner, ausgelassen: %1</translation>
     </message>
 </context>
 <context>
@@ -1048,8 +1152,8 @@ Dateityp ist kein Programm zugeordnet.</translation>
         <translation>Bildgröße und &amp;Qualität…</translation>
     </message>
     <message>
-        <source>Audio files (*.mp3 *.flac *.ogg *.oga *.opus)|*.mp3;*.flac;*.ogg;*.oga;*.opus</source>
-        <translation>Audiodateien (*.mp3 *.flac *.ogg *.oga *.opus)|*.mp3;*.flac;*.ogg;*.oga;*.opus</translation>
+        <source>Audio files (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)|*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.m4b;*.mp4</source>
+        <translation>Audiodateien (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)|*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.m4b;*.mp4</translation>
     </message>
 </context>
 <context>
