@@ -4,7 +4,7 @@
 against the script a user could write instead: mutagen to take the picture
 out and put it back, Pillow to resize it.
 
-  bench/flacogg_bench.py [--files N] [--formats flac,ogg,opus,m4a]
+  bench/flacogg_bench.py [--files N] [--formats flac,ogg,opus,m4a] [--runs R]
                          [--batch build/bin/brisko-batch] [--dir FOLDER]
 
 Builds a library of N files per format (FLAC, Ogg Vorbis, Opus, AAC in M4A),
@@ -17,7 +17,9 @@ Each phase gets a fresh copy and runs in a process of its own:
   rerun     brisko-batch again over batch-2's result: it must write nothing.
 Every result is verified: picture 1 is a 250-pixel JPEG as mutagen reads it,
 and the other fields are as they were. Prints files per second and each phase
-against the peer. Needs python3-mutagen, python3-pil and ffmpeg.
+against the peer; with --runs R every phase runs R times on fresh copies and
+the median time is printed, as one run on a shared machine says little.
+Needs python3-mutagen, python3-pil and ffmpeg.
 """
 import argparse
 import base64
@@ -25,6 +27,7 @@ import io
 import os
 import random
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -157,6 +160,7 @@ def main():
     parser.add_argument("--formats", default=",".join(FORMATS), help="which of " + ", ".join(FORMATS))
     parser.add_argument("--batch", default=os.path.join(os.path.dirname(__file__), "..", "build", "bin", "brisko-batch"))
     parser.add_argument("--dir")
+    parser.add_argument("--runs", type=int, default=1, help="runs of each phase; the median is printed")
     options = parser.parse_args()
 
     folder = tempfile.mkdtemp(prefix="flacogg_bench-", dir=options.dir)
@@ -165,23 +169,31 @@ def main():
     files = len(os.listdir(library))
     print("library %4d files (%s) in %s" % (files, ", ".join(formats), library))
 
-    peer = fresh_copy(library, folder, "peer")
-    script = [sys.executable, __file__, "--peer", peer]
-    seconds = timed(script)
-    results = {"peer": (seconds, verify(peer))}
-    for jobs in (1, 2):
-        copy = fresh_copy(library, folder, "batch-%d" % jobs)
-        seconds = timed([options.batch, "--size", "250", "--quality", "80", "--jobs", str(jobs), copy])
-        results["batch-%d" % jobs] = (seconds, verify(copy))
+    times = {"peer": [], "batch-1": [], "batch-2": []}
+    failures = dict.fromkeys(times, 0)
+    for run in range(options.runs):
+        # The phases take turns, so that a busy spell of the machine falls on all of them.
+        for name in times:
+            copy = fresh_copy(library, folder, name)
+            if name == "peer":
+                command = [sys.executable, __file__, "--peer", copy]
+            else:
+                command = [options.batch, "--size", "250", "--quality", "80", "--jobs", name[-1], copy]
+            times[name].append(timed(command))
+            failures[name] += verify(copy)
+            if name != "batch-2" or run < options.runs - 1:
+                shutil.rmtree(copy)
     before = {name: os.stat(os.path.join(copy, name)).st_mtime_ns for name in os.listdir(copy)}
     rerun_seconds = timed([options.batch, "--size", "250", "--quality", "80", "--jobs", "2", copy])
     after = {name: os.stat(os.path.join(copy, name)).st_mtime_ns for name in os.listdir(copy)}
     changed = sum(1 for name in before if before[name] != after[name])
 
-    peer_seconds = results["peer"][0]
-    for name, (seconds, failures) in results.items():
-        print("%-8s %4d files %7.2f s %7.1f files/s  %5.2f x the peer's speed  failures %d"
-              % (name, files, seconds, files / seconds, peer_seconds / seconds, failures))
+    peer_seconds = statistics.median(times["peer"])
+    for name, runs in times.items():
+        seconds = statistics.median(runs)
+        spread = "  (%.2f to %.2f s)" % (min(runs), max(runs)) if len(runs) > 1 else ""
+        print("%-8s %4d files %7.2f s %7.1f files/s  %5.2f x the peer's speed  failures %d%s"
+              % (name, files, seconds, files / seconds, peer_seconds / seconds, failures[name], spread))
     print("rerun    %4d files %7.2f s   files written again: %d" % (files, rerun_seconds, changed))
     shutil.rmtree(folder)
 
