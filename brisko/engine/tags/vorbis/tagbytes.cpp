@@ -1,19 +1,41 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/vorbis/tagbytes.h"
 
+#include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-constexpr qint64 WindowSize = 1 << 20;
+
+// Room for the largest Ogg page (65,307 bytes) in one piece; small enough
+// that reading a few header bytes does not also copy the audio after them.
+constexpr qint64 WindowSize = 64 * 1024;
+
+// size bytes from offset into to; 0, or the errno of the read that failed.
+int ReadAt(int fd, char *to, qint64 offset, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t now = ::pread(fd, to, size_t(size), offset);
+        if (now < 0 && errno == EINTR)
+            continue;
+        if (now <= 0)
+            return now < 0 ? errno : EIO; // unreadable, or shorter than it was
+        to += now;
+        offset += now;
+        size -= now;
+    }
+    return 0;
 }
+
+} // namespace
 
 std::optional<QByteArray> ByteReader::Read(qint64 offset, qint64 size)
 {
@@ -21,29 +43,33 @@ std::optional<QByteArray> ByteReader::Read(qint64 offset, qint64 size)
         return std::nullopt;
     if (size > WindowSize)
         return ReadDirect(offset, size);
-    if (offset < windowAt_ || offset + size > windowAt_ + window_.size()) {
-        std::optional<QByteArray> loaded = ReadDirect(offset, qMin(WindowSize, size_ - offset));
-        if (!loaded)
-            return std::nullopt;
-        window_ = *loaded;
-        windowAt_ = offset;
+    if ((offset < windowAt_ || offset + size > windowAt_ + window_.size()) && !Load(offset))
+        return std::nullopt;
+    return SharedSlice(window_, offset - windowAt_, size);
+}
+
+bool ByteReader::Load(qint64 offset)
+{
+    // The window's memory is filled again while no slice of it is held:
+    // fresh pages for every load cost more than the reading.
+    if (!window_.isDetached() || window_.capacity() < WindowSize)
+        window_ = QByteArray(WindowSize, Qt::Uninitialized);
+    window_.resize(qMin(WindowSize, size_ - offset));
+    windowAt_ = offset;
+    if (const int error = ReadAt(fd_, window_.data(), offset, window_.size())) {
+        error_ = error;
+        window_.clear();
+        return false;
     }
-    return window_.mid(offset - windowAt_, size);
+    return true;
 }
 
 std::optional<QByteArray> ByteReader::ReadDirect(qint64 offset, qint64 size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < size) {
-        const ssize_t now = ::pread(fd_, bytes.data() + got, size_t(size - got), offset + got);
-        if (now < 0 && errno == EINTR)
-            continue;
-        if (now <= 0) {
-            error_ = now < 0 ? errno : EIO; // unreadable, or shorter than it was
-            return std::nullopt;
-        }
-        got += now;
+    if (const int error = ReadAt(fd_, bytes.data(), offset, size)) {
+        error_ = error;
+        return std::nullopt;
     }
     return bytes;
 }
@@ -131,13 +157,16 @@ bool SameBytesToEnd(int a, qint64 fromA, int b, qint64 fromB)
 
 bool SameBytes(int a, qint64 fromA, int b, qint64 fromB, qint64 count)
 {
-    ByteReader mine(a, SizeOfFile(a));
-    ByteReader theirs(b, SizeOfFile(b));
-    for (qint64 done = 0; done < count; done += WindowSize) {
-        const qint64 chunk = qMin(WindowSize, count - done);
-        const std::optional<QByteArray> x = mine.Read(fromA + done, chunk);
-        const std::optional<QByteArray> y = theirs.Read(fromB + done, chunk);
-        if (!x || !y || *x != *y)
+    // A piece of each at a time, in buffers that each thread keeps: fresh
+    // pages for every file cost more than the reading.
+    constexpr qint64 Piece = 128 * 1024;
+    thread_local std::vector<char> buffers(2 * Piece);
+    char *mine = buffers.data();
+    char *theirs = mine + Piece;
+    for (qint64 done = 0; done < count; done += Piece) {
+        const qint64 piece = qMin(Piece, count - done);
+        if (ReadAt(a, mine, fromA + done, piece) != 0 || ReadAt(b, theirs, fromB + done, piece) != 0
+            || std::memcmp(mine, theirs, size_t(piece)) != 0)
             return false;
     }
     return true;

@@ -13,7 +13,7 @@
 // far above real album art, and checked before anything is allocated.
 constexpr qint64 MostTagBytes = 160LL << 20;
 
-// Reads a file by offsets through a window of a megabyte, so that walking
+// Reads a file by offsets through a window of 64 KB, so that walking
 // thousands of small headers costs few system calls. A file that ends
 // early or cannot be read gives nothing; Failed() tells the two apart.
 class ByteReader
@@ -24,11 +24,13 @@ public:
     qint64 Size() const { return size_; }
     bool Failed() const { return error_ != 0; }
     int Error() const { return error_; } // errno of the failed read
-    // size bytes from offset, all of them, or nothing.
+    // size bytes from offset, all of them, or nothing. What fits the window
+    // comes as a slice of it (see SharedSlice), not a copy.
     std::optional<QByteArray> Read(qint64 offset, qint64 size);
 
 private:
     std::optional<QByteArray> ReadDirect(qint64 offset, qint64 size);
+    bool Load(qint64 offset);
 
     int fd_;
     qint64 size_;
