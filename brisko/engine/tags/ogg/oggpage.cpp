@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/ogg/oggpage.h"
 
+#include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/vorbis/tagbytes.h"
@@ -16,23 +17,55 @@ constexpr int CrcAt = 22;
 // libogg's header pages hold 4096 bytes: 16 full segments.
 constexpr qsizetype SegmentsPerPage = 16;
 
-// Ogg's CRC-32: polynomial 0x04C11DB7, not reflected, starting at 0.
-quint32 Crc(const QByteArray &bytes)
+// Ogg's CRC-32: polynomial 0x04C11DB7, not reflected, starting at 0. Every
+// audio page is summed when it is read and again when the new copy is
+// checked, so it takes eight bytes a step through eight tables ("slicing by
+// 8"): table k gives a byte's sum followed by k zero bytes.
+using CrcTables = std::array<std::array<quint32, 256>, 8>;
+
+const CrcTables &Tables()
 {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> entries {};
+    static const CrcTables tables = [] {
+        CrcTables made {};
         for (quint32 i = 0; i < 256; ++i) {
             quint32 value = i << 24;
             for (int bit = 0; bit < 8; ++bit)
                 value = (value & 0x80000000u) ? (value << 1) ^ 0x04C11DB7u : value << 1;
-            entries[i] = value;
+            made[0][i] = value;
         }
-        return entries;
+        for (size_t k = 1; k < made.size(); ++k) {
+            for (quint32 i = 0; i < 256; ++i)
+                made[k][i] = (made[k - 1][i] << 8) ^ made[0][made[k - 1][i] >> 24];
+        }
+        return made;
     }();
-    quint32 crc = 0;
-    for (const char byte : bytes)
-        crc = (crc << 8) ^ table[((crc >> 24) ^ uchar(byte)) & 0xFF];
+    return tables;
+}
+
+quint32 Crc(quint32 crc, const char *data, qint64 size)
+{
+    const CrcTables &table = Tables();
+    const auto *bytes = reinterpret_cast<const uchar *>(data);
+    const auto word = [](const uchar *at) {
+        return quint32(at[0]) << 24 | quint32(at[1]) << 16 | quint32(at[2]) << 8 | quint32(at[3]);
+    };
+    for (; size >= 8; size -= 8, bytes += 8) {
+        const quint32 high = crc ^ word(bytes);
+        const quint32 low = word(bytes + 4);
+        crc = table[7][high >> 24] ^ table[6][(high >> 16) & 0xFF] ^ table[5][(high >> 8) & 0xFF]
+              ^ table[4][high & 0xFF] ^ table[3][low >> 24] ^ table[2][(low >> 16) & 0xFF]
+              ^ table[1][(low >> 8) & 0xFF] ^ table[0][low & 0xFF];
+    }
+    for (; size > 0; --size, ++bytes)
+        crc = (crc << 8) ^ table[0][(crc >> 24) ^ *bytes];
     return crc;
+}
+
+// The sum of a whole page, its own CRC field taken as zero.
+quint32 PageCrc(const QByteArray &page)
+{
+    const quint32 head = Crc(Crc(0, page.constData(), CrcAt), "\0\0\0\0", 4);
+    return Crc(head, page.constData() + CrcAt + 4, page.size() - CrcAt - 4);
 }
 
 Failure NoPage(qint64 offset, const char *why)
@@ -57,9 +90,7 @@ Result<Page> ReadPage(ByteReader &reader, qint64 offset)
     const std::optional<QByteArray> whole = lacing ? reader.Read(offset, HeaderSize + segments + bodySize) : lacing;
     if (!whole)
         return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "the Ogg page at byte %1 runs past the end of the file"));
-    QByteArray unsummed = *whole;
-    unsummed.replace(CrcAt, 4, QByteArray(4, '\0'));
-    if (Crc(unsummed) != LittleEndian32(*whole, CrcAt))
+    if (PageCrc(*whole) != LittleEndian32(*whole, CrcAt))
         return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "the Ogg page at byte %1 fails its CRC check"));
 
     Page page;
@@ -67,8 +98,9 @@ Result<Page> ReadPage(ByteReader &reader, qint64 offset)
     page.granule = qint64(quint64(LittleEndian32(*header, 6)) | (quint64(LittleEndian32(*header, 10)) << 32));
     page.serial = LittleEndian32(*header, 14);
     page.sequence = LittleEndian32(*header, 18);
-    page.lacing = *lacing;
-    page.body = whole->mid(HeaderSize + segments);
+    // Slices of what was read: most pages are only compared, never copied.
+    page.lacing = SharedSlice(*whole, HeaderSize, segments);
+    page.body = SharedSlice(*whole, HeaderSize + segments, bodySize);
     page.offset = offset;
     page.size = whole->size();
     return page;
@@ -87,7 +119,7 @@ QByteArray RenderPage(const Page &page)
     bytes.append(char(page.lacing.size()));
     bytes.append(page.lacing);
     bytes.append(page.body);
-    const quint32 crc = Crc(bytes);
+    const quint32 crc = PageCrc(bytes);
     for (int i = 0; i < 4; ++i)
         bytes[CrcAt + i] = char((crc >> (8 * i)) & 0xFF);
     return bytes;

@@ -69,7 +69,7 @@ void ReadHeaderPages(ByteReader &reader, Stream *stream)
                 return;
             }
             const int length = uchar(page->lacing.at(i));
-            packet.append(page->body.mid(at, length));
+            packet.append(page->body.constData() + at, length);
             at += length;
             if (length < 255) {
                 stream->packets.append(packet);
