@@ -5,35 +5,61 @@
 #include "base/translation.h"
 #include "engine/tags/vorbis/flacpicture.h"
 
+#include <array>
+
 namespace OggPictures {
 
 namespace {
 
-int Base64Value(char c)
+// Each byte's value in Base64's alphabet; Outside for one outside it.
+constexpr quint8 Outside = 0x80;
+const std::array<quint8, 256> &Base64Values()
 {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    return c == '+' ? 62 : c == '/' ? 63 : -1;
+    static const std::array<quint8, 256> values = [] {
+        std::array<quint8, 256> made {};
+        made.fill(Outside);
+        const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (quint8 i = 0; i < 64; ++i)
+            made[uchar(alphabet[i])] = i;
+        return made;
+    }();
+    return values;
 }
 
 // Only the one way of writing the bytes in Base64: no line breaks, blanks
 // or other alphabets, the padding there, and the bits it leaves over zero.
+// Checked while decoding, in one pass: a picture's text is read once.
 std::optional<QByteArray> StrictBase64(const QByteArray &text)
 {
     if (text.size() % 4 != 0)
         return std::nullopt;
     const qsizetype padding = text.endsWith("==") ? 2 : text.endsWith('=') ? 1 : 0;
-    for (qsizetype i = 0; i < text.size() - padding; ++i) {
-        if (Base64Value(text.at(i)) < 0)
-            return std::nullopt;
+    const std::array<quint8, 256> &values = Base64Values();
+    const auto *in = reinterpret_cast<const uchar *>(text.constData());
+    const auto *end = in + text.size() - padding;
+    QByteArray bytes(text.size() / 4 * 3 - padding, Qt::Uninitialized);
+    auto *out = reinterpret_cast<uchar *>(bytes.data());
+    unsigned seen = 0; // every value or'ed: Outside is set once one was outside
+    for (; end - in >= 4; in += 4) {
+        const unsigned a = values[in[0]], b = values[in[1]], c = values[in[2]], d = values[in[3]];
+        seen |= a | b | c | d;
+        *out++ = uchar(a << 2 | b >> 4);
+        *out++ = uchar(b << 4 | c >> 2);
+        *out++ = uchar(c << 6 | d);
     }
-    if (padding > 0 && (Base64Value(text.at(text.size() - padding - 1)) & (padding == 1 ? 0x3 : 0xF)) != 0)
+    // The last group, before the padding: two or three characters.
+    unsigned left = 0;
+    if (padding > 0) {
+        const unsigned a = values[in[0]], b = values[in[1]], c = padding == 1 ? values[in[2]] : 0;
+        seen |= a | b | c;
+        *out++ = uchar(a << 2 | b >> 4);
+        if (padding == 1)
+            *out++ = uchar(b << 4 | c >> 2);
+        left = padding == 1 ? c & 0x3 : b & 0xF;
+    }
+    if ((seen & Outside) != 0 || left != 0)
         return std::nullopt;
-    return QByteArray::fromBase64(text);
+    return bytes;
 }
 
 QByteArray StoredName(const QByteArray &entry)
