@@ -32,7 +32,7 @@ public:
     {
         if (!problem_.isEmpty())
             return Failure{TagLibraryError::WouldLoseData, problem_};
-        return RenderOgg(stream_, fd_, fileSize_, edits);
+        return RenderOgg(stream_, fd_, fileSize_, edits, descriptions_);
     }
 
 private:
@@ -41,6 +41,7 @@ private:
     const qint64 fileSize_;
     QString problem_;
     QList<StoredPicture> pictures_; // decoded once, when the tags are read
+    QList<QByteArray> descriptions_; // stored with them, kept by a new picture
 };
 
 OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
@@ -52,10 +53,13 @@ OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
     // Every picture is read once here: one that cannot be keeps the file
     // from being written, and stays in the list as unreadable.
     for (const int entry : OggPictures::PictureEntries(stream_.comments)) {
-        const Result<StoredPicture> picture = OggPictures::ReadPicture(stream_.comments.entries.at(entry));
+        QByteArray description;
+        const QByteArray &stored = stream_.comments.entries.at(entry);
+        const Result<StoredPicture> picture = OggPictures::ReadPicture(stored, &description);
         if (!picture && problem_.isEmpty())
             problem_ = picture.Why().reason;
         pictures_.append(picture ? *picture : StoredPicture());
+        descriptions_.append(description);
     }
 }
 

@@ -97,7 +97,7 @@ QList<int> PictureEntries(const Vorbis::Comments &comments)
     return entries;
 }
 
-Result<StoredPicture> ReadPicture(const QByteArray &entry)
+Result<StoredPicture> ReadPicture(const QByteArray &entry, QByteArray *description)
 {
     const std::optional<QByteArray> decoded = StrictBase64(Vorbis::EntryValue(entry));
     if (!decoded)
@@ -107,10 +107,12 @@ Result<StoredPicture> ReadPicture(const QByteArray &entry)
     const Result<FlacPicture> picture = ParseFlacPicture(*decoded);
     if (!picture)
         return picture.Why();
+    *description = picture->description;
     return StoredPicture{picture->data, short(qMin<quint32>(picture->type, 32767)), true};
 }
 
-void PutPicture(Vorbis::Comments *comments, int number, const TagEdits::Picture &picture)
+void PutPicture(Vorbis::Comments *comments, int number, const TagEdits::Picture &picture,
+                const QByteArray &description)
 {
     const QList<int> entries = PictureEntries(*comments);
     if (number > entries.size()) {
@@ -125,9 +127,6 @@ void PutPicture(Vorbis::Comments *comments, int number, const TagEdits::Picture 
         MarkAsJpeg(comments, index);
         return;
     }
-    // The picture keeps its description, as stored; it was read whole when the file was.
-    const QByteArray description =
-        ParseFlacPicture(StrictBase64(Vorbis::EntryValue(entry)).value_or(QByteArray())).Value().description;
     entry = StoredName(entry) + '='
             + RenderFlacPicture(JpegPicture(picture.jpeg, quint32(picture.type), description)).toBase64();
 }

@@ -72,7 +72,8 @@ QString CheckCopy(int copy, int original, const QByteArray &comment, qint64 shif
 
 } // namespace
 
-Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize, const TagEdits &edits)
+Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize, const TagEdits &edits,
+                              const QList<QByteArray> &descriptions)
 {
     Vorbis::Comments edited = stream.comments;
     Changed changed;
@@ -81,11 +82,11 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
         Vorbis::SetField(&edited, change.key(), change.value());
     }
     for (auto later = edits.laterPictures.cbegin(); later != edits.laterPictures.cend(); ++later) {
-        OggPictures::PutPicture(&edited, later.key(), *later);
+        OggPictures::PutPicture(&edited, later.key(), *later, descriptions.value(later.key() - 1));
         changed.pictures.insert(later.key());
     }
     if (edits.firstPicture) {
-        OggPictures::PutPicture(&edited, 1, *edits.firstPicture);
+        OggPictures::PutPicture(&edited, 1, *edits.firstPicture, descriptions.value(0));
         changed.pictures.insert(1);
     }
     if (!changed.pictures.isEmpty())

@@ -13,4 +13,6 @@
 // audio pages get new sequence numbers and CRCs and nothing else. Every
 // audio packet and granule position stays as it was. The rewrite's check
 // reads the new copy back and compares it with the original.
-Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize, const TagEdits &edits);
+// descriptions: the one stored with each picture, in the pictures' order, as read.
+Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize, const TagEdits &edits,
+                              const QList<QByteArray> &descriptions);
