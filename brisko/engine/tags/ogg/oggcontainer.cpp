@@ -68,7 +68,8 @@ OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
 Result<std::unique_ptr<TagContainer>> ReadOggTags(const LockedFile &file)
 {
     const qint64 size = file.State().st_size;
-    Ogg::Stream stream = Ogg::ReadStream(file.Descriptor(), size);
+    ByteReader reader(file.Descriptor(), size);
+    Ogg::Stream stream = Ogg::ReadStream(reader);
     if (stream.readError != 0)
         return ReadFailure(stream.readError);
     return std::unique_ptr<TagContainer>(new OggTags(std::move(stream), file.Descriptor(), size));

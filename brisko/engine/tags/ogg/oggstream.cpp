@@ -35,7 +35,9 @@ bool ReadFirstPage(ByteReader &reader, qint64 at, Stream *stream)
         return false;
     }
     stream->serial = page->serial;
-    stream->firstPage = reader.Read(at, page->size).value_or(QByteArray());
+    // Its own bytes, not a slice that would hold the reader's window.
+    const QByteArray bytes = reader.Read(at, page->size).value_or(QByteArray());
+    stream->firstPage = QByteArray(bytes.constData(), bytes.size());
     stream->audioStart = at + page->size;
     return true;
 }
@@ -77,7 +79,9 @@ void ReadHeaderPages(ByteReader &reader, Stream *stream)
             }
         }
         stream->audioStart += page->size;
-        page->body.clear(); // now in the packets
+        // Its bytes are in the packets now; slices of them would hold the reader's window.
+        page->body.clear();
+        page->lacing.clear();
         stream->headerPages.append(*page);
         if (page->flags & LastPage) {
             stream->problem = EnglishText("Engine", "the file holds no audio");
@@ -108,10 +112,9 @@ void ReadComments(Stream *stream)
 
 } // namespace
 
-Stream ReadStream(int fd, qint64 fileSize)
+Stream ReadStream(ByteReader &reader)
 {
     Stream stream;
-    ByteReader reader(fd, fileSize);
     const StreamStart start = FindStreamStart(reader);
     stream.prefix = start.prefix;
     stream.problem = start.problem;

@@ -21,7 +21,7 @@ struct Stream
     Codec codec = Codec::Vorbis;
     quint32 serial = 0;
     QByteArray firstPage;       // the identification header's page, kept as it is
-    QList<Page> headerPages;    // the pages after it, up to the last header packet's end (without their bodies)
+    QList<Page> headerPages;    // the pages after it, up to the last header packet's end (without their bytes)
     QList<QByteArray> packets;  // the header packets on them: the comments, and Vorbis' setup
     Vorbis::Comments comments;
     qint64 audioStart = 0;      // the first audio page
@@ -29,7 +29,8 @@ struct Stream
     int readError = 0;          // errno of a read that failed
 };
 
-Stream ReadStream(int fd, qint64 fileSize);
+// The stream of the file that reader reads, which may go on to its audio pages.
+Stream ReadStream(ByteReader &reader);
 
 // The comment header's packet with these comments.
 QByteArray CommentPacket(Codec codec, const Vorbis::Comments &comments);

@@ -55,16 +55,16 @@ bool SameAudio(ByteReader &copy, const Ogg::Stream &mine, ByteReader &original, 
 QString CheckCopy(int copy, int original, const QByteArray &comment, qint64 shift, const Changed &changed)
 {
     const QString differs = EnglishText("Engine", "the new comment header does not read back as written");
-    const Ogg::Stream mine = Ogg::ReadStream(copy, SizeOfFile(copy));
-    const Ogg::Stream theirs = Ogg::ReadStream(original, SizeOfFile(original));
+    ByteReader copyReader(copy, SizeOfFile(copy));
+    ByteReader originalReader(original, SizeOfFile(original));
+    const Ogg::Stream mine = Ogg::ReadStream(copyReader);
+    const Ogg::Stream theirs = Ogg::ReadStream(originalReader);
     if (!mine.problem.isEmpty() || !theirs.problem.isEmpty() || mine.prefix != theirs.prefix
         || mine.firstPage != theirs.firstPage || mine.packets.value(0) != comment
         || mine.packets.mid(1) != theirs.packets.mid(1)
         || mine.headerPages.size() - theirs.headerPages.size() != shift
         || !SameBesides(theirs.comments, mine.comments, changed))
         return differs;
-    ByteReader copyReader(copy, SizeOfFile(copy));
-    ByteReader originalReader(original, SizeOfFile(original));
     if (!SameAudio(copyReader, mine, originalReader, theirs, shift))
         return EnglishText("Engine", "the audio would not stay as it was");
     return QString();
@@ -106,11 +106,13 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
     rewrite.head = stream.prefix + stream.firstPage;
     for (const Ogg::Page &page : pages)
         rewrite.head.append(Ogg::RenderPage(page));
-    // Every audio page is checked before anything is written.
+    // Every audio page is checked before anything is written. Each is let go
+    // before the next is read, so that the reader fills its window in place.
     ByteReader reader(fd, fileSize);
     Ogg::AudioPages audio(reader, stream);
     int count = 0;
-    for (std::optional<Ogg::Page> page = audio.Next(); page; page = audio.Next(), ++count) {
+    while (std::optional<Ogg::Page> page = audio.Next()) {
+        ++count;
         if (shift == 0)
             continue;
         page->sequence += quint32(shift);
