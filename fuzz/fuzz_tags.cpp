@@ -3,9 +3,9 @@
 // field and picture, replace picture 1, save. Besides crashes, hangs and
 // runaway memory it catches lost data: a save must keep every byte after the
 // tag, or be refused and leave the file as it was. The audio is found by a
-// scan for MPEG frames of its own, and FLAC blocks, Ogg pages and MP4 boxes
-// are split here too, so that a misreading the tag layer shares with its own
-// parser still shows.
+// scan for MPEG frames of its own, and FLAC blocks and Ogg pages are split
+// here too, so that a misreading the tag layer shares with its own parser
+// still shows; so are MP4 boxes.
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/tags/taglibrary.h"
 
@@ -24,7 +24,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
-#include <tuple>
+#include <utility>
 
 #include <unistd.h>
 
@@ -250,109 +250,68 @@ void CheckFlacOrOgg(const QByteArray &input, const QByteArray &output, bool pict
         Lost("the audio pages of an Ogg file changed");
 }
 
-// An MP4 file's boxes as this check splits them on its own: what must stay
-// when picture 1 (or the title) changed. Every box outside moov whole, the
-// media data too; in moov every box that holds no boxes, in order, but the
-// changed item or picture, the handler of a meta the save made, and chunk
-// offsets past movedFrom counted back by moved. Nothing when the bytes do
-// not split into boxes.
-struct Mp4Walk
+// The MP4 boxes in bytes (held by the box at path, "/moov/udta") that hold
+// no boxes, in order, each as its path and bytes, with a mark where moov and
+// its tags' meta start; chunk offsets past moov counted from its end. False
+// when the bytes do not split into boxes.
+bool Mp4Leaves(const QByteArray &bytes, QList<QByteArray> *leaves, const QByteArray &path = {}, qint64 moovEnd = 0)
 {
-    QByteArray changed; // the ilst item changed: "covr" (its first data box only) or "\xA9nam"
-    qint64 movedFrom = 0;
-    qint64 moved = 0;
-    bool skipHandler = false;
-    bool sawMeta = false; // moov/udta/meta
-    QList<QByteArray> kept;
-};
-
-// The boxes of bytes from..to: type, start and size each; none when they do not fit.
-using Mp4BoxList = QList<std::tuple<QByteArray, qint64, qint64>>;
-std::optional<Mp4BoxList> Mp4Boxes(const QByteArray &bytes, qint64 from, qint64 to)
-{
-    Mp4BoxList boxes;
-    for (qint64 at = from; at < to;) {
-        if (to - at < 8)
-            return std::nullopt;
-        qint64 size = qFromBigEndian<quint32>(bytes.constData() + at);
-        if (size == 1 && to - at >= 16)
-            size = qFromBigEndian<qint64>(bytes.constData() + at + 8);
-        else if (size == 0 && to == bytes.size() && from == 0)
-            size = to - at;
-        if (size < 8 || size > to - at)
-            return std::nullopt;
-        boxes.append({bytes.mid(int(at) + 4, 4), at, size});
+    static const QByteArrayList holders{"trak", "mdia", "minf", "stbl", "edts", "dinf", "mvex", "udta"};
+    for (qint64 at = 0, room = bytes.size(); room > 0; room = bytes.size() - at) {
+        const quint32 field = room < 8 ? 0 : qFromBigEndian<quint32>(bytes.constData() + at);
+        const int header = field == 1 ? 16 : 8;
+        // Size 0, to the end, only for the file's own last box.
+        const qint64 size = field == 0 && path.isEmpty() ? room
+                            : field == 1 && room >= 16 ? qFromBigEndian<qint64>(bytes.constData() + at + 8)
+                                                       : field;
+        if (room < 8 || size < header || size > room)
+            return false;
+        const QByteArray box = bytes.mid(int(at), int(size)), type = box.mid(4, 4), inside = path + '/' + type;
         at += size;
-    }
-    return boxes;
-}
-
-// path: the types of the boxes holding from..to, "/moov/udta".
-bool WalkMp4(const QByteArray &bytes, qint64 from, qint64 to, const QByteArray &path, Mp4Walk *walk)
-{
-    const auto boxes = Mp4Boxes(bytes, from, to);
-    if (!boxes)
-        return false;
-    const QByteArray tags = "/moov/udta/meta";
-    int pictures = 0;
-    for (const auto &[type, at, size] : *boxes) {
-        const int header = qFromBigEndian<quint32>(bytes.constData() + at) == 1 ? 16 : 8;
-        const bool inMoov = path.startsWith("/moov");
-        const bool isContainer =
-            (path.isEmpty() && type == "moov")
-            || (inMoov && QByteArrayList{"trak", "mdia", "minf", "stbl", "edts", "dinf", "mvex", "udta"}.contains(type))
-            || (path == "/moov/udta" && type == "meta") || (path == tags && type == "ilst") || path == tags + "/ilst";
-        walk->sawMeta = walk->sawMeta || (path == "/moov/udta" && type == "meta");
-        if ((path == tags + "/ilst" && type == walk->changed && type != "covr")
-            || (path == tags + "/ilst/covr" && walk->changed == "covr" && ++pictures == 1)
-            || (path == tags && type == "hdlr" && walk->skipHandler))
-            continue;
-        if (inMoov && (type == "stco" || type == "co64")) {
-            const int width = type == "co64" ? 8 : 4;
-            QByteArray offsets = type;
-            for (qint64 entry = at + header + 8; entry + width <= at + size; entry += width) {
-                qint64 offset = width == 8 ? qFromBigEndian<qint64>(bytes.constData() + entry)
-                                           : qint64(qFromBigEndian<quint32>(bytes.constData() + entry));
-                offset -= offset >= walk->movedFrom ? walk->moved : 0;
-                offsets += QByteArray::number(offset) + ' ';
-            }
-            walk->kept.append(offsets);
-        } else if (isContainer) {
-            const qint64 body = at + header + (type == "meta" ? 4 : 0);
-            if (body > at + size || !WalkMp4(bytes, body, at + size, path + '/' + type, walk))
+        const bool marked = inside == "/moov" || inside == "/moov/udta/meta";
+        if (marked || inside == "/moov/udta/meta/ilst" || path == "/moov/udta/meta/ilst"
+            || (!path.isEmpty() && holders.contains(type))) {
+            if (marked)
+                leaves->append(inside);
+            // meta is a full box: its version and flags stand before its boxes.
+            if (!Mp4Leaves(box.mid(header + (type == "meta" ? 4 : 0)), leaves, inside, path.isEmpty() ? at : moovEnd))
                 return false;
-        } else {
-            walk->kept.append(bytes.mid(int(at), int(size)));
+            continue;
         }
+        const int width = type == "co64" ? 8 : 4;
+        const bool offsets = !path.isEmpty() && (type == "stco" || type == "co64");
+        QByteArray leaf = inside + ' ' + (offsets ? box.left(header + 8) : box);
+        for (qint64 entry = header + 8; offsets && entry + width <= size; entry += width) {
+            const qint64 offset = width == 8 ? qFromBigEndian<qint64>(box.constData() + entry)
+                                             : qint64(qFromBigEndian<quint32>(box.constData() + entry));
+            leaf += ' ' + (offset < moovEnd ? QByteArray::number(offset) : "moov+" + QByteArray::number(offset - moovEnd));
+        }
+        leaves->append(leaf);
     }
     return true;
 }
 
-// A saved MP4 file keeps every box outside moov, the media data too, and
-// every box in it that the save was not asked to change.
+// A saved MP4 file keeps, in order, every box the save was not asked to
+// change, the media data too: all but the changed item (of the pictures,
+// picture 1 only), and the meta box the save made, with its handler.
 void CheckMp4(const QByteArray &input, const QByteArray &output, bool picture)
 {
-    const auto moovOf = [](const QByteArray &bytes) {
-        for (const auto &[type, at, size] : Mp4Boxes(bytes, 0, bytes.size()).value_or(Mp4BoxList())) {
-            if (type == "moov")
-                return std::pair<qint64, qint64>(at, size);
-        }
-        return std::pair<qint64, qint64>(0, 0);
-    };
-    const auto [inputMoov, inputSize] = moovOf(input);
-    const auto [outputMoov, outputSize] = moovOf(output);
-    Mp4Walk before;
-    before.changed = picture ? "covr" : "\xA9nam";
-    if (!WalkMp4(input, 0, input.size(), QByteArray(), &before))
+    QList<QByteArray> before, after;
+    if (!Mp4Leaves(input, &before))
         return; // boxes this check cannot split; the tag layer's own check read them
-    Mp4Walk after;
-    after.changed = before.changed;
-    after.skipHandler = !before.sawMeta; // the save made meta, with its handler
-    after.movedFrom = outputMoov + outputSize;
-    after.moved = outputSize - inputSize;
-    if (inputMoov != outputMoov || !WalkMp4(output, 0, output.size(), QByteArray(), &after))
+    if (!Mp4Leaves(output, &after))
         Lost("an MP4 file no longer splits into boxes");
-    if (before.kept != after.kept)
+    const bool madeMeta = !before.contains("/moov/udta/meta");
+    for (QList<QByteArray> *leaves : {&before, &after}) {
+        bool firstPicture = true;
+        leaves->removeIf([&](const QByteArray &leaf) {
+            if (leaves == &after && madeMeta && (leaf == "/moov/udta/meta" || leaf.startsWith("/moov/udta/meta/hdlr ")))
+                return true;
+            return picture ? leaf.startsWith("/moov/udta/meta/ilst/covr/") && std::exchange(firstPicture, false)
+                           : leaf.startsWith("/moov/udta/meta/ilst/\xA9nam/");
+        });
+    }
+    if (before != after)
         Lost("MP4 boxes or media data were dropped or changed");
 }
 
