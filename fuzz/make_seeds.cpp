@@ -3,10 +3,9 @@
 // fuzz_pictures: pictures declaring far more than they hold, a scan repeated
 // past the limit, files cut short, and GIFs and BMPs laid out in each way
 // their decoders follow. Small versions of each, so the fuzzer mutates them
-// quickly. With --tags, FLAC, Ogg and MP4 files as seeds for fuzz_tags
-// instead: comments, pictures of both Ogg kinds, padding and an ID3v2 tag in
-// front, around a made-up first frame or page; MP4 boxes with moov first and
-// last, co64 offsets, a 64-bit mdat, chapters and no tags at all.
+// quickly. With --tags, FLAC and Ogg files as seeds for fuzz_tags instead:
+// comments, pictures of both Ogg kinds, padding and an ID3v2 tag in front,
+// around a made-up first frame or page; and MP4 files, moov first and last.
 //
 //   make_seeds [--tags] FOLDER
 #include "support/audiofixture.h"
@@ -43,9 +42,12 @@ QList<std::pair<const char *, QByteArray>> TagSeeds()
                                   {1, QByteArray(64, '\0')}},
                                  MadeUpFrame());
     const QByteArray items = Mp4Item("\xA9nam", "T") + Mp4Item("gnre", QByteArray("\0\x11", 2), 0)
-                             + Mp4Item("trkn", QByteArray("\0\0\0\x07\0\x0C\0\0", 8), 0)
-                             + Mp4Box("covr", Mp4Box("data", QByteArray("\0\0\0\x0D\0\0\0\0", 8) + jpeg));
+                             + Mp4Item("trkn", QByteArray("\0\0\0\x07\0\x0C\0\0", 8), 0) + Mp4Item("covr", jpeg, 13);
     const QByteArray chapters = Mp4Box("chpl", QByteArray("\x01\0\0\0\0\0\0\0\x01", 9) + QByteArray(8, '\0') + "\x03One");
+    // Made-up audio, at byte 20, and a track whose one chunk offset points at it.
+    const QByteArray stco = Mp4Box("stco", QByteArray("\0\0\0\0\0\0\0\x01\0\0\0\x14", 12));
+    const QByteArray m4a = Mp4Box("ftyp", "M4A ") + Mp4Box("mdat", "made-up audio")
+                           + Mp4Box("moov", Mp4Box("trak", Mp4Box("mdia", Mp4Box("minf", Mp4Box("stbl", stco)))));
     const QByteArray vorbisId = QByteArray("\x01vorbis", 7) + QByteArray(23, '\x01');
     return {
         {"picture.flac", flac},
@@ -54,9 +56,9 @@ QList<std::pair<const char *, QByteArray>> TagSeeds()
                              QByteArray("\x05vorbis", 7) + QByteArray(40, '\x02')},
                             MadeUpOgg(7, 7), 2)},
         {"coverart.opus", MadeUpOpus({"COVERART=" + jpeg.toBase64(), "COVERARTMIME=image/jpeg"})},
-        {"moov-first.m4a", Mp4(MadeUpMp4(), Udta(items, chapters))},
-        {"moov-last.m4a", Mp4(MadeUpMp4(), Udta(items), {false, true, true, Mp4Box("free", "")})},
-        {"untagged.m4a", Mp4(MadeUpMp4(), QByteArray())},
+        {"moov-first.m4a", Mp4(m4a, Udta(items, chapters))},
+        {"moov-last.m4a", Mp4(m4a, Udta(items), MoovLast | Wide, Mp4Box("free", ""))},
+        {"untagged.m4a", Mp4(m4a, QByteArray())},
     };
 }
 

@@ -12,8 +12,8 @@
 
 using namespace Mp3Fixture;
 using TestFiles::Read;
-using AudioFixture::MadeUpMp4;
 using AudioFixture::Mp4;
+using AudioFixture::Mp4Box;
 using AudioFixture::Mp4Item;
 using AudioFixture::Udta;
 
@@ -155,7 +155,7 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
                                          << "Resize Failed" << "the tag cannot be read whole: a metadata block runs past";
     QTest::newRow("an M4A file without moov") << QByteArray("\0\0\0\x20" "ftypM4A ", 12) + QByteArray(200, '\0') << QByteArray()
                                               << "Resize Failed" << "the tag cannot be read whole: the file holds no moov box";
-    QTest::newRow("an M4A file without a picture") << Mp4(MadeUpMp4(), Udta(Mp4Item("\xA9nam", "T"))) << QByteArray()
+    QTest::newRow("an M4A file without a picture") << Mp4(Mp4Box("ftyp", "M4A "), Udta(Mp4Item("\xA9nam", "T"))) << QByteArray()
                                                    << "No Picture" << QString();
     QTest::newRow("a FLAC file without a picture") << FlacWith({{4, AudioFixture::CommentList({"TITLE=T"})}}) << QByteArray()
                                                    << "No Picture" << QString();
@@ -202,7 +202,7 @@ void TestBatchOutcomes::rerunsChangeNothing()
     QVERIFY(TestFiles::Write(flac, FlacWith({{6, AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400))}})));
     QVERIFY(TestFiles::Write(opus, AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/png", "", Art(600, 400)).toBase64()})));
     const QString m4a = dir_->filePath(QStringLiteral("song.m4a"));
-    QVERIFY(TestFiles::Write(m4a, Mp4(MadeUpMp4(), Udta(Mp4Item("covr", Art(600, 400), 13)))));
+    QVERIFY(TestFiles::Write(m4a, Mp4(Mp4Box("ftyp", "M4A "), Udta(Mp4Item("covr", Art(600, 400), 13)))));
     int code = -1;
     QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);

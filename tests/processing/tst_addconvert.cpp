@@ -651,7 +651,7 @@ void TestAddConvert::flacAndOggConvertLikeMp3()
     const QString opusPath = Music(QStringLiteral("viola.opus"));
     QVERIFY(TestFiles::Write(opusPath, Ogg(opus.headers, opus)));
     const QString m4aPath = Music(QStringLiteral("alto.m4a"));
-    QVERIFY(TestFiles::Write(m4aPath, Mp4(SplitMp4(tones.m4a), Udta(Mp4Item("\xA9nam", "Alto") + Mp4Item("covr", art, 13)))));
+    QVERIFY(TestFiles::Write(m4aPath, Mp4(tones.m4a, Udta(Mp4Item("\xA9nam", "Alto") + Mp4Item("covr", art, 13)))));
 
     frmMain window;
     Probe(window).TargetSize = 250;

@@ -40,7 +40,7 @@ private:
     QString ReadersProblem(const QByteArray &before) const;
 
     QTemporaryDir tones_;
-    Mp4Pieces chapters_; // AAC with a chapter track and chpl chapters
+    QByteArray chapters_, chpl_; // AAC with a chapter track and chpl chapters; that chpl
     QByteArray newJpeg_ = TestPictures::Jpeg(TestPictures::Solid(40, 30, Qt::darkGreen));
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -50,7 +50,6 @@ namespace {
 const QByteArray Big = HostilePictures::PaddedJpeg(TestPictures::Solid(300, 200, Qt::red), 90000, 1);
 const QByteArray Small = TestPictures::Jpeg(TestPictures::Solid(10, 10, Qt::blue));
 const QByteArray Title = Mp4Item("\xA9nam", "Read");
-const Mp4Layout MoovLast{false, false, false, {}};
 
 } // namespace
 
@@ -74,7 +73,9 @@ void TestM4a::initTestCase()
         if (code != 0)
             QSKIP("ffmpeg cannot make M4A files here");
     }
-    chapters_ = SplitMp4(Read(tones_.filePath(QStringLiteral("chapters.m4a"))));
+    chapters_ = Read(tones_.filePath(QStringLiteral("chapters.m4a")));
+    const qsizetype chpl = chapters_.indexOf("chpl") - 4;
+    chpl_ = chapters_.mid(chpl, qFromBigEndian<quint32>(chapters_.constData() + chpl));
 }
 
 QStringList TestM4a::Mutagen(const QString &path)
@@ -124,16 +125,14 @@ void TestM4a::edits_data()
     const QByteArray items = Mp4Item("\xA9nam", "Old") + freeform + covers;
     const QStringList kept{QStringLiteral("\u00A9nam=Old|----:com.apple.iTunes:MOOD=b'calm'"),
                            QStringLiteral("13/NEW|13/") + Digest(Small), QStringLiteral("One|Two")};
-    const QByteArray chpl = chapters_.udtaRest;
+    const QByteArray &chpl = chpl_;
     QTest::newRow("moov last: picture 1 made small, chapters and odd items kept")
         << Mp4(chapters_, Udta(items, chpl), MoovLast) << "picture" << kept << freeform;
     QTest::newRow("moov first: the chunk offsets of both tracks move")
         << Mp4(chapters_, Udta(items, chpl)) << "picture" << kept << freeform;
-    Mp4Layout wide;
-    wide.co64 = wide.largeMdat = true;
-    wide.between = Mp4Box("free", "gap");
+    const QByteArray gap = Mp4Box("free", "gap");
     QTest::newRow("moov first: co64 offsets and a 64-bit mdat")
-        << Mp4(chapters_, Udta(items, chpl), wide) << "picture" << kept << wide.between;
+        << Mp4(chapters_, Udta(items, chpl), Wide, gap) << "picture" << kept << gap;
     const QByteArray free = Mp4Box("free", QByteArray(100, '\0'));
     QTest::newRow("free boxes around ilst stay")
         << Mp4(chapters_, Udta(Title, {}, free)) << "Title=New"
@@ -181,7 +180,8 @@ void TestM4a::edits()
     tags.CloseAudioFile();
     QCOMPARE(Mutagen(Path()), mutagen.replaceInStrings(QStringLiteral("NEW"), Digest(newJpeg_)));
     QVERIFY(Read(Path()).contains(kept));
-    QCOMPARE(SplitMp4(Read(Path())).media, SplitMp4(file).media);
+    for (const QByteArray &box : Mp4Boxes(file)) // the media data and the other boxes beside moov stay
+        QVERIFY(box.mid(4, 4) == "moov" || Read(Path()).contains(box));
     const QString problem = ReadersProblem(file);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
@@ -202,7 +202,7 @@ void TestM4a::hostileFiles_data()
     lies.replace(lies.indexOf("stco") + 8, 4, be32(99));
     QTest::newRow("a stco count that lies") << lies << "the stco box at byte" << "Read";
     QByteArray inMoov = m4a(Title);
-    inMoov.replace(inMoov.indexOf("stco") + 12, 4, be32(chapters_.ftyp.size() + 8));
+    inMoov.replace(inMoov.indexOf("stco") + 12, 4, be32(inMoov.indexOf("moov") + 4));
     QTest::newRow("a chunk offset into moov") << inMoov << "a chunk offset points into the moov box" << "Read";
     inMoov.replace(inMoov.indexOf("stco") + 12, 4, be32(inMoov.size()));
     QTest::newRow("a chunk offset past the end") << inMoov << "a chunk offset points past the end of the file" << "Read";
@@ -229,7 +229,7 @@ void TestM4a::hostileFiles_data()
                                 << "the file is fragmented" << "Read";
     QTest::newRow("a trailing APE tag") << m4a(Title) + "APETAGEX" + QByteArray(24, '\0') << "the file ends in an APE" << "Read";
     QByteArray longMdat = Mp4(chapters_, Udta(Title), MoovLast);
-    longMdat.replace(chapters_.ftyp.size(), 4, be32(chapters_.media.size() + 1000000));
+    longMdat.replace(longMdat.indexOf("mdat") - 4, 4, be32(1 << 30));
     QTest::newRow("an mdat longer than the file") << longMdat << "the mdat box at byte" << "";
 }
 

@@ -102,81 +102,65 @@ QByteArray Udta(const QByteArray &items, const QByteArray &more, const QByteArra
     return Mp4Box("udta", Mp4Box("meta", QByteArray(4, '\0') + handler + around + Mp4Box("ilst", items) + around) + more);
 }
 
-namespace {
-
-// The boxes of bytes, each whole (a box's children: Boxes(its body)).
-QList<QByteArray> Boxes(const QByteArray &bytes)
+QList<QByteArray> Mp4Boxes(const QByteArray &bytes)
 {
     QList<QByteArray> boxes;
-    for (qsizetype at = 0; at + 8 <= bytes.size(); at += boxes.last().size())
-        boxes << bytes.mid(at, qFromBigEndian<quint32>(bytes.constData() + at));
+    for (qsizetype at = 0; at + 8 <= bytes.size(); at += boxes.last().size()) {
+        const quint32 size = qFromBigEndian<quint32>(bytes.constData() + at);
+        const qint64 whole = size == 1 && at + 16 <= bytes.size() ? qFromBigEndian<qint64>(bytes.constData() + at + 8) : size;
+        if (whole < 8 || whole > bytes.size() - at)
+            break;
+        boxes << bytes.mid(at, whole);
+    }
     return boxes;
 }
+
+namespace {
 
 // The tracks with every chunk offset moved by `by`, in co64 boxes if asked.
 QByteArray MovedOffsets(const QByteArray &boxes, qint64 by, bool co64)
 {
     QByteArray moved;
-    for (const QByteArray &box : Boxes(boxes)) {
+    for (const QByteArray &box : Mp4Boxes(boxes)) {
         const QByteArray type = box.mid(4, 4);
-        if (QByteArrayList{"trak", "mdia", "minf", "stbl"}.contains(type)) {
-            moved += Mp4Box(type, MovedOffsets(box.mid(8), by, co64));
-        } else if (type == "stco" || type == "co64") {
-            const int width = type == "co64" ? 8 : 4;
-            QByteArray entries = box.mid(12, 4);
-            for (qsizetype at = 16; at < box.size(); at += width) {
-                const qint64 offset = by + (width == 8 ? qFromBigEndian<qint64>(box.constData() + at)
-                                                       : qFromBigEndian<quint32>(box.constData() + at));
-                entries += co64 ? Be(quint32(offset >> 32), 4) + Be(quint32(offset), 4) : Be(quint32(offset), 4);
-            }
-            moved += Mp4Box(co64 ? "co64" : "stco", box.mid(8, 4) + entries);
-        } else {
-            moved += box;
+        const int width = type == "co64" ? 8 : 4;
+        QByteArray entries = box.mid(8, 8); // version, flags and count
+        for (qsizetype at = 16; (type == "stco" || type == "co64") && at + width <= box.size(); at += width) {
+            const qint64 offset = by + (width == 8 ? qFromBigEndian<qint64>(box.constData() + at)
+                                                   : qFromBigEndian<quint32>(box.constData() + at));
+            entries += (co64 ? Be(quint32(offset >> 32), 4) : QByteArray()) + Be(quint32(offset), 4);
         }
+        if (QByteArrayList{"trak", "mdia", "minf", "stbl"}.contains(type))
+            moved += Mp4Box(type, MovedOffsets(box.mid(8), by, co64));
+        else
+            moved += type == "stco" || type == "co64" ? Mp4Box(co64 ? "co64" : "stco", entries) : box;
     }
     return moved;
 }
 
 } // namespace
 
-Mp4Pieces SplitMp4(const QByteArray &file)
+QByteArray Mp4(const QByteArray &source, const QByteArray &moovBoxes, int layout, const QByteArray &between)
 {
-    Mp4Pieces parts;
-    qsizetype at = 0;
-    for (const QByteArray &box : Boxes(file)) {
-        if (box.mid(4, 4) == "ftyp")
-            parts.ftyp = box;
-        if (box.mid(4, 4) == "mdat") {
-            parts.media = box.mid(8);
-            parts.mediaAt = at + 8;
+    const bool moovFirst = !(layout & MoovLast), wide = layout & Wide;
+    QByteArray ftyp, tracks, media;
+    qint64 mediaWas = 0;
+    for (const QByteArray &box : Mp4Boxes(source)) {
+        const QByteArray type = box.mid(4, 4);
+        ftyp += type == "ftyp" ? box : QByteArray();
+        if (type == "mdat") {
+            media = box.mid(qFromBigEndian<quint32>(box.constData()) == 1 ? 16 : 8);
+            mediaWas = source.indexOf(box) + box.size() - media.size();
         }
-        for (const QByteArray &child : box.mid(4, 4) == "moov" ? Boxes(box.mid(8)) : QList<QByteArray>()) {
-            if (child.mid(4, 4) != "udta")
-                parts.tracks += child;
-            for (const QByteArray &inUdta : child.mid(4, 4) == "udta" ? Boxes(child.mid(8)) : QList<QByteArray>())
-                parts.udtaRest += inUdta.mid(4, 4) == "meta" ? QByteArray() : inUdta;
-        }
-        at += box.size();
+        for (const QByteArray &child : type == "moov" ? Mp4Boxes(box.mid(8)) : QList<QByteArray>())
+            tracks += child.mid(4, 4) == "udta" ? QByteArray() : child;
     }
-    return parts;
-}
-
-QByteArray Mp4(const Mp4Pieces &parts, const QByteArray &moovBoxes, const Mp4Layout &layout)
-{
-    const QByteArray mdatHeader = layout.largeMdat ? Be(1, 4) + "mdat" + Be(0, 4) + Be(quint32(16 + parts.media.size()), 4)
-                                                   : Be(quint32(8 + parts.media.size()), 4) + "mdat";
-    const qint64 moovSize = 8 + MovedOffsets(parts.tracks, 0, layout.co64).size() + moovBoxes.size();
-    const qint64 mediaAt = parts.ftyp.size() + (layout.moovFirst ? moovSize + layout.between.size() : 0) + mdatHeader.size();
-    const QByteArray moov = Mp4Box("moov", MovedOffsets(parts.tracks, mediaAt - parts.mediaAt, layout.co64) + moovBoxes);
-    const QByteArray mdat = mdatHeader + parts.media;
-    return parts.ftyp + (layout.moovFirst ? moov + layout.between + mdat : mdat + layout.between + moov);
-}
-
-Mp4Pieces MadeUpMp4()
-{
-    const QByteArray stco = Mp4Box("stco", Be(0, 4) + Be(1, 4) + Be(0, 4));
-    return {Mp4Box("ftyp", QByteArray("M4A \0\0\0\0M4A mp42", 16)),
-            Mp4Box("trak", Mp4Box("mdia", Mp4Box("minf", Mp4Box("stbl", stco)))), "made-up audio", {}, 0};
+    const QByteArray mdat =
+        wide ? Be(1, 4) + "mdat" + Be(0, 4) + Be(quint32(16 + media.size()), 4) + media : Mp4Box("mdat", media);
+    const qint64 moovSize = 8 + MovedOffsets(tracks, 0, wide).size() + moovBoxes.size();
+    const qint64 mediaAt = ftyp.size() + (moovFirst ? moovSize + between.size() : 0) + mdat.size() - media.size();
+    const QByteArray moov = Mp4Box("moov", MovedOffsets(tracks, mediaAt - mediaWas, wide) + moovBoxes);
+    return ftyp + (moovFirst ? moov + between + mdat : mdat + between + moov);
 }
 
 QByteArray CommentList(const QList<QByteArray> &entries, const QByteArray &vendor)

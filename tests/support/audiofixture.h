@@ -56,9 +56,7 @@ QByteArray OpusTags(const QList<QByteArray> &entries, const QByteArray &padding 
 // Pages with their sequence number and CRC blanked: what renumbering leaves alone.
 QList<QByteArray> Unnumbered(QList<QByteArray> pages);
 
-// MP4 files from boxes: the boxes of a real file split apart, and put
-// together again around its media data with other tags and in another
-// order, its chunk offsets made to point at the same media.
+// MP4 files from boxes, and from the boxes of real files put together again.
 QByteArray Mp4Box(const QByteArray &type, const QByteArray &body);
 // A data box (type 1: UTF-8 text, 13: JPEG, 0: implicit), and an ilst item of one.
 QByteArray Mp4Data(quint32 dataType, const QByteArray &payload);
@@ -66,22 +64,13 @@ QByteArray Mp4Item(const QByteArray &name, const QByteArray &payload, quint32 da
 // udta holding meta (its handler, and an ilst of these items with the
 // boxes around before and after it), then more.
 QByteArray Udta(const QByteArray &items, const QByteArray &more = QByteArray(), const QByteArray &around = QByteArray());
-struct Mp4Pieces
-{
-    QByteArray ftyp, tracks, media; // tracks: moov's boxes but udta; media: mdat's body
-    QByteArray udtaRest;             // udta's boxes but meta (chpl)
-    qint64 mediaAt = 0;              // where the media was in the file split
-};
-Mp4Pieces SplitMp4(const QByteArray &file);
-struct Mp4Layout
-{
-    bool moovFirst = true;
-    bool co64 = false;      // every stco as a co64
-    bool largeMdat = false; // mdat with a 64-bit size
-    QByteArray between;     // boxes between moov and mdat
-};
-// ftyp, moov of the tracks and moovBoxes (udta, or anything), and mdat.
-QByteArray Mp4(const Mp4Pieces &parts, const QByteArray &moovBoxes, const Mp4Layout &layout = {});
+// The ftyp, moov and mdat of source, boxes between moov and mdat, moov with
+// moovBoxes (udta, or anything) in place of its udta and its chunk offsets
+// moved with the media. Wide: co64 offsets and a 64-bit mdat size.
+enum Mp4Layout { MoovFirst = 0, MoovLast = 1, Wide = 2 };
+QByteArray Mp4(const QByteArray &source, const QByteArray &moovBoxes, int layout = MoovFirst, const QByteArray &between = {});
+// The boxes of bytes, each whole, as far as they fit (a box's children: Mp4Boxes(its body)).
+QList<QByteArray> Mp4Boxes(const QByteArray &bytes);
 
 // A made-up first FLAC frame; the audio of a stream of that serial number
 // as one made-up page (of another serial, for a file of two streams); an
@@ -89,7 +78,5 @@ QByteArray Mp4(const Mp4Pieces &parts, const QByteArray &moovBoxes, const Mp4Lay
 QByteArray MadeUpFrame();
 OggParts MadeUpOgg(quint32 serial, quint32 audioSerial);
 QByteArray MadeUpOpus(const QList<QByteArray> &entries, quint32 audioSerial = 7);
-// A track whose one chunk offset points at made-up media.
-Mp4Pieces MadeUpMp4();
 
 } // namespace AudioFixture
