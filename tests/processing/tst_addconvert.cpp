@@ -678,20 +678,17 @@ void TestAddConvert::flacAndOggConvertLikeMp3()
     check.start(QStringLiteral("opusinfo"), {opusPath});
     QVERIFY(check.waitForFinished(30000));
     QCOMPARE(check.exitCode(), 0);
-    check.start(QStringLiteral("AtomicParsley"), {m4aPath, QStringLiteral("-T")});
-    QVERIFY(check.waitForFinished(30000));
-    QCOMPARE(check.exitCode(), 0);
     check.start(QStringLiteral("/usr/bin/python3"),
                 {QStringLiteral("-c"),
-                 QStringLiteral("import sys, base64, io\n"
+                 QStringLiteral("import sys, base64, io, subprocess, PIL.Image\n"
                                 "from mutagen import File\n"
                                 "from mutagen.flac import Picture\n"
-                                "from PIL import Image\n"
                                 "for name in sys.argv[1:]:\n"
                                 "    f = File(name)\n"
                                 "    if name.endswith('.m4a'):\n"
+                                "        subprocess.run(['AtomicParsley', name, '-T'], check=True, capture_output=True)\n"
                                 "        c = f['covr'][0]\n"
-                                "        print(f['\\xa9nam'][0], c.imageformat, *Image.open(io.BytesIO(c)).size)\n"
+                                "        print(f['\\xa9nam'][0], c.imageformat, *PIL.Image.open(io.BytesIO(c)).size)\n"
                                 "        continue\n"
                                 "    p = f.pictures[0] if getattr(f, 'pictures', None) else "
                                 "Picture(base64.b64decode(f['METADATA_BLOCK_PICTURE'][0]))\n"
