@@ -173,7 +173,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
 }
 
 // Once a saved file's new copy is in place, or could not be put there.
-void Settle(BatchResult &result, const BatchFile &file, const struct stat &original, const Result<int> &replaced)
+void SettleSaved(BatchResult &result, const BatchFile &file, const struct stat &original, const Result<int> &replaced)
 {
     if (replaced) {
         PointOtherNames(file, original, &result);
@@ -224,7 +224,7 @@ public:
         auto outcome = replaced.begin();
         for (Held &held : held_) {
             if (held.saved)
-                ::Settle(held.result, *held.file, *held.saved, *outcome++);
+                SettleSaved(held.result, *held.file, *held.saved, *outcome++);
             tell_(std::move(held.result));
         }
         held_.clear();
