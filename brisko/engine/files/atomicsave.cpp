@@ -3,6 +3,7 @@
 
 #include "base/translation.h"
 #include "engine/files/fileattributes.h"
+#include "engine/files/fullread.h"
 #include "engine/files/localpath.h"
 #include "engine/files/lockedfile.h"
 #include "engine/files/savesteps.h"
@@ -50,17 +51,7 @@ bool WriteAll(int fd, const char *data, qint64 size)
 
 bool ReadAll(int fd, char *data, qint64 size, qint64 offset)
 {
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, data, size_t(size), offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        data += got;
-        size -= got;
-        offset += got;
-    }
-    return true;
+    return ReadFully(fd, data, offset, size) == 0;
 }
 
 // The new file reads back as written: its length, its new bytes, and the

@@ -4,6 +4,7 @@
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
+#include "engine/files/fullread.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 
 #include <cerrno>
@@ -18,22 +19,6 @@ namespace {
 // Room for the largest Ogg page (65,307 bytes) in one piece; small enough
 // that reading a few header bytes does not also copy the audio after them.
 constexpr qint64 WindowSize = 64 * 1024;
-
-// size bytes from offset into to; 0, or the errno of the read that failed.
-int ReadAt(int fd, char *to, qint64 offset, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t now = ::pread(fd, to, size_t(size), offset);
-        if (now < 0 && errno == EINTR)
-            continue;
-        if (now <= 0)
-            return now < 0 ? errno : EIO; // unreadable, or shorter than it was
-        to += now;
-        offset += now;
-        size -= now;
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -56,7 +41,7 @@ bool ByteReader::Load(qint64 offset)
         window_ = QByteArray(WindowSize, Qt::Uninitialized);
     window_.resize(qMin(WindowSize, size_ - offset));
     windowAt_ = offset;
-    if (const int error = ReadAt(fd_, window_.data(), offset, window_.size())) {
+    if (const int error = ReadFully(fd_, window_.data(), offset, window_.size())) {
         error_ = error;
         window_.clear();
         return false;
@@ -67,7 +52,7 @@ bool ByteReader::Load(qint64 offset)
 std::optional<QByteArray> ByteReader::ReadDirect(qint64 offset, qint64 size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
-    if (const int error = ReadAt(fd_, bytes.data(), offset, size)) {
+    if (const int error = ReadFully(fd_, bytes.data(), offset, size)) {
         error_ = error;
         return std::nullopt;
     }
@@ -165,7 +150,7 @@ bool SameBytes(int a, qint64 fromA, int b, qint64 fromB, qint64 count)
     char *theirs = mine + Piece;
     for (qint64 done = 0; done < count; done += Piece) {
         const qint64 piece = qMin(Piece, count - done);
-        if (ReadAt(a, mine, fromA + done, piece) != 0 || ReadAt(b, theirs, fromB + done, piece) != 0
+        if (ReadFully(a, mine, fromA + done, piece) != 0 || ReadFully(b, theirs, fromB + done, piece) != 0
             || std::memcmp(mine, theirs, size_t(piece)) != 0)
             return false;
     }

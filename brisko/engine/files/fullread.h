@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QtGlobal>
+
+// Reads size bytes at offset of the open file fd into to, however many reads
+// that takes. 0 when all were read, else the errno of the read that failed
+// (EIO when the file ends first: it is shorter than it was).
+int ReadFully(int fd, char *to, qint64 offset, qint64 size);
