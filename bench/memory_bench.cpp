@@ -2,7 +2,7 @@
 // What hostile pictures cost: peak memory and time of converting each, and
 // of brisko-batch over all of them with 1, 2 and 4 jobs.
 //
-//   memory_bench [--dir FOLDER] [--keep] [--only CASE]
+//   memory_bench [--dir FOLDER] [--keep] [--only CASE | --only formats]
 //
 // Every case is an MP3 file whose picture 1 is made to cost its reader:
 //   png-10000    a 0.45 MB PNG declaring 10000 x 10000 RGBA
@@ -31,6 +31,12 @@
 // The huge art runs through brisko-batch too, with --jobs 1 and 2, converting
 // and with --dry-run; each peak is printed beside the tag's size.
 //
+// A row a format: one file with about 100 MB of art (FLAC, whose blocks hold
+// at most 16 MB, in six pictures), then four copies of it, through
+// brisko-batch with --jobs 1, 2 and 4 (Ogg Vorbis needs ffmpeg). The memory a
+// file's tags take is held from what its format declares, so the copies
+// should peak near the one file whatever the jobs.
+//
 // Last, how long a stop takes in the middle of one picture: the conversion of
 // png-10000 in this process, as the window runs it, is asked to stop half a
 // second in; brisko-batch on png-10000, and on jpeg-scans, gets Ctrl-C
@@ -39,8 +45,10 @@
 #include "engine/pictures/pictureencoder.h"
 #include "engine/tags/taglibrary.h"
 #include "base/briskoerror.h"
+#include "support/audiofixture.h"
 #include "support/hostilepictures.h"
 #include "support/mp3fixture.h"
+#include "support/testfiles.h"
 #include "support/testpictures.h"
 
 #include <QCoreApplication>
@@ -300,6 +308,50 @@ void BatchRuns(const QString &label, const QStringList &files, const QString &wo
     }
 }
 
+// A file of each format with about 100 MB of art, by the format's name;
+// Ogg Vorbis only where ffmpeg makes its headers.
+QList<QPair<QString, QByteArray>> HugeArtFiles(const QString &folder)
+{
+    using namespace AudioFixture;
+    const QByteArray art = PaddedJpeg(Stripes(800, 800), 100 << 20, 1);
+    const QByteArray picture = PictureBody(3, "image/jpeg", "", art);
+    QList<QPair<QString, QByteArray>> files;
+    Mp3Fixture::Recipe recipe;
+    recipe.pictures = {{art, QStringLiteral("image/jpeg"), 3, {}}};
+    const QString mp3 = Mp3Fixture::Write(folder + QStringLiteral("/art.mp3"), recipe);
+    files.append({QStringLiteral("mp3"), TestFiles::Read(mp3)});
+    QList<Block> blocks{{0, QByteArray(34, '\x11')}};
+    for (int copy = 0; copy < 6; ++copy)
+        blocks.append({6, PictureBody(3, "image/jpeg", "", PaddedJpeg(Stripes(800, 800), 16'000'000, copy))});
+    files.append({QStringLiteral("flac"), Flac(blocks, MadeUpFrame())});
+    Tones tones;
+    if (MakeTones(folder, &tones)) {
+        const OggParts vorbis = SplitOgg(tones.vorbis);
+        files.append({QStringLiteral("ogg"), Ogg({vorbis.headers.at(0), VorbisComments({"METADATA_BLOCK_PICTURE=" + picture.toBase64()}),
+                                                  vorbis.headers.at(2)},
+                                                 vorbis)});
+    }
+    files.append({QStringLiteral("opus"), MadeUpOpus({"METADATA_BLOCK_PICTURE=" + picture.toBase64()})});
+    files.append({QStringLiteral("m4a"), Mp4(Mp4Box("ftyp", "M4A "), Udta(Mp4Item("covr", art, 13)))});
+    return files;
+}
+
+void FormatRuns(const QString &cases, const QString &work, double idle)
+{
+    for (const auto &[extension, bytes] : HugeArtFiles(cases)) {
+        QStringList copies;
+        for (int copy = 0; copy < 4; ++copy) {
+            copies << QStringLiteral("%1/format-%2.%3").arg(cases).arg(copy).arg(extension);
+            if (!TestFiles::Write(copies.last(), bytes))
+                qFatal("cannot write %s", qPrintable(copies.last()));
+        }
+        BatchRuns(QStringLiteral("1 x 100 MB %1").arg(extension), copies.mid(0, 1), work, idle, {}, {QStringLiteral("1")});
+        BatchRuns(QStringLiteral("4 x 100 MB %1").arg(extension), copies, work, idle);
+        for (const QString &copy : std::as_const(copies))
+            QFile::remove(copy);
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -328,6 +380,7 @@ int main(int argc, char *argv[])
     }
     if (!childCase.isEmpty())
         return ConvertInThisProcess(childCase, childFiles);
+    const bool formatsOnly = only == QLatin1String("formats");
 
     QTemporaryDir temporary;
     if (folder.isEmpty())
@@ -351,17 +404,17 @@ int main(int argc, char *argv[])
         return files;
     };
     for (const Case &c : HugeCases) {
-        if (only.isEmpty() || only == QLatin1String(c.name))
+        if (!formatsOnly && (only.isEmpty() || only == QLatin1String(c.name)))
             huge << convertCase(c);
     }
     for (const Case &c : Cases) {
-        if (!only.isEmpty() && only != QLatin1String(c.name))
+        if (formatsOnly || (!only.isEmpty() && only != QLatin1String(c.name)))
             continue;
         const QStringList files = convertCase(c);
         every << files;
         (c.files == 1 ? hostile : art) << files;
     }
-    if (!only.isEmpty())
+    if (!only.isEmpty() && !formatsOnly)
         return 0;
 
     // brisko-batch's own size: one ordinary file.
@@ -370,6 +423,9 @@ int main(int argc, char *argv[])
     const QString ordinary = Mp3Fixture::Write(cases + QStringLiteral("/ordinary.mp3"), plain);
     const Run idle = Spawn(Batch(), {FreshCopy({ordinary}, work)}, true);
     std::printf("brisko-batch one ordinary file: peak %.1f MB (idle)\n", idle.peakMegabytes);
+    FormatRuns(cases, work, idle.peakMegabytes);
+    if (formatsOnly)
+        return 0;
 
     QStringList pngs;
     for (int copy = 0; copy < 4; ++copy)

@@ -17,4 +17,5 @@ constexpr int CheckFailed = 222;        // the new file did not read back as wri
 constexpr int WouldLoseData = 223;      // the tag cannot be saved without losing something
 constexpr int ChangedSinceOpen = 224;   // another program changed the file meanwhile
 constexpr int NoAudio = 225;            // nothing follows the tag: not an MP3 file
+constexpr int NotMusic = 226;           // no format the program reads recognises the file
 } // namespace TagLibraryError

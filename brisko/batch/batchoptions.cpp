@@ -4,6 +4,7 @@
 #include "base/textvalue.h"
 #include "engine/convert/cmdline.h"
 #include "engine/convert/settingsstore.h"
+#include "engine/tags/tagformats.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -117,9 +118,9 @@ QString BatchUsage()
     return QCoreApplication::translate(
         "Batch",
         "Usage: brisko-batch [options] PATH...\n"
-        "Shrinks the album art of MP3, FLAC, Ogg Vorbis, Opus and M4A files: picture 1\n"
-        "of each file becomes a baseline JPEG whose longer side is the size. Folders\n"
-        "are searched with their subfolders.\n"
+        "Shrinks the album art of music files: picture 1 of each file becomes a\n"
+        "baseline JPEG whose longer side is the size. Folders are searched with\n"
+        "their subfolders for the music files named as below.\n"
         "\n"
         "  --size N        longer side in pixels, 100 to 1000 (default: the desktop\n"
         "                  program's setting, else 250)\n"
@@ -135,6 +136,10 @@ QString BatchUsage()
         "  --help          this text\n"
         "  --version       the version\n"
         "\n"
+        "Music files:\n"
+        "%1"
+        "\n"
         "Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,\n"
-        "130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).\n");
+        "130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).\n")
+        .arg(MusicFormatLines());
 }

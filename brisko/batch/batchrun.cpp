@@ -7,7 +7,6 @@
 #include "engine/convert/artconversion.h"
 #include "engine/files/atomicsave.h"
 #include "engine/pictures/decodebudget.h"
-#include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/files/localpath.h"
 #include "engine/files/replacegroup.h"
 #include "engine/pictures/pictureencoder.h"
@@ -16,16 +15,13 @@
 #include "engine/tags/taglibrary.h"
 #include "engine/convert/workerpool.h"
 
-#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,54 +31,18 @@ QString WouldResize()
     return EnglishText("Status", "Would Resize");
 }
 
-// The file's first bytes (fewer at its end); nullopt when it cannot be read.
-// Looking is no use of the file: its access time stays as it is.
-std::optional<QByteArray> FirstBytes(const QString &path, int count)
+// The memory a file's tags take while it is converted: the metadata as read
+// (its pictures share its bytes) and the new metadata, at most twice what
+// its format declares. The workers draw it from one budget of their own
+// before the tags are read, so that a library of huge art does not need more
+// memory with more jobs; metadata larger than the budget has it all.
+TagLibrary::MemoryHold TagMemory(const std::atomic<bool> &stop)
 {
-    const QByteArray name = BytesFromPath(path);
-    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    QByteArray start(count, '\0');
-    const ssize_t got = ::read(fd, start.data(), size_t(start.size()));
-    ::close(fd);
-    if (got < 0)
-        return std::nullopt;
-    start.resize(got);
-    return start;
-}
-
-// An MP3 starts with an ID3v2 tag or an MPEG audio frame, a FLAC file with
-// "fLaC" and an Ogg file with "OggS" (either perhaps after an ID3v2 tag, which
-// the tags look behind), an MP4 file with its ftyp box; WAV and the like named
-// on the command line are none.
-// read: the file's first bytes, as FirstBytes gives them.
-bool LooksLikeMusic(const std::optional<QByteArray> &read)
-{
-    if (!read)
-        return true; // missing or unreadable: the conversion tells which
-    const QByteArray &start = *read;
-    if (start.size() < 2)
-        return false;
-    const bool frameSync = uchar(start.at(0)) == 0xFF && (uchar(start.at(1)) & 0xE0) == 0xE0;
-    return start.startsWith("ID3") || start.startsWith("fLaC") || start.startsWith("OggS") || start.mid(4, 4) == "ftyp"
-           || frameSync;
-}
-
-// The memory a file's tag takes while it is converted: the tag as read
-// (its pictures share its bytes) and the new tag, at most twice the tag's
-// size. The workers draw it from one budget of their own, so that a library
-// of huge art does not need more memory with more jobs; a tag larger than the
-// budget has it all, and one too large to be read needs none.
-DecodeBudget::Grant HoldTagMemory(const QByteArray &start, const std::atomic<bool> &stop)
-{
-    static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
-    qint64 tag = start.size() == Id3v2::HeaderSize ? Id3v2::DeclaredSize(start) : 0;
-    if (tag > Id3v2::MostTagBytes + Id3v2::FooterSize)
-        tag = 0;
-    return tagMemory.Acquire(qMin(2 * tag, tagMemory.Capacity()), [&stop] { return stop.load(); });
+    return [&stop](qint64 metadataBytes) -> std::shared_ptr<void> {
+        static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
+        return std::make_shared<DecodeBudget::Grant>(
+            tagMemory.Acquire(qMin(2 * metadataBytes, tagMemory.Capacity()), [&stop] { return stop.load(); }));
+    };
 }
 
 qint64 SizeOf(const QString &path)
@@ -117,15 +77,6 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     BatchResult result;
     result.path = path;
     result.bytesBefore = SizeOf(path);
-    // Read once for both looks at the file's start.
-    const std::optional<QByteArray> start = FirstBytes(path, Id3v2::HeaderSize);
-    if (!LooksLikeMusic(start)) {
-        result.status = StatusText(RowStatus::ResizeFailed);
-        result.failed = true;
-        result.error = EnglishText("Batch", "not an MP3 file");
-        result.bytesAfter = result.bytesBefore;
-        return result;
-    }
     ArtRequest request;
     request.target = options.size;
     request.quality = options.quality;
@@ -136,7 +87,6 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     request.dryRun = options.dryRun;
     request.stopRequested = [&stop] { return stop.load(); };
     try {
-        const DecodeBudget::Grant tagMemory = HoldTagMemory(start.value_or(QByteArray()), stop);
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
         result.newSize = conversion.newSize;
@@ -265,6 +215,7 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
                 changed.notify_one();
             });
             tags->SaveInto(&results->group);
+            tags->HoldMemoryWith(TagMemory(stop));
             return [&, tags, encoder, results](int index) {
                 if (stop)
                     return false;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "batch/batchwalk.h"
 
-#include "engine/convert/folderwalk.h"
 #include "engine/files/localpath.h"
+#include "engine/tags/tagformats.h"
 
 #include <QCoreApplication>
 #include <QHash>

@@ -14,8 +14,8 @@ struct BatchFile
 };
 
 // The music files named by paths: a file as it is named, a folder with all
-// the music files (see HasMusicExtension: ".mp3", ".flac", ".m4a", ...) in it and below it, by name, each real
-// folder once however it is reached (links to folders above do not loop).
+// the music files (see HasMusicExtension) in it and below it, by name, each
+// real folder once however it is reached (links to folders above do not loop).
 // Names are taken as the bytes they are, UTF-8 or not. A path that is
 // neither (missing, a pipe, a device), or a folder that cannot be read, goes
 // to problems.

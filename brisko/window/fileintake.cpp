@@ -21,7 +21,7 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
     TagFields fields;
     QByteArray picture;
     bool hasPicture = false;
-    GetTags(tags, path, &fields, &picture, &hasPicture);
+    const bool readable = GetTags(tags, path, &fields, &picture, &hasPicture);
     const MeasuredPicture measured = hasPicture ? MeasureLogged(picture, path, "GetFileInfo") : MeasuredPicture();
     read.row.Path = path;
     read.row.FileName = QFileInfo(path).fileName();
@@ -32,6 +32,12 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
     read.volume = VolumeOf(path);
     if (hasPicture && !measured.valid)
         read.problem = PictureProblem(picture);
+    if (!readable) {
+        read.problem = tags.LastErrorText();
+        if (turn.Take())
+            read.preview = UnreadableFilePreview(read.problem);
+        return read;
+    }
     FilePreview preview;
     if (turn.Take() && PreviewOfAdded(picture, hasPicture, measured, previewBox, &preview))
         read.preview = preview;

@@ -21,7 +21,7 @@ struct AddedFile
     QString unexpected; // an unexpected error's description: no row
     TrackRow row;
     QString volume;
-    QString problem; // why a picture that is there cannot be read
+    QString problem; // why the file, or a picture that is there, cannot be read (English)
     std::optional<FilePreview> preview;
 };
 

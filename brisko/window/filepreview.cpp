@@ -64,8 +64,9 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
 {
-    if (tags.OpenAudioFile(path) != 1 && tags.LastErrorCode() == TagLibraryError::FileNotFound)
-        return MissingFilePreview();
+    if (tags.OpenAudioFile(path) != 1)
+        return tags.LastErrorCode() == TagLibraryError::FileNotFound ? MissingFilePreview()
+                                                                     : UnreadableFilePreview(tags.LastErrorText());
     QByteArray picture;
     if (tags.PictureCount() == 0 || !tags.PictureData(1, &picture))
         picture.clear();
@@ -104,6 +105,14 @@ FilePreview MissingFilePreview()
     preview.missing = true;
     preview.fileSize = NoSize();
     preview.imageSize = QCoreApplication::translate("Window", "No Picture");
+    return preview;
+}
+
+FilePreview UnreadableFilePreview(const QString &why)
+{
+    FilePreview preview = MissingFilePreview();
+    preview.missing = false;
+    preview.unreadable = why;
     return preview;
 }
 

@@ -13,12 +13,13 @@ class TagLibrary;
 
 // What the preview shows for one file, made on any thread: the picture
 // scaled for the preview, or, when picture is null, the reason for the
-// "No Picture" card (empty for a file without any picture), or that the
-// file is not there.
+// "No Picture" card (empty for a file without any picture), or why the file
+// cannot be read, or that the file is not there.
 struct FilePreview
 {
     QImage picture;
     QString problem;
+    QString unreadable; // in English
     bool missing = false;
     QString fileSize;
     QString imageSize;
@@ -40,8 +41,9 @@ FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box);
 // The preview of a file whose picture 1 is picture (empty: it has none that
 // can be read), as a conversion left it.
 FilePreview PreviewOfPicture(const QByteArray &picture, const QString &path, QSize box);
-// The preview of a file that is not there.
+// The preview of a file that is not there, or that cannot be read.
 FilePreview MissingFilePreview();
+FilePreview UnreadableFilePreview(const QString &why);
 
 // While many files are read or written the preview follows a few times a
 // second: the first job to ask after each interval gets the turn.

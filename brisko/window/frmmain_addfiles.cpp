@@ -4,6 +4,7 @@
 
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
+#include "engine/tags/tagformats.h"
 #include "window/operationguard.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/clsopensave.h"
@@ -11,6 +12,7 @@
 #include "window/widgets/tracklist.h"
 #include "window/widgets/userfolders.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -25,6 +27,22 @@ void frmMain::EnableControls(bool enable)
         button->setEnabled(enable);
 }
 
+namespace {
+
+// Every music file first, then the files of each format.
+QString MusicFileFilter()
+{
+    const auto filter = [](const QString &caption, const QStringList &patterns) {
+        return caption + QStringLiteral(" (") + patterns.join(u' ') + QStringLiteral(")|") + patterns.join(u';');
+    };
+    QStringList filters{filter(frmMain::tr("Music Files"), MusicPatterns())};
+    for (const MusicFormat &format : MusicFormats())
+        filters << filter(QCoreApplication::translate("Engine", format.filesCaption), MusicPatterns({format}));
+    return filters.join(u'|');
+}
+
+} // namespace
+
 void frmMain::GetAddFiles()
 {
     try {
@@ -34,11 +52,8 @@ void frmMain::GetAddFiles()
         dialog.hwnd = this;
         dialog.InitDir = LastFile;
         dialog.CancelError = true;
-        dialog.DialogTitle = tr("Mp3 File(s) To Resize Album Art");
-        // MP3 first, as it always was; then every format the program converts.
-        dialog.SetFilter(tr("Mp3 Files (*.mp3)|*.mp3") + u'|'
-                         + tr("Audio files (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)|"
-                            "*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.m4b;*.mp4"));
+        dialog.DialogTitle = tr("Music File(s) To Resize Album Art");
+        dialog.SetFilter(MusicFileFilter());
         dialog.Flags = 0x81204;
         dialog.MaxFileSize = 32700;
         dialog.ShowOpen();

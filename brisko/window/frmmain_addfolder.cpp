@@ -23,7 +23,7 @@ void frmMain::GetCopyFolder()
             LastFolder = GetDocumentsFolder();
         const QString chosen = BrowseForFolder(
             LastFolder, this,
-            tr("Select a folder containing Mp3 files. Contents of subfolders will be included."));
+            tr("Select a folder containing music files. Contents of subfolders will be included."));
         if (chosen.isEmpty())
             return;
         LastFolder = chosen;
@@ -73,7 +73,7 @@ void frmMain::CopyFolders(const QString &root, std::function<void()> then)
             // "Stop" while the folders are read adds nothing.
             const auto tell = [this, operation, walk, then] {
                 if (walk->complete && walk->found.size() <= 1 && walk->leftOut == 0)
-                    MsgBox(tr("No Mp3 files were found in the folder."), Msg::Information, QString(), this);
+                    MsgBox(tr("No music files were found in the folder."), Msg::Information, QString(), this);
                 if (walk->complete && walk->leftOut > 0)
                     MsgBox(LeftOutMessage(walk->leftOut), Msg::Information, QString(), this);
                 if (then)

@@ -68,6 +68,8 @@ bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
     case ArtOutcome::NoPicture:
         lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
         SetRowToolTip(row, result.reason.isEmpty() ? ReasonOf(StatusOfArt(result.outcome)) : result.reason);
+        if (!result.reason.isEmpty())
+            LogError(QStringLiteral("ConvPix"), path + QStringLiteral(": ") + result.reason);
         break;
     case ArtOutcome::Skipped: break; // the window skips small pictures itself
     case ArtOutcome::Stopped: // the file is as it was, and so is its row

@@ -4,6 +4,7 @@
 
 #include "base/errorlog.h"
 #include "engine/convert/folderwalk.h"
+#include "engine/tags/tagformats.h"
 #include "window/operationguard.h"
 #include "window/widgets/msgbox.h"
 

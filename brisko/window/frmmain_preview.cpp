@@ -28,7 +28,9 @@ void frmMain::ShowFilePreview(const FilePreview &preview)
 {
     QImage picture = preview.picture;
     if (picture.isNull())
-        picture = preview.missing ? MissingFileImage() : NoPictureImage(preview.problem);
+        picture = preview.missing               ? MissingFileImage()
+                  : !preview.unreadable.isEmpty() ? UnreadableFileImage(preview.unreadable)
+                                                  : NoPictureImage(preview.problem);
     ShowPreview(picture, preview.fileSize, preview.imageSize, preview.fromPng);
 }
 

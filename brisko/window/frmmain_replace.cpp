@@ -144,6 +144,8 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
                                                                                : RowStatus::ChangePicFailed;
         lvwMain_->SetStatus(row, status);
         SetRowToolTip(row, done.reason.isEmpty() ? ReasonOf(status) : done.reason);
+        if (!done.reason.isEmpty())
+            LogError(QStringLiteral("UpdateCurrentPix"), path + QStringLiteral(": ") + done.reason);
     }
     if (done.volumeGone || !done.unexpected.isEmpty())
         lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));

@@ -3,6 +3,7 @@
 #include "base/translation.h"
 #include "engine/convert/cmdline.h"
 #include "engine/files/localpath.h"
+#include "engine/tags/tagformats.h"
 #include "window/frmmain.h"
 #include "window/singleinstance.h"
 #include "window/widgets/artwork.h"
@@ -61,15 +62,18 @@ QStringList Arguments(int argc, char *argv[])
 const char Usage[] = QT_TRANSLATE_NOOP(
     "Window",
     "Usage: brisko [/SIZE[/QUALITY]] [FILE | FOLDER]...\n"
-    "Shrinks the album art embedded in MP3 files so that portable players can show\n"
-    "it, and edits their tags, in a window.\n"
+    "Shrinks the album art embedded in music files so that portable players can\n"
+    "show it, and edits their tags, in a window.\n"
     "\n"
     "  /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the\n"
     "                   JPEG quality, 50 to 100, for this run (/300/90)\n"
-    "  FILE             MP3, FLAC, Ogg, Opus and M4A files to add to the list\n"
+    "  FILE             music files to add to the list, named as below\n"
     "  FOLDER           folders whose music files, subfolders included, are added\n"
     "  --help           this text\n"
     "  --version        the version\n"
+    "\n"
+    "Music files:\n"
+    "%1"
     "\n"
     "One Brisko runs for each user: a later start hands the files it names to the\n"
     "running window and brings it to the front. brisko-batch converts without a\n"
@@ -84,7 +88,7 @@ int main(int argc, char *argv[])
     case InfoRequest::Help: {
         const QCoreApplication terminal(argc, argv);
         LoadTranslations();
-        std::fputs(QCoreApplication::translate("Window", Usage).toUtf8().constData(), stdout);
+        std::fputs(QCoreApplication::translate("Window", Usage).arg(MusicFormatLines()).toUtf8().constData(), stdout);
         return 0;
     }
     case InfoRequest::Version:

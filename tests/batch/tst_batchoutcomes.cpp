@@ -158,6 +158,17 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
                                                    << "No Picture" << QString();
     QTest::newRow("an Opus file whose picture is not Base64")
         << AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=not Base64"}) << QByteArray() << "Resize Failed" << "picture 1 cannot be read";
+    // Told by content, whatever the name (these are named song.flac).
+    const QString notMusic = QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)");
+    QTest::newRow("a text file") << QByteArray("These are the liner notes.\n") << QByteArray() << "Resize Failed" << notMusic;
+    QTest::newRow("a FLAC file whose marker is damaged")
+        << "fLaX" + FlacWith({{6, AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400))}}).mid(4) << QByteArray()
+        << "Resize Failed" << notMusic;
+    QByteArray junk(2255, '\x5A');
+    junk.replace(300, 4, QByteArray("\xFF\xFB\x90\x64", 4)); // a frame header no frame follows
+    QTest::newRow("an MP3 with junk before its first frame") << junk + audio << QByteArray() << "No Picture" << QString();
+    QByteArray emptyCover = Mp4(Mp4Box("ftyp", "M4A "), Udta(Mp4Item("covr", QByteArray(), 13)));
+    QTest::newRow("an M4A file whose picture is empty") << emptyCover << QByteArray() << "Resize Failed" << "picture 1 is empty";
     QTest::newRow("an Opus file of two streams")
         << AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/jpeg", "", Art(600, 400)).toBase64()}, 8)
         << QByteArray() << "Resize Failed" << "the file holds more than one logical stream";
@@ -198,6 +209,11 @@ void TestBatchOutcomes::rerunsChangeNothing()
     QVERIFY(TestFiles::Write(opus, AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=" + AudioFixture::PictureBody(3, "image/png", "", Art(600, 400)).toBase64()})));
     const QString m4a = dir_->filePath(QStringLiteral("song.m4a"));
     QVERIFY(TestFiles::Write(m4a, Mp4(Mp4Box("ftyp", "M4A "), Udta(Mp4Item("covr", Art(600, 400), 13)))));
+    // An M4A whose first box is not ftyp (here: that box renamed where it stands).
+    QByteArray freeFirst = TestFiles::Read(m4a);
+    freeFirst.replace(4, 4, "free");
+    const QString free = dir_->filePath(QStringLiteral("free.m4a"));
+    QVERIFY(TestFiles::Write(free, freeFirst));
     int code = -1;
     QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
@@ -209,18 +225,18 @@ void TestBatchOutcomes::rerunsChangeNothing()
     // WebP art becomes a JPEG like any other, never "already fitting".
     QCOMPARE(first.value(QStringLiteral("webp.mp3")).value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
     QCOMPARE(JpegSize(MutagenPictures(webp).value(0)), QSize(250, 167));
-    for (const char *name : {"song.flac", "song.opus", "song.m4a"})
+    for (const char *name : {"song.flac", "song.opus", "song.m4a", "free.m4a"})
         QCOMPARE(first.value(QLatin1String(name)).value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 167"));
 
     // The second run writes nothing.
     QHash<QString, QByteArray> converted;
-    for (const QString &path : {big, small, thin, webp, flac, opus, m4a})
+    for (const QString &path : {big, small, thin, webp, flac, opus, m4a, free})
         converted.insert(path, Read(path));
     const QHash<QString, QJsonObject> second = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
     for (const QJsonObject &result : second)
         QCOMPARE(result.value(QStringLiteral("status")).toString(), QStringLiteral("Unchanged"));
-    for (const QString &path : {big, small, thin, webp, flac, opus, m4a})
+    for (const QString &path : {big, small, thin, webp, flac, opus, m4a, free})
         QCOMPARE(Read(path), converted.value(path));
 
     // Asked to enlarge, the small baseline JPEG grows to the size, and only once.

@@ -2,6 +2,7 @@
 #include "base/errorlog.h"
 #include "engine/convert/artconversion.h"
 #include "engine/files/filetimes.h"
+#include "support/audiofixture.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
@@ -80,6 +81,7 @@ private slots:
     void pictureSizesAndBlankFields();
     void cancelKeepAndClearClipboard();
     void stopFailureAndSpace();
+    void filesNoFormatReadsAreRefused();
     void unexpectedErrorsAreReportedAndWorkGoesOn();
 
 private:
@@ -387,8 +389,7 @@ void TestPicEditor::replacementPictureSources()
     messages_.clear();
     dialog.GetNewPix();
     QCOMPARE(asked.title, QStringLiteral("Replacement Art"));
-    QCOMPARE(asked.nameFilters, (QStringList{QStringLiteral("Picture Files (*.bmp *.gif *.jpg)"),
-                                             QStringLiteral("All pictures (*.bmp *.gif *.jpg *.jpeg *.png)")}));
+    QCOMPARE(asked.nameFilters, QStringList{QStringLiteral("Picture Files (*.bmp *.gif *.jpg *.jpeg *.png *.webp)")});
     QVERIFY(asked.mustExist && !asked.multiple);
     QVERIFY(messages_.isEmpty());
     answer = fake;
@@ -683,6 +684,55 @@ void TestPicEditor::stopFailureAndSpace()
     Answer(newTitle);
     ChangeSelected(window);
     QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("File Missing"));
+}
+
+// A text file and a FLAC file whose marker is damaged, named as music, are
+// listed with the reason they cannot be read, and "Change Picture | Tag",
+// chosen from the row's menu with the mouse, writes nothing into them.
+void TestPicEditor::filesNoFormatReadsAreRefused()
+{
+    const ErrorLogTail log;
+    const QString text = Path(QStringLiteral("notes.flac"));
+    QVERIFY(TestFiles::Write(text, "These are the liner notes.\n"));
+    QByteArray flac = AudioFixture::Flac({{0, QByteArray(34, '\x11')}, {4, AudioFixture::CommentList({"TITLE=T"})}},
+                                         AudioFixture::MadeUpFrame());
+    flac[3] = 'X';
+    const QString damaged = Path(QStringLiteral("song.flac"));
+    QVERIFY(TestFiles::Write(damaged, flac));
+    const QString reason = QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)");
+
+    frmMain window;
+    window.show();
+    window.GetFileInfo({QString(), text, damaged});
+    QVERIFY(WaitUntilIdle(window));
+    TrackList *list = Probe(window).lvwMain();
+    QCOMPARE(list->RowCount(), 2);
+    for (int row = 1; row <= 2; ++row) {
+        QCOMPARE(list->Row(row).Status, QStringLiteral("No Picture"));
+        QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), reason);
+        QVERIFY(log.Has("GetTags", (list->PathAt(row) + QStringLiteral(": ") + reason).toUtf8()));
+    }
+
+    Select(window, {1, 2});
+    const int answered = answered_;
+    Answer([](frmPicMod &dialog) {
+        dialog.cboTagData[frmPicMod::Genre]->setEditText(QStringLiteral("Rock"));
+        return true;
+    });
+    const QRect place = list->visualItemRect(list->topLevelItem(0));
+    QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(list->viewport()->width() / 2, place.center().y()));
+    QTRY_VERIFY(Probe(window).mnuPopList->isVisible());
+    QTest::mouseClick(Probe(window).mnuPopList, Qt::LeftButton, {},
+                      Probe(window).mnuPopList->actionGeometry(Probe(window).mnuReplace).center());
+    QTRY_COMPARE(answered_, answered + 1);
+    QTRY_VERIFY(!Probe(window).EditorOpen && !Probe(window).OperationRunning);
+    for (int row = 1; row <= 2; ++row) {
+        QCOMPARE(list->Row(row).Status, QStringLiteral("Change Pic Failed"));
+        QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), reason);
+        QVERIFY(log.Has("UpdateCurrentPix", (list->PathAt(row) + QStringLiteral(": ") + reason).toUtf8()));
+    }
+    QCOMPARE(TestFiles::Read(text), QByteArray("These are the liner notes.\n"));
+    QCOMPARE(TestFiles::Read(damaged), flac);
 }
 
 // An unexpected error (memory running out) while a picture is taken or a file

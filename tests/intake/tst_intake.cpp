@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/convert/artconversion.h"
 #include "engine/convert/folderwalk.h"
+#include "engine/tags/tagformats.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
@@ -231,7 +232,7 @@ void TestIntake::addFolderButton()
     // The first use opens at the documents folder; the choice is remembered.
     QCOMPARE(browserStart_, Path(QStringLiteral("Documents")));
     QCOMPARE(browserPrompt_,
-             QStringLiteral("Select a folder containing Mp3 files. Contents of subfolders will be included."));
+             QStringLiteral("Select a folder containing music files. Contents of subfolders will be included."));
     QCOMPARE(Probe(window).LastFolder, Path(QStringLiteral("Music")));
     QCOMPARE(ListedPaths(window), (QStringList{a, b, c}));
     QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("No Picture"));
@@ -261,7 +262,7 @@ void TestIntake::emptyTreeCancelAndStop()
     SetFolderBrowserRunner([&answer](const QString &, QWidget *, const QString &) { return answer; });
     Probe(window).cmdFolder->click();
     QVERIFY(WaitUntilIdle(window));
-    QCOMPARE(messages_, QStringList{QStringLiteral("No Mp3 files were found in the folder.")});
+    QCOMPARE(messages_, QStringList{QStringLiteral("No music files were found in the folder.")});
     QCOMPARE(Probe(window).lvwMain()->RowCount(), 0);
     QVERIFY(Probe(window).cmdFiles->isEnabled() && Probe(window).cmdConvert->isEnabled() && Probe(window).ProgressBar->isHidden());
 

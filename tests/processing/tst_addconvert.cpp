@@ -230,9 +230,12 @@ void TestAddConvert::addingThroughTheDialog()
     Answer({b, a, c});
     Probe(window).cmdFiles->click();
     QVERIFY(WaitUntilIdle(window));
-    QCOMPARE(lastRequest_.title, QStringLiteral("Mp3 File(s) To Resize Album Art"));
-    QCOMPARE(lastRequest_.nameFilters, QStringList({QStringLiteral("Mp3 Files (*.mp3)"),
-                                                     QStringLiteral("Audio files (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)")}));
+    QCOMPARE(lastRequest_.title, QStringLiteral("Music File(s) To Resize Album Art"));
+    QCOMPARE(lastRequest_.nameFilters,
+             QStringList({QStringLiteral("Music Files (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)"),
+                          QStringLiteral("Mp3 Files (*.mp3)"), QStringLiteral("FLAC Files (*.flac)"),
+                          QStringLiteral("Ogg Vorbis Files (*.ogg *.oga)"), QStringLiteral("Opus Files (*.opus)"),
+                          QStringLiteral("M4A Files (*.m4a *.m4b *.mp4)")}));
     QCOMPARE(Probe(window).LastFile, dir_->path());
     QCOMPARE(Probe(window).lvwMain()->RowCount(), 3);
     QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "base/genrefromid.h"
+#include "engine/files/lockedfile.h"
 #include "engine/tags/id3v2/id3v2raw.h"
+#include "engine/tags/tagformats.h"
 #include "engine/tags/taglibrary.h"
+#include "support/audiofixture.h"
 #include "support/mp3fixture.h"
 #include "support/peakmemory.h"
 #include "support/testfiles.h"
@@ -101,6 +104,8 @@ private slots:
     void readsFieldsOfBothVersions_data();
     void readsFieldsOfBothVersions();
     void readsId3v1AndUntaggedFiles();
+    void formatsToldByContent_data();
+    void formatsToldByContent();
     void failedOpenLeavesNoFileOpen();
     void picturesInStoredOrder();
 
@@ -294,6 +299,113 @@ void TestTagLibrary::readsId3v1AndUntaggedFiles()
     QVERIFY(!tags.HasId3v1Tag());
     QVERIFY(tags.Id3v1Field(TagField::Title).isEmpty());
     QCOMPARE(tags.LastErrorCode(), 0);
+}
+
+namespace {
+
+// What mutagen, a reader that is not ours, takes a file for (as the format
+// table names it; empty for none), and the title it reads.
+QStringList MutagenKindAndTitle(const QString &path)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, mutagen\n"
+                                 "names = {'EasyMP3': 'MP3', 'FLAC': 'FLAC', 'OggVorbis': 'Ogg Vorbis',\n"
+                                 "         'OggOpus': 'Opus', 'EasyMP4': 'M4A'}\n"
+                                 "try:\n"
+                                 "    f = mutagen.File(sys.argv[1], easy=True)\n"
+                                 "except Exception:\n"
+                                 "    f = None\n"
+                                 "print(names.get(type(f).__name__, '') if f is not None else '')\n"
+                                 "print((f.get('title') or [''])[0] if f is not None and f.tags is not None else '')"),
+                  path});
+    python.waitForFinished(30000);
+    return QString::fromUtf8(python.readAllStandardOutput()).split(u'\n').mid(0, 2);
+}
+
+// Bytes that are no audio, with a frame header here and there that no
+// second frame follows.
+QByteArray Junk(int size)
+{
+    QByteArray junk;
+    while (junk.size() < size)
+        junk += "encoder junk " + QByteArray("\xFF\xFB\x90\x64", 4) + ' ';
+    return junk.left(size);
+}
+
+} // namespace
+
+void TestTagLibrary::formatsToldByContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("format"); // empty: no music file
+
+    using namespace Mp3Fixture;
+    QTest::newRow("one MPEG frame") << "one.mp3" << AudioFrames(1) << "MP3";
+    QTest::newRow("an ID3v2 tag, then frames") << "tagged.mp3" << Tag(3, TextFrame("TIT2", QStringLiteral("T"))) + AudioFrames(3)
+                                               << "MP3";
+    QTest::newRow("327 bytes of junk before the first frame") << "junk327.mp3" << Junk(327) + AudioFrames(8) << "MP3";
+    QTest::newRow("2255 bytes of junk before the first frame") << "junk2255.mp3" << Junk(2255) + AudioFrames(8) << "MP3";
+    QTest::newRow("junk alone") << "junk.mp3" << Junk(5000) << "";
+    QTest::newRow("a text file") << "x.flac" << QByteArray("These are the liner notes.\n") << "";
+    QTest::newRow("an empty file") << "empty.mp3" << QByteArray() << "";
+
+    static QTemporaryDir folder;
+    AudioFixture::Tones tones;
+    if (!AudioFixture::MakeTones(folder.path(), &tones))
+        return; // no ffmpeg: the made-up files above still run
+    QByteArray damaged = tones.flac;
+    damaged[3] = 'X';
+    QByteArray freeFirst = tones.m4a;
+    freeFirst.replace(4, 4, "free"); // the ftyp box, renamed where it stands
+    QTest::newRow("FLAC") << "tone.flac" << tones.flac << "FLAC";
+    QTest::newRow("FLAC behind an ID3v2 tag") << "tagged.flac" << Tag(3, TextFrame("TIT2", QStringLiteral("T"))) + tones.flac
+                                              << "FLAC";
+    QTest::newRow("FLAC with a damaged marker") << "damaged.flac" << damaged << "";
+    QTest::newRow("Ogg Vorbis") << "tone.ogg" << tones.vorbis << "Ogg Vorbis";
+    QTest::newRow("Opus") << "tone.opus" << tones.opus << "Opus";
+    QTest::newRow("M4A") << "tone.m4a" << tones.m4a << "M4A";
+    QTest::newRow("M4A whose first box is not ftyp") << "free.m4a" << freeFirst << "M4A";
+    QTest::newRow("boxes without ftyp or moov") << "boxes.m4a" << AudioFixture::Mp4Box("free", "x") + AudioFixture::Mp4Box("mdat", "y")
+                                                << "";
+}
+
+void TestTagLibrary::formatsToldByContent()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, format);
+    const QString path = Path(name);
+    QVERIFY(Write(path, bytes));
+
+    LockedFile file;
+    QString why;
+    QVERIFY2(file.Open(path, &why), qPrintable(why));
+    const Result<FileStart> start = ReadFileStart(file.Descriptor(), file.State().st_size);
+    QVERIFY(start);
+    const MusicFormat *found = RecognisedFormat(*start);
+    QCOMPARE(found ? QString::fromLatin1(found->name) : QString(), format);
+    file.Close();
+    QCOMPARE(MutagenKindAndTitle(path).value(0), format);
+
+    // A file no format recognises is refused, and never written; any other
+    // takes a tag change that mutagen reads, an MP3 without a tag in front
+    // of its first byte.
+    TagLibrary tags;
+    QCOMPARE(tags.OpenAudioFile(path), short(format.isEmpty() ? 0 : 1));
+    tags.SetId3v2Field(TagField::Title, QStringLiteral("Changed"));
+    QCOMPARE(tags.SaveId3v2Tag(path), short(format.isEmpty() ? 0 : -1));
+    if (format.isEmpty()) {
+        QCOMPARE(tags.LastErrorText(), QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)"));
+        QCOMPARE(Read(path), bytes);
+        return;
+    }
+    tags.CloseAudioFile();
+    QCOMPARE(MutagenKindAndTitle(path), (QStringList{format, QStringLiteral("Changed")}));
+    if (format == QLatin1String("MP3") && !bytes.startsWith("ID3"))
+        QVERIFY(Read(path).endsWith(bytes));
 }
 
 void TestTagLibrary::failedOpenLeavesNoFileOpen()

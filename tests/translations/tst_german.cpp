@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "base/translation.h"
+#include "engine/tags/tagformats.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
 #include "support/testpictures.h"
@@ -158,6 +159,8 @@ void TestGerman::shownTexts_data()
                                << QStringLiteral("/m/a%2.mp3 kann nicht gelesen werden: die Datei ist schreibgeschützt");
     QTest::newRow("two numbers") << EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits").arg(9000).arg(70)
                                  << QStringLiteral("Bild zu groß: 9000 x 70 liegt über den Grenzen");
+    QTest::newRow("names of formats") << NotMusicFailure().reason
+                                      << QStringLiteral("keine Musikdatei, die Brisko liest (MP3, FLAC, Ogg Vorbis, Opus oder M4A)");
     QTest::newRow("a C text") << QStringLiteral("Damaged picture: its header changed")
                               << QStringLiteral("Beschädigtes Bild: sein Kopf hat sich geändert");
     QTest::newRow("not ours") << QStringLiteral("Premature end of JPEG file")
@@ -238,6 +241,19 @@ void TestGerman::windowAndStatuses()
     QCOMPARE(probe.Statusbar->PanelText(2), QStringLiteral("Skalierung  Größe:250  Qualität:80"));
     QCOMPARE(list->topLevelItem(1)->text(ColStatus), QStringLiteral("Kein Bild"));
     QCOMPARE(list->Field(2, ColStatus), QStringLiteral("No Picture"));
+
+    // "Add Files" offers every music file first, then each format's.
+    clsOpenSave::Request asked;
+    clsOpenSave::SetFileDialogRunner([&asked](const clsOpenSave::Request &request) {
+        asked = request;
+        return clsOpenSave::Answer{false, {}, 0};
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    clsOpenSave::SetFileDialogRunner(nullptr);
+    QCOMPARE(asked.title, QStringLiteral("Musikdatei(en) zum Skalieren der Cover"));
+    QCOMPARE(asked.nameFilters.mid(0, 2),
+             (QStringList{QStringLiteral("Musikdateien (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)"),
+                          QStringLiteral("MP3-Dateien (*.mp3)")}));
 
     QTest::mouseClick(probe.cmdConvert, Qt::LeftButton);
     QVERIFY(WaitUntilIdle(*window));
@@ -381,16 +397,18 @@ void TestGerman::batchSpeaksGermanJsonStaysEnglish()
     QCOMPARE(germanCode, 1);
     QCOMPARE(germanCode, englishCode);
     QCOMPARE(germanJson, englishJson);
-    for (const char *field : {"\"status\":\"Resize Failed\"", "\"error\":\"not an MP3 file\"",
+    for (const char *field : {"\"status\":\"Resize Failed\"", "\"error\":\"not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)\"",
                               "\"note\":\"1 other name outside this run keeps the old picture\""})
         QVERIFY2(englishJson.contains(field), englishJson.constData());
-    for (const char *line : {"^\\./text\\.mp3: Skalieren fehlgeschlagen – keine MP3-Datei$",
+    for (const char *line : {"^\\./text\\.mp3: Skalieren fehlgeschlagen – keine Musikdatei, die Brisko liest "
+                             "\\(MP3, FLAC, Ogg Vorbis, Opus oder M4A\\)$",
                              "^\\./art\\.mp3: Skaliert – 1 weiterer Name außerhalb dieses Laufs behält das alte Bild$",
                              "^Status +Dateien$", "^Kein Bild +1$", "^Gesamt +3$", "^Gesparte Bytes: "}) {
         const QRegularExpression pattern(QString::fromUtf8(line), QRegularExpression::MultilineOption);
         QVERIFY2(pattern.match(german).hasMatch(), qPrintable(QString::fromUtf8(line) + QStringLiteral(" not in:\n") + german));
     }
-    QVERIFY2(english.contains(QStringLiteral("./text.mp3: Resize Failed - not an MP3 file")), qPrintable(english));
+    QVERIFY2(english.contains(QStringLiteral("./text.mp3: Resize Failed - not a music file that Brisko reads "
+                                                    "(MP3, FLAC, Ogg Vorbis, Opus or M4A)")), qPrintable(english));
 }
 
 QTEST_MAIN(TestGerman)

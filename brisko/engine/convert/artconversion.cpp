@@ -187,8 +187,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
                                     : QString());
         const short pictureType = tags.GetPictureType(1);
         if (!tags.PictureData(1, &art))
-            return Ended(result, ArtOutcome::NoPicture,
-                         EnglishText("Engine", "picture 1 cannot be read (a compressed, encrypted or damaged frame)"));
+            return Ended(result, ArtOutcome::NoPicture, tags.LastErrorText());
         result.picture = art;
         result.oldSize = MeasureArt(art, &result.fromPng);
         const QSize &size = result.oldSize;

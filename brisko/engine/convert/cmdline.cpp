@@ -3,8 +3,8 @@
 
 #include "base/textvalue.h"
 #include "base/translation.h"
-#include "engine/convert/folderwalk.h"
 #include "engine/files/localpath.h"
+#include "engine/tags/tagformats.h"
 
 #include <QDir>
 

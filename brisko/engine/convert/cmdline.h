@@ -48,15 +48,16 @@ enum class InfoRequest
 InfoRequest FindInfoRequest(const QStringList &arguments);
 
 // What a start of the window names, its arguments sorted out: an argument
-// that names an existing folder or MP3 file is a path, made absolute against
-// the folder the start was made in (the root folder alone stays a switch:
+// that names an existing folder or music file (see HasMusicExtension) is a
+// path, made absolute against the folder the start was made in (the root
+// folder alone stays a switch:
 // nobody means every file of the system); text made only of slashes, digits,
 // signs, dots and blanks is switch text, so "/300/90" keeps working beside
 // paths; everything else (another file, a path that is not there) is refused.
 struct StartArguments
 {
     QString switches;    // the switch arguments joined by blanks
-    QStringList paths;   // MP3 files and folders, absolute, in the order given
-    QStringList refused; // arguments naming no folder and no MP3 file there, as given
+    QStringList paths;   // music files and folders, absolute, in the order given
+    QStringList refused; // arguments naming no folder and no music file there, as given
 };
 StartArguments ReadStartArguments(const QStringList &arguments, const QString &workingFolder);

@@ -2,6 +2,7 @@
 #include "engine/convert/folderwalk.h"
 
 #include "engine/files/localpath.h"
+#include "engine/tags/tagformats.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,19 +20,6 @@ QString FileIdentity(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return QString();
     return QString::number(quint64(info.st_dev)) + u':' + QString::number(quint64(info.st_ino));
-}
-
-bool HasMusicExtension(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0)
-        return false;
-    const QStringView extension = QStringView(name).mid(dot + 1);
-    for (const char16_t *known : {u"mp3", u"flac", u"ogg", u"oga", u"opus", u"m4a", u"m4b", u"mp4"}) {
-        if (extension.compare(QStringView(known), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
 }
 
 namespace {

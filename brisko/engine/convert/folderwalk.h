@@ -10,10 +10,6 @@
 // that reaches it. Empty when the path leads nowhere.
 QString FileIdentity(const QString &path);
 
-// True for the names of the music files the program reads: ".mp3", ".flac",
-// ".ogg", ".oga", ".opus", ".m4a", ".m4b" and ".mp4", in any letter case.
-bool HasMusicExtension(const QString &name);
-
 // The music files (see HasMusicExtension) of a folder tree, breadth first: all folders are found first
 // (the root, its subfolders, then theirs, ...), then each folder's own files
 // are taken in that order. Within a folder, names come in alphabetical order

@@ -25,12 +25,14 @@ void ReadFields(TagFields *fields, Field field, Comment comment)
 
 } // namespace
 
-void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
+bool GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
              bool *hasPicture)
 {
     const CloseOnExit closeFile(tags);
-    if (tags.OpenAudioFile(path) != 1)
-        return;
+    if (tags.OpenAudioFile(path) != 1) {
+        LogError(QStringLiteral("GetTags"), path + QStringLiteral(": ") + tags.LastErrorText());
+        return false;
+    }
     bool usedV2 = tags.HasId3v2Tag();
     if (usedV2) {
         ReadFields(
@@ -56,6 +58,7 @@ void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArra
         break;
     }
     fields->Genre = GenreFromID(fields->Genre);
+    return true;
 }
 
 MeasuredPicture MeasurePicture(const QByteArray &data)

@@ -25,9 +25,10 @@ struct TagFields
 // Reads one file's tag fields and its picture number 1: the ID3v2 tag when
 // there is one, the ID3v1 fields when there is no ID3v2 tag or it cannot be
 // read whole (a picture taken from it stays). The genre is given as its name.
-// Fields stay as they were when the file cannot be opened. Problems other
-// than an unreadable ID3v2 tag are logged.
-void GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
+// False when the file cannot be opened: the fields stay as they were, and
+// tags.LastErrorText() tells why. Problems other than a tag that cannot be
+// read whole are logged, a file that cannot be opened among them.
+bool GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
              bool *hasPicture);
 
 // A picture's size as the program shows it, read from its headers only. PNG

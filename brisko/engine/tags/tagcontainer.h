@@ -20,6 +20,7 @@ struct StoredPicture
     QByteArray data;       // the image bytes, shared with the tag's bytes where they can be
     short type = 0;        // the picture type (3 is the front cover), numbered alike in every format
     bool readable = false; // false: stored in a form that cannot be read (compressed, encrypted, damaged)
+    QString problem;       // then why, in the words of its format ("picture 1 is empty")
 };
 
 // One file's tags, whatever their format: the seven fields and the pictures
@@ -51,6 +52,3 @@ public:
     virtual bool HasId3v1() const { return false; }
     virtual QString Id3v1Field(TagField) const { return QString(); }
 };
-
-// The tags of the file held open in file, their format told by its first bytes.
-Result<std::unique_ptr<TagContainer>> ReadTagContainer(const LockedFile &file);

@@ -1,77 +1,85 @@
 // SPDX-License-Identifier: MIT
-#include "engine/tags/tagcontainer.h"
+#include "engine/tags/tagformats.h"
 
-#include "engine/files/lockedfile.h"
+#include "base/tagerrors.h"
+#include "base/translation.h"
 #include "engine/tags/flac/flaccontainer.h"
 #include "engine/tags/id3v2/id3v2container.h"
-#include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/tags/mp4/mp4container.h"
 #include "engine/tags/ogg/oggcontainer.h"
 
-#include <vector>
+#include <QCoreApplication>
 
-#include <unistd.h>
-
-namespace {
-
-using TagReader = Result<std::unique_ptr<TagContainer>> (*)(const LockedFile &file);
-
-// The first bytes of a file, and the first bytes after an ID3v2 tag at its
-// start (some writers put one in front of other formats too).
-struct FileStart
+const std::vector<MusicFormat> &MusicFormats()
 {
-    QByteArray atStart;
-    QByteArray afterId3v2;
-};
-
-constexpr int StartSize = 16;
-
-QByteArray ReadAt(int fd, qint64 offset)
-{
-    QByteArray bytes(StartSize, '\0');
-    const ssize_t got = ::pread(fd, bytes.data(), StartSize, offset);
-    bytes.truncate(got > 0 ? int(got) : 0);
-    return bytes;
-}
-
-FileStart StartOf(const LockedFile &file)
-{
-    FileStart start;
-    start.atStart = ReadAt(file.Descriptor(), 0);
-    qint64 end = Id3v2::BodyEnd(start.atStart);
-    // An ID3v2.4 tag may close with a footer.
-    if (end > 0 && Id3v2::FooterFollows(start.atStart, ReadAt(file.Descriptor(), end)))
-        end += Id3v2::FooterSize;
-    start.afterId3v2 = end > 0 ? ReadAt(file.Descriptor(), end) : start.atStart;
-    return start;
-}
-
-// One line a format other than MP3: how its files begin, and its reader. The
-// first that knows the file reads it; files no other format claims are read
-// as MP3, whose files may begin with almost anything.
-struct TagFormat
-{
-    bool (*recognises)(const FileStart &start);
-    TagReader read;
-};
-const std::vector<TagFormat> &OtherFormats()
-{
-    static const std::vector<TagFormat> formats = {
-        {[](const FileStart &start) { return start.afterId3v2.startsWith("fLaC"); }, ReadFlacTags},
-        {[](const FileStart &start) { return start.afterId3v2.startsWith("OggS"); }, ReadOggTags},
-        {[](const FileStart &start) { return start.atStart.mid(4, 4) == "ftyp"; }, ReadMp4Tags},
+    static const std::vector<MusicFormat> formats = {
+        {"MP3", QT_TRANSLATE_NOOP("Engine", "Mp3 Files"), {QStringLiteral("mp3")}, false, IsMp3, ReadMp3Tags,
+         Mp3MetadataBytes},
+        {"FLAC", QT_TRANSLATE_NOOP("Engine", "FLAC Files"), {QStringLiteral("flac")}, true, IsFlac, ReadFlacTags,
+         FlacMetadataBytes},
+        {"Ogg Vorbis", QT_TRANSLATE_NOOP("Engine", "Ogg Vorbis Files"), {QStringLiteral("ogg"), QStringLiteral("oga")},
+         true, IsOggVorbis, ReadOggTags, OggHeaderBytes},
+        {"Opus", QT_TRANSLATE_NOOP("Engine", "Opus Files"), {QStringLiteral("opus")}, true, IsOpus, ReadOggTags,
+         OggHeaderBytes},
+        {"M4A", QT_TRANSLATE_NOOP("Engine", "M4A Files"),
+         {QStringLiteral("m4a"), QStringLiteral("m4b"), QStringLiteral("mp4")}, true, IsMp4, ReadMp4Tags,
+         Mp4MetadataBytes},
     };
     return formats;
 }
 
-} // namespace
-
-Result<std::unique_ptr<TagContainer>> ReadTagContainer(const LockedFile &file)
+const MusicFormat *RecognisedFormat(const FileStart &start)
 {
-    const FileStart start = StartOf(file);
-    for (const TagFormat &format : OtherFormats()) {
-        if (format.recognises(start))
-            return format.read(file);
+    // An ID3v2 tag may stand in front of a FLAC or Ogg stream too: the
+    // formats with a marker of their own are asked first.
+    for (const bool ownMarker : {true, false}) {
+        for (const MusicFormat &format : MusicFormats()) {
+            if (format.ownMarker == ownMarker && format.recognises(start))
+                return &format;
+        }
     }
-    return ReadMp3Tags(file);
+    return nullptr;
+}
+
+Failure NotMusicFailure()
+{
+    QStringList names;
+    for (const MusicFormat &format : MusicFormats())
+        names << QLatin1String(format.name);
+    const QString last = names.takeLast();
+    return Failure{TagLibraryError::NotMusic,
+                   EnglishText("Engine", "not a music file that Brisko reads (%1 or %2)").arg(names.join(u", "), last)};
+}
+
+bool HasMusicExtension(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QStringView extension = QStringView(name).mid(dot + 1);
+    for (const MusicFormat &format : MusicFormats()) {
+        for (const QString &known : format.extensions) {
+            if (extension.compare(known, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+QStringList MusicPatterns(const std::vector<MusicFormat> &formats)
+{
+    QStringList patterns;
+    for (const MusicFormat &format : formats) {
+        for (const QString &extension : format.extensions)
+            patterns << QStringLiteral("*.") + extension;
+    }
+    return patterns;
+}
+
+QString MusicFormatLines()
+{
+    QString lines;
+    for (const MusicFormat &format : MusicFormats())
+        lines += QStringLiteral("  %1 .%2\n").arg(QLatin1String(format.name), -12).arg(format.extensions.join(QStringLiteral(" .")));
+    return lines;
 }

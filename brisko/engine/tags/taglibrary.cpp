@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/taglibrary.h"
 
+#include "engine/tags/tagformats.h"
 #include "base/translation.h"
 #include "engine/files/localpath.h"
 #include "engine/files/replacegroup.h"
@@ -57,6 +58,7 @@ void TagLibrary::Close()
     reread_ = false;
     original_.Close();
     tags_.reset();
+    heldMemory_.reset();
     edits_ = TagEdits();
 }
 
@@ -83,9 +85,21 @@ short TagLibrary::OpenAudioFile(const QString &requested)
         SetError(TagLibraryError::CannotRead, EnglishText("Engine", "Cannot read %1: %2").arg(path, why));
         return 0;
     }
-    Result<std::unique_ptr<TagContainer>> read = ReadTagContainer(original_);
+    const Result<FileStart> start = ReadFileStart(original_.Descriptor(), original_.State().st_size);
+    const MusicFormat *format = start ? RecognisedFormat(*start) : nullptr;
+    if (start && !format) {
+        // Its bytes are never read further, let alone written.
+        original_.Close();
+        SetError(NotMusicFailure());
+        return 0;
+    }
+    if (start && holdMemory_)
+        heldMemory_ = holdMemory_(format->metadataBytes(*start));
+    Result<std::unique_ptr<TagContainer>> read =
+        start ? format->read(original_) : Result<std::unique_ptr<TagContainer>>(start.Why());
     if (!read) {
         original_.Close();
+        heldMemory_.reset();
         SetError(read.Why().code, EnglishText("Engine", "Cannot read %1: %2").arg(path, read.Why().reason));
         return 0;
     }
@@ -181,8 +195,9 @@ bool TagLibrary::PictureData(int number, QByteArray *data)
     const std::optional<StoredPicture> picture = Tags() ? Tags()->Picture(number) : std::nullopt;
     if (!picture || !picture->readable) {
         SetError(TagLibraryError::NoSuchPicture,
-                 picture ? EnglishText("Engine", "picture %1 cannot be read").arg(number)
-                         : EnglishText("Engine", "there is no picture %1").arg(number));
+                 !picture                     ? EnglishText("Engine", "there is no picture %1").arg(number)
+                 : picture->problem.isEmpty() ? EnglishText("Engine", "picture %1 cannot be read").arg(number)
+                                              : picture->problem);
         return false;
     }
     *data = picture->data;

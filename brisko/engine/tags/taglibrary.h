@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class ReplaceGroup;
@@ -42,6 +43,12 @@ public:
     short OpenAudioFile(const QString &requested);
     void CloseAudioFile();
     QString OpenPath() const { return path_; }
+    // Memory held while an open file's tags are in memory: asked for with
+    // what the file's format declares its metadata to take, before any of
+    // it is read, and given back when the file is closed. It may wait, or
+    // throw to refuse the file. None: nothing is held.
+    using MemoryHold = std::function<std::shared_ptr<void>(qint64 metadataBytes)>;
+    void HoldMemoryWith(MemoryHold hold) { holdMemory_ = std::move(hold); }
     // Saves made while a group is given wait in it to reach the disk with
     // others (see ReplaceGroup), and close the file; none: each save is on
     // disk when it returns.
@@ -127,6 +134,8 @@ private:
     QByteArray realName_; // the file itself, links resolved, as the bytes of its name
     LockedFile original_;
     ReplaceGroup *group_ = nullptr;
+    MemoryHold holdMemory_;
+    std::shared_ptr<void> heldMemory_; // before tags_: given back after them
     std::unique_ptr<TagContainer> tags_;
     bool reread_ = false; // saved since tags_ was read
     struct stat replaced_ {};

@@ -407,9 +407,9 @@ void frmPicMod::GetNewPix()
         dialog.CancelError = true;
         dialog.DialogTitle = tr("Replacement Art");
         dialog.InitDir = QString();
-        // The classic kinds first; covers are often .jpeg or .png.
-        dialog.SetFilter(tr("Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg")
-                         + u'|' + tr("All pictures (*.bmp *.gif *.jpg *.jpeg *.png)|*.bmp;*.gif;*.jpg;*.jpeg;*.png"));
+        // Every kind a replacement picture is read from; covers are often .jpeg or .png.
+        dialog.SetFilter(tr("Picture Files (*.bmp *.gif *.jpg *.jpeg *.png *.webp)|"
+                            "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.webp"));
         dialog.Flags = 4100;
         dialog.MaxFileSize = 256;
         dialog.ShowOpen();

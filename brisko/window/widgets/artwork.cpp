@@ -280,6 +280,13 @@ QImage NoPictureImage(const QString &why, const QPalette &palette)
     return Card(QCoreApplication::translate("Window", "No Picture"), text, false, DrawEmptyFrame, palette);
 }
 
+QImage UnreadableFileImage(const QString &why, const QPalette &palette)
+{
+    return Card(QCoreApplication::translate("Window", "No Picture"),
+                QCoreApplication::translate("Window", "This file cannot be read: %1.").arg(ShownText(why)), false,
+                DrawEmptyFrame, palette);
+}
+
 QImage MissingFileImage(const QPalette &palette)
 {
     return Card(QCoreApplication::translate("Window", "No Picture"),

@@ -47,6 +47,8 @@ QImage NoPictureImage(const QString &why = QString(),
                       const QPalette &palette = QGuiApplication::palette());
 // Shown for a file that is no longer where it was added.
 QImage MissingFileImage(const QPalette &palette = QGuiApplication::palette());
+// The card for a file that cannot be read at all, saying why (English, shown translated).
+QImage UnreadableFileImage(const QString &why, const QPalette &palette = QGuiApplication::palette());
 // The small "PNG" marker shown when a file's art is stored as PNG.
 QImage PngMarker();
 

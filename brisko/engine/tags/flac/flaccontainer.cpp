@@ -72,8 +72,8 @@ std::optional<StoredPicture> FlacTags::Picture(int number) const
         return std::nullopt;
     const Result<FlacPicture> picture = ParseFlacPicture(metadata_.blocks.at(pictureBlocks_.at(number - 1)).body);
     if (!picture)
-        return StoredPicture();
-    return StoredPicture{picture->data, short(qMin<quint32>(picture->type, 32767)), true};
+        return StoredPicture{{}, 0, false, UnreadablePicture(number, picture.Why().reason)};
+    return StoredPicture{picture->data, short(qMin<quint32>(picture->type, 32767)), true, {}};
 }
 
 } // namespace
@@ -85,4 +85,25 @@ Result<std::unique_ptr<TagContainer>> ReadFlacTags(const LockedFile &file)
     if (metadata.readError != 0)
         return ReadFailure(metadata.readError);
     return std::unique_ptr<TagContainer>(new FlacTags(std::move(metadata), size));
+}
+
+bool IsFlac(const FileStart &start)
+{
+    return start.stream.startsWith("fLaC");
+}
+
+qint64 FlacMetadataBytes(const FileStart &start)
+{
+    // Only the blocks' headers are read: four bytes each, the last flagged.
+    ByteReader reader(start.fd, start.size);
+    qint64 at = start.streamAt + 4;
+    for (int count = 0; count < Flac::MostBlocks; ++count) {
+        const std::optional<QByteArray> header = reader.Read(at, 4);
+        if (!header)
+            break;
+        at += 4 + BigEndian(*header, 1, 3);
+        if (uchar(header->at(0)) & 0x80)
+            break;
+    }
+    return qMin(at, start.size);
 }

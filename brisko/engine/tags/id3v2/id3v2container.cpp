@@ -8,6 +8,7 @@
 #include "engine/tags/id3v2/id3v2frames.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/tags/id3v2/id3v2writer.h"
+#include "engine/tags/id3v2/mpegframes.h"
 
 #include <QMap>
 
@@ -141,6 +142,9 @@ std::optional<StoredPicture> Mp3Tags::Picture(int number) const
         // TagLib reads the type byte as a signed char: 128-255 come out negative.
         picture.type = short(uchar(frame->type()));
         picture.data = ToQByteArray(frame->picture());
+    } else {
+        picture.problem = EnglishText("Engine", "picture %1 cannot be read (a compressed, encrypted or damaged frame)")
+                              .arg(number);
     }
     if (number == 1)
         firstPicture_ = picture;
@@ -191,4 +195,15 @@ Result<std::unique_ptr<TagContainer>> ReadMp3Tags(const LockedFile &file)
         id3v1 = tail->right(128);
     const bool tagAtEnd = size > tag.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(*tail);
     return std::unique_ptr<TagContainer>(new Mp3Tags(std::move(tag), std::move(id3v1), tagAtEnd, size));
+}
+
+bool IsMp3(const FileStart &start)
+{
+    return Id3v2::BodyEnd(start.head) > 0 || MpegFrames::FirstRun(start.head, start.size) >= 0;
+}
+
+qint64 Mp3MetadataBytes(const FileStart &start)
+{
+    const qint64 tag = Id3v2::DeclaredSize(start.head);
+    return tag > Id3v2::MostTagBytes + Id3v2::FooterSize ? 0 : tag;
 }

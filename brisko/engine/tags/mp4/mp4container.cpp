@@ -8,6 +8,8 @@
 #include "engine/tags/mp4/mp4writer.h"
 #include "engine/tags/vorbis/tagbytes.h"
 
+#include <algorithm>
+
 namespace {
 
 class Mp4Tags : public TagContainer
@@ -45,4 +47,61 @@ Result<std::unique_ptr<TagContainer>> ReadMp4Tags(const LockedFile &file)
     if (read.readError != 0)
         return ReadFailure(read.readError);
     return std::unique_ptr<TagContainer>(new Mp4Tags(std::move(read), file.Descriptor(), size));
+}
+
+namespace {
+
+// The file's own boxes from its start, as far as their headers are sane;
+// found() is asked of each and ends the walk when it answers true.
+template <typename Found>
+void WalkSaneBoxes(const FileStart &start, Found found)
+{
+    ByteReader reader(start.fd, start.size);
+    qint64 at = 0;
+    for (int count = 0; count < Mp4::MostBoxes && at + 8 <= start.size; ++count) {
+        const std::optional<QByteArray> header = reader.Read(at, qMin<qint64>(16, start.size - at));
+        if (!header)
+            return;
+        const QByteArray type = header->mid(4, 4);
+        if (!std::all_of(type.cbegin(), type.cend(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
+            return;
+        qint64 size = BigEndian(*header, 0, 4);
+        int headerSize = 8;
+        if (size == 1) {
+            if (header->size() < 16)
+                return;
+            size = qint64(qMin<quint64>(BigEndian64(*header, 8), quint64(start.size)));
+            headerSize = 16;
+        } else if (size == 0) {
+            size = start.size - at; // to the end of the file
+        }
+        if (size < headerSize || size > start.size - at)
+            return;
+        if (found(BigEndian(type, 0, 4), size))
+            return;
+        at += size;
+    }
+}
+
+} // namespace
+
+bool IsMp4(const FileStart &start)
+{
+    bool mp4 = false;
+    WalkSaneBoxes(start, [&mp4](quint32 type, qint64) {
+        mp4 = type == Mp4::Fourcc("ftyp") || type == Mp4::Fourcc("moov");
+        return mp4;
+    });
+    return mp4;
+}
+
+qint64 Mp4MetadataBytes(const FileStart &start)
+{
+    qint64 moov = 0;
+    WalkSaneBoxes(start, [&moov](quint32 type, qint64 size) {
+        if (type == Mp4::Fourcc("moov"))
+            moov = size;
+        return moov > 0;
+    });
+    return moov;
 }

@@ -113,15 +113,21 @@ std::optional<StoredPicture> Picture(const File &file, int number)
     if (number < 1 || number > boxes.size())
         return std::nullopt;
     const QByteArray body = file.Body(boxes.at(number - 1));
-    if (body.size() < 8)
-        return StoredPicture();
-    const quint32 type = BigEndian(body, 0, 4);
     StoredPicture picture;
-    picture.data = SharedSlice(body, 8, body.size() - 8);
     picture.type = 3; // covr holds cover art and no picture types
+    if (body.size() <= 8) {
+        picture.problem = EnglishText("Engine", "picture %1 is empty").arg(number);
+        return picture;
+    }
+    const quint32 type = BigEndian(body, 0, 4);
+    picture.data = SharedSlice(body, 8, body.size() - 8);
     // 13 JPEG, 14 PNG, 27 BMP; "implicit" when the bytes say what they are.
     picture.readable =
         type == JpegData || type == 14 || type == 27 || (type == ImplicitData && LooksLikePicture(picture.data));
+    if (!picture.readable)
+        picture.problem = EnglishText("Engine", "picture %1 is stored as data of type %2, not as a picture")
+                              .arg(number)
+                              .arg(type);
     return picture;
 }
 

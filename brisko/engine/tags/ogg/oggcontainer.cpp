@@ -6,6 +6,7 @@
 #include "engine/tags/ogg/oggpictures.h"
 #include "engine/tags/ogg/oggstream.h"
 #include "engine/tags/ogg/oggwriter.h"
+#include "engine/tags/vorbis/flacpicture.h"
 #include "engine/tags/vorbis/tagbytes.h"
 
 namespace {
@@ -58,7 +59,8 @@ OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
         const Result<StoredPicture> picture = OggPictures::ReadPicture(stored, &description);
         if (!picture && problem_.isEmpty())
             problem_ = picture.Why().reason;
-        pictures_.append(picture ? *picture : StoredPicture());
+        pictures_.append(picture ? *picture
+                                 : StoredPicture{{}, 0, false, UnreadablePicture(int(pictures_.size()) + 1, picture.Why().reason)});
         descriptions_.append(description);
     }
 }
@@ -73,4 +75,45 @@ Result<std::unique_ptr<TagContainer>> ReadOggTags(const LockedFile &file)
     if (stream.readError != 0)
         return ReadFailure(stream.readError);
     return std::unique_ptr<TagContainer>(new OggTags(std::move(stream), file.Descriptor(), size));
+}
+
+bool IsOpus(const FileStart &start)
+{
+    if (!start.stream.startsWith("OggS") || start.stream.size() < 27)
+        return false;
+    const int segments = uchar(start.stream.at(26));
+    return start.stream.mid(27 + segments, 8) == "OpusHead";
+}
+
+bool IsOggVorbis(const FileStart &start)
+{
+    return start.stream.startsWith("OggS") && !IsOpus(start);
+}
+
+qint64 OggHeaderBytes(const FileStart &start)
+{
+    // Vorbis has three header packets, Opus two. Only the pages' headers
+    // and segment tables are read: a packet ends with a segment shorter
+    // than 255 bytes.
+    const int headerPackets = IsOpus(start) ? 2 : 3;
+    ByteReader reader(start.fd, start.size);
+    qint64 at = start.streamAt;
+    int packets = 0;
+    while (packets < headerPackets && at - start.streamAt <= MostTagBytes) {
+        constexpr int HeaderSize = 27;
+        const std::optional<QByteArray> header = reader.Read(at, HeaderSize);
+        if (!header || !header->startsWith("OggS"))
+            break;
+        const int segments = uchar(header->at(26));
+        const std::optional<QByteArray> lacing = reader.Read(at + HeaderSize, segments);
+        if (!lacing)
+            break;
+        qint64 body = 0;
+        for (const char length : *lacing) {
+            body += uchar(length);
+            packets += uchar(length) < 255 ? 1 : 0;
+        }
+        at += HeaderSize + segments + body;
+    }
+    return qMin(at, start.size);
 }

@@ -96,3 +96,8 @@ FlacPicture JpegPicture(const QByteArray &jpeg, quint32 type, const QByteArray &
     ReadJpegFrame(jpeg, &picture);
     return picture;
 }
+
+QString UnreadablePicture(int number, const QString &reason)
+{
+    return EnglishText("Engine", "picture %1 cannot be read: %2").arg(number).arg(reason);
+}

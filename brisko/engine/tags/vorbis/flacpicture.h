@@ -21,6 +21,9 @@ struct FlacPicture
 
 // The picture in body; why not, unless its fields add up to its length exactly.
 Result<FlacPicture> ParseFlacPicture(const QByteArray &body);
+
+// Why picture number cannot be read, from what its block or comment failed with.
+QString UnreadablePicture(int number, const QString &reason);
 QByteArray RenderFlacPicture(const FlacPicture &picture);
 
 // A JPEG as a picture of that type and description, with its width, height
