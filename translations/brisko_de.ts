@@ -84,10 +84,6 @@
         <translation>%1 behält das alte Bild: %2</translation>
     </message>
     <message>
-        <source>not an MP3 file</source>
-        <translation>keine MP3-Datei</translation>
-    </message>
-    <message>
         <source>changed by another program while being converted</source>
         <translation>während der Umwandlung von einem anderen Programm geändert</translation>
     </message>
@@ -105,9 +101,9 @@
     </message>
     <message>
         <source>Usage: brisko-batch [options] PATH...
-Shrinks the album art of MP3, FLAC, Ogg Vorbis, Opus and M4A files: picture 1
-of each file becomes a baseline JPEG whose longer side is the size. Folders
-are searched with their subfolders.
+Shrinks the album art of music files: picture 1 of each file becomes a
+baseline JPEG whose longer side is the size. Folders are searched with
+their subfolders for the music files named as below.
 
   --size N        longer side in pixels, 100 to 1000 (default: the desktop
                   program&apos;s setting, else 250)
@@ -123,13 +119,15 @@ are searched with their subfolders.
   --help          this text
   --version       the version
 
+Music files:
+%1
 Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,
 130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).
 </source>
         <translation>Aufruf: brisko-batch [Optionen] PFAD...
-Verkleinert die Cover von MP3-, FLAC-, Ogg-Vorbis-, Opus- und M4A-Dateien:
-Bild 1 jeder Datei wird ein Baseline-JPEG, dessen längere Seite die Größe hat.
-Ordner werden samt Unterordnern durchsucht.
+Verkleinert die Cover von Musikdateien: Bild 1 jeder Datei wird ein
+Baseline-JPEG, dessen längere Seite die Größe hat. Ordner werden samt
+Unterordnern nach den unten genannten Musikdateien durchsucht.
 
   --size N        längere Seite in Pixeln, 100 bis 1000 (Vorgabe: die
                   Einstellung des Desktop-Programms, sonst 250)
@@ -145,6 +143,8 @@ Ordner werden samt Unterordnern durchsucht.
   --help          dieser Text
   --version       die Version
 
+Musikdateien:
+%1
 Rückgabewert: 0, wenn keine Datei fehlschlug, 1, wenn welche fehlschlugen,
 2 bei falschem Aufruf, 130 nach Abbruch mit Strg+C (143 durch SIGTERM, 141,
 wenn die Ausgabe geschlossen wurde).
@@ -215,10 +215,6 @@ wenn die Ausgabe geschlossen wurde).
     <message>
         <source>the tag cannot be read whole: %1</source>
         <translation>das Tag kann nicht vollständig gelesen werden: %1</translation>
-    </message>
-    <message>
-        <source>picture 1 cannot be read (a compressed, encrypted or damaged frame)</source>
-        <translation>Bild 1 kann nicht gelesen werden (ein komprimierter, verschlüsselter oder beschädigter Frame)</translation>
     </message>
     <message>
         <source>cannot write the new file: %1</source>
@@ -698,6 +694,46 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <source>the moov box has more than %1 MB of data on each side</source>
         <translation>die moov-Box hat auf beiden Seiten mehr als %1 MB Daten</translation>
     </message>
+    <message>
+        <source>picture %1 cannot be read (a compressed, encrypted or damaged frame)</source>
+        <translation>Bild %1 kann nicht gelesen werden (ein komprimierter, verschlüsselter oder beschädigter Frame)</translation>
+    </message>
+    <message>
+        <source>picture %1 is empty</source>
+        <translation>Bild %1 ist leer</translation>
+    </message>
+    <message>
+        <source>picture %1 is stored as data of type %2, not as a picture</source>
+        <translation>Bild %1 ist als Daten vom Typ %2 gespeichert, nicht als Bild</translation>
+    </message>
+    <message>
+        <source>Mp3 Files</source>
+        <translation>MP3-Dateien</translation>
+    </message>
+    <message>
+        <source>FLAC Files</source>
+        <translation>FLAC-Dateien</translation>
+    </message>
+    <message>
+        <source>Ogg Vorbis Files</source>
+        <translation>Ogg-Vorbis-Dateien</translation>
+    </message>
+    <message>
+        <source>Opus Files</source>
+        <translation>Opus-Dateien</translation>
+    </message>
+    <message>
+        <source>M4A Files</source>
+        <translation>M4A-Dateien</translation>
+    </message>
+    <message>
+        <source>not a music file that Brisko reads (%1 or %2)</source>
+        <translation>keine Musikdatei, die Brisko liest (%1 oder %2)</translation>
+    </message>
+    <message>
+        <source>picture %1 cannot be read: %2</source>
+        <translation>Bild %1 kann nicht gelesen werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>
@@ -853,35 +889,43 @@ Laufwerk: %1 ist nicht verfügbar</translation>
     </message>
     <message>
         <source>Usage: brisko [/SIZE[/QUALITY]] [FILE | FOLDER]...
-Shrinks the album art embedded in MP3 files so that portable players can show
-it, and edits their tags, in a window.
+Shrinks the album art embedded in music files so that portable players can
+show it, and edits their tags, in a window.
 
   /SIZE[/QUALITY]  longer side of the new pictures, 100 to 1000 pixels, and the
                    JPEG quality, 50 to 100, for this run (/300/90)
-  FILE             MP3, FLAC, Ogg, Opus and M4A files to add to the list
+  FILE             music files to add to the list, named as below
   FOLDER           folders whose music files, subfolders included, are added
   --help           this text
   --version        the version
 
+Music files:
+%1
 One Brisko runs for each user: a later start hands the files it names to the
 running window and brings it to the front. brisko-batch converts without a
 window.
 </source>
         <translation>Aufruf: brisko [/GRÖSSE[/QUALITÄT]] [DATEI | ORDNER]...
-Verkleinert die in MP3-Dateien eingebetteten Cover, damit tragbare Player sie
+Verkleinert die in Musikdateien eingebetteten Cover, damit tragbare Player sie
 anzeigen können, und bearbeitet ihre Tags, in einem Fenster.
 
   /GRÖSSE[/QUALITÄT]  längere Seite der neuen Bilder, 100 bis 1000 Pixel, und
                       die JPEG-Qualität, 50 bis 100, für diesen Lauf (/300/90)
-  DATEI               MP3-, FLAC-, Ogg-, Opus- und M4A-Dateien für die Liste
+  DATEI               Musikdateien für die Liste, benannt wie unten
   ORDNER              Ordner, deren Musikdateien samt Unterordnern hinzukommen
   --help              dieser Text
   --version           die Version
 
+Musikdateien:
+%1
 Für jeden Benutzer läuft ein Brisko: ein späterer Start übergibt die genannten
 Dateien an das laufende Fenster und holt es nach vorn. brisko-batch wandelt
 ohne Fenster um.
 </translation>
+    </message>
+    <message>
+        <source>This file cannot be read: %1.</source>
+        <translation>Diese Datei kann nicht gelesen werden: %1.</translation>
     </message>
 </context>
 <context>
@@ -1050,28 +1094,12 @@ Copyright %2 die Entwickler von %1. Fragen und Anregungen an</translation>
         <translation>Liste &amp;leeren</translation>
     </message>
     <message>
-        <source>Mp3 File(s) To Resize Album Art</source>
-        <translation>MP3-Datei(en) zum Skalieren der Cover</translation>
-    </message>
-    <message>
-        <source>Mp3 Files (*.mp3)|*.mp3</source>
-        <translation>MP3-Dateien (*.mp3)|*.mp3</translation>
-    </message>
-    <message>
-        <source>Select a folder containing Mp3 files. Contents of subfolders will be included.</source>
-        <translation>Wählen Sie einen Ordner mit MP3-Dateien. Der Inhalt von Unterordnern wird einbezogen.</translation>
-    </message>
-    <message>
         <source>Wait... Reading Folders</source>
         <translation>Bitte warten... Ordner werden gelesen</translation>
     </message>
     <message>
         <source>Reading Folders</source>
         <translation>Ordner lesen</translation>
-    </message>
-    <message>
-        <source>No Mp3 files were found in the folder.</source>
-        <translation>Im Ordner wurden keine MP3-Dateien gefunden.</translation>
     </message>
     <message>
         <source>Adding Files</source>
@@ -1152,8 +1180,20 @@ Dateityp ist kein Programm zugeordnet.</translation>
         <translation>Bildgröße und &amp;Qualität…</translation>
     </message>
     <message>
-        <source>Audio files (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)|*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.m4b;*.mp4</source>
-        <translation>Audiodateien (*.mp3 *.flac *.ogg *.oga *.opus *.m4a *.m4b *.mp4)|*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.m4b;*.mp4</translation>
+        <source>Music Files</source>
+        <translation>Musikdateien</translation>
+    </message>
+    <message>
+        <source>Music File(s) To Resize Album Art</source>
+        <translation>Musikdatei(en) zum Skalieren der Cover</translation>
+    </message>
+    <message>
+        <source>Select a folder containing music files. Contents of subfolders will be included.</source>
+        <translation>Wählen Sie einen Ordner mit Musikdateien. Der Inhalt von Unterordnern wird einbezogen.</translation>
+    </message>
+    <message>
+        <source>No music files were found in the folder.</source>
+        <translation>Im Ordner wurden keine Musikdateien gefunden.</translation>
     </message>
 </context>
 <context>
@@ -1255,16 +1295,8 @@ Dateityp ist kein Programm zugeordnet.</translation>
         <translation>Ersatzbild</translation>
     </message>
     <message>
-        <source>Picture Files (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg</source>
-        <translation>Bilddateien (*.bmp, *gif, *.jpg)|*.bmp;*.gif;*.jpg</translation>
-    </message>
-    <message>
         <source>Invalid Picture Format</source>
         <translation>Ungültiges Bildformat</translation>
-    </message>
-    <message>
-        <source>All pictures (*.bmp *.gif *.jpg *.jpeg *.png)|*.bmp;*.gif;*.jpg;*.jpeg;*.png</source>
-        <translation>Alle Bilder (*.bmp *.gif *.jpg *.jpeg *.png)|*.bmp;*.gif;*.jpg;*.jpeg;*.png</translation>
     </message>
     <message>
         <source>Invalid Picture
@@ -1277,6 +1309,10 @@ Dateityp ist kein Programm zugeordnet.</translation>
 %1</source>
         <translation>Ungültiges Bildformat
 %1</translation>
+    </message>
+    <message>
+        <source>Picture Files (*.bmp *.gif *.jpg *.jpeg *.png *.webp)|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.webp</source>
+        <translation>Bilddateien (*.bmp *.gif *.jpg *.jpeg *.png *.webp)|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.webp</translation>
     </message>
 </context>
 <context>

@@ -304,21 +304,28 @@ void TestTagLibrary::readsId3v1AndUntaggedFiles()
 namespace {
 
 // What mutagen, a reader that is not ours, takes a file for (as the format
-// table names it; empty for none), and the title it reads.
+// table names it; empty for none), asking each of its readers in turn with
+// MP3 last, and the title it reads.
 QStringList MutagenKindAndTitle(const QString &path)
 {
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"),
-                  QStringLiteral("import sys, mutagen\n"
-                                 "names = {'EasyMP3': 'MP3', 'FLAC': 'FLAC', 'OggVorbis': 'Ogg Vorbis',\n"
-                                 "         'OggOpus': 'Opus', 'EasyMP4': 'M4A'}\n"
-                                 "try:\n"
-                                 "    f = mutagen.File(sys.argv[1], easy=True)\n"
-                                 "except Exception:\n"
-                                 "    f = None\n"
-                                 "print(names.get(type(f).__name__, '') if f is not None else '')\n"
-                                 "print((f.get('title') or [''])[0] if f is not None and f.tags is not None else '')"),
+                  QStringLiteral("import sys\n"
+                                 "from mutagen.flac import FLAC\n"
+                                 "from mutagen.oggvorbis import OggVorbis\n"
+                                 "from mutagen.oggopus import OggOpus\n"
+                                 "from mutagen.easymp4 import EasyMP4\n"
+                                 "from mutagen.mp3 import EasyMP3\n"
+                                 "for name, kind in (('FLAC', FLAC), ('Ogg Vorbis', OggVorbis), ('Opus', OggOpus),\n"
+                                 "                   ('M4A', EasyMP4), ('MP3', EasyMP3)):\n"
+                                 "    try:\n"
+                                 "        f = kind(sys.argv[1])\n"
+                                 "    except Exception:\n"
+                                 "        continue\n"
+                                 "    print(name)\n"
+                                 "    print((f.tags or {}).get('title', [''])[0])\n"
+                                 "    break\n"),
                   path});
     python.waitForFinished(30000);
     return QString::fromUtf8(python.readAllStandardOutput()).split(u'\n').mid(0, 2);
@@ -343,7 +350,7 @@ void TestTagLibrary::formatsToldByContent_data()
     QTest::addColumn<QString>("format"); // empty: no music file
 
     using namespace Mp3Fixture;
-    QTest::newRow("one MPEG frame") << "one.mp3" << AudioFrames(1) << "MP3";
+    QTest::newRow("two MPEG frames") << "two.mp3" << AudioFrames(2) << "MP3";
     QTest::newRow("an ID3v2 tag, then frames") << "tagged.mp3" << Tag(3, TextFrame("TIT2", QStringLiteral("T"))) + AudioFrames(3)
                                                << "MP3";
     QTest::newRow("327 bytes of junk before the first frame") << "junk327.mp3" << Junk(327) + AudioFrames(8) << "MP3";
@@ -395,10 +402,11 @@ void TestTagLibrary::formatsToldByContent()
     // of its first byte.
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(format.isEmpty() ? 0 : 1));
+    if (format.isEmpty())
+        QCOMPARE(tags.LastErrorText(), QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)"));
     tags.SetId3v2Field(TagField::Title, QStringLiteral("Changed"));
     QCOMPARE(tags.SaveId3v2Tag(path), short(format.isEmpty() ? 0 : -1));
     if (format.isEmpty()) {
-        QCOMPARE(tags.LastErrorText(), QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)"));
         QCOMPARE(Read(path), bytes);
         return;
     }
