@@ -2,6 +2,9 @@
 #include "window/fileintake.h"
 
 #include "base/briskoerror.h"
+#include "base/errorlog.h"
+#include "base/tagerrors.h"
+#include "base/translation.h"
 #include "engine/convert/tagreading.h"
 #include "engine/convert/volumes.h"
 #include "engine/pictures/pictureproblem.h"
@@ -32,6 +35,12 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
     read.volume = VolumeOf(path);
     if (hasPicture && !measured.valid)
         read.problem = PictureProblem(picture);
+    // A tag that cannot be read whole keeps the file from being converted:
+    // the row says why, as the conversion would.
+    if (readable && !hasPicture && tags.LastErrorCode() == TagLibraryError::TagUnreadable) {
+        read.problem = EnglishText("Engine", "the tag cannot be read whole: %1").arg(tags.LastErrorText());
+        LogError(QStringLiteral("GetFileInfo"), path + QStringLiteral(": ") + read.problem);
+    }
     if (!readable) {
         read.problem = tags.LastErrorText();
         if (turn.Take())
@@ -39,8 +48,11 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
         return read;
     }
     FilePreview preview;
-    if (turn.Take() && PreviewOfAdded(picture, hasPicture, measured, previewBox, &preview))
+    if (turn.Take() && PreviewOfAdded(picture, hasPicture, measured, previewBox, &preview)) {
+        if (preview.problem.isEmpty())
+            preview.problem = read.problem;
         read.preview = preview;
+    }
     return read;
 }
 

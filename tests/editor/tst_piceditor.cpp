@@ -686,34 +686,52 @@ void TestPicEditor::stopFailureAndSpace()
     QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("File Missing"));
 }
 
-// A text file and a FLAC file whose marker is damaged, named as music, are
-// listed with the reason they cannot be read, and "Change Picture | Tag",
-// chosen from the row's menu with the mouse, writes nothing into them.
+// A text file and a FLAC file whose marker is damaged, named as music, and
+// a FLAC file whose block runs past its end are listed with the reason they
+// cannot be read or written, and "Change Picture | Tag", chosen from the
+// row's menu with the mouse, writes nothing into them and says why.
 void TestPicEditor::filesNoFormatReadsAreRefused()
 {
     const ErrorLogTail log;
-    const QString text = Path(QStringLiteral("notes.flac"));
-    QVERIFY(TestFiles::Write(text, "These are the liner notes.\n"));
-    QByteArray flac = AudioFixture::Flac({{0, QByteArray(34, '\x11')}, {4, AudioFixture::CommentList({"TITLE=T"})}},
-                                         AudioFixture::MadeUpFrame());
-    flac[3] = 'X';
-    const QString damaged = Path(QStringLiteral("song.flac"));
-    QVERIFY(TestFiles::Write(damaged, flac));
-    const QString reason = QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)");
+    QByteArray damaged = AudioFixture::Flac({{0, QByteArray(34, '\x11')}, {4, AudioFixture::CommentList({"TITLE=T"})}},
+                                            AudioFixture::MadeUpFrame());
+    damaged[3] = 'X';
+    const QString notMusic = QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)");
+    struct File
+    {
+        QString path;
+        QByteArray bytes;
+        QString listed;  // the reason the row gives once added
+        QString changed; // and after the change
+    };
+    const QList<File> files = {
+        {Path(QStringLiteral("a.flac")), "These are the liner notes.\n", notMusic, notMusic},
+        {Path(QStringLiteral("b.flac")), damaged, notMusic, notMusic},
+        {Path(QStringLiteral("c.flac")), QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(200, '\0'),
+         QStringLiteral("the tag cannot be read whole: a metadata block runs past the end of the file"),
+         QStringLiteral("a metadata block runs past the end of the file")},
+    };
+    QStringList paths{QString()};
+    for (const File &file : files) {
+        QVERIFY(TestFiles::Write(file.path, file.bytes));
+        paths << file.path;
+    }
 
     frmMain window;
     window.show();
-    window.GetFileInfo({QString(), text, damaged});
+    window.GetFileInfo(paths);
     QVERIFY(WaitUntilIdle(window));
     TrackList *list = Probe(window).lvwMain();
-    QCOMPARE(list->RowCount(), 2);
-    for (int row = 1; row <= 2; ++row) {
+    QCOMPARE(list->RowCount(), 3);
+    for (int row = 1; row <= 3; ++row) {
+        const File &file = files.at(row - 1);
+        QCOMPARE(list->PathAt(row), file.path);
         QCOMPARE(list->Row(row).Status, QStringLiteral("No Picture"));
-        QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), reason);
-        QVERIFY(log.Has("GetTags", (list->PathAt(row) + QStringLiteral(": ") + reason).toUtf8()));
+        QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), file.listed);
+        QVERIFY(log.Added().contains((file.path + QStringLiteral(": ") + file.listed).toUtf8()));
     }
 
-    Select(window, {1, 2});
+    Select(window, {1, 2, 3});
     const int answered = answered_;
     Answer([](frmPicMod &dialog) {
         dialog.cboTagData[frmPicMod::Genre]->setEditText(QStringLiteral("Rock"));
@@ -726,13 +744,13 @@ void TestPicEditor::filesNoFormatReadsAreRefused()
                       Probe(window).mnuPopList->actionGeometry(Probe(window).mnuReplace).center());
     QTRY_COMPARE(answered_, answered + 1);
     QTRY_VERIFY(!Probe(window).EditorOpen && !Probe(window).OperationRunning);
-    for (int row = 1; row <= 2; ++row) {
+    for (int row = 1; row <= 3; ++row) {
+        const File &file = files.at(row - 1);
         QCOMPARE(list->Row(row).Status, QStringLiteral("Change Pic Failed"));
-        QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), reason);
-        QVERIFY(log.Has("UpdateCurrentPix", (list->PathAt(row) + QStringLiteral(": ") + reason).toUtf8()));
+        QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), file.changed);
+        QVERIFY(log.Has("UpdateCurrentPix", (file.path + QStringLiteral(": ") + file.changed).toUtf8()));
+        QCOMPARE(TestFiles::Read(file.path), file.bytes);
     }
-    QCOMPARE(TestFiles::Read(text), QByteArray("These are the liner notes.\n"));
-    QCOMPARE(TestFiles::Read(damaged), flac);
 }
 
 // An unexpected error (memory running out) while a picture is taken or a file

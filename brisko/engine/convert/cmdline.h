@@ -50,10 +50,10 @@ InfoRequest FindInfoRequest(const QStringList &arguments);
 // What a start of the window names, its arguments sorted out: an argument
 // that names an existing folder or music file (see HasMusicExtension) is a
 // path, made absolute against the folder the start was made in (the root
-// folder alone stays a switch:
-// nobody means every file of the system); text made only of slashes, digits,
-// signs, dots and blanks is switch text, so "/300/90" keeps working beside
-// paths; everything else (another file, a path that is not there) is refused.
+// folder alone stays a switch: nobody means every file of the system); text
+// made only of slashes, digits, signs, dots and blanks is switch text, so
+// "/300/90" keeps working beside paths; everything else (another file, a
+// path that is not there) is refused.
 struct StartArguments
 {
     QString switches;    // the switch arguments joined by blanks
