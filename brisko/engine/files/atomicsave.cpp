@@ -35,6 +35,12 @@ std::function<void(const QString &)> &BeforeReplace()
     return hook;
 }
 
+std::function<void(int, const QString &)> &BeforeCheck()
+{
+    static std::function<void(int, const QString &)> hook;
+    return hook;
+}
+
 bool WriteAll(int fd, const char *data, qint64 size)
 {
     while (size > 0) {
@@ -56,8 +62,8 @@ bool ReadAll(int fd, char *data, qint64 size, qint64 offset)
 
 // The new file reads back as written: its length, its new bytes, and the
 // kept bytes where they join the new ones, which is where a wrong offset or a
-// short copy shows. The kept bytes in between were copied by the kernel and
-// are not read a second time: for an MP3 that is its audio.
+// short copy shows. The kept bytes in between are the format's check to
+// compare, with everything else it reads back.
 bool CopyMatches(int copy, int original, const FileRewrite &rewrite)
 {
     const qint64 kept = rewrite.keepTo - rewrite.keepFrom;
@@ -209,6 +215,8 @@ Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, co
     if (!CopyMatches(copy->Descriptor(), original.Descriptor(), rewrite))
         return Failure{TagLibraryError::CheckFailed,
                        EnglishText("Engine", "the new file did not read back as written")};
+    if (BeforeCheck())
+        BeforeCheck()(copy->Descriptor(), rewrite.path);
     why = rewrite.check ? rewrite.check(copy->Descriptor(), original.Descriptor()) : QString();
     if (!why.isEmpty())
         return Failure{TagLibraryError::CheckFailed, why};
@@ -278,4 +286,9 @@ bool PointNameAt(const QString &name, const QString &rewritten, const struct sta
 void SetBeforeReplaceHook(std::function<void(const QString &path)> hook)
 {
     BeforeReplace() = std::move(hook);
+}
+
+void SetBeforeCheckHook(std::function<void(int copy, const QString &path)> hook)
+{
+    BeforeCheck() = std::move(hook);
 }

@@ -53,3 +53,8 @@ bool PointNameAt(const QString &name, const QString &rewritten, const struct sta
 // Called when the new file is complete, before the last look at the original
 // and the rename: tests pause there to change the original meanwhile.
 void SetBeforeReplaceHook(std::function<void(const QString &path)> hook);
+
+// Called with the new file (copy, open for reading and writing) once it has
+// read back as written, just before its format's check: tests change a byte
+// of it there to show that the check refuses it.
+void SetBeforeCheckHook(std::function<void(int copy, const QString &path)> hook);

@@ -6,6 +6,7 @@
 #include "base/translation.h"
 #include "engine/tags/id3v2/id3v2frames.h"
 #include "base/tagerrors.h"
+#include "engine/tags/vorbis/tagbytes.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
@@ -54,15 +55,21 @@ qint64 AudioStart(int fd)
 }
 
 // The new file keeps every byte after the tag: its tag ends where the kept
-// bytes begin, they begin where the original's tag ended, and only an ID3v1
-// tag is ever put in place of the original's last bytes.
+// bytes begin, they begin where the original's tag ended, they are the
+// original's to the last byte, and only an ID3v1 tag is ever put in place of
+// the original's last bytes. Its tags read back as they were rendered.
 QString AudioKept(const FileRewrite &rewrite, qint64 originalSize, int copy, int original)
 {
+    const qint64 kept = rewrite.keepTo - rewrite.keepFrom;
     const bool sameEnd = rewrite.keepTo == originalSize
                          || (rewrite.keepTo == originalSize - 128 && rewrite.tail.size() == 128
                              && rewrite.tail.startsWith("TAG") && ReadAt(original, rewrite.keepTo, 3) == "TAG");
-    if (AudioStart(original) != rewrite.keepFrom || AudioStart(copy) != rewrite.head.size() || !sameEnd)
+    if (AudioStart(original) != rewrite.keepFrom || AudioStart(copy) != rewrite.head.size() || !sameEnd
+        || !SameBytes(copy, rewrite.head.size(), original, rewrite.keepFrom, kept))
         return EnglishText("Engine", "the audio would not stay as it was");
+    if (ReadAt(copy, 0, rewrite.head.size()) != rewrite.head
+        || ReadAt(copy, rewrite.head.size() + kept, rewrite.tail.size()) != rewrite.tail)
+        return EnglishText("Engine", "the new tag does not read back as written");
     return QString();
 }
 
