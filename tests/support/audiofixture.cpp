@@ -57,8 +57,12 @@ bool MakeTones(const QString &folder, Tones *tones)
         *bytes = ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0 ? TestFiles::Read(path) : QByteArray();
         return !bytes->isEmpty();
     };
+    const QString oggFlac = folder + QStringLiteral("/t.oga");
     return make("t.flac", &tones->flac) && make("t.ogg", &tones->vorbis) && make("t.opus", &tones->opus)
-           && make("t.m4a", &tones->m4a);
+           && make("t.m4a", &tones->m4a)
+           && QProcess::execute(QStringLiteral("flac"), {QStringLiteral("-s"), QStringLiteral("--ogg"), QStringLiteral("-o"),
+                                                       oggFlac, folder + QStringLiteral("/t.flac")}) == 0
+           && !(tones->oggFlac = TestFiles::Read(oggFlac)).isEmpty();
 }
 
 QByteArray MadeUpFrame()
@@ -217,7 +221,10 @@ OggParts SplitOgg(const QByteArray &file)
     const QList<QByteArray> pages = OggPages(file);
     QByteArray packet;
     qsizetype page = 0;
-    for (; page < pages.size() && parts.headers.size() < (pages.first().contains("OpusHead") ? 2 : 3); ++page) {
+    const QByteArray &first = pages.first();
+    const bool flac = first.mid(28, 5) == "\x7F" "FLAC";
+    const int headers = flac ? 1 + qFromBigEndian<quint16>(first.constData() + 28 + 7) : first.contains("OpusHead") ? 2 : 3;
+    for (; page < pages.size() && parts.headers.size() < headers; ++page) {
         const QByteArray &bytes = pages.at(page);
         const int segments = uchar(bytes.at(26));
         for (qsizetype i = 0, at = 27 + segments; i < segments; at += uchar(bytes.at(27 + i)), ++i) {
@@ -258,6 +265,17 @@ QByteArray Ogg(const QList<QByteArray> &headers, const OggParts &audio, int segm
         file += page;
     }
     return file;
+}
+
+QList<QByteArray> OggFlacHeaders(const QByteArray &first, const QList<Block> &blocks)
+{
+    QByteArray counted = first;
+    qToBigEndian(quint16(blocks.size()), counted.data() + 7);
+    QList<QByteArray> headers{counted};
+    for (int i = 0; i < blocks.size(); ++i)
+        headers << char(blocks.at(i).type | (i == blocks.size() - 1 ? 0x80 : 0)) + Be(quint32(blocks.at(i).body.size()), 3)
+                       + blocks.at(i).body;
+    return headers;
 }
 
 QByteArray VorbisComments(const QList<QByteArray> &entries, const QByteArray &framing)

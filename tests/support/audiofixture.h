@@ -10,10 +10,11 @@
 // tags are read.
 namespace AudioFixture {
 
-// Short tones in four formats (AAC in M4A); false when ffmpeg is missing.
+// Short tones in five formats (AAC in M4A, and Ogg FLAC by the flac tool);
+// false when ffmpeg or flac is missing.
 struct Tones
 {
-    QByteArray flac, vorbis, opus, m4a;
+    QByteArray flac, vorbis, opus, m4a, oggFlac;
 };
 bool MakeTones(const QString &folder, Tones *tones);
 
@@ -37,7 +38,7 @@ struct FlacParts
 FlacParts SplitFlac(const QByteArray &flac);
 
 // An Ogg file's pages as stored, and its header packets (Vorbis has three,
-// Opus two) and the pages after them.
+// Opus two, FLAC as many as its first says) and the pages after them.
 QList<QByteArray> OggPages(const QByteArray &file);
 struct OggParts
 {
@@ -50,6 +51,9 @@ OggParts SplitOgg(const QByteArray &file);
 // others on pages of at most segments segments, then the audio pages,
 // numbered on after them.
 QByteArray Ogg(const QList<QByteArray> &headers, const OggParts &audio, int segments = 16);
+// Ogg FLAC's header packets: the first (with its count of the others) and
+// the metadata blocks (the last-block flag on the last).
+QList<QByteArray> OggFlacHeaders(const QByteArray &first, const QList<Block> &blocks);
 // Comment headers of Vorbis (with the framing bit) and Opus (with padding).
 QByteArray VorbisComments(const QList<QByteArray> &entries, const QByteArray &framing = "\x01");
 QByteArray OpusTags(const QList<QByteArray> &entries, const QByteArray &padding = QByteArray());

@@ -63,6 +63,14 @@ OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
                                  : StoredPicture{{}, 0, false, UnreadablePicture(int(pictures_.size()) + 1, picture.Why().reason)});
         descriptions_.append(description);
     }
+    // Ogg FLAC may hold its pictures as PICTURE blocks too: numbered after those.
+    for (const int packet : Ogg::PicturePackets(stream_)) {
+        const Result<FlacPicture> picture = ParseFlacPicture(stream_.packets.at(packet).mid(4));
+        if (!picture && problem_.isEmpty())
+            problem_ = picture.Why().reason;
+        pictures_.append(picture ? ToStoredPicture(*picture) : StoredPicture());
+        descriptions_.append(picture ? picture->description : QByteArray());
+    }
 }
 
 } // namespace

@@ -108,7 +108,7 @@ Result<StoredPicture> ReadPicture(const QByteArray &entry, QByteArray *descripti
     if (!picture)
         return picture.Why();
     *description = picture->description;
-    return StoredPicture{picture->data, short(qMin<quint32>(picture->type, 32767)), true};
+    return ToStoredPicture(*picture);
 }
 
 void PutPicture(Vorbis::Comments *comments, int number, const TagEdits::Picture &picture,

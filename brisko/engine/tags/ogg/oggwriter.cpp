@@ -4,6 +4,7 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/ogg/oggpictures.h"
+#include "engine/tags/vorbis/flacpicture.h"
 
 namespace {
 
@@ -35,24 +36,33 @@ bool SameBesides(const Vorbis::Comments &theirs, const Vorbis::Comments &mine, c
 }
 
 // Both files' audio pages, pair by pair: the same but for the sequence
-// numbers, which differ by shift, and with them the CRCs.
-bool SameAudio(ByteReader &copy, const Ogg::Stream &mine, ByteReader &original, const Ogg::Stream &theirs,
-               qint64 shift)
+// numbers, which differ by shift, and with them the CRCs; and the same
+// bytes after them.
+bool SameAudio(int copy, ByteReader &copyReader, const Ogg::Stream &mine, int original, ByteReader &originalReader,
+               const Ogg::Stream &theirs, qint64 shift)
 {
-    Ogg::AudioPages after(copy, mine);
-    Ogg::AudioPages before(original, theirs);
+    Ogg::AudioPages after(copyReader, mine);
+    Ogg::AudioPages before(originalReader, theirs);
     for (;;) {
         const std::optional<Ogg::Page> a = after.Next();
         const std::optional<Ogg::Page> b = before.Next();
         if (!a || !b)
-            return !a && !b && after.Problem().isEmpty() && before.Problem().isEmpty();
+            return !a && !b && after.Problem().isEmpty() && before.Problem().isEmpty()
+                   && SameBytesToEnd(copy, after.End(), original, before.End());
         if (a->sequence != quint32(b->sequence + shift) || a->flags != b->flags || a->granule != b->granule
             || a->serial != b->serial || a->lacing != b->lacing || a->body != b->body)
             return false;
     }
 }
 
-QString CheckCopy(int copy, int original, const QByteArray &comment, qint64 shift, const Changed &changed)
+// The header packets as they are to be written, and which of them are made anew.
+struct Packets
+{
+    QList<QByteArray> planned;
+    QSet<int> changed;
+};
+
+QString CheckCopy(int copy, int original, const Packets &packets, qint64 shift, const Changed &changed)
 {
     const QString differs = EnglishText("Engine", "the new comment header does not read back as written");
     ByteReader copyReader(copy, SizeOfFile(copy));
@@ -60,14 +70,23 @@ QString CheckCopy(int copy, int original, const QByteArray &comment, qint64 shif
     const Ogg::Stream mine = Ogg::ReadStream(copyReader);
     const Ogg::Stream theirs = Ogg::ReadStream(originalReader);
     if (!mine.problem.isEmpty() || !theirs.problem.isEmpty() || mine.prefix != theirs.prefix
-        || mine.firstPage != theirs.firstPage || mine.packets.value(0) != comment
-        || mine.packets.mid(1) != theirs.packets.mid(1)
+        || mine.firstPage != theirs.firstPage || mine.packets.size() != theirs.packets.size()
         || mine.headerPages.size() - theirs.headerPages.size() != shift
         || !SameBesides(theirs.comments, mine.comments, changed))
         return differs;
-    if (!SameAudio(copyReader, mine, originalReader, theirs, shift))
+    for (int i = 0; i < mine.packets.size(); ++i) {
+        if (mine.packets.at(i) != (packets.changed.contains(i) ? packets.planned.at(i) : theirs.packets.at(i)))
+            return differs;
+    }
+    if (!SameAudio(copy, copyReader, mine, original, originalReader, theirs, shift))
         return EnglishText("Engine", "the audio would not stay as it was");
     return QString();
+}
+
+Failure TooLargeForFlac()
+{
+    return Failure{TagLibraryError::WouldLoseData,
+                   EnglishText("Engine", "a metadata block would be larger than FLAC allows (16 MB)")};
 }
 
 } // namespace
@@ -77,24 +96,43 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
 {
     Vorbis::Comments edited = stream.comments;
     Changed changed;
+    Packets packets{stream.packets, {0}};
     for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
         changed.names.insert(Vorbis::FieldName(stream.comments, change.key()));
         Vorbis::SetField(&edited, change.key(), change.value());
     }
+    // Pictures in comments come first, then Ogg FLAC's PICTURE blocks; a
+    // new picture becomes a comment.
+    const qsizetype inComments = OggPictures::PictureEntries(stream.comments).size();
+    const QList<int> picturePackets = Ogg::PicturePackets(stream);
+    const auto put = [&](int number, const TagEdits::Picture &picture) {
+        const QByteArray &description = descriptions.value(number - 1);
+        const qsizetype block = number - 1 - inComments;
+        if (block < 0 || block >= picturePackets.size()) {
+            OggPictures::PutPicture(&edited, number, picture, description);
+            changed.pictures.insert(number);
+            return true;
+        }
+        const int index = picturePackets.at(block);
+        const std::optional<QByteArray> rendered = Ogg::FlacPacket(
+            stream, index, RenderFlacPicture(JpegPicture(picture.jpeg, quint32(picture.type), description)));
+        packets.planned[index] = rendered.value_or(QByteArray());
+        packets.changed.insert(index);
+        return rendered.has_value();
+    };
     for (auto later = edits.laterPictures.cbegin(); later != edits.laterPictures.cend(); ++later) {
-        OggPictures::PutPicture(&edited, later.key(), *later, descriptions.value(later.key() - 1));
-        changed.pictures.insert(later.key());
+        if (!put(later.key(), *later))
+            return TooLargeForFlac();
     }
-    if (edits.firstPicture) {
-        OggPictures::PutPicture(&edited, 1, *edits.firstPicture, descriptions.value(0));
-        changed.pictures.insert(1);
-    }
+    if (edits.firstPicture && !put(1, *edits.firstPicture))
+        return TooLargeForFlac();
     if (!changed.pictures.isEmpty())
         changed.names.unite(OggPictures::Names);
 
-    const QByteArray comment = Ogg::CommentPacket(stream.codec, edited);
-    const QList<Ogg::Page> pages = Ogg::Paginate(QList<QByteArray>{comment} + stream.packets.mid(1),
-                                                 stream.headerPages.size(), stream.serial,
+    packets.planned[0] = Ogg::CommentPacket(stream, edited);
+    if (packets.planned[0].isEmpty())
+        return TooLargeForFlac();
+    const QList<Ogg::Page> pages = Ogg::Paginate(packets.planned, stream.headerPages.size(), stream.serial,
                                                  stream.headerPages.first().sequence);
     const qint64 shift = pages.size() - stream.headerPages.size();
     if (shift != 0 && fileSize - stream.audioStart > MostTagBytes)
@@ -118,6 +156,8 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
         page->sequence += quint32(shift);
         rewrite.tail.append(Ogg::RenderPage(*page));
     }
+    if (shift != 0) // the bytes after the last page, as they are
+        rewrite.tail.append(reader.Read(audio.End(), fileSize - audio.End()).value_or(QByteArray()));
     if (reader.Failed())
         return ReadFailure(reader.Error());
     if (!audio.Problem().isEmpty())
@@ -127,8 +167,8 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
 
     rewrite.keepFrom = stream.audioStart;
     rewrite.keepTo = shift == 0 ? fileSize : stream.audioStart;
-    rewrite.check = [comment, shift, changed](int copy, int original) {
-        return CheckCopy(copy, original, comment, shift, changed);
+    rewrite.check = [packets, shift, changed](int copy, int original) {
+        return CheckCopy(copy, original, packets, shift, changed);
     };
     return rewrite;
 }

@@ -7,12 +7,14 @@
 #include "engine/tags/tagedits.h"
 
 // The new file of a sound Ogg file as read from fd: only the comment packet
-// is rendered again, its pages (with Vorbis' setup packet, which shares
-// them) laid out anew, on as many pages as before where it fits them. Every
-// audio page is checked first; where the header's page count changed, the
-// audio pages get new sequence numbers and CRCs and nothing else. Every
-// audio packet and granule position stays as it was. The rewrite's check
-// reads the new copy back and compares it with the original.
+// (and an Ogg FLAC PICTURE block that changes) is rendered again, the header
+// pages (with Vorbis' setup packet or FLAC's other blocks, which share them)
+// laid out anew, on as many pages as before where it fits them. Every audio
+// page is checked first; where the header's page count changed, the audio
+// pages get new sequence numbers and CRCs and nothing else. Every audio
+// packet and granule position, and the bytes after the last page, stay as
+// they were. The rewrite's check reads the new copy back and compares it
+// with the original.
 // descriptions: the one stored with each picture, in the pictures' order, as read.
 Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize, const TagEdits &edits,
                               const QList<QByteArray> &descriptions);
