@@ -21,19 +21,24 @@ const QByteArray NewJpeg = TestPictures::Jpeg(TestPictures::Solid(40, 30, Qt::da
 const QByteArray Title = Mp4Item("\xA9nam", "Read");
 
 // What readers that are not ours make of the file at path, saved from before: mutagen's items but covr, its
-// pictures and its chapters, a line each; then what ffprobe and AtomicParsley find wrong, and whether ffmpeg
-// decodes other audio than from before.
+// pictures (as ffmpeg finds them where mutagen reads no items) and its chapters, a line each; then what
+// ffprobe and AtomicParsley find wrong, and whether ffmpeg decodes other audio than from before.
 QString Readers(const QString &path, const QString &before)
 {
     QProcess python; // Debian's own Python, where its python3-mutagen package is
     python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(R"(
 import sys, hashlib, subprocess
-from mutagen.mp4 import MP4
+from mutagen.mp4 import MP4, MP4Cover
 run = lambda *arguments: subprocess.run(arguments, capture_output=True, text=True)
 f = MP4(sys.argv[1])
 tags = f.tags or {}
+covers = tags.get('covr', [])
+if not tags:  # mutagen does not read QuickTime's meta
+    streams = run('ffprobe', '-v', 'error', '-select_streams', 'v', '-show_entries', 'stream=index', '-of', 'csv=p=0', sys.argv[1])
+    covers = [MP4Cover(subprocess.run(['ffmpeg', '-v', 'error', '-i', sys.argv[1], '-map', '0:v:%d' % i, '-c', 'copy', '-f', 'mjpeg', '-'],
+                                      capture_output=True).stdout, 13) for i in range(len(streams.stdout.split()))]
 print('|'.join(k + '=' + ','.join(map(str, v)) for k, v in tags.items() if k != 'covr'))
-print('|'.join('%d/%s' % (c.imageformat, hashlib.md5(c).hexdigest()[:8]) for c in tags.get('covr', [])))
+print('|'.join('%d/%s' % (c.imageformat, hashlib.md5(c).hexdigest()[:8]) for c in covers))
 print('|'.join(c.title for c in f.chapters or []), end='')
 probe, atoms = run('ffprobe', '-v', 'error', sys.argv[1]), run('AtomicParsley', sys.argv[1], '-T')
 if probe.returncode or probe.stdout + probe.stderr:
@@ -121,6 +126,21 @@ void TestM4a::saves_data()
     QTest::newRow("picture 2 replaced; picture 1 implicit, kept")
         << Mp4(chapters_, Udta(Mp4Box("covr", Mp4Data(0, Big) + Mp4Data(13, Small)))) << "picture2" << QString()
         << QStringLiteral("\n13/") + Digest(Big) + QStringLiteral("|13/NEW\n") << Mp4Data(0, Big);
+    const auto be32 = [](qint64 value) { return QByteArray::fromHex(QByteArray::number(value, 16).rightJustified(8, '0')); };
+    const QByteArray handler = Mp4Box("hdlr", QByteArray(8, '\0') + "mdirappl" + QByteArray(9, '\0'));
+    const QByteArray covers = Mp4Box("covr", Mp4Data(14, Big) + Mp4Data(13, Small));
+    QTest::newRow("QuickTime's meta, without version and flags: both covers found, picture 1 made small")
+        << Mp4(chapters_, Mp4Box("udta", Mp4Box("meta", handler + Mp4Box("ilst", covers))), MoovLast) << "picture" << QString()
+        << QStringLiteral("\n13/NEW|13/") + Digest(Small) + QStringLiteral("\n") << "meta" + handler;
+    // A segment index after moov, of the media after it: it moves with what it indexes.
+    const auto sidx = [&be32](qint64 firstOffset, qint64 indexed) {
+        return Mp4Box("sidx", be32(0) + be32(1) + be32(44100) + be32(0) + be32(firstOffset) + QByteArray("\0\0\0\x01", 4)
+                                  + be32(indexed) + be32(22050) + be32(0x90000000));
+    };
+    const QByteArray unindexed = Mp4(chapters_, Udta(Title), MoovFirst, sidx(0, 0));
+    const qint64 mdat = unindexed.size() - unindexed.indexOf("mdat", unindexed.indexOf("sidx")) + 4;
+    QTest::newRow("a sidx box between moov and mdat")
+        << Mp4(chapters_, Udta(Title), MoovFirst, sidx(0, mdat)) << "Title=New" << QString() << "\u00A9nam=New\n\n" << sidx(0, mdat);
     // Files as ffmpeg makes them: the items and chapters as they were, and the new picture.
     for (const char *name : {"aac.m4a", "chapters.m4a", "alac.m4a"}) {
         const QString tone = tones_.filePath(QLatin1String(name));
@@ -135,7 +155,6 @@ void TestM4a::saves_data()
         QTest::newRow(name) << file << QStringLiteral("Title=Changed;picture") << QString::fromUtf8(reason)
                             << QString::fromUtf8(read) << QByteArray();
     };
-    const auto be32 = [](qint64 value) { return QByteArray::fromHex(QByteArray::number(value, 16).rightJustified(8, '0')); };
     // The file with the four bytes `from` after the first `marker` set to value.
     const auto set = [&be32](QByteArray file, const char *marker, int from, qint64 value) {
         return file.replace(file.indexOf(marker) + from, 4, be32(value));
@@ -161,6 +180,8 @@ void TestM4a::saves_data()
     row("a BMP picture", m4a(Title + Mp4Box("covr", Mp4Data(27, bmp))), "", "\u00A9nam=Changed\n13/NEW\n");
     row("a picture of type 0 after a title of type 0", m4a(Mp4Item("\xA9nam", "Read", 0) + Mp4Box("covr", Mp4Data(0, Small))),
         "", "\u00A9nam=Changed\n13/NEW\n");
+    row("a sidx box before moov that indexes bytes after it", Mp4(chapters_, Udta(Title), MoovLast, sidx(0, 400)),
+        "a sidx box before the moov box indexes bytes after it");
     row("fragmented", m4a(Title) + Mp4Box("moof", Mp4Box("mfhd", QByteArray(8, '\0'))) + Mp4Box("mdat", "x"),
         "the file is fragmented");
     row("a trailing APE tag", m4a(Title) + "APETAGEX" + QByteArray(24, '\0'), "the file ends in an APE");

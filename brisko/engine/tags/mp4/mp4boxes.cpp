@@ -17,6 +17,8 @@ constexpr quint32 Covr = Fourcc("covr");
 constexpr quint32 Data = Fourcc("data");
 constexpr quint32 Stco = Fourcc("stco");
 constexpr quint32 Co64 = Fourcc("co64");
+constexpr quint32 Hdlr = Fourcc("hdlr");
+constexpr quint32 Sidx = Fourcc("sidx");
 
 // The first thing wrong keeps the file from being written.
 void Note(File *file, const QString &problem)
@@ -198,7 +200,11 @@ QString WalkMoov(File *file)
         }
         at += box.size;
         if (IsContainer(*file, box.type, box.parent)) {
-            const int fullBox = box.type == Meta ? 4 : 0;
+            // QuickTime's meta holds its boxes at once, its handler first;
+            // ISO's after four bytes of version and flags.
+            if (box.type == Meta)
+                file->metaVersion = box.size < box.header + 8 || BigEndian(bytes, box.at + box.header + 4, 4) != Hdlr;
+            const int fullBox = box.type == Meta && file->metaVersion ? 4 : 0;
             if (box.size < box.header + fullBox)
                 return EnglishText("Engine", "the meta box at byte %1 is too short").arg(file->MoovStart() + box.at);
             file->tree[index].holds = true;
@@ -207,6 +213,29 @@ QString WalkMoov(File *file)
         }
     }
     return QString();
+}
+
+// Where the bytes that a sidx box indexes end: they begin first_offset
+// after the box and run for the sizes of its references. Past the end of the
+// file where the box cannot be read.
+qint64 IndexedEnd(ByteReader &reader, const Box &sidx)
+{
+    constexpr qint64 Largest = 12 * 65535 + 48; // as many references as its 16-bit count allows
+    const std::optional<QByteArray> bytes = reader.Read(sidx.at, qMin(sidx.size, Largest));
+    const qint64 unknown = reader.Size() + 1;
+    const qint64 wide = bytes && bytes->size() > sidx.header && bytes->at(sidx.header) != 0 ? 8 : 4;
+    qint64 at = sidx.header + 12 + wide; // version and flags, reference_ID, timescale, earliest time
+    if (!bytes || bytes->size() < at + wide + 4)
+        return unknown;
+    const quint64 first = wide == 8 ? BigEndian64(*bytes, at) : BigEndian(*bytes, at, 4);
+    const qint64 count = BigEndian(*bytes, at + wide + 2, 2);
+    at += wide + 4;
+    if (first > quint64(reader.Size()) || bytes->size() < at + 12 * count)
+        return unknown;
+    qint64 end = sidx.End() + qint64(first);
+    for (qint64 reference = 0; reference < count; ++reference)
+        end += BigEndian(*bytes, at + 12 * reference, 4) & 0x7FFFFFFF;
+    return end;
 }
 
 // Finds moov among the file's boxes and reads it.
@@ -219,12 +248,16 @@ QString ReadMoov(ByteReader &reader, File *file)
                 return EnglishText("Engine", "the file holds more than one %1 box").arg(Name(Moov));
             file->moov = i;
         }
-        const bool fragment = type == Fourcc("moof") || type == Fourcc("mfra") || type == Fourcc("sidx");
+        const bool fragment = type == Fourcc("moof") || type == Fourcc("mfra");
         file->fragmented = file->fragmented || fragment;
     }
     if (file->moov < 0)
         return EnglishText("Engine", "the file holds no moov box");
     const Box &moov = file->boxes.at(file->moov);
+    for (int i = 0; i < file->moov; ++i) {
+        if (file->boxes.at(i).type == Sidx)
+            file->indexAcrossMoov = file->indexAcrossMoov || IndexedEnd(reader, file->boxes.at(i)) > moov.at;
+    }
     if (moov.size > MostTagBytes)
         return EnglishText("Engine", "the moov box is larger than %1 MB").arg(MostTagBytes >> 20);
     file->moovBytes = reader.Read(moov.at, moov.size).value_or(QByteArray());
@@ -245,7 +278,7 @@ QByteArray TypeName(quint32 type)
 QByteArray File::Body(int index) const
 {
     const Box &box = tree.at(index);
-    const qint64 start = box.at + box.header + (box.type == Meta ? 4 : 0);
+    const qint64 start = box.at + box.header + (box.type == Meta && metaVersion ? 4 : 0);
     return SharedSlice(moovBytes, start, box.End() - start);
 }
 

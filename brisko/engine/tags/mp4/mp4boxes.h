@@ -48,14 +48,18 @@ struct File
     int udta = -1, meta = -1, ilst = -1, covr = -1;
     QList<int> items;        // the children of ilst, in stored order
     QList<int> chunkOffsets; // every stco and co64 box
-    bool fragmented = false; // moof, mfra, sidx or mvex boxes: fragment offsets that are not moved
+    bool fragmented = false; // moof, mfra or mvex boxes: fragment offsets that are not moved
+    // A sidx box before moov indexes bytes after moov's start: its offsets,
+    // counted from itself, would not follow them when moov changes its size.
+    bool indexAcrossMoov = false;
+    bool metaVersion = true; // meta carries a full box's version and flags; QuickTime's older one does not
     qint64 size = 0;         // of the whole file
     QString problem;         // why the file must not be written; empty when it may be
     int readError = 0;       // errno of a read that failed
 
     qint64 MoovStart() const { return moov < 0 ? 0 : boxes.at(moov).at; }
     qint64 MoovEnd() const { return moov < 0 ? 0 : boxes.at(moov).End(); }
-    // The body of a box in tree, after the version and flags of a full box (meta).
+    // The body of a box in tree, after the version and flags of a full box (meta, where it has them).
     QByteArray Body(int index) const;
     // The indexes in tree of a box's children, in stored order.
     QList<int> Children(int index) const;

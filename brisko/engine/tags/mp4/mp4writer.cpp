@@ -160,8 +160,11 @@ Result<qint64> PlanSizesAndOffsets(const File &file, qint64 fileSize, Change *ch
     if (moved == 0)
         return moved;
     if (file.fragmented && file.MoovEnd() < fileSize)
-        return WouldLose(EnglishText("Engine", "the file is fragmented (moof, mfra or sidx boxes), and the "
+        return WouldLose(EnglishText("Engine", "the file is fragmented (moof, mfra or mvex boxes), and the "
                                                "offsets of its fragments would have to move"));
+    if (file.indexAcrossMoov)
+        return WouldLose(EnglishText("Engine", "a sidx box before the moov box indexes bytes after it, which "
+                                               "would move"));
     for (const int index : file.chunkOffsets) {
         const Box &box = file.tree.at(index);
         QByteArray entries;
@@ -221,7 +224,7 @@ QList<QByteArray> Outline(const File &file, const Change &change, qint64 from, q
                 AppendBigEndian64(&entry, offset >= quint64(from) ? quint64(qint64(offset) - moved) : offset);
         } else if (!box.holds) {
             entry += SharedSlice(file.moovBytes, box.at, box.size);
-        } else if (i == file.meta) {
+        } else if (i == file.meta && file.metaVersion) {
             entry += file.moovBytes.mid(box.at + box.header, 4); // its version and flags
         }
         outline.append(entry);
