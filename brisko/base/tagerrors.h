@@ -11,6 +11,7 @@ constexpr int NoFileOpen = 210;
 constexpr int NoSuchPicture = 211;
 constexpr int PictureFileUnreadable = 212;
 constexpr int CannotWritePicture = 213;
+constexpr int PictureIsLink = 214;      // the picture is the address of one outside the file
 constexpr int NotWritable = 220;        // the user may not write the file or its folder
 constexpr int WriteFailed = 221;        // the new file could not be written (disk full, ...)
 constexpr int CheckFailed = 222;        // the new file did not read back as written

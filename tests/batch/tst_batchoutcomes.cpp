@@ -156,6 +156,9 @@ void TestBatchOutcomes::artThatCannotBeConverted_data()
                                                    << "No Picture" << QString();
     QTest::newRow("a FLAC file without a picture") << FlacWith({{4, AudioFixture::CommentList({"TITLE=T"})}}) << QByteArray()
                                                    << "No Picture" << QString();
+    QTest::newRow("a FLAC file whose picture 1 is a link")
+        << FlacWith({{6, AudioFixture::PictureBody(3, "-->", "", "https://example.com/cover.jpg")}}) << QByteArray()
+        << "Resize Failed" << "picture 1 is a link to a picture outside the file";
     QTest::newRow("an Opus file whose picture is not Base64")
         << AudioFixture::MadeUpOpus({"METADATA_BLOCK_PICTURE=not Base64"}) << QByteArray() << "Resize Failed" << "picture 1 cannot be read";
     // Told by content, whatever the name (these are named song.flac).
@@ -192,6 +195,7 @@ void TestBatchOutcomes::artThatCannotBeConverted()
     QVERIFY2(result.value(QStringLiteral("error")).toString().startsWith(error),
              qPrintable(result.value(QStringLiteral("error")).toString()));
     QCOMPARE(result.value(QStringLiteral("failed")).toBool(), !error.isEmpty());
+    QVERIFY(!result.contains(QStringLiteral("new_size"))); // no picture was made
     QCOMPARE(code, error.isEmpty() ? 0 : 1);
     QCOMPARE(Read(path), before);
 }

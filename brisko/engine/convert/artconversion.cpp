@@ -2,6 +2,7 @@
 #include "engine/convert/artconversion.h"
 
 #include "base/briskoerror.h"
+#include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/files/atomicsave.h"
 #include "engine/convert/filerewrite.h"
@@ -156,6 +157,9 @@ int ConvertLaterPictures(TagLibrary &tags, PictureEncoder &encoder, const ArtReq
 
 ArtConversion Ended(ArtConversion result, ArtOutcome outcome, const QString &reason = QString())
 {
+    // A new size only for a picture that was made (or would be, in a dry run).
+    if (outcome != ArtOutcome::Resized)
+        result.newSize = QSize();
     result.outcome = outcome;
     result.reason = reason;
     return result;

@@ -21,6 +21,7 @@ struct StoredPicture
     short type = 0;        // the picture type (3 is the front cover), numbered alike in every format
     bool readable = false; // false: stored in a form that cannot be read (compressed, encrypted, damaged)
     QString problem;       // then why, in the words of its format ("picture 1 is empty")
+    bool link = false;     // not a picture: the address of one outside the file (also not readable)
 };
 
 // One file's tags, whatever their format: the seven fields and the pictures

@@ -193,6 +193,11 @@ short TagLibrary::GetPictureType(int number) const
 bool TagLibrary::PictureData(int number, QByteArray *data)
 {
     const std::optional<StoredPicture> picture = Tags() ? Tags()->Picture(number) : std::nullopt;
+    if (picture && picture->link) {
+        SetError(TagLibraryError::PictureIsLink,
+                 EnglishText("Engine", "picture %1 is a link to a picture outside the file").arg(number));
+        return false;
+    }
     if (!picture || !picture->readable) {
         SetError(TagLibraryError::NoSuchPicture,
                  !picture                     ? EnglishText("Engine", "there is no picture %1").arg(number)

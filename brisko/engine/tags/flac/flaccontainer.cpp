@@ -73,7 +73,7 @@ std::optional<StoredPicture> FlacTags::Picture(int number) const
     const Result<FlacPicture> picture = ParseFlacPicture(metadata_.blocks.at(pictureBlocks_.at(number - 1)).body);
     if (!picture)
         return StoredPicture{{}, 0, false, UnreadablePicture(number, picture.Why().reason)};
-    return StoredPicture{picture->data, short(qMin<quint32>(picture->type, 32767)), true, {}};
+    return ToStoredPicture(*picture);
 }
 
 } // namespace

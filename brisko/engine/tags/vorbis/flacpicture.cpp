@@ -70,6 +70,16 @@ Result<FlacPicture> ParseFlacPicture(const QByteArray &body)
     return picture;
 }
 
+StoredPicture ToStoredPicture(const FlacPicture &picture)
+{
+    StoredPicture stored;
+    stored.data = picture.data;
+    stored.type = short(qMin<quint32>(picture.type, 32767));
+    stored.link = picture.mime == "-->";
+    stored.readable = !stored.link;
+    return stored;
+}
+
 QByteArray RenderFlacPicture(const FlacPicture &picture)
 {
     QByteArray body;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "engine/tags/tagcontainer.h"
 
 #include <QByteArray>
 
@@ -24,6 +25,9 @@ Result<FlacPicture> ParseFlacPicture(const QByteArray &body);
 
 // Why picture number cannot be read, from what its block or comment failed with.
 QString UnreadablePicture(int number, const QString &reason);
+// The picture as a tag stores it; one whose MIME type is "-->" holds the
+// address of a picture outside the file, not an image.
+StoredPicture ToStoredPicture(const FlacPicture &picture);
 QByteArray RenderFlacPicture(const FlacPicture &picture);
 
 // A JPEG as a picture of that type and description, with its width, height
