@@ -39,9 +39,13 @@ QString StreamKind(const QByteArray &packet)
 // page, in order) is not one Brisko writes; empty when it is.
 QString UnwrittenStreams(const QStringList &kinds)
 {
-    if (kinds.size() > 1)
-        return EnglishText("Engine", "the file holds %1 streams side by side")
-            .arg(kinds.join(EnglishText("Engine", " and ")));
+    if (kinds.size() > 1) {
+        QStringList named = kinds;
+        for (QString &kind : named)
+            kind = kind.isEmpty() ? EnglishText("Engine", "unknown") : kind;
+        return EnglishText("Engine", "the file holds %1 and %2 streams side by side")
+            .arg(named.mid(0, named.size() - 1).join(QStringLiteral(", ")), named.last());
+    }
     const QString &kind = kinds.first();
     if (kind.isEmpty())
         return EnglishText("Engine", "the file holds an Ogg stream of a kind Brisko does not know");
