@@ -543,20 +543,12 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <translation>die Datei enthält mehr als einen logischen Datenstrom (gemultiplext oder verkettet)</translation>
     </message>
     <message>
-        <source>the file does not begin with a Vorbis or Opus stream</source>
-        <translation>die Datei beginnt nicht mit einem Vorbis- oder Opus-Datenstrom</translation>
-    </message>
-    <message>
         <source>the header packets are larger than %1 MB</source>
         <translation>die Kopfpakete sind größer als %1 MB</translation>
     </message>
     <message>
         <source>audio begins on the last header page</source>
         <translation>die Audiodaten beginnen auf der letzten Kopfseite</translation>
-    </message>
-    <message>
-        <source>the header packets are not in the order Vorbis and Opus lay down</source>
-        <translation>die Kopfpakete stehen nicht in der Reihenfolge, die Vorbis und Opus vorschreiben</translation>
     </message>
     <message>
         <source>the comment header&apos;s framing bit is missing</source>
@@ -679,10 +671,6 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <translation>die %1-Box würde größer als 4 GB</translation>
     </message>
     <message>
-        <source>the file is fragmented (moof, mfra or sidx boxes), and the offsets of its fragments would have to move</source>
-        <translation>die Datei ist fragmentiert (moof-, mfra- oder sidx-Boxen), und die Offsets ihrer Fragmente müssten sich verschieben</translation>
-    </message>
-    <message>
         <source>a chunk offset would not fit in its 32 bits</source>
         <translation>ein Chunk-Offset passte nicht in seine 32 Bit</translation>
     </message>
@@ -733,6 +721,46 @@ Laufwerk: %1 ist nicht verfügbar</translation>
     <message>
         <source>picture %1 cannot be read: %2</source>
         <translation>Bild %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the file is fragmented (moof, mfra or mvex boxes), and the offsets of its fragments would have to move</source>
+        <translation>die Datei ist fragmentiert (moof-, mfra- oder mvex-Boxen), und die Offsets ihrer Fragmente müssten sich verschieben</translation>
+    </message>
+    <message>
+        <source>a sidx box before the moov box indexes bytes after it, which would move</source>
+        <translation>eine sidx-Box vor der moov-Box verweist auf Bytes hinter deren Anfang, die sich verschieben würden</translation>
+    </message>
+    <message>
+        <source>the file holds an Ogg stream of a kind Brisko does not know</source>
+        <translation>die Datei enthält einen Ogg-Datenstrom einer Art, die Brisko nicht kennt</translation>
+    </message>
+    <message>
+        <source>the file holds a %1 stream, not Vorbis, Opus or FLAC</source>
+        <translation>die Datei enthält einen %1-Datenstrom, nicht Vorbis, Opus oder FLAC</translation>
+    </message>
+    <message>
+        <source>the file does not begin with a Vorbis, Opus or FLAC stream</source>
+        <translation>die Datei beginnt nicht mit einem Vorbis-, Opus- oder FLAC-Datenstrom</translation>
+    </message>
+    <message>
+        <source>the header packets are not in the order their format lays down</source>
+        <translation>die Kopfpakete stehen nicht in der Reihenfolge, die ihr Format vorschreibt</translation>
+    </message>
+    <message>
+        <source>two Ogg streams one after another</source>
+        <translation>zwei Ogg-Datenströme nacheinander</translation>
+    </message>
+    <message>
+        <source>picture %1 is a link to a picture outside the file</source>
+        <translation>Bild %1 ist ein Verweis auf ein Bild außerhalb der Datei</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>the file holds %1 and %2 streams side by side</source>
+        <translation>die Datei enthält %1- und %2-Datenströme nebeneinander</translation>
     </message>
 </context>
 <context>
