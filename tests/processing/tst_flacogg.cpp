@@ -209,10 +209,8 @@ void TestFlacOgg::edits()
     QFETCH(QStringList, mutagen);
     QFETCH(QByteArray, kept);
     QFETCH(bool, sameLength);
-    const QString name = !file.startsWith("OggS")          ? QStringLiteral("song.flac")
-                         : file.contains("OpusHead")        ? QStringLiteral("song.opus")
-                         : file.contains("\x7F" "FLAC")     ? QStringLiteral("song.oga")
-                                                            : QStringLiteral("song.ogg");
+    const QString name = QStringLiteral("song.") + QLatin1String(!file.startsWith("OggS") ? "flac" : file.contains("OpusHead") ? "opus"
+                                                                  : file.contains("\x7F" "FLAC") ? "oga" : "ogg");
     const QString path = Put(name, file);
     TagLibrary tags;
     QCOMPARE(tags.OpenAudioFile(path), short(1));
@@ -230,17 +228,11 @@ void TestFlacOgg::edits()
     const QString original = Put(QStringLiteral("before-") + name, file);
     QCOMPARE(decoded(path), decoded(original));
     QVERIFY(Run(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), path}) != "failed");
-    // The tool finds nothing wrong that it did not find in the file as it was
-    // (bytes after the last page are a "hole" to ogginfo).
+    // No more complaints than about the file as it was (bytes after the last page are a "hole" to ogginfo).
     const auto complaints = [&name](const QString &audio) {
         const QByteArray verdict = name.endsWith(QLatin1String(".flac")) ? Run(QStringLiteral("flac"), {QStringLiteral("-t"), QStringLiteral("-s"), audio})
                                    : Run(name.endsWith(QLatin1String(".opus")) ? QStringLiteral("opusinfo") : QStringLiteral("ogginfo"), {audio});
-        QByteArrayList found{verdict == "failed" ? verdict : QByteArray()};
-        for (const QByteArray &line : verdict.split('\n')) {
-            if (line.contains("WARNING") || line.contains("ERROR"))
-                found << line.left(line.indexOf("at approximate offset"));
-        }
-        return found;
+        return verdict.count("WARNING") + verdict.count("ERROR") + verdict.count("failed");
     };
     QCOMPARE(complaints(path), complaints(original));
     if (!file.startsWith("OggS")) {
@@ -311,11 +303,9 @@ void TestFlacOgg::hostileFiles_data()
                                      << "the file holds more than one logical stream" << "Read" << QByteArray();
     QTest::newRow("a chained file") << OggFile(tone_.vorbis, VorbisComments({"TITLE=Read"})) + tone_.vorbis
                                     << "two Ogg streams one after another" << "Read" << QByteArray();
-    OggParts none;
-    none.serial = 99;
     const QByteArray speex = Ogg({"Speex   1.2" + QByteArray(69, '\0'), CommentList({"TITLE=Speech"})}, MadeUpOgg(99, 99));
     QTest::newRow("Speex") << speex << "the file holds a Speex stream, not Vorbis, Opus or FLAC" << "" << QByteArray();
-    QTest::newRow("Theora with Vorbis") << Ogg({"\x80theora\x03\x02" + QByteArray(32, '\0')}, none) + tone_.vorbis
+    QTest::newRow("Theora with Vorbis") << Ogg({"\x80theora\x03\x02" + QByteArray(32, '\0')}, OggParts{99, {}, {}}) + tone_.vorbis
                                         << "the file holds Theora and Vorbis streams side by side" << "" << QByteArray();
 }
 
