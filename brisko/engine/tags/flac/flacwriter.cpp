@@ -127,7 +127,7 @@ Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Com
         if (index < 0)
             edited.vendor = "Brisko";
         for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
-            changedNames.insert(Vorbis::FieldName(comments, change.key()));
+            changedNames.unite(Vorbis::FieldNames(comments, change.key()));
             Vorbis::SetField(&edited, change.key(), change.value());
         }
         if (index >= 0 || !edited.entries.isEmpty())

@@ -98,7 +98,7 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
     Changed changed;
     Packets packets{stream.packets, {0}};
     for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
-        changed.names.insert(Vorbis::FieldName(stream.comments, change.key()));
+        changed.names.unite(Vorbis::FieldNames(stream.comments, change.key()));
         Vorbis::SetField(&edited, change.key(), change.value());
     }
     // Pictures in comments come first, then Ogg FLAC's PICTURE blocks; a

@@ -6,6 +6,8 @@
 #include "base/translation.h"
 #include "engine/tags/vorbis/tagbytes.h"
 
+#include <QRegularExpression>
+
 namespace Vorbis {
 
 namespace {
@@ -37,6 +39,56 @@ int FirstNamed(const Comments &comments, const QByteArray &name)
             return i;
     }
     return -1;
+}
+
+// A track's total is stored beside its number, under either name.
+const QByteArray TotalNames[] = {"TRACKTOTAL", "TOTALTRACKS"};
+
+int FirstTotal(const Comments &comments)
+{
+    for (const QByteArray &name : TotalNames) {
+        if (const int first = FirstNamed(comments, name); first >= 0)
+            return first;
+    }
+    return -1;
+}
+
+// Every entry named name replaced by one with text where the first stood, or
+// added at the end; none when text is empty.
+void Replace(Comments *comments, const QByteArray &name, const QString &text)
+{
+    int first = FirstNamed(*comments, name);
+    // The first entry's name keeps its letter case.
+    const QByteArray entry = (first < 0 ? name : comments->entries.at(first).left(name.size())) + '=' + text.toUtf8();
+    if (first < 0) {
+        first = int(comments->entries.size());
+        comments->entries.append(entry);
+    }
+    comments->entries[first] = entry;
+    for (int i = int(comments->entries.size()) - 1; i >= 0; --i) {
+        if (EntryName(comments->entries.at(i)) == name && (i != first || text.isEmpty()))
+            comments->entries.removeAt(i);
+    }
+}
+
+// "7/12" goes in as TRACKNUMBER=7 and a total of 12 (in the total's entry
+// that is there, else TRACKTOTAL, as kid3 writes it); any other text is the
+// number alone, without a total.
+void SetTrack(Comments *comments, const QString &text)
+{
+    if (text == FieldText(*comments, TagField::Track))
+        return; // however it is stored, it stays so
+    static const QRegularExpression numberAndTotal(QStringLiteral("^\\s*(\\d+)\\s*/\\s*(\\d+)\\s*$"));
+    const QRegularExpressionMatch split = numberAndTotal.match(text);
+    const int total = FirstTotal(*comments);
+    const QByteArray totalName = total < 0 ? TotalNames[0] : EntryName(comments->entries.at(total));
+    for (const QByteArray &name : TotalNames) {
+        if (name != totalName || !split.hasMatch())
+            Replace(comments, name, QString());
+    }
+    Replace(comments, StoredName(TagField::Track), split.hasMatch() ? split.captured(1) : text);
+    if (split.hasMatch())
+        Replace(comments, totalName, split.captured(2));
 }
 
 QList<QByteArray> EntriesBesides(const Comments &comments, const QSet<QByteArray> &names)
@@ -131,27 +183,29 @@ QByteArray FieldName(const Comments &comments, TagField field)
     return StoredName(field);
 }
 
+QSet<QByteArray> FieldNames(const Comments &comments, TagField field)
+{
+    if (field == TagField::Track)
+        return {StoredName(field), TotalNames[0], TotalNames[1]};
+    return {FieldName(comments, field)};
+}
+
 QString FieldText(const Comments &comments, TagField field)
 {
     const int first = FirstNamed(comments, FieldName(comments, field));
-    return first < 0 ? QString() : QString::fromUtf8(EntryValue(comments.entries.at(first)));
+    const QString text = first < 0 ? QString() : QString::fromUtf8(EntryValue(comments.entries.at(first)));
+    // A number stored with its total reads as MP3 and M4A files show it.
+    const int total = field == TagField::Track && !text.contains(u'/') ? FirstTotal(comments) : -1;
+    const QByteArray totalText = total < 0 ? QByteArray() : EntryValue(comments.entries.at(total));
+    return totalText.isEmpty() ? text : text + u'/' + QString::fromUtf8(totalText);
 }
 
 void SetField(Comments *comments, TagField field, const QString &text)
 {
-    const QByteArray name = FieldName(*comments, field);
-    int first = FirstNamed(*comments, name);
-    // The first entry's name keeps its letter case.
-    const QByteArray entry = (first < 0 ? name : comments->entries.at(first).left(name.size())) + '=' + text.toUtf8();
-    if (first < 0) {
-        first = int(comments->entries.size());
-        comments->entries.append(entry);
-    }
-    comments->entries[first] = entry;
-    for (int i = int(comments->entries.size()) - 1; i >= 0; --i) {
-        if (EntryName(comments->entries.at(i)) == name && (i != first || text.isEmpty()))
-            comments->entries.removeAt(i);
-    }
+    if (field == TagField::Track)
+        SetTrack(comments, text);
+    else
+        Replace(comments, FieldName(*comments, field), text);
 }
 
 bool SameBesides(const Comments &a, const Comments &b, const QSet<QByteArray> &names)

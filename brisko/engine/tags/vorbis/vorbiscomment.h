@@ -40,10 +40,13 @@ QByteArray EntryValue(const QByteArray &entry);
 // The name a field is stored under: COMMENT, or DESCRIPTION in a list that
 // has a description and no comment.
 QByteArray FieldName(const Comments &comments, TagField field);
-// The field's first value.
+// Every name that setting the field may change: a track's number and total.
+QSet<QByteArray> FieldNames(const Comments &comments, TagField field);
+// The field's first value; a track number with its total as "7/12".
 QString FieldText(const Comments &comments, TagField field);
 // Every value of the field replaced by text, where the first one stood (at
 // the end when there was none); the field is removed when text is empty.
+// "7/12" as a track is stored as a number and a total.
 void SetField(Comments *comments, TagField field, const QString &text);
 
 // Whether two lists are the same but for the entries with these names.
