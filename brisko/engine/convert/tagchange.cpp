@@ -5,6 +5,24 @@
 #include "engine/convert/artconversion.h"
 #include "engine/convert/filerewrite.h"
 
+#include <QRegularExpression>
+
+namespace {
+
+// A track number typed alone keeps the total the file stores: "7" over
+// "3/12" is "7/12", in every format.
+QString WithStoredTotal(const QString &typed, const QString &stored)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*$"));
+    static const QRegularExpression total(QStringLiteral("^\\s*\\d*\\s*/\\s*(\\d+)\\s*$"));
+    const QRegularExpressionMatch storedTotal = total.match(stored);
+    if (!number.match(typed).hasMatch() || !storedTotal.hasMatch())
+        return typed;
+    return typed.trimmed() + u'/' + storedTotal.captured(1);
+}
+
+} // namespace
+
 ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change)
 {
     const CloseOnExit closeFile(tags);
@@ -21,6 +39,8 @@ ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagCha
     for (auto field = change.fields.cbegin(); field != change.fields.cend(); ++field) {
         if (field.key() == TagField::Comment)
             tags.SetId3v2Comment(1, QStringLiteral("eng"), QString(), field.value());
+        else if (field.key() == TagField::Track)
+            tags.SetId3v2Field(field.key(), WithStoredTotal(field.value(), tags.Id3v2Field(TagField::Track)));
         else
             tags.SetId3v2Field(field.key(), field.value());
         tags.SetId3v1Field(field.key(), field.value());

@@ -27,7 +27,8 @@ enum class ChangeOutcome {
 };
 
 // Writes the change into one MP3 file: the fields into both tags (an ID3v1
-// tag only where the file has one), the picture in place of picture 1 with
+// tag only where the file has one; a track number alone keeps the total
+// the file stores), the picture in place of picture 1 with
 // that picture's type, in one complete rewrite that carries the file's old
 // modification time to the nanosecond. Unexpected errors are thrown as
 // BriskoError. tags.OtherNamesOfSaved() then tells how many other hard links
