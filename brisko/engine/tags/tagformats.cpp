@@ -5,10 +5,19 @@
 #include "base/translation.h"
 #include "engine/tags/flac/flaccontainer.h"
 #include "engine/tags/id3v2/id3v2container.h"
+#include "engine/files/localpath.h"
 #include "engine/tags/mp4/mp4container.h"
+#include "engine/tags/mp4/mp4items.h"
 #include "engine/tags/ogg/oggcontainer.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const std::vector<MusicFormat> &MusicFormats()
 {
@@ -23,7 +32,7 @@ const std::vector<MusicFormat> &MusicFormats()
          OggHeaderBytes},
         {"M4A", QT_TRANSLATE_NOOP("Engine", "M4A Files"),
          {QStringLiteral("m4a"), QStringLiteral("m4b"), QStringLiteral("mp4")}, true, IsMp4, ReadMp4Tags,
-         Mp4MetadataBytes},
+         Mp4MetadataBytes, Mp4::ItemRefusal},
     };
     return formats;
 }
@@ -82,4 +91,25 @@ QString MusicFormatLines()
     for (const MusicFormat &format : MusicFormats())
         lines += QStringLiteral("  %1 .%2\n").arg(QLatin1String(format.name), -12).arg(format.extensions.join(QStringLiteral(" .")));
     return lines;
+}
+
+QString FieldRefusal(const QString &path, TagField field, const QString &text)
+{
+    // Most texts fit every format: then no file need be read.
+    const std::vector<MusicFormat> &formats = MusicFormats();
+    if (std::none_of(formats.begin(), formats.end(), [&](const MusicFormat &format) {
+            return format.refuses && !format.refuses(field, text).isEmpty();
+        }))
+        return QString();
+    const QByteArray name = BytesFromPath(path);
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
+    if (fd < 0 && errno == EPERM) // O_NOATIME is for the file's owner only
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return QString();
+    struct stat info {};
+    const Result<FileStart> start = ::fstat(fd, &info) == 0 ? ReadFileStart(fd, info.st_size) : Result<FileStart>(Failure{});
+    const MusicFormat *format = start ? RecognisedFormat(*start) : nullptr;
+    ::close(fd);
+    return format && format->refuses ? format->refuses(field, text) : QString();
 }

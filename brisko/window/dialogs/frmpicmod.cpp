@@ -6,6 +6,7 @@
 #include "base/genrefromid.h"
 #include "base/translation.h"
 #include "engine/pictures/pictureloader.h"
+#include "engine/tags/tagformats.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/clsopensave.h"
@@ -524,6 +525,8 @@ void frmPicMod::Save()
     const auto value = [this](const QString &text) {
         return text == tr("<Blank>") ? QString() : text == tr("<Keep>") ? KeepMarker : text;
     };
+    if (TrackRefused(value(cboTagData[Track]->currentText())))
+        return;
     newTagData_.clear();
     for (int field = 0; field < Comment; ++field)
         newTagData_ << value(cboTagData[field]->currentText());
@@ -531,6 +534,34 @@ void frmPicMod::Save()
     newTagData_ << (choice.isEmpty() || choice == KeepMarker ? choice : txtComment->text());
     ok_ = true;
     accept();
+}
+
+bool frmPicMod::TrackRefused(const QString &track)
+{
+    if (track == KeepMarker || !list_)
+        return false;
+    // Said before anything is written, not as failed rows afterwards.
+    QStringList names;
+    QString reason;
+    for (const int row : list_->RowIndexes(true)) {
+        const QString why = FieldRefusal(list_->PathAt(row), TagField::Track, track);
+        if (!why.isEmpty()) {
+            names << list_->Field(row, ColFileName);
+            reason = why;
+        }
+    }
+    if (names.isEmpty())
+        return false;
+    constexpr int MostNamed = 10;
+    QString named = QStringList(names.mid(0, MostNamed)).join(u'\n');
+    if (names.size() > MostNamed)
+        named += u'\n' + tr("and %n more", nullptr, int(names.size() - MostNamed));
+    QString why = ShownText(reason);
+    why[0] = why.at(0).toUpper();
+    MsgBox(tr("%1. These files cannot store it:\n\n%2").arg(why, named), Msg::Exclamation, QString(), this);
+    cboTagData[Track]->setFocus();
+    cboTagData[Track]->lineEdit()->selectAll();
+    return true;
 }
 
 TagChange frmPicMod::Change() const

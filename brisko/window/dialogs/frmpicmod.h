@@ -106,6 +106,9 @@ private:
     void NewPixFailed(std::exception_ptr failure);
     void DropFailed(std::exception_ptr failure, bool file);
     void ShowPopup(const QPoint &where);
+    // Tells which selected files cannot store the track typed (an M4A file
+    // takes numbers only), and keeps the dialog open.
+    bool TrackRefused(const QString &track);
 
     const TrackList *list_;
     bool activated_ = false;

@@ -151,20 +151,40 @@ QByteArray RenderData(quint32 dataType, const QByteArray &payload)
     return RenderBox(Fourcc("data"), body);
 }
 
-Result<QByteArray> RenderItem(TagField field, const QString &text)
+namespace {
+
+// A track as trkn stores it: a number and a total, each up to 65535.
+std::optional<std::pair<uint, uint>> TrackNumbers(const QString &text)
 {
-    const quint32 name = ItemNames(field).first();
-    if (field != TagField::Track)
-        return RenderBox(name, RenderData(TextData, text.toUtf8()));
     static const QRegularExpression number(QStringLiteral("^\\s*(\\d{1,5})\\s*(?:/\\s*(\\d{1,5})\\s*)?$"));
     const QRegularExpressionMatch match = number.match(text);
     const uint track = match.captured(1).toUInt();
     const uint total = match.captured(2).toUInt();
     if (!match.hasMatch() || track > 0xFFFF || total > 0xFFFF)
-        return Failure{TagLibraryError::WouldLoseData,
-                       EnglishText("Engine", "the track \"%1\" is not a number, or a number and a total "
-                                             "(\"7/12\"), each up to 65535, as M4A files store it")
-                           .arg(text)};
+        return std::nullopt;
+    return std::make_pair(track, total);
+}
+
+} // namespace
+
+QString ItemRefusal(TagField field, const QString &text)
+{
+    if (field != TagField::Track || text.isEmpty() || TrackNumbers(text))
+        return QString();
+    return EnglishText("Engine", "the track \"%1\" is not a number, or a number and a total "
+                                 "(\"7/12\"), each up to 65535, as M4A files store it")
+        .arg(text);
+}
+
+Result<QByteArray> RenderItem(TagField field, const QString &text)
+{
+    const quint32 name = ItemNames(field).first();
+    if (field != TagField::Track)
+        return RenderBox(name, RenderData(TextData, text.toUtf8()));
+    const std::optional<std::pair<uint, uint>> numbers = TrackNumbers(text);
+    if (!numbers)
+        return Failure{TagLibraryError::WouldLoseData, ItemRefusal(field, text)};
+    const auto [track, total] = *numbers;
     QByteArray payload;
     AppendBigEndian(&payload, track, 4); // two bytes nobody uses, then the track
     AppendBigEndian(&payload, total << 16, 4);
