@@ -2,20 +2,36 @@
 #include "window/dialogs/frmresizesettings.h"
 
 #include "engine/convert/cmdline.h"
+#include "window/widgets/msgbox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QSpinBox>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 namespace {
 
-QSpinBox *NumberBox(const char *name, int minimum, int maximum, int value, QWidget *parent)
+// Takes digits only, and any number of them up to five: a number out of
+// range is shown as typed and told on OK, not cut short while typing.
+QLineEdit *NumberBox(const char *name, int value, QWidget *parent)
 {
-    auto *box = new QSpinBox(parent);
+    auto *box = new QLineEdit(QString::number(value), parent);
     box->setObjectName(QLatin1String(name));
-    box->setRange(minimum, maximum);
-    box->setValue(value);
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,5}")), box));
     return box;
+}
+
+// Whether the box holds a number from minimum to maximum; if not, the user
+// is told so and the box is ready for another.
+bool InRange(QLineEdit *box, int minimum, int maximum, const QString &message)
+{
+    const int value = box->text().toInt();
+    if (!box->text().isEmpty() && value >= minimum && value <= maximum)
+        return true;
+    MsgBox(message.arg(minimum).arg(maximum), Msg::Exclamation, QString(), box->window());
+    box->setFocus();
+    box->selectAll();
+    return false;
 }
 
 } // namespace
@@ -25,8 +41,8 @@ frmResizeSettings::frmResizeSettings(int size, int quality, QWidget *owner)
 {
     setObjectName(QStringLiteral("frmResizeSettings"));
     setWindowTitle(tr("Picture Size and Quality"));
-    txtSize = NumberBox("txtSize", MinTargetSize, MaxTargetSize, size, this);
-    txtQuality = NumberBox("txtQuality", MinQuality, MaxQuality, quality, this);
+    txtSize = NumberBox("txtSize", size, this);
+    txtQuality = NumberBox("txtQuality", quality, this);
     cmdButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     cmdButtons->setObjectName(QStringLiteral("cmdButtons"));
 
@@ -44,10 +60,17 @@ frmResizeSettings::frmResizeSettings(int size, int quality, QWidget *owner)
 
 int frmResizeSettings::Size() const
 {
-    return txtSize->value();
+    return txtSize->text().toInt();
 }
 
 int frmResizeSettings::Quality() const
 {
-    return txtQuality->value();
+    return txtQuality->text().toInt();
+}
+
+void frmResizeSettings::accept()
+{
+    if (InRange(txtSize, MinTargetSize, MaxTargetSize, tr("The picture size is %1 to %2 pixels."))
+        && InRange(txtQuality, MinQuality, MaxQuality, tr("The JPEG quality is %1 to %2.")))
+        QDialog::accept();
 }

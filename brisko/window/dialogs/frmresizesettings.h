@@ -4,11 +4,12 @@
 #include <QDialog>
 
 class QDialogButtonBox;
-class QSpinBox;
+class QLineEdit;
 
 // Options > "Picture Size and Quality…": the size the longer side of each
 // picture is resized to, and the JPEG quality it is written at, each within
-// the range a conversion allows. The window takes them on OK.
+// the range a conversion allows. The window takes them on OK; a number out
+// of its range is told, and the dialog stays open for it.
 class frmResizeSettings : public QDialog
 {
     Q_OBJECT
@@ -19,7 +20,9 @@ public:
     int Size() const;
     int Quality() const;
 
-    QSpinBox *txtSize;
-    QSpinBox *txtQuality;
+    void accept() override;
+
+    QLineEdit *txtSize;
+    QLineEdit *txtQuality;
     QDialogButtonBox *cmdButtons;
 };
