@@ -227,11 +227,19 @@ void frmMain::Resizing(bool selectedOnly)
         [=] {
             auto tags = std::make_shared<TagLibrary>();
             auto encoder = std::make_shared<PictureEncoder>(shared);
+            // As brisko-batch does: the saves reach the disk a group at a
+            // time, and each row is shown once its file is in place. One
+            // file alone is saved as before.
+            auto grouped = std::make_shared<GroupedRows>([=](const RowFile &file, const RowConversion &done) {
+                jobs->Post([this, file, done, progress] { ShowConvertedRow(file, done, *progress); });
+            });
+            if (files.size() > 1)
+                tags->SaveInto(&grouped->Group());
             return [=](int index) -> BackgroundJobs::OnWindow {
                 const RowFile file = files.at(index);
                 jobs->Post([this, file] { ShowRowBegun(file); });
-                const RowConversion done = ConvertRowFile(*tags, *encoder, file, request, previewBox, *turn);
-                return [this, file, done, progress] { ShowConvertedRow(file, done, *progress); };
+                grouped->Convert(*tags, *encoder, file, request, previewBox, *turn);
+                return {};
             };
         },
         [this, operation, progress, rows = int(rows.size())] { EndRun(*progress, rows, tr("Resized %1, failed %2, skipped %3")); });

@@ -35,6 +35,51 @@ RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const Ro
     return done;
 }
 
+GroupedRows::~GroupedRows()
+{
+    try {
+        Settle();
+    } catch (const std::exception &) {
+        // Out of memory for the outcomes: the copies not in place are thrown
+        // away with the group, their originals as they were.
+    }
+}
+
+void GroupedRows::Convert(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file, const ArtRequest &request,
+                          QSize previewBox, PreviewTurn &turn)
+{
+    const int waiting = group_.Count();
+    RowConversion done = ConvertRowFile(tags, encoder, file, request, previewBox, turn);
+    const bool saved = group_.Count() > waiting;
+    if (held_.empty() && !saved) {
+        tell_(file, done);
+        return;
+    }
+    held_.push_back(Held{file, std::move(done), saved});
+    if (group_.Full())
+        Settle();
+}
+
+void GroupedRows::Settle()
+{
+    const std::vector<Result<int>> replaced = group_.Finish();
+    auto outcome = replaced.begin();
+    for (Held &held : held_) {
+        if (held.saved) {
+            if (*outcome) {
+                held.done.art.otherNames = **outcome;
+            } else {
+                held.done.art.outcome = ArtOutcome::SaveFailed;
+                held.done.art.reason = outcome->Why().reason;
+                held.done.preview.reset(); // it showed the picture that is not in the file
+            }
+            ++outcome;
+        }
+        tell_(held.file, held.done);
+    }
+    held_.clear();
+}
+
 ChangedFile ChangeFile(TagLibrary &tags, const RowFile &file, const TagChange &change, QSize previewBox,
                        PreviewTurn &turn)
 {

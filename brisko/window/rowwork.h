@@ -4,12 +4,15 @@
 #include "engine/convert/artconversion.h"
 #include "engine/convert/tagchange.h"
 #include "engine/convert/tagreading.h"
+#include "engine/files/replacegroup.h"
 #include "window/filepreview.h"
 
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 class PictureEncoder;
 class TagLibrary;
@@ -38,6 +41,42 @@ struct RowConversion
 // the turn.
 RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file,
                              const ArtRequest &request, QSize previewBox, PreviewTurn &turn);
+
+// One worker's conversions, whose saves wait in a group to reach the disk
+// together (see ReplaceGroup). A row's result is told only once its file is
+// in place, or could not be put there, and the results after it wait with
+// it: the rows show what became of their files in the order they were done.
+// The files still waiting are put in place when the worker goes away, on
+// "Stop" too: their new copies are whole.
+class GroupedRows
+{
+public:
+    using Tell = std::function<void(const RowFile &file, const RowConversion &done)>;
+    explicit GroupedRows(Tell tell) : tell_(std::move(tell)) {}
+    ~GroupedRows();
+    GroupedRows(const GroupedRows &) = delete;
+    GroupedRows &operator=(const GroupedRows &) = delete;
+
+    // The group the worker's tag library saves into.
+    ReplaceGroup &Group() { return group_; }
+    // Converts the row's file with saves into the group, and tells its result
+    // now or with the group.
+    void Convert(TagLibrary &tags, PictureEncoder &encoder, const RowFile &file, const ArtRequest &request,
+                 QSize previewBox, PreviewTurn &turn);
+
+private:
+    void Settle();
+
+    struct Held
+    {
+        RowFile file;
+        RowConversion done;
+        bool saved = false;
+    };
+    ReplaceGroup group_;
+    std::vector<Held> held_;
+    Tell tell_;
+};
 
 // A file written with the dialog's change, as a worker left it.
 struct ChangedFile
