@@ -17,6 +17,7 @@
 
 #include "window/dialogs/frmpicmod.h"
 #include "window/dialogs/keptpicture.h"
+#include "engine/convert/workerpool.h"
 #include "engine/tags/taglibrary.h"
 #include "window/frmmain.h"
 #include "window/widgets/clsopensave.h"
@@ -284,6 +285,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    KeepFreedMemoryForWorkers(); // as the program's start does
     QApplication app(argc, argv);
     ShowTip = false;
     SetMsgBoxHandler([](const QString &prompt, int, const QString &) {

@@ -7,6 +7,7 @@
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"
 #include "batch/batchwalk.h"
+#include "engine/convert/workerpool.h"
 #include "engine/files/atomicsave.h"
 #include "engine/files/localpath.h"
 
@@ -18,7 +19,6 @@
 #include <csignal>
 #include <cstdio>
 
-#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -82,14 +82,7 @@ void PauseBeforeReplaceForTests()
 
 int main(int argc, char *argv[])
 {
-    // Buffers of 16 MB and more (huge art and its tag) go back to the system
-    // when freed. Left to itself the C library raises that threshold to the
-    // largest buffer freed and keeps such buffers in each worker's arena, so
-    // a run's peak grew with --jobs. Smaller ones (a tag, a decoded picture)
-    // stay for the next file: given back and taken again, their pages cost
-    // more to fault in than the file takes to read.
-    mallopt(M_MMAP_THRESHOLD, 16 << 20);
-    mallopt(M_TRIM_THRESHOLD, 16 << 20);
+    KeepFreedMemoryForWorkers();
     const QStringList arguments = Arguments(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisko"));

@@ -2,6 +2,7 @@
 // The program's start: one instance per user, then the main window.
 #include "base/translation.h"
 #include "engine/convert/cmdline.h"
+#include "engine/convert/workerpool.h"
 #include "engine/files/localpath.h"
 #include "engine/tags/tagformats.h"
 #include "window/frmmain.h"
@@ -98,6 +99,7 @@ int main(int argc, char *argv[])
         break;
     }
 
+    KeepFreedMemoryForWorkers(); // the window converts as brisko-batch does
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brisko"));
     QApplication::setApplicationVersion(QStringLiteral(BRISKO_VERSION));

@@ -3,6 +3,20 @@
 
 #include <QtGlobal>
 
+#include <malloc.h>
+
+void KeepFreedMemoryForWorkers()
+{
+    // Buffers of 16 MB and more (huge art and its tag) go back to the system
+    // when freed. Left to itself the C library raises that threshold to the
+    // largest buffer freed and keeps such buffers in each worker's arena, so
+    // a run's peak grew with the number of workers. Smaller ones (a tag, a
+    // decoded picture) stay for the next file: given back and taken again,
+    // their pages cost more to fault in than the file takes to read.
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    mallopt(M_TRIM_THRESHOLD, 16 << 20);
+}
+
 WorkerPool::WorkerPool(int threads, int count, MakeWorker makeWorker, Failed failed, std::function<void()> allDone)
     : count_(count)
     , makeWorker_(std::move(makeWorker))

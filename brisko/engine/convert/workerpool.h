@@ -47,3 +47,7 @@ private:
     std::atomic<bool> stopped_{false};
     std::vector<std::thread> threads_;
 };
+
+// Sets how the C library keeps freed memory for workers that convert file
+// after file: once, at the start of a program that runs them.
+void KeepFreedMemoryForWorkers();
