@@ -27,6 +27,9 @@ StatusPanels::StatusPanels(QWidget *parent)
         auto *panel = new QLabel(this);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
+        // A framed label indents its text by half an "x" more than the
+        // padding below, and its last letters went past the panel's edge.
+        panel->setIndent(0);
         panels_.append(panel);
         texts_.append(QString());
     }
@@ -93,7 +96,7 @@ void StatusPanels::LayOutPanels()
         // Set each time: a frame sized to nothing takes its padding away.
         label->setContentsMargins(Padding, 0, Padding, 0);
         // Fractions count: a text cut by one would be shortened.
-        widths[i] = qCeil(QFontMetricsF(label->font()).horizontalAdvance(texts_.at(i))) + 2 * Padding;
+        widths[i] = qCeil(QFontMetricsF(label->font()).horizontalAdvance(texts_.at(i))) + 2 * (Padding + label->frameWidth());
         wanted[i] = qMax(widths[i], scale.X(DesignedWidths[i]));
         room -= widths[i] + Margin;
     }
