@@ -764,6 +764,13 @@ Laufwerk: %1 ist nicht verfügbar</translation>
     </message>
 </context>
 <context>
+    <name>FolderBrowser</name>
+    <message>
+        <source>Browse For Folder</source>
+        <translation>Ordner suchen</translation>
+    </message>
+</context>
+<context>
     <name>Status</name>
     <message>
         <source>Unchanged</source>
@@ -1342,6 +1349,18 @@ Dateityp ist kein Programm zugeordnet.</translation>
         <source>Picture Files (*.bmp *.gif *.jpg *.jpeg *.png *.webp)|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.webp</source>
         <translation>Bilddateien (*.bmp *.gif *.jpg *.jpeg *.png *.webp)|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.webp</translation>
     </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
+    <message>
+        <source>%1. These files cannot store it:
+
+%2</source>
+        <translation>%1. Diese Dateien können sie nicht speichern:
+
+%2</translation>
+    </message>
 </context>
 <context>
     <name>frmResizeSettings</name>
@@ -1356,6 +1375,14 @@ Dateityp ist kein Programm zugeordnet.</translation>
     <message>
         <source>JPEG &amp;quality (%1–%2):</source>
         <translation>JPEG-&amp;Qualität (%1–%2):</translation>
+    </message>
+    <message>
+        <source>The picture size must be %1 to %2 pixels.</source>
+        <translation>Die Bildgröße muss zwischen %1 und %2 Pixeln liegen.</translation>
+    </message>
+    <message>
+        <source>The JPEG quality must be %1 to %2.</source>
+        <translation>Die JPEG-Qualität muss zwischen %1 und %2 liegen.</translation>
     </message>
 </context>
 <context>
