@@ -159,6 +159,10 @@ void TestFlacOgg::edits_data()
         << flac({info, Block{4, CommentList({"DESCRIPTION=d", "GENRE=Rock", "DATE=2001"})}}) << "Comment=New;Year=;Album=Über"
         << QStringList{QStringLiteral("DESCRIPTION=New|GENRE=Rock|ALBUM=Über"), QString(), QStringLiteral("0,4")}
         << QByteArray("fixture vendor") << false;
+    QTest::newRow("FLAC: a track and its total in entries of their own, as kid3 writes them")
+        << flac({info, Block{4, CommentList({"tracknumber=1/12", "TITLE=Old"})}, padding}) << "Track=3/12"
+        << QStringList{QStringLiteral("tracknumber=3|TITLE=Old|TRACKTOTAL=12"), QString(), QStringLiteral("0,4,1")}
+        << QByteArray("TITLE=Old") << true;
     QTest::newRow("FLAC: comment block added where there is none")
         << flac({info, padding}) << "Title=New" << QStringList{QStringLiteral("TITLE=New"), QString(), QStringLiteral("0,4,1")}
         << QByteArray() << true;
@@ -174,6 +178,9 @@ void TestFlacOgg::edits_data()
     QTest::newRow("Vorbis: a picture added") << OggFile(tone_.vorbis, VorbisComments({"TITLE=Song"})) << "picture;Title=New"
                                              << QStringList{QStringLiteral("TITLE=New"), QStringLiteral("3//image/jpeg/40x30/24/NEW"), QString()}
                                              << QByteArray() << false;
+    QTest::newRow("Vorbis: a track that is no number keeps no total")
+        << OggFile(tone_.vorbis, VorbisComments({"TRACKNUMBER=1", "TOTALTRACKS=12", "TRACKTOTAL=12"})) << "Track=A-side"
+        << QStringList{QStringLiteral("TRACKNUMBER=A-side"), QString(), QString()} << QByteArray() << false;
     const QByteArray opusPadding = "\x02" + QByteArray(300, 'p');
     QTest::newRow("Opus: a field changed, the padding kept")
         << OggFile(tone_.opus, OpusTags({"TITLE=Old", "ALBUM=A"}, opusPadding)) << "Title=New"
