@@ -5,6 +5,7 @@
 #include "support/testpictures.h"
 #include "support/windowidle.h"
 #include "window/dialogs/frmpicmod.h"
+#include "window/dialogs/frmresizesettings.h"
 #include "window/dialogs/frmtip.h"
 #include "window/frmmain.h"
 #include "window/widgets/clsopensave.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -45,6 +47,8 @@ private slots:
     void rowMenuFromTheKeyboard();
     void selectAllAndRemove();
     void quitAndHelp();
+    void sizeAndQualityAsTyped_data();
+    void sizeAndQualityAsTyped();
 
 private:
     // A window on screen and active, with the files of pictureSides added
@@ -413,6 +417,52 @@ void TestKeyboard::quitAndHelp()
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(Focused(), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!window->isVisible());
+}
+
+void TestKeyboard::sizeAndQualityAsTyped_data()
+{
+    QTest::addColumn<QString>("size"); // typed over each field's number
+    QTest::addColumn<QString>("quality");
+    QTest::addColumn<QString>("told"); // on Enter; empty: taken
+    const QString sizes = QStringLiteral("The picture size must be 100 to 1000 pixels.");
+    QTest::newRow("a size too large, not cut to 500") << "5000" << "90" << sizes;
+    QTest::newRow("no size") << "" << "90" << sizes;
+    QTest::newRow("a quality too low, not put back to 80") << "300" << "30" << "The JPEG quality must be 50 to 100.";
+    QTest::newRow("both in range") << "1000" << "50" << QString();
+}
+
+// Options > "Picture Size and Quality…" from the keyboard: a number out of
+// range stays as typed, is told with its range, and the dialog waits for
+// another; numbers in range are the settings from then on.
+void TestKeyboard::sizeAndQualityAsTyped()
+{
+    QFETCH(QString, size);
+    QFETCH(QString, quality);
+    QFETCH(QString, told);
+    const auto window = OpenWindow();
+    QTest::keyClick(Focused(), Qt::Key_O, Qt::AltModifier);
+    QTRY_VERIFY(Find<QMenu>(*window, "mnuOptions")->isVisible());
+    QTest::keyClick(Find<QMenu>(*window, "mnuOptions"), Qt::Key_P);
+    QTRY_VERIFY(window->findChild<frmResizeSettings *>());
+    auto *dialog = window->findChild<frmResizeSettings *>();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QCOMPARE(Focused(), dialog->txtSize);
+    QTest::keyClick(Focused(), Qt::Key_Delete); // the number is selected
+    QTest::keyClicks(Focused(), size);
+    QTest::keyClick(Focused(), Qt::Key_Tab);
+    QTest::keyClick(Focused(), Qt::Key_Delete);
+    QTest::keyClicks(Focused(), quality);
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    QCOMPARE(messages_, told.isEmpty() ? QStringList() : QStringList{told});
+    QCOMPARE(dialog->isVisible(), !told.isEmpty());
+    const QString panel = Find<StatusPanels>(*window, "Statusbar")->PanelText(2);
+    if (!told.isEmpty()) {
+        QCOMPARE(dialog->txtSize->text(), size);
+        QCOMPARE(dialog->txtQuality->text(), quality);
+        QCOMPARE(panel, QStringLiteral("Resize Settings  Size:250  Quality:80"));
+    } else {
+        QCOMPARE(panel, QStringLiteral("Resize Settings  Size:%1  Quality:%2").arg(size, quality));
+    }
 }
 
 QTEST_MAIN(TestKeyboard)

@@ -11,6 +11,7 @@
 #include "window/widgets/tracklist.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,7 @@ private slots:
     void windowAndStatuses();
     void statusesSortAsShown();
     void pictureAndTagDialog();
+    void folderPromptInTheDialog();
     void batchSpeaksGermanJsonStaysEnglish();
 
 private:
@@ -409,6 +411,39 @@ void TestGerman::batchSpeaksGermanJsonStaysEnglish()
     }
     QVERIFY2(english.contains(QStringLiteral("./text.mp3: Resize Failed - not a music file that Brisko reads "
                                                     "(MP3, FLAC, Ogg Vorbis, Opus or M4A)")), qPrintable(english));
+}
+
+// "Add Folder": the German prompt, longer than a title bar shows, stands
+// whole in the dialog above the folders.
+void TestGerman::folderPromptInTheDialog()
+{
+    const auto window = OpenWindow({});
+    QString title;
+    const QLabel *prompt = nullptr;
+    bool whole = false;
+    auto *poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [&, poll] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->findChild<QFileDialog *>())
+            return;
+        poll->stop();
+        const bool exposed = QTest::qWaitForWindowExposed(dialog);
+        title = dialog->windowTitle();
+        for (const QLabel *label : dialog->findChildren<QLabel *>()) {
+            if (label->text().startsWith(QStringLiteral("Wählen Sie einen Ordner")))
+                prompt = label;
+        }
+        whole = exposed && prompt && prompt->isVisible() && prompt->width() <= dialog->width()
+                && prompt->height() >= prompt->heightForWidth(prompt->width());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    poll->start(5);
+    QTest::mouseClick(Probe(*window).cmdFolder, Qt::LeftButton);
+    QTRY_VERIFY(!poll->isActive());
+    QCOMPARE(title, QStringLiteral("Ordner suchen"));
+    QVERIFY(whole);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(Probe(*window).lvwMain()->RowCount(), 0);
 }
 
 QTEST_MAIN(TestGerman)
