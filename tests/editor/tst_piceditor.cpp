@@ -883,6 +883,10 @@ for name in sys.argv[1:]:
     bool written = true;
     Select(window, {1, 2, 3, 4});
     Answer([&](frmPicMod &dialog) {
+        // What is typed before the dialog is first active counts for nothing.
+        dialog.activateWindow();
+        if (!QTest::qWaitFor([&dialog] { return dialog.Activated(); }))
+            return false;
         QLineEdit *track = dialog.cboTagData[frmPicMod::Track]->lineEdit();
         track->selectAll();
         QTest::keyClicks(track, QStringLiteral("A-side"));

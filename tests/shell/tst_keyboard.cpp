@@ -446,7 +446,7 @@ void TestKeyboard::sizeAndQualityAsTyped()
     QTRY_VERIFY(window->findChild<frmResizeSettings *>());
     auto *dialog = window->findChild<frmResizeSettings *>();
     QVERIFY(QTest::qWaitForWindowActive(dialog));
-    QCOMPARE(Focused(), dialog->txtSize);
+    QTRY_COMPARE(Focused(), dialog->txtSize);
     QTest::keyClick(Focused(), Qt::Key_Delete); // the number is selected
     QTest::keyClicks(Focused(), size);
     QTest::keyClick(Focused(), Qt::Key_Tab);

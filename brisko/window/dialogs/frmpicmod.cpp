@@ -555,7 +555,7 @@ bool frmPicMod::TrackRefused(const QString &track)
     constexpr int MostNamed = 10;
     QString named = QStringList(names.mid(0, MostNamed)).join(u'\n');
     if (names.size() > MostNamed)
-        named += u'\n' + tr("and %n more", nullptr, int(names.size() - MostNamed));
+        named += u'\n' + tr("and %1 more").arg(names.size() - MostNamed);
     QString why = ShownText(reason);
     why[0] = why.at(0).toUpper();
     MsgBox(tr("%1. These files cannot store it:\n\n%2").arg(why, named), Msg::Exclamation, QString(), this);

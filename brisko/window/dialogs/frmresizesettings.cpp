@@ -70,7 +70,7 @@ int frmResizeSettings::Quality() const
 
 void frmResizeSettings::accept()
 {
-    if (InRange(txtSize, MinTargetSize, MaxTargetSize, tr("The picture size is %1 to %2 pixels."))
-        && InRange(txtQuality, MinQuality, MaxQuality, tr("The JPEG quality is %1 to %2.")))
+    if (InRange(txtSize, MinTargetSize, MaxTargetSize, tr("The picture size must be %1 to %2 pixels."))
+        && InRange(txtQuality, MinQuality, MaxQuality, tr("The JPEG quality must be %1 to %2.")))
         QDialog::accept();
 }
