@@ -203,19 +203,11 @@ void TestFontScaling::captionsShowWhole()
         ShowAndLook(&main, look);
         // Panel 2 shows whole; a bar too narrow shortens the others, their whole text in the tip.
         for (int panel = 1; panel <= StatusPanels::PanelCount; ++panel) {
-            QLabel *label = bar->findChildren<QLabel *>().at(panel - 1);
+            const QLabel *label = bar->findChildren<QLabel *>().at(panel - 1);
             const QString whole = bar->PanelText(panel);
             QVERIFY(label->text() == whole || (panel != 2 && label->toolTip() == whole));
-            // As drawn: the last letter ends inside the panel, not cut by its edge.
-            const QImage drawn = label->grab().toImage();
-            const qreal ratio = drawn.devicePixelRatio(); // the image counts the screen's pixels
-            const QRect inside(label->contentsRect().topLeft() * ratio, label->contentsRect().size() * ratio);
-            int lastInk = -1;
-            for (int x = inside.left(); x <= inside.right(); ++x) {
-                for (int y = inside.top(); y <= inside.bottom(); ++y)
-                    lastInk = qGray(drawn.pixel(x, y)) < 128 ? x : lastInk;
-            }
-            QVERIFY2(lastInk >= 0 && lastInk < inside.right() - ratio, qPrintable(label->text()));
+            // A whole text has the room the label needs to draw it, frame and indent included.
+            QVERIFY2(label->text() != whole || label->width() >= label->sizeHint().width(), qPrintable(whole));
         }
     } else if (window == QLatin1String("picture and tag")) {
         frmMain main;
