@@ -577,16 +577,20 @@ void TestAddConvert::stopLeavesThePictureInHandAsItWas()
     QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("Unchanged"));
     QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdFiles->isEnabled());
 
-    // Pressed once the new picture is made, it lets that file be finished.
+    // Pressed once the new copy of a file is made, it lets that file be
+    // finished: the copy is put in place.
     const QByteArray third = TestFiles::Read(paths.at(3));
-    WorkerGate saving;
-    SetBeforeReplaceHook([&saving](const QString &) { saving.Pass(); });
+    WorkerGate next;
+    BackgroundJobs::SetBeforeJobHook([&next](int index) {
+        if (index == 1)
+            next.Pass();
+    });
     QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
-    QTRY_VERIFY(saving.Entered());
+    QTRY_VERIFY(next.Entered());
     QTest::mouseClick(Probe(window).cmdCancel, Qt::LeftButton);
-    saving.Open();
+    next.Open();
     QVERIFY(WaitUntilIdle(window));
-    SetBeforeReplaceHook(nullptr);
+    BackgroundJobs::SetBeforeJobHook(nullptr);
     QCOMPARE(Probe(window).lvwMain()->Row(1).Status, QStringLiteral("Resized"));
     QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("Unchanged"));
     QCOMPARE(Probe(window).lvwMain()->Row(3).Status, QStringLiteral("Unchanged"));
