@@ -844,43 +844,28 @@ void TestPicEditor::trackNumbersAlikeInEveryFormat()
     mp3.track = QStringLiteral("1/12");
     const FlacParts flac = SplitFlac(tones.flac);
     OggParts ogg = SplitOgg(tones.vorbis);
-    ogg.headers[1] = VorbisComments({"TITLE=Viola", "TRACKNUMBER=1", "TOTALTRACKS=12"});
+    ogg.headers[1] = VorbisComments({"TRACKNUMBER=1", "TOTALTRACKS=12"});
     const QStringList paths{Mp3(QStringLiteral("bass.mp3"), mp3), Path(QStringLiteral("cello.flac")),
                             Path(QStringLiteral("viola.ogg")), Path(QStringLiteral("alto.m4a"))};
-    QVERIFY(TestFiles::Write(paths[1], Flac({{0, flac.streamInfo}, {4, CommentList({"TITLE=Cello", "TRACKNUMBER=1", "TRACKTOTAL=12"})}}, flac.audio)));
+    QVERIFY(TestFiles::Write(paths[1], Flac({{0, flac.streamInfo}, {4, CommentList({"TRACKNUMBER=1", "TRACKTOTAL=12"})}}, flac.audio)));
     QVERIFY(TestFiles::Write(paths[2], Ogg(ogg.headers, ogg)));
     QVERIFY(TestFiles::Write(paths[3], Mp4(tones.m4a, Udta(Mp4Item("trkn", QByteArray("\0\0\0\1\0\x0c\0\0", 8), 0)))));
-    const auto mutagen = [&paths] {
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QStringLiteral(R"(
-import sys, mutagen
-for name in sys.argv[1:]:
-    tags = mutagen.File(name).tags
-    if 'TRCK' in tags: print(tags['TRCK'])
-    elif 'trkn' in tags: print(tags['trkn'][0])
-    else: print('|'.join(k + '=' + v for k, v in tags if k.upper() in ('TRACKNUMBER', 'TRACKTOTAL', 'TOTALTRACKS')))
-)")} + paths);
-        python.waitForFinished(30000);
-        return QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    const auto contents = [&paths] {
+        QByteArray all;
+        for (const QString &path : paths)
+            all += TestFiles::Read(path);
+        return all;
     };
+    const QByteArray before = contents();
     frmMain window;
     window.show();
     window.GetFileInfo(QStringList{QString()} + paths);
     QVERIFY(WaitUntilIdle(window));
-    const auto shown = [&window] {
-        QStringList tracks;
-        for (int row = 1; row <= 4; ++row)
-            tracks << Probe(window).lvwMain()->Row(row).Tags.Track;
-        return tracks;
-    };
-    QCOMPARE(shown(), QStringList(4, QStringLiteral("1/12")));
+    for (int row = 1; row <= 4; ++row)
+        QCOMPARE(Probe(window).lvwMain()->Row(row).Tags.Track, QStringLiteral("1/12"));
 
-    QList<QByteArray> before;
-    for (const QString &path : paths)
-        before << TestFiles::Read(path);
     QStringList refused;
-    bool keptOpen = false;
-    bool written = true;
+    bool keptUnwritten = false;
     Select(window, {1, 2, 3, 4});
     Answer([&](frmPicMod &dialog) {
         // What is typed before the dialog is first active counts for nothing.
@@ -892,10 +877,7 @@ for name in sys.argv[1:]:
         QTest::keyClicks(track, QStringLiteral("A-side"));
         QTest::mouseClick(dialog.cmdSave, Qt::LeftButton);
         refused = messages_;
-        keptOpen = dialog.isVisible();
-        written = false;
-        for (int i = 0; i < paths.size(); ++i)
-            written = written || TestFiles::Read(paths.at(i)) != before.at(i);
+        keptUnwritten = dialog.isVisible() && contents() == before;
         track->selectAll();
         QTest::keyClicks(track, QStringLiteral("7"));
         return true;
@@ -904,20 +886,18 @@ for name in sys.argv[1:]:
     QCOMPARE(refused.size(), 1);
     QVERIFY2(refused.first().startsWith(QStringLiteral("The track \"A-side\" is not a number")), qPrintable(refused.first()));
     QVERIFY2(refused.first().endsWith(QStringLiteral("\n\nalto.m4a")), qPrintable(refused.first()));
-    QVERIFY(keptOpen && !written);
-    QCOMPARE(shown(), QStringList(4, QStringLiteral("7/12")));
-    QCOMPARE(mutagen(), (QStringList{QStringLiteral("7/12"), QStringLiteral("TRACKNUMBER=7|TRACKTOTAL=12"),
-                                     QStringLiteral("TRACKNUMBER=7|TOTALTRACKS=12"), QStringLiteral("(7, 12)")}));
-
-    Answer([](frmPicMod &dialog) {
-        dialog.cboTagData[frmPicMod::Track]->lineEdit()->selectAll();
-        QTest::keyClicks(dialog.cboTagData[frmPicMod::Track]->lineEdit(), QStringLiteral("3/9"));
-        return true;
-    });
-    ChangeSelected(window);
-    QCOMPARE(shown(), QStringList(4, QStringLiteral("3/9")));
-    QCOMPARE(mutagen(), (QStringList{QStringLiteral("3/9"), QStringLiteral("TRACKNUMBER=3|TRACKTOTAL=9"),
-                                     QStringLiteral("TRACKNUMBER=3|TOTALTRACKS=9"), QStringLiteral("(3, 9)")}));
+    QVERIFY(keptUnwritten);
+    for (int row = 1; row <= 4; ++row)
+        QCOMPARE(Probe(window).lvwMain()->Row(row).Tags.Track, QStringLiteral("7/12"));
+    QProcess mutagen;
+    mutagen.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QStringLiteral(R"(
+import sys, mutagen
+for tags in (mutagen.File(name).tags for name in sys.argv[1:]):
+    print(tags['TRCK'] if 'TRCK' in tags else tags['trkn'][0] if 'trkn' in tags else '|'.join('='.join(t) for t in tags))
+)")} + paths);
+    QVERIFY(mutagen.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(mutagen.readAllStandardOutput()),
+             QStringLiteral("7/12\nTRACKNUMBER=7|TRACKTOTAL=12\nTRACKNUMBER=7|TOTALTRACKS=12\n(7, 12)\n"));
 }
 
 QTEST_MAIN(TestPicEditor)

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
 
@@ -444,25 +445,20 @@ void TestKeyboard::sizeAndQualityAsTyped()
     QTRY_VERIFY(Find<QMenu>(*window, "mnuOptions")->isVisible());
     QTest::keyClick(Find<QMenu>(*window, "mnuOptions"), Qt::Key_P);
     QTRY_VERIFY(window->findChild<frmResizeSettings *>());
-    auto *dialog = window->findChild<frmResizeSettings *>();
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    const QPointer<frmResizeSettings> dialog = window->findChild<frmResizeSettings *>(); // gone once closed
     QTRY_COMPARE(Focused(), dialog->txtSize);
-    QTest::keyClick(Focused(), Qt::Key_Delete); // the number is selected
-    QTest::keyClicks(Focused(), size);
-    QTest::keyClick(Focused(), Qt::Key_Tab);
-    QTest::keyClick(Focused(), Qt::Key_Delete);
-    QTest::keyClicks(Focused(), quality);
-    QTest::keyClick(Focused(), Qt::Key_Return);
-    QCOMPARE(messages_, told.isEmpty() ? QStringList() : QStringList{told});
-    QCOMPARE(dialog->isVisible(), !told.isEmpty());
-    const QString panel = Find<StatusPanels>(*window, "Statusbar")->PanelText(2);
-    if (!told.isEmpty()) {
-        QCOMPARE(dialog->txtSize->text(), size);
-        QCOMPARE(dialog->txtQuality->text(), quality);
-        QCOMPARE(panel, QStringLiteral("Resize Settings  Size:250  Quality:80"));
-    } else {
-        QCOMPARE(panel, QStringLiteral("Resize Settings  Size:%1  Quality:%2").arg(size, quality));
+    for (const QString &typed : {size, quality}) { // over the selected number, then the next field's
+        QTest::keyClick(Focused(), Qt::Key_Delete);
+        QTest::keyClicks(Focused(), typed);
+        QTest::keyClick(Focused(), typed == size ? Qt::Key_Tab : Qt::Key_Return);
     }
+    QCOMPARE(messages_, told.isEmpty() ? QStringList() : QStringList{told});
+    QCOMPARE(dialog && dialog->isVisible(), !told.isEmpty());
+    if (dialog)
+        QCOMPARE(dialog->txtSize->text() + u'/' + dialog->txtQuality->text(), size + u'/' + quality);
+    QCOMPARE(Find<StatusPanels>(*window, "Statusbar")->PanelText(2),
+             QStringLiteral("Resize Settings  Size:%1  Quality:%2").arg(told.isEmpty() ? size : QStringLiteral("250"),
+                                                                       told.isEmpty() ? quality : QStringLiteral("80")));
 }
 
 QTEST_MAIN(TestKeyboard)

@@ -419,7 +419,6 @@ void TestGerman::folderPromptInTheDialog()
 {
     const auto window = OpenWindow({});
     QString title;
-    const QLabel *prompt = nullptr;
     bool whole = false;
     auto *poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [&, poll] {
@@ -427,22 +426,19 @@ void TestGerman::folderPromptInTheDialog()
         if (!dialog || !dialog->findChild<QFileDialog *>())
             return;
         poll->stop();
-        const bool exposed = QTest::qWaitForWindowExposed(dialog);
         title = dialog->windowTitle();
+        const bool exposed = QTest::qWaitForWindowExposed(dialog);
         for (const QLabel *label : dialog->findChildren<QLabel *>()) {
-            if (label->text().startsWith(QStringLiteral("Wählen Sie einen Ordner")))
-                prompt = label;
+            whole = whole
+                    || (exposed && label->text().startsWith(QStringLiteral("Wählen Sie einen Ordner")) && label->isVisible()
+                        && label->height() >= label->heightForWidth(label->width()) && label->width() <= dialog->width());
         }
-        whole = exposed && prompt && prompt->isVisible() && prompt->width() <= dialog->width()
-                && prompt->height() >= prompt->heightForWidth(prompt->width());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
     poll->start(5);
     QTest::mouseClick(Probe(*window).cmdFolder, Qt::LeftButton);
-    QTRY_VERIFY(!poll->isActive());
     QCOMPARE(title, QStringLiteral("Ordner suchen"));
     QVERIFY(whole);
-    QTRY_VERIFY(!QApplication::activeModalWidget());
     QCOMPARE(Probe(*window).lvwMain()->RowCount(), 0);
 }
 
