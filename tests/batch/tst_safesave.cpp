@@ -476,7 +476,7 @@ void TestSafeSave::groupedSavesWaitAndFailAlone()
             LockedFile original;
             QString why;
             QVERIFY2(original.Open(path, &why), qPrintable(why));
-            const FileRewrite rewrite{path, "new ", 0, original.State().st_size, {}, std::nullopt, {}};
+            const FileRewrite rewrite{path, "new ", 0, original.State().st_size, {}, std::nullopt, {}, 0, {}};
             QVERIFY(group.Add(rewrite, std::move(original)));
         }
     };

@@ -27,13 +27,23 @@ struct FileRewrite
     QByteArray head;         // new bytes at the start ...
     qint64 keepFrom = 0;     // ... followed by the original's bytes from here
     qint64 keepTo = 0;       // ... up to here ...
-    QByteArray tail;         // ... and new bytes at the end
+    QByteArray tail;         // ... and new bytes at the end (after generated ones, below)
     // The new file's modification time; the original's when not given.
     std::optional<struct timespec> modified;
     // The format's own look at the complete new file (copy) beside the
     // original before it replaces it: an empty text when all is well, else
     // the reason to refuse the save.
     std::function<QString(int copy, int original)> check;
+    // Bytes made from the original while the copy is written, between the
+    // kept range and tail, where a format must change bytes all through a
+    // range too large to hold (an Ogg stream's audio pages numbered anew):
+    // generate hands them to write a piece at a time and gives how many
+    // there were, or why it could not; generatedSize says beforehand how
+    // many there will be.
+    qint64 generatedSize = 0;
+    std::function<Result<qint64>(const std::function<bool(const QByteArray &piece)> &write)> generate;
+
+    qint64 NewSize() const { return head.size() + (keepTo - keepFrom) + generatedSize + tail.size(); }
 };
 
 // Whether the user may replace the file: write permission for the file and

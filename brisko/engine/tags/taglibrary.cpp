@@ -338,7 +338,7 @@ qint64 TagLibrary::SizeAfterSave(const QString &path)
         SetError(TagLibraryError::NotWritable, why);
         return -1;
     }
-    return rewrite->head.size() + (rewrite->keepTo - rewrite->keepFrom) + rewrite->tail.size();
+    return rewrite->NewSize();
 }
 
 short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
