@@ -293,7 +293,8 @@ bool Mp4Leaves(const QByteArray &bytes, QList<QByteArray> *leaves, const QByteAr
 
 // A saved MP4 file keeps, in order, every box the save was not asked to
 // change, the media data too: all but the changed item (of the pictures,
-// picture 1 only), and the meta box the save made, with its handler.
+// picture 1 only), the meta box the save made, with its handler, and the
+// free boxes in meta, which are padding a save may resize.
 void CheckMp4(const QByteArray &input, const QByteArray &output, bool picture)
 {
     QList<QByteArray> before, after;
@@ -306,6 +307,8 @@ void CheckMp4(const QByteArray &input, const QByteArray &output, bool picture)
         bool firstPicture = true;
         leaves->removeIf([&](const QByteArray &leaf) {
             if (leaves == &after && madeMeta && (leaf == "/moov/udta/meta" || leaf.startsWith("/moov/udta/meta/hdlr ")))
+                return true;
+            if (leaf.startsWith("/moov/udta/meta/free "))
                 return true;
             return picture ? leaf.startsWith("/moov/udta/meta/ilst/covr/") && std::exchange(firstPicture, false)
                            : leaf.startsWith("/moov/udta/meta/ilst/\xA9nam/");

@@ -137,15 +137,15 @@ void TestFlacOgg::edits_data()
     const Block back{6, PictureBody(4, "image/jpeg", "Back", Small)};
     const QString kept = QStringLiteral("title=Old|ARTIST=Band|TITLE=Old 2|Comment=c");
     const auto flac = [&](const QList<Block> &blocks) { return Flac(blocks, SplitFlac(tone_.flac).audio); };
-    QTest::newRow("FLAC: picture 1 replaced within the padding")
+    QTest::newRow("FLAC: picture 1 replaced, what it freed given back")
         << flac({info, application, comments, front, back, padding}) << "picture"
         << QStringList{kept, QStringLiteral("3/Front/image/jpeg/40x30/24/NEW|4/Back/image/jpeg/0x0/0/") + Digest(Small),
                        QStringLiteral("0,2,4,6,6,1")}
-        << application.body << true;
-    QTest::newRow("FLAC: picture 2 replaced, the file grows without padding")
+        << application.body << false;
+    QTest::newRow("FLAC: picture 2 replaced, the file grows and gets padding")
         << flac({info, comments, front, back}) << "picture2"
         << QStringList{kept, QStringLiteral("3/Front/image/png/0x0/0/") + Digest(Big) + QStringLiteral("|4/Back/image/jpeg/40x30/24/NEW"),
-                       QStringLiteral("0,4,6,6")}
+                       QStringLiteral("0,4,6,6,1")}
         << front.body << false;
     const QByteArray id3 = QByteArray("ID3\x03\0\0\0\0\0\x10TIT2\0\0\0\x02\0\0\0x", 22) + QByteArray(4, '\0');
     QTest::newRow("FLAC: picture added before the padding, an ID3v2 tag in front kept")
@@ -157,7 +157,7 @@ void TestFlacOgg::edits_data()
         << QByteArray() << true;
     QTest::newRow("FLAC: the comment is a description where there is no comment")
         << flac({info, Block{4, CommentList({"DESCRIPTION=d", "GENRE=Rock", "DATE=2001"})}}) << "Comment=New;Year=;Album=Über"
-        << QStringList{QStringLiteral("DESCRIPTION=New|GENRE=Rock|ALBUM=Über"), QString(), QStringLiteral("0,4")}
+        << QStringList{QStringLiteral("DESCRIPTION=New|GENRE=Rock|ALBUM=Über"), QString(), QStringLiteral("0,4,1")}
         << QByteArray("fixture vendor") << false;
     QTest::newRow("FLAC: a track and its total in entries of their own, as kid3 writes them")
         << flac({info, Block{4, CommentList({"tracknumber=1/12", "TITLE=Old"})}, padding}) << "Track=3/12"

@@ -48,6 +48,9 @@ public:
     // The new file with the edits made and every other byte kept, or why it
     // cannot be written without losing or damaging anything.
     virtual Result<FileRewrite> Render(const TagEdits &edits) const = 0;
+    // The padding between the tags and the audio, which a save uses for a
+    // change or gives back (see padding.h).
+    virtual qint64 Padding() const { return 0; }
 
     // An ID3v1 tag at the end of the file: only MP3 files carry one.
     virtual bool HasId3v1() const { return false; }

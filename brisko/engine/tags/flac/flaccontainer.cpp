@@ -2,6 +2,7 @@
 #include "engine/tags/flac/flaccontainer.h"
 
 #include "base/tagerrors.h"
+#include "engine/files/keptrange.h"
 #include "engine/files/lockedfile.h"
 #include "engine/tags/flac/flacmetadata.h"
 #include "engine/tags/flac/flacwriter.h"
@@ -14,7 +15,7 @@ namespace {
 class FlacTags : public TagContainer
 {
 public:
-    FlacTags(Flac::Metadata metadata, qint64 fileSize);
+    FlacTags(Flac::Metadata metadata, qint64 fileSize, qint64 shareBlock);
 
     bool HasTag() const override { return commentBlock_ >= 0 || !pictureBlocks_.isEmpty(); }
     QString Problem() const override { return problem_; }
@@ -26,21 +27,24 @@ public:
     {
         if (!problem_.isEmpty())
             return Failure{TagLibraryError::WouldLoseData, problem_};
-        return RenderFlac(metadata_, comments_, fileSize_, edits);
+        return RenderFlac(metadata_, comments_, fileSize_, edits, shareBlock_);
     }
+    qint64 Padding() const override { return FlacPadding(metadata_); }
 
 private:
     const Flac::Metadata metadata_;
     const qint64 fileSize_;
+    const qint64 shareBlock_;
     QString problem_;
     int commentBlock_ = -1;
     Vorbis::Comments comments_;
     QList<int> pictureBlocks_;
 };
 
-FlacTags::FlacTags(Flac::Metadata metadata, qint64 fileSize)
+FlacTags::FlacTags(Flac::Metadata metadata, qint64 fileSize, qint64 shareBlock)
     : metadata_(std::move(metadata))
     , fileSize_(fileSize)
+    , shareBlock_(shareBlock)
     , problem_(metadata_.problem)
 {
     // What can be read is read; the first thing that is wrong keeps the
@@ -84,7 +88,7 @@ Result<std::unique_ptr<TagContainer>> ReadFlacTags(const LockedFile &file)
     Flac::Metadata metadata = Flac::ReadMetadata(file.Descriptor(), size);
     if (metadata.readError != 0)
         return ReadFailure(metadata.readError);
-    return std::unique_ptr<TagContainer>(new FlacTags(std::move(metadata), size));
+    return std::unique_ptr<TagContainer>(new FlacTags(std::move(metadata), size, ShareBlock(file.State())));
 }
 
 bool IsFlac(const FileStart &start)

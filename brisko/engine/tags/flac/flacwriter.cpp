@@ -3,6 +3,7 @@
 
 #include "base/tagerrors.h"
 #include "base/translation.h"
+#include "engine/tags/padding.h"
 #include "engine/tags/vorbis/flacpicture.h"
 #include "engine/tags/vorbis/tagbytes.h"
 
@@ -61,21 +62,39 @@ void PutPicture(Plan *plan, int number, const TagEdits::Picture &picture)
     Put(plan, index, {Flac::Picture, RenderFlacPicture(JpegPicture(picture.jpeg, quint32(picture.type), description))});
 }
 
-// The last padding block grows or shrinks by what the other blocks shrank
-// or grew, where it can; else the file changes its length.
-void UsePadding(Plan *plan, qint64 growth)
+int LastPadding(const QList<Block> &blocks)
 {
-    QList<Block> &blocks = plan->edited.blocks;
     for (int i = int(blocks.size()) - 1; i >= 0; --i) {
-        if (blocks.at(i).type != Flac::Padding || plan->origin.at(i) < 0)
-            continue;
-        const qint64 length = blocks.at(i).body.size() - growth;
-        if (length < 0 || length > Flac::MostBlockBytes)
-            return;
-        QByteArray body = blocks.at(i).body.left(length);
-        body.append(QByteArray(length - body.size(), '\0'));
-        Put(plan, i, {Flac::Padding, body});
+        if (blocks.at(i).type == Flac::Padding)
+            return i;
+    }
+    return -1;
+}
+
+// The file's last padding block, or a new one at the end, sized as padding.h
+// says; removed where none is to be left. Its first bytes stay as they were.
+void PlacePadding(Plan *plan, qint64 audioStart, qint64 block)
+{
+    constexpr qint64 Header = 4;
+    QList<Block> &blocks = plan->edited.blocks;
+    const int index = LastPadding(blocks);
+    const QByteArray old = index >= 0 ? blocks.at(index).body : QByteArray();
+    const qint64 unpadded = plan->edited.prefix.size() + 4 + BlocksSize(blocks) - (index >= 0 ? Header + old.size() : 0);
+    const qint64 padding = ChoosePadding(unpadded, audioStart, block, Header);
+    if (padding == (index >= 0 ? Header + old.size() : 0))
         return;
+    if (padding == 0) {
+        blocks.removeAt(index);
+        plan->origin.removeAt(index);
+        return;
+    }
+    QByteArray body = old.left(padding - Header);
+    body.append(QByteArray(padding - Header - body.size(), '\0'));
+    if (index >= 0) {
+        Put(plan, index, {Flac::Padding, body});
+    } else {
+        blocks.append({Flac::Padding, body});
+        plan->origin.append(-1);
     }
 }
 
@@ -114,8 +133,14 @@ QString CheckCopy(int copy, int original, const Plan &plan, const QSet<QByteArra
 
 } // namespace
 
+qint64 FlacPadding(const Flac::Metadata &metadata)
+{
+    const int index = LastPadding(metadata.blocks);
+    return index >= 0 ? 4 + metadata.blocks.at(index).body.size() : 0;
+}
+
 Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Comments &comments, qint64 fileSize,
-                               const TagEdits &edits)
+                               const TagEdits &edits, qint64 shareBlock)
 {
     Plan plan{metadata, QList<int>(metadata.blocks.size())};
     std::iota(plan.origin.begin(), plan.origin.end(), 0);
@@ -137,7 +162,7 @@ Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Com
         PutPicture(&plan, later.key(), *later);
     if (edits.firstPicture)
         PutPicture(&plan, 1, *edits.firstPicture);
-    UsePadding(&plan, BlocksSize(plan.edited.blocks) - BlocksSize(metadata.blocks));
+    PlacePadding(&plan, metadata.audioStart, shareBlock);
     for (const Block &block : std::as_const(plan.edited.blocks)) {
         if (block.body.size() > Flac::MostBlockBytes)
             return Failure{TagLibraryError::WouldLoseData,

@@ -9,10 +9,13 @@
 
 // The new file of a sound FLAC file as read (metadata and its parsed comment
 // block): only the blocks the edits change get a new length and body, a new
-// block goes after the last one that is not padding, and the padding takes
-// up the change in size where it can, so that the audio stays where it was.
-// Every other block, their order and every audio frame keep their bytes.
-// The rewrite's check reads the new copy back and compares it with the
-// original.
+// block goes after the last one that is not padding, and the last padding
+// block (or a new one at the end) is sized as padding.h says, for the file
+// system's block (ShareBlock). Every other block, their order and every
+// audio frame keep their bytes. The rewrite's check reads the new copy back
+// and compares it with the original.
 Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Comments &comments, qint64 fileSize,
-                               const TagEdits &edits);
+                               const TagEdits &edits, qint64 shareBlock);
+
+// The bytes of the padding block a save resizes, its header included; 0 when there is none.
+qint64 FlacPadding(const Flac::Metadata &metadata);

@@ -4,6 +4,7 @@
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
+#include "engine/files/keptrange.h"
 #include "engine/files/lockedfile.h"
 #include "engine/tags/id3v2/id3v2frames.h"
 #include "engine/tags/id3v2/id3v2raw.h"
@@ -53,11 +54,12 @@ std::optional<QByteArray> ReadAt(int fd, qint64 offset, qint64 size)
 class Mp3Tags : public TagContainer
 {
 public:
-    Mp3Tags(Id3v2::Tag tag, QByteArray id3v1, bool tagAtEnd, qint64 fileSize)
+    Mp3Tags(Id3v2::Tag tag, QByteArray id3v1, bool tagAtEnd, qint64 fileSize, qint64 block)
         : tag_(std::move(tag))
         , id3v1_(std::move(id3v1))
         , tagAtEnd_(tagAtEnd)
         , fileSize_(fileSize)
+        , block_(block)
     {
         ReadFields();
     }
@@ -77,8 +79,9 @@ public:
 
     Result<FileRewrite> Render(const TagEdits &edits) const override
     {
-        return Id3v2Writer(tag_, tagAtEnd_, id3v1_, fileSize_).Render(edits);
+        return Id3v2Writer(tag_, tagAtEnd_, id3v1_, fileSize_, block_).Render(edits);
     }
+    qint64 Padding() const override { return tag_.present ? tag_.size - TagBytesWithoutPadding(tag_) : 0; }
 
     bool HasId3v1() const override { return !id3v1_.isEmpty(); }
     QString Id3v1Field(TagField field) const override;
@@ -90,6 +93,7 @@ private:
     const QByteArray id3v1_;
     const bool tagAtEnd_;
     const qint64 fileSize_;
+    const qint64 block_;
     QMap<TagField, QString> fields_;
     QList<int> pictureFrames_;
     mutable std::optional<StoredPicture> firstPicture_; // read once, asked for twice in a conversion
@@ -194,7 +198,7 @@ Result<std::unique_ptr<TagContainer>> ReadMp3Tags(const LockedFile &file)
     if (tail->size() >= 128 && tail->right(128).startsWith("TAG") && size - 128 >= tag.size)
         id3v1 = tail->right(128);
     const bool tagAtEnd = size > tag.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(*tail);
-    return std::unique_ptr<TagContainer>(new Mp3Tags(std::move(tag), std::move(id3v1), tagAtEnd, size));
+    return std::unique_ptr<TagContainer>(new Mp3Tags(std::move(tag), std::move(id3v1), tagAtEnd, size, ShareBlock(file.State())));
 }
 
 bool IsMp3(const FileStart &start)

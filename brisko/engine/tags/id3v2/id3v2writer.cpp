@@ -5,6 +5,7 @@
 #include "base/textvalue.h"
 #include "base/translation.h"
 #include "engine/tags/id3v2/id3v2frames.h"
+#include "engine/tags/padding.h"
 #include "base/tagerrors.h"
 #include "engine/tags/vorbis/tagbytes.h"
 
@@ -18,21 +19,6 @@
 using namespace Id3v2Frames;
 
 namespace {
-
-// The whole file is written anew anyway, so the audio may move freely: keep
-// the tag's old size when the frames still fit without much left over (other
-// programs then find the audio where it was), else leave a little padding.
-qint64 TagSizeToWrite(const Id3v2::Tag &tag, qint64 oldSize)
-{
-    constexpr qint64 MostKeptPadding = 64 * 1024;
-    constexpr qint64 NewPadding = 4096;
-    qint64 needed = Id3v2::HeaderSize + tag.trailing.size();
-    for (const Id3v2::Frame &frame : tag.frames)
-        needed += frame.bytes.size();
-    if (needed <= oldSize && oldSize - needed <= MostKeptPadding)
-        return oldSize;
-    return needed + NewPadding;
-}
 
 QByteArray ReadAt(int fd, qint64 offset, qint64 size)
 {
@@ -96,11 +82,21 @@ Range Id3v1Range(TagField field)
 
 } // namespace
 
-Id3v2Writer::Id3v2Writer(const Id3v2::Tag &tag, bool tagAtEnd, const QByteArray &id3v1, qint64 fileSize)
+qint64 TagBytesWithoutPadding(const Id3v2::Tag &tag)
+{
+    qint64 needed = Id3v2::HeaderSize + tag.trailing.size();
+    for (const Id3v2::Frame &frame : tag.frames)
+        needed += frame.bytes.size();
+    return needed;
+}
+
+Id3v2Writer::Id3v2Writer(const Id3v2::Tag &tag, bool tagAtEnd, const QByteArray &id3v1, qint64 fileSize,
+                         qint64 block)
     : tag_(tag)
     , tagAtEnd_(tagAtEnd)
     , id3v1_(id3v1)
     , fileSize_(fileSize)
+    , block_(block)
 {
 }
 
@@ -203,7 +199,8 @@ std::optional<Failure> Id3v2Writer::PrepareId3v2(const TagEdits &edits, FileRewr
         return Failure{TagLibraryError::NoAudio, EnglishText("Engine", "the file holds no audio")};
     }
 
-    const QByteArray rendered = Id3v2::Render(*edited, TagSizeToWrite(*edited, oldSize));
+    const qint64 needed = TagBytesWithoutPadding(*edited);
+    const QByteArray rendered = Id3v2::Render(*edited, needed + ChoosePadding(needed, oldSize, block_));
     const Id3v2::Tag check = Id3v2::Parse(rendered, rendered.size());
     if (check.frames != edited->frames || check.trailing != edited->trailing) {
         return Failure{TagLibraryError::CheckFailed, EnglishText("Engine", "the new tag does not read back as written")};

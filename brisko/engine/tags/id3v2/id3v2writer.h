@@ -22,7 +22,8 @@
 class Id3v2Writer
 {
 public:
-    Id3v2Writer(const Id3v2::Tag &tag, bool tagAtEnd, const QByteArray &id3v1, qint64 fileSize);
+    // block: the file system's, by which the audio moves (ShareBlock).
+    Id3v2Writer(const Id3v2::Tag &tag, bool tagAtEnd, const QByteArray &id3v1, qint64 fileSize, qint64 block);
 
     // The new file, or why it would lose or damage anything (a TagLibraryError code).
     Result<FileRewrite> Render(const TagEdits &edits) const;
@@ -40,4 +41,8 @@ private:
     const bool tagAtEnd_;
     const QByteArray &id3v1_;
     const qint64 fileSize_;
+    const qint64 block_;
 };
+
+// The bytes of the tag's header, frames and trailing bytes: all but its padding.
+qint64 TagBytesWithoutPadding(const Id3v2::Tag &tag);

@@ -2,6 +2,7 @@
 #include "engine/tags/mp4/mp4container.h"
 
 #include "base/tagerrors.h"
+#include "engine/files/keptrange.h"
 #include "engine/files/lockedfile.h"
 #include "engine/tags/mp4/mp4boxes.h"
 #include "engine/tags/mp4/mp4items.h"
@@ -17,7 +18,10 @@ class Mp4Tags : public TagContainer
 public:
     // fd: the file, held open by the caller while the tags are used; the
     // bytes beside moov are read from it when the tags are rendered.
-    Mp4Tags(Mp4::File file, int fd, qint64 fileSize) : file_(std::move(file)), fd_(fd), fileSize_(fileSize) {}
+    Mp4Tags(Mp4::File file, int fd, qint64 fileSize, qint64 block)
+        : file_(std::move(file)), fd_(fd), fileSize_(fileSize), block_(block)
+    {
+    }
 
     bool HasTag() const override { return file_.ilst >= 0; }
     QString Problem() const override { return file_.problem; }
@@ -29,13 +33,15 @@ public:
     {
         if (!file_.problem.isEmpty())
             return Failure{TagLibraryError::WouldLoseData, file_.problem};
-        return RenderMp4(file_, fd_, fileSize_, edits);
+        return RenderMp4(file_, fd_, fileSize_, edits, block_);
     }
+    qint64 Padding() const override { return Mp4Padding(file_); }
 
 private:
     const Mp4::File file_;
     const int fd_;
     const qint64 fileSize_;
+    const qint64 block_;
 };
 
 } // namespace
@@ -46,7 +52,7 @@ Result<std::unique_ptr<TagContainer>> ReadMp4Tags(const LockedFile &file)
     Mp4::File read = Mp4::ReadFile(file.Descriptor(), size);
     if (read.readError != 0)
         return ReadFailure(read.readError);
-    return std::unique_ptr<TagContainer>(new Mp4Tags(std::move(read), file.Descriptor(), size));
+    return std::unique_ptr<TagContainer>(new Mp4Tags(std::move(read), file.Descriptor(), size, ShareBlock(file.State())));
 }
 
 namespace {

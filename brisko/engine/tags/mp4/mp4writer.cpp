@@ -5,6 +5,7 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/mp4/mp4items.h"
+#include "engine/tags/padding.h"
 #include "engine/tags/vorbis/tagbytes.h"
 
 #include <QSet>
@@ -18,6 +19,7 @@ namespace {
 constexpr quint32 Covr = Fourcc("covr");
 constexpr quint32 Hdlr = Fourcc("hdlr");
 constexpr quint32 Co64 = Fourcc("co64");
+constexpr quint32 Free = Fourcc("free");
 
 // moov's bytes from..to replaced by bytes, inside the box owner (an index
 // in tree): its size and the sizes of the boxes holding it follow.
@@ -40,7 +42,43 @@ struct Change
     QSet<quint32> items;  // the names of the ilst items replaced, removed or added
     QMap<int, QByteArray> pictures; // the covr data boxes replaced or added, by number: their JPEGs
     Made made = Made::Nothing;
+    bool padding = false; // the free box after ilst resized or removed
 };
+
+// The index in tree of the free box right after ilst, the padding that
+// iTunes and mutagen leave in meta; -1 when there is none.
+int PaddingBox(const File &file)
+{
+    if (file.ilst < 0)
+        return -1;
+    const qint64 end = file.tree.at(file.ilst).End();
+    for (const int index : file.Children(file.meta)) {
+        if (file.tree.at(index).at == end)
+            return file.tree.at(index).type == Free && file.tree.at(index).header == 8 ? index : -1;
+    }
+    return -1;
+}
+
+// The free box after ilst sized as padding.h says. The audio moves only
+// where moov stands before it.
+void PlacePadding(const File &file, qint64 fileSize, qint64 block, Change *change)
+{
+    const int index = PaddingBox(file);
+    if (index < 0)
+        return;
+    const Box &box = file.tree.at(index);
+    qint64 growth = 0;
+    for (const Splice &splice : std::as_const(change->splices))
+        growth += splice.bytes.size() - (splice.to - splice.from);
+    const bool audioMoves = fileSize - file.MoovEnd() >= file.MoovStart();
+    const qint64 unpadded = file.MoovEnd() + growth - box.size;
+    const qint64 padding = ChoosePadding(unpadded, file.MoovEnd(), audioMoves ? block : 1, 8);
+    if (padding == box.size)
+        return;
+    change->splices.append({box.at, box.End(), padding > 0 ? RenderBox(Free, QByteArray(padding - 8, '\0')) : QByteArray(),
+                            file.meta});
+    change->padding = true;
+}
 
 Failure WouldLose(const QString &reason)
 {
@@ -211,7 +249,8 @@ QList<QByteArray> Outline(const File &file, const Change &change, qint64 from, q
         const Box &box = file.tree.at(i);
         const bool madeMeta = i == file.meta || (i > 0 && box.parent == file.meta && box.type == Hdlr);
         const bool made = (i == file.udta && change.made == Made::Udta)
-                          || (i == file.ilst && change.made != Made::Nothing) || (madeMeta && change.made >= Made::Meta);
+                          || (i == file.ilst && change.made != Made::Nothing) || (madeMeta && change.made >= Made::Meta)
+                          || (change.padding && i == PaddingBox(file));
         if (box.at < skipTo || made || (i > 0 && box.parent == file.covr && change.pictures.contains(++picture)))
             continue;
         if (i > 0 && box.parent == file.ilst && change.items.contains(box.type)) {
@@ -270,11 +309,18 @@ QString CheckCopy(int copy, int original, const Change &change, const QByteArray
 
 } // namespace
 
-Result<FileRewrite> RenderMp4(const File &file, int fd, qint64 fileSize, const TagEdits &edits)
+qint64 Mp4Padding(const File &file)
+{
+    const int index = PaddingBox(file);
+    return index >= 0 ? file.tree.at(index).size : 0;
+}
+
+Result<FileRewrite> RenderMp4(const File &file, int fd, qint64 fileSize, const TagEdits &edits, qint64 block)
 {
     Result<Change> change = PlanEdits(file, edits);
     if (!change)
         return change.Why();
+    PlacePadding(file, fileSize, block, &*change);
     const Result<qint64> moved = PlanSizesAndOffsets(file, fileSize, &*change);
     if (!moved)
         return moved.Why();

@@ -2,6 +2,7 @@
 #include "engine/tags/ogg/oggcontainer.h"
 
 #include "base/tagerrors.h"
+#include "engine/files/keptrange.h"
 #include "engine/files/lockedfile.h"
 #include "engine/tags/ogg/oggpictures.h"
 #include "engine/tags/ogg/oggstream.h"
@@ -16,7 +17,7 @@ class OggTags : public TagContainer
 public:
     // fd: the file, held open by the caller while the tags are used; its
     // audio pages are checked when the tags are rendered.
-    OggTags(Ogg::Stream stream, int fd, qint64 fileSize);
+    OggTags(Ogg::Stream stream, int fd, qint64 fileSize, qint64 block);
 
     bool HasTag() const override { return true; } // the comment header is a part of every stream
     QString Problem() const override { return problem_; }
@@ -33,22 +34,25 @@ public:
     {
         if (!problem_.isEmpty())
             return Failure{TagLibraryError::WouldLoseData, problem_};
-        return RenderOgg(stream_, fd_, fileSize_, edits, descriptions_);
+        return RenderOgg(stream_, fd_, fileSize_, edits, descriptions_, block_);
     }
+    qint64 Padding() const override { return OggPadding(stream_); }
 
 private:
     const Ogg::Stream stream_;
     const int fd_;
     const qint64 fileSize_;
+    const qint64 block_;
     QString problem_;
     QList<StoredPicture> pictures_; // decoded once, when the tags are read
     QList<QByteArray> descriptions_; // stored with them, kept by a new picture
 };
 
-OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize)
+OggTags::OggTags(Ogg::Stream stream, int fd, qint64 fileSize, qint64 block)
     : stream_(std::move(stream))
     , fd_(fd)
     , fileSize_(fileSize)
+    , block_(block)
     , problem_(stream_.problem)
 {
     // Every picture is read once here: one that cannot be keeps the file
@@ -82,7 +86,7 @@ Result<std::unique_ptr<TagContainer>> ReadOggTags(const LockedFile &file)
     Ogg::Stream stream = Ogg::ReadStream(reader);
     if (stream.readError != 0)
         return ReadFailure(stream.readError);
-    return std::unique_ptr<TagContainer>(new OggTags(std::move(stream), file.Descriptor(), size));
+    return std::unique_ptr<TagContainer>(new OggTags(std::move(stream), file.Descriptor(), size, ShareBlock(file.State())));
 }
 
 bool IsOpus(const FileStart &start)

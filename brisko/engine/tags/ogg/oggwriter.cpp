@@ -4,6 +4,7 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/ogg/oggpictures.h"
+#include "engine/tags/padding.h"
 #include "engine/tags/vorbis/flacpicture.h"
 
 namespace {
@@ -14,6 +15,7 @@ struct Changed
 {
     QSet<QByteArray> names;
     QSet<int> pictures;
+    bool padding = false; // the comment header's padding was resized
 };
 
 QList<QByteArray> PictureEntriesOf(const Vorbis::Comments &comments)
@@ -24,8 +26,10 @@ QList<QByteArray> PictureEntriesOf(const Vorbis::Comments &comments)
     return entries;
 }
 
-bool SameBesides(const Vorbis::Comments &theirs, const Vorbis::Comments &mine, const Changed &changed)
+bool SameBesides(Vorbis::Comments theirs, const Vorbis::Comments &mine, const Changed &changed)
 {
+    if (changed.padding)
+        theirs.trailing = mine.trailing;
     const QList<QByteArray> before = PictureEntriesOf(theirs);
     const QList<QByteArray> after = PictureEntriesOf(mine);
     for (int i = 0; i < before.size(); ++i) {
@@ -89,10 +93,92 @@ Failure TooLargeForFlac()
                    EnglishText("Engine", "a metadata block would be larger than FLAC allows (16 MB)")};
 }
 
+// Whether what follows an Opus comment list is padding, which may be
+// resized: nothing, or a first byte with its lowest bit clear (a set bit
+// marks data that must stay).
+bool IsOpusPadding(const Ogg::Stream &stream)
+{
+    const QByteArray &trailing = stream.comments.trailing;
+    return stream.codec == Ogg::Codec::Opus && (trailing.isEmpty() || !(trailing.at(0) & 1));
+}
+
+// The padding of an Opus comment header with these comments, as padding.h
+// says, where its pages keep their count: where they cannot, every audio
+// page is numbered anew and copied, and a fresh padding will do.
+qint64 ChooseOpusPadding(const Ogg::Stream &stream, Vorbis::Comments comments, qint64 block)
+{
+    comments.trailing.clear();
+    const qint64 bare = Ogg::CommentPacket(stream, comments).size();
+    const qint64 pages = stream.headerPages.size();
+    const qint64 pageHeaders = stream.prefix.size() + stream.firstPage.size() + 27 * pages;
+    // Where the audio begins with that much padding; -1 where the pages would change count.
+    const auto audioStart = [&](qint64 padding) -> qint64 {
+        const qint64 packet = bare + padding;
+        const qint64 segments = packet / 255 + 1;
+        if (padding < 0 || segments < pages || segments > 255 * pages)
+            return -1;
+        return pageHeaders + segments + packet;
+    };
+    // Where it is now: a packet of n bytes takes n + n / 255 + 1 with its segment table.
+    const qint64 packetNow = (stream.audioStart - pageHeaders - 1) * 255 / 256;
+    for (qint64 padding = packetNow - bare - 2; padding <= packetNow - bare + 2; ++padding) {
+        if (padding <= MostKeptPadding && audioStart(padding) == stream.audioStart)
+            return padding;
+    }
+    for (qint64 padding = FreshPadding; padding < FreshPadding + 2 * block; ++padding) {
+        const qint64 start = audioStart(padding);
+        if (start >= 0 && ToWholeBlocks(start - stream.audioStart, block) == 0)
+            return padding;
+    }
+    return FreshPadding;
+}
+
+// The audio pages numbered on by shift, then the bytes after them as they
+// are, handed to write about a megabyte at a time: never more of them in
+// memory.
+Result<qint64> WriteRenumbered(int fd, qint64 fileSize, const Ogg::Stream &stream, qint64 shift,
+                               const std::function<bool(const QByteArray &)> &write)
+{
+    constexpr qsizetype PieceSize = 1 << 20;
+    ByteReader reader(fd, fileSize);
+    Ogg::AudioPages audio(reader, stream);
+    QByteArray piece;
+    qint64 written = 0;
+    const auto flush = [&] {
+        written += piece.size();
+        const bool done = write(piece);
+        piece.truncate(0);
+        return done;
+    };
+    while (std::optional<Ogg::Page> page = audio.Next()) {
+        page->sequence += quint32(shift);
+        piece.append(Ogg::RenderPage(*page));
+        if (piece.size() >= PieceSize && !flush())
+            return Failure{TagLibraryError::WriteFailed, QString()};
+    }
+    for (qint64 at = audio.End(); audio.Problem().isEmpty() && at < fileSize; at += PieceSize) {
+        piece.append(reader.Read(at, qMin<qint64>(PieceSize, fileSize - at)).value_or(QByteArray()));
+        if (!flush())
+            return Failure{TagLibraryError::WriteFailed, QString()};
+    }
+    if (reader.Failed())
+        return ReadFailure(reader.Error());
+    if (!audio.Problem().isEmpty())
+        return Failure{TagLibraryError::WouldLoseData, audio.Problem()};
+    if (!piece.isEmpty() && !flush())
+        return Failure{TagLibraryError::WriteFailed, QString()};
+    return written;
+}
+
 } // namespace
 
+qint64 OggPadding(const Ogg::Stream &stream)
+{
+    return IsOpusPadding(stream) ? stream.comments.trailing.size() : 0;
+}
+
 Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize, const TagEdits &edits,
-                              const QList<QByteArray> &descriptions)
+                              const QList<QByteArray> &descriptions, qint64 shareBlock)
 {
     Vorbis::Comments edited = stream.comments;
     Changed changed;
@@ -128,6 +214,12 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
         return TooLargeForFlac();
     if (!changed.pictures.isEmpty())
         changed.names.unite(OggPictures::Names);
+    if (IsOpusPadding(stream)) {
+        const qint64 padding = ChooseOpusPadding(stream, edited, shareBlock);
+        edited.trailing = edited.trailing.left(padding);
+        edited.trailing.append(QByteArray(padding - edited.trailing.size(), '\0'));
+        changed.padding = edited.trailing != stream.comments.trailing;
+    }
 
     packets.planned[0] = Ogg::CommentPacket(stream, edited);
     if (packets.planned[0].isEmpty())
@@ -135,10 +227,6 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
     const QList<Ogg::Page> pages = Ogg::Paginate(packets.planned, stream.headerPages.size(), stream.serial,
                                                  stream.headerPages.first().sequence);
     const qint64 shift = pages.size() - stream.headerPages.size();
-    if (shift != 0 && fileSize - stream.audioStart > MostTagBytes)
-        return Failure{TagLibraryError::WouldLoseData,
-                       EnglishText("Engine", "the comment header would take another number of pages, and the "
-                                             "audio is too large to be numbered anew in memory")};
 
     FileRewrite rewrite;
     rewrite.head = stream.prefix + stream.firstPage;
@@ -149,15 +237,8 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
     ByteReader reader(fd, fileSize);
     Ogg::AudioPages audio(reader, stream);
     int count = 0;
-    while (std::optional<Ogg::Page> page = audio.Next()) {
+    while (audio.Next())
         ++count;
-        if (shift == 0)
-            continue;
-        page->sequence += quint32(shift);
-        rewrite.tail.append(Ogg::RenderPage(*page));
-    }
-    if (shift != 0) // the bytes after the last page, as they are
-        rewrite.tail.append(reader.Read(audio.End(), fileSize - audio.End()).value_or(QByteArray()));
     if (reader.Failed())
         return ReadFailure(reader.Error());
     if (!audio.Problem().isEmpty())
@@ -167,6 +248,16 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
 
     rewrite.keepFrom = stream.audioStart;
     rewrite.keepTo = shift == 0 ? fileSize : stream.audioStart;
+    if (shift != 0) {
+        // Only what the walk needs: not the comments, which may hold large pictures.
+        Ogg::Stream audioOnly;
+        audioOnly.serial = stream.serial;
+        audioOnly.audioStart = stream.audioStart;
+        rewrite.generatedSize = fileSize - stream.audioStart;
+        rewrite.generate = [fd, fileSize, audioOnly, shift](const std::function<bool(const QByteArray &)> &write) {
+            return WriteRenumbered(fd, fileSize, audioOnly, shift, write);
+        };
+    }
     rewrite.check = [packets, shift, changed](int copy, int original) {
         return CheckCopy(copy, original, packets, shift, changed);
     };
