@@ -178,6 +178,7 @@ const char *OutcomeName(ArtOutcome outcome)
     case ArtOutcome::NoPicture: return "No Picture";
     case ArtOutcome::Skipped: return "Skipped";
     case ArtOutcome::Stopped: return "Stopped";
+    case ArtOutcome::SpaceFreed: return "Space Freed";
     }
     return "?";
 }

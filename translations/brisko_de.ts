@@ -559,10 +559,6 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <translation>der neue Kommentarkopf liest sich nicht so, wie er geschrieben wurde</translation>
     </message>
     <message>
-        <source>the comment header would take another number of pages, and the audio is too large to be numbered anew in memory</source>
-        <translation>der Kommentarkopf bräuchte eine andere Zahl von Seiten, und die Audiodaten sind zu groß, um im Speicher neu nummeriert zu werden</translation>
-    </message>
-    <message>
         <source>a picture&apos;s fields do not add up to its length</source>
         <translation>die Felder eines Bildes ergeben nicht seine Länge</translation>
     </message>
@@ -807,6 +803,10 @@ Laufwerk: %1 ist nicht verfügbar</translation>
     <message>
         <source>Change Pic Failed</source>
         <translation>Bildänderung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Space Freed</source>
+        <translation>Platz freigegeben</translation>
     </message>
     <message>
         <source>Would Resize</source>

@@ -116,7 +116,9 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
         result.error = ErrorText(ErrorNumber::OutOfMemory);
     }
     if (options.dryRun)
-        result.bytesAfter = result.status == WouldResize() ? result.bytesAfter : result.bytesBefore;
+        result.bytesAfter = result.status == WouldResize() || result.status == StatusText(RowStatus::SpaceFreed)
+                                ? result.bytesAfter
+                                : result.bytesBefore;
     else
         result.bytesAfter = SizeOf(path);
     return result;

@@ -62,6 +62,12 @@ bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
         SetRowToolTip(row, QString());
         NoteOtherNames(row, path, result.otherNames);
         break;
+    case ArtOutcome::SpaceFreed:
+        lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
+        lvwMain_->RefreshFileIdentity(row);
+        SetRowToolTip(row, QString());
+        NoteOtherNames(row, path, result.otherNames);
+        break;
     case ArtOutcome::SaveFailed:
     case ArtOutcome::LowDriveSpace:
     case ArtOutcome::FileMissing:

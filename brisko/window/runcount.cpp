@@ -6,7 +6,8 @@
 void RunCount::Add(const ArtConversion &conversion)
 {
     switch (conversion.outcome) {
-    case ArtOutcome::Resized: ++done; break;
+    case ArtOutcome::Resized:
+    case ArtOutcome::SpaceFreed: ++done; break;
     case ArtOutcome::SaveFailed:
     case ArtOutcome::LowDriveSpace:
     case ArtOutcome::FileMissing: ++failed; break;

@@ -108,6 +108,13 @@ QByteArray FlacWith(const QList<AudioFixture::Block> &blocks)
     return AudioFixture::Flac(QList<AudioFixture::Block>{{0, QByteArray(34, '\0')}} + blocks, AudioFixture::MadeUpFrame());
 }
 
+// A FLAC file as an earlier save that kept the file's length left it: art
+// that fits, and a megabyte of padding where the large art was.
+QByteArray PaddedFlac()
+{
+    return FlacWith({{6, AudioFixture::PictureBody(3, "image/jpeg", "", Art(250, 167))}, {1, QByteArray(1 << 20, '\0')}});
+}
+
 QSize JpegSize(const QJsonObject &picture)
 {
     return ReadJpegHeader(QByteArray::fromBase64(picture.value(QStringLiteral("data")).toString().toLatin1())).size;
@@ -218,9 +225,14 @@ void TestBatchOutcomes::rerunsChangeNothing()
     freeFirst.replace(4, 4, "free");
     const QString free = dir_->filePath(QStringLiteral("free.m4a"));
     QVERIFY(TestFiles::Write(free, freeFirst));
+    const QString padded = dir_->filePath(QStringLiteral("padded.flac"));
+    QVERIFY(TestFiles::Write(padded, PaddedFlac()));
     int code = -1;
     QHash<QString, QJsonObject> first = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
+    // Its art left alone, a file gives back the padding an earlier save left.
+    QCOMPARE(first.value(QStringLiteral("padded.flac")).value(QStringLiteral("status")).toString(), QStringLiteral("Space Freed"));
+    QVERIFY(QFileInfo(padded).size() < PaddedFlac().size() - (1 << 20) + 8192);
     QCOMPARE(first.value(QStringLiteral("big.mp3")).value(QStringLiteral("new_size")).toString(), QStringLiteral("250 x 167"));
     // A small picture becomes a baseline JPEG of its own size, never larger.
     QCOMPARE(first.value(QStringLiteral("small.mp3")).value(QStringLiteral("new_size")).toString(), QStringLiteral("100 x 80"));
@@ -234,13 +246,13 @@ void TestBatchOutcomes::rerunsChangeNothing()
 
     // The second run writes nothing.
     QHash<QString, QByteArray> converted;
-    for (const QString &path : {big, small, thin, webp, flac, opus, m4a, free})
+    for (const QString &path : {big, small, thin, webp, flac, opus, m4a, free, padded})
         converted.insert(path, Read(path));
     const QHash<QString, QJsonObject> second = Run({dir_->path()}, &code);
     QCOMPARE(code, 0);
     for (const QJsonObject &result : second)
         QCOMPARE(result.value(QStringLiteral("status")).toString(), QStringLiteral("Unchanged"));
-    for (const QString &path : {big, small, thin, webp, flac, opus, m4a, free})
+    for (const QString &path : {big, small, thin, webp, flac, opus, m4a, free, padded})
         QCOMPARE(Read(path), converted.value(path));
 
     // Asked to enlarge, the small baseline JPEG grows to the size, and only once.
@@ -263,13 +275,14 @@ void TestBatchOutcomes::dryRunPredictsTheRealRun()
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner));
     Mp3(QStringLiteral("d.mp3"), {Picture{QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16), QStringLiteral("image/webp"), 3, QString()}});
     Mp3(QStringLiteral("e.mp3"), {});
+    QVERIFY(TestFiles::Write(dir_->filePath(QStringLiteral("f.flac")), PaddedFlac()));
 
     int dryCode = -1;
     int realCode = -1;
     const QHash<QString, QJsonObject> predicted = Run({QStringLiteral("--dry-run"), dir_->path()}, &dryCode);
     const QHash<QString, QJsonObject> real = Run({dir_->path()}, &realCode);
     QCOMPARE(dryCode, realCode);
-    QCOMPARE(predicted.keys().size(), 5);
+    QCOMPARE(predicted.keys().size(), 6);
     for (auto file = real.cbegin(); file != real.cend(); ++file) {
         const QJsonObject guess = predicted.value(file.key());
         QString status = guess.value(QStringLiteral("status")).toString();

@@ -51,6 +51,7 @@ RowStatus StatusOfArt(ArtOutcome outcome)
     case ArtOutcome::NoPicture: return RowStatus::NoPicture;
     case ArtOutcome::Skipped:
     case ArtOutcome::Stopped: return RowStatus::Unchanged;
+    case ArtOutcome::SpaceFreed: return RowStatus::SpaceFreed;
     }
     return RowStatus::ResizeFailed;
 }
@@ -165,6 +166,24 @@ ArtConversion Ended(ArtConversion result, ArtOutcome outcome, const QString &rea
     return result;
 }
 
+// Art left as it is, in a file that may still hold the padding of an
+// earlier save that kept the file's length: that space is given back.
+ArtConversion LeaveArt(TagLibrary &tags, const QString &path, const ArtRequest &request, ArtConversion result)
+{
+    if (tags.SparePadding() == 0)
+        return Ended(result, ArtOutcome::Skipped);
+    tags.ShrinkPadding();
+    if (request.dryRun) {
+        result.bytesAfter = tags.SizeAfterSave(path);
+        return result.bytesAfter < 0 ? Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText())
+                                     : Ended(result, ArtOutcome::SpaceFreed);
+    }
+    if (!SaveKeepingTime(tags, path, false))
+        return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
+    result.otherNames = tags.OtherNamesOfSaved();
+    return Ended(result, ArtOutcome::SpaceFreed);
+}
+
 } // namespace
 
 ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
@@ -196,10 +215,10 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         result.oldSize = MeasureArt(art, &result.fromPng);
         const QSize &size = result.oldSize;
         if (request.skipSmaller && size.width() <= request.target && size.height() <= request.target)
-            return Ended(result, ArtOutcome::Skipped);
+            return LeaveArt(tags, path, request, result);
         const bool firstFits = request.leaveFitting && AlreadyFits(art, size, request);
         if (firstFits && !request.allPictures)
-            return Ended(result, ArtOutcome::Skipped);
+            return LeaveArt(tags, path, request, result);
 
         QByteArray jpeg;
         if (!firstFits) {
@@ -217,7 +236,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         }
         const int later = request.allPictures ? ConvertLaterPictures(tags, encoder, request) : 0;
         if (firstFits && later == 0)
-            return Ended(result, ArtOutcome::Skipped);
+            return LeaveArt(tags, path, request, result);
 
         if (request.dryRun) {
             result.bytesAfter = tags.SizeAfterSave(path);

@@ -29,10 +29,12 @@ enum class ArtOutcome {
     NoPicture = 4,    // no picture, or one the program cannot read (reason says why)
     Skipped = 5,      // within the size and asked to leave such pictures alone
     Stopped = 6,      // a stop request came while the picture was worked on; the file is as it was
+    SpaceFreed = 7,   // the art left as it was, the padding an earlier save left given back
 };
 
 // The status a file gets for its art's outcome, in the window and in
-// brisko-batch alike. Skipped art keeps the file "Unchanged".
+// brisko-batch alike. Skipped art keeps the file "Unchanged", or "Space
+// Freed" where its padding was given back.
 RowStatus StatusOfArt(ArtOutcome outcome);
 
 struct ArtConversion
@@ -64,7 +66,8 @@ struct ArtRequest
     bool skipSmaller = false;
     // A picture already a baseline JPEG within the target (at it, when
     // enlarging) is left alone (Skipped), so a second run over a library
-    // writes nothing.
+    // writes nothing; but for more than 64 KB of padding beside art left
+    // alone, which is given back (SpaceFreed).
     bool leaveFitting = false;
     // Smaller pictures keep their size rather than being enlarged.
     bool neverEnlarge = false;

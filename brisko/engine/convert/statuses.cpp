@@ -10,7 +10,7 @@ namespace {
 constexpr RowStatus AllStatuses[] = {
     RowStatus::Unchanged,    RowStatus::NoPicture,  RowStatus::Resized,
     RowStatus::ResizeFailed, RowStatus::LowDriveSpace, RowStatus::FileMissing,
-    RowStatus::TagChanged,   RowStatus::PicTagChanged, RowStatus::ChangePicFailed,
+    RowStatus::TagChanged,   RowStatus::PicTagChanged, RowStatus::ChangePicFailed, RowStatus::SpaceFreed,
 };
 
 } // namespace
@@ -27,6 +27,7 @@ QString StatusText(RowStatus status)
     case RowStatus::TagChanged: return EnglishText("Status", "Tag Changed");
     case RowStatus::PicTagChanged: return EnglishText("Status", "Pic | Tag Changed");
     case RowStatus::ChangePicFailed: return EnglishText("Status", "Change Pic Failed");
+    case RowStatus::SpaceFreed: return EnglishText("Status", "Space Freed");
     }
     return QString();
 }

@@ -18,6 +18,7 @@ enum class RowStatus {
     TagChanged,
     PicTagChanged,
     ChangePicFailed,
+    SpaceFreed,
 };
 
 // The status's words: "Resized", "Pic | Tag Changed", ...

@@ -23,6 +23,12 @@ struct TagEdits
     QMap<int, Picture> laterPictures; // numbers 2 and on, each keeping its type
     // The fields of an ID3v1 tag, written only where the file has one.
     QMap<TagField, QString> id3v1;
+    // The tags are written anew even with nothing else to change, so that
+    // their padding is made small.
+    bool shrinkPadding = false;
 
-    bool HasTagChanges() const { return !fields.isEmpty() || firstPicture || !laterPictures.isEmpty(); }
+    bool HasTagChanges() const
+    {
+        return !fields.isEmpty() || firstPicture || !laterPictures.isEmpty() || shrinkPadding;
+    }
 };

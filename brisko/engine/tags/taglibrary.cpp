@@ -5,6 +5,7 @@
 #include "base/translation.h"
 #include "engine/files/localpath.h"
 #include "engine/files/replacegroup.h"
+#include "engine/tags/padding.h"
 
 #include <QFile>
 
@@ -321,6 +322,19 @@ short TagLibrary::Save(const QString &path, const QDateTime &keepModified, bool 
     return Rewrite(*rewrite, keepModified, !id3v1);
 }
 
+qint64 TagLibrary::SparePadding() const
+{
+    if (!Tags() || !Tags()->Problem().isEmpty())
+        return 0;
+    const qint64 padding = Tags()->Padding();
+    return padding > MostKeptPadding ? padding : 0;
+}
+
+void TagLibrary::ShrinkPadding()
+{
+    edits_.shrinkPadding = true;
+}
+
 qint64 TagLibrary::SizeAfterSave(const QString &path)
 {
     if (!RequireOpen(path))
@@ -328,7 +342,8 @@ qint64 TagLibrary::SizeAfterSave(const QString &path)
     SetError(TagLibraryError::None);
     if (!FileUnchangedSinceOpen())
         return -1;
-    Result<FileRewrite> rewrite = Tags()->Render(TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}});
+    Result<FileRewrite> rewrite =
+        Tags()->Render(TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}, edits_.shrinkPadding});
     if (!rewrite) {
         SetError(rewrite.Why());
         return -1;

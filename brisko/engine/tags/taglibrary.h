@@ -100,6 +100,12 @@ public:
     // The next SaveId3v2Tag makes the JPEG picture number (2 or later) in
     // its place, with its type and description.
     bool ReplacePictureData(int number, const QByteArray &jpeg);
+    // Padding beyond what a save keeps (more than 64 KB, as saves that kept
+    // a file's length left it); 0 when there is none, or the tag cannot be
+    // written. The next SaveId3v2Tag gives it back after ShrinkPadding, even
+    // with nothing else to change.
+    qint64 SparePadding() const;
+    void ShrinkPadding();
     // What SaveId3v2Tag would write, without writing: the new file's length,
     // or -1 (and the error set) when the save would be refused.
     qint64 SizeAfterSave(const QString &path);

@@ -20,7 +20,8 @@ int StatusIcon(RowStatus status)
     switch (status) {
     case RowStatus::Unchanged: return IconUnchanged;
     case RowStatus::NoPicture: return IconNoPicture;
-    case RowStatus::Resized: return IconResized;
+    case RowStatus::Resized:
+    case RowStatus::SpaceFreed: return IconResized;
     case RowStatus::TagChanged:
     case RowStatus::PicTagChanged: return IconChanged;
     case RowStatus::ResizeFailed:
@@ -42,5 +43,6 @@ bool IsFinalStatus(const QString &status)
     const std::optional<RowStatus> known = StatusFromText(status);
     return known
            && (*known == RowStatus::FileMissing || *known == RowStatus::NoPicture
-               || *known == RowStatus::PicTagChanged || *known == RowStatus::Resized);
+               || *known == RowStatus::PicTagChanged || *known == RowStatus::Resized
+               || *known == RowStatus::SpaceFreed);
 }
