@@ -29,6 +29,7 @@ PACKAGES="
     opus-tools
     ffmpeg
     atomicparsley
+    btrfs-progs
     desktop-file-utils
     appstream
     dpkg-dev
