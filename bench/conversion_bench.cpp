@@ -3,7 +3,7 @@
 // copying and flushing the same files.
 //
 //   conversion_bench [--files N] [--dir FOLDER] [--keep] [--unique-art]
-//                    [--rounds N] [--batch PROGRAM]
+//                    [--rounds N] [--batch PROGRAM] [--library-only]
 //
 // Builds a library of N MP3 files of 3 to 8 MB (albums of 10 to 15 tracks
 // sharing byte-identical art, or with --unique-art a picture per file: JPEGs
@@ -22,6 +22,8 @@
 // each phase's time against the floor's and against cp -a + sync. With
 // --rounds N (for a busy machine) cp-sync and the batch phases run N times in
 // turn and their medians are compared; --batch runs another brisko-batch.
+// --library-only makes the library in FOLDER/library and stops (for
+// bench/filesystems_bench.py, which times it on other file systems).
 // (perf record on a phase shows where its time goes.)
 #include "benchcorpus.h"
 
@@ -225,6 +227,7 @@ int main(int argc, char *argv[])
     CorpusShape shape;
     QString phase;
     int rounds = 1;
+    bool libraryOnly = false;
     BatchProgram() = QCoreApplication::applicationDirPath() + QStringLiteral("/brisko-batch");
     const QStringList arguments = app.arguments();
     for (int i = 1; i < arguments.size(); ++i) {
@@ -242,9 +245,11 @@ int main(int argc, char *argv[])
             rounds = qMax(1, arguments.at(++i).toInt());
         else if (arguments.at(i) == QLatin1String("--batch") && i + 1 < arguments.size())
             BatchProgram() = arguments.at(++i);
+        else if (arguments.at(i) == QLatin1String("--library-only"))
+            libraryOnly = true;
         else {
             std::fprintf(stderr, "usage: conversion_bench [--files N] [--dir FOLDER] [--keep] [--unique-art]"
-                                 " [--rounds N] [--batch PROGRAM]\n");
+                                 " [--rounds N] [--batch PROGRAM] [--library-only]\n");
             return 2;
         }
     }
@@ -260,7 +265,7 @@ int main(int argc, char *argv[])
     if (folder.isEmpty())
         folder = temporary.path();
     QDir().mkpath(folder);
-    temporary.setAutoRemove(!keep);
+    temporary.setAutoRemove(!keep && !libraryOnly);
 
     QElapsedTimer clock;
     clock.start();
@@ -271,6 +276,8 @@ int main(int argc, char *argv[])
     std::printf("library  %4d files %8.1f MB, made in %.1f s, in %s\n", count, total / 1e6,
                 clock.nsecsElapsed() / 1e9, qPrintable(library));
     std::fflush(stdout);
+    if (libraryOnly)
+        return 0;
 
     if (rounds > 1)
         return CompareInRounds(rounds, library, work);
