@@ -240,6 +240,57 @@ qint64 WorkingBytes(const jpeg_decompress_struct *cinfo)
     return bytes;
 }
 
+JpegColours ColoursOf(J_COLOR_SPACE space)
+{
+    switch (space) {
+    case JCS_GRAYSCALE: return JpegColours::Grey;
+    case JCS_YCbCr: return JpegColours::YCbCr;
+    case JCS_RGB: return JpegColours::Rgb;
+    case JCS_CMYK: return JpegColours::Cmyk;
+    case JCS_YCCK: return JpegColours::Ycck;
+    default: return JpegColours::Other;
+    }
+}
+
+// The coefficients of every component, read whole, written again in one
+// sequential scan. Everything that may jump lives here.
+DecodeResult Transcode(const QByteArray &data, unsigned char **buffer, unsigned long *size, QString *error,
+                       StopPoll *stop, qint64 maxMemory)
+{
+    jpeg_decompress_struct source;
+    jpeg_compress_struct target {}; // destroying it before it is made does nothing
+    ErrorManager manager;
+    SetUpErrors(reinterpret_cast<jpeg_common_struct *>(&source), &manager);
+    target.err = &manager.pub;
+    Progress progress {};
+    progress.pub.progress_monitor = OnProgress;
+    progress.stop = stop;
+    if (setjmp(manager.jump)) {
+        *error = QString::fromLocal8Bit(manager.message);
+        jpeg_destroy_compress(&target);
+        jpeg_destroy_decompress(&source);
+        return manager.reason;
+    }
+    jpeg_create_decompress(&source);
+    source.mem->max_memory_to_use = long(maxMemory > 0 ? maxMemory : PictureLimits::DecodeBudget);
+    source.progress = &progress.pub; // called once a pass: scans are counted and stops heard
+    jpeg_mem_src(&source, DataBytes(data), DataSize(data));
+    jpeg_read_header(&source, TRUE);
+    jvirt_barray_ptr *coefficients = jpeg_read_coefficients(&source);
+
+    jpeg_create_compress(&target);
+    jpeg_mem_dest(&target, buffer, size);
+    jpeg_copy_critical_parameters(&source, &target); // sequential, Huffman, the same tables
+    // The standard Huffman tables lack codes for some large coefficients.
+    target.optimize_coding = TRUE;
+    jpeg_write_coefficients(&target, coefficients);
+    jpeg_finish_compress(&target);
+    jpeg_destroy_compress(&target);
+    jpeg_finish_decompress(&source);
+    jpeg_destroy_decompress(&source);
+    return DecodeResult::Ok;
+}
+
 bool Encode(const Image &image, int quality, unsigned char **buffer, unsigned long *size,
             QString *error)
 {
@@ -290,9 +341,30 @@ JpegHeader ReadJpegHeader(const QByteArray &data)
     header.ok = true;
     header.size = QSize(int(cinfo.image_width), int(cinfo.image_height));
     header.progressive = cinfo.progressive_mode;
+    header.arithmetic = cinfo.arith_code;
+    header.colours = ColoursOf(cinfo.jpeg_color_space);
     header.workingBytes = WorkingBytes(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return header;
+}
+
+bool PlayersShowJpeg(const JpegHeader &header)
+{
+    return header.ok && !header.progressive && !header.arithmetic
+           && (header.colours == JpegColours::YCbCr || header.colours == JpegColours::Grey);
+}
+
+QString JpegColoursName(JpegColours colours)
+{
+    switch (colours) {
+    case JpegColours::Grey: return QStringLiteral("grey");
+    case JpegColours::YCbCr: return QStringLiteral("YCbCr");
+    case JpegColours::Rgb: return QStringLiteral("RGB");
+    case JpegColours::Cmyk: return QStringLiteral("CMYK");
+    case JpegColours::Ycck: return QStringLiteral("YCCK");
+    case JpegColours::Other: break;
+    }
+    return QStringLiteral("other");
 }
 
 QSize JpegDecodedSize(QSize size, QSize minSize)
@@ -321,6 +393,18 @@ DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, Image *image, QSt
                         qint64 maxMemory)
 {
     return Decode(data, minSize, image, error, stop, maxMemory);
+}
+
+DecodeResult JpegToBaseline(const QByteArray &data, QByteArray *baseline, QString *error, StopPoll *stop,
+                            qint64 maxMemory)
+{
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    const DecodeResult result = Transcode(data, &buffer, &size, error, stop, maxMemory);
+    if (result == DecodeResult::Ok)
+        *baseline = QByteArray(reinterpret_cast<const char *>(buffer), int(size));
+    std::free(buffer);
+    return result;
 }
 
 bool EncodeJpeg(const Image &image, int quality, QByteArray *jpeg, QString *error)

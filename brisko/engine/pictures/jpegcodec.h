@@ -16,11 +16,16 @@ class StopPoll;
 // number of scans, a stop request looked at while it works, refusal of files
 // cut short, shrinking while decoding, and Adobe CMYK.
 
+// How a JPEG stores its colours.
+enum class JpegColours { Grey, YCbCr, Rgb, Cmyk, Ycck, Other };
+
 struct JpegHeader
 {
     bool ok = false;
     QSize size;
     bool progressive = false;
+    bool arithmetic = false; // arithmetic-coded rather than Huffman-coded
+    JpegColours colours = JpegColours::Other;
     // What the decoder holds whatever the output size: every coefficient of
     // the picture when it comes in several scans, and its row buffers.
     qint64 workingBytes = 0;
@@ -29,6 +34,15 @@ struct JpegHeader
 
 // The frame size, from the markers before the image data.
 JpegHeader ReadJpegHeader(const QByteArray &data);
+
+// Whether players show the picture as it is: baseline, Huffman-coded, in
+// YCbCr or grey. Portable players and car units decode nothing else (no
+// progressive scans, no CMYK), and many no arithmetic coding. (A header that
+// reads at all is 8-bit: the decoder refuses other precisions.)
+bool PlayersShowJpeg(const JpegHeader &header);
+
+// The picture's name for its colours: "YCbCr", "grey", "CMYK", ...
+QString JpegColoursName(JpegColours colours);
 
 // The size DecodeJpeg gives for minSize: the picture shrunk by the largest DCT
 // scale that keeps both sides at least that big.
@@ -46,6 +60,14 @@ bool JpegIsComplete(const QByteArray &data);
 // stop says so.
 DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, Image *image, QString *error,
                         StopPoll *stop = nullptr, qint64 maxMemory = 0);
+
+// The same picture as a baseline JPEG, made from its DCT coefficients as
+// they are (as jpegtran does), so it decodes to the very same pixels: for a
+// progressive picture players would not show. Its Huffman tables are made
+// for it; no marker but JFIF is kept. Gives up as DecodeJpeg does, with the
+// decoder's memory bound by maxMemory.
+DecodeResult JpegToBaseline(const QByteArray &data, QByteArray *baseline, QString *error, StopPoll *stop,
+                            qint64 maxMemory);
 
 // Baseline JPEG, 4:2:0, at the quality, with a JFIF header and no other
 // markers. The same image and quality always give the same bytes.

@@ -2,6 +2,7 @@
 #include "engine/pictures/pictureencoder.h"
 
 #include "base/briskoerror.h"
+#include "base/translation.h"
 #include "engine/pictures/imagescaler.h"
 #include "engine/pictures/jpegcodec.h"
 #include "engine/pictures/picturelimits.h"
@@ -18,6 +19,22 @@ QByteArray ToJpeg(const Image &image, int quality)
     if (!EncodeJpeg(image, quality, &jpeg, &error))
         throw MakeError(ErrorNumber::PictureUnexpected);
     return jpeg;
+}
+
+// The size a tenth smaller on its longer side, not below smallest, the
+// other side in proportion (at least one pixel).
+QSize StepSmaller(QSize size, int smallest)
+{
+    const int longer = qMax(size.width(), size.height());
+    const int next = qMax(smallest, longer - qMax(1, longer / 10));
+    const auto scaled = [&](int side) { return qMax(1, int(qint64(side) * next / longer)); };
+    return size.width() >= size.height() ? QSize(next, scaled(size.height())) : QSize(scaled(size.width()), next);
+}
+
+// A kilobyte figure for reasons: "60 KB", "60.5 KB".
+QString Kilobytes(qint64 bytes)
+{
+    return QString::number(bytes / 1024.0, 'f', bytes % 1024 == 0 ? 0 : 1) + QStringLiteral(" KB");
 }
 
 void WriteFile(const QByteArray &jpeg, const QString &destination)
@@ -82,6 +99,43 @@ QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size
     if (!PictureLimits::IsWithin(size))
         throw MakeError(ErrorNumber::InvalidArgument);
     return Encode(source, size, quality, stop);
+}
+
+Result<MadeJpeg> PictureEncoder::FittedJpegData(const QByteArray &source, QSize size, int quality, qint64 maxBytes,
+                                                const StopCheck &stop)
+{
+    MadeJpeg made{ResizeToJpegData(source, size, quality, stop), size, quality};
+    if (maxBytes <= 0 || made.jpeg.size() <= maxBytes)
+        return made;
+    // Decoded once a size; each quality is only encoded again.
+    Image image = ScaledPicture(source, size, stop);
+    while (made.quality > LowestFittingQuality) {
+        made.quality = qMax(LowestFittingQuality, made.quality - 5);
+        made.jpeg = ToJpeg(image, made.quality);
+        if (made.jpeg.size() <= maxBytes)
+            return made;
+    }
+    const int smallest = qMin(SmallestFittingSide, qMax(size.width(), size.height()));
+    while (qMax(made.size.width(), made.size.height()) > smallest) {
+        made.size = StepSmaller(made.size, smallest);
+        image = ScaledPicture(source, made.size, stop);
+        made.jpeg = ToJpeg(image, made.quality);
+        if (made.jpeg.size() <= maxBytes)
+            return made;
+    }
+    return Failure{0, EnglishText("Engine", "the picture cannot be made to fit in %1: at %2 x %3 and quality %4 "
+                                            "it takes %5")
+                          .arg(Kilobytes(maxBytes))
+                          .arg(made.size.width())
+                          .arg(made.size.height())
+                          .arg(made.quality)
+                          .arg(Kilobytes(made.jpeg.size()))};
+}
+
+QByteArray PictureEncoder::BaselineJpegData(const QByteArray &jpeg, const StopCheck &stop)
+{
+    // Kept as a JPEG of no size and quality: no conversion makes one such.
+    return cache_->Get(jpeg, QSize(), 0, [&] { return JpegAsBaseline(jpeg, stop); });
 }
 
 QByteArray PictureEncoder::ImageToJpegData(const Image &image, QSize size, int quality)

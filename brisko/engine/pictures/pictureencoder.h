@@ -1,13 +1,22 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+#include "base/stopcheck.h"
 #include "engine/pictures/artcache.h"
 #include "engine/pictures/image.h"
-#include "base/stopcheck.h"
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+
+// A JPEG made for a tag, and what it was made at.
+struct MadeJpeg
+{
+    QByteArray jpeg;
+    QSize size;
+    int quality = 0;
+};
 
 // Scales pictures and writes them as JPEG files: the art that goes back into
 // the tags. The source's kind comes from its content (JPEG, including CMYK
@@ -40,6 +49,16 @@ public:
     // The same on bytes in memory: the JPEG of source at size and quality.
     QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality,
                                 const StopCheck &stop = {});
+    // The same at most maxBytes long (0: any length): where the JPEG at
+    // quality is longer, the quality steps down, 5 at a time to 50, and then
+    // the size, a tenth at a time until the longer side is 100 pixels
+    // (never below the picture's own), until it fits. What cannot fit even
+    // then is a failure that says how long it would be at the last step.
+    Result<MadeJpeg> FittedJpegData(const QByteArray &source, QSize size, int quality, qint64 maxBytes,
+                                    const StopCheck &stop = {});
+    // A JPEG whose headers PlayersShowJpeg refuses only for its progressive
+    // scans, as the baseline JPEG with its very pixels (see JpegToBaseline).
+    QByteArray BaselineJpegData(const QByteArray &jpeg, const StopCheck &stop = {});
     // A picture already in memory (pasted or dropped) as a JPEG at size and
     // quality, transparent parts over white.
     QByteArray ImageToJpegData(const Image &image, QSize size, int quality);
@@ -47,6 +66,8 @@ public:
     void ConvertToJpeg(const QString &source, const QString &destination);
 
     static constexpr int DefaultQuality = 90;
+    static constexpr int LowestFittingQuality = 50;
+    static constexpr int SmallestFittingSide = 100;
 
 private:
     QByteArray Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop);

@@ -263,6 +263,19 @@ DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCh
     return decoded;
 }
 
+QByteArray JpegAsBaseline(const QByteArray &jpeg, const StopCheck &stop)
+{
+    if (DetectPictureFormat(jpeg) != PictureFormat::Jpeg)
+        ThrowInvalid();
+    const DecodePlan plan = PlanDecode(jpeg, QSize());
+    const DecodeBudget::Grant grant = DecodeBudget::Pictures().Acquire(plan.bytes, stop);
+    StopPoll poll(stop);
+    QByteArray baseline;
+    QString error;
+    Checked(JpegToBaseline(jpeg, &baseline, &error, &poll, plan.bytes), Image(), error);
+    return baseline;
+}
+
 QSize PictureSize(const QString &path)
 {
     return PictureSizeOf(ReadPictureFile(path));

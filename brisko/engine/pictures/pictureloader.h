@@ -65,3 +65,7 @@ struct DecodedPicture
 // is refused (481). stop is asked while it decodes or waits: when it says
 // so, the decode ends with BriskoError 18.
 DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop = {});
+
+// A JPEG as a baseline JPEG of the very same pixels (JpegToBaseline), with
+// the same checks, errors and decoding budget as DecodePicture.
+QByteArray JpegAsBaseline(const QByteArray &jpeg, const StopCheck &stop = {});
