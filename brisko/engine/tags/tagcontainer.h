@@ -45,6 +45,11 @@ public:
     virtual int PictureCount() const = 0;
     virtual std::optional<StoredPicture> Picture(int number) const = 0;
 
+    // The bytes of the tag as stored (an MP3's ID3v2 tag, a FLAC file's
+    // metadata blocks, an Ogg file's comment header, an M4A file's ilst):
+    // what a player reads before it plays.
+    virtual qint64 TagBytes() const = 0;
+
     // The new file with the edits made and every other byte kept, or why it
     // cannot be written without losing or damaging anything.
     virtual Result<FileRewrite> Render(const TagEdits &edits) const = 0;

@@ -255,6 +255,21 @@ bool TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
     return true;
 }
 
+bool TagLibrary::MovePictureToFront(int number)
+{
+    if (number < 1 || number > PictureCount()) {
+        SetError(TagLibraryError::NoSuchPicture, EnglishText("Engine", "there is no picture %1").arg(number));
+        return false;
+    }
+    edits_.frontPicture = number;
+    return true;
+}
+
+qint64 TagLibrary::TagBytes() const
+{
+    return Tags() ? Tags()->TagBytes() : 0;
+}
+
 bool TagLibrary::ReplacePictureData(int number, const QByteArray &jpeg)
 {
     if (number < 2 || number > PictureCount()) {
@@ -342,8 +357,8 @@ qint64 TagLibrary::SizeAfterSave(const QString &path)
     SetError(TagLibraryError::None);
     if (!FileUnchangedSinceOpen())
         return -1;
-    Result<FileRewrite> rewrite =
-        Tags()->Render(TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}, edits_.shrinkPadding});
+    Result<FileRewrite> rewrite = Tags()->Render(
+        TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}, edits_.shrinkPadding, edits_.frontPicture});
     if (!rewrite) {
         SetError(rewrite.Why());
         return -1;

@@ -97,6 +97,12 @@ public:
 
     // The same with the JPEG's bytes.
     bool AddPictureData(const QByteArray &jpeg, short pictureType);
+    // The next SaveId3v2Tag moves picture number ahead of the others, its
+    // bytes and every other picture's as they are; AddPictureData then
+    // replaces it, and ReplacePictureData keeps the numbers as stored.
+    bool MovePictureToFront(int number);
+    // The bytes of the file's tag as stored (see TagContainer::TagBytes).
+    qint64 TagBytes() const;
     // The next SaveId3v2Tag makes the JPEG picture number (2 or later) in
     // its place, with its type and description.
     bool ReplacePictureData(int number, const QByteArray &jpeg);

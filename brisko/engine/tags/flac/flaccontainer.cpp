@@ -22,6 +22,7 @@ public:
     QString Field(TagField field) const override { return Vorbis::FieldText(comments_, field); }
     int PictureCount() const override { return int(pictureBlocks_.size()); }
     std::optional<StoredPicture> Picture(int number) const override;
+    qint64 TagBytes() const override { return metadata_.audioStart; }
 
     Result<FileRewrite> Render(const TagEdits &edits) const override
     {

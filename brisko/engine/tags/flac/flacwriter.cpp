@@ -160,6 +160,14 @@ Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Com
     }
     for (auto later = edits.laterPictures.cbegin(); later != edits.laterPictures.cend(); ++later)
         PutPicture(&plan, later.key(), *later);
+    if (edits.frontPicture > 1) {
+        const int from = NthOfType(plan.edited.blocks, Flac::Picture, edits.frontPicture);
+        const int to = NthOfType(plan.edited.blocks, Flac::Picture, 1);
+        if (from >= 0) {
+            plan.edited.blocks.move(from, to);
+            plan.origin.move(from, to);
+        }
+    }
     if (edits.firstPicture)
         PutPicture(&plan, 1, *edits.firstPicture);
     PlacePadding(&plan, metadata.audioStart, shareBlock);

@@ -76,6 +76,7 @@ public:
     QString Field(TagField field) const override { return fields_.value(field); }
     int PictureCount() const override { return int(pictureFrames_.size()); }
     std::optional<StoredPicture> Picture(int number) const override;
+    qint64 TagBytes() const override { return tag_.present ? tag_.size : 0; }
 
     Result<FileRewrite> Render(const TagEdits &edits) const override
     {

@@ -181,6 +181,12 @@ Result<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits) const
         const int index = pictureIndex(later.key());
         replace(index, PictureFrame(later->jpeg, later->type, LabelReplacing(tag, index), tag));
     }
+    if (edits.frontPicture > 1) {
+        const int from = pictureIndex(edits.frontPicture);
+        const int to = pictureIndex(1);
+        if (from >= 0)
+            tag.frames.move(from, to);
+    }
     if (edits.firstPicture) {
         const int first = pictureIndex(1);
         replace(first, PictureFrame(edits.firstPicture->jpeg, edits.firstPicture->type, LabelReplacing(tag, first), tag));

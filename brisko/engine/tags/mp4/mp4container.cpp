@@ -2,6 +2,7 @@
 #include "engine/tags/mp4/mp4container.h"
 
 #include "base/tagerrors.h"
+#include "base/translation.h"
 #include "engine/files/keptrange.h"
 #include "engine/files/lockedfile.h"
 #include "engine/tags/mp4/mp4boxes.h"
@@ -28,11 +29,17 @@ public:
     QString Field(TagField field) const override { return Mp4::FieldText(file_, field); }
     int PictureCount() const override { return int(Mp4::PictureBoxes(file_).size()); }
     std::optional<StoredPicture> Picture(int number) const override { return Mp4::Picture(file_, number); }
+    qint64 TagBytes() const override { return file_.ilst >= 0 ? file_.tree.at(file_.ilst).size : 0; }
 
     Result<FileRewrite> Render(const TagEdits &edits) const override
     {
         if (!file_.problem.isEmpty())
             return Failure{TagLibraryError::WouldLoseData, file_.problem};
+        // covr stores no picture types: every picture is a front cover, and
+        // none is moved ahead of another.
+        if (edits.frontPicture > 1)
+            return Failure{TagLibraryError::WouldLoseData,
+                           EnglishText("Engine", "the pictures of an M4A file keep their order")};
         return RenderMp4(file_, fd_, fileSize_, edits, block_);
     }
     qint64 Padding() const override { return Mp4Padding(file_); }

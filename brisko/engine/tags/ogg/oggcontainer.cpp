@@ -29,6 +29,7 @@ public:
             return std::nullopt;
         return pictures_.at(number - 1);
     }
+    qint64 TagBytes() const override { return stream_.packets.value(0).size(); }
 
     Result<FileRewrite> Render(const TagEdits &edits) const override
     {

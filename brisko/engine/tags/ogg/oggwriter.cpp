@@ -14,7 +14,8 @@ namespace {
 struct Changed
 {
     QSet<QByteArray> names;
-    QSet<int> pictures;
+    QSet<int> pictures; // where they stand in the new comment
+    int front = 0;      // the stored number of the picture moved ahead of the others
     bool padding = false; // the comment header's padding was resized
 };
 
@@ -30,7 +31,9 @@ bool SameBesides(Vorbis::Comments theirs, const Vorbis::Comments &mine, const Ch
 {
     if (changed.padding)
         theirs.trailing = mine.trailing;
-    const QList<QByteArray> before = PictureEntriesOf(theirs);
+    QList<QByteArray> before = PictureEntriesOf(theirs);
+    if (changed.front > 1 && changed.front <= before.size())
+        before.move(changed.front - 1, 0);
     const QList<QByteArray> after = PictureEntriesOf(mine);
     for (int i = 0; i < before.size(); ++i) {
         if (!changed.pictures.contains(i + 1) && (i >= after.size() || after.at(i) != before.at(i)))
@@ -191,12 +194,13 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
     // new picture becomes a comment.
     const qsizetype inComments = OggPictures::PictureEntries(stream.comments).size();
     const QList<int> picturePackets = Ogg::PicturePackets(stream);
-    const auto put = [&](int number, const TagEdits::Picture &picture) {
-        const QByteArray &description = descriptions.value(number - 1);
+    // number: the picture's place as the comments stand now; shownAt: its
+    // place once a picture has moved ahead of the others.
+    const auto put = [&](int number, int shownAt, const TagEdits::Picture &picture, const QByteArray &description) {
         const qsizetype block = number - 1 - inComments;
         if (block < 0 || block >= picturePackets.size()) {
             OggPictures::PutPicture(&edited, number, picture, description);
-            changed.pictures.insert(number);
+            changed.pictures.insert(shownAt);
             return true;
         }
         const int index = picturePackets.at(block);
@@ -207,12 +211,22 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
         return rendered.has_value();
     };
     for (auto later = edits.laterPictures.cbegin(); later != edits.laterPictures.cend(); ++later) {
-        if (!put(later.key(), *later))
+        if (!put(later.key(), edits.NumberAfterMove(later.key()), *later, descriptions.value(later.key() - 1)))
             return TooLargeForFlac();
     }
-    if (edits.firstPicture && !put(1, *edits.firstPicture))
+    if (edits.frontPicture > 1) {
+        // Among the comments' pictures, before the first: the other comments,
+        // and Ogg FLAC's own PICTURE packets, keep their places.
+        const QList<int> entries = OggPictures::PictureEntries(edited);
+        if (edits.frontPicture > entries.size())
+            return Failure{TagLibraryError::WouldLoseData,
+                           EnglishText("Engine", "a picture of the stream's own metadata is not moved ahead of others")};
+        edited.entries.move(entries.at(edits.frontPicture - 1), entries.at(0));
+        changed.front = edits.frontPicture;
+    }
+    if (edits.firstPicture && !put(1, 1, *edits.firstPicture, descriptions.value(qMax(1, changed.front) - 1)))
         return TooLargeForFlac();
-    if (!changed.pictures.isEmpty())
+    if (!changed.pictures.isEmpty() || changed.front > 1)
         changed.names.unite(OggPictures::Names);
     if (IsOpusPadding(stream)) {
         const qint64 padding = ChooseOpusPadding(stream, edited, shareBlock);
