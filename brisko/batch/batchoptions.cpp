@@ -25,6 +25,24 @@ bool ReadNumber(const QString &text, int *value)
 
 } // namespace
 
+std::optional<qint64> ReadByteCount(const QString &text)
+{
+    QString digits = text.trimmed().toUpper();
+    qint64 unit = 1;
+    if (digits.endsWith(u'K'))
+        unit = 1024;
+    else if (digits.endsWith(u'M'))
+        unit = 1024 * 1024;
+    if (unit > 1)
+        digits.chop(1);
+    bool ok = false;
+    const qint64 count = digits.toLongLong(&ok);
+    // Beyond a few gigabytes no picture is; the bound keeps the product in range.
+    if (!ok || count < 0 || count > (qint64(1) << 40) / unit || digits.startsWith(u'+'))
+        return std::nullopt;
+    return count * unit;
+}
+
 BatchOptions DefaultBatchOptions()
 {
     BatchOptions options;
@@ -36,6 +54,9 @@ BatchOptions DefaultBatchOptions()
     const ResizeSwitches bounded = ReadResizeSwitches(QString(), stored("Size", "250"), stored("Quality", "80"));
     options.size = bounded.targetSize;
     options.quality = bounded.quality;
+    const double kilobytes = TextValue(store.Value(QStringLiteral("Config"), QStringLiteral("LargestPictureKB"),
+                                                   QStringLiteral("0")));
+    options.maxBytes = kilobytes >= 1 && kilobytes <= MaxLargestPictureKB ? qint64(kilobytes) * 1024 : 0;
     options.jobs = qMax(1, QThread::idealThreadCount());
     return options;
 }
@@ -85,6 +106,18 @@ QString ParseBatchOptions(const QStringList &arguments, const BatchOptions &defa
             error = takeNumber(&options->quality, 50, 100);
         else if (name == QLatin1String("--jobs") || name == QLatin1String("-j"))
             error = takeNumber(&options->jobs, 1, 256);
+        else if (name == QLatin1String("--max-bytes")) {
+            if (!hasValue && i + 1 < arguments.size())
+                value = arguments.at(++i);
+            else if (!hasValue)
+                return QCoreApplication::translate("Batch", "%1 needs a number").arg(name);
+            const std::optional<qint64> bytes = ReadByteCount(value);
+            if (!bytes)
+                return QCoreApplication::translate("Batch", "%1 needs a number of bytes, with K or M after it "
+                                                            "for kilobytes or megabytes, not \"%2\"")
+                    .arg(name, value);
+            options->maxBytes = *bytes;
+        }
         else if (hasValue)
             error = QCoreApplication::translate("Batch", "unknown option %1").arg(argument);
         else if (name == QLatin1String("--skip-smaller"))
@@ -95,6 +128,12 @@ QString ParseBatchOptions(const QStringList &arguments, const BatchOptions &defa
             options->force = true;
         else if (name == QLatin1String("--all-pictures"))
             options->allPictures = true;
+        else if (name == QLatin1String("--front-cover-first"))
+            options->frontCoverFirst = true;
+        else if (name == QLatin1String("--folder-art"))
+            options->folderArt = true;
+        else if (name == QLatin1String("--check"))
+            options->check = true;
         else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n"))
             options->dryRun = true;
         else if (name == QLatin1String("--json"))
@@ -130,6 +169,15 @@ QString BatchUsage()
         "  --force         convert again a picture already a baseline JPEG within\n"
         "                  the size (such files are left alone, \"Unchanged\")\n"
         "  --all-pictures  every picture larger than the size, not only picture 1\n"
+        "  --max-bytes N   no new picture longer than N bytes (K and M for kilobytes\n"
+        "                  and megabytes, 0 for no limit; default: its setting):\n"
+        "                  the quality steps down to 50, then the size to 100 pixels\n"
+        "  --front-cover-first  move a front cover that is not picture 1 ahead of\n"
+        "                  the others, and convert it\n"
+        "  --folder-art    give a file without a picture its folder's cover.jpg,\n"
+        "                  folder.jpg, front.jpg or album.jpg (.jpeg and .png too)\n"
+        "  --check         write nothing: list the files whose art a player may not\n"
+        "                  show well, and why (with --json, the facts of each file)\n"
         "  --jobs N        files converted at once (default: one per core)\n"
         "  --dry-run       tell what would change, write nothing\n"
         "  --json          one JSON object per file on standard output\n"
@@ -139,7 +187,8 @@ QString BatchUsage()
         "Music files:\n"
         "%1"
         "\n"
-        "Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,\n"
+        "Exit status: 0 when no file failed (with --check: when every file is ready),\n"
+        "1 when some did (were not), 2 for a usage error,\n"
         "130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).\n")
         .arg(MusicFormatLines());
 }

@@ -60,6 +60,8 @@ QByteArray BatchReport::JsonLine(const BatchResult &result, bool dryRun)
         object.insert(QStringLiteral("original_size"), Size(result.oldSize));
     if (result.newSize.isValid())
         object.insert(QStringLiteral("new_size"), Size(result.newSize));
+    if (result.quality > 0)
+        object.insert(QStringLiteral("quality"), result.quality);
     if (!result.error.isEmpty())
         object.insert(QStringLiteral("error"), result.error);
     if (!result.notes.isEmpty())

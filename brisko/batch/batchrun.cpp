@@ -5,6 +5,7 @@
 #include "base/translation.h"
 #include "engine/pictures/artcache.h"
 #include "engine/convert/artconversion.h"
+#include "engine/convert/folderart.h"
 #include "engine/files/atomicsave.h"
 #include "engine/pictures/decodebudget.h"
 #include "engine/files/localpath.h"
@@ -25,10 +26,16 @@
 
 namespace {
 
-// What a dry run says of a file a real run would convert.
+// What a dry run says of a file a real run would convert, or give its
+// folder's picture.
 QString WouldResize()
 {
     return EnglishText("Status", "Would Resize");
+}
+
+QString WouldAddPicture()
+{
+    return EnglishText("Status", "Would Add Picture");
 }
 
 // The memory a file's tags take while it is converted: the metadata as read
@@ -71,7 +78,7 @@ void PointOtherNames(const BatchFile &file, const struct stat &original, BatchRe
 // A file's result; one whose save waits in the worker's group is settled
 // when the group is on disk.
 BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &file, const BatchOptions &options,
-                    const std::atomic<bool> &stop)
+                    FolderArt *folderArt, const std::atomic<bool> &stop)
 {
     const QString &path = file.path;
     BatchResult result;
@@ -85,11 +92,16 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     request.neverEnlarge = !options.enlarge;
     request.allPictures = options.allPictures;
     request.dryRun = options.dryRun;
+    request.maxBytes = options.maxBytes;
+    request.frontCoverFirst = options.frontCoverFirst;
+    request.folderArt = options.folderArt ? folderArt : nullptr;
     request.stopRequested = [&stop] { return stop.load(); };
     try {
         const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
         result.oldSize = conversion.oldSize;
         result.newSize = conversion.newSize;
+        result.quality = conversion.quality;
+        result.notes = conversion.notes;
         result.bytesAfter = conversion.bytesAfter;
         // Art that is there but cannot be converted is a failure with its
         // reason: "No Picture" is for a tag without any picture.
@@ -97,14 +109,19 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
         result.status = StatusText(unconvertible ? RowStatus::ResizeFailed : StatusOfArt(conversion.outcome));
         if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
             result.status = WouldResize();
+        if (options.dryRun && conversion.outcome == ArtOutcome::PictureAdded)
+            result.status = WouldAddPicture();
         result.stopped = conversion.outcome == ArtOutcome::Stopped;
         result.failed = unconvertible || conversion.outcome == ArtOutcome::SaveFailed
+                        || conversion.outcome == ArtOutcome::TooLarge
                         || conversion.outcome == ArtOutcome::LowDriveSpace
                         || conversion.outcome == ArtOutcome::FileMissing;
-        if (result.failed)
+        if (result.failed) {
+            result.notes.clear(); // nothing was done to the file
             result.error = tags.LastErrorCode() == TagLibraryError::ChangedSinceOpen
                                ? EnglishText("Batch", "changed by another program while being converted")
                                : conversion.reason;
+        }
     } catch (const BriskoError &error) {
         result.stopped = error.Number() == ErrorNumber::UserInterrupt; // while waiting for memory
         result.status = StatusText(RowStatus::ResizeFailed);
@@ -116,7 +133,8 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
         result.error = ErrorText(ErrorNumber::OutOfMemory);
     }
     if (options.dryRun)
-        result.bytesAfter = result.status == WouldResize() || result.status == StatusText(RowStatus::SpaceFreed)
+        result.bytesAfter = result.status == WouldResize() || result.status == WouldAddPicture()
+                                    || result.status == StatusText(RowStatus::SpaceFreed)
                                 ? result.bytesAfter
                                 : result.bytesBefore;
     else
@@ -132,6 +150,7 @@ void SettleSaved(BatchResult &result, const BatchFile &file, const struct stat &
     } else {
         result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
+        result.notes.clear();
         result.error = replaced.Why().code == TagLibraryError::ChangedSinceOpen
                            ? EnglishText("Batch", "changed by another program while being converted")
                            : replaced.Why().reason;
@@ -201,6 +220,7 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
     // The tracks of an album carry the same art: whichever worker gets to it
     // first makes the new picture, the others take it.
     ArtCache shared(16, PictureLimits::ArtCacheBytes);
+    FolderArt folderArt;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<BatchResult> done;
@@ -222,7 +242,7 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
                 if (stop)
                     return false;
                 const int waiting = results->group.Count();
-                BatchResult result = Convert(*tags, *encoder, files.at(index), options, stop);
+                BatchResult result = Convert(*tags, *encoder, files.at(index), options, &folderArt, stop);
                 if (result.stopped)
                     return false; // left as it was, as the files not begun
                 const bool saved = results->group.Count() > waiting;

@@ -19,11 +19,14 @@ struct BatchResult
     bool failed = false;
     QSize oldSize;
     QSize newSize;
+    int quality = 0;    // the new picture's quality, when it was encoded
     qint64 bytesBefore = 0;
     qint64 bytesAfter = 0;
     // In English, as the JSON output carries them; shown with ShownText().
     QString error;      // an unexpected error's text
-    QStringList notes;  // what else the user should know (names keeping the old picture)
+    // What else the user should know: how the picture was made, names
+    // keeping the old picture.
+    QStringList notes;
     bool stopped = false; // stopped in the middle of its picture: left as it was, not reported
 };
 

@@ -3,6 +3,7 @@
 // the command line, several files at once, safe to stop at any moment.
 #include "base/errorlog.h"
 #include "base/translation.h"
+#include "batch/batchcheck.h"
 #include "batch/batchoptions.h"
 #include "batch/batchreport.h"
 #include "batch/batchrun.h"
@@ -115,6 +116,14 @@ int main(int argc, char *argv[])
     CatchStopSignals();
     PauseBeforeReplaceForTests();
     std::FILE *human = options.json ? stderr : stdout;
+    if (options.check) {
+        const int notReady = RunCheck(files, options, stopRequested, human, options.json ? stdout : nullptr);
+        if (notReady < 0)
+            return 128 + SIGPIPE;
+        if (stopRequested)
+            return 128 + stopSignal;
+        return notReady > 0 || !problems.isEmpty() ? 1 : 0;
+    }
     BatchReport report(int(files.size()), options, human, ::isatty(::fileno(human)) == 1,
                        options.json ? stdout : nullptr);
     RunBatch(

@@ -273,6 +273,12 @@ void frmMain::CreateMenus()
     // Players that show the front cover find it resized too when it is not picture 1.
     mnuAllPictures = entry(mnuOptions, "mnuAllPictures", tr("Resize &Every Picture"));
     mnuAllPictures->setCheckable(true);
+    // Players show the first picture, whatever its type.
+    mnuFrontCoverFirst = entry(mnuOptions, "mnuFrontCoverFirst", tr("&Front Cover First"));
+    mnuFrontCoverFirst->setCheckable(true);
+    // Car units and some players show embedded art only, never cover.jpg.
+    mnuFolderPicture = entry(mnuOptions, "mnuFolderPicture", tr("&Use Folder Picture"));
+    mnuFolderPicture->setCheckable(true);
 
     mnuHelp = menu("mnuHelp", tr("&Help"));
     mnuHelpCont = entry(mnuHelp, "mnuHelpCont", tr("&Contents"), Qt::Key_F1);

@@ -192,7 +192,7 @@ private:
     // Menus and their entries.
     QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
     QAction *mnuClearClip, *mnuExit;
-    QAction *mnuSetColumns, *mnuSizeQuality, *mnuSkip, *mnuAllPictures;
+    QAction *mnuSetColumns, *mnuSizeQuality, *mnuSkip, *mnuAllPictures, *mnuFrontCoverFirst, *mnuFolderPicture;
     QAction *mnuHelpCont, *mnuShowTip, *mnuAbout;
     QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
     QAction *mnuSep[8];
@@ -200,6 +200,7 @@ private:
     // State shared by the window's operations.
     qint16 TargetSize = 0;
     qint16 Quality = 0;
+    int LargestPictureKB = 0; // 0: no limit
     bool CustomValues = false;
     // How many files are read or converted at once.
     int Workers = 1; // from the settings
@@ -270,6 +271,8 @@ private:
     void SetRowToolTip(int row, const QString &english);
     // Why a row has a failure status that comes without a reason of its own.
     static QString ReasonOf(RowStatus status);
+    // A conversion's notes, in the user's language, for a row's tooltip.
+    static QString ShownNotes(const QStringList &english);
     static QString VolumeGoneReason(const QString &volume);
     // "Stop": no more files are begun, and a picture still being decoded is
     // given up, its file left as it was.

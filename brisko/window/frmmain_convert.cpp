@@ -7,6 +7,7 @@
 #include "base/textvalue.h"
 #include "base/translation.h"
 #include "engine/convert/artconversion.h"
+#include "engine/convert/folderart.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/tags/taglibrary.h"
 #include "engine/convert/volumes.h"
@@ -56,10 +57,13 @@ bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
 {
     switch (result.outcome) {
     case ArtOutcome::Resized:
+    case ArtOutcome::PictureAdded:
         lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
         lvwMain_->SetField(row, ColNewSize, SizeText(result.newSize.width(), result.newSize.height()));
         lvwMain_->RefreshFileIdentity(row); // the saved file is a new one
-        SetRowToolTip(row, QString());
+        // How the picture was made: the quality and size that fit the byte
+        // limit, the front cover moved first, the folder picture used.
+        SetRowToolTip(row, ShownNotes(result.notes));
         NoteOtherNames(row, path, result.otherNames);
         break;
     case ArtOutcome::SpaceFreed:
@@ -69,6 +73,7 @@ bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
         NoteOtherNames(row, path, result.otherNames);
         break;
     case ArtOutcome::SaveFailed:
+    case ArtOutcome::TooLarge:
     case ArtOutcome::LowDriveSpace:
     case ArtOutcome::FileMissing:
     case ArtOutcome::NoPicture:
@@ -83,6 +88,14 @@ bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
         return true;
     }
     return false;
+}
+
+QString frmMain::ShownNotes(const QStringList &english)
+{
+    QStringList shown;
+    for (const QString &note : english)
+        shown << ShownText(note);
+    return shown.join(QStringLiteral("; "));
 }
 
 QString frmMain::ReasonOf(RowStatus status)
@@ -123,10 +136,14 @@ void frmMain::NoteOtherNames(int row, const QString &path, int otherNames)
 QVector<RowFile> frmMain::RowsToConvert(const QVector<int> &rows) const
 {
     QVector<RowFile> files;
+    const QString noPicture = StatusText(RowStatus::NoPicture);
     for (const int row : rows) {
-        if (IsFinalStatus(lvwMain_->Field(row, ColStatus)))
+        const QString status = lvwMain_->Field(row, ColStatus);
+        // A file without a picture may get its folder's.
+        const bool mayGetFolderPicture = mnuFolderPicture->isChecked() && status == noPicture;
+        if (IsFinalStatus(status) && !mayGetFolderPicture)
             continue;
-        if (mnuSkip->isChecked()) {
+        if (mnuSkip->isChecked() && !mayGetFolderPicture) {
             const QStringList sides = lvwMain_->Field(row, ColOriginalSize).split(QStringLiteral(" x "));
             const double width = TextValue(sides.value(0));
             const double height = TextValue(sides.value(1));
@@ -219,6 +236,11 @@ void frmMain::Resizing(bool selectedOnly)
     request.target = TargetSize;
     request.quality = Quality;
     request.allPictures = mnuAllPictures->isChecked();
+    request.maxBytes = qint64(LargestPictureKB) * 1024;
+    request.frontCoverFirst = mnuFrontCoverFirst->isChecked();
+    // One finder for the run: a folder's tracks share what it found.
+    auto folderArt = mnuFolderPicture->isChecked() ? std::make_shared<FolderArt>() : nullptr;
+    request.folderArt = folderArt.get();
     // "Stop" is answered in the middle of a picture too: the file is left
     // as it was.
     const std::atomic<bool> *abandon = &abandonPictures_;
@@ -248,5 +270,5 @@ void frmMain::Resizing(bool selectedOnly)
                 return {};
             };
         },
-        [this, operation, progress, rows = int(rows.size())] { EndRun(*progress, rows, tr("Resized %1, failed %2, skipped %3")); });
+        [this, operation, progress, folderArt, rows = int(rows.size())] { EndRun(*progress, rows, tr("Resized %1, failed %2, skipped %3")); });
 }

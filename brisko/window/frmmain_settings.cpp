@@ -127,13 +127,18 @@ void frmMain::LoadSettings()
                                                 QStringLiteral("False")), &ok);
     if (ok)
         mnuSkip->setChecked(skip);
-    const bool every = SettingToBool(store.Value(Config, QStringLiteral("AllPictures"), QStringLiteral("False")), &ok);
-    if (ok)
-        mnuAllPictures->setChecked(every);
+    for (const auto &[key, entry] : {std::pair{"AllPictures", mnuAllPictures}, std::pair{"FrontCoverFirst", mnuFrontCoverFirst},
+                                     std::pair{"UseFolderPicture", mnuFolderPicture}}) {
+        const bool checked = SettingToBool(store.Value(Config, QLatin1String(key), QStringLiteral("False")), &ok);
+        if (ok)
+            entry->setChecked(checked);
+    }
     Quality = RoundToInt16(TextValue(store.Value(Config, QStringLiteral("Quality"),
                                                  QStringLiteral("80"))));
     TargetSize = RoundToInt16(TextValue(store.Value(Config, QStringLiteral("Size"),
                                                     QStringLiteral("250"))));
+    const double largest = TextValue(store.Value(Config, QStringLiteral("LargestPictureKB"), QStringLiteral("0")));
+    LargestPictureKB = largest >= 0 && largest <= MaxLargestPictureKB ? int(largest) : 0;
     // Files read or converted at once: one a core unless the user wrote a
     // number of their own (a slow network drive may want fewer).
     const double workers = TextValue(store.Value(Config, QStringLiteral("Workers"), QStringLiteral("0")));
@@ -189,6 +194,9 @@ void frmMain::SaveSettings()
     store.SetValue(Config, QStringLiteral("LastFolder"), LastFolder);
     store.SetValue(Config, QStringLiteral("SkipSmaller"), BoolToSetting(mnuSkip->isChecked()));
     store.SetValue(Config, QStringLiteral("AllPictures"), BoolToSetting(mnuAllPictures->isChecked()));
+    store.SetValue(Config, QStringLiteral("FrontCoverFirst"), BoolToSetting(mnuFrontCoverFirst->isChecked()));
+    store.SetValue(Config, QStringLiteral("UseFolderPicture"), BoolToSetting(mnuFolderPicture->isChecked()));
+    store.SetValue(Config, QStringLiteral("LargestPictureKB"), QString::number(LargestPictureKB));
     if (!CustomValues) {
         store.SetValue(Config, QStringLiteral("Quality"), QString::number(Quality));
         store.SetValue(Config, QStringLiteral("Size"), QString::number(TargetSize));
@@ -219,11 +227,12 @@ void frmMain::SaveSettings()
 
 void frmMain::ChooseSizeAndQuality()
 {
-    auto *dialog = new frmResizeSettings(TargetSize, Quality, this);
+    auto *dialog = new frmResizeSettings(TargetSize, Quality, LargestPictureKB, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         TargetSize = qint16(dialog->Size());
         Quality = qint16(dialog->Quality());
+        LargestPictureKB = dialog->LargestPictureKB();
         // No longer values for one run: the close does not ask about them.
         CustomValues = false;
         // Read as stored settings are, the panel says "Resize Settings".

@@ -6,12 +6,15 @@
 #include "base/translation.h"
 #include "engine/files/atomicsave.h"
 #include "engine/convert/filerewrite.h"
+#include "engine/convert/folderart.h"
 #include "engine/pictures/jpegcodec.h"
 #include "engine/files/localpath.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/pictureloader.h"
 #include "engine/pictures/pictureproblem.h"
 #include "engine/tags/taglibrary.h"
+
+#include <QFileInfo>
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -45,7 +48,9 @@ RowStatus StatusOfArt(ArtOutcome outcome)
 {
     switch (outcome) {
     case ArtOutcome::Resized: return RowStatus::Resized;
-    case ArtOutcome::SaveFailed: return RowStatus::ResizeFailed;
+    case ArtOutcome::SaveFailed:
+    case ArtOutcome::TooLarge: return RowStatus::ResizeFailed;
+    case ArtOutcome::PictureAdded: return RowStatus::PictureAdded;
     case ArtOutcome::LowDriveSpace: return RowStatus::LowDriveSpace;
     case ArtOutcome::FileMissing: return RowStatus::FileMissing;
     case ArtOutcome::NoPicture: return RowStatus::NoPicture;
@@ -106,13 +111,30 @@ QSize MeasureArt(const QByteArray &art, bool *fromPng)
     return DeclaredPictureSize(art);
 }
 
-// Already what a conversion makes: a baseline JPEG within the target, or
-// exactly at it when smaller pictures are to grow.
-bool AlreadyFits(const QByteArray &art, QSize size, const ArtRequest &request)
+// Within the target, or exactly at it when smaller pictures are to grow.
+bool Sized(QSize size, const ArtRequest &request)
 {
     const int longer = qMax(size.width(), size.height());
-    const bool sized = request.neverEnlarge ? longer <= request.target : longer == request.target;
-    return sized && DetectPictureFormat(art) == PictureFormat::Jpeg && !ReadJpegHeader(art).progressive;
+    return request.neverEnlarge ? longer <= request.target : longer == request.target;
+}
+
+// Already what a conversion makes: a JPEG players show as it is, sized and
+// within the byte limit.
+bool AlreadyFits(const QByteArray &art, QSize size, const ArtRequest &request)
+{
+    return Sized(size, request) && DetectPictureFormat(art) == PictureFormat::Jpeg
+           && PlayersShowJpeg(ReadJpegHeader(art)) && (request.maxBytes <= 0 || art.size() <= request.maxBytes);
+}
+
+// A sized JPEG that only its progressive scans keep from players.
+bool OnlyItsScansInTheWay(const QByteArray &art, QSize size, const ArtRequest &request)
+{
+    if (!Sized(size, request) || DetectPictureFormat(art) != PictureFormat::Jpeg)
+        return false;
+    JpegHeader header = ReadJpegHeader(art);
+    const bool progressive = header.progressive;
+    header.progressive = false;
+    return progressive && PlayersShowJpeg(header);
 }
 
 QSize NewSizeFor(QSize size, const ArtRequest &request)
@@ -122,32 +144,81 @@ QSize NewSizeFor(QSize size, const ArtRequest &request)
     return NewPictureSize(size.width(), size.height(), request.target);
 }
 
-QByteArray Encode(PictureEncoder &encoder, const ArtRequest &request, const QByteArray &art, QSize size)
-{
-    return encoder.ResizeToJpegData(art, size, request.quality, request.stopRequested);
-}
-
 // Why a picture that is there cannot be converted.
 QString ProblemOf(const QByteArray &art, const BriskoError &error)
 {
     return RefusalReason(art, error.Description());
 }
 
-// Pictures 2 and on that are larger than the target, each in its place. One
-// that cannot be read stays as it is: picture 1 decides the file's outcome.
-// How many were converted.
-int ConvertLaterPictures(TagLibrary &tags, PictureEncoder &encoder, const ArtRequest &request)
+QString KilobytesText(qint64 bytes)
+{
+    return QString::number(bytes / 1024.0, 'f', bytes % 1024 == 0 ? 0 : 1) + QStringLiteral(" KB");
+}
+
+// The new picture, and what it took.
+struct NewArt
+{
+    QByteArray jpeg;
+    QSize size;
+    int quality = 0;
+    QString note;
+};
+
+// Failures of MakeNewArt: a picture that cannot be read, or cannot fit.
+constexpr int Unreadable = 1;
+constexpr int CannotFit = 2;
+
+// A progressive picture within the size becomes baseline from its
+// coefficients, unless that is over the byte limit; every other picture is
+// encoded at the size (and within the byte limit).
+Result<NewArt> MakeNewArt(PictureEncoder &encoder, const ArtRequest &request, const QByteArray &art, QSize size)
+{
+    try {
+        if (request.leaveFitting && OnlyItsScansInTheWay(art, size, request)) {
+            const QByteArray baseline = encoder.BaselineJpegData(art, request.stopRequested);
+            if (request.maxBytes <= 0 || baseline.size() <= request.maxBytes)
+                return NewArt{baseline, size, 0,
+                              EnglishText("Engine", "made baseline without encoding it again: the same pixels")};
+        }
+        const QSize planned = NewSizeFor(size, request);
+        const Result<MadeJpeg> made =
+            encoder.FittedJpegData(art, planned, request.quality, request.maxBytes, request.stopRequested);
+        if (!made)
+            return Failure{CannotFit, made.Why().reason};
+        NewArt fitted{made->jpeg, made->size, made->quality, QString()};
+        if (made->size != planned || made->quality != request.quality)
+            fitted.note = EnglishText("Engine", "%1 at quality %2 to stay within %3")
+                              .arg(SizeText(made->size.width(), made->size.height()))
+                              .arg(made->quality)
+                              .arg(KilobytesText(request.maxBytes));
+        return fitted;
+    } catch (const BriskoError &error) {
+        // Its headers were fine, the picture itself is not.
+        if (error.Number() != ErrorNumber::InvalidPicture)
+            throw;
+        return Failure{Unreadable, ProblemOf(art, error)};
+    }
+}
+
+// Pictures other than the one converted first that are larger than the
+// target, each in its place. One that cannot be read or made to fit stays as
+// it is: the first picture decides the file's outcome. How many were converted.
+int ConvertLaterPictures(TagLibrary &tags, PictureEncoder &encoder, const ArtRequest &request, int first)
 {
     int converted = 0;
-    for (int number = 2; number <= tags.PictureCount(); ++number) {
+    for (int number = 1; number <= tags.PictureCount(); ++number) {
         QByteArray art;
         bool fromPng = false;
         try {
-            if (!tags.PictureData(number, &art))
+            if (number == first || !tags.PictureData(number, &art))
                 continue;
             const QSize size = MeasureArt(art, &fromPng);
-            if (qMax(size.width(), size.height()) > request.target)
-                converted += tags.ReplacePictureData(number, Encode(encoder, request, art, NewSizeFor(size, request)));
+            if (qMax(size.width(), size.height()) <= request.target)
+                continue;
+            const Result<MadeJpeg> made = encoder.FittedJpegData(art, NewSizeFor(size, request), request.quality,
+                                                                 request.maxBytes, request.stopRequested);
+            if (made)
+                converted += tags.ReplacePictureData(number, made->jpeg);
         } catch (const BriskoError &error) {
             if (error.Number() != ErrorNumber::InvalidPicture)
                 throw;
@@ -166,6 +237,26 @@ ArtConversion Ended(ArtConversion result, ArtOutcome outcome, const QString &rea
     return result;
 }
 
+ArtConversion NotMade(ArtConversion result, const Failure &why)
+{
+    return Ended(std::move(result), why.code == CannotFit ? ArtOutcome::TooLarge : ArtOutcome::NoPicture, why.reason);
+}
+
+// The edits made: saved (or, in a dry run, measured) as outcome.
+ArtConversion Written(TagLibrary &tags, const QString &path, const ArtRequest &request, ArtConversion result,
+                      ArtOutcome outcome)
+{
+    if (request.dryRun) {
+        result.bytesAfter = tags.SizeAfterSave(path);
+        return result.bytesAfter < 0 ? Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText())
+                                     : Ended(result, outcome);
+    }
+    if (!SaveKeepingTime(tags, path, false))
+        return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
+    result.otherNames = tags.OtherNamesOfSaved();
+    return Ended(result, outcome);
+}
+
 // Art left as it is, in a file that may still hold the padding of an
 // earlier save that kept the file's length: that space is given back.
 ArtConversion LeaveArt(TagLibrary &tags, const QString &path, const ArtRequest &request, ArtConversion result)
@@ -173,15 +264,54 @@ ArtConversion LeaveArt(TagLibrary &tags, const QString &path, const ArtRequest &
     if (tags.SparePadding() == 0)
         return Ended(result, ArtOutcome::Skipped);
     tags.ShrinkPadding();
-    if (request.dryRun) {
-        result.bytesAfter = tags.SizeAfterSave(path);
-        return result.bytesAfter < 0 ? Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText())
-                                     : Ended(result, ArtOutcome::SpaceFreed);
+    return Written(tags, path, request, result, ArtOutcome::SpaceFreed);
+}
+
+// The folder's picture, made to fit, as the front cover of a file that has
+// no picture; art holds it for the caller's reasons.
+ArtConversion AddFolderPicture(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+                               const ArtRequest &request, ArtConversion result, QByteArray *art)
+{
+    const std::optional<FolderPicture> found = request.folderArt->For(path);
+    if (!found)
+        return Ended(result, ArtOutcome::NoPicture);
+    const QString name = ReadablePath(QFileInfo(found->path).fileName());
+    if (!found->problem.isEmpty())
+        return Ended(result, ArtOutcome::NoPicture,
+                     EnglishText("Engine", "the folder picture %1 cannot be read: %2").arg(name, found->problem));
+    *art = found->data;
+    result.oldSize = MeasureArt(*art, &result.fromPng);
+    NewArt added{*art, result.oldSize, 0, QString()};
+    if (!(request.leaveFitting && AlreadyFits(*art, result.oldSize, request))) {
+        const Result<NewArt> made = MakeNewArt(encoder, request, *art, result.oldSize);
+        if (!made)
+            return NotMade(result, made.Why());
+        added = *made;
     }
-    if (!SaveKeepingTime(tags, path, false))
-        return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
-    result.otherNames = tags.OtherNamesOfSaved();
-    return Ended(result, ArtOutcome::SpaceFreed);
+    result.newSize = added.size;
+    result.quality = added.quality;
+    result.notes << EnglishText("Engine", "the folder picture %1 added as the front cover").arg(name);
+    if (!added.note.isEmpty())
+        result.notes << added.note;
+    if (!tags.AddPictureData(added.jpeg, FrontCoverType))
+        throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
+    result = Written(tags, path, request, result, ArtOutcome::PictureAdded);
+    if (result.outcome == ArtOutcome::PictureAdded && !request.dryRun)
+        result.picture = added.jpeg;
+    return result;
+}
+
+// The picture to convert: the first front cover when asked to put it first
+// and picture 1 is not one, else picture 1.
+int PictureToConvert(const TagLibrary &tags, const ArtRequest &request)
+{
+    if (!request.frontCoverFirst || tags.GetPictureType(1) == FrontCoverType)
+        return 1;
+    for (int number = 2; number <= tags.PictureCount(); ++number) {
+        if (tags.GetPictureType(number) == FrontCoverType)
+            return number;
+    }
+    return 1;
 }
 
 } // namespace
@@ -204,51 +334,54 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         result.picture = QByteArray();
         const bool tagDamaged = tags.LastErrorCode() == TagLibraryError::TagUnreadable;
         const QString tagProblem = tags.LastErrorText();
+        if (tags.PictureCount() == 0 && request.folderArt && !tagDamaged)
+            return AddFolderPicture(tags, encoder, path, request, result, &art);
         if (tags.PictureCount() == 0)
             return Ended(result, ArtOutcome::NoPicture,
                          tagDamaged ? EnglishText("Engine", "the tag cannot be read whole: %1").arg(tagProblem)
                                     : QString());
-        const short pictureType = tags.GetPictureType(1);
-        if (!tags.PictureData(1, &art))
+        const int first = PictureToConvert(tags, request);
+        const bool moved = first != 1;
+        const short pictureType = tags.GetPictureType(first);
+        if (!tags.PictureData(first, &art))
             return Ended(result, ArtOutcome::NoPicture, tags.LastErrorText());
         result.picture = art;
         result.oldSize = MeasureArt(art, &result.fromPng);
         const QSize &size = result.oldSize;
-        if (request.skipSmaller && size.width() <= request.target && size.height() <= request.target)
+        const bool small = request.skipSmaller && size.width() <= request.target && size.height() <= request.target;
+        if (small && !moved)
             return LeaveArt(tags, path, request, result);
-        const bool firstFits = request.leaveFitting && AlreadyFits(art, size, request);
-        if (firstFits && !request.allPictures)
+        const bool firstStays = small || (request.leaveFitting && AlreadyFits(art, size, request));
+        if (firstStays && !moved && !request.allPictures)
             return LeaveArt(tags, path, request, result);
 
+        if (moved) {
+            tags.MovePictureToFront(first);
+            result.notes << EnglishText("Engine", "the front cover (picture %1) moved to be picture 1").arg(first);
+        }
         QByteArray jpeg;
-        if (!firstFits) {
-            result.newSize = NewSizeFor(size, request);
-            try {
-                jpeg = Encode(encoder, request, art, result.newSize);
-            } catch (const BriskoError &error) {
-                // Its headers were fine, the picture itself is not.
-                if (error.Number() != ErrorNumber::InvalidPicture)
-                    throw;
-                return Ended(result, ArtOutcome::NoPicture, ProblemOf(art, error));
-            }
+        if (!firstStays) {
+            const Result<NewArt> made = MakeNewArt(encoder, request, art, size);
+            if (!made)
+                return NotMade(result, made.Why());
+            jpeg = made->jpeg;
+            result.newSize = made->size;
+            result.quality = made->quality;
+            if (!made->note.isEmpty())
+                result.notes << made->note;
             if (!tags.AddPictureData(jpeg, pictureType))
                 throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
+        } else if (moved) {
+            result.newSize = size;
         }
-        const int later = request.allPictures ? ConvertLaterPictures(tags, encoder, request) : 0;
-        if (firstFits && later == 0)
+        const int later = request.allPictures ? ConvertLaterPictures(tags, encoder, request, first) : 0;
+        if (firstStays && !moved && later == 0)
             return LeaveArt(tags, path, request, result);
 
-        if (request.dryRun) {
-            result.bytesAfter = tags.SizeAfterSave(path);
-            return result.bytesAfter < 0 ? Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText())
-                                         : Ended(result, ArtOutcome::Resized);
-        }
-        if (!SaveKeepingTime(tags, path, false))
-            return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
-        result.otherNames = tags.OtherNamesOfSaved();
-        if (!firstFits)
+        result = Written(tags, path, request, result, ArtOutcome::Resized);
+        if (result.outcome == ArtOutcome::Resized && !request.dryRun && !firstStays)
             result.picture = jpeg;
-        return Ended(result, ArtOutcome::Resized);
+        return result;
     } catch (const BriskoError &error) {
         switch (error.Number()) {
         case ErrorNumber::FileNotFound:

@@ -6,10 +6,12 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
 
+class FolderArt;
 class PictureEncoder;
 class TagLibrary;
 
@@ -30,6 +32,8 @@ enum class ArtOutcome {
     Skipped = 5,      // within the size and asked to leave such pictures alone
     Stopped = 6,      // a stop request came while the picture was worked on; the file is as it was
     SpaceFreed = 7,   // the art left as it was, the padding an earlier save left given back
+    PictureAdded = 8, // a file without a picture got its folder's picture
+    TooLarge = 9,     // the picture cannot be made to fit the byte limit; the file is as it was (reason says why)
 };
 
 // The status a file gets for its art's outcome, in the window and in
@@ -41,13 +45,18 @@ struct ArtConversion
 {
     ArtOutcome outcome = ArtOutcome::NoPicture;
     QSize oldSize;    // the picture's size, once measured
-    QSize newSize;    // when Resized
+    QSize newSize;    // when Resized or PictureAdded
+    int quality = 0;  // the quality the new picture was written at; 0 when it was not encoded
     bool fromPng = false;
     int otherNames = 0; // hard links of a Resized file that keep the old picture
     // Why the art could not be converted: empty for a file without any
     // picture, else the picture's or the save's problem ("damaged picture:
     // cut short", "unsupported picture (AVIF)", ...).
     QString reason;
+    // What else the user should know of a written file: the picture made
+    // baseline without re-encoding, the quality and size it took to fit the
+    // byte limit, the front cover moved first, the folder picture used.
+    QStringList notes;
     qint64 bytesAfter = -1; // a dry run's length of the new file
     // Picture 1 as the file holds it afterwards (empty when it has none, or
     // none that can be read), once the file was opened: what a preview of
@@ -64,11 +73,23 @@ struct ArtRequest
     int target = 250;
     int quality = 80;
     bool skipSmaller = false;
-    // A picture already a baseline JPEG within the target (at it, when
-    // enlarging) is left alone (Skipped), so a second run over a library
-    // writes nothing; but for more than 64 KB of padding beside art left
-    // alone, which is given back (SpaceFreed).
+    // A picture players show as it is (a baseline, Huffman-coded JPEG in
+    // YCbCr or grey, within the target, or at it when enlarging, and within
+    // maxBytes) is left alone (Skipped), so a second run over a library
+    // writes nothing, but for more than 64 KB of padding beside art left
+    // alone, which is given back (SpaceFreed); one that is only progressive
+    // is made baseline from its coefficients, with its very pixels.
     bool leaveFitting = false;
+    // The longest a new picture may be (0: no limit): its quality and then
+    // its size step down until it fits, and a picture that cannot fit is
+    // refused (TooLarge).
+    qint64 maxBytes = 0;
+    // A front cover (type 3) that is not picture 1 is moved ahead of the
+    // others first, and is the picture converted.
+    bool frontCoverFirst = false;
+    // A file without any picture gets its folder's picture, made to fit, as
+    // its front cover (PictureAdded). Null: files without one stay so.
+    FolderArt *folderArt = nullptr;
     // Smaller pictures keep their size rather than being enlarged.
     bool neverEnlarge = false;
     // Every picture larger than the target is converted, not only picture 1,
@@ -90,6 +111,9 @@ void SetFreeSpaceQuery(FreeSpaceQuery query);
 // Whether a file of fileSize bytes at path may be rewritten: the volume must
 // hold its length and 256,000 bytes more.
 bool RoomToRewrite(const QString &path, qint64 fileSize);
+
+// The picture type of a front cover, in every format.
+constexpr short FrontCoverType = 3;
 
 // Converts picture number 1 of one MP3 file without a window: checks the free
 // space (the file's length and 256,000 bytes more), takes the picture out,

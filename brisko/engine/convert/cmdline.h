@@ -9,6 +9,8 @@ constexpr qint16 MinTargetSize = 100;
 constexpr qint16 MaxTargetSize = 1000;
 constexpr qint16 MinQuality = 50;
 constexpr qint16 MaxQuality = 100;
+// The largest picture a conversion may write, in KB (0 for no limit).
+constexpr int MaxLargestPictureKB = 16 * 1024;
 
 // The picture size and JPEG quality of a conversion run, as settled at
 // start-up from the command line or, without switches, from the settings.

@@ -11,6 +11,7 @@ constexpr RowStatus AllStatuses[] = {
     RowStatus::Unchanged,    RowStatus::NoPicture,  RowStatus::Resized,
     RowStatus::ResizeFailed, RowStatus::LowDriveSpace, RowStatus::FileMissing,
     RowStatus::TagChanged,   RowStatus::PicTagChanged, RowStatus::ChangePicFailed, RowStatus::SpaceFreed,
+    RowStatus::PictureAdded,
 };
 
 } // namespace
@@ -28,6 +29,7 @@ QString StatusText(RowStatus status)
     case RowStatus::PicTagChanged: return EnglishText("Status", "Pic | Tag Changed");
     case RowStatus::ChangePicFailed: return EnglishText("Status", "Change Pic Failed");
     case RowStatus::SpaceFreed: return EnglishText("Status", "Space Freed");
+    case RowStatus::PictureAdded: return EnglishText("Status", "Picture Added");
     }
     return QString();
 }

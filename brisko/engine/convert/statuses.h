@@ -19,6 +19,7 @@ enum class RowStatus {
     PicTagChanged,
     ChangePicFailed,
     SpaceFreed,
+    PictureAdded, // the folder's picture put into a file that had none
 };
 
 // The status's words: "Resized", "Pic | Tag Changed", ...

@@ -36,19 +36,21 @@ bool InRange(QLineEdit *box, int minimum, int maximum, const QString &message)
 
 } // namespace
 
-frmResizeSettings::frmResizeSettings(int size, int quality, QWidget *owner)
+frmResizeSettings::frmResizeSettings(int size, int quality, int largestKB, QWidget *owner)
     : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmResizeSettings"));
     setWindowTitle(tr("Picture Size and Quality"));
     txtSize = NumberBox("txtSize", size, this);
     txtQuality = NumberBox("txtQuality", quality, this);
+    txtLargest = NumberBox("txtLargest", largestKB, this);
     cmdButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     cmdButtons->setObjectName(QStringLiteral("cmdButtons"));
 
     auto *form = new QFormLayout(this);
     form->addRow(tr("Picture &size (%1–%2 pixels):").arg(MinTargetSize).arg(MaxTargetSize), txtSize);
     form->addRow(tr("JPEG &quality (%1–%2):").arg(MinQuality).arg(MaxQuality), txtQuality);
+    form->addRow(tr("&Largest picture (KB), 0 for none:"), txtLargest);
     form->addRow(cmdButtons);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -71,6 +73,12 @@ int frmResizeSettings::Quality() const
 void frmResizeSettings::accept()
 {
     if (InRange(txtSize, MinTargetSize, MaxTargetSize, tr("The picture size must be %1 to %2 pixels."))
-        && InRange(txtQuality, MinQuality, MaxQuality, tr("The JPEG quality must be %1 to %2.")))
+        && InRange(txtQuality, MinQuality, MaxQuality, tr("The JPEG quality must be %1 to %2."))
+        && InRange(txtLargest, 0, MaxLargestPictureKB, tr("The largest picture must be %1 to %2 KB.")))
         QDialog::accept();
+}
+
+int frmResizeSettings::LargestPictureKB() const
+{
+    return txtLargest->text().toInt();
 }

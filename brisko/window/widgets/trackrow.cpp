@@ -21,7 +21,8 @@ int StatusIcon(RowStatus status)
     case RowStatus::Unchanged: return IconUnchanged;
     case RowStatus::NoPicture: return IconNoPicture;
     case RowStatus::Resized:
-    case RowStatus::SpaceFreed: return IconResized;
+    case RowStatus::SpaceFreed:
+    case RowStatus::PictureAdded: return IconResized;
     case RowStatus::TagChanged:
     case RowStatus::PicTagChanged: return IconChanged;
     case RowStatus::ResizeFailed:
@@ -44,5 +45,5 @@ bool IsFinalStatus(const QString &status)
     return known
            && (*known == RowStatus::FileMissing || *known == RowStatus::NoPicture
                || *known == RowStatus::PicTagChanged || *known == RowStatus::Resized
-               || *known == RowStatus::SpaceFreed);
+               || *known == RowStatus::SpaceFreed || *known == RowStatus::PictureAdded);
 }
