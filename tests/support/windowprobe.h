@@ -36,6 +36,8 @@ public:
         , mnuSetColumns(window.mnuSetColumns)
         , mnuSkip(window.mnuSkip)
         , mnuAllPictures(window.mnuAllPictures)
+        , mnuFrontCoverFirst(window.mnuFrontCoverFirst)
+        , mnuFolderPicture(window.mnuFolderPicture)
         , mnuHelpCont(window.mnuHelpCont)
         , mnuShowTip(window.mnuShowTip)
         , mnuAbout(window.mnuAbout)
@@ -48,6 +50,7 @@ public:
         , mnuSep(window.mnuSep)
         , TargetSize(window.TargetSize)
         , Quality(window.Quality)
+        , LargestPictureKB(window.LargestPictureKB)
         , CustomValues(window.CustomValues)
         , Workers(window.Workers)
         , StopRequested(window.StopRequested)
@@ -93,13 +96,14 @@ public:
     anchorlib::Anchor *Anchor1;
     QMenu *mnuFile, *mnuOptions, *mnuHelp, *mnuPopList;
     QAction *mnuClearClip, *mnuExit;
-    QAction *mnuSetColumns, *mnuSkip, *mnuAllPictures;
+    QAction *mnuSetColumns, *mnuSkip, *mnuAllPictures, *mnuFrontCoverFirst, *mnuFolderPicture;
     QAction *mnuHelpCont, *mnuShowTip, *mnuAbout;
     QAction *mnuManConvert, *mnuReplace, *mnuCopyName, *mnuPopupPlay, *mnuRemove, *mnuClear;
     QAction *const *mnuSep;
 
     qint16 &TargetSize;
     qint16 &Quality;
+    int &LargestPictureKB;
     bool &CustomValues;
     int &Workers;
     std::atomic<bool> &StopRequested;
