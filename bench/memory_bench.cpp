@@ -179,6 +179,8 @@ const char *OutcomeName(ArtOutcome outcome)
     case ArtOutcome::Skipped: return "Skipped";
     case ArtOutcome::Stopped: return "Stopped";
     case ArtOutcome::SpaceFreed: return "Space Freed";
+    case ArtOutcome::PictureAdded: return "Picture Added";
+    case ArtOutcome::TooLarge: return "Too Large";
     }
     return "?";
 }

@@ -7,8 +7,10 @@ void RunCount::Add(const ArtConversion &conversion)
 {
     switch (conversion.outcome) {
     case ArtOutcome::Resized:
-    case ArtOutcome::SpaceFreed: ++done; break;
+    case ArtOutcome::SpaceFreed:
+    case ArtOutcome::PictureAdded: ++done; break;
     case ArtOutcome::SaveFailed:
+    case ArtOutcome::TooLarge:
     case ArtOutcome::LowDriveSpace:
     case ArtOutcome::FileMissing: ++failed; break;
     // A picture that is there but cannot be read failed; no picture at all

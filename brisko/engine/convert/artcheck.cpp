@@ -113,10 +113,14 @@ ArtCheck CheckArt(TagLibrary &tags, const QString &path, const CheckRules &rules
     }
     check.tagBytes = tags.TagBytes();
     check.pictures = tags.PictureCount();
+    // Pictures of formats that store no type are all taken as front covers:
+    // only stored types tell of several.
     int frontCovers = 0;
+    int storedFrontCovers = 0;
     for (int number = 1; number <= check.pictures; ++number) {
         check.types << tags.GetPictureType(number);
         frontCovers += check.types.last() == FrontCoverType;
+        storedFrontCovers += check.types.last() == FrontCoverType && tags.PictureTypeStored(number);
     }
     if (check.pictures > 0 && check.types.first() != FrontCoverType && frontCovers > 0)
         reasons << NotFrontCover;
@@ -129,7 +133,7 @@ ArtCheck CheckArt(TagLibrary &tags, const QString &path, const CheckRules &rules
     }
     if (check.tagBytes > LargestTagPlayersRead)
         reasons << LargeTag;
-    if (frontCovers > 1)
+    if (storedFrontCovers > 1)
         reasons << SeveralFrontCovers;
     if (check.pictures == 0 && rules.folderArt && rules.folderArt->For(path))
         reasons << FolderPictureNotUsed;

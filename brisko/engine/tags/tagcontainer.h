@@ -22,6 +22,7 @@ struct StoredPicture
     bool readable = false; // false: stored in a form that cannot be read (compressed, encrypted, damaged)
     QString problem;       // then why, in the words of its format ("picture 1 is empty")
     bool link = false;     // not a picture: the address of one outside the file (also not readable)
+    bool typeStored = true; // false where the format keeps no type (M4A's covr, Ogg's COVERART): taken as 3
 };
 
 // One file's tags, whatever their format: the seven fields and the pictures
@@ -46,8 +47,8 @@ public:
     virtual std::optional<StoredPicture> Picture(int number) const = 0;
 
     // The bytes of the tag as stored (an MP3's ID3v2 tag, a FLAC file's
-    // metadata blocks, an Ogg file's comment header, an M4A file's ilst):
-    // what a player reads before it plays.
+    // metadata blocks but padding, an Ogg file's comment header, an M4A
+    // file's ilst): what a player reads before it plays.
     virtual qint64 TagBytes() const = 0;
 
     // The new file with the edits made and every other byte kept, or why it

@@ -191,6 +191,12 @@ short TagLibrary::GetPictureType(int number) const
     return picture ? picture->type : 0;
 }
 
+bool TagLibrary::PictureTypeStored(int number) const
+{
+    const std::optional<StoredPicture> picture = Tags() ? Tags()->Picture(number) : std::nullopt;
+    return picture && picture->typeStored;
+}
+
 bool TagLibrary::PictureData(int number, QByteArray *data)
 {
     const std::optional<StoredPicture> picture = Tags() ? Tags()->Picture(number) : std::nullopt;

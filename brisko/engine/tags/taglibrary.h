@@ -81,6 +81,8 @@ public:
     // Pictures of the tag, numbered from 1 in the order they are stored.
     short PictureCount() const;
     short GetPictureType(int number) const;
+    // False where the format stores no type and the picture is taken as a front cover.
+    bool PictureTypeStored(int number) const;
     // Picture number's image data as stored; false (and the error set) when
     // there is no such picture or it cannot be read.
     bool PictureData(int number, QByteArray *data);

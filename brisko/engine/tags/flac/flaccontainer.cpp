@@ -22,7 +22,14 @@ public:
     QString Field(TagField field) const override { return Vorbis::FieldText(comments_, field); }
     int PictureCount() const override { return int(pictureBlocks_.size()); }
     std::optional<StoredPicture> Picture(int number) const override;
-    qint64 TagBytes() const override { return metadata_.audioStart; }
+    // Padding is passed over by its length: only the other blocks are read.
+    qint64 TagBytes() const override
+    {
+        qint64 bytes = metadata_.prefix.size() + 4;
+        for (const Flac::Block &block : metadata_.blocks)
+            bytes += block.type == Flac::Padding ? 0 : 4 + block.body.size();
+        return bytes;
+    }
 
     Result<FileRewrite> Render(const TagEdits &edits) const override
     {

@@ -115,6 +115,7 @@ std::optional<StoredPicture> Picture(const File &file, int number)
     const QByteArray body = file.Body(boxes.at(number - 1));
     StoredPicture picture;
     picture.type = 3; // covr holds cover art and no picture types
+    picture.typeStored = false;
     if (body.size() <= 8) {
         picture.problem = EnglishText("Engine", "picture %1 is empty").arg(number);
         return picture;

@@ -103,7 +103,7 @@ Result<StoredPicture> ReadPicture(const QByteArray &entry, QByteArray *descripti
     if (!decoded)
         return Failure{TagLibraryError::TagUnreadable, EnglishText("Engine", "a picture comment is not valid Base64")};
     if (Vorbis::EntryName(entry) == "COVERART")
-        return StoredPicture{*decoded, 3, true, {}};
+        return StoredPicture{*decoded, 3, true, {}, false, false};
     const Result<FlacPicture> picture = ParseFlacPicture(*decoded);
     if (!picture)
         return picture.Why();
