@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
+#include "engine/convert/statuses.h"
 #include "engine/pictures/jpegcodec.h"
 #include "support/audiofixture.h"
 #include "support/mp3fixture.h"
+#include "support/musicfiles.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace Mp3Fixture;
@@ -22,12 +25,16 @@ class TestBatchOutcomes : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void artThatCannotBeConverted_data();
     void artThatCannotBeConverted();
     void rerunsChangeNothing();
     void dryRunPredictsTheRealRun();
     void everyPictureOnRequest();
+    void playerOptions_data();
+    void playerOptions();
+    void checkBeforeATrip();
 
 private:
     QString Mp3(const QString &name, const QList<Picture> &pictures) const;
@@ -37,7 +44,15 @@ private:
     static QList<QJsonObject> MutagenPictures(const QString &path);
 
     std::unique_ptr<QTemporaryDir> dir_;
+    QTemporaryDir tonesDir_;
+    AudioFixture::Tones tones_;
+    bool haveTones_ = false;
 };
+
+void TestBatchOutcomes::initTestCase()
+{
+    haveTones_ = AudioFixture::MakeTones(tonesDir_.path(), &tones_);
+}
 
 void TestBatchOutcomes::init()
 {
@@ -316,6 +331,179 @@ void TestBatchOutcomes::everyPictureOnRequest()
         QCOMPARE(pictures.at(i).value(QStringLiteral("type")).toInt(), labels.at(i).first);
         QCOMPARE(pictures.at(i).value(QStringLiteral("desc")).toString(), labels.at(i).second);
     }
+}
+
+void TestBatchOutcomes::playerOptions_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("status");
+
+    for (const QString &extension : MusicFiles::Extensions()) {
+        // M4A's covr keeps no picture types: every picture is a front cover.
+        if (extension != QLatin1String("m4a"))
+            QTest::addRow("%s: front cover first", qPrintable(extension))
+                << extension << QStringList{QStringLiteral("--front-cover-first")} << "Resized";
+        QTest::addRow("%s: byte limit", qPrintable(extension))
+            << extension << QStringList{QStringLiteral("--max-bytes"), QStringLiteral("20K")} << "Resized";
+        QTest::addRow("%s: folder picture", qPrintable(extension))
+            << extension << QStringList{QStringLiteral("--folder-art")} << "Picture Added";
+    }
+    QTest::newRow("mp3: a picture that cannot fit")
+        << QStringLiteral("mp3") << QStringList{QStringLiteral("--max-bytes=1k")} << "Resize Failed";
+}
+
+// Players show the first picture, choke on large ones, and some show no
+// cover.jpg: what each option makes of a file, as mutagen reads it, in
+// every format. A dry run predicts it, and a second run writes nothing.
+void TestBatchOutcomes::playerOptions()
+{
+    QFETCH(QString, extension);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, status);
+    if (!haveTones_)
+        QSKIP("ffmpeg is not installed");
+    const QByteArray back = Art(600, 400);
+    const QByteArray noisy = TestPictures::Jpeg(TestPictures::Noise(600, 600), 100);
+    QList<Mp3Fixture::Picture> pictures;
+    if (arguments.contains(QStringLiteral("--front-cover-first")))
+        pictures = {{back, QStringLiteral("image/jpeg"), 4, QStringLiteral("back")},
+                    {Art(900, 900, true), QStringLiteral("image/jpeg"), 3, QStringLiteral("front")}};
+    else if (!arguments.contains(QStringLiteral("--folder-art")))
+        pictures = {{noisy, QStringLiteral("image/jpeg"), 3, QString()}};
+    else
+        QVERIFY(TestFiles::Write(dir_->filePath(QStringLiteral("Cover.JPG")), Art(700, 500, true)));
+    const QString path = dir_->filePath(QStringLiteral("song.") + extension);
+    QVERIFY(MusicFiles::Write(path, tones_, QStringLiteral("Song"), pictures));
+    const QByteArray before = Read(path);
+
+    int code = -1;
+    const QString name = QFileInfo(path).fileName();
+    const QJsonObject guess = Run(arguments + QStringList{QStringLiteral("--dry-run"), path}, &code).value(name);
+    QCOMPARE(guess.value(QStringLiteral("status")).toString(),
+             status == QLatin1String("Resized") ? QStringLiteral("Would Resize")
+             : status == QLatin1String("Picture Added") ? QStringLiteral("Would Add Picture") : status);
+    QCOMPARE(Read(path), before);
+    const QJsonObject result = Run(arguments + QStringList{path}, &code).value(name);
+    QCOMPARE(result.value(QStringLiteral("status")).toString(), status);
+    QCOMPARE(code, status == QLatin1String("Resize Failed") ? 1 : 0);
+    const QList<MusicFiles::ReadPicture> read = MusicFiles::MutagenPictures(path);
+    if (status == QLatin1String("Resize Failed")) {
+        QVERIFY2(result.value(QStringLiteral("error")).toString().startsWith(
+                     QLatin1String("the picture cannot be made to fit in 1 KB: at 100 x 100 and quality 50")),
+                 qPrintable(result.value(QStringLiteral("error")).toString()));
+        QCOMPARE(Read(path), before);
+        return;
+    }
+    QCOMPARE(read.size(), pictures.isEmpty() ? 1 : pictures.size());
+    const JpegHeader first = ReadJpegHeader(read.at(0).data);
+    QCOMPARE(read.at(0).type, 3);
+    QVERIFY(first.ok && !first.progressive);
+    QCOMPARE(SizeText(first.size.width(), first.size.height()), result.value(QStringLiteral("new_size")).toString());
+    const QString note = result.value(QStringLiteral("note")).toString();
+    if (arguments.contains(QStringLiteral("--front-cover-first"))) {
+        QCOMPARE(first.size, QSize(250, 250));
+        QCOMPARE(read.at(0).description, QStringLiteral("front"));
+        QCOMPARE(read.at(1).type, 4);
+        QCOMPARE(read.at(1).data, back);
+        QCOMPARE(note, QStringLiteral("the front cover (picture 2) moved to be picture 1"));
+    } else if (arguments.contains(QStringLiteral("--folder-art"))) {
+        QCOMPARE(first.size, QSize(250, 179));
+        QCOMPARE(note, QStringLiteral("the folder picture Cover.JPG added as the front cover"));
+    } else {
+        // Quality and then size stepped down until it fits; the line says how far.
+        const int quality = result.value(QStringLiteral("quality")).toInt();
+        QVERIFY(read.at(0).data.size() <= 20 * 1024);
+        QVERIFY(quality >= 50 && quality < 80);
+        QCOMPARE(note, QStringLiteral("%1 at quality %2 to stay within 20 KB")
+                           .arg(result.value(QStringLiteral("new_size")).toString())
+                           .arg(quality));
+    }
+    const QByteArray converted = Read(path);
+    QCOMPARE(Run(arguments + QStringList{path}, &code).value(name).value(QStringLiteral("status")).toString(),
+             QStringLiteral("Unchanged"));
+    QCOMPARE(Read(path), converted);
+}
+
+// --check reads a mixed folder, writes nothing, tells each file's reasons,
+// counts them, and gives the facts behind them.
+void TestBatchOutcomes::checkBeforeATrip()
+{
+    if (!haveTones_)
+        QSKIP("ffmpeg is not installed");
+    using P = Mp3Fixture::Picture;
+    const QString jpeg = QStringLiteral("image/jpeg");
+    const QByteArray back = Art(200, 200);
+    const QHash<QString, QList<P>> files = {
+        {QStringLiteral("ready.mp3"), {{Art(250, 250), jpeg, 3, QString()}}},
+        {QStringLiteral("back.flac"), {{back, jpeg, 4, QString()}, {Art(200, 200), jpeg, 3, QString()}}},
+        {QStringLiteral("big.opus"), {{Art(900, 900), jpeg, 3, QString()}}},
+        {QStringLiteral("scans.ogg"), {{Art(200, 200, true), jpeg, 3, QString()}}},
+        {QStringLiteral("png.m4a"), {{TestPictures::Encoded(TestPictures::Noise(100, 100), "png"), QStringLiteral("image/png"), 3, QString()}}},
+        {QStringLiteral("cmyk.mp3"), {{TestPictures::AdobeCmykJpeg(200, 200, 0, 200, 200, 0), jpeg, 3, QString()}}},
+        {QStringLiteral("heavy.mp3"), {{TestPictures::Jpeg(TestPictures::Noise(240, 240), 100), jpeg, 3, QString()}}},
+        {QStringLiteral("fronts.mp3"), {{Art(200, 200), jpeg, 3, QString()}, {Art(220, 220), jpeg, 3, QStringLiteral("2")}}},
+        {QStringLiteral("huge.mp3"), {{TestPictures::Encoded(TestPictures::Noise(1100, 1100), "png"), QStringLiteral("image/png"), 3, QString()}}},
+        {QStringLiteral("bare/none.mp3"), {}},
+    };
+    QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("bare")));
+    QVERIFY(TestFiles::Write(dir_->filePath(QStringLiteral("bare/folder.png")), TestPictures::Encoded(TestPictures::Noise(50, 50), "png")));
+    QHash<QString, QByteArray> before;
+    for (auto file = files.cbegin(); file != files.cend(); ++file) {
+        QVERIFY(MusicFiles::Write(dir_->filePath(file.key()), tones_, QStringLiteral("T"), *file));
+        before.insert(file.key(), Read(dir_->filePath(file.key())));
+    }
+
+    QProcess batch;
+    batch.start(QStringLiteral(BRISKO_BATCH),
+                {QStringLiteral("--check"), QStringLiteral("--json"), QStringLiteral("--max-bytes"), QStringLiteral("50K"),
+                 dir_->path()});
+    QVERIFY(batch.waitForFinished(120000));
+    QCOMPARE(batch.exitCode(), 1);
+    QHash<QString, QJsonObject> checked;
+    for (const QByteArray &line : batch.readAllStandardOutput().split('\n')) {
+        const QJsonObject file = QJsonDocument::fromJson(line).object();
+        if (!file.isEmpty())
+            checked.insert(QDir(dir_->path()).relativeFilePath(file.value(QStringLiteral("file")).toString()), file);
+    }
+    const QHash<QString, QStringList> reasons = {
+        {QStringLiteral("ready.mp3"), {}},
+        {QStringLiteral("back.flac"), {QStringLiteral("picture 1 is not the front cover")}},
+        {QStringLiteral("big.opus"), {QStringLiteral("larger than the size")}},
+        {QStringLiteral("scans.ogg"), {QStringLiteral("progressive")}},
+        {QStringLiteral("png.m4a"), {QStringLiteral("not a JPEG (PNG, GIF, BMP or WebP)")}},
+        {QStringLiteral("cmyk.mp3"), {QStringLiteral("CMYK")}},
+        {QStringLiteral("heavy.mp3"), {QStringLiteral("over the byte limit")}},
+        {QStringLiteral("fronts.mp3"), {QStringLiteral("several front covers")}},
+        {QStringLiteral("huge.mp3"), {QStringLiteral("larger than the size"), QStringLiteral("not a JPEG (PNG, GIF, BMP or WebP)"),
+                                      QStringLiteral("over the byte limit"), QStringLiteral("tag over 3 MiB")}},
+        {QStringLiteral("bare/none.mp3"), {QStringLiteral("no picture while a folder picture exists")}},
+    };
+    QCOMPARE(QSet<QString>(checked.keyBegin(), checked.keyEnd()), QSet<QString>(reasons.keyBegin(), reasons.keyEnd()));
+    for (auto file = reasons.cbegin(); file != reasons.cend(); ++file) {
+        QCOMPARE(checked.value(file.key()).value(QStringLiteral("reasons")).toVariant().toStringList(), *file);
+        QCOMPARE(checked.value(file.key()).value(QStringLiteral("ready")).toBool(), file->isEmpty());
+        QCOMPARE(Read(dir_->filePath(file.key())), before.value(file.key()));
+    }
+    // The facts, as mutagen sees the file.
+    const QJsonObject flac = checked.value(QStringLiteral("back.flac"));
+    const QList<MusicFiles::ReadPicture> read = MusicFiles::MutagenPictures(dir_->filePath(QStringLiteral("back.flac")));
+    QCOMPARE(flac.value(QStringLiteral("pictures")).toInt(), read.size());
+    QCOMPARE(flac.value(QStringLiteral("picture_types")).toArray(), QJsonArray({read.at(0).type, read.at(1).type}));
+    QCOMPARE(flac.value(QStringLiteral("picture_bytes")).toInt(), read.at(0).data.size());
+    QCOMPARE(flac.value(QStringLiteral("pixel_size")).toString(), QStringLiteral("200 x 200"));
+    QCOMPARE(flac.value(QStringLiteral("colour_space")).toString(), QStringLiteral("YCbCr"));
+    QCOMPARE(checked.value(QStringLiteral("scans.ogg")).value(QStringLiteral("progressive")).toBool(), true);
+    QCOMPARE(checked.value(QStringLiteral("cmyk.mp3")).value(QStringLiteral("colour_space")).toString(), QStringLiteral("YCCK"));
+    QVERIFY(checked.value(QStringLiteral("huge.mp3")).value(QStringLiteral("tag_bytes")).toDouble() > 3 << 20);
+
+    // The table counts each reason once a file; a ready file alone exits 0.
+    const QString table = QString::fromUtf8(batch.readAllStandardError());
+    QVERIFY2(table.contains(QRegularExpression(QStringLiteral("\\nlarger than the size +2\\n"))), qPrintable(table));
+    QVERIFY2(table.contains(QRegularExpression(QStringLiteral("\\nReady +1\\nTotal +10\\n"))), qPrintable(table));
+    int code = -1;
+    Run({QStringLiteral("--check"), dir_->filePath(QStringLiteral("ready.mp3"))}, &code);
+    QCOMPARE(code, 0);
 }
 
 QTEST_MAIN(TestBatchOutcomes)

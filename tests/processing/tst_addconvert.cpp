@@ -2,6 +2,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "engine/convert/artconversion.h"
+#include "engine/convert/settingsstore.h"
 #include "engine/files/atomicsave.h"
 #include "engine/files/filetimes.h"
 #include "engine/pictures/jpegcodec.h"
@@ -9,12 +10,14 @@
 #include "support/failingallocation.h"
 #include "support/messageboxes.h"
 #include "support/mp3fixture.h"
+#include "support/musicfiles.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
 #include "support/errorlogtail.h"
 #include "support/windowidle.h"
 #include "support/workergate.h"
 #include "window/backgroundjobs.h"
+#include "window/dialogs/frmresizesettings.h"
 #include "window/frmmain.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/clsopensave.h"
@@ -29,6 +32,8 @@
 #include "window/widgets/waitpanel.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -69,6 +74,7 @@ private slots:
     void hardLinkedNamesAreNoted();
     void everyPictureAndWhyNot();
     void backToIdleAfterAnUnexpectedError();
+    void playerOptionsFromTheMenus();
 
 private:
     QString Music(const QString &name) const { return dir_->path() + u'/' + name; }
@@ -820,6 +826,91 @@ void TestAddConvert::everyPictureAndWhyNot()
     QCOMPARE(Probe(window).imgDisplay->Picture(), NoPictureImage(QStringLiteral("unsupported picture (AVIF)")));
     QCOMPARE(list->topLevelItem(oddRow - 1)->toolTip(0), QStringLiteral("unsupported picture (AVIF)"));
     QVERIFY(log.Added().contains("odd.mp3: "));
+}
+
+// Options > "Front Cover First" and "Use Folder Picture" picked from the
+// menu, and "Largest picture (KB)" typed into its dialog, are what "Resize
+// All" does to files of every format (as mutagen reads them), and are kept
+// for the next start; both options are off at first.
+void TestAddConvert::playerOptionsFromTheMenus()
+{
+    AudioFixture::Tones tones;
+    if (!AudioFixture::MakeTones(dir_->path(), &tones))
+        QSKIP("ffmpeg is not installed");
+    QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("bare")));
+    QVERIFY(TestFiles::Write(Music(QStringLiteral("bare/cover.jpg")), TestPictures::Jpeg(TestPictures::Solid(500, 500, Qt::red))));
+    const QByteArray back = TestPictures::Jpeg(TestPictures::Solid(300, 200, Qt::blue));
+    const QByteArray front = TestPictures::Jpeg(TestPictures::Noise(300, 300), 95);
+    QStringList paths{QString()};
+    for (const QString &extension : MusicFiles::Extensions()) {
+        QList<Picture> pictures{{front, QStringLiteral("image/jpeg"), 3, QStringLiteral("front")}};
+        if (extension != QLatin1String("m4a")) // covr keeps no types
+            pictures.prepend({back, QStringLiteral("image/jpeg"), 4, QStringLiteral("back")});
+        paths << Music(QStringLiteral("covers.") + extension) << Music(QStringLiteral("bare/bare.") + extension);
+        QVERIFY(MusicFiles::Write(paths.at(paths.size() - 2), tones, QStringLiteral("Covers"), pictures));
+        QVERIFY(MusicFiles::Write(paths.last(), tones, QStringLiteral("Bare"), {}));
+    }
+
+    auto window = std::make_unique<frmMain>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QMenu *options = Probe(*window).mnuOptions;
+    QMenuBar *bar = window->menuBar();
+    const auto choose = [&](QAction *entry) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(options->menuAction()).center());
+        QTRY_VERIFY(options->isVisible());
+        QTest::mouseClick(options, Qt::LeftButton, {}, options->actionGeometry(entry).center());
+        QTRY_VERIFY(!options->isVisible());
+    };
+    for (QAction *entry : {Probe(*window).mnuFrontCoverFirst, Probe(*window).mnuFolderPicture}) {
+        QVERIFY(!entry->isChecked());
+        choose(entry);
+        QVERIFY(entry->isChecked());
+    }
+    choose(window->findChild<QAction *>(QStringLiteral("mnuSizeQuality")));
+    frmResizeSettings *dialog = nullptr;
+    QTRY_VERIFY((dialog = window->findChild<frmResizeSettings *>()) && dialog->isVisible());
+    QCOMPARE(dialog->txtLargest->text(), QStringLiteral("None"));
+    QTest::mouseClick(dialog->txtLargest, Qt::LeftButton);
+    QTest::keyClick(dialog->txtLargest, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog->txtLargest, QStringLiteral("20"));
+    QTest::mouseClick(dialog->cmdButtons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    QTRY_COMPARE(Probe(*window).LargestPictureKB, 20);
+
+    window->GetFileInfo(paths);
+    QVERIFY(WaitUntilIdle(*window));
+    QTest::mouseClick(Probe(*window).cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(*window));
+    TrackList *list = Probe(*window).lvwMain();
+    for (int i = 1; i < paths.size(); ++i) {
+        const QString &path = paths.at(i);
+        const int row = RowOf(*window, path);
+        const QList<MusicFiles::ReadPicture> read = MusicFiles::MutagenPictures(path);
+        const JpegHeader first = ReadJpegHeader(read.value(0).data);
+        QVERIFY2(first.ok && !first.progressive && read.at(0).type == 3, qPrintable(path));
+        const QString tip = list->topLevelItem(row - 1)->toolTip(0);
+        if (path.contains(QLatin1String("bare/"))) {
+            QCOMPARE(list->Field(row, ColStatus), QStringLiteral("Picture Added"));
+            QCOMPARE(read.size(), 1);
+            QCOMPARE(first.size, QSize(250, 250));
+            QVERIFY2(tip.startsWith(QLatin1String("the folder picture cover.jpg added as the front cover")), qPrintable(tip));
+            continue;
+        }
+        QCOMPARE(list->Field(row, ColStatus), QStringLiteral("Resized"));
+        QVERIFY2(read.at(0).data.size() <= 20 * 1024 && tip.contains(QLatin1String("to stay within 20 KB")), qPrintable(tip));
+        QCOMPARE(SizeText(first.size.width(), first.size.height()), list->Field(row, ColNewSize));
+        if (read.size() == 2) {
+            QCOMPARE(read.at(1).data, back);
+            QVERIFY2(tip.startsWith(QLatin1String("the front cover (picture 2) moved to be picture 1")), qPrintable(tip));
+        }
+    }
+    QVERIFY(window->close());
+
+    window = std::make_unique<frmMain>();
+    QVERIFY(Probe(*window).mnuFrontCoverFirst->isChecked() && Probe(*window).mnuFolderPicture->isChecked());
+    QCOMPARE(Probe(*window).LargestPictureKB, 20);
+    window.reset();
+    QFile::remove(SettingsStore::DefaultPath()); // the tests after this one start from no settings
 }
 
 QTEST_MAIN(TestAddConvert)

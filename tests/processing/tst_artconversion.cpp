@@ -11,6 +11,9 @@
 #include "support/testpictures.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +29,30 @@ ArtRequest Request(int target, int quality)
     request.target = target;
     request.quality = quality;
     return request;
+}
+
+// Runs Debian's own Python (where python3-pil and python3-mutagen are) on a
+// script; its standard output.
+QByteArray Python(const QString &script, const QStringList &arguments)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + arguments);
+    python.waitForFinished(60000);
+    return python.readAllStandardOutput();
+}
+
+// A 200 x 160 picture of noise, so that encoding it again shows in its
+// pixels, made by Pillow in mode and saved as a JPEG with options ("quality=90").
+QByteArray PillowJpeg(const QString &mode, const QString &options)
+{
+    return Python(QStringLiteral("import io, sys\n"
+                                 "from PIL import Image\n"
+                                 "n = Image.effect_noise((200, 160), 60)\n"
+                                 "image = Image.merge('RGB', [n, n.rotate(180), n.transpose(Image.FLIP_LEFT_RIGHT)])\n"
+                                 "out = io.BytesIO()\n"
+                                 "image.convert(sys.argv[1]).save(out, 'JPEG', **eval('dict(' + sys.argv[2] + ')'))\n"
+                                 "sys.stdout.buffer.write(out.getvalue())\n"),
+                  {mode, options});
 }
 
 } // namespace
@@ -45,10 +72,13 @@ private slots:
     void hostileArtIsRefusedWithItsReason_data();
     void hostileArtIsRefusedWithItsReason();
     void stopInTheMiddleOfAPictureLeavesTheFile();
+    void onlyWhatPlayersShowIsLeftAlone_data();
+    void onlyWhatPlayersShowIsLeftAlone();
 
 private:
     QString Mp3With(const QString &name, const QByteArray &picture, const QString &mime);
     QStringList TemporaryPictures() const;
+    QByteArray ReadFirstPicture(const QString &path);
 
     std::unique_ptr<QTemporaryDir> dir_;
     TagLibrary tags_;
@@ -59,6 +89,15 @@ void TestArtConversion::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
+}
+
+QByteArray TestArtConversion::ReadFirstPicture(const QString &path)
+{
+    QByteArray picture;
+    if (tags_.OpenAudioFile(path) == 1)
+        tags_.PictureData(1, &picture);
+    tags_.CloseAudioFile();
+    return picture;
 }
 
 QString TestArtConversion::Mp3With(const QString &name, const QByteArray &picture, const QString &mime)
@@ -236,6 +275,79 @@ void TestArtConversion::stopInTheMiddleOfAPictureLeavesTheFile()
     const ArtConversion again = ConvertArt(tags_, encoder_, path, request);
     QCOMPARE(int(again.outcome), int(ArtOutcome::Resized));
     QCOMPARE(again.newSize, QSize(250, 250));
+}
+
+void TestArtConversion::onlyWhatPlayersShowIsLeftAlone_data()
+{
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<QString>("becomes"); // "left as it is", "the same pixels", or "encoded again"
+
+    QTest::newRow("baseline grey") << PillowJpeg(QStringLiteral("L"), QStringLiteral("quality=90")) << "left as it is";
+    QTest::newRow("progressive") << PillowJpeg(QStringLiteral("RGB"), QStringLiteral("quality=80, progressive=True"))
+                                 << "the same pixels";
+    QTest::newRow("progressive grey") << PillowJpeg(QStringLiteral("L"), QStringLiteral("progressive=True"))
+                                      << "the same pixels";
+    QTest::newRow("Adobe CMYK") << PillowJpeg(QStringLiteral("CMYK"), QStringLiteral("quality=95")) << "encoded again";
+    QTest::newRow("Adobe YCCK") << TestPictures::AdobeCmykJpeg(200, 160, 30, 160, 220, 40) << "encoded again";
+    QTest::newRow("progressive CMYK") << PillowJpeg(QStringLiteral("CMYK"), QStringLiteral("progressive=True"))
+                                      << "encoded again";
+    QTest::newRow("arithmetic-coded")
+        << TestPictures::ArithmeticJpeg(TestPictures::Noise(200, 160)) << "encoded again";
+}
+
+// Players show only baseline, Huffman-coded JPEGs in YCbCr or grey. Only
+// such a picture within the size is left as it is; a progressive one loses
+// its scans, not a pixel; every other kind is encoded again, CMYK as the
+// colours Pillow sees in it.
+void TestArtConversion::onlyWhatPlayersShowIsLeftAlone()
+{
+    QFETCH(QByteArray, picture);
+    QFETCH(QString, becomes);
+    QVERIFY2(!picture.isEmpty(), "Pillow made no picture");
+    const QString path = Mp3With(QStringLiteral("art.mp3"), picture, QStringLiteral("image/jpeg"));
+    const QByteArray before = TestFiles::Read(path);
+    ArtRequest request = Request(250, 80);
+    request.leaveFitting = true;
+    request.neverEnlarge = true;
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, request);
+    if (becomes == QLatin1String("left as it is")) {
+        QCOMPARE(int(result.outcome), int(ArtOutcome::Skipped));
+        QCOMPARE(TestFiles::Read(path), before);
+        return;
+    }
+    QCOMPARE(int(result.outcome), int(ArtOutcome::Resized));
+    QCOMPARE(result.notes.join(QString()).contains(QLatin1String("without encoding it again")),
+             becomes == QLatin1String("the same pixels"));
+
+    // Both pictures as Pillow decodes them: the new one from the file, by mutagen.
+    const QString old = dir_->filePath(QStringLiteral("old.jpg"));
+    QVERIFY(TestFiles::Write(old, picture));
+    const QJsonObject seen = QJsonDocument::fromJson(Python(
+        QStringLiteral("import io, sys, json\n"
+                       "from PIL import Image, ImageStat\n"
+                       "from mutagen.id3 import ID3\n"
+                       "new = Image.open(io.BytesIO(ID3(sys.argv[1]).getall('APIC')[0].data))\n"
+                       "old = Image.open(sys.argv[2])\n"
+                       "mean = lambda i: [round(v) for v in ImageStat.Stat(i.convert('RGB')).mean]\n"
+                       "print(json.dumps({'kind': new.format + ' ' + new.mode, 'size': list(new.size),\n"
+                       "  'progressive': bool(new.info.get('progressive')), 'same': new.tobytes() == old.tobytes(),\n"
+                       "  'mean': mean(new), 'expected': mean(old)}))\n"),
+        {path, old})).object();
+    QVERIFY(seen.value(QStringLiteral("kind")) == QLatin1String("JPEG RGB")
+            || seen.value(QStringLiteral("kind")) == QLatin1String("JPEG L"));
+    QVERIFY(!seen.value(QStringLiteral("progressive")).toBool());
+    QCOMPARE(seen.value(QStringLiteral("size")).toArray(), QJsonArray({200, 160}));
+    QCOMPARE(seen.value(QStringLiteral("same")).toBool(), becomes == QLatin1String("the same pixels"));
+    const QJsonArray mean = seen.value(QStringLiteral("mean")).toArray();
+    const QJsonArray expected = seen.value(QStringLiteral("expected")).toArray();
+    for (int channel = 0; channel < 3; ++channel)
+        QVERIFY2(qAbs(mean.at(channel).toInt() - expected.at(channel).toInt()) <= 4,
+                 QJsonDocument(seen).toJson(QJsonDocument::Compact).constData());
+    // Baseline and Huffman-coded: a start-of-frame 0 and no other.
+    const QByteArray made = ReadFirstPicture(path);
+    QVERIFY(TestPictures::JpegMarkers(made).contains(0xC0));
+    for (const int marker : {0xC2, 0xC9, 0xCA})
+        QVERIFY(!TestPictures::JpegMarkers(made).contains(marker));
 }
 
 QTEST_MAIN(TestArtConversion)

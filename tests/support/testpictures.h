@@ -10,12 +10,16 @@
 namespace TestPictures {
 
 QImage Solid(int width, int height, const QColor &colour);
+// Pixels of every colour: a picture that takes many bytes at any quality.
+QImage Noise(int width, int height);
 
 // JPEG bytes through Qt's writer: baseline or progressive, colour or grey.
 QByteArray Jpeg(const QImage &image, int quality = 90, bool progressive = false);
 // A CMYK JPEG of one colour, written the way Adobe programs write it
 // (inverted values and an Adobe marker).
 QByteArray AdobeCmykJpeg(int width, int height, int c, int m, int y, int k);
+// An arithmetic-coded baseline JPEG through libjpeg (Qt writes Huffman only).
+QByteArray ArithmeticJpeg(const QImage &image);
 // PNG or BMP bytes through Qt's writers.
 QByteArray Encoded(const QImage &image, const char *format);
 // A GIF of one colour (Qt reads GIF but does not write it).
