@@ -938,7 +938,9 @@ Music files:
 %1
 One Brisko runs for each user: a later start hands the files it names to the
 running window and brings it to the front. brisko-batch converts without a
-window.
+window; brisko-batch --check tells which files players may not show well.
+The Options menu puts the front cover first, gives files without art their
+folder&apos;s cover.jpg, and sets the largest picture (KB) a conversion writes.
 </source>
         <translation>Aufruf: brisko [/GRÖSSE[/QUALITÄT]] [DATEI | ORDNER]...
 Verkleinert die in Musikdateien eingebetteten Cover, damit tragbare Player sie
@@ -955,7 +957,10 @@ Musikdateien:
 %1
 Für jeden Benutzer läuft ein Brisko: ein späterer Start übergibt die genannten
 Dateien an das laufende Fenster und holt es nach vorn. brisko-batch wandelt
-ohne Fenster um.
+ohne Fenster um; brisko-batch --check nennt die Dateien, die Player nicht gut
+zeigen könnten. Das Menü Optionen stellt die Vorderseite zuerst, gibt Dateien
+ohne Bild das cover.jpg ihres Ordners und legt das größte Bild (KB) fest, das
+eine Umwandlung schreibt.
 </translation>
     </message>
     <message>

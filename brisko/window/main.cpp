@@ -78,7 +78,9 @@ const char Usage[] = QT_TRANSLATE_NOOP(
     "\n"
     "One Brisko runs for each user: a later start hands the files it names to the\n"
     "running window and brings it to the front. brisko-batch converts without a\n"
-    "window.\n");
+    "window; brisko-batch --check tells which files players may not show well.\n"
+    "The Options menu puts the front cover first, gives files without art their\n"
+    "folder's cover.jpg, and sets the largest picture (KB) a conversion writes.\n");
 
 } // namespace
 

@@ -171,7 +171,8 @@ void TestMainWindow::menusHaveTheirCaptions()
              QStringList({QStringLiteral("Reset To Default View"), QStringLiteral("-"),
                           QStringLiteral("Picture Size and Quality…"),
                           QStringLiteral("Skip If Original Smaller Than Resize"),
-                          QStringLiteral("Resize Every Picture")}));
+                          QStringLiteral("Resize Every Picture"), QStringLiteral("Front Cover First"),
+                          QStringLiteral("Use Folder Picture")}));
     QCOMPARE(captions(Probe(window).mnuHelp),
              QStringList({QStringLiteral("Contents"), QStringLiteral("-"), QStringLiteral("Show Tip at Startup"),
                           QStringLiteral("About")}));
