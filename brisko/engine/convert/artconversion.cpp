@@ -230,7 +230,7 @@ int ConvertLaterPictures(TagLibrary &tags, PictureEncoder &encoder, const ArtReq
 ArtConversion Ended(ArtConversion result, ArtOutcome outcome, const QString &reason = QString())
 {
     // A new size only for a picture that was made (or would be, in a dry run).
-    if (outcome != ArtOutcome::Resized)
+    if (outcome != ArtOutcome::Resized && outcome != ArtOutcome::PictureAdded)
         result.newSize = QSize();
     result.outcome = outcome;
     result.reason = reason;
