@@ -33,7 +33,7 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
-#include <QSpinBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -869,8 +869,8 @@ void TestAddConvert::playerOptionsFromTheMenus()
     }
     choose(window->findChild<QAction *>(QStringLiteral("mnuSizeQuality")));
     frmResizeSettings *dialog = nullptr;
-    QTRY_VERIFY((dialog = window->findChild<frmResizeSettings *>()) && dialog->isVisible());
-    QCOMPARE(dialog->txtLargest->text(), QStringLiteral("None"));
+    QTRY_VERIFY((dialog = window->findChild<frmResizeSettings *>()) && dialog->isActiveWindow());
+    QCOMPARE(dialog->txtLargest->text(), QStringLiteral("0"));
     QTest::mouseClick(dialog->txtLargest, Qt::LeftButton);
     QTest::keyClick(dialog->txtLargest, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(dialog->txtLargest, QStringLiteral("20"));
