@@ -424,12 +424,14 @@ void TestKeyboard::sizeAndQualityAsTyped_data()
 {
     QTest::addColumn<QString>("size"); // typed over each field's number
     QTest::addColumn<QString>("quality");
+    QTest::addColumn<QString>("largest");
     QTest::addColumn<QString>("told"); // on Enter; empty: taken
     const QString sizes = QStringLiteral("The picture size must be 100 to 1000 pixels.");
-    QTest::newRow("a size too large, not cut to 500") << "5000" << "90" << sizes;
-    QTest::newRow("no size") << "" << "90" << sizes;
-    QTest::newRow("a quality too low, not put back to 80") << "300" << "30" << "The JPEG quality must be 50 to 100.";
-    QTest::newRow("both in range") << "1000" << "50" << QString();
+    QTest::newRow("a size too large, not cut to 500") << "5000" << "90" << "0" << sizes;
+    QTest::newRow("no size") << "" << "90" << "0" << sizes;
+    QTest::newRow("a quality too low, not put back to 80") << "300" << "30" << "0" << "The JPEG quality must be 50 to 100.";
+    QTest::newRow("a largest picture beyond 16 MB") << "300" << "90" << "20000" << "The largest picture must be 0 to 16384 KB.";
+    QTest::newRow("all in range") << "1000" << "50" << "60" << QString();
 }
 
 // Options > "Picture Size and Quality…" from the keyboard: a number out of
@@ -439,6 +441,7 @@ void TestKeyboard::sizeAndQualityAsTyped()
 {
     QFETCH(QString, size);
     QFETCH(QString, quality);
+    QFETCH(QString, largest);
     QFETCH(QString, told);
     const auto window = OpenWindow();
     QTest::keyClick(Focused(), Qt::Key_O, Qt::AltModifier);
@@ -447,15 +450,16 @@ void TestKeyboard::sizeAndQualityAsTyped()
     QTRY_VERIFY(window->findChild<frmResizeSettings *>());
     const QPointer<frmResizeSettings> dialog = window->findChild<frmResizeSettings *>(); // gone once closed
     QTRY_COMPARE(Focused(), dialog->txtSize);
-    for (const QString &typed : {size, quality}) { // over the selected number, then the next field's
+    for (const QString *typed : {&size, &quality, &largest}) { // over the selected number, then the next field's
         QTest::keyClick(Focused(), Qt::Key_Delete);
-        QTest::keyClicks(Focused(), typed);
-        QTest::keyClick(Focused(), typed == size ? Qt::Key_Tab : Qt::Key_Return);
+        QTest::keyClicks(Focused(), *typed);
+        QTest::keyClick(Focused(), typed == &largest ? Qt::Key_Return : Qt::Key_Tab);
     }
     QCOMPARE(messages_, told.isEmpty() ? QStringList() : QStringList{told});
     QCOMPARE(dialog && dialog->isVisible(), !told.isEmpty());
     if (dialog)
-        QCOMPARE(dialog->txtSize->text() + u'/' + dialog->txtQuality->text(), size + u'/' + quality);
+        QCOMPARE(dialog->txtSize->text() + u'/' + dialog->txtQuality->text() + u'/' + dialog->txtLargest->text(),
+                 size + u'/' + quality + u'/' + largest);
     QCOMPARE(Find<StatusPanels>(*window, "Statusbar")->PanelText(2),
              QStringLiteral("Resize Settings  Size:%1  Quality:%2").arg(told.isEmpty() ? size : QStringLiteral("250"),
                                                                        told.isEmpty() ? quality : QStringLiteral("80")));
