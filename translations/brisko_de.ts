@@ -100,6 +100,18 @@
         <translation>%1: keine reguläre Datei und kein Ordner</translation>
     </message>
     <message>
+        <source>Why players may not show the art</source>
+        <translation>Warum Player das Bild nicht zeigen könnten</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>%1 needs a number of bytes, with K or M after it for kilobytes or megabytes, not &quot;%2&quot;</source>
+        <translation>%1 braucht eine Zahl von Bytes, mit K oder M dahinter für Kilobyte oder Megabyte, nicht „%2“</translation>
+    </message>
+    <message>
         <source>Usage: brisko-batch [options] PATH...
 Shrinks the album art of music files: picture 1 of each file becomes a
 baseline JPEG whose longer side is the size. Folders are searched with
@@ -113,6 +125,15 @@ their subfolders for the music files named as below.
   --force         convert again a picture already a baseline JPEG within
                   the size (such files are left alone, &quot;Unchanged&quot;)
   --all-pictures  every picture larger than the size, not only picture 1
+  --max-bytes N   no new picture longer than N bytes (K and M for kilobytes
+                  and megabytes, 0 for no limit; default: its setting):
+                  the quality steps down to 50, then the size to 100 pixels
+  --front-cover-first  move a front cover that is not picture 1 ahead of
+                  the others, and convert it
+  --folder-art    give a file without a picture its folder&apos;s cover.jpg,
+                  folder.jpg, front.jpg or album.jpg (.jpeg and .png too)
+  --check         write nothing: list the files whose art a player may not
+                  show well, and why (with --json, the facts of each file)
   --jobs N        files converted at once (default: one per core)
   --dry-run       tell what would change, write nothing
   --json          one JSON object per file on standard output
@@ -121,7 +142,8 @@ their subfolders for the music files named as below.
 
 Music files:
 %1
-Exit status: 0 when no file failed, 1 when some did, 2 for a usage error,
+Exit status: 0 when no file failed (with --check: when every file is ready),
+1 when some did (were not), 2 for a usage error,
 130 when stopped by Ctrl-C (143 by SIGTERM, 141 when the output was closed).
 </source>
         <translation>Aufruf: brisko-batch [Optionen] PFAD...
@@ -137,6 +159,16 @@ Unterordnern nach den unten genannten Musikdateien durchsucht.
   --force         auch ein Bild neu umwandeln, das schon ein Baseline-JPEG
                   in der Größe ist (solche Dateien bleiben sonst „Unverändert“)
   --all-pictures  jedes Bild über der Größe, nicht nur Bild 1
+  --max-bytes N   kein neues Bild länger als N Bytes (K und M für Kilobyte
+                  und Megabyte, 0 für keine Grenze; Vorgabe: die Einstellung):
+                  erst sinkt die Qualität bis 50, dann die Größe bis 100 Pixel
+  --front-cover-first  eine Vorderseite, die nicht Bild 1 ist, vor die anderen
+                  Bilder stellen und umwandeln
+  --folder-art    einer Datei ohne Bild das cover.jpg, folder.jpg, front.jpg
+                  oder album.jpg ihres Ordners geben (auch .jpeg und .png)
+  --check         nichts schreiben: die Dateien auflisten, deren Bild ein Player
+                  nicht gut zeigen könnte, und warum (mit --json die Angaben
+                  jeder Datei)
   --jobs N        gleichzeitig umgewandelte Dateien (Vorgabe: eine je Kern)
   --dry-run       zeigen, was sich ändern würde, nichts schreiben
   --json          ein JSON-Objekt je Datei auf der Standardausgabe
@@ -145,9 +177,10 @@ Unterordnern nach den unten genannten Musikdateien durchsucht.
 
 Musikdateien:
 %1
-Rückgabewert: 0, wenn keine Datei fehlschlug, 1, wenn welche fehlschlugen,
-2 bei falschem Aufruf, 130 nach Abbruch mit Strg+C (143 durch SIGTERM, 141,
-wenn die Ausgabe geschlossen wurde).
+Rückgabewert: 0, wenn keine Datei fehlschlug (mit --check: wenn jede Datei
+bereit ist), 1, wenn welche fehlschlugen (nicht bereit waren), 2 bei falschem
+Aufruf, 130 nach Abbruch mit Strg+C (143 durch SIGTERM, 141, wenn die Ausgabe
+geschlossen wurde).
 </translation>
     </message>
 </context>
@@ -758,6 +791,82 @@ Laufwerk: %1 ist nicht verfügbar</translation>
         <source>the file holds %1 and %2 streams side by side</source>
         <translation>die Datei enthält %1- und %2-Datenströme nebeneinander</translation>
     </message>
+    <message>
+        <source>made baseline without encoding it again: the same pixels</source>
+        <translation>ohne neue Kodierung zu Baseline gemacht: dieselben Pixel</translation>
+    </message>
+    <message>
+        <source>%1 at quality %2 to stay within %3</source>
+        <translation>%1 in Qualität %2, um innerhalb von %3 zu bleiben</translation>
+    </message>
+    <message>
+        <source>the folder picture %1 cannot be read: %2</source>
+        <translation>das Ordnerbild %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the folder picture %1 added as the front cover</source>
+        <translation>das Ordnerbild %1 als Vorderseite hinzugefügt</translation>
+    </message>
+    <message>
+        <source>the front cover (picture %1) moved to be picture 1</source>
+        <translation>die Vorderseite (Bild %1) wurde zu Bild 1</translation>
+    </message>
+    <message>
+        <source>the file or its picture cannot be read</source>
+        <translation>die Datei oder ihr Bild kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>picture 1 is not the front cover</source>
+        <translation>Bild 1 ist nicht die Vorderseite</translation>
+    </message>
+    <message>
+        <source>larger than the size</source>
+        <translation>größer als die Größe</translation>
+    </message>
+    <message>
+        <source>progressive</source>
+        <translation>progressiv</translation>
+    </message>
+    <message>
+        <source>not a JPEG (PNG, GIF, BMP or WebP)</source>
+        <translation>kein JPEG (PNG, GIF, BMP oder WebP)</translation>
+    </message>
+    <message>
+        <source>CMYK</source>
+        <translation>CMYK</translation>
+    </message>
+    <message>
+        <source>arithmetic-coded</source>
+        <translation>arithmetisch kodiert</translation>
+    </message>
+    <message>
+        <source>over the byte limit</source>
+        <translation>über der Bytegrenze</translation>
+    </message>
+    <message>
+        <source>tag over 3 MiB</source>
+        <translation>Tag über 3 MiB</translation>
+    </message>
+    <message>
+        <source>several front covers</source>
+        <translation>mehrere Vorderseiten</translation>
+    </message>
+    <message>
+        <source>no picture while a folder picture exists</source>
+        <translation>kein Bild, obwohl es ein Ordnerbild gibt</translation>
+    </message>
+    <message>
+        <source>the picture cannot be made to fit in %1: at %2 x %3 and quality %4 it takes %5</source>
+        <translation>das Bild passt nicht in %1: bei %2 x %3 und Qualität %4 braucht es %5</translation>
+    </message>
+    <message>
+        <source>the pictures of an M4A file keep their order</source>
+        <translation>die Bilder einer M4A-Datei behalten ihre Reihenfolge</translation>
+    </message>
+    <message>
+        <source>a picture of the stream&apos;s own metadata is not moved ahead of others</source>
+        <translation>ein Bild aus den eigenen Metadaten des Streams wird nicht vor andere gestellt</translation>
+    </message>
 </context>
 <context>
     <name>FolderBrowser</name>
@@ -811,6 +920,14 @@ Laufwerk: %1 ist nicht verfügbar</translation>
     <message>
         <source>Would Resize</source>
         <translation>Würde skaliert</translation>
+    </message>
+    <message>
+        <source>Picture Added</source>
+        <translation>Bild hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Would Add Picture</source>
+        <translation>Würde Bild hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -1235,6 +1352,14 @@ Dateityp ist kein Programm zugeordnet.</translation>
         <source>No music files were found in the folder.</source>
         <translation>Im Ordner wurden keine Musikdateien gefunden.</translation>
     </message>
+    <message>
+        <source>&amp;Front Cover First</source>
+        <translation>&amp;Vorderseite zuerst</translation>
+    </message>
+    <message>
+        <source>&amp;Use Folder Picture</source>
+        <translation>&amp;Ordnerbild verwenden</translation>
+    </message>
 </context>
 <context>
     <name>frmPicMod</name>
@@ -1388,6 +1513,14 @@ Dateityp ist kein Programm zugeordnet.</translation>
     <message>
         <source>The JPEG quality must be %1 to %2.</source>
         <translation>Die JPEG-Qualität muss zwischen %1 und %2 liegen.</translation>
+    </message>
+    <message>
+        <source>&amp;Largest picture (KB), 0 for none:</source>
+        <translation>&amp;Größtes Bild (KB), 0 für keine Grenze:</translation>
+    </message>
+    <message>
+        <source>The largest picture must be %1 to %2 KB.</source>
+        <translation>Das größte Bild muss %1 bis %2 KB groß sein.</translation>
     </message>
 </context>
 <context>
