@@ -278,6 +278,10 @@ geschlossen wurde).
         <translation>von einem anderen Programm geändert</translation>
     </message>
     <message>
+        <source>not enough free space for the new file and 256,000 bytes more</source>
+        <translation>nicht genug freier Speicher für die neue Datei und 256.000 Bytes mehr</translation>
+    </message>
+    <message>
         <source>the file is shorter than expected</source>
         <translation>die Datei ist kürzer als erwartet</translation>
     </message>

@@ -19,4 +19,5 @@ constexpr int WouldLoseData = 223;      // the tag cannot be saved without losin
 constexpr int ChangedSinceOpen = 224;   // another program changed the file meanwhile
 constexpr int NoAudio = 225;            // nothing follows the tag: not an MP3 file
 constexpr int NotMusic = 226;           // no format the program reads recognises the file
+constexpr int NoRoom = 227;             // the volume cannot hold the new file
 } // namespace TagLibraryError

@@ -5,10 +5,12 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/files/atomicsave.h"
+#include "engine/files/diskroom.h"
 #include "engine/convert/filerewrite.h"
 #include "engine/convert/folderart.h"
 #include "engine/pictures/jpegcodec.h"
 #include "engine/files/localpath.h"
+#include "engine/files/sidefile.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/pictureloader.h"
 #include "engine/pictures/pictureproblem.h"
@@ -17,14 +19,11 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 
 #include <cmath>
 #include <limits>
 
 namespace {
-
-constexpr qint64 SpaceBeyondFileSize = 256000;
 
 qint16 RoundHalfEven(long double value)
 {
@@ -71,11 +70,7 @@ qint64 FreeSpaceFor(const QString &path)
 {
     if (FreeSpace())
         return FreeSpace()(path);
-    // statvfs() alone: QStorageInfo would read the whole mount table first.
-    struct statvfs volume {};
-    if (::statvfs(BytesFromPath(FolderOf(path)).constData(), &volume) != 0)
-        return -1;
-    return qint64(volume.f_bavail) * qint64(volume.f_frsize);
+    return VolumeFreeSpace(BytesFromPath(FolderOf(path)));
 }
 
 void SetFreeSpaceQuery(FreeSpaceQuery query)
@@ -83,9 +78,9 @@ void SetFreeSpaceQuery(FreeSpaceQuery query)
     FreeSpace() = std::move(query);
 }
 
-bool RoomToRewrite(const QString &path, qint64 fileSize)
+bool RoomToRewrite(const QString &path, const struct stat &file)
 {
-    return FreeSpaceFor(path) >= fileSize + SpaceBeyondFileSize;
+    return MakeRoom(file.st_dev, qint64(file.st_size) + SpaceBeyondCopy, [&path] { return FreeSpaceFor(path); });
 }
 
 QSize NewPictureSize(double width, double height, int target)
@@ -251,8 +246,12 @@ ArtConversion Written(TagLibrary &tags, const QString &path, const ArtRequest &r
         return result.bytesAfter < 0 ? Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText())
                                      : Ended(result, outcome);
     }
-    if (!SaveKeepingTime(tags, path, false))
+    if (!SaveKeepingTime(tags, path, false)) {
+        // The copy itself found no room: as when the file was opened.
+        if (tags.LastErrorCode() == TagLibraryError::NoRoom)
+            return Ended(result, ArtOutcome::LowDriveSpace);
         return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
+    }
     result.otherNames = tags.OtherNamesOfSaved();
     return Ended(result, outcome);
 }

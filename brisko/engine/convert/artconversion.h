@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include <sys/stat.h>
+
 class FolderArt;
 class PictureEncoder;
 class TagLibrary;
@@ -108,9 +110,10 @@ bool Exists(const QString &path);
 using FreeSpaceQuery = std::function<qint64(const QString &path)>;
 qint64 FreeSpaceFor(const QString &path);
 void SetFreeSpaceQuery(FreeSpaceQuery query);
-// Whether a file of fileSize bytes at path may be rewritten: the volume must
-// hold its length and 256,000 bytes more.
-bool RoomToRewrite(const QString &path, qint64 fileSize);
+// Whether the file at path, as it was locked, may be rewritten: its volume
+// must hold its length and 256,000 bytes more, once the saves waiting to be
+// put in place have given back their originals' space.
+bool RoomToRewrite(const QString &path, const struct stat &file);
 
 // The picture type of a front cover, in every format.
 constexpr short FrontCoverType = 3;

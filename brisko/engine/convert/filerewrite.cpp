@@ -12,7 +12,7 @@ OpenStep OpenForRewrite(TagLibrary &tags, const QString &path)
         return gone ? OpenStep::FileMissing : OpenStep::CannotOpen;
     }
     // Its length as it was locked: what the second copy will take.
-    if (!RoomToRewrite(path, tags.OpenState().st_size)) {
+    if (!RoomToRewrite(path, tags.OpenState())) {
         tags.CloseAudioFile();
         return OpenStep::LowDriveSpace;
     }

@@ -48,7 +48,10 @@ ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagCha
     if (change.hasPicture && !tags.AddPictureData(change.jpeg, pictureType))
         throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
 
-    if (!SaveKeepingTime(tags, path, true))
+    if (!SaveKeepingTime(tags, path, true)) {
+        if (tags.LastErrorCode() == TagLibraryError::NoRoom)
+            return ChangeOutcome::LowDriveSpace;
         return Exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
+    }
     return ChangeOutcome::Changed;
 }

@@ -2,6 +2,7 @@
 #include "engine/files/atomicsave.h"
 
 #include "base/translation.h"
+#include "engine/files/diskroom.h"
 #include "engine/files/fileattributes.h"
 #include "engine/files/fullread.h"
 #include "engine/files/keptrange.h"
@@ -223,6 +224,16 @@ Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, co
     return Result<std::unique_ptr<SideFile>>(std::move(copy));
 }
 
+Result<std::unique_ptr<RoomClaim>> ClaimRoom(const FileRewrite &rewrite, const LockedFile &original)
+{
+    const qint64 size = rewrite.head.size() + (rewrite.keepTo - rewrite.keepFrom) + rewrite.tail.size();
+    auto claim = std::make_unique<RoomClaim>(BytesFromPath(FolderOf(rewrite.path)), original.State().st_dev, size);
+    if (!claim->Granted())
+        return Failure{TagLibraryError::NoRoom,
+                       EnglishText("Engine", "not enough free space for the new file and 256,000 bytes more")};
+    return Result<std::unique_ptr<RoomClaim>>(std::move(claim));
+}
+
 Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original)
 {
     QString why;
@@ -243,6 +254,9 @@ Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &or
 
 Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
 {
+    const Result<std::unique_ptr<RoomClaim>> room = ClaimRoom(rewrite, original);
+    if (!room)
+        return room.Why();
     Result<std::unique_ptr<SideFile>> copy = MakeCheckedCopy(rewrite, original);
     if (!copy)
         return copy.Why();

@@ -24,6 +24,15 @@ public:
             thread_.join();
     }
 
+    bool WaitUntilClosed()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (waiting_.empty() && !closing_)
+            return false;
+        closed_.wait(lock, [this] { return waiting_.empty() && !closing_; });
+        return true;
+    }
+
     void Add(int fd)
     {
         {
@@ -45,24 +54,39 @@ private:
                 return;
             std::vector<int> now;
             now.swap(waiting_);
+            closing_ = true;
             lock.unlock();
             for (const int fd : now)
                 ::close(fd);
             lock.lock();
+            closing_ = false;
+            closed_.notify_all();
         }
     }
 
     std::mutex mutex_;
     std::condition_variable wake_;
+    std::condition_variable closed_;
     std::vector<int> waiting_;
+    bool closing_ = false;
     bool ending_ = false;
     std::thread thread_;
 };
+
+Closer &TheCloser()
+{
+    static Closer closer;
+    return closer;
+}
 
 } // namespace
 
 void CloseLater(int fd)
 {
-    static Closer closer;
-    closer.Add(fd);
+    TheCloser().Add(fd);
+}
+
+bool WaitUntilClosed()
+{
+    return TheCloser().WaitUntilClosed();
 }

@@ -8,6 +8,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <exception>
 
 struct ReplaceGroup::Waiting
@@ -17,51 +18,98 @@ struct ReplaceGroup::Waiting
     LockedFile original;
 };
 
+namespace {
+
+// Every group of this process, for PutAllInPlace.
+std::mutex groupsMutex;
+std::vector<ReplaceGroup *> groups;
+
+} // namespace
+
 ReplaceGroup::ReplaceGroup(int most)
     : most_(most)
 {
+    const std::lock_guard<std::mutex> lock(groupsMutex);
+    groups.push_back(this);
 }
 
-ReplaceGroup::~ReplaceGroup() = default;
+ReplaceGroup::~ReplaceGroup()
+{
+    const std::lock_guard<std::mutex> lock(groupsMutex);
+    groups.erase(std::remove(groups.begin(), groups.end(), this), groups.end());
+}
 
 Result<int> ReplaceGroup::Add(const FileRewrite &rewrite, LockedFile &&original)
 {
+    // Its room is held until the copy waits here, where making room for
+    // another puts it in place. It is made without the group's lock: another
+    // thread may put the waiting copies in place meanwhile.
+    const Result<std::unique_ptr<RoomClaim>> room = ClaimRoom(rewrite, original);
+    if (!room)
+        return room.Why();
     Result<std::unique_ptr<SideFile>> copy = MakeCheckedCopy(rewrite, original);
     if (!copy)
         return copy.Why();
     const int otherNames = int(original.State().st_nlink) - 1;
+    const std::lock_guard<std::mutex> lock(mutex_);
     waiting_.push_back(Waiting{rewrite.path, std::move(*copy), std::move(original)});
     return otherNames;
 }
 
 int ReplaceGroup::Count() const
 {
-    return int(waiting_.size());
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return int(waiting_.size() + placed_.size());
 }
 
 std::vector<Result<int>> ReplaceGroup::Finish()
 {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    PutWaitingInPlace(false);
     std::vector<Result<int>> outcomes;
-    outcomes.reserve(waiting_.size());
+    outcomes.swap(placed_);
+    return outcomes;
+}
+
+bool ReplaceGroup::PutAllInPlace()
+{
+    bool any = false;
+    const std::lock_guard<std::mutex> lock(groupsMutex);
+    for (ReplaceGroup *group : groups) {
+        const std::lock_guard<std::mutex> waitingLock(group->mutex_);
+        any = any || !group->waiting_.empty();
+        group->PutWaitingInPlace(true);
+    }
+    return any;
+}
+
+void ReplaceGroup::PutWaitingInPlace(bool closeOriginalsNow)
+{
+    const std::size_t first = placed_.size();
+    placed_.reserve(first + waiting_.size());
     QSet<QByteArray> folders;
     for (Waiting &file : waiting_) {
         // Whatever goes wrong with one file fails that file alone.
         try {
-            outcomes.push_back(PutInPlace(*file.copy, file.path, file.original));
+            placed_.push_back(PutInPlace(*file.copy, file.path, file.original));
         } catch (const std::exception &error) {
-            outcomes.push_back(Failure{TagLibraryError::WriteFailed, QString::fromLocal8Bit(error.what())});
+            placed_.push_back(Failure{TagLibraryError::WriteFailed, QString::fromLocal8Bit(error.what())});
         }
-        if (outcomes.back())
+        if (placed_.back())
             folders.insert(file.copy->Folder());
     }
     for (const QByteArray &folder : folders)
         FlushFolder(folder);
-    // The originals' locks go only now, with their renames on disk; freeing
-    // a replaced one need not hold up the next files.
+    // The originals' locks go only now, with their renames on disk. Freeing
+    // a replaced one need not hold up the next files, unless its space is
+    // wanted back.
     for (std::size_t i = 0; i < waiting_.size(); ++i) {
-        if (outcomes.at(i))
+        if (!placed_.at(first + i))
+            continue;
+        if (closeOriginalsNow)
+            waiting_.at(i).original.Close();
+        else
             waiting_.at(i).original.CloseLater();
     }
     waiting_.clear();
-    return outcomes;
 }

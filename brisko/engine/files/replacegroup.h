@@ -5,6 +5,7 @@
 #include "engine/files/lockedfile.h"
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 struct FileRewrite;
@@ -30,6 +31,7 @@ public:
     // lock the group now holds (on failure it stays the caller's). Gives the number of the original's other
     // names, or why the copy was not made (the original untouched).
     Result<int> Add(const FileRewrite &rewrite, LockedFile &&original);
+    // The files added since the last Finish, in place already or not.
     int Count() const;
     bool Full() const { return Count() >= most_; }
 
@@ -37,8 +39,20 @@ public:
     // gives it) in the order they were added.
     std::vector<Result<int>> Finish();
 
+    // Puts the waiting copies of every group of this process in place now,
+    // from any thread, and closes their originals at once: a volume too full
+    // for the next copy gets the originals' space back, and a lock another
+    // program waits for is not held while this one waits too. Finish still
+    // gives their outcomes. False when no copy was waiting.
+    static bool PutAllInPlace();
+
 private:
     struct Waiting;
+    // With mutex_ held.
+    void PutWaitingInPlace(bool closeOriginalsNow);
+
+    mutable std::mutex mutex_;
     std::vector<Waiting> waiting_;
+    std::vector<Result<int>> placed_; // outcomes of copies put in place before Finish
     int most_;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "engine/files/diskroom.h"
 #include "engine/files/sidefile.h"
 
 #include <QString>
@@ -13,6 +14,11 @@ class LockedFile;
 
 // The two steps of a rewrite, so that several files can take the second
 // together (ReplaceGroup).
+
+// The room of the new file on the original's volume, held while it is made
+// and until it waits in a group or is in place; NoRoom when the volume has
+// none even after the waiting copies are put in place.
+Result<std::unique_ptr<RoomClaim>> ClaimRoom(const FileRewrite &rewrite, const LockedFile &original);
 
 // The complete new file beside the original: written, read back, checked by
 // its format, given the original's owner, attributes and times; its way to

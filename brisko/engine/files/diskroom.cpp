@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+#include "engine/files/diskroom.h"
+
+#include "engine/files/closer.h"
+#include "engine/files/replacegroup.h"
+
+#include <QHash>
+
+#include <condition_variable>
+#include <mutex>
+
+#include <sys/statvfs.h>
+
+namespace {
+
+std::mutex mutex;
+std::condition_variable copyWritten;
+QHash<dev_t, qint64> beingWritten; // by volume
+
+// With mutex held by lock. Each turn puts waiting copies in place, waits for
+// replaced originals to be closed, or waits for a copy being written to be
+// complete (it then waits in its group or is in place already), so the turns
+// end.
+bool Room(std::unique_lock<std::mutex> &lock, dev_t volume, qint64 need, const std::function<qint64()> &free)
+{
+    for (;;) {
+        if (free() - beingWritten.value(volume) >= need)
+            return true;
+        if (ReplaceGroup::PutAllInPlace() || WaitUntilClosed())
+            continue;
+        if (beingWritten.value(volume) <= 0)
+            return false;
+        copyWritten.wait(lock);
+    }
+}
+
+} // namespace
+
+qint64 VolumeFreeSpace(const QByteArray &folder)
+{
+    // statvfs() alone: QStorageInfo would read the whole mount table first.
+    struct statvfs info {};
+    if (::statvfs(folder.constData(), &info) != 0)
+        return -1;
+    return qint64(info.f_bavail) * qint64(info.f_frsize);
+}
+
+bool MakeRoom(dev_t volume, qint64 need, const std::function<qint64()> &free)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    return Room(lock, volume, need, free);
+}
+
+RoomClaim::RoomClaim(const QByteArray &folder, dev_t volume, qint64 bytes)
+    : volume_(volume)
+    , bytes_(bytes)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    granted_ = Room(lock, volume, bytes + SpaceBeyondCopy, [&folder] { return VolumeFreeSpace(folder); });
+    if (granted_)
+        beingWritten[volume_] += bytes_;
+}
+
+RoomClaim::~RoomClaim()
+{
+    if (!granted_)
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if ((beingWritten[volume_] -= bytes_) <= 0)
+            beingWritten.remove(volume_);
+    }
+    copyWritten.notify_all();
+}
