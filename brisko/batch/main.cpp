@@ -11,6 +11,7 @@
 #include "engine/convert/workerpool.h"
 #include "engine/files/atomicsave.h"
 #include "engine/files/localpath.h"
+#include "engine/files/lockedfile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -62,10 +63,16 @@ void PrintError(const QString &message)
 }
 
 // For tests: with BRISKO_TEST_PAUSE_BEFORE_REPLACE naming a folder, each
-// save, its new file complete, writes "paused" there and waits for "go"
-// before its last look at the original, so a test can change it meanwhile.
-void PauseBeforeReplaceForTests()
+// save, its new file complete, and each pointing of another name at it,
+// writes the name into "paused" there and waits for "go", which it takes
+// away, before its last look at the name, so a test can change the file
+// meanwhile or kill the run. BRISKO_TEST_LOCK_PATIENCE_MS shortens the wait
+// for a lock whose holder does nothing.
+void HooksForTests()
 {
+    const int patience = qEnvironmentVariableIntValue("BRISKO_TEST_LOCK_PATIENCE_MS");
+    if (patience > 0)
+        SetLockPatience(std::chrono::milliseconds(patience));
     const QByteArray folder = qgetenv("BRISKO_TEST_PAUSE_BEFORE_REPLACE");
     if (folder.isEmpty())
         return;
@@ -74,8 +81,10 @@ void PauseBeforeReplaceForTests()
         if (paused.open(QIODevice::WriteOnly))
             paused.write(BytesFromPath(path));
         paused.close();
-        for (int waited = 0; waited < 60000 && !QFile::exists(QString::fromLocal8Bit(folder + "/go")); waited += 10)
+        const QString go = QString::fromLocal8Bit(folder + "/go");
+        for (int waited = 0; waited < 60000 && !QFile::exists(go); waited += 10)
             QThread::msleep(10);
+        QFile::remove(go);
     });
 }
 
@@ -114,7 +123,7 @@ int main(int argc, char *argv[])
         return 2;
 
     CatchStopSignals();
-    PauseBeforeReplaceForTests();
+    HooksForTests();
     std::FILE *human = options.json ? stderr : stdout;
     if (options.check) {
         const int notReady = RunCheck(files, options, stopRequested, human, options.json ? stdout : nullptr);

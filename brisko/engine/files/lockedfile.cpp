@@ -4,11 +4,14 @@
 #include "base/translation.h"
 #include "engine/files/closer.h"
 #include "engine/files/localpath.h"
+#include "engine/files/lockholder.h"
+#include "engine/files/replacegroup.h"
 
 #include <QHash>
 #include <QMutex>
 #include <QPair>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -21,9 +24,10 @@
 
 namespace {
 
-// Another Brisko holds a file for one save at a time; longer means someone
-// else keeps it locked, and waiting on would hang the caller.
-constexpr auto LongestWait = std::chrono::seconds(30);
+// Another Brisko may hold a file for as long as its group of saves takes; a
+// holder that does nothing for this long keeps it locked, and waiting on would
+// hang the caller.
+std::atomic<std::chrono::milliseconds> patience{std::chrono::seconds(30)};
 
 // The files this process holds, by device and inode, and how many times:
 // flock() locks an open file, so a second TagLibrary of this process opening
@@ -70,20 +74,41 @@ bool SameTime(const struct timespec &a, const struct timespec &b)
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// Waits for the lock. File systems without flock (some network shares)
-// answer with an error other than "would block": the file is read unlocked
-// there, and the checks before the rename still guard it.
-bool Lock(int fd)
+// Whether the lock is ours now, or cannot be had on this file system: those
+// without flock (some network shares) answer with an error other than "would
+// block", and the file is read unlocked there, the checks before the rename
+// still guarding it.
+bool Locked(int fd)
 {
-    const auto until = std::chrono::steady_clock::now() + LongestWait;
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR);
+}
+
+// Waits for the lock for as long as its holder gets on with its work.
+bool Lock(int fd, const struct stat &file)
+{
+    if (Locked(fd))
+        return true;
+    // Our own waiting saves go in place first: two runs that each held what
+    // the other waits for would wait for each other.
+    ReplaceGroup::PutAllInPlace();
+    using Clock = std::chrono::steady_clock;
+    QByteArray work = LockHolderWork(file);
+    Clock::time_point lastWork = Clock::now();
+    Clock::time_point lastLook = lastWork;
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return true;
-        if (std::chrono::steady_clock::now() > until)
-            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (Locked(fd))
+            return true;
+        const Clock::time_point now = Clock::now();
+        if (now - lastLook >= std::chrono::milliseconds(200)) {
+            lastLook = now;
+            QByteArray seen = LockHolderWork(file);
+            if (!seen.isEmpty() && seen != work)
+                lastWork = now;
+            work = std::move(seen);
+        }
+        if (now - lastWork > patience.load())
+            return false;
     }
 }
 
@@ -159,7 +184,7 @@ bool LockedFile::Open(const QString &path, QString *why)
             return false;
         }
         const bool shared = Held().Share(locked);
-        if (!shared && !Lock(fd)) {
+        if (!shared && !Lock(fd, locked)) {
             ::close(fd);
             *why = EnglishText("Engine", "the file is locked by another program");
             return false;
@@ -179,4 +204,9 @@ bool LockedFile::Open(const QString &path, QString *why)
     }
     *why = EnglishText("Engine", "the file keeps being replaced by another program");
     return false;
+}
+
+void SetLockPatience(std::chrono::milliseconds idle)
+{
+    patience = idle;
 }

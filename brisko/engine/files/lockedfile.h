@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 #include <sys/stat.h>
 
 // A file opened for reading under an exclusive advisory lock (flock), held
@@ -22,7 +24,8 @@ public:
     LockedFile &operator=(LockedFile &&other) noexcept;
 
     // False with why set when the file cannot be opened, is no regular file,
-    // or stays locked by someone else for longer than a save can take.
+    // or stays locked by someone else who does no work for 30 seconds. While
+    // it waits, the saves waiting in this process's groups are put in place.
     bool Open(const QString &path, QString *why);
     void Close();
     // Close, the descriptor (and with it the lock) closed on another thread:
@@ -43,3 +46,6 @@ private:
 // inode, size, and modification and change times to the nanosecond. Any write,
 // truncation, rename over it or change of its attributes shows in one of them.
 bool SameFile(const struct stat &a, const struct stat &b);
+
+// Tests wait a shorter time for a lock whose holder does nothing.
+void SetLockPatience(std::chrono::milliseconds idle);
