@@ -38,6 +38,12 @@ bool Look(const QString &path, struct stat *info)
     return ::stat(BytesFromPath(path).constData(), info) == 0;
 }
 
+bool IsSymbolicLink(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(BytesFromPath(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 void Walk::AddFile(const QString &path, const struct stat &info)
 {
     const Identity identity = IdentityOf(info);
@@ -47,8 +53,14 @@ void Walk::AddFile(const QString &path, const struct stat &info)
         files.append({path, {}, int(info.st_nlink)});
         return;
     }
+    // A symbolic link is no name of the file: it shows whatever file its
+    // target is, the new one after the conversion.
     BatchFile &file = files[*found];
-    if (path != file.path && !file.otherNames.contains(path))
+    if (path == file.path || IsSymbolicLink(path))
+        return;
+    if (IsSymbolicLink(file.path))
+        file.path = path;
+    else if (!file.otherNames.contains(path))
         file.otherNames.append(path);
 }
 

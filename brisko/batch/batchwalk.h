@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // One file of the run, under every name the run reaches it by: hard links
-// are one file, converted once.
+// are one file, converted once; symbolic links to it are no names of their
+// own, and the file goes under its own name when the run reaches that too.
 struct BatchFile
 {
     QString path;             // the name it is converted under
