@@ -322,6 +322,10 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
     const CloseOnExit closeFile(tags);
     QByteArray art;
     try {
+        // What a killed run left beside the file is cleared before the file
+        // is read: finishing its work may replace the file.
+        if (!request.dryRun)
+            RemoveLeftoverSideFiles(BytesFromPath(FolderOf(path)));
         // The picture stays in memory from the tag to the tag: no temporary
         // files, so none can be left behind.
         switch (OpenForRewrite(tags, path)) {

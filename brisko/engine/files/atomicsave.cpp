@@ -276,13 +276,21 @@ bool PointNameAt(const QString &name, const QString &rewritten, const struct sta
                && now.st_ino == original.st_ino && now.st_size == original.st_size
                && now.st_mtim.tv_sec == original.st_mtim.tv_sec && now.st_mtim.tv_nsec == original.st_mtim.tv_nsec;
     };
+    // Held while it is pointed: a later run tells a hidden name left by a
+    // kill here from one in use.
+    LockedFile held;
+    const bool opened = held.Open(name, why);
     if (!stillOriginal()) {
         *why = EnglishText("Engine", "changed by another program");
         return false;
     }
+    if (!opened)
+        return false;
     SideFile link;
     if (!link.Link(BytesFromPath(rewritten), bytes, why))
         return false;
+    if (BeforeReplace())
+        BeforeReplace()(name);
     if (!stillOriginal()) {
         *why = EnglishText("Engine", "changed by another program");
         return false;

@@ -61,7 +61,9 @@ Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original);
 bool PointNameAt(const QString &name, const QString &rewritten, const struct stat &original, QString *why);
 
 // Called when the new file is complete, before the last look at the original
-// and the rename: tests pause there to change the original meanwhile.
+// and the rename, and when another name's hidden link to the new file is
+// made, before it is renamed over that name: tests pause there to change the
+// original meanwhile, or kill the run.
 void SetBeforeReplaceHook(std::function<void(const QString &path)> hook);
 
 // Called with the new file (copy, open for reading and writing) once it has

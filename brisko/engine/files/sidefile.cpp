@@ -178,16 +178,58 @@ void SideFile::Discard()
     fd_ = -1;
 }
 
+namespace {
+
+// The name a side file was made for: ".song.mp3.brisko-Ab12Cd" is song.mp3's.
+QByteArray TargetOf(const QByteArray &sideName)
+{
+    return sideName.mid(1, sideName.size() - 1 - Marker.size() - RandomLength);
+}
+
+bool SameTime(const struct timespec &a, const struct timespec &b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// A second name of a saved file, killed before it was renamed over the file's
+// other name (see PointNameAt): that name still holds the file as it was
+// before the save. When it holds it unchanged since (the save kept its
+// modification time, and nothing was done to it after the hidden name was
+// made), the pointing is finished; otherwise it is given up, and the other
+// name keeps the old file. Never while a running Brisko holds that name.
+void FinishPointing(int dirFd, const QByteArray &sideName, const struct stat &saved)
+{
+    const QByteArray target = TargetOf(sideName);
+    const int fd = ::openat(dirFd, target.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat old {};
+    if (fd >= 0 && (::fstat(fd, &old) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+        ::close(fd); // in use: left for later
+        return;
+    }
+    const bool unchanged = fd >= 0 && S_ISREG(old.st_mode) && old.st_dev == saved.st_dev
+                           && old.st_ino != saved.st_ino && old.st_uid == saved.st_uid
+                           && old.st_mode == saved.st_mode && SameTime(old.st_mtim, saved.st_mtim)
+                           && (old.st_ctim.tv_sec < saved.st_ctim.tv_sec
+                               || (old.st_ctim.tv_sec == saved.st_ctim.tv_sec
+                                   && old.st_ctim.tv_nsec <= saved.st_ctim.tv_nsec));
+    if (!unchanged || ::renameat(dirFd, sideName.constData(), dirFd, target.constData()) != 0)
+        ::unlinkat(dirFd, sideName.constData(), 0);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+} // namespace
+
 void RemoveLeftoverSideFiles(const QByteArray &folder)
 {
+    // Held for the whole look: a file of the folder is opened only after
+    // what was left beside it is cleared.
     static QMutex mutex;
     static QSet<QByteArray> seen;
-    {
-        const QMutexLocker lock(&mutex);
-        if (seen.contains(folder))
-            return;
-        seen.insert(folder);
-    }
+    const QMutexLocker lock(&mutex);
+    if (seen.contains(folder))
+        return;
+    seen.insert(folder);
     DIR *dir = ::opendir(folder.constData());
     if (!dir)
         return;
@@ -204,10 +246,13 @@ void RemoveLeftoverSideFiles(const QByteArray &folder)
         // Held by a running Brisko: in use. A name that no longer leads to
         // the file looked at is no one's leftover to remove either.
         if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
-            && info.st_nlink == 1 && ::flock(fd, LOCK_EX | LOCK_NB) == 0
             && ::fstatat(dirFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
-            && named.st_ino == info.st_ino && named.st_dev == info.st_dev)
-            ::unlinkat(dirFd, name.constData(), 0);
+            && named.st_ino == info.st_ino && named.st_dev == info.st_dev) {
+            if (info.st_nlink > 1)
+                FinishPointing(dirFd, name, info);
+            else if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                ::unlinkat(dirFd, name.constData(), 0);
+        }
         ::close(fd);
     }
     ::closedir(dir);

@@ -59,5 +59,7 @@ bool IsSideFileName(const QByteArray &name);
 
 // Removes from folder the side files that an earlier, killed Brisko left:
 // names of that pattern, regular files of this user, that no running Brisko
-// holds locked. Each folder is looked at once per process.
+// holds locked. A hidden second name of a saved file, left while another name
+// was being pointed at it, finishes that pointing where the other name is
+// still as the save left it. Each folder is looked at once per process.
 void RemoveLeftoverSideFiles(const QByteArray &folder);
