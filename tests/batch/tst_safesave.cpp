@@ -6,6 +6,8 @@
 #include "engine/files/replacegroup.h"
 #include "engine/files/sidefile.h"
 #include "engine/tags/taglibrary.h"
+#include "support/audiofixture.h"
+#include "support/hostilepictures.h"
 #include "support/mp3fixture.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -13,6 +15,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QtTest>
 
 #include <taglib/attachedpictureframe.h>
@@ -23,6 +27,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -45,7 +50,12 @@ private slots:
     void twoRunsOverOneFolder();
     void everyAttributeIsKept();
     void anotherUsersFileIsRefused();
-    void hardLinksAreOneFile();
+    void otherNamesOfOneFile_data();
+    void otherNamesOfOneFile();
+    void killedWhileSaving_data();
+    void killedWhileSaving();
+    void nearlyFullCard_data();
+    void nearlyFullCard();
     void closedOutputStopsTheRun();
     void namesThatAreNotUtf8();
     void everyByteStringIsANameAgain();
@@ -53,7 +63,7 @@ private slots:
     void groupedSavesWaitAndFailAlone();
 
 private:
-    QString Song(const QString &name) const;
+    QString Song(const QString &name, const QByteArray &art = QByteArray()) const;
     QString Folder(const QString &name) const;
     struct Run
     {
@@ -62,8 +72,11 @@ private:
         QByteArray err;
     };
     static Run Batch(const QStringList &arguments, const QStringList &environment = {});
+    // Each file's status in a --json run's output, by file name.
+    static QHash<QString, QString> Statuses(const QByteArray &json);
     static bool Converted(const QString &path);
     static QStringList SideFiles(const QString &folder);
+    static ino_t Inode(const QString &path);
 
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -82,12 +95,12 @@ QString TestSafeSave::Folder(const QString &name) const
     return folder;
 }
 
-QString TestSafeSave::Song(const QString &path) const
+QString TestSafeSave::Song(const QString &path, const QByteArray &art) const
 {
-    static const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(600, 400, Qt::darkCyan), 90);
+    static const QByteArray usual = TestPictures::Jpeg(TestPictures::Solid(600, 400, Qt::darkCyan), 90);
     Recipe recipe;
     recipe.title = QStringLiteral("Song");
-    recipe.pictures << Picture{art, QStringLiteral("image/jpeg"), 3, QString()};
+    recipe.pictures << Picture{art.isEmpty() ? usual : art, art.isEmpty() ? QStringLiteral("image/jpeg") : QStringLiteral("image/png"), 3, QString()};
     recipe.audioFrames = 300;
     return Write(path, recipe);
 }
@@ -106,6 +119,23 @@ TestSafeSave::Run TestSafeSave::Batch(const QStringList &arguments, const QStrin
     run.out = batch.readAllStandardOutput();
     run.err = batch.readAllStandardError();
     return run;
+}
+
+QHash<QString, QString> TestSafeSave::Statuses(const QByteArray &json)
+{
+    QHash<QString, QString> statuses;
+    for (const QByteArray &line : json.trimmed().split('\n')) {
+        const QJsonObject result = QJsonDocument::fromJson(line).object();
+        statuses.insert(QFileInfo(result.value(QStringLiteral("file")).toString()).fileName(),
+                        result.value(QStringLiteral("status")).toString());
+    }
+    return statuses;
+}
+
+ino_t TestSafeSave::Inode(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
 // Picture 1 is the 250 x 167 JPEG a conversion makes, as TagLib reads it.
@@ -223,22 +253,39 @@ void TestSafeSave::changesByOthersDuringASaveWin()
     QVERIFY(SideFiles(folder).isEmpty());
 }
 
+// Two runs started together: each file is converted by one of them, however
+// long the other holds it in its group of saves. Their wait for an idle lock
+// holder is cut short, so that only a wait for one that works shows.
 void TestSafeSave::twoRunsOverOneFolder()
 {
     const QString folder = Folder(QStringLiteral("shared"));
     QStringList songs;
-    for (int i = 0; i < 16; ++i)
-        songs << Song(folder + QStringLiteral("/%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+    for (int i = 0; i < 40; ++i) {
+        songs << Song(folder + QStringLiteral("/%1.mp3").arg(i, 2, 10, QLatin1Char('0')),
+                      HostilePictures::BandedPng(3000, 2000, false, i));
+    }
     QProcess first;
     QProcess second;
-    for (QProcess *batch : {&first, &second})
-        batch->start(QStringLiteral(BRISKO_BATCH), {QStringLiteral("--jobs"), QStringLiteral("2"), folder});
     for (QProcess *batch : {&first, &second}) {
-        QVERIFY(batch->waitForFinished(120000));
-        QVERIFY2(batch->exitCode() == 0, batch->readAllStandardOutput().constData());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("BRISKO_TEST_LOCK_PATIENCE_MS"), QStringLiteral("1000"));
+        batch->setProcessEnvironment(env);
+        batch->start(QStringLiteral(BRISKO_BATCH), {QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("2"), folder});
     }
-    for (const QString &song : std::as_const(songs))
+    QHash<QString, int> resized;
+    for (QProcess *batch : {&first, &second}) {
+        QVERIFY(batch->waitForFinished(240000));
+        const QByteArray out = batch->readAllStandardOutput();
+        QVERIFY2(batch->exitCode() == 0, out.constData());
+        const QHash<QString, QString> statuses = Statuses(out);
+        QCOMPARE(statuses.size(), songs.size());
+        for (auto file = statuses.cbegin(); file != statuses.cend(); ++file)
+            resized[file.key()] += file.value() == QLatin1String("Resized");
+    }
+    for (const QString &song : std::as_const(songs)) {
         QVERIFY2(Converted(song), qPrintable(song));
+        QCOMPARE(resized.value(QFileInfo(song).fileName()), 1);
+    }
     QVERIFY(SideFiles(folder).isEmpty());
 }
 
@@ -307,13 +354,30 @@ void TestSafeSave::anotherUsersFileIsRefused()
     QVERIFY(SideFiles(folder).isEmpty());
 }
 
-void TestSafeSave::hardLinksAreOneFile()
+void TestSafeSave::otherNamesOfOneFile_data()
 {
+    QTest::addColumn<bool>("symbolic");
+    QTest::addColumn<QString>("secondName"); // beside a.mp3, in the run
+    QTest::newRow("hard link") << false << QStringLiteral("b.mp3");
+    QTest::newRow("symbolic link found after the file") << true << QStringLiteral("b.mp3");
+    QTest::newRow("symbolic link found before the file") << true << QStringLiteral("0.mp3");
+}
+
+// A file is converted once, under its own name, whatever other names the run
+// finds it by: its hard links follow it to the new file, a symbolic link shows
+// the new file anyway, and a name outside the run keeps the old one.
+void TestSafeSave::otherNamesOfOneFile()
+{
+    QFETCH(bool, symbolic);
+    QFETCH(QString, secondName);
     const QString folder = Folder(QStringLiteral("linked"));
     const QString a = Song(folder + QStringLiteral("/a.mp3"));
-    const QString b = folder + QStringLiteral("/b.mp3");
+    const QString second = folder + u'/' + secondName;
     const QString outside = Folder(QStringLiteral("elsewhere")) + QStringLiteral("/c.mp3");
-    QVERIFY(::link(QFile::encodeName(a).constData(), QFile::encodeName(b).constData()) == 0);
+    if (symbolic)
+        QVERIFY(QFile::link(QStringLiteral("a.mp3"), second));
+    else
+        QVERIFY(::link(QFile::encodeName(a).constData(), QFile::encodeName(second).constData()) == 0);
     QVERIFY(::link(QFile::encodeName(a).constData(), QFile::encodeName(outside).constData()) == 0);
     const QByteArray old = Read(a);
 
@@ -322,16 +386,171 @@ void TestSafeSave::hardLinksAreOneFile()
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 1); // one file, counted once
     const QJsonObject result = QJsonDocument::fromJson(lines.first()).object();
+    QCOMPARE(result.value(QStringLiteral("file")).toString(), a);
     QCOMPARE(result.value(QStringLiteral("status")).toString(), QStringLiteral("Resized"));
     QCOMPARE(result.value(QStringLiteral("note")).toString(),
              QStringLiteral("1 other name outside this run keeps the old picture"));
     QVERIFY(Converted(a));
-    struct stat first {};
-    struct stat second {};
-    QVERIFY(::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0);
-    QCOMPARE(first.st_ino, second.st_ino);
+    QCOMPARE(Inode(second), Inode(a));
+    QCOMPARE(QFileInfo(second).isSymLink(), symbolic);
     QCOMPARE(Read(outside), old);
     QVERIFY(SideFiles(folder).isEmpty());
+}
+
+void TestSafeSave::killedWhileSaving_data()
+{
+    QTest::addColumn<int>("songs");
+    QTest::addColumn<bool>("linked");       // 00.mp3 has a second name, b.mp3
+    QTest::addColumn<int>("killAt");        // the step of the run, counted from 1
+    QTest::addColumn<bool>("changedAfter"); // b.mp3 is edited between the kill and the next run
+    QTest::newRow("between the saves of a run") << 6 << false << 4 << false;
+    QTest::newRow("while a second name is pointed at the new file") << 1 << true << 2 << false;
+    QTest::newRow("and the second name edited after the kill") << 1 << true << 2 << true;
+}
+
+// Killed at a known step (each save before its rename, each second name
+// before it is pointed at the new file): every file is as it was or
+// converted, and the next run over the folder finishes the work, clears what
+// the kill left, and keeps the names of one file one file, unless the user
+// changed one of them meanwhile.
+void TestSafeSave::killedWhileSaving()
+{
+    QFETCH(int, songs);
+    QFETCH(bool, linked);
+    QFETCH(int, killAt);
+    QFETCH(bool, changedAfter);
+    const QString folder = Folder(QStringLiteral("killed"));
+    const QString gate = Folder(QStringLiteral("gate"));
+    QHash<QString, QByteArray> before;
+    for (int i = 0; i < songs; ++i) {
+        const QString song = Song(folder + QStringLiteral("/%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+        before.insert(song, Read(song));
+    }
+    const QString first = folder + QStringLiteral("/00.mp3");
+    const QString b = folder + QStringLiteral("/b.mp3");
+    if (linked)
+        QVERIFY(::link(QFile::encodeName(first).constData(), QFile::encodeName(b).constData()) == 0);
+
+    QProcess batch;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("BRISKO_TEST_PAUSE_BEFORE_REPLACE"), gate);
+    batch.setProcessEnvironment(env);
+    batch.start(QStringLiteral(BRISKO_BATCH), {QStringLiteral("--jobs"), QStringLiteral("1"), folder});
+    const QString paused = gate + QStringLiteral("/paused");
+    for (int step = 1;; ++step) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(paused), 60000);
+        if (step == killAt)
+            break;
+        QVERIFY(QFile::remove(paused));
+        QVERIFY(TestFiles::Write(gate + QStringLiteral("/go"), "go"));
+    }
+    ::kill(pid_t(batch.processId()), SIGKILL);
+    QVERIFY(batch.waitForFinished(30000));
+
+    int converted = 0;
+    for (auto song = before.cbegin(); song != before.cend(); ++song) {
+        const bool changed = Read(song.key()) != song.value();
+        QVERIFY2(!changed || Converted(song.key()), qPrintable(song.key()));
+        converted += changed;
+    }
+    QCOMPARE(converted, linked ? 1 : killAt - 1);
+    if (linked) {
+        // The new file under a hidden second name, the other name still the old file.
+        const QStringList hidden = SideFiles(folder);
+        QCOMPARE(hidden.size(), 1);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(folder + u'/' + hidden.first()).constData(), &info), 0);
+        QCOMPARE(info.st_ino, Inode(first));
+        QCOMPARE(Read(b), before.value(first));
+    }
+    if (changedAfter) {
+        TagLib::MPEG::File file(QFile::encodeName(b).constData());
+        file.ID3v2Tag()->setTitle("Theirs");
+        QVERIFY(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
+                          TagLib::File::DoNotDuplicate));
+    }
+
+    const Run again = Batch({folder});
+    QCOMPARE(again.code, 0);
+    for (auto song = before.cbegin(); song != before.cend(); ++song)
+        QVERIFY2(Converted(song.key()), qPrintable(song.key()));
+    QVERIFY(SideFiles(folder).isEmpty());
+    if (linked) {
+        QVERIFY(Converted(b));
+        QCOMPARE(Inode(b) == Inode(first), !changedAfter);
+        TagLib::MPEG::File file(QFile::encodeName(b).constData());
+        QCOMPARE(QString::fromStdString(file.ID3v2Tag()->title().to8Bit(true)),
+                 changedAfter ? QStringLiteral("Theirs") : QStringLiteral("Song"));
+    }
+}
+
+void TestSafeSave::nearlyFullCard_data()
+{
+    QTest::addColumn<QString>("jobs");
+    QTest::newRow("one job") << QStringLiteral("1");
+    QTest::newRow("two jobs") << QStringLiteral("2");
+}
+
+// Twelve FLAC files of 1.6 to 3.3 MB, mostly audio, on a card with 5.5 MB
+// free, room for any one of them and 256,000 bytes more: one run converts
+// them all, as the dry run before it says. The card is a tmpfs of that size,
+// which needs root.
+void TestSafeSave::nearlyFullCard()
+{
+    QFETCH(QString, jobs);
+    const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(600, 600, Qt::darkBlue));
+    QList<QByteArray> files;
+    qint64 pages = 0;
+    for (int i = 0; i < 12; ++i) {
+        // Noise, which FLAC cannot shrink much: about 81 KB a second.
+        const QString noise = dir_->filePath(QStringLiteral("noise.flac"));
+        QProcess ffmpeg;
+        ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                                                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                                QStringLiteral("anoisesrc=a=0.3:d=%1").arg(20 + i * 20.5 / 11),
+                                                QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-ar"), QStringLiteral("44100"),
+                                                QStringLiteral("-sample_fmt"), QStringLiteral("s16"), noise});
+        if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+            QSKIP("ffmpeg is needed for the audio");
+        const AudioFixture::FlacParts audio = AudioFixture::SplitFlac(Read(noise));
+        files << AudioFixture::Flac({{0, audio.streamInfo}, {6, AudioFixture::PictureBody(3, "image/jpeg", "", art)}},
+                                    audio.audio);
+        pages += (files.last().size() + 4095) / 4096;
+    }
+    const QString card = Folder(QStringLiteral("card"));
+    const QByteArray size = "size=" + QByteArray::number(pages * 4096 + 5500000 / 4096 * 4096);
+    if (::geteuid() != 0 || ::mount("tmpfs", QFile::encodeName(card).constData(), "tmpfs", 0, size.constData()) != 0)
+        QSKIP("this system does not let the test mount a tmpfs");
+    const auto unmount = qScopeGuard([&card] { ::umount2(QFile::encodeName(card).constData(), MNT_DETACH); });
+    QStringList paths;
+    for (int i = 0; i < files.size(); ++i) {
+        paths << card + QStringLiteral("/%1.flac").arg(i, 2, 10, QLatin1Char('0'));
+        QVERIFY(TestFiles::Write(paths.last(), files.at(i)));
+    }
+    QVERIFY(QStorageInfo(card).bytesAvailable() >= 5400000);
+
+    const Run dry = Batch({QStringLiteral("--json"), QStringLiteral("--dry-run"), QStringLiteral("--jobs"), jobs, card});
+    const Run real = Batch({QStringLiteral("--json"), QStringLiteral("--jobs"), jobs, card});
+    QVERIFY2(dry.code == 0, dry.out.constData());
+    QVERIFY2(real.code == 0, real.out.constData());
+    const QHash<QString, QString> predicted = Statuses(dry.out);
+    const QHash<QString, QString> outcome = Statuses(real.out);
+    QCOMPARE(outcome.size(), files.size());
+    for (const QString &path : std::as_const(paths)) {
+        const QString name = QFileInfo(path).fileName();
+        QCOMPARE(predicted.value(name), QStringLiteral("Would Resize"));
+        QCOMPARE(outcome.value(name), QStringLiteral("Resized"));
+        // mutagen's picture, and flac's look at the whole stream.
+        QProcess check;
+        check.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"), QStringLiteral("flac -t -s \"$0\" && /usr/bin/python3 -c 'import sys, mutagen.flac; "
+                                                           "sys.stdout.buffer.write(mutagen.flac.FLAC(sys.argv[1]).pictures[0].data)' \"$0\""),
+                     path});
+        QVERIFY(check.waitForFinished(60000));
+        QCOMPARE(check.exitCode(), 0);
+        QCOMPARE(ReadJpegHeader(check.readAllStandardOutput()).size, QSize(250, 250));
+    }
+    QVERIFY(SideFiles(card).isEmpty());
 }
 
 void TestSafeSave::closedOutputStopsTheRun()
@@ -342,24 +561,22 @@ void TestSafeSave::closedOutputStopsTheRun()
         const QString song = Song(folder + QStringLiteral("/%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
         before.insert(song, Read(song));
     }
-    // brisko-batch --json music | head -n1, and brisko-batch's own status.
-    QProcess shell;
-    shell.start(QStringLiteral("bash"),
-                {QStringLiteral("-c"), QStringLiteral("\"$0\" --json --jobs 1 \"$1\" | head -n1 >/dev/null; "
-                                                      "exit ${PIPESTATUS[0]}"),
-                 QStringLiteral(BRISKO_BATCH), folder});
-    QVERIFY(shell.waitForFinished(120000));
-    QCOMPARE(shell.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(shell.exitCode(), 128 + SIGPIPE);
-    const QByteArray summary = shell.readAllStandardError();
+    // brisko-batch --json music into a pipe whose reader is gone before the
+    // first line, as "| head -n1" is after its line; brisko-batch's own status.
+    QProcess pipe;
+    pipe.start(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral("-c"), QStringLiteral("import os, subprocess, sys\n"
+                                                     "reader, writer = os.pipe()\n"
+                                                     "os.close(reader)\n"
+                                                     "sys.exit(subprocess.run(sys.argv[1:], stdout=writer).returncode)"),
+                QStringLiteral(BRISKO_BATCH), QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("1"), folder});
+    QVERIFY(pipe.waitForFinished(120000));
+    QCOMPARE(pipe.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(pipe.exitCode(), 128 + SIGPIPE);
+    const QByteArray summary = pipe.readAllStandardError();
     QVERIFY2(summary.contains("Stopped: ") && summary.contains("Total"), summary.constData());
-    int converted = 0;
-    for (auto song = before.cbegin(); song != before.cend(); ++song) {
-        const bool changed = Read(song.key()) != song.value();
-        QVERIFY(!changed || Converted(song.key()));
-        converted += changed;
-    }
-    QVERIFY(converted > 0 && converted < before.size());
+    for (auto song = before.cbegin(); song != before.cend(); ++song)
+        QVERIFY(Read(song.key()) == song.value() || Converted(song.key()));
     QVERIFY(SideFiles(folder).isEmpty());
 }
 
