@@ -23,13 +23,16 @@ QHash<dev_t, qint64> beingWritten; // by volume
 // end.
 bool Room(std::unique_lock<std::mutex> &lock, dev_t volume, qint64 need, const std::function<qint64()> &free)
 {
+    const auto fits = [&] { return free() - beingWritten.value(volume) >= need; };
     for (;;) {
-        if (free() - beingWritten.value(volume) >= need)
+        if (fits())
             return true;
-        if (ReplaceGroup::PutAllInPlace() || WaitUntilClosed())
+        const bool placed = ReplaceGroup::PutAllInPlace();
+        if (WaitUntilClosed() || placed)
             continue;
+        // A group finished by its own thread meanwhile may have made room.
         if (beingWritten.value(volume) <= 0)
-            return false;
+            return fits();
         copyWritten.wait(lock);
     }
 }
