@@ -50,8 +50,10 @@ qint64 VolumeFreeSpace(const QByteArray &folder)
 
 bool MakeRoom(dev_t volume, qint64 need, const std::function<qint64()> &free)
 {
+    // Asked first without the lock: a slow answer holds up no other file.
+    const qint64 bytes = free();
     std::unique_lock<std::mutex> lock(mutex);
-    return Room(lock, volume, need, free);
+    return bytes - beingWritten.value(volume) >= need || Room(lock, volume, need, free);
 }
 
 RoomClaim::RoomClaim(const QByteArray &folder, dev_t volume, qint64 bytes)
