@@ -456,19 +456,11 @@ void TestSafeSave::killedWhileSaving()
     QCOMPARE(converted, linked ? 1 : killAt - 1);
     if (linked) {
         // The new file under a hidden second name, the other name still the old file.
-        const QStringList hidden = SideFiles(folder);
-        QCOMPARE(hidden.size(), 1);
-        struct stat info {};
-        QCOMPARE(::stat(QFile::encodeName(folder + u'/' + hidden.first()).constData(), &info), 0);
-        QCOMPARE(info.st_ino, Inode(first));
+        QCOMPARE(SideFiles(folder).size(), 1);
         QCOMPARE(Read(b), before.value(first));
     }
-    if (changedAfter) {
-        TagLib::MPEG::File file(QFile::encodeName(b).constData());
-        file.ID3v2Tag()->setTitle("Theirs");
-        QVERIFY(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                          TagLib::File::DoNotDuplicate));
-    }
+    if (changedAfter)
+        QVERIFY(TestFiles::Write(b, Read(b) + "theirs"));
 
     const Run again = Batch({folder});
     QCOMPARE(again.code, 0);
@@ -478,9 +470,7 @@ void TestSafeSave::killedWhileSaving()
     if (linked) {
         QVERIFY(Converted(b));
         QCOMPARE(Inode(b) == Inode(first), !changedAfter);
-        TagLib::MPEG::File file(QFile::encodeName(b).constData());
-        QCOMPARE(QString::fromStdString(file.ID3v2Tag()->title().to8Bit(true)),
-                 changedAfter ? QStringLiteral("Theirs") : QStringLiteral("Song"));
+        QCOMPARE(Read(b).endsWith("theirs"), changedAfter);
     }
 }
 
@@ -505,11 +495,8 @@ void TestSafeSave::nearlyFullCard()
         // Noise, which FLAC cannot shrink much: about 81 KB a second.
         const QString noise = dir_->filePath(QStringLiteral("noise.flac"));
         QProcess ffmpeg;
-        ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                                                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                                QStringLiteral("anoisesrc=a=0.3:d=%1").arg(20 + i * 20.5 / 11),
-                                                QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-ar"), QStringLiteral("44100"),
-                                                QStringLiteral("-sample_fmt"), QStringLiteral("s16"), noise});
+        ffmpeg.start(QStringLiteral("ffmpeg"), QStringLiteral("-v error -y -f lavfi -i anoisesrc=a=0.3:d=%1 -ac 1 -ar 44100 "
+                                                              "-sample_fmt s16 %2").arg(20 + i * 20.5 / 11).arg(noise).split(u' '));
         if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
             QSKIP("ffmpeg is needed for the audio");
         const AudioFixture::FlacParts audio = AudioFixture::SplitFlac(Read(noise));
