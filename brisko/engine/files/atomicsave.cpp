@@ -41,20 +41,6 @@ std::function<void(int, const QString &)> &BeforeCheck()
     return hook;
 }
 
-bool WriteAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
 bool ReadAll(int fd, char *data, qint64 size, qint64 offset)
 {
     return ReadFully(fd, data, offset, size) == 0;

@@ -19,3 +19,17 @@ int ReadFully(int fd, char *to, qint64 offset, qint64 size)
     }
     return 0;
 }
+
+bool WriteAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}

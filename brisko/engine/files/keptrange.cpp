@@ -17,20 +17,6 @@ constexpr qint64 ChunkSize = 1 << 20;
 constexpr qint64 SmallestBlock = 4096;
 constexpr qint64 LargestBlock = 64 * 1024;
 
-bool WriteAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
 // The kernel copies (or on a copy-on-write file system may share) the bytes
 // without passing them through this process; where it cannot, they are read
 // and written.
