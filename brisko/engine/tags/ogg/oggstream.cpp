@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/ogg/oggstream.h"
 
+#include "base/sharedbytes.h"
 #include "base/translation.h"
 
 namespace Ogg {
@@ -195,7 +196,9 @@ void ReadComments(Stream *stream)
         stream->problem = EnglishText("Engine", "the header packets are not in the order their format lays down");
         return;
     }
-    Result<Vorbis::Comments> comments = Vorbis::ParseComments(packet.mid(magic.size()));
+    // The comments share the packet's bytes: a copy would hold its pictures twice.
+    Result<Vorbis::Comments> comments
+        = Vorbis::ParseComments(SharedSlice(packet, magic.size(), packet.size() - magic.size()));
     if (!comments) {
         stream->problem = comments.Why().reason;
         return;
