@@ -110,11 +110,13 @@ Vorbis::Comments CommentsOf(const Flac::Metadata &metadata)
 // The new copy read back from its own bytes: the blocks as planned, every
 // block that was not to change as the original holds it, no comment but the
 // changed fields' different, and the audio frames the same to the last byte.
-QString CheckCopy(int copy, int original, const Plan &plan, const QSet<QByteArray> &changedNames)
+// theirs: the original's metadata as read when its tags were, from the same
+// locked file; reading it again would hold its pictures twice.
+QString CheckCopy(int copy, int original, const Flac::Metadata &theirs, const Plan &plan,
+                  const QSet<QByteArray> &changedNames)
 {
     const QString differs = EnglishText("Engine", "the new metadata does not read back as written");
     const Flac::Metadata mine = Flac::ReadMetadata(copy, SizeOfFile(copy));
-    const Flac::Metadata theirs = Flac::ReadMetadata(original, SizeOfFile(original));
     if (!mine.problem.isEmpty() || !theirs.problem.isEmpty() || mine.prefix != theirs.prefix
         || mine.blocks != plan.edited.blocks)
         return differs;
@@ -181,8 +183,9 @@ Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Com
     rewrite.head = Flac::RenderMetadata(plan.edited);
     rewrite.keepFrom = metadata.audioStart;
     rewrite.keepTo = fileSize;
-    rewrite.check = [plan, changedNames](int copy, int original) {
-        return CheckCopy(copy, original, plan, changedNames);
+    // The metadata is shared, not copied: its blocks are implicitly shared.
+    rewrite.check = [metadata, plan, changedNames](int copy, int original) {
+        return CheckCopy(copy, original, metadata, plan, changedNames);
     };
     return rewrite;
 }

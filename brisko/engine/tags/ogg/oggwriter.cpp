@@ -69,13 +69,15 @@ struct Packets
     QSet<int> changed;
 };
 
-QString CheckCopy(int copy, int original, const Packets &packets, qint64 shift, const Changed &changed)
+// theirs: the original's header packets as read when its tags were, from
+// the same locked file; reading them again would hold its pictures twice.
+QString CheckCopy(int copy, int original, const Ogg::Stream &theirs, const Packets &packets, qint64 shift,
+                  const Changed &changed)
 {
     const QString differs = EnglishText("Engine", "the new comment header does not read back as written");
     ByteReader copyReader(copy, SizeOfFile(copy));
     ByteReader originalReader(original, SizeOfFile(original));
     const Ogg::Stream mine = Ogg::ReadStream(copyReader);
-    const Ogg::Stream theirs = Ogg::ReadStream(originalReader);
     if (!mine.problem.isEmpty() || !theirs.problem.isEmpty() || mine.prefix != theirs.prefix
         || mine.firstPage != theirs.firstPage || mine.packets.size() != theirs.packets.size()
         || mine.headerPages.size() - theirs.headerPages.size() != shift
@@ -272,8 +274,9 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
             return WriteRenumbered(fd, fileSize, audioOnly, shift, write);
         };
     }
-    rewrite.check = [packets, shift, changed](int copy, int original) {
-        return CheckCopy(copy, original, packets, shift, changed);
+    // The stream is shared, not copied: its packets and comments are implicitly shared.
+    rewrite.check = [stream, packets, shift, changed](int copy, int original) {
+        return CheckCopy(copy, original, stream, packets, shift, changed);
     };
     return rewrite;
 }
