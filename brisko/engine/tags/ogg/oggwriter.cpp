@@ -7,6 +7,8 @@
 #include "engine/tags/padding.h"
 #include "engine/tags/vorbis/flacpicture.h"
 
+#include <algorithm>
+
 namespace {
 
 // What a change is meant to touch: the fields' entries, and the pictures'
@@ -232,8 +234,11 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
         changed.names.unite(OggPictures::Names);
     if (IsOpusPadding(stream)) {
         const qint64 padding = ChooseOpusPadding(stream, edited, shareBlock);
-        edited.trailing = edited.trailing.left(padding);
-        edited.trailing.append(QByteArray(padding - edited.trailing.size(), '\0'));
+        // Made afresh: the old padding is a slice of the whole comment
+        // packet, and growing it would take a buffer of the packet's size.
+        QByteArray resized(padding, '\0');
+        std::copy_n(edited.trailing.constData(), qMin<qint64>(padding, edited.trailing.size()), resized.data());
+        edited.trailing = resized;
         changed.padding = edited.trailing != stream.comments.trailing;
     }
 
