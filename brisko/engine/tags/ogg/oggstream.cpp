@@ -113,11 +113,41 @@ bool HeadersComplete(const Stream &stream)
     return !packets.isEmpty() && !packets.last().isEmpty() && (uchar(packets.last().at(0)) & 0x80);
 }
 
+// The length of the packet that begins the page at at, from the pages'
+// segment tables alone; never more than the file holds after at, nor the
+// limit of the header packets: the pages are checked when they are read.
+qint64 PacketLength(ByteReader &reader, qint64 at)
+{
+    constexpr int HeaderSize = 27;
+    const qint64 most = qMin(MostTagBytes, reader.Size() - at);
+    qint64 length = 0;
+    while (length <= most) {
+        const std::optional<QByteArray> header = reader.Read(at, HeaderSize);
+        const std::optional<QByteArray> lacing = header && header->startsWith("OggS")
+                                                     ? reader.Read(at + HeaderSize, uchar(header->at(26)))
+                                                     : std::nullopt;
+        if (!lacing)
+            break;
+        qint64 body = 0;
+        for (const char segment : *lacing) {
+            body += uchar(segment);
+            if (uchar(segment) < 255)
+                return qMin(length + body, most);
+        }
+        length += body;
+        at += HeaderSize + lacing->size() + body;
+    }
+    return qMin(length, most);
+}
+
 // The pages after the first, gathered into packets up to the last header
 // packet, which must end its page: audio begins on a page of its own.
 void ReadHeaderPages(ByteReader &reader, Stream *stream)
 {
+    // The comment packet, which may hold large pictures, is given its room
+    // at once: grown page by page, it would be copied on the way.
     QByteArray packet;
+    packet.reserve(PacketLength(reader, stream->audioStart));
     qint64 bytes = 0;
     while (!HeadersComplete(*stream)) {
         Result<Page> page = ReadPage(reader, stream->audioStart);
