@@ -70,6 +70,10 @@ private:
     static Qt::DropAction DragAndDrop(frmMain &window, const QList<QUrl> &urls, QMimeData *data = nullptr,
                                       bool onRows = true);
     static QStringList ListedPaths(const frmMain &window);
+    // A drop is taken in when its timer comes due, then read on workers that
+    // hand in rows one at a time: waits until that whole intake has ended,
+    // however slowly a busy machine runs it.
+    static bool WaitForDropIntake(const frmMain &window);
     static void ClickRow(frmMain &window, int position, Qt::MouseButton button = Qt::LeftButton,
                          bool waitForPreview = true);
     // Right-clicks a row and chooses an entry of the context menu with the mouse.
@@ -130,6 +134,11 @@ Qt::DropAction TestIntake::DragAndDrop(frmMain &window, const QList<QUrl> &urls,
     QDropEvent drop(where, offered, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(rows, &drop);
     return move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+}
+
+bool TestIntake::WaitForDropIntake(const frmMain &window)
+{
+    return QTest::qWaitFor([&window] { return !Probe(window).tmrDnD->isActive(); }, 60000) && WaitUntilIdle(window);
 }
 
 QStringList TestIntake::ListedPaths(const frmMain &window)
@@ -308,7 +317,7 @@ void TestIntake::droppedFolderOrFiles()
     QCOMPARE(Probe(window).PendingDrop, (QStringList{QStringLiteral("1"), Path(QStringLiteral("Album"))}));
     QVERIFY(Probe(window).tmrDnD->isActive());
     QCOMPARE(Probe(window).lvwMain()->RowCount(), 0); // the drop itself adds nothing
-    QTRY_COMPARE(Probe(window).lvwMain()->RowCount(), 2);
+    QVERIFY(WaitForDropIntake(window));
     QCOMPARE(ListedPaths(window), (QStringList{one, two})); // sorted by file name after the intake
     QCOMPARE(Probe(window).PendingDrop, QStringList{QString()});
     QVERIFY(!(window.windowState() & Qt::WindowMinimized)); // brought to the front first
@@ -322,7 +331,7 @@ void TestIntake::droppedFolderOrFiles()
                  url(QStringLiteral("Album"))},
                 nullptr, false);
     QCOMPARE(Probe(window).PendingDrop, (QStringList{QStringLiteral("2"), a, b}));
-    QTRY_COMPARE(Probe(window).lvwMain()->RowCount(), 2);
+    QVERIFY(WaitForDropIntake(window));
     QCOMPARE(ListedPaths(window), (QStringList{a, b}));
     QVERIFY(Probe(window).cmdFiles->isEnabled() && !Probe(window).OperationRunning);
 }
@@ -376,7 +385,8 @@ void TestIntake::namesThatCannotBeShown()
     window.ClearList();
     const QUrl dropped = QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"));
     DragAndDrop(window, {dropped, QUrl::fromLocalFile(good)});
-    QTRY_COMPARE(messages_.size(), 1);
+    QVERIFY(WaitForDropIntake(window));
+    QCOMPARE(messages_.size(), 1);
     QVERIFY(messages_.first().startsWith(QLatin1String("1 file was left out")));
     QCOMPARE(ListedPaths(window), QStringList{good});
 }
@@ -413,8 +423,7 @@ void TestIntake::dropJustBeforeResizeAllWaitsForTheRun()
     QVERIFY(WaitUntilIdle(window));
     SetFreeSpaceQuery(nullptr);
     // Then the dropped files come in, as they are.
-    QTRY_COMPARE(Probe(window).lvwMain()->RowCount(), 5);
-    QVERIFY(WaitUntilIdle(window));
+    QVERIFY(WaitForDropIntake(window));
     QCOMPARE(ListedPaths(window), QStringList({a, b}) + listed);
     for (int row = 3; row <= 5; ++row)
         QCOMPARE(Probe(window).lvwMain()->Field(row, ColStatus), QStringLiteral("Resized"));
