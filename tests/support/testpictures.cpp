@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -45,7 +46,14 @@ QByteArray Jpeg(const QImage &image, int quality, bool progressive)
     return bytes;
 }
 
-QByteArray AdobeCmykJpeg(int width, int height, int c, int m, int y, int k)
+namespace {
+
+// A JPEG written by libjpeg itself, for the kinds Qt does not write: setUp
+// chooses the colour space and coding after the defaults, row(y) gives a
+// scanline of components bytes a pixel.
+QByteArray LibjpegJpeg(int width, int height, int components, J_COLOR_SPACE input,
+                       const std::function<void(jpeg_compress_struct &)> &setUp,
+                       const std::function<JSAMPROW(int y)> &row)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -56,21 +64,13 @@ QByteArray AdobeCmykJpeg(int width, int height, int c, int m, int y, int k)
     jpeg_mem_dest(&cinfo, &out, &size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
+    cinfo.input_components = components;
+    cinfo.in_color_space = input;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_colorspace(&cinfo, JCS_YCCK); // writes the Adobe marker
-    jpeg_set_quality(&cinfo, 95, TRUE);
+    setUp(cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(size_t(width) * 4);
-    for (int x = 0; x < width; ++x) {
-        row[size_t(x) * 4 + 0] = JSAMPLE(255 - c);
-        row[size_t(x) * 4 + 1] = JSAMPLE(255 - m);
-        row[size_t(x) * 4 + 2] = JSAMPLE(255 - y);
-        row[size_t(x) * 4 + 3] = JSAMPLE(255 - k);
-    }
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW pointer = row.data();
+        JSAMPROW pointer = row(int(cinfo.next_scanline));
         jpeg_write_scanlines(&cinfo, &pointer, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -80,33 +80,36 @@ QByteArray AdobeCmykJpeg(int width, int height, int c, int m, int y, int k)
     return bytes;
 }
 
+} // namespace
+
+QByteArray AdobeCmykJpeg(int width, int height, int c, int m, int y, int k)
+{
+    std::vector<JSAMPLE> row(size_t(width) * 4);
+    for (int x = 0; x < width; ++x) {
+        row[size_t(x) * 4 + 0] = JSAMPLE(255 - c);
+        row[size_t(x) * 4 + 1] = JSAMPLE(255 - m);
+        row[size_t(x) * 4 + 2] = JSAMPLE(255 - y);
+        row[size_t(x) * 4 + 3] = JSAMPLE(255 - k);
+    }
+    return LibjpegJpeg(
+        width, height, 4, JCS_CMYK,
+        [](jpeg_compress_struct &cinfo) {
+            jpeg_set_colorspace(&cinfo, JCS_YCCK); // writes the Adobe marker
+            jpeg_set_quality(&cinfo, 95, TRUE);
+        },
+        [&row](int) { return row.data(); });
+}
+
 QByteArray ArithmeticJpeg(const QImage &image)
 {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char *out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = JDIMENSION(rgb.width());
-    cinfo.image_height = JDIMENSION(rgb.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    cinfo.arith_code = TRUE;
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char *>(out), int(size));
-    std::free(out);
-    return bytes;
+    return LibjpegJpeg(
+        rgb.width(), rgb.height(), 3, JCS_RGB,
+        [](jpeg_compress_struct &cinfo) {
+            cinfo.arith_code = TRUE;
+            jpeg_set_quality(&cinfo, 90, TRUE);
+        },
+        [&rgb](int y) { return const_cast<JSAMPROW>(rgb.constScanLine(y)); });
 }
 
 QByteArray Encoded(const QImage &image, const char *format)
