@@ -23,6 +23,37 @@ bool ReadNumber(const QString &text, int *value)
     return ok;
 }
 
+// The options that take no value, and what each turns on.
+struct Switch
+{
+    const char *name;
+    bool BatchOptions::*set;
+};
+constexpr Switch Switches[] = {
+    {"--skip-smaller", &BatchOptions::skipSmaller},
+    {"--enlarge", &BatchOptions::enlarge},
+    {"--force", &BatchOptions::force},
+    {"--all-pictures", &BatchOptions::allPictures},
+    {"--front-cover-first", &BatchOptions::frontCoverFirst},
+    {"--folder-art", &BatchOptions::folderArt},
+    {"--check", &BatchOptions::check},
+    {"--dry-run", &BatchOptions::dryRun},
+    {"-n", &BatchOptions::dryRun},
+    {"--json", &BatchOptions::json},
+    {"--help", &BatchOptions::help},
+    {"-h", &BatchOptions::help},
+    {"--version", &BatchOptions::version},
+};
+
+bool BatchOptions::*SwitchNamed(const QString &name)
+{
+    for (const Switch &option : Switches) {
+        if (name == QLatin1String(option.name))
+            return option.set;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::optional<qint64> ReadByteCount(const QString &text)
@@ -120,28 +151,8 @@ QString ParseBatchOptions(const QStringList &arguments, const BatchOptions &defa
         }
         else if (hasValue)
             error = QCoreApplication::translate("Batch", "unknown option %1").arg(argument);
-        else if (name == QLatin1String("--skip-smaller"))
-            options->skipSmaller = true;
-        else if (name == QLatin1String("--enlarge"))
-            options->enlarge = true;
-        else if (name == QLatin1String("--force"))
-            options->force = true;
-        else if (name == QLatin1String("--all-pictures"))
-            options->allPictures = true;
-        else if (name == QLatin1String("--front-cover-first"))
-            options->frontCoverFirst = true;
-        else if (name == QLatin1String("--folder-art"))
-            options->folderArt = true;
-        else if (name == QLatin1String("--check"))
-            options->check = true;
-        else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n"))
-            options->dryRun = true;
-        else if (name == QLatin1String("--json"))
-            options->json = true;
-        else if (name == QLatin1String("--help") || name == QLatin1String("-h"))
-            options->help = true;
-        else if (name == QLatin1String("--version"))
-            options->version = true;
+        else if (bool BatchOptions::*const set = SwitchNamed(name))
+            options->*set = true;
         else
             error = QCoreApplication::translate("Batch", "unknown option %1").arg(argument);
         if (!error.isEmpty())
