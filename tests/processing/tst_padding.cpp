@@ -10,7 +10,6 @@
 #include <QtTest>
 
 #include <fcntl.h>
-#include <optional>
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -97,44 +96,19 @@ QString Run(const QString &program, const QStringList &arguments)
     return ran && process.exitCode() == 0 ? QString() : program + u' ' + QString::fromLocal8Bit(process.readAllStandardError());
 }
 
-// A folder on a file system that shares blocks: BRISKO_COW_DIR, or a btrfs
-// made in an image file and loop-mounted while this lives (as root, with
-// btrfs-progs). Why there is none otherwise.
-class CopyOnWriteFolder
+// Loop-mounts a btrfs made in an image file on path (as root, with
+// btrfs-progs); why there is none, or nothing.
+QString MountBtrfs(const QString &path)
 {
-public:
-    explicit CopyOnWriteFolder(const QString &scratch) : path_(qEnvironmentVariable("BRISKO_COW_DIR"))
-    {
-        if (!path_.isEmpty())
-            return;
-        path_ = scratch + QStringLiteral("/btrfs");
-        const QString image = scratch + QStringLiteral("/btrfs.img");
-        const auto makeImage = [&image] {
-            QFile file(image);
-            return file.open(QIODevice::WriteOnly) && file.resize(256 << 20);
-        };
-        if (::geteuid() != 0)
-            why_ = QStringLiteral("no btrfs or XFS folder: name one in BRISKO_COW_DIR, or run as root to mount one");
-        else if (!QDir().mkpath(path_) || !makeImage())
-            why_ = QStringLiteral("no image file for a btrfs could be made");
-        else
-            why_ = Run(QStringLiteral("mkfs.btrfs"), {QStringLiteral("-qf"), image});
-        if (why_.isEmpty())
-            why_ = Run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image, path_});
-        mounted_ = why_.isEmpty();
-    }
-    ~CopyOnWriteFolder()
-    {
-        if (mounted_)
-            Run(QStringLiteral("umount"), {path_});
-    }
-    QString Path() const { return why_.isEmpty() ? path_ : QString(); }
-    QString Why() const { return why_; }
-
-private:
-    QString path_, why_;
-    bool mounted_ = false;
-};
+    if (::geteuid() != 0)
+        return QStringLiteral("no btrfs or XFS folder: name one in BRISKO_COW_DIR, or run as root to mount one");
+    QFile image(path + QStringLiteral(".img"));
+    if (!QDir().mkpath(path) || !image.open(QIODevice::WriteOnly) || !image.resize(256 << 20))
+        return QStringLiteral("no image file for a btrfs could be made");
+    image.close();
+    const QString why = Run(QStringLiteral("mkfs.btrfs"), {QStringLiteral("-qf"), image.fileName()});
+    return why.isEmpty() ? Run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image.fileName(), path}) : why;
+}
 
 } // namespace
 
@@ -146,11 +120,15 @@ private slots:
     void initTestCase();
     void shrinks_data();
     void shrinks();
+    void cleanupTestCase();
 
 private:
     QTemporaryDir tones_, dir_;
     Tones tone_;
-    std::optional<CopyOnWriteFolder> cow_; // unmounted before dir_ goes
+    // A folder on a file system that shares blocks: BRISKO_COW_DIR or one
+    // mounted for the run; why there is none.
+    QString cow_ = qEnvironmentVariable("BRISKO_COW_DIR"), noCow_;
+    bool mounted_ = false;
 };
 
 void TestPadding::initTestCase()
@@ -228,12 +206,15 @@ void TestPadding::shrinks()
     QFETCH(qint64, oldPadding);
     QFETCH(bool, padded);
     QFETCH(bool, shared);
-    if (shared && !cow_)
-        cow_.emplace(dir_.path());
-    if (shared && cow_->Path().isEmpty())
-        QSKIP(qPrintable(cow_->Why()));
+    if (shared && cow_.isEmpty() && noCow_.isEmpty()) {
+        noCow_ = MountBtrfs(dir_.filePath(QStringLiteral("btrfs")));
+        mounted_ = noCow_.isEmpty();
+        cow_ = mounted_ ? dir_.filePath(QStringLiteral("btrfs")) : QString();
+    }
+    if (shared && cow_.isEmpty())
+        QSKIP(qPrintable(noCow_));
 
-    const QString path = (shared ? cow_->Path() : dir_.path()) + u'/' + name;
+    const QString path = (shared ? cow_ : dir_.path()) + u'/' + name;
     const QString before = dir_.filePath(QStringLiteral("before-") + name);
     QVERIFY(TestFiles::Write(path, file) && TestFiles::Write(before, file));
     const int old = ::open(QFile::encodeName(path).constData(), O_RDONLY); // keeps the old file's blocks its own too
@@ -261,6 +242,12 @@ void TestPadding::shrinks()
         QVERIFY2(sharedBytes >= audioBytes - 2 * FsBlock, qPrintable(QStringLiteral("%1 of %2 bytes shared").arg(sharedBytes).arg(audioBytes)));
     }
     QFile::remove(path);
+}
+
+void TestPadding::cleanupTestCase()
+{
+    if (mounted_)
+        Run(QStringLiteral("umount"), {cow_});
 }
 
 QTEST_GUILESS_MAIN(TestPadding)
