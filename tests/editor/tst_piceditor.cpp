@@ -725,7 +725,7 @@ void TestPicEditor::filesNoFormatReadsAreRefused()
         QCOMPARE(list->PathAt(row), file.path);
         QCOMPARE(list->Row(row).Status, QStringLiteral("No Picture"));
         QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), file.listed);
-        QVERIFY(log.Added().contains((file.path + QStringLiteral(": ") + file.listed).toUtf8()));
+        QTRY_VERIFY(log.Added().contains((file.path + QStringLiteral(": ") + file.listed).toUtf8()));
     }
 
     Select(window, {1, 2});
