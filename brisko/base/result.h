@@ -38,3 +38,25 @@ public:
 private:
     std::variant<T, Failure> state_;
 };
+
+// What an engine operation that gives nothing back answers: done, or the
+// reason it was not.
+template <>
+class Result<void>
+{
+public:
+    Result() = default;
+    Result(Failure failure) : failed_(true), failure_(std::move(failure)) {}
+
+    static Result Success() { return Result(); }
+
+    bool Ok() const { return !failed_; }
+    explicit operator bool() const { return Ok(); }
+
+    // Only when not Ok.
+    const Failure &Why() const { return failure_; }
+
+private:
+    bool failed_ = false;
+    Failure failure_;
+};
