@@ -7,8 +7,8 @@
 
 // Asked now and then while a picture is decoded or waits for memory: true
 // means the user asked to stop (the window's "Stop", brisko-batch's Ctrl-C),
-// and the work gives up at once with BriskoError 18, "User interrupt
-// occurred", leaving the file as it was. Asked on the worker's thread, so it
+// and the work gives up at once with error 18, "User interrupt occurred",
+// leaving the file as it was. Asked on the worker's thread, so it
 // only reads a flag that another thread sets.
 using StopCheck = std::function<bool()>;
 
@@ -40,6 +40,3 @@ private:
     QElapsedTimer clock_;
     bool stopped_ = false;
 };
-
-// BriskoError 18, for a stop request answered.
-[[noreturn]] void ThrowStopped();

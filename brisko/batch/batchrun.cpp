@@ -47,8 +47,13 @@ TagLibrary::MemoryHold TagMemory(const std::atomic<bool> &stop)
 {
     return [&stop](qint64 metadataBytes) -> std::shared_ptr<void> {
         static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
-        return std::make_shared<DecodeBudget::Grant>(
-            tagMemory.Acquire(qMin(2 * metadataBytes, tagMemory.Capacity()), [&stop] { return stop.load(); }));
+        Result<DecodeBudget::Grant> grant =
+            tagMemory.Acquire(qMin(2 * metadataBytes, tagMemory.Capacity()), [&stop] { return stop.load(); });
+        // Thrown through the tag library, which refuses the file, to the
+        // conversion's handler: only a stop can fail here.
+        if (!grant)
+            throw BriskoError(grant.Why().code, grant.Why().reason);
+        return std::make_shared<DecodeBudget::Grant>(std::move(*grant));
     };
 }
 

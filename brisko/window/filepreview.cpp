@@ -49,11 +49,10 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
         preview->imageSize = ImageSizeText(QSize(0, 0));
         return true;
     }
-    try {
-        preview->picture = ToQImage(PreviewPicture(picture, measured.size, box));
-    } catch (const BriskoError &) {
+    const Result<Image> shown = PreviewPicture(picture, measured.size, box);
+    if (!shown)
         return false; // counted by its headers; the conversion will tell
-    }
+    preview->picture = ToQImage(*shown);
     if (preview->picture.isNull())
         return false;
     preview->fileSize = FileSizeText(picture.size());
@@ -80,16 +79,18 @@ FilePreview PreviewOfPicture(const QByteArray &picture, const QString &path, QSi
     if (!picture.isEmpty()) {
         const MeasuredPicture measured = MeasureLogged(picture, path, "ShowPicOnDemand");
         if (measured.valid) {
-            try {
-                preview.picture = ToQImage(PreviewPicture(picture, measured.size, box));
+            const Result<Image> shown = PreviewPicture(picture, measured.size, box);
+            if (shown) {
+                preview.picture = ToQImage(*shown);
                 preview.fileSize = FileSizeText(picture.size());
                 preview.imageSize = ImageSizeText(measured.size);
                 preview.fromPng = measured.fromPng;
                 return preview;
-            } catch (const BriskoError &error) {
-                if (error.Number() != ErrorNumber::InvalidPicture && error.Number() != ErrorNumber::PictureUnexpected)
-                    throw;
             }
+            // The window's handlers tell the other failures by their numbers.
+            const Failure &why = shown.Why();
+            if (why.code != ErrorNumber::InvalidPicture && why.code != ErrorNumber::PictureUnexpected)
+                throw BriskoError(why.code, why.reason);
         }
         preview.problem = PictureProblem(picture);
     }

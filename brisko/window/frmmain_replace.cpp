@@ -70,7 +70,12 @@ void frmMain::WriteChange(TagChange change)
             change.hasPicture = true;
             originalSize = KeptPicture.size();
             newSize = NewPictureSize(originalSize.width(), originalSize.height(), TargetSize);
-            change.jpeg = Encoder().ImageToJpegData(FromQImage(KeptPicture), newSize, Quality);
+            const Result<QByteArray> jpeg = Encoder().ImageToJpegData(FromQImage(KeptPicture), newSize, Quality);
+            if (!jpeg) {
+                LogError(QStringLiteral("ReplacePicture"), jpeg.Why().reason);
+                return;
+            }
+            change.jpeg = *jpeg;
         }
     } catch (const std::exception &error) {
         LogError(QStringLiteral("ReplacePicture"), ErrorDescription(error));

@@ -120,8 +120,8 @@ bool TestBatch::OriginalOrConverted(const QString &path, const QByteArray &origi
     }
     const auto *picture = static_cast<TagLib::ID3v2::AttachedPictureFrame *>(pictures.front());
     const QByteArray jpeg(picture->picture().data(), int(picture->picture().size()));
-    const JpegHeader header = ReadJpegHeader(jpeg);
-    if (header.size != QSize(250, 167) || header.progressive || !JpegIsComplete(jpeg)) {
+    const Result<JpegHeader> header = ReadJpegHeader(jpeg);
+    if (!header || header->size != QSize(250, 167) || header->progressive || !JpegIsComplete(jpeg)) {
         *why = QStringLiteral("picture not converted completely");
         return false;
     }

@@ -132,7 +132,9 @@ QByteArray PaddedFlac()
 
 QSize JpegSize(const QJsonObject &picture)
 {
-    return ReadJpegHeader(QByteArray::fromBase64(picture.value(QStringLiteral("data")).toString().toLatin1())).size;
+    const Result<JpegHeader> header =
+        ReadJpegHeader(QByteArray::fromBase64(picture.value(QStringLiteral("data")).toString().toLatin1()));
+    return header ? header->size : QSize();
 }
 
 } // namespace
@@ -385,19 +387,19 @@ void TestBatchOutcomes::playerOptions()
         return;
     }
     QCOMPARE(read.size(), pictures.isEmpty() ? 1 : pictures.size());
-    const JpegHeader first = ReadJpegHeader(read.at(0).data);
+    const Result<JpegHeader> first = ReadJpegHeader(read.at(0).data);
     QCOMPARE(read.at(0).type, 3);
-    QVERIFY(first.ok && !first.progressive);
-    QCOMPARE(SizeText(first.size.width(), first.size.height()), result.value(QStringLiteral("new_size")).toString());
+    QVERIFY(first && !first->progressive);
+    QCOMPARE(SizeText(first->size.width(), first->size.height()), result.value(QStringLiteral("new_size")).toString());
     const QString note = result.value(QStringLiteral("note")).toString();
     if (arguments.contains(QStringLiteral("--front-cover-first"))) {
-        QCOMPARE(first.size, QSize(250, 250));
+        QCOMPARE(first->size, QSize(250, 250));
         QCOMPARE(read.at(0).description, QStringLiteral("front"));
         QCOMPARE(read.at(1).type, 4);
         QCOMPARE(read.at(1).data, back);
         QCOMPARE(note, QStringLiteral("the front cover (picture 2) moved to be picture 1"));
     } else if (arguments.contains(QStringLiteral("--folder-art"))) {
-        QCOMPARE(first.size, QSize(250, 179));
+        QCOMPARE(first->size, QSize(250, 179));
         QCOMPARE(note, QStringLiteral("the folder picture Cover.JPG added as the front cover"));
     } else {
         // Quality and then size stepped down until it fits; the line says how far.

@@ -147,8 +147,9 @@ bool TestSafeSave::Converted(const QString &path)
     if (pictures.size() != 1)
         return false;
     const auto *picture = static_cast<TagLib::ID3v2::AttachedPictureFrame *>(pictures.front());
-    return ReadJpegHeader(QByteArray(picture->picture().data(), int(picture->picture().size()))).size
-           == QSize(250, 167);
+    const Result<JpegHeader> header =
+        ReadJpegHeader(QByteArray(picture->picture().data(), int(picture->picture().size())));
+    return header && header->size == QSize(250, 167);
 }
 
 QStringList TestSafeSave::SideFiles(const QString &folder)
@@ -535,7 +536,7 @@ void TestSafeSave::nearlyFullCard()
                      path});
         QVERIFY(check.waitForFinished(60000));
         QCOMPARE(check.exitCode(), 0);
-        QCOMPARE(ReadJpegHeader(check.readAllStandardOutput()).size, QSize(250, 250));
+        QCOMPARE(ReadJpegHeader(check.readAllStandardOutput())->size, QSize(250, 250));
     }
     QVERIFY(SideFiles(card).isEmpty());
 }

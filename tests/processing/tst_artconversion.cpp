@@ -156,7 +156,7 @@ void TestArtConversion::convertsAndKeepsTheTime()
     QCOMPARE(tags_.Id3v2Field(TagField::Title), QStringLiteral("Song"));
     const QString art = dir_->filePath(QStringLiteral("art.jpg"));
     QVERIFY(tags_.SavePictureToFile(1, art));
-    QCOMPARE(PictureSize(art), QSize(300, 200));
+    QCOMPARE(*PictureSize(art), QSize(300, 200));
 }
 
 void TestArtConversion::pngIsConvertedOnce()

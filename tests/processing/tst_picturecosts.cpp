@@ -2,6 +2,7 @@
 #include "base/briskoerror.h"
 #include "engine/pictures/artcache.h"
 #include "engine/pictures/decodebudget.h"
+#include "engine/pictures/picturefailure.h"
 #include "support/errors.h"
 
 #include <QtTest>
@@ -28,17 +29,16 @@ private slots:
 void TestPictureCosts::budgetRefusesWhatCouldNeverFit()
 {
     DecodeBudget budget(100 << 20);
-    try {
-        budget.Acquire((100 << 20) + 1);
-        QFAIL("more than the whole budget was granted");
-    } catch (const BriskoError &error) {
-        QCOMPARE(error.Number(), 481);
-        QVERIFY2(error.Description().contains(QLatin1String("101 MB")), qPrintable(error.Description()));
-        QVERIFY2(error.Description().contains(QLatin1String("100 MB")), qPrintable(error.Description()));
+    {
+        const Result<DecodeBudget::Grant> refused = budget.Acquire((100 << 20) + 1);
+        QVERIFY2(!refused, "more than the whole budget was granted");
+        QCOMPARE(refused.Why().code, 481);
+        QVERIFY2(refused.Why().reason.contains(QLatin1String("101 MB")), qPrintable(refused.Why().reason));
+        QVERIFY2(refused.Why().reason.contains(QLatin1String("100 MB")), qPrintable(refused.Why().reason));
     }
     QCOMPARE(budget.InUse(), 0);
     {
-        const DecodeBudget::Grant all = budget.Acquire(100 << 20);
+        const Result<DecodeBudget::Grant> all = budget.Acquire(100 << 20);
         QCOMPARE(budget.InUse(), 100 << 20);
     }
     QCOMPARE(budget.InUse(), 0);
@@ -49,10 +49,10 @@ void TestPictureCosts::budgetServesInTurn()
     // 60 held; 50 asks and must wait; 30 would fit now but comes after 50,
     // so it waits too (were it let past, the line would never be two long).
     DecodeBudget budget(100);
-    DecodeBudget::Grant first = budget.Acquire(60);
+    DecodeBudget::Grant first = std::move(*budget.Acquire(60));
     std::atomic<bool> done{false};
     const auto take = [&](qint64 bytes) {
-        const DecodeBudget::Grant grant = budget.Acquire(bytes);
+        const Result<DecodeBudget::Grant> grant = budget.Acquire(bytes);
         while (!done)
             std::this_thread::yield();
     };
@@ -73,10 +73,10 @@ void TestPictureCosts::budgetServesInTurn()
 void TestPictureCosts::budgetWaitEndsOnStop()
 {
     DecodeBudget budget(100);
-    const DecodeBudget::Grant held = budget.Acquire(90);
+    const Result<DecodeBudget::Grant> held = budget.Acquire(90);
     std::atomic<bool> stop{false};
     std::atomic<int> error{-1};
-    std::thread waiting([&] { error = ErrorOf([&] { budget.Acquire(20, [&] { return stop.load(); }); }); });
+    std::thread waiting([&] { error = ErrorOf(budget.Acquire(20, [&] { return stop.load(); })); });
     QTRY_COMPARE(budget.Waiting(), 1);
     stop = true;
     waiting.join();
@@ -84,20 +84,20 @@ void TestPictureCosts::budgetWaitEndsOnStop()
     QCOMPARE(budget.Waiting(), 0);
     QCOMPARE(budget.InUse(), 90);
     // The line moves on without the one that gave up.
-    QCOMPARE(budget.Acquire(10).Bytes(), 10);
+    QCOMPARE(budget.Acquire(10)->Bytes(), 10);
 }
 
 void TestPictureCosts::cacheMakesSharedArtOnce()
 {
     ArtCache cache(4, 1 << 20);
     int made = 0;
-    const auto make = [&made] {
+    const auto make = [&made]() -> Result<QByteArray> {
         ++made;
         return QByteArray("jpeg ") + QByteArray::number(made);
     };
     const QByteArray art(1000, 'a');
-    const QByteArray first = cache.Get(art, QSize(250, 250), 80, make);
-    QCOMPARE(cache.Get(QByteArray(1000, 'a'), QSize(250, 250), 80, make), first);
+    const QByteArray first = *cache.Get(art, QSize(250, 250), 80, make);
+    QCOMPARE(*cache.Get(QByteArray(1000, 'a'), QSize(250, 250), 80, make), first);
     QCOMPARE(made, 1);
     // Other bytes, size or quality are other pictures.
     QByteArray other = art;
@@ -114,7 +114,7 @@ void TestPictureCosts::cacheStaysWithinItsBytes()
     // allows, art and new pictures counted together.
     ArtCache cache(16, 64 << 20);
     for (int i = 0; i < 16; ++i) {
-        cache.Get(QByteArray(25 << 20, char(i)), QSize(250, 250), 80, [] { return QByteArray(30000, 'j'); });
+        cache.Get(QByteArray(25 << 20, char(i)), QSize(250, 250), 80, []() -> Result<QByteArray> { return QByteArray(30000, 'j'); });
         QVERIFY(cache.Bytes() <= 64 << 20);
     }
     QCOMPARE(cache.Count(), 2);
@@ -124,7 +124,7 @@ void TestPictureCosts::cacheStaysWithinItsBytes()
     ArtCache small(16, 1 << 20);
     int made = 0;
     for (int i = 0; i < 2; ++i)
-        small.Get(QByteArray(2 << 20, 'a'), QSize(9, 9), 80, [&made] {
+        small.Get(QByteArray(2 << 20, 'a'), QSize(9, 9), 80, [&made]() -> Result<QByteArray> {
             ++made;
             return QByteArray("j");
         });
@@ -134,7 +134,7 @@ void TestPictureCosts::cacheStaysWithinItsBytes()
 
     ArtCache few(2, 1 << 20);
     for (int i = 0; i < 5; ++i)
-        few.Get(QByteArray(10, char(i)), QSize(9, 9), 80, [] { return QByteArray(10, 'j'); });
+        few.Get(QByteArray(10, char(i)), QSize(9, 9), 80, []() -> Result<QByteArray> { return QByteArray(10, 'j'); });
     QCOMPARE(few.Count(), 2);
     QCOMPARE(few.Bytes(), 40);
 }
@@ -144,13 +144,13 @@ void TestPictureCosts::cacheKeepsNoFailure()
     // A failure may be the moment's (a stop, memory): the next file tries again.
     ArtCache cache(4, 1 << 20);
     const QByteArray art("art");
-    QCOMPARE(ErrorOf([&] {
-                 cache.Get(art, QSize(9, 9), 80, []() -> QByteArray { throw MakeError(ErrorNumber::UserInterrupt); });
-             }),
+    QCOMPARE(ErrorOf(cache.Get(art, QSize(9, 9), 80,
+                               []() -> Result<QByteArray> { return StandardFailure(ErrorNumber::UserInterrupt); })),
              18);
     QCOMPARE(cache.Count(), 0);
     QCOMPARE(cache.Bytes(), 0);
-    QCOMPARE(cache.Get(art, QSize(9, 9), 80, [] { return QByteArray("made"); }), QByteArray("made"));
+    QCOMPARE(*cache.Get(art, QSize(9, 9), 80, []() -> Result<QByteArray> { return QByteArray("made"); }),
+             QByteArray("made"));
 }
 
 void TestPictureCosts::cacheWaitersShareTheMaking()
@@ -162,7 +162,7 @@ void TestPictureCosts::cacheWaitersShareTheMaking()
     std::atomic<bool> finish{false};
     QByteArray firstResult, secondResult;
     std::thread maker([&] {
-        firstResult = cache.Get("art", QSize(9, 9), 80, [&] {
+        firstResult = *cache.Get("art", QSize(9, 9), 80, [&]() -> Result<QByteArray> {
             ++made;
             while (!finish)
                 std::this_thread::yield();
@@ -171,7 +171,7 @@ void TestPictureCosts::cacheWaitersShareTheMaking()
     });
     QTRY_COMPARE(made.load(), 1);
     std::thread waiter([&] {
-        secondResult = cache.Get("art", QSize(9, 9), 80, [&] {
+        secondResult = *cache.Get("art", QSize(9, 9), 80, [&]() -> Result<QByteArray> {
             ++made;
             return QByteArray("made twice");
         });

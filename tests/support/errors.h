@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/briskoerror.h"
+#include "base/result.h"
 
 #include <functional>
 
@@ -14,4 +15,11 @@ inline int ErrorOf(const std::function<void()> &call)
         return error.Number();
     }
     return 0;
+}
+
+// The code a result failed with, or 0 when it did not fail.
+template <typename T>
+int ErrorOf(const Result<T> &result)
+{
+    return result ? 0 : result.Why().code;
 }

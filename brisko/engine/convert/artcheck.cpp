@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/convert/artcheck.h"
 
-#include "base/briskoerror.h"
 #include "base/translation.h"
 #include "engine/convert/artconversion.h"
 #include "engine/convert/folderart.h"
@@ -65,17 +64,18 @@ void CheckFirstPicture(const QByteArray &art, const CheckRules &rules, ArtCheck 
     check->pictureBytes = art.size();
     const PictureFormat format = DetectPictureFormat(art);
     check->format = FormatName(format);
-    try {
-        check->size = DeclaredPictureSize(art);
-    } catch (const BriskoError &error) {
-        check->problem = RefusalReason(art, error.Description());
+    const Result<QSize> size = DeclaredPictureSize(art);
+    if (!size) {
+        check->problem = RefusalReason(art, size.Why().reason);
         *reasons << CannotRead;
         return;
     }
+    check->size = *size;
     if (qMax(check->size.width(), check->size.height()) > rules.target)
         *reasons << LargerThanSize;
     if (format == PictureFormat::Jpeg) {
-        const JpegHeader header = ReadJpegHeader(art);
+        // Its size was read from this very header.
+        const JpegHeader header = *ReadJpegHeader(art);
         check->progressive = header.progressive;
         check->colours = JpegColoursName(header.colours);
         if (header.progressive)

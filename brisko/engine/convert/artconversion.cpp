@@ -98,9 +98,9 @@ QSize NewPictureSize(double width, double height, int target)
 namespace {
 
 // The picture's size from its headers (a PNG or WebP decoded as it is, which
-// is as good as converting it first). Throws BriskoError 481 for a picture
-// that cannot be read.
-QSize MeasureArt(const QByteArray &art, bool *fromPng)
+// is as good as converting it first). Fails with 481 for a picture that
+// cannot be read.
+Result<QSize> MeasureArt(const QByteArray &art, bool *fromPng)
 {
     *fromPng = DetectPictureFormat(art) == PictureFormat::Png;
     return DeclaredPictureSize(art);
@@ -117,8 +117,10 @@ bool Sized(QSize size, const ArtRequest &request)
 // within the byte limit.
 bool AlreadyFits(const QByteArray &art, QSize size, const ArtRequest &request)
 {
-    return Sized(size, request) && DetectPictureFormat(art) == PictureFormat::Jpeg
-           && PlayersShowJpeg(ReadJpegHeader(art)) && (request.maxBytes <= 0 || art.size() <= request.maxBytes);
+    if (!Sized(size, request) || DetectPictureFormat(art) != PictureFormat::Jpeg)
+        return false;
+    const Result<JpegHeader> header = ReadJpegHeader(art);
+    return header && PlayersShowJpeg(*header) && (request.maxBytes <= 0 || art.size() <= request.maxBytes);
 }
 
 // A sized JPEG that only its progressive scans keep from players.
@@ -126,7 +128,10 @@ bool OnlyItsScansInTheWay(const QByteArray &art, QSize size, const ArtRequest &r
 {
     if (!Sized(size, request) || DetectPictureFormat(art) != PictureFormat::Jpeg)
         return false;
-    JpegHeader header = ReadJpegHeader(art);
+    const Result<JpegHeader> read = ReadJpegHeader(art);
+    if (!read)
+        return false;
+    JpegHeader header = *read;
     const bool progressive = header.progressive;
     header.progressive = false;
     return progressive && PlayersShowJpeg(header);
@@ -137,12 +142,6 @@ QSize NewSizeFor(QSize size, const ArtRequest &request)
     if (request.neverEnlarge && qMax(size.width(), size.height()) <= request.target)
         return size;
     return NewPictureSize(size.width(), size.height(), request.target);
-}
-
-// Why a picture that is there cannot be converted.
-QString ProblemOf(const QByteArray &art, const BriskoError &error)
-{
-    return RefusalReason(art, error.Description());
 }
 
 QString KilobytesText(qint64 bytes)
@@ -159,65 +158,62 @@ struct NewArt
     QString note;
 };
 
-// Failures of MakeNewArt: a picture that cannot be read, or cannot fit.
-constexpr int Unreadable = 1;
-constexpr int CannotFit = 2;
-
 // A progressive picture within the size becomes baseline from its
 // coefficients, unless that is over the byte limit; every other picture is
-// encoded at the size (and within the byte limit).
+// encoded at the size (and within the byte limit). Fails as the encoder
+// does: with its codes, or PictureEncoder::DoesNotFit.
 Result<NewArt> MakeNewArt(PictureEncoder &encoder, const ArtRequest &request, const QByteArray &art, QSize size)
 {
-    try {
-        if (request.leaveFitting && OnlyItsScansInTheWay(art, size, request)) {
-            const QByteArray baseline = encoder.BaselineJpegData(art, request.stopRequested);
-            if (request.maxBytes <= 0 || baseline.size() <= request.maxBytes)
-                return NewArt{baseline, size, 0,
-                              EnglishText("Engine", "made baseline without encoding it again: the same pixels")};
-        }
-        const QSize planned = NewSizeFor(size, request);
-        const Result<MadeJpeg> made =
-            encoder.FittedJpegData(art, planned, request.quality, request.maxBytes, request.stopRequested);
-        if (!made)
-            return Failure{CannotFit, made.Why().reason};
-        NewArt fitted{made->jpeg, made->size, made->quality, QString()};
-        if (made->size != planned || made->quality != request.quality)
-            fitted.note = EnglishText("Engine", "%1 at quality %2 to stay within %3")
-                              .arg(SizeText(made->size.width(), made->size.height()))
-                              .arg(made->quality)
-                              .arg(KilobytesText(request.maxBytes));
-        return fitted;
-    } catch (const BriskoError &error) {
-        // Its headers were fine, the picture itself is not.
-        if (error.Number() != ErrorNumber::InvalidPicture)
-            throw;
-        return Failure{Unreadable, ProblemOf(art, error)};
+    if (request.leaveFitting && OnlyItsScansInTheWay(art, size, request)) {
+        const Result<QByteArray> baseline = encoder.BaselineJpegData(art, request.stopRequested);
+        if (!baseline)
+            return baseline.Why();
+        if (request.maxBytes <= 0 || baseline->size() <= request.maxBytes)
+            return NewArt{*baseline, size, 0,
+                          EnglishText("Engine", "made baseline without encoding it again: the same pixels")};
     }
+    const QSize planned = NewSizeFor(size, request);
+    const Result<MadeJpeg> made =
+        encoder.FittedJpegData(art, planned, request.quality, request.maxBytes, request.stopRequested);
+    if (!made)
+        return made.Why();
+    NewArt fitted{made->jpeg, made->size, made->quality, QString()};
+    if (made->size != planned || made->quality != request.quality)
+        fitted.note = EnglishText("Engine", "%1 at quality %2 to stay within %3")
+                          .arg(SizeText(made->size.width(), made->size.height()))
+                          .arg(made->quality)
+                          .arg(KilobytesText(request.maxBytes));
+    return fitted;
 }
 
 // Pictures other than the one converted first that are larger than the
 // target, each in its place. One that cannot be read or made to fit stays as
-// it is: the first picture decides the file's outcome. How many were converted.
-int ConvertLaterPictures(TagLibrary &tags, PictureEncoder &encoder, const ArtRequest &request, int first)
+// it is: the first picture decides the file's outcome. How many were
+// converted; other failures (a stop, memory) end the conversion.
+Result<int> ConvertLaterPictures(TagLibrary &tags, PictureEncoder &encoder, const ArtRequest &request, int first)
 {
+    const auto passedOver = [](const Failure &why) {
+        return why.code == ErrorNumber::InvalidPicture || why.code == PictureEncoder::DoesNotFit;
+    };
     int converted = 0;
     for (int number = 1; number <= tags.PictureCount(); ++number) {
         QByteArray art;
         bool fromPng = false;
-        try {
-            if (number == first || !tags.PictureData(number, &art))
-                continue;
-            const QSize size = MeasureArt(art, &fromPng);
-            if (qMax(size.width(), size.height()) <= request.target)
-                continue;
-            const Result<MadeJpeg> made = encoder.FittedJpegData(art, NewSizeFor(size, request), request.quality,
-                                                                 request.maxBytes, request.stopRequested);
-            if (made)
-                converted += tags.ReplacePictureData(number, made->jpeg);
-        } catch (const BriskoError &error) {
-            if (error.Number() != ErrorNumber::InvalidPicture)
-                throw;
-        }
+        if (number == first || !tags.PictureData(number, &art))
+            continue;
+        const Result<QSize> size = MeasureArt(art, &fromPng);
+        if (!size && passedOver(size.Why()))
+            continue;
+        if (!size)
+            return size.Why();
+        if (qMax(size->width(), size->height()) <= request.target)
+            continue;
+        const Result<MadeJpeg> made = encoder.FittedJpegData(art, NewSizeFor(*size, request), request.quality,
+                                                             request.maxBytes, request.stopRequested);
+        if (made)
+            converted += tags.ReplacePictureData(number, made->jpeg);
+        else if (!passedOver(made.Why()))
+            return made.Why();
     }
     return converted;
 }
@@ -232,9 +228,26 @@ ArtConversion Ended(ArtConversion result, ArtOutcome outcome, const QString &rea
     return result;
 }
 
-ArtConversion NotMade(ArtConversion result, const Failure &why)
+// How a conversion ends when its picture failed: a picture that cannot be
+// read is none that can be converted, and says why. Failures it does not
+// know are thrown to its caller, as the tag library's are.
+ArtConversion PictureFailed(ArtConversion result, const QByteArray &art, const Failure &why)
 {
-    return Ended(std::move(result), why.code == CannotFit ? ArtOutcome::TooLarge : ArtOutcome::NoPicture, why.reason);
+    switch (why.code) {
+    case ErrorNumber::FileNotFound:
+    case ErrorNumber::PathNotFound: return Ended(result, ArtOutcome::FileMissing);
+    case ErrorNumber::InvalidPicture: return Ended(result, ArtOutcome::NoPicture, RefusalReason(art, why.reason));
+    case ErrorNumber::UserInterrupt: return Ended(result, ArtOutcome::Stopped);
+    default: throw BriskoError(why.code, why.reason);
+    }
+}
+
+// How a conversion ends when no new picture was made for art.
+ArtConversion NotMade(ArtConversion result, const QByteArray &art, const Failure &why)
+{
+    if (why.code == PictureEncoder::DoesNotFit)
+        return Ended(result, ArtOutcome::TooLarge, why.reason);
+    return PictureFailed(std::move(result), art, why);
 }
 
 // The edits made: saved (or, in a dry run, measured) as outcome.
@@ -279,12 +292,15 @@ ArtConversion AddFolderPicture(TagLibrary &tags, PictureEncoder &encoder, const 
         return Ended(result, ArtOutcome::NoPicture,
                      EnglishText("Engine", "the folder picture %1 cannot be read: %2").arg(name, found->problem));
     *art = found->data;
-    result.oldSize = MeasureArt(*art, &result.fromPng);
+    const Result<QSize> measured = MeasureArt(*art, &result.fromPng);
+    if (!measured)
+        return PictureFailed(result, *art, measured.Why());
+    result.oldSize = *measured;
     NewArt added{*art, result.oldSize, 0, QString()};
     if (!(request.leaveFitting && AlreadyFits(*art, result.oldSize, request))) {
         const Result<NewArt> made = MakeNewArt(encoder, request, *art, result.oldSize);
         if (!made)
-            return NotMade(result, made.Why());
+            return NotMade(result, *art, made.Why());
         added = *made;
     }
     result.newSize = added.size;
@@ -349,7 +365,10 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         if (!tags.PictureData(first, &art))
             return Ended(result, ArtOutcome::NoPicture, tags.LastErrorText());
         result.picture = art;
-        result.oldSize = MeasureArt(art, &result.fromPng);
+        const Result<QSize> measured = MeasureArt(art, &result.fromPng);
+        if (!measured)
+            return PictureFailed(result, art, measured.Why());
+        result.oldSize = *measured;
         const QSize &size = result.oldSize;
         const bool small = request.skipSmaller && size.width() <= request.target && size.height() <= request.target;
         if (small && !moved)
@@ -366,7 +385,7 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         if (!firstStays) {
             const Result<NewArt> made = MakeNewArt(encoder, request, art, size);
             if (!made)
-                return NotMade(result, made.Why());
+                return NotMade(result, art, made.Why());
             jpeg = made->jpeg;
             result.newSize = made->size;
             result.quality = made->quality;
@@ -377,8 +396,10 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
         } else if (moved) {
             result.newSize = size;
         }
-        const int later = request.allPictures ? ConvertLaterPictures(tags, encoder, request, first) : 0;
-        if (firstStays && !moved && later == 0)
+        const Result<int> later = request.allPictures ? ConvertLaterPictures(tags, encoder, request, first) : 0;
+        if (!later)
+            return PictureFailed(result, art, later.Why());
+        if (firstStays && !moved && *later == 0)
             return LeaveArt(tags, path, request, result);
 
         result = Written(tags, path, request, result, ArtOutcome::Resized);
@@ -386,12 +407,6 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
             result.picture = jpeg;
         return result;
     } catch (const BriskoError &error) {
-        switch (error.Number()) {
-        case ErrorNumber::FileNotFound:
-        case ErrorNumber::PathNotFound: return Ended(result, ArtOutcome::FileMissing);
-        case ErrorNumber::InvalidPicture: return Ended(result, ArtOutcome::NoPicture, ProblemOf(art, error));
-        case ErrorNumber::UserInterrupt: return Ended(result, ArtOutcome::Stopped);
-        default: throw;
-        }
+        return PictureFailed(result, art, Failure{error.Number(), error.Description()});
     }
 }

@@ -55,13 +55,13 @@ std::optional<QString> Find(const QString &folder)
 FolderPicture Read(const QString &path)
 {
     FolderPicture picture{path, {}, {}};
-    try {
-        picture.data = ReadPictureFile(path);
-        if (picture.data.isEmpty())
-            picture.problem = ErrorText(ErrorNumber::InvalidPicture);
-    } catch (const BriskoError &error) {
-        picture.problem = error.Description();
-    }
+    const Result<QByteArray> data = ReadPictureFile(path);
+    if (!data)
+        picture.problem = data.Why().reason;
+    else if (data->isEmpty())
+        picture.problem = ErrorText(ErrorNumber::InvalidPicture);
+    else
+        picture.data = *data;
     return picture;
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/convert/tagreading.h"
 
-#include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "base/genrefromid.h"
 #include "engine/pictures/pictureencoder.h"
@@ -63,14 +62,13 @@ bool GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArra
 
 MeasuredPicture MeasurePicture(const QByteArray &data)
 {
-    try {
-        return {true, DeclaredPictureSize(data), DetectPictureFormat(data) == PictureFormat::Png};
-    } catch (const BriskoError &) {
+    const Result<QSize> size = DeclaredPictureSize(data);
+    if (!size)
         return MeasuredPicture();
-    }
+    return {true, *size, DetectPictureFormat(data) == PictureFormat::Png};
 }
 
-Image PreviewPicture(const QByteArray &data, QSize size, QSize box)
+Result<Image> PreviewPicture(const QByteArray &data, QSize size, QSize box)
 {
     // Twice the box keeps the picture sharp on dense screens.
     const QSize wanted = size.scaled(box * 2, Qt::KeepAspectRatio);

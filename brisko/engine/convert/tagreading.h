@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
 #include "engine/pictures/image.h"
 
 #include <QByteArray>
@@ -43,6 +44,6 @@ struct MeasuredPicture
 MeasuredPicture MeasurePicture(const QByteArray &data);
 
 // The picture decoded no larger than needed to fill box sharply (a large
-// JPEG is shrunk while it is decoded), transparent parts over white. Throws
-// BriskoError 481 or 50003 when it cannot be shown.
-Image PreviewPicture(const QByteArray &data, QSize size, QSize box);
+// JPEG is shrunk while it is decoded), transparent parts over white. Fails
+// with 481 or 50003 when it cannot be shown.
+Result<Image> PreviewPicture(const QByteArray &data, QSize size, QSize box);

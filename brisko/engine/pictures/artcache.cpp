@@ -7,14 +7,14 @@ ArtCache::ArtCache(int maxEntries, qint64 maxBytes)
 {
 }
 
-QByteArray ArtCache::Get(const QByteArray &art, QSize size, int quality,
-                         const std::function<QByteArray()> &make)
+Result<QByteArray> ArtCache::Get(const QByteArray &art, QSize size, int quality,
+                                 const std::function<Result<QByteArray>()> &make)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
         if (entry->size == size && entry->quality == quality && entry->art == art) {
             entries_.splice(entries_.begin(), entries_, entry);
-            const std::shared_future<QByteArray> made = entry->jpeg;
+            const std::shared_future<Result<QByteArray>> made = entry->jpeg;
             lock.unlock();
             return made.get();
         }
@@ -23,13 +23,15 @@ QByteArray ArtCache::Get(const QByteArray &art, QSize size, int quality,
         lock.unlock();
         return make(); // never kept, so not shared either
     }
-    std::promise<QByteArray> promise;
+    std::promise<Result<QByteArray>> promise;
     const quint64 id = nextId_++;
     entries_.push_front({id, art, size, quality, promise.get_future().share(), false, art.size()});
     bytes_ += art.size();
     lock.unlock();
 
-    QByteArray jpeg;
+    // Memory may run out while it is made: the waiting hear of it too, and
+    // the place is given up.
+    Result<QByteArray> jpeg = Failure();
     try {
         jpeg = make();
     } catch (...) {
@@ -38,7 +40,7 @@ QByteArray ArtCache::Get(const QByteArray &art, QSize size, int quality,
         throw;
     }
     promise.set_value(jpeg);
-    Finished(id, &jpeg);
+    Finished(id, jpeg ? &*jpeg : nullptr);
     return jpeg;
 }
 

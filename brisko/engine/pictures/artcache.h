@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QSize>
 
@@ -24,7 +26,8 @@ public:
 
     // The picture for art at size and quality: a kept one, or what make
     // gives. A failure is passed on to whoever waited for it, and not kept.
-    QByteArray Get(const QByteArray &art, QSize size, int quality, const std::function<QByteArray()> &make);
+    Result<QByteArray> Get(const QByteArray &art, QSize size, int quality,
+                           const std::function<Result<QByteArray>()> &make);
 
     int Count() const;
     // The art and pictures kept, and the art of pictures being made.
@@ -37,7 +40,7 @@ private:
         QByteArray art;
         QSize size;
         int quality;
-        std::shared_future<QByteArray> jpeg;
+        std::shared_future<Result<QByteArray>> jpeg;
         bool made; // false while it is being made
         qint64 bytes;
     };

@@ -2,6 +2,7 @@
 #include "engine/pictures/bmpcodec.h"
 
 #include "base/translation.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/rowreducer.h"
 #include "base/stopcheck.h"
 
@@ -193,54 +194,44 @@ public:
     bool Ready() const { return !reducer_.Result().IsNull(); }
     Image TakeResult() { return reducer_.TakeResult(); }
 
-    DecodeResult Stored(QString *error)
+    Result<void> Stored()
     {
         const qsizetype stride = (qsizetype(header_.size.width()) * header_.bitsPerPixel + 31) / 32 * 4;
         for (int y = 0; y < header_.size.height(); ++y) {
             const qsizetype at = header_.pixels + stride * StoredRow(header_, y);
             if (at + stride > data_.size())
-                return CutShort(error);
-            if (Stopped(error))
-                return DecodeResult::Stopped;
+                return CutShort();
+            if (Stopped())
+                return PictureStopped();
             ConvertRow(reinterpret_cast<const uchar *>(data_.constData() + at), header_, palette_, fields_,
                        row_.data());
             reducer_.AddRow(row_.data());
         }
-        return DecodeResult::Ok;
+        return Result<void>::Success();
     }
 
-    DecodeResult Unpacked(QString *error)
+    Result<void> Unpacked()
     {
         const int width = header_.size.width();
         indices_.assign(size_t(width) * size_t(header_.size.height()), 0);
-        const DecodeResult result = Unpack(error);
-        if (result != DecodeResult::Ok)
-            return result;
+        const Result<void> unpacked = Unpack();
+        if (!unpacked)
+            return unpacked;
         for (int y = 0; y < header_.size.height(); ++y) {
-            if (Stopped(error))
-                return DecodeResult::Stopped;
+            if (Stopped())
+                return PictureStopped();
             const uchar *in = indices_.data() + size_t(StoredRow(header_, y)) * size_t(width);
             for (int x = 0; x < width; ++x)
                 row_[size_t(x)] = palette_[in[x]];
             reducer_.AddRow(row_.data());
         }
-        return DecodeResult::Ok;
+        return Result<void>::Success();
     }
 
 private:
-    static DecodeResult CutShort(QString *error)
-    {
-        *error = EnglishText("Engine", "Damaged picture: cut short");
-        return DecodeResult::Invalid;
-    }
+    static Failure CutShort() { return PictureRefused(EnglishText("Engine", "Damaged picture: cut short")); }
 
-    bool Stopped(QString *error)
-    {
-        if (!stop_ || !stop_->Stopped())
-            return false;
-        *error = EnglishText("Engine", "User interrupt occurred");
-        return true;
-    }
+    bool Stopped() { return stop_ && stop_->Stopped(); }
 
     uchar Byte(qsizetype at) const { return uchar(data_[at]); }
 
@@ -255,17 +246,17 @@ private:
     // pixels taken in turn); a zero count starts a code: 0 ends the row, 1
     // the picture, 2 moves right and up, 3 or more pixels follow as they are,
     // padded to a 16-bit boundary.
-    DecodeResult Unpack(QString *error)
+    Result<void> Unpack()
     {
         const bool nibbles = header_.compression == RunLength4;
         const int height = header_.size.height();
         const auto pixel = [nibbles](int pair, int i) { return nibbles ? (i % 2 ? pair & 0xF : pair >> 4) : pair; };
         qsizetype at = header_.pixels;
         for (quint32 codes = 0; storedRow_ < height; ++codes) {
-            if ((codes & 0xFFFF) == 0 && Stopped(error))
-                return DecodeResult::Stopped;
+            if ((codes & 0xFFFF) == 0 && Stopped())
+                return PictureStopped();
             if (at + 2 > data_.size()) // without its end mark: whole only if the last row is full
-                return storedRow_ == height - 1 && Room() == 0 ? DecodeResult::Ok : CutShort(error);
+                return storedRow_ == height - 1 && Room() == 0 ? Result<void>::Success() : CutShort();
             const int count = Byte(at);
             const int value = Byte(at + 1);
             at += 2;
@@ -276,23 +267,23 @@ private:
                 x_ = 0;
                 ++storedRow_;
             } else if (value == 1) {
-                return DecodeResult::Ok;
+                return Result<void>::Success();
             } else if (value == 2) {
                 if (at + 2 > data_.size())
-                    return CutShort(error);
+                    return CutShort();
                 x_ += qMin(int(Byte(at)), Room());
                 storedRow_ += Byte(at + 1);
                 at += 2;
             } else {
                 const qsizetype bytes = nibbles ? (value + 1) / 2 : value;
                 if (at + bytes > data_.size())
-                    return CutShort(error);
+                    return CutShort();
                 for (int i = 0, n = qMin(value, Room()); i < n; ++i)
                     Put(pixel(Byte(at + (nibbles ? i / 2 : i)), i));
                 at += (bytes + 1) & ~qsizetype(1);
             }
         }
-        return DecodeResult::Ok;
+        return Result<void>::Success();
     }
 
     const QByteArray &data_;
@@ -320,28 +311,23 @@ qint64 BmpDecodeBytes(const BmpHeader &header, int factor)
     return row + sums + result + unpacked + Tables;
 }
 
-DecodeResult DecodeBmp(const QByteArray &data, const BmpHeader &header, int factor, Image *image,
-                       QString *error, StopPoll *stop)
+Result<Image> DecodeBmp(const QByteArray &data, const BmpHeader &header, int factor, StopPoll *stop)
 {
-    *image = Image();
-    if (!Supported(header)) {
-        *error = EnglishText("Engine", "Picture refused: a BMP of %1 bits a pixel with compression %2 cannot be read")
-                     .arg(header.bitsPerPixel)
-                     .arg(header.compression);
-        return DecodeResult::Invalid;
-    }
+    if (!Supported(header))
+        return PictureRefused(
+            EnglishText("Engine", "Picture refused: a BMP of %1 bits a pixel with compression %2 cannot be read")
+                .arg(header.bitsPerPixel)
+                .arg(header.compression));
+    const auto outOfMemory = [] { return PictureOutOfMemory(EnglishText("Engine", "not enough memory for the picture")); };
     try {
         Decoder decoder(data, header, factor, stop);
-        if (!decoder.Ready()) {
-            *error = EnglishText("Engine", "not enough memory for the picture");
-            return DecodeResult::OutOfMemory;
-        }
-        const DecodeResult result = RunLengths(header) ? decoder.Unpacked(error) : decoder.Stored(error);
-        if (result == DecodeResult::Ok)
-            *image = decoder.TakeResult();
-        return result;
+        if (!decoder.Ready())
+            return outOfMemory();
+        const Result<void> decoded = RunLengths(header) ? decoder.Unpacked() : decoder.Stored();
+        if (!decoded)
+            return decoded.Why();
+        return decoder.TakeResult();
     } catch (const std::bad_alloc &) {
-        *error = EnglishText("Engine", "not enough memory for the picture");
-        return DecodeResult::OutOfMemory;
+        return outOfMemory();
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/pictures/decoderesult.h"
+#include "base/result.h"
 #include "engine/pictures/image.h"
 #include "engine/pictures/pictureheaders.h"
 
@@ -24,5 +24,5 @@ class StopPoll;
 qint64 BmpDecodeBytes(const BmpHeader &header, int factor);
 
 // Decodes into an opaque image of RowReducer::ReducedSize(header.size, factor).
-DecodeResult DecodeBmp(const QByteArray &data, const BmpHeader &header, int factor, Image *image,
-                       QString *error, StopPoll *stop = nullptr);
+// Fails as picturefailure.h tells.
+Result<Image> DecodeBmp(const QByteArray &data, const BmpHeader &header, int factor, StopPoll *stop = nullptr);

@@ -2,15 +2,10 @@
 #include "engine/pictures/decodebudget.h"
 
 #include "base/translation.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/picturelimits.h"
-#include "base/briskoerror.h"
 
 #include <chrono>
-
-void ThrowStopped()
-{
-    throw MakeError(ErrorNumber::UserInterrupt);
-}
 
 DecodeBudget::DecodeBudget(qint64 capacity)
     : capacity_(capacity)
@@ -23,15 +18,14 @@ DecodeBudget &DecodeBudget::Pictures()
     return budget;
 }
 
-DecodeBudget::Grant DecodeBudget::Acquire(qint64 bytes, const StopCheck &stop)
+Result<DecodeBudget::Grant> DecodeBudget::Acquire(qint64 bytes, const StopCheck &stop)
 {
     bytes = qMax<qint64>(bytes, 0);
     if (bytes > capacity_)
-        throw BriskoError(ErrorNumber::InvalidPicture,
-                          EnglishText("Engine",
-                                      "Picture too large: it needs %1 MB to decode, more than the %2 MB allowed")
-                              .arg((bytes + (1 << 20) - 1) >> 20)
-                              .arg(capacity_ >> 20));
+        return PictureRefused(
+            EnglishText("Engine", "Picture too large: it needs %1 MB to decode, more than the %2 MB allowed")
+                .arg((bytes + (1 << 20) - 1) >> 20)
+                .arg(capacity_ >> 20));
     std::unique_lock<std::mutex> lock(mutex_);
     const quint64 ticket = nextTicket_++;
     line_.append(ticket);
@@ -46,7 +40,7 @@ DecodeBudget::Grant DecodeBudget::Acquire(qint64 bytes, const StopCheck &stop)
         if (stopped) {
             line_.removeOne(ticket);
             changed_.notify_all();
-            ThrowStopped();
+            return PictureStopped();
         }
     }
     line_.removeFirst();

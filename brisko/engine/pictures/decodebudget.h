@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
 #include "base/stopcheck.h"
 
 #include <QList>
@@ -42,10 +43,10 @@ public:
         qint64 bytes_ = 0;
     };
 
-    // Waits in line until bytes are free. Throws BriskoError 481 when bytes
-    // exceed the whole budget, 18 when stop says so while waiting. A thread
-    // holds one grant at a time: a second would wait for its own.
-    Grant Acquire(qint64 bytes, const StopCheck &stop = {});
+    // Waits in line until bytes are free. Fails with 481 when bytes exceed
+    // the whole budget, 18 when stop says so while waiting. A thread holds
+    // one grant at a time: a second would wait for its own.
+    Result<Grant> Acquire(qint64 bytes, const StopCheck &stop = {});
 
     qint64 Capacity() const { return capacity_; }
     qint64 InUse() const;

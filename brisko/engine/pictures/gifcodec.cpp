@@ -2,6 +2,7 @@
 #include "engine/pictures/gifcodec.h"
 
 #include "base/translation.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/rowreducer.h"
 #include "base/stopcheck.h"
 
@@ -342,36 +343,25 @@ qint64 GifDecodeBytes(const GifHeader &header, int factor)
     return rows + sums + result + frame + Tables;
 }
 
-DecodeResult DecodeGif(const QByteArray &data, const GifHeader &header, int factor, Image *image,
-                       QString *error, StopPoll *stop)
+Result<Image> DecodeGif(const QByteArray &data, const GifHeader &header, int factor, StopPoll *stop)
 {
-    *image = Image();
+    const auto outOfMemory = [] { return PictureOutOfMemory(EnglishText("Engine", "not enough memory for the picture")); };
     try {
         Screen screen(header, factor, FramePalette(data, header), Background(data, header), stop);
-        if (!screen.Ready()) {
-            *error = EnglishText("Engine", "not enough memory for the picture");
-            return DecodeResult::OutOfMemory;
-        }
+        if (!screen.Ready())
+            return outOfMemory();
         Frame frame(header, &screen);
-        if (!ReadPixels(data, header.imageData, &frame, screen)) {
-            *error = EnglishText("Engine", "Damaged picture: its GIF data cannot be decoded");
-            return DecodeResult::Invalid;
-        }
+        if (!ReadPixels(data, header.imageData, &frame, screen))
+            return PictureRefused(EnglishText("Engine", "Damaged picture: its GIF data cannot be decoded"));
         // Data that ends (an end code, the last block) before the frame is
         // full is a damaged picture, as Pillow and ImageMagick hold it.
-        if (!frame.Full() && !screen.Stopped()) {
-            *error = EnglishText("Engine", "Damaged picture: cut short");
-            return DecodeResult::Invalid;
-        }
+        if (!frame.Full() && !screen.Stopped())
+            return PictureRefused(EnglishText("Engine", "Damaged picture: cut short"));
         frame.Finish();
-        if (screen.Stopped()) {
-            *error = EnglishText("Engine", "User interrupt occurred");
-            return DecodeResult::Stopped;
-        }
-        *image = screen.TakeResult();
-        return DecodeResult::Ok;
+        if (screen.Stopped())
+            return PictureStopped();
+        return screen.TakeResult();
     } catch (const std::bad_alloc &) {
-        *error = EnglishText("Engine", "not enough memory for the picture");
-        return DecodeResult::OutOfMemory;
+        return outOfMemory();
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/pictures/decoderesult.h"
+#include "base/result.h"
 #include "engine/pictures/image.h"
 #include "engine/pictures/pictureheaders.h"
 
@@ -25,5 +25,5 @@ class StopPoll;
 qint64 GifDecodeBytes(const GifHeader &header, int factor);
 
 // Decodes into an opaque image of RowReducer::ReducedSize(header.size, factor).
-DecodeResult DecodeGif(const QByteArray &data, const GifHeader &header, int factor, Image *image,
-                       QString *error, StopPoll *stop = nullptr);
+// Fails as picturefailure.h tells.
+Result<Image> DecodeGif(const QByteArray &data, const GifHeader &header, int factor, StopPoll *stop = nullptr);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/imagescaler.h"
 
+#include "engine/pictures/picturefailure.h"
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -149,17 +151,24 @@ Image Scaled(const Image &image, QSize size)
 
 } // namespace
 
-Image ScaledImage(const Image &image, QSize size)
+Result<Image> ScaledImage(const Image &image, QSize size)
 {
     if (image.IsNull() || size.isEmpty())
-        return Image();
+        return StandardFailure(ErrorNumber::PictureUnexpected);
+    Image scaled;
     try {
-        if (!image.HasAlpha())
-            return Scaled(image, size);
-        Image flat = image;
-        flat.FlattenOverWhite();
-        return flat.IsNull() ? Image() : Scaled(flat, size);
+        if (!image.HasAlpha()) {
+            scaled = Scaled(image, size);
+        } else {
+            Image flat = image;
+            flat.FlattenOverWhite();
+            if (!flat.IsNull())
+                scaled = Scaled(flat, size);
+        }
     } catch (const std::bad_alloc &) {
-        return Image();
+        // Left null: no memory, as below.
     }
+    if (scaled.IsNull())
+        return StandardFailure(ErrorNumber::PictureUnexpected);
+    return scaled;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
 #include "engine/pictures/image.h"
 
 #include <QSize>
@@ -10,5 +11,6 @@
 // box filter: nothing is skipped, so fine stripes turn grey instead of
 // flickering), and interpolated between the two nearest pixels where it
 // grows (bilinear). It works a row at a time: besides the two pictures it
-// holds two rows. Null when there is no memory.
-Image ScaledImage(const Image &image, QSize size);
+// holds two rows. Fails with 50003 when there is no picture, no size or
+// no memory.
+Result<Image> ScaledImage(const Image &image, QSize size);

@@ -2,6 +2,7 @@
 #include "engine/pictures/jpegcodec.h"
 
 #include "base/translation.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/picturelimits.h"
 #include "base/stopcheck.h"
 
@@ -27,13 +28,15 @@ struct ErrorManager
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX + 40];
-    DecodeResult reason;
+    int code; // of the failure (see picturefailure.h)
+
+    Failure Why() const { return {code, QString::fromLocal8Bit(message)}; }
 };
 
-[[noreturn]] void Abandon(j_common_ptr cinfo, DecodeResult reason, const char *why)
+[[noreturn]] void Abandon(j_common_ptr cinfo, int code, const char *why)
 {
     auto *manager = reinterpret_cast<ErrorManager *>(cinfo->err);
-    manager->reason = reason;
+    manager->code = code;
     std::snprintf(manager->message, sizeof manager->message, "%s", why);
     std::longjmp(manager->jump, 1);
 }
@@ -45,9 +48,8 @@ void ExitOnError(j_common_ptr cinfo)
     (*cinfo->err->format_message)(cinfo, text);
     std::snprintf(manager->message, sizeof manager->message, "Damaged picture: %s", text);
     const int code = cinfo->err->msg_code;
-    manager->reason = code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE
-        ? DecodeResult::OutOfMemory
-        : DecodeResult::Invalid;
+    manager->code = code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? ErrorNumber::PictureUnexpected
+                                                                                 : ErrorNumber::InvalidPicture;
     std::longjmp(manager->jump, 1);
 }
 
@@ -62,7 +64,7 @@ void OnMessage(j_common_ptr cinfo, int level)
     (*cinfo->err->format_message)(cinfo, text);
     char why[JMSG_LENGTH_MAX + 32];
     std::snprintf(why, sizeof why, "Damaged picture: cut short (%s)", text);
-    Abandon(cinfo, DecodeResult::Invalid, why);
+    Abandon(cinfo, ErrorNumber::InvalidPicture, why);
 }
 
 void SetUpErrors(jpeg_common_struct *cinfo, ErrorManager *manager)
@@ -71,7 +73,7 @@ void SetUpErrors(jpeg_common_struct *cinfo, ErrorManager *manager)
     manager->pub.error_exit = ExitOnError;
     manager->pub.emit_message = OnMessage;
     manager->message[0] = '\0';
-    manager->reason = DecodeResult::Invalid;
+    manager->code = ErrorNumber::InvalidPicture;
 }
 
 // Called by libjpeg for every row of blocks it reads or writes out.
@@ -88,11 +90,11 @@ void CheckScansAndStop(j_decompress_ptr cinfo)
         char why[80];
         std::snprintf(why, sizeof why, "Picture refused: more than %d progressive scans",
                       PictureLimits::MaxScans);
-        Abandon(reinterpret_cast<j_common_ptr>(cinfo), DecodeResult::Invalid, why);
+        Abandon(reinterpret_cast<j_common_ptr>(cinfo), ErrorNumber::InvalidPicture, why);
     }
     const bool stopped = progress->stop && progress->stop->Stopped();
     if (stopped)
-        Abandon(reinterpret_cast<j_common_ptr>(cinfo), DecodeResult::Stopped,
+        Abandon(reinterpret_cast<j_common_ptr>(cinfo), ErrorNumber::UserInterrupt,
                QT_TRANSLATE_NOOP("Engine", "User interrupt occurred"));
 }
 
@@ -142,8 +144,7 @@ void CmykRowToRgb(const JSAMPLE *cmyk, Argb *rgb, JDIMENSION width, bool adobeIn
 }
 
 // Everything that may jump lives here; the image is the caller's.
-DecodeResult Decode(const QByteArray &data, QSize minSize, Image *image, QString *error, StopPoll *stop,
-                    qint64 maxMemory)
+Result<void> Decode(const QByteArray &data, QSize minSize, Image *image, StopPoll *stop, qint64 maxMemory)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager manager;
@@ -152,10 +153,9 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, Image *image, QString
     progress.pub.progress_monitor = OnProgress;
     progress.stop = stop;
     if (setjmp(manager.jump)) {
-        *error = QString::fromLocal8Bit(manager.message);
         jpeg_destroy_decompress(&cinfo);
         *image = Image();
-        return manager.reason;
+        return manager.Why();
     }
 
     jpeg_create_decompress(&cinfo);
@@ -196,9 +196,8 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, Image *image, QString
 
     *image = Image(QSize(int(cinfo.output_width), int(cinfo.output_height)));
     if (image->IsNull()) {
-        *error = EnglishText("Engine", "not enough memory for the picture");
         jpeg_destroy_decompress(&cinfo);
-        return DecodeResult::OutOfMemory;
+        return PictureOutOfMemory(EnglishText("Engine", "not enough memory for the picture"));
     }
     JSAMPARRAY cmykRow = cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                            JPOOL_IMAGE, cinfo.output_width * 4, 1)
@@ -220,7 +219,7 @@ DecodeResult Decode(const QByteArray &data, QSize minSize, Image *image, QString
         jpeg_finish_decompress(&cinfo);
     }
     jpeg_destroy_decompress(&cinfo);
-    return DecodeResult::Ok;
+    return Result<void>::Success();
 }
 
 // A picture in several scans keeps every coefficient (two bytes each) of
@@ -254,8 +253,8 @@ JpegColours ColoursOf(J_COLOR_SPACE space)
 
 // The coefficients of every component, read whole, written again in one
 // sequential scan. Everything that may jump lives here.
-DecodeResult Transcode(const QByteArray &data, unsigned char **buffer, unsigned long *size, QString *error,
-                       StopPoll *stop, qint64 maxMemory)
+Result<void> Transcode(const QByteArray &data, unsigned char **buffer, unsigned long *size, StopPoll *stop,
+                       qint64 maxMemory)
 {
     jpeg_decompress_struct source;
     jpeg_compress_struct target {}; // destroying it before it is made does nothing
@@ -266,10 +265,9 @@ DecodeResult Transcode(const QByteArray &data, unsigned char **buffer, unsigned 
     progress.pub.progress_monitor = OnProgress;
     progress.stop = stop;
     if (setjmp(manager.jump)) {
-        *error = QString::fromLocal8Bit(manager.message);
         jpeg_destroy_compress(&target);
         jpeg_destroy_decompress(&source);
-        return manager.reason;
+        return manager.Why();
     }
     jpeg_create_decompress(&source);
     source.mem->max_memory_to_use = long(maxMemory > 0 ? maxMemory : PictureLimits::DecodeBudget);
@@ -288,19 +286,17 @@ DecodeResult Transcode(const QByteArray &data, unsigned char **buffer, unsigned 
     jpeg_destroy_compress(&target);
     jpeg_finish_decompress(&source);
     jpeg_destroy_decompress(&source);
-    return DecodeResult::Ok;
+    return Result<void>::Success();
 }
 
-bool Encode(const Image &image, int quality, unsigned char **buffer, unsigned long *size,
-            QString *error)
+Result<void> Encode(const Image &image, int quality, unsigned char **buffer, unsigned long *size)
 {
     jpeg_compress_struct cinfo;
     ErrorManager manager;
     SetUpErrors(reinterpret_cast<jpeg_common_struct *>(&cinfo), &manager);
     if (setjmp(manager.jump)) {
-        *error = QString::fromLocal8Bit(manager.message);
         jpeg_destroy_compress(&cinfo);
-        return false;
+        return Failure{ErrorNumber::PictureUnexpected, QString::fromLocal8Bit(manager.message)};
     }
 
     jpeg_create_compress(&cinfo);
@@ -319,38 +315,49 @@ bool Encode(const Image &image, int quality, unsigned char **buffer, unsigned lo
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
-    return true;
+    return Result<void>::Success();
 }
 
 } // namespace
 
-JpegHeader ReadJpegHeader(const QByteArray &data)
+namespace {
+
+// Everything that may jump lives here; the header is the caller's.
+Result<void> ReadHeader(const QByteArray &data, JpegHeader *header)
 {
-    JpegHeader header;
     jpeg_decompress_struct cinfo;
     ErrorManager manager;
     SetUpErrors(reinterpret_cast<jpeg_common_struct *>(&cinfo), &manager);
     if (setjmp(manager.jump)) {
-        header.error = QString::fromLocal8Bit(manager.message);
         jpeg_destroy_decompress(&cinfo);
-        return header;
+        return manager.Why();
     }
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, DataBytes(data), DataSize(data));
     jpeg_read_header(&cinfo, TRUE);
-    header.ok = true;
-    header.size = QSize(int(cinfo.image_width), int(cinfo.image_height));
-    header.progressive = cinfo.progressive_mode;
-    header.arithmetic = cinfo.arith_code;
-    header.colours = ColoursOf(cinfo.jpeg_color_space);
-    header.workingBytes = WorkingBytes(&cinfo);
+    header->size = QSize(int(cinfo.image_width), int(cinfo.image_height));
+    header->progressive = cinfo.progressive_mode;
+    header->arithmetic = cinfo.arith_code;
+    header->colours = ColoursOf(cinfo.jpeg_color_space);
+    header->workingBytes = WorkingBytes(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    return Result<void>::Success();
+}
+
+} // namespace
+
+Result<JpegHeader> ReadJpegHeader(const QByteArray &data)
+{
+    JpegHeader header;
+    const Result<void> read = ReadHeader(data, &header);
+    if (!read)
+        return PictureRefused(read.Why().reason);
     return header;
 }
 
 bool PlayersShowJpeg(const JpegHeader &header)
 {
-    return header.ok && !header.progressive && !header.arithmetic
+    return !header.progressive && !header.arithmetic
            && (header.colours == JpegColours::YCbCr || header.colours == JpegColours::Grey);
 }
 
@@ -389,44 +396,44 @@ bool JpegIsComplete(const QByteArray &data)
     return scan >= 0 && data.lastIndexOf(QByteArray("\xFF\xD9", 2)) > scan;
 }
 
-DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, Image *image, QString *error, StopPoll *stop,
-                        qint64 maxMemory)
+Result<Image> DecodeJpeg(const QByteArray &data, QSize minSize, StopPoll *stop, qint64 maxMemory)
 {
-    return Decode(data, minSize, image, error, stop, maxMemory);
+    Image image;
+    const Result<void> decoded = Decode(data, minSize, &image, stop, maxMemory);
+    if (!decoded)
+        return decoded.Why();
+    return image;
 }
 
-DecodeResult JpegToBaseline(const QByteArray &data, QByteArray *baseline, QString *error, StopPoll *stop,
-                            qint64 maxMemory)
+Result<QByteArray> JpegToBaseline(const QByteArray &data, StopPoll *stop, qint64 maxMemory)
 {
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
-    const DecodeResult result = Transcode(data, &buffer, &size, error, stop, maxMemory);
-    if (result == DecodeResult::Ok)
-        *baseline = QByteArray(reinterpret_cast<const char *>(buffer), int(size));
+    const Result<void> made = Transcode(data, &buffer, &size, stop, maxMemory);
+    const QByteArray baseline = made ? QByteArray(reinterpret_cast<const char *>(buffer), int(size)) : QByteArray();
     std::free(buffer);
-    return result;
+    if (!made)
+        return made.Why();
+    return baseline;
 }
 
-bool EncodeJpeg(const Image &image, int quality, QByteArray *jpeg, QString *error)
+Result<QByteArray> EncodeJpeg(const Image &image, int quality)
 {
-    if (image.IsNull()) {
-        *error = EnglishText("Engine", "no picture to write");
-        return false;
-    }
+    if (image.IsNull())
+        return Failure{ErrorNumber::PictureUnexpected, EnglishText("Engine", "no picture to write")};
     Image flat;
     if (image.HasAlpha()) {
         flat = image;
         flat.FlattenOverWhite();
-        if (flat.IsNull()) {
-            *error = EnglishText("Engine", "not enough memory for the picture");
-            return false;
-        }
+        if (flat.IsNull())
+            return PictureOutOfMemory(EnglishText("Engine", "not enough memory for the picture"));
     }
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
-    const bool ok = Encode(image.HasAlpha() ? flat : image, qBound(1, quality, 100), &buffer, &size, error);
-    if (ok)
-        *jpeg = QByteArray(reinterpret_cast<const char *>(buffer), int(size));
+    const Result<void> made = Encode(image.HasAlpha() ? flat : image, qBound(1, quality, 100), &buffer, &size);
+    const QByteArray jpeg = made ? QByteArray(reinterpret_cast<const char *>(buffer), int(size)) : QByteArray();
     std::free(buffer);
-    return ok;
+    if (!made)
+        return made.Why();
+    return jpeg;
 }

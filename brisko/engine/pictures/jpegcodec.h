@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/pictures/decoderesult.h"
+#include "base/result.h"
 #include "engine/pictures/image.h"
 
 #include <QByteArray>
@@ -21,7 +21,6 @@ enum class JpegColours { Grey, YCbCr, Rgb, Cmyk, Ycck, Other };
 
 struct JpegHeader
 {
-    bool ok = false;
     QSize size;
     bool progressive = false;
     bool arithmetic = false; // arithmetic-coded rather than Huffman-coded
@@ -29,11 +28,11 @@ struct JpegHeader
     // What the decoder holds whatever the output size: every coefficient of
     // the picture when it comes in several scans, and its row buffers.
     qint64 workingBytes = 0;
-    QString error;
 };
 
-// The frame size, from the markers before the image data.
-JpegHeader ReadJpegHeader(const QByteArray &data);
+// The frame size, from the markers before the image data; a refusal (481)
+// with libjpeg's words when they cannot be read.
+Result<JpegHeader> ReadJpegHeader(const QByteArray &data);
 
 // Whether players show the picture as it is: baseline, Huffman-coded, in
 // YCbCr or grey. Portable players and car units decode nothing else (no
@@ -53,23 +52,22 @@ QSize JpegDecodedSize(QSize size, QSize minSize);
 bool JpegIsComplete(const QByteArray &data);
 
 // Decodes into an opaque image of JpegDecodedSize(). The caller checks the
-// declared size against its limits first. Gives up as Invalid after
+// declared size against its limits first. Refuses the picture (481) after
 // PictureLimits::MaxScans scans or when the data ends early (libjpeg's
-// premature-end warnings), as OutOfMemory when the decoder's working memory
-// would pass maxMemory (0: the whole decoding budget), and as Stopped when
-// stop says so.
-DecodeResult DecodeJpeg(const QByteArray &data, QSize minSize, Image *image, QString *error,
-                        StopPoll *stop = nullptr, qint64 maxMemory = 0);
+// premature-end warnings), fails with 50003 when the decoder's working
+// memory would pass maxMemory (0: the whole decoding budget), and with 18
+// when stop says so (see picturefailure.h).
+Result<Image> DecodeJpeg(const QByteArray &data, QSize minSize, StopPoll *stop = nullptr, qint64 maxMemory = 0);
 
 // The same picture as a baseline JPEG, made from its DCT coefficients as
 // they are (as jpegtran does), so it decodes to the very same pixels: for a
 // progressive picture players would not show. Its Huffman tables are made
 // for it; no marker but JFIF is kept. Gives up as DecodeJpeg does, with the
 // decoder's memory bound by maxMemory.
-DecodeResult JpegToBaseline(const QByteArray &data, QByteArray *baseline, QString *error, StopPoll *stop,
-                            qint64 maxMemory);
+Result<QByteArray> JpegToBaseline(const QByteArray &data, StopPoll *stop, qint64 maxMemory);
 
 // Baseline JPEG, 4:2:0, at the quality, with a JFIF header and no other
 // markers. The same image and quality always give the same bytes.
-// Transparent parts come out over white.
-bool EncodeJpeg(const Image &image, int quality, QByteArray *jpeg, QString *error);
+// Transparent parts come out over white. Fails with 50003 and libjpeg's
+// words, or when there is no picture or no memory for it.
+Result<QByteArray> EncodeJpeg(const Image &image, int quality);

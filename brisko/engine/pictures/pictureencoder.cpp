@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/pictureencoder.h"
 
-#include "base/briskoerror.h"
 #include "base/translation.h"
 #include "engine/pictures/imagescaler.h"
 #include "engine/pictures/jpegcodec.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/picturelimits.h"
 #include "engine/pictures/pictureloader.h"
 
@@ -12,12 +12,12 @@
 
 namespace {
 
-QByteArray ToJpeg(const Image &image, int quality)
+// The encoder's failures are all the same unexpected error to callers.
+Result<QByteArray> ToJpeg(const Image &image, int quality)
 {
-    QByteArray jpeg;
-    QString error;
-    if (!EncodeJpeg(image, quality, &jpeg, &error))
-        throw MakeError(ErrorNumber::PictureUnexpected);
+    Result<QByteArray> jpeg = EncodeJpeg(image, quality);
+    if (!jpeg)
+        return StandardFailure(ErrorNumber::PictureUnexpected);
     return jpeg;
 }
 
@@ -37,30 +37,34 @@ QString Kilobytes(qint64 bytes)
     return QString::number(bytes / 1024.0, 'f', bytes % 1024 == 0 ? 0 : 1) + QStringLiteral(" KB");
 }
 
-void WriteFile(const QByteArray &jpeg, const QString &destination)
+Result<void> WriteFile(const Result<QByteArray> &jpeg, const QString &destination)
 {
+    if (!jpeg)
+        return jpeg.Why();
     QFile file(destination);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw MakeError(ErrorNumber::FileAccess);
-    if (file.write(jpeg) != jpeg.size() || !file.flush()) {
+        return StandardFailure(ErrorNumber::FileAccess);
+    if (file.write(*jpeg) != jpeg->size() || !file.flush()) {
         file.close();
         file.remove();
-        throw MakeError(ErrorNumber::FileAccess);
+        return StandardFailure(ErrorNumber::FileAccess);
     }
+    return Result<void>::Success();
 }
 
 } // namespace
 
-Image ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
+Result<Image> ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
 {
     if (!PictureLimits::IsWithin(size))
-        throw MakeError(ErrorNumber::InvalidArgument);
+        return StandardFailure(ErrorNumber::InvalidArgument);
     // The grant is held until the large picture is gone.
-    DecodedPicture decoded = DecodePicture(data, size, stop);
-    Image image = decoded.image.Size() == size ? std::move(decoded.image) : ScaledImage(decoded.image, size);
-    if (image.IsNull())
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    return image;
+    Result<DecodedPicture> decoded = DecodePicture(data, size, stop);
+    if (!decoded)
+        return decoded.Why();
+    if (decoded->image.Size() == size)
+        return std::move(decoded->image);
+    return ScaledImage(decoded->image, size);
 }
 
 PictureEncoder::PictureEncoder()
@@ -75,43 +79,61 @@ PictureEncoder::PictureEncoder(ArtCache *shared)
 {
 }
 
-QByteArray PictureEncoder::Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop)
+Result<QByteArray> PictureEncoder::Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop)
 {
-    return cache_->Get(source, size, quality, [&] {
-        if (size.isEmpty())
-            return ToJpeg(DecodePicture(source, QSize(), stop).image, quality);
-        return ToJpeg(ScaledPicture(source, size, stop), quality);
+    return cache_->Get(source, size, quality, [&]() -> Result<QByteArray> {
+        if (size.isEmpty()) {
+            const Result<DecodedPicture> decoded = DecodePicture(source, QSize(), stop);
+            if (!decoded)
+                return decoded.Why();
+            return ToJpeg(decoded->image, quality);
+        }
+        const Result<Image> scaled = ScaledPicture(source, size, stop);
+        if (!scaled)
+            return scaled.Why();
+        return ToJpeg(*scaled, quality);
     });
 }
 
-void PictureEncoder::ResizeToJpeg(const QString &source, const QString &destination, int width,
-                                  int height, bool flag, int quality)
+Result<void> PictureEncoder::ResizeToJpeg(const QString &source, const QString &destination, int width,
+                                          int height, bool flag, int quality)
 {
     Q_UNUSED(flag)
     if (!PictureLimits::IsWithin(QSize(width, height)))
-        throw MakeError(ErrorNumber::InvalidArgument);
-    WriteFile(Encode(ReadPictureFile(source), QSize(width, height), quality, {}), destination);
+        return StandardFailure(ErrorNumber::InvalidArgument);
+    const Result<QByteArray> data = ReadPictureFile(source);
+    if (!data)
+        return data.Why();
+    return WriteFile(Encode(*data, QSize(width, height), quality, {}), destination);
 }
 
-QByteArray PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality,
-                                            const StopCheck &stop)
+Result<QByteArray> PictureEncoder::ResizeToJpegData(const QByteArray &source, QSize size, int quality,
+                                                    const StopCheck &stop)
 {
     if (!PictureLimits::IsWithin(size))
-        throw MakeError(ErrorNumber::InvalidArgument);
+        return StandardFailure(ErrorNumber::InvalidArgument);
     return Encode(source, size, quality, stop);
 }
 
 Result<MadeJpeg> PictureEncoder::FittedJpegData(const QByteArray &source, QSize size, int quality, qint64 maxBytes,
                                                 const StopCheck &stop)
 {
-    MadeJpeg made{ResizeToJpegData(source, size, quality, stop), size, quality};
+    const Result<QByteArray> first = ResizeToJpegData(source, size, quality, stop);
+    if (!first)
+        return first.Why();
+    MadeJpeg made{*first, size, quality};
     if (maxBytes <= 0 || made.jpeg.size() <= maxBytes)
         return made;
     // Decoded once a size; each quality is only encoded again.
-    Image image = ScaledPicture(source, size, stop);
+    Result<Image> image = ScaledPicture(source, size, stop);
+    if (!image)
+        return image.Why();
     while (made.quality > LowestFittingQuality) {
         made.quality = qMax(LowestFittingQuality, made.quality - 5);
-        made.jpeg = ToJpeg(image, made.quality);
+        const Result<QByteArray> jpeg = ToJpeg(*image, made.quality);
+        if (!jpeg)
+            return jpeg.Why();
+        made.jpeg = *jpeg;
         if (made.jpeg.size() <= maxBytes)
             return made;
     }
@@ -119,38 +141,46 @@ Result<MadeJpeg> PictureEncoder::FittedJpegData(const QByteArray &source, QSize 
     while (qMax(made.size.width(), made.size.height()) > smallest) {
         made.size = StepSmaller(made.size, smallest);
         image = ScaledPicture(source, made.size, stop);
-        made.jpeg = ToJpeg(image, made.quality);
+        if (!image)
+            return image.Why();
+        const Result<QByteArray> jpeg = ToJpeg(*image, made.quality);
+        if (!jpeg)
+            return jpeg.Why();
+        made.jpeg = *jpeg;
         if (made.jpeg.size() <= maxBytes)
             return made;
     }
-    return Failure{0, EnglishText("Engine", "the picture cannot be made to fit in %1: at %2 x %3 and quality %4 "
-                                            "it takes %5")
-                          .arg(Kilobytes(maxBytes))
-                          .arg(made.size.width())
-                          .arg(made.size.height())
-                          .arg(made.quality)
-                          .arg(Kilobytes(made.jpeg.size()))};
+    return Failure{DoesNotFit, EnglishText("Engine", "the picture cannot be made to fit in %1: at %2 x %3 and "
+                                                     "quality %4 it takes %5")
+                                   .arg(Kilobytes(maxBytes))
+                                   .arg(made.size.width())
+                                   .arg(made.size.height())
+                                   .arg(made.quality)
+                                   .arg(Kilobytes(made.jpeg.size()))};
 }
 
-QByteArray PictureEncoder::BaselineJpegData(const QByteArray &jpeg, const StopCheck &stop)
+Result<QByteArray> PictureEncoder::BaselineJpegData(const QByteArray &jpeg, const StopCheck &stop)
 {
     // Kept as a JPEG of no size and quality: no conversion makes one such.
     return cache_->Get(jpeg, QSize(), 0, [&] { return JpegAsBaseline(jpeg, stop); });
 }
 
-QByteArray PictureEncoder::ImageToJpegData(const Image &image, QSize size, int quality)
+Result<QByteArray> PictureEncoder::ImageToJpegData(const Image &image, QSize size, int quality)
 {
     if (!PictureLimits::IsWithin(size) || image.IsNull())
-        throw MakeError(ErrorNumber::InvalidArgument);
+        return StandardFailure(ErrorNumber::InvalidArgument);
     if (image.Size() == size)
         return ToJpeg(image, quality); // the encoder puts transparent parts over white
-    const Image scaled = ScaledImage(image, size);
-    if (scaled.IsNull())
-        throw MakeError(ErrorNumber::PictureUnexpected);
-    return ToJpeg(scaled, quality);
+    const Result<Image> scaled = ScaledImage(image, size);
+    if (!scaled)
+        return scaled.Why();
+    return ToJpeg(*scaled, quality);
 }
 
-void PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
+Result<void> PictureEncoder::ConvertToJpeg(const QString &source, const QString &destination)
 {
-    WriteFile(Encode(ReadPictureFile(source), QSize(), DefaultQuality, {}), destination);
+    const Result<QByteArray> data = ReadPictureFile(source);
+    if (!data)
+        return data.Why();
+    return WriteFile(Encode(*data, QSize(), DefaultQuality, {}), destination);
 }

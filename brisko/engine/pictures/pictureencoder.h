@@ -25,9 +25,9 @@ struct MadeJpeg
 // never from its name. What it writes is baseline JPEG, 4:2:0, exactly the
 // size asked for, at the quality asked for, with no metadata.
 //
-// Failures throw BriskoError: 53, 76 or 75 when the source cannot be read,
+// Failures carry their codes: 53, 76 or 75 when the source cannot be read,
 // 481 when it is no picture of those kinds, is cut short or exceeds
-// PictureLimits or the decoding budget (the text says which), 5 for a size
+// PictureLimits or the decoding budget (the reason says which), 5 for a size
 // out of range, 50003 when memory runs out, 18 when stop asked to stop, 75
 // when the destination cannot be written. A failed call leaves no
 // destination file behind.
@@ -44,11 +44,11 @@ public:
     explicit PictureEncoder(ArtCache *shared);
 
     // flag is accepted for callers that pass it and has no effect.
-    void ResizeToJpeg(const QString &source, const QString &destination, int width, int height,
-                      bool flag, int quality);
+    Result<void> ResizeToJpeg(const QString &source, const QString &destination, int width, int height,
+                              bool flag, int quality);
     // The same on bytes in memory: the JPEG of source at size and quality.
-    QByteArray ResizeToJpegData(const QByteArray &source, QSize size, int quality,
-                                const StopCheck &stop = {});
+    Result<QByteArray> ResizeToJpegData(const QByteArray &source, QSize size, int quality,
+                                        const StopCheck &stop = {});
     // The same at most maxBytes long (0: any length): where the JPEG at
     // quality is longer, the quality steps down, 5 at a time to 50, and then
     // the size, a tenth at a time until the longer side is 100 pixels
@@ -58,19 +58,21 @@ public:
                                     const StopCheck &stop = {});
     // A JPEG whose headers PlayersShowJpeg refuses only for its progressive
     // scans, as the baseline JPEG with its very pixels (see JpegToBaseline).
-    QByteArray BaselineJpegData(const QByteArray &jpeg, const StopCheck &stop = {});
+    Result<QByteArray> BaselineJpegData(const QByteArray &jpeg, const StopCheck &stop = {});
     // A picture already in memory (pasted or dropped) as a JPEG at size and
     // quality, transparent parts over white.
-    QByteArray ImageToJpegData(const Image &image, QSize size, int quality);
+    Result<QByteArray> ImageToJpegData(const Image &image, QSize size, int quality);
     // The same picture at the same size, as a JPEG at the default quality.
-    void ConvertToJpeg(const QString &source, const QString &destination);
+    Result<void> ConvertToJpeg(const QString &source, const QString &destination);
 
+    // The code of FittedJpegData's failure when no step fits.
+    static constexpr int DoesNotFit = 0;
     static constexpr int DefaultQuality = 90;
     static constexpr int LowestFittingQuality = 50;
     static constexpr int SmallestFittingSide = 100;
 
 private:
-    QByteArray Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop);
+    Result<QByteArray> Encode(const QByteArray &source, QSize size, int quality, const StopCheck &stop);
 
     ArtCache own_;
     ArtCache *cache_;
@@ -80,4 +82,4 @@ private:
 // Pictures are shrunk while they are decoded, then brought to the size by
 // ScaledImage (reductions are averaged). The decoding memory comes from
 // DecodeBudget::Pictures().
-Image ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop = {});
+Result<Image> ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop = {});

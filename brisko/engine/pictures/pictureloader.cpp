@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/pictureloader.h"
 
-#include "base/briskoerror.h"
 #include "base/translation.h"
 #include "engine/pictures/bmpcodec.h"
 #include "engine/pictures/gifcodec.h"
 #include "engine/pictures/jpegcodec.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/pictureheaders.h"
 #include "engine/pictures/pictureproblem.h"
 #include "engine/pictures/picturelimits.h"
@@ -19,34 +19,31 @@
 
 namespace {
 
-[[noreturn]] void ThrowInvalid()
+Failure Invalid()
 {
-    throw MakeError(ErrorNumber::InvalidPicture);
+    return StandardFailure(ErrorNumber::InvalidPicture);
 }
 
-[[noreturn]] void Refuse(const QString &reason)
+Failure Oversized()
 {
-    throw BriskoError(ErrorNumber::InvalidPicture, reason);
+    return PictureRefused(
+        EnglishText("Engine", "Picture too large: a file of more than %1 MB").arg(PictureLimits::MaxFileBytes >> 20));
 }
 
-[[noreturn]] void RefuseOversized()
+Failure CutShort()
 {
-    Refuse(EnglishText("Engine", "Picture too large: a file of more than %1 MB").arg(PictureLimits::MaxFileBytes >> 20));
+    return PictureRefused(EnglishText("Engine", "Damaged picture: cut short"));
 }
 
-[[noreturn]] void RefuseCutShort()
-{
-    Refuse(EnglishText("Engine", "Damaged picture: cut short"));
-}
-
-void RequireWithinLimits(QSize size)
+Result<void> WithinLimits(QSize size)
 {
     if (size.isEmpty())
-        Refuse(EnglishText("Engine", "Damaged picture: it declares no size"));
+        return PictureRefused(EnglishText("Engine", "Damaged picture: it declares no size"));
     if (!PictureLimits::IsWithin(size))
-        Refuse(EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits")
-                   .arg(size.width())
-                   .arg(size.height()));
+        return PictureRefused(EnglishText("Engine", "Picture too large: %1 x %2 is beyond the limits")
+                                  .arg(size.width())
+                                  .arg(size.height()));
+    return Result<void>::Success();
 }
 
 qint64 Area(QSize size)
@@ -54,10 +51,9 @@ qint64 Area(QSize size)
     return size.isEmpty() ? 0 : qint64(size.width()) * size.height();
 }
 
-void RequireLoadable(PictureFormat format)
+bool Loadable(PictureFormat format)
 {
-    if (format != PictureFormat::Jpeg && format != PictureFormat::Bmp && format != PictureFormat::Gif)
-        ThrowInvalid();
+    return format == PictureFormat::Jpeg || format == PictureFormat::Bmp || format == PictureFormat::Gif;
 }
 
 // How a picture will be decoded, and what that takes, from its headers.
@@ -72,29 +68,33 @@ struct DecodePlan
     WebpHeader webp;
 };
 
-DecodePlan PlanJpeg(const QByteArray &data, QSize minSize)
+Result<DecodePlan> PlanJpeg(const QByteArray &data, QSize minSize)
 {
-    const JpegHeader header = ReadJpegHeader(data);
-    if (!header.ok)
-        Refuse(header.error.isEmpty() ? ErrorText(ErrorNumber::InvalidPicture) : header.error);
-    RequireWithinLimits(header.size);
+    const Result<JpegHeader> header = ReadJpegHeader(data);
+    if (!header)
+        return header.Why().reason.isEmpty() ? Invalid() : header.Why();
+    const Result<void> within = WithinLimits(header->size);
+    if (!within)
+        return within.Why();
     if (!JpegIsComplete(data))
-        RefuseCutShort();
-    const QSize decoded = JpegDecodedSize(header.size, minSize);
+        return CutShort();
+    const QSize decoded = JpegDecodedSize(header->size, minSize);
     // The picture, one CMYK row, and the decoder's own.
     DecodePlan plan;
     plan.format = PictureFormat::Jpeg;
-    plan.size = header.size;
-    plan.bytes = header.workingBytes + Area(decoded) * 4 + decoded.width() * 4;
+    plan.size = header->size;
+    plan.bytes = header->workingBytes + Area(decoded) * 4 + decoded.width() * 4;
     return plan;
 }
 
-DecodePlan PlanPng(const QByteArray &data, QSize minSize)
+Result<DecodePlan> PlanPng(const QByteArray &data, QSize minSize)
 {
     const PngHeader header = ReadPngHeader(data);
     if (!header.ok)
-        ThrowInvalid();
-    RequireWithinLimits(header.size);
+        return Invalid();
+    const Result<void> within = WithinLimits(header.size);
+    if (!within)
+        return within.Why();
     DecodePlan plan;
     plan.format = PictureFormat::Png;
     plan.size = header.size;
@@ -106,89 +106,105 @@ DecodePlan PlanPng(const QByteArray &data, QSize minSize)
 // GIF, BMP and WebP: their headers are read whole and checked the same way,
 // and their rows are reduced as they are decoded.
 template <typename Header>
-void PlanFromHeader(DecodePlan *plan, PictureFormat format, const Header &header, QSize minSize)
+Result<void> PlanFromHeader(DecodePlan *plan, PictureFormat format, const Header &header, QSize minSize)
 {
     if (!header.ok)
-        ThrowInvalid();
+        return Invalid();
     if (!header.complete)
-        RefuseCutShort();
-    RequireWithinLimits(header.size);
+        return CutShort();
+    const Result<void> within = WithinLimits(header.size);
+    if (!within)
+        return within;
     plan->format = format;
     plan->size = header.size;
     plan->factor = RowReducer::FactorFor(header.size, minSize);
+    return Result<void>::Success();
 }
 
-DecodePlan PlanGif(const QByteArray &data, QSize minSize)
+Result<DecodePlan> PlanGif(const QByteArray &data, QSize minSize)
 {
     DecodePlan plan;
     plan.gif = ReadGifHeader(data);
-    PlanFromHeader(&plan, PictureFormat::Gif, plan.gif, minSize);
+    const Result<void> planned = PlanFromHeader(&plan, PictureFormat::Gif, plan.gif, minSize);
+    if (!planned)
+        return planned.Why();
     plan.bytes = GifDecodeBytes(plan.gif, plan.factor);
     return plan;
 }
 
-DecodePlan PlanBmp(const QByteArray &data, QSize minSize)
+Result<DecodePlan> PlanBmp(const QByteArray &data, QSize minSize)
 {
     DecodePlan plan;
     plan.bmp = ReadBmpHeader(data);
-    PlanFromHeader(&plan, PictureFormat::Bmp, plan.bmp, minSize);
+    const Result<void> planned = PlanFromHeader(&plan, PictureFormat::Bmp, plan.bmp, minSize);
+    if (!planned)
+        return planned.Why();
     plan.bytes = BmpDecodeBytes(plan.bmp, plan.factor);
     return plan;
 }
 
-DecodePlan PlanWebp(const QByteArray &data, QSize minSize)
+Result<DecodePlan> PlanWebp(const QByteArray &data, QSize minSize)
 {
     DecodePlan plan;
     plan.webp = ReadWebpHeader(data);
     if (plan.webp.animated)
-        Refuse(PictureProblem(data));
-    PlanFromHeader(&plan, PictureFormat::Webp, plan.webp, minSize);
+        return PictureRefused(PictureProblem(data));
+    const Result<void> planned = PlanFromHeader(&plan, PictureFormat::Webp, plan.webp, minSize);
+    if (!planned)
+        return planned.Why();
     plan.bytes = WebpDecodeBytes(plan.webp, plan.factor);
     return plan;
 }
 
-DecodePlan PlanDecode(const QByteArray &data, QSize minSize)
+Result<DecodePlan> PlanFor(PictureFormat format, const QByteArray &data, QSize minSize)
 {
-    DecodePlan plan;
-    switch (DetectPictureFormat(data)) {
-    case PictureFormat::Jpeg: plan = PlanJpeg(data, minSize); break;
-    case PictureFormat::Png: plan = PlanPng(data, minSize); break;
-    case PictureFormat::Gif: plan = PlanGif(data, minSize); break;
-    case PictureFormat::Bmp: plan = PlanBmp(data, minSize); break;
-    case PictureFormat::Webp: plan = PlanWebp(data, minSize); break;
-    case PictureFormat::Unknown: ThrowInvalid();
+    switch (format) {
+    case PictureFormat::Jpeg: return PlanJpeg(data, minSize);
+    case PictureFormat::Png: return PlanPng(data, minSize);
+    case PictureFormat::Gif: return PlanGif(data, minSize);
+    case PictureFormat::Bmp: return PlanBmp(data, minSize);
+    case PictureFormat::Webp: return PlanWebp(data, minSize);
+    case PictureFormat::Unknown: break;
     }
-    plan.bytes += Area(minSize) * 4; // the caller's copy at the exact size
+    return Invalid();
+}
+
+Result<DecodePlan> PlanDecode(const QByteArray &data, QSize minSize)
+{
+    Result<DecodePlan> plan = PlanFor(DetectPictureFormat(data), data, minSize);
+    if (plan)
+        plan->bytes += Area(minSize) * 4; // the caller's copy at the exact size
     return plan;
 }
 
-Image Checked(DecodeResult result, Image image, const QString &error)
+// A decoder's failure as the loader's callers know it: a refusal with no
+// words of its own is an invalid picture, and running out of memory is the
+// encoder's unexpected error.
+Failure Checked(const Failure &failure)
 {
-    switch (result) {
-    case DecodeResult::Ok: return image;
-    case DecodeResult::Invalid: Refuse(error.isEmpty() ? ErrorText(ErrorNumber::InvalidPicture) : error);
-    case DecodeResult::OutOfMemory: throw MakeError(ErrorNumber::PictureUnexpected);
-    case DecodeResult::Stopped: ThrowStopped();
-    }
-    ThrowInvalid();
+    if (failure.code == ErrorNumber::InvalidPicture && failure.reason.isEmpty())
+        return Invalid();
+    if (failure.code == ErrorNumber::InvalidPicture)
+        return failure;
+    return StandardFailure(failure.code);
 }
 
-Image Decode(const QByteArray &data, const DecodePlan &plan, QSize minSize, qint64 grantBytes,
-             const StopCheck &stop)
+Result<Image> Decode(const QByteArray &data, const DecodePlan &plan, QSize minSize, qint64 grantBytes,
+                     const StopCheck &stop)
 {
     StopPoll poll(stop);
-    Image image;
-    QString error;
-    DecodeResult result = DecodeResult::Ok;
+    Result<Image> image = Invalid();
     switch (plan.format) {
-    case PictureFormat::Jpeg: result = DecodeJpeg(data, minSize, &image, &error, &poll, grantBytes); break;
-    case PictureFormat::Png: result = DecodePng(data, plan.factor, &image, &error, &poll); break;
-    case PictureFormat::Gif: result = DecodeGif(data, plan.gif, plan.factor, &image, &error, &poll); break;
-    case PictureFormat::Bmp: result = DecodeBmp(data, plan.bmp, plan.factor, &image, &error, &poll); break;
-    case PictureFormat::Webp: result = DecodeWebp(data, plan.webp, plan.factor, &image, &error, &poll); break;
-    case PictureFormat::Unknown: ThrowInvalid();
+    case PictureFormat::Jpeg: image = DecodeJpeg(data, minSize, &poll, grantBytes); break;
+    case PictureFormat::Png: image = DecodePng(data, plan.factor, &poll); break;
+    case PictureFormat::Gif: image = DecodeGif(data, plan.gif, plan.factor, &poll); break;
+    case PictureFormat::Bmp: image = DecodeBmp(data, plan.bmp, plan.factor, &poll); break;
+    case PictureFormat::Webp: image = DecodeWebp(data, plan.webp, plan.factor, &poll); break;
+    case PictureFormat::Unknown: break;
     }
-    return Checked(result, std::move(image), error);
+    if (!image)
+        return Checked(image.Why());
+    return image;
 }
 
 } // namespace
@@ -208,92 +224,117 @@ PictureFormat DetectPictureFormat(const QByteArray &data)
     return PictureFormat::Unknown;
 }
 
-QByteArray ReadPictureFile(const QString &path)
+Result<QByteArray> ReadPictureFile(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        throw MakeError(info.dir().exists() ? ErrorNumber::FileNotFound : ErrorNumber::PathNotFound);
+        return StandardFailure(info.dir().exists() ? ErrorNumber::FileNotFound : ErrorNumber::PathNotFound);
     // Only a regular file can be a picture: a pipe or a device named like one
     // would never end.
     if (!info.isFile())
-        Refuse(EnglishText("Engine", "not a regular file"));
+        return PictureRefused(EnglishText("Engine", "not a regular file"));
     if (info.size() > PictureLimits::MaxFileBytes)
-        RefuseOversized();
+        return Oversized();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MakeError(ErrorNumber::FileAccess);
+        return StandardFailure(ErrorNumber::FileAccess);
     // Never more than a picture can be, even if the file grows meanwhile.
-    const QByteArray data = file.read(PictureLimits::MaxFileBytes + 1);
+    QByteArray data = file.read(PictureLimits::MaxFileBytes + 1);
     if (data.size() > PictureLimits::MaxFileBytes)
-        RefuseOversized();
+        return Oversized();
     return data;
 }
 
-QSize DeclaredPictureSize(const QByteArray &data)
+Result<QSize> DeclaredPictureSize(const QByteArray &data)
 {
-    return PlanDecode(data, QSize()).size;
+    const Result<DecodePlan> plan = PlanDecode(data, QSize());
+    if (!plan)
+        return plan.Why();
+    return plan->size;
 }
 
-QSize PictureSizeOf(const QByteArray &data)
+Result<QSize> PictureSizeOf(const QByteArray &data)
 {
-    RequireLoadable(DetectPictureFormat(data));
+    if (!Loadable(DetectPictureFormat(data)))
+        return Invalid();
     return DeclaredPictureSize(data);
 }
 
-Image LoadPictureFrom(const QByteArray &data)
+Result<Image> LoadPictureFrom(const QByteArray &data)
 {
-    RequireLoadable(DetectPictureFormat(data));
-    return DecodePicture(data, QSize()).image;
+    if (!Loadable(DetectPictureFormat(data)))
+        return Invalid();
+    Result<DecodedPicture> decoded = DecodePicture(data, QSize());
+    if (!decoded)
+        return decoded.Why();
+    return std::move(decoded->image);
 }
 
-DecodedPicture DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop)
+Result<DecodedPicture> DecodePicture(const QByteArray &data, QSize minSize, const StopCheck &stop)
 {
-    const DecodePlan plan = PlanDecode(data, minSize);
+    const Result<DecodePlan> plan = PlanDecode(data, minSize);
+    if (!plan)
+        return plan.Why();
     DecodeBudget &budget = DecodeBudget::Pictures();
     const qint64 allowed = qMin(budget.Capacity(), PictureLimits::MostPerPicture - data.size());
-    if (plan.bytes > allowed)
-        Refuse(EnglishText("Engine", "Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed")
-                   .arg(plan.size.width())
-                   .arg(plan.size.height())
-                   .arg((plan.bytes + (1 << 20) - 1) >> 20)
-                   .arg(qMax<qint64>(0, allowed) >> 20));
-    DecodedPicture decoded;
-    decoded.grant = budget.Acquire(plan.bytes, stop);
-    decoded.image = Decode(data, plan, minSize, plan.bytes, stop);
-    return decoded;
+    if (plan->bytes > allowed)
+        return PictureRefused(
+            EnglishText("Engine", "Picture too large: %1 x %2 needs %3 MB to decode, more than the %4 MB allowed")
+                .arg(plan->size.width())
+                .arg(plan->size.height())
+                .arg((plan->bytes + (1 << 20) - 1) >> 20)
+                .arg(qMax<qint64>(0, allowed) >> 20));
+    Result<DecodeBudget::Grant> grant = budget.Acquire(plan->bytes, stop);
+    if (!grant)
+        return grant.Why();
+    Result<Image> image = Decode(data, *plan, minSize, plan->bytes, stop);
+    if (!image)
+        return image.Why();
+    return DecodedPicture{std::move(*grant), std::move(*image)};
 }
 
-QByteArray JpegAsBaseline(const QByteArray &jpeg, const StopCheck &stop)
+Result<QByteArray> JpegAsBaseline(const QByteArray &jpeg, const StopCheck &stop)
 {
     if (DetectPictureFormat(jpeg) != PictureFormat::Jpeg)
-        ThrowInvalid();
-    const DecodePlan plan = PlanDecode(jpeg, QSize());
-    const DecodeBudget::Grant grant = DecodeBudget::Pictures().Acquire(plan.bytes, stop);
+        return Invalid();
+    const Result<DecodePlan> plan = PlanDecode(jpeg, QSize());
+    if (!plan)
+        return plan.Why();
+    const Result<DecodeBudget::Grant> grant = DecodeBudget::Pictures().Acquire(plan->bytes, stop);
+    if (!grant)
+        return grant.Why();
     StopPoll poll(stop);
-    QByteArray baseline;
-    QString error;
-    Checked(JpegToBaseline(jpeg, &baseline, &error, &poll, plan.bytes), Image(), error);
+    const Result<QByteArray> baseline = JpegToBaseline(jpeg, &poll, plan->bytes);
+    if (!baseline)
+        return Checked(baseline.Why());
     return baseline;
 }
 
-QSize PictureSize(const QString &path)
+Result<QSize> PictureSize(const QString &path)
 {
-    return PictureSizeOf(ReadPictureFile(path));
+    const Result<QByteArray> data = ReadPictureFile(path);
+    if (!data)
+        return data.Why();
+    return PictureSizeOf(*data);
 }
 
-Image LoadPicture(const QString &path)
+Result<Image> LoadPicture(const QString &path)
 {
-    return LoadPictureFrom(ReadPictureFile(path));
+    const Result<QByteArray> data = ReadPictureFile(path);
+    if (!data)
+        return data.Why();
+    return LoadPictureFrom(*data);
 }
 
-Image LoadReplacementPicture(const QString &path, const StopCheck &stop)
+Result<Image> LoadReplacementPicture(const QString &path, const StopCheck &stop)
 {
-    const QByteArray data = ReadPictureFile(path);
-    try {
-        return DecodePicture(data, QSize(), stop).image;
-    } catch (const BriskoError &error) {
-        if (error.Number() != ErrorNumber::InvalidPicture)
-            throw;
-        throw BriskoError(ErrorNumber::InvalidPicture, RefusalReason(data, error.Description()));
-    }
+    const Result<QByteArray> data = ReadPictureFile(path);
+    if (!data)
+        return data.Why();
+    Result<DecodedPicture> decoded = DecodePicture(*data, QSize(), stop);
+    if (decoded)
+        return std::move(decoded->image);
+    if (decoded.Why().code != ErrorNumber::InvalidPicture)
+        return decoded.Why();
+    return PictureRefused(RefusalReason(*data, decoded.Why().reason));
 }

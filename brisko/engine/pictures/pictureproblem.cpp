@@ -67,7 +67,10 @@ QString JpegKind(const QByteArray &data)
 QSize DeclaredSize(const QByteArray &data, PictureFormat format)
 {
     switch (format) {
-    case PictureFormat::Jpeg: return ReadJpegHeader(data).size;
+    case PictureFormat::Jpeg: {
+        const Result<JpegHeader> header = ReadJpegHeader(data);
+        return header ? header->size : QSize();
+    }
     case PictureFormat::Png: return ReadPngHeader(data).declared;
     case PictureFormat::Gif: return ReadGifHeader(data).declared;
     case PictureFormat::Bmp: return ReadBmpHeader(data).declared;

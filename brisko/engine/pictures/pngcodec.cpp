@@ -2,6 +2,7 @@
 #include "engine/pictures/pngcodec.h"
 
 #include "base/translation.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/pictureheaders.h"
 #include "engine/pictures/picturelimits.h"
 #include "engine/pictures/rowreducer.h"
@@ -23,7 +24,7 @@ struct Reading
     const QByteArray *data;
     qsizetype at = 0;
     char message[200] = "";
-    DecodeResult reason = DecodeResult::Invalid;
+    int code = ErrorNumber::InvalidPicture; // of the failure (see picturefailure.h)
 };
 
 Reading *ReadingOf(png_structp png)
@@ -51,10 +52,10 @@ void ReadBytes(png_structp png, png_bytep into, png_size_t length)
     reading->at += qsizetype(length);
 }
 
-[[noreturn]] void Abandon(png_structp png, DecodeResult reason, const char *why)
+[[noreturn]] void Abandon(png_structp png, int code, const char *why)
 {
     Reading *reading = ReadingOf(png);
-    reading->reason = reason;
+    reading->code = code;
     std::snprintf(reading->message, sizeof reading->message, "%s", why);
     png_longjmp(png, 1);
 }
@@ -89,7 +90,7 @@ void CheckStop(png_structp png, StopPoll *stop)
 {
     const bool stopped = stop && stop->Stopped();
     if (stopped)
-        Abandon(png, DecodeResult::Stopped, QT_TRANSLATE_NOOP("Engine", "User interrupt occurred"));
+        Abandon(png, ErrorNumber::UserInterrupt, QT_TRANSLATE_NOOP("Engine", "User interrupt occurred"));
 }
 
 // What decoding holds besides libpng's own: made before the jumps can
@@ -142,7 +143,7 @@ void ReadRows(png_structp png, int passes, QSize size, Buffers *buffers, StopPol
 }
 
 // Everything that may jump lives here, with nothing to destroy.
-DecodeResult Decode(const QByteArray &data, QSize size, Buffers *buffers, QString *error, StopPoll *stop)
+Result<void> Decode(const QByteArray &data, QSize size, Buffers *buffers, StopPoll *stop)
 {
     Reading reading;
     reading.data = &data;
@@ -150,28 +151,26 @@ DecodeResult Decode(const QByteArray &data, QSize size, Buffers *buffers, QStrin
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        *error = EnglishText("Engine", "not enough memory for the picture");
-        return DecodeResult::OutOfMemory;
+        return PictureOutOfMemory(EnglishText("Engine", "not enough memory for the picture"));
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        *error = QString::fromLocal8Bit(reading.message);
-        return reading.reason;
+        return Failure{reading.code, QString::fromLocal8Bit(reading.message)};
     }
     png_set_read_fn(png, &reading, ReadBytes);
     png_set_user_limits(png, PictureLimits::MaxSide, PictureLimits::MaxSide);
     png_set_chunk_malloc_max(png, 8 << 20); // text and colour profiles, never a bomb
     png_read_info(png, info);
     if (int(png_get_image_width(png, info)) != size.width() || int(png_get_image_height(png, info)) != size.height())
-        Abandon(png, DecodeResult::Invalid, QT_TRANSLATE_NOOP("Engine", "Damaged picture: its header changed"));
+        Abandon(png, ErrorNumber::InvalidPicture, QT_TRANSLATE_NOOP("Engine", "Damaged picture: its header changed"));
     AskForRgba(png, info);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != buffers->rowBytes || (passes > 1) != buffers->interlaced)
-        Abandon(png, DecodeResult::Invalid, QT_TRANSLATE_NOOP("Engine", "Damaged picture: its header changed"));
+        Abandon(png, ErrorNumber::InvalidPicture, QT_TRANSLATE_NOOP("Engine", "Damaged picture: its header changed"));
     ReadRows(png, passes, size, buffers, stop);
     png_destroy_read_struct(&png, &info, nullptr);
-    return DecodeResult::Ok;
+    return Result<void>::Success();
 }
 
 } // namespace
@@ -187,21 +186,16 @@ qint64 PngDecodeBytes(QSize size, bool interlaced, int factor)
     return rows + sums + result + whole + Inflater;
 }
 
-DecodeResult DecodePng(const QByteArray &data, int factor, Image *image, QString *error, StopPoll *stop)
+Result<Image> DecodePng(const QByteArray &data, int factor, StopPoll *stop)
 {
-    *image = Image();
     const PngHeader header = ReadPngHeader(data);
-    if (!header.ok) {
-        *error = EnglishText("Engine", "Invalid picture");
-        return DecodeResult::Invalid;
-    }
+    if (!header.ok)
+        return PictureRefused(EnglishText("Engine", "Invalid picture"));
     Buffers buffers(header.size, header.interlaced, factor);
-    if (buffers.reducer.Result().IsNull()) {
-        *error = EnglishText("Engine", "not enough memory for the picture");
-        return DecodeResult::OutOfMemory;
-    }
-    const DecodeResult result = Decode(data, header.size, &buffers, error, stop);
-    if (result == DecodeResult::Ok)
-        *image = buffers.reducer.TakeResult();
-    return result;
+    if (buffers.reducer.Result().IsNull())
+        return PictureOutOfMemory(EnglishText("Engine", "not enough memory for the picture"));
+    const Result<void> decoded = Decode(data, header.size, &buffers, stop);
+    if (!decoded)
+        return decoded.Why();
+    return buffers.reducer.TakeResult();
 }

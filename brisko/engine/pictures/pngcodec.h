@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/pictures/decoderesult.h"
+#include "base/result.h"
 #include "engine/pictures/image.h"
 
 #include <QByteArray>
@@ -21,5 +21,5 @@ class StopPoll;
 qint64 PngDecodeBytes(QSize size, bool interlaced, int factor);
 
 // Decodes into an opaque image of RowReducer::ReducedSize(size, factor).
-DecodeResult DecodePng(const QByteArray &data, int factor, Image *image, QString *error,
-                       StopPoll *stop = nullptr);
+// Fails as picturefailure.h tells, with libpng's words for a damaged file.
+Result<Image> DecodePng(const QByteArray &data, int factor, StopPoll *stop = nullptr);

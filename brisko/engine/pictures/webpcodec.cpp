@@ -3,6 +3,7 @@
 
 #include "base/stopcheck.h"
 #include "base/translation.h"
+#include "engine/pictures/picturefailure.h"
 #include "engine/pictures/rowreducer.h"
 
 #include <QtEndian>
@@ -36,39 +37,30 @@ struct DecoderDeleter
 };
 using Decoder = std::unique_ptr<WebPIDecoder, DecoderDeleter>;
 
-DecodeResult Failed(DecodeResult result, const QString &why, QString *error)
+Failure OutOfMemory()
 {
-    *error = why;
-    return result;
-}
-
-DecodeResult OutOfMemory(QString *error)
-{
-    return Failed(DecodeResult::OutOfMemory, EnglishText("Engine", "not enough memory for the picture"), error);
+    return PictureOutOfMemory(EnglishText("Engine", "not enough memory for the picture"));
 }
 
 // What the decoder's last status means, once it was given every byte.
-DecodeResult Outcome(VP8StatusCode status, QString *error)
+Result<void> Outcome(VP8StatusCode status)
 {
     switch (status) {
-    case VP8_STATUS_OK: return DecodeResult::Ok;
+    case VP8_STATUS_OK: return Result<void>::Success();
     case VP8_STATUS_SUSPENDED: // waiting for bytes that are not there
-    case VP8_STATUS_NOT_ENOUGH_DATA:
-        return Failed(DecodeResult::Invalid, EnglishText("Engine", "Damaged picture: cut short"), error);
-    case VP8_STATUS_OUT_OF_MEMORY: return OutOfMemory(error);
-    default:
-        return Failed(DecodeResult::Invalid, EnglishText("Engine", "Damaged picture: its WebP data cannot be decoded"),
-                      error);
+    case VP8_STATUS_NOT_ENOUGH_DATA: return PictureRefused(EnglishText("Engine", "Damaged picture: cut short"));
+    case VP8_STATUS_OUT_OF_MEMORY: return OutOfMemory();
+    default: return PictureRefused(EnglishText("Engine", "Damaged picture: its WebP data cannot be decoded"));
     }
 }
 
 // Decodes into picture, scaled to its size: libwebp writes the rows
 // straight into it.
-DecodeResult Decode(const QByteArray &data, QSize size, Image *picture, QString *error, StopPoll *stop)
+Result<void> Decode(const QByteArray &data, QSize size, Image *picture, StopPoll *stop)
 {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config))
-        return OutOfMemory(error);
+        return OutOfMemory();
     config.output.colorspace = ArgbLayout;
     config.output.is_external_memory = 1;
     config.output.u.RGBA.rgba = reinterpret_cast<uint8_t *>(picture->Row(0));
@@ -81,21 +73,21 @@ DecodeResult Decode(const QByteArray &data, QSize size, Image *picture, QString 
     }
     const Decoder decoder(WebPIDecode(nullptr, 0, &config)); // gone before config
     if (!decoder)
-        return OutOfMemory(error);
+        return OutOfMemory();
     const auto *bytes = reinterpret_cast<const uint8_t *>(data.constData());
     VP8StatusCode status = VP8_STATUS_SUSPENDED;
     for (qsizetype given = 0; status == VP8_STATUS_SUSPENDED && given < data.size();) {
         if (stop && stop->Stopped())
-            return Failed(DecodeResult::Stopped, EnglishText("Engine", "User interrupt occurred"), error);
+            return PictureStopped();
         given = qMin(data.size(), given + Slice);
         status = WebPIUpdate(decoder.get(), bytes, size_t(given)); // reads from data, copies nothing
     }
-    const DecodeResult result = Outcome(status, error);
+    const Result<void> result = Outcome(status);
     int rows = 0, width = 0, height = 0;
-    if (result == DecodeResult::Ok
+    if (result
         && (!WebPIDecGetRGB(decoder.get(), &rows, &width, &height, nullptr)
             || QSize(width, height) != picture->Size() || rows != height))
-        return Failed(DecodeResult::Invalid, EnglishText("Engine", "Damaged picture: its header changed"), error);
+        return PictureRefused(EnglishText("Engine", "Damaged picture: its header changed"));
     return result;
 }
 
@@ -137,27 +129,22 @@ qint64 WebpDecodeBytes(const WebpHeader &header, int factor)
     return result + whole + held + rows + Tables;
 }
 
-DecodeResult DecodeWebp(const QByteArray &data, const WebpHeader &header, int factor, Image *image,
-                        QString *error, StopPoll *stop)
+Result<Image> DecodeWebp(const QByteArray &data, const WebpHeader &header, int factor, StopPoll *stop)
 {
-    *image = Image();
     const QSize reduced = RowReducer::ReducedSize(header.size, factor);
     Image picture(ScaledWhileDecoded(header, factor) ? reduced : header.size, Image::WithAlpha);
     if (picture.IsNull())
-        return OutOfMemory(error);
-    const DecodeResult result = Decode(data, header.size, &picture, error, stop);
-    if (result != DecodeResult::Ok)
-        return result;
+        return OutOfMemory();
+    const Result<void> decoded = Decode(data, header.size, &picture, stop);
+    if (!decoded)
+        return decoded.Why();
     picture.FlattenOverWhite();
-    if (picture.Size() == reduced) {
-        *image = std::move(picture);
-        return DecodeResult::Ok;
-    }
+    if (picture.Size() == reduced)
+        return picture;
     RowReducer reducer(header.size, factor);
     if (reducer.Result().IsNull())
-        return OutOfMemory(error);
+        return OutOfMemory();
     for (int y = 0; y < picture.Height(); ++y)
         reducer.AddRow(picture.Row(y));
-    *image = reducer.TakeResult();
-    return DecodeResult::Ok;
+    return reducer.TakeResult();
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/pictures/decoderesult.h"
+#include "base/result.h"
 #include "engine/pictures/image.h"
 
 #include <QByteArray>
@@ -39,6 +39,5 @@ qint64 WebpDecodeBytes(const WebpHeader &header, int factor);
 
 // Decodes into an opaque image of RowReducer::ReducedSize(header.size,
 // factor). The caller checks the header for size, limits, a complete file
-// and no animation first.
-DecodeResult DecodeWebp(const QByteArray &data, const WebpHeader &header, int factor, Image *image,
-                        QString *error, StopPoll *stop = nullptr);
+// and no animation first. Fails as picturefailure.h tells.
+Result<Image> DecodeWebp(const QByteArray &data, const WebpHeader &header, int factor, StopPoll *stop = nullptr);

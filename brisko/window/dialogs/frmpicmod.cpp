@@ -353,7 +353,11 @@ void frmPicMod::ReadPicture(const QString &path, std::function<void(std::excepti
     const auto read = [path, request, wanted = pictureWanted_] {
         Read result;
         try {
-            result.picture = ToQImage(LoadReplacementPicture(path, [&] { return *wanted != request; }));
+            const Result<Image> loaded = LoadReplacementPicture(path, [&] { return *wanted != request; });
+            // The dialog's handlers tell the failures by their numbers.
+            if (!loaded)
+                throw BriskoError(loaded.Why().code, loaded.Why().reason);
+            result.picture = ToQImage(*loaded);
         } catch (...) {
             result.failure = std::current_exception();
         }
