@@ -9,6 +9,8 @@
 #include "engine/pictures/pictureloader.h"
 #include "engine/pictures/webpcodec.h"
 
+#include <optional>
+
 namespace {
 
 QString Unsupported(const char *kind)
@@ -34,12 +36,12 @@ QString UnknownFormat(const QByteArray &data)
 
 // The JPEG kinds an 8-bit baseline or progressive decoder cannot read: the
 // start-of-frame marker names lossless and hierarchical coding, and its
-// first byte the sample precision.
-QString JpegKind(const QByteArray &data)
+// first byte the sample precision. None for a kind it reads.
+std::optional<QString> UnsupportedJpegKind(const QByteArray &data)
 {
     for (qsizetype at = 2; at + 4 < data.size();) {
         if (uchar(data.at(at)) != 0xFF)
-            return QString();
+            return std::nullopt;
         const uchar marker = uchar(data.at(at + 1));
         if (marker == 0xFF) {
             ++at;
@@ -54,13 +56,13 @@ QString JpegKind(const QByteArray &data)
                 return Unsupported("hierarchical JPEG");
             if (at + 4 < data.size() && uchar(data.at(at + 4)) != 8)
                 return Unsupported(uchar(data.at(at + 4)) == 12 ? "12-bit JPEG" : "JPEG of unusual precision");
-            return QString();
+            return std::nullopt;
         }
         if (marker == 0xDA || length < 2)
-            return QString();
+            return std::nullopt;
         at += 2 + length;
     }
-    return QString();
+    return std::nullopt;
 }
 
 // The size as the header writes it, beyond the limits too.
@@ -90,9 +92,8 @@ QString PictureProblem(const QByteArray &picture)
     if (format == PictureFormat::Unknown)
         return UnknownFormat(picture);
     if (format == PictureFormat::Jpeg) {
-        const QString kind = JpegKind(picture);
-        if (!kind.isEmpty())
-            return kind;
+        if (const std::optional<QString> kind = UnsupportedJpegKind(picture))
+            return *kind;
     }
     if (format == PictureFormat::Webp && ReadWebpHeader(picture).animated)
         return Unsupported("animated WebP"); // libwebp's decoder reads still pictures only
