@@ -3,7 +3,7 @@
 
 #include "engine/files/fullread.h"
 #include "engine/tags/id3v2/id3v2raw.h"
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "engine/files/lockedfile.h"
 #include "engine/tags/flac/flacmetadata.h"
 #include "engine/tags/flac/flacwriter.h"
+#include "engine/tags/tagbytes.h"
 #include "engine/tags/vorbis/flacpicture.h"
-#include "engine/tags/vorbis/tagbytes.h"
 #include "engine/tags/vorbis/vorbiscomment.h"
 
 namespace {

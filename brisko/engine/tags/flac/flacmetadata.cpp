@@ -3,7 +3,7 @@
 
 #include "base/sharedbytes.h"
 #include "base/translation.h"
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 
 namespace Flac {
 

@@ -4,8 +4,8 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/padding.h"
+#include "engine/tags/tagbytes.h"
 #include "engine/tags/vorbis/flacpicture.h"
-#include "engine/tags/vorbis/tagbytes.h"
 
 #include <numeric>
 

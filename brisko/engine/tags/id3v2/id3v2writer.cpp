@@ -7,7 +7,7 @@
 #include "engine/tags/id3v2/id3v2frames.h"
 #include "engine/tags/padding.h"
 #include "base/tagerrors.h"
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>

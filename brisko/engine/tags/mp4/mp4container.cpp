@@ -8,7 +8,7 @@
 #include "engine/tags/mp4/mp4boxes.h"
 #include "engine/tags/mp4/mp4items.h"
 #include "engine/tags/mp4/mp4writer.h"
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 
 #include <QRegularExpression>
 

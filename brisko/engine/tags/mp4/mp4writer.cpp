@@ -6,7 +6,7 @@
 #include "base/translation.h"
 #include "engine/tags/mp4/mp4items.h"
 #include "engine/tags/padding.h"
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 
 #include <QSet>
 

@@ -7,8 +7,8 @@
 #include "engine/tags/ogg/oggpictures.h"
 #include "engine/tags/ogg/oggstream.h"
 #include "engine/tags/ogg/oggwriter.h"
+#include "engine/tags/tagbytes.h"
 #include "engine/tags/vorbis/flacpicture.h"
-#include "engine/tags/vorbis/tagbytes.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/tags/ogg/oggpage.h"
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 #include "engine/tags/vorbis/vorbiscomment.h"
 
 #include <QString>

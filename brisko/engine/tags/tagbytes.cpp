@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine/tags/vorbis/tagbytes.h"
+#include "engine/tags/tagbytes.h"
 
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
