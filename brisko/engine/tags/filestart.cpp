@@ -1,21 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/filestart.h"
 
-#include "engine/files/fullread.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/tags/tagbytes.h"
-
-namespace {
-
-// Up to count bytes at offset: fewer where the file ends.
-int ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count, QByteArray *bytes)
-{
-    const qint64 size = qBound<qint64>(0, qMin(count, fileSize - offset), count);
-    *bytes = QByteArray(size, Qt::Uninitialized);
-    return ReadFully(fd, bytes->data(), offset, size);
-}
-
-} // namespace
 
 Result<FileStart> ReadFileStart(int fd, qint64 size)
 {

@@ -59,6 +59,18 @@ std::optional<QByteArray> ByteReader::ReadDirect(qint64 offset, qint64 size)
     return bytes;
 }
 
+int ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count, QByteArray *bytes)
+{
+    // Not zeroed first: only what was read is kept, and a large tag's
+    // zeroing cost as much as its reading.
+    const qint64 size = qBound<qint64>(0, qMin(count, fileSize - offset), count);
+    *bytes = QByteArray(size, Qt::Uninitialized);
+    const int error = ReadFully(fd, bytes->data(), offset, size);
+    if (error != 0)
+        bytes->clear();
+    return error;
+}
+
 Failure ReadFailure(int error)
 {
     return Failure{TagLibraryError::CannotRead,

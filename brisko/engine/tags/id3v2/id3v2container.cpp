@@ -10,6 +10,7 @@
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/tags/id3v2/id3v2writer.h"
 #include "engine/tags/id3v2/mpegframes.h"
+#include "engine/tags/tagbytes.h"
 
 #include <QMap>
 
@@ -21,35 +22,10 @@
 #include <taglib/tbytevectorstream.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include <unistd.h>
 
 using namespace Id3v2Frames;
 
 namespace {
-
-// size bytes from offset; fewer where the file ends; none on a read error.
-std::optional<QByteArray> ReadAt(int fd, qint64 offset, qint64 size)
-{
-    // Not zeroed first: only what was read is kept, and a large tag's
-    // zeroing cost as much as its reading.
-    QByteArray bytes(int(qMax<qint64>(size, 0)), Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < size) {
-        const ssize_t now = ::pread(fd, bytes.data() + got, size_t(size - got), offset + got);
-        if (now < 0 && errno == EINTR)
-            continue;
-        if (now < 0)
-            return std::nullopt;
-        if (now == 0)
-            break;
-        got += now;
-    }
-    bytes.truncate(int(got));
-    return bytes;
-}
 
 class Mp3Tags : public TagContainer
 {
@@ -183,22 +159,26 @@ Result<std::unique_ptr<TagContainer>> ReadMp3Tags(const LockedFile &file)
 {
     const int fd = file.Descriptor();
     const qint64 size = file.State().st_size;
-    const std::optional<QByteArray> start = ReadAt(fd, 0, Id3v2::HeaderSize);
-    const qint64 declared = start ? Id3v2::DeclaredSize(*start) : 0;
+    QByteArray start;
+    int error = ReadUpTo(fd, size, 0, Id3v2::HeaderSize, &start);
+    const qint64 declared = Id3v2::DeclaredSize(start);
     // A tag too large to hold is refused before it is read.
     const bool readable = declared > 0 && declared <= Id3v2::MostTagBytes + Id3v2::FooterSize;
-    const std::optional<QByteArray> tagBytes = readable ? ReadAt(fd, 0, qMin(declared, size)) : start;
+    QByteArray tagBytes = start;
+    if (error == 0 && readable)
+        error = ReadUpTo(fd, size, 0, qMin(declared, size), &tagBytes);
     const qint64 tailSize = qMin<qint64>(size, 128 + Id3v2::FooterSize);
-    const std::optional<QByteArray> tail = ReadAt(fd, size - tailSize, tailSize);
-    if (!tagBytes || !tail)
-        return Failure{TagLibraryError::CannotRead,
-                       EnglishText("Engine", "cannot read the file: %1").arg(QString::fromLocal8Bit(std::strerror(errno)))};
+    QByteArray tail;
+    if (error == 0)
+        error = ReadUpTo(fd, size, size - tailSize, tailSize, &tail);
+    if (error != 0)
+        return ReadFailure(error);
 
-    Id3v2::Tag tag = Id3v2::Parse(*tagBytes, size);
+    Id3v2::Tag tag = Id3v2::Parse(tagBytes, size);
     QByteArray id3v1;
-    if (tail->size() >= 128 && tail->right(128).startsWith("TAG") && size - 128 >= tag.size)
-        id3v1 = tail->right(128);
-    const bool tagAtEnd = size > tag.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(*tail);
+    if (tail.size() >= 128 && tail.right(128).startsWith("TAG") && size - 128 >= tag.size)
+        id3v1 = tail.right(128);
+    const bool tagAtEnd = size > tag.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(tail);
     return std::unique_ptr<TagContainer>(new Mp3Tags(std::move(tag), std::move(id3v1), tagAtEnd, size, ShareBlock(file.State())));
 }
 

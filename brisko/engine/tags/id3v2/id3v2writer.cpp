@@ -14,17 +14,17 @@
 #include <taglib/mpegfile.h>
 #include <taglib/tbytevectorstream.h>
 
-#include <unistd.h>
-
 using namespace Id3v2Frames;
 
 namespace {
 
-QByteArray ReadAt(int fd, qint64 offset, qint64 size)
+// Up to count bytes at offset; none when they cannot be read, which the
+// checks below take as a difference.
+QByteArray BytesAt(int fd, qint64 offset, qint64 count)
 {
-    QByteArray bytes(int(size), '\0');
-    const ssize_t got = ::pread(fd, bytes.data(), size_t(size), offset);
-    return got > 0 ? bytes.left(int(got)) : QByteArray();
+    QByteArray bytes;
+    ReadUpTo(fd, SizeOfFile(fd), offset, count, &bytes);
+    return bytes;
 }
 
 // Where the audio of the file behind fd starts: after its ID3v2 header and
@@ -33,11 +33,11 @@ QByteArray ReadAt(int fd, qint64 offset, qint64 size)
 // tag can move the audio.
 qint64 AudioStart(int fd)
 {
-    const QByteArray header = ReadAt(fd, 0, Id3v2::HeaderSize);
+    const QByteArray header = BytesAt(fd, 0, Id3v2::HeaderSize);
     const qint64 body = Id3v2::BodyEnd(header);
     if (body == 0)
         return 0;
-    return body + (Id3v2::FooterFollows(header, ReadAt(fd, body, Id3v2::FooterSize)) ? Id3v2::FooterSize : 0);
+    return body + (Id3v2::FooterFollows(header, BytesAt(fd, body, Id3v2::FooterSize)) ? Id3v2::FooterSize : 0);
 }
 
 // The new file keeps every byte after the tag: its tag ends where the kept
@@ -49,12 +49,12 @@ QString AudioKept(const FileRewrite &rewrite, qint64 originalSize, int copy, int
     const qint64 kept = rewrite.keepTo - rewrite.keepFrom;
     const bool sameEnd = rewrite.keepTo == originalSize
                          || (rewrite.keepTo == originalSize - 128 && rewrite.tail.size() == 128
-                             && rewrite.tail.startsWith("TAG") && ReadAt(original, rewrite.keepTo, 3) == "TAG");
+                             && rewrite.tail.startsWith("TAG") && BytesAt(original, rewrite.keepTo, 3) == "TAG");
     if (AudioStart(original) != rewrite.keepFrom || AudioStart(copy) != rewrite.head.size() || !sameEnd
         || !SameBytes(copy, rewrite.head.size(), original, rewrite.keepFrom, kept))
         return EnglishText("Engine", "the audio would not stay as it was");
-    if (ReadAt(copy, 0, rewrite.head.size()) != rewrite.head
-        || ReadAt(copy, rewrite.head.size() + kept, rewrite.tail.size()) != rewrite.tail)
+    if (BytesAt(copy, 0, rewrite.head.size()) != rewrite.head
+        || BytesAt(copy, rewrite.head.size() + kept, rewrite.tail.size()) != rewrite.tail)
         return EnglishText("Engine", "the new tag does not read back as written");
     return QString();
 }
