@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "base/errorlog.h"
 #include "engine/convert/artconversion.h"
+#include "engine/convert/filerewrite.h"
 #include "engine/files/filetimes.h"
 #include "support/audiofixture.h"
 #include "support/messageboxes.h"

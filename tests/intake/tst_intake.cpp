@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/convert/artconversion.h"
+#include "engine/convert/filerewrite.h"
 #include "engine/convert/folderwalk.h"
 #include "engine/tags/tagformats.h"
 #include "support/messageboxes.h"

@@ -2,6 +2,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "engine/convert/artconversion.h"
+#include "engine/convert/filerewrite.h"
 #include "engine/convert/settingsstore.h"
 #include "engine/files/atomicsave.h"
 #include "engine/files/filetimes.h"

@@ -5,7 +5,6 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/files/atomicsave.h"
-#include "engine/files/diskroom.h"
 #include "engine/convert/filerewrite.h"
 #include "engine/convert/folderart.h"
 #include "engine/pictures/jpegcodec.h"
@@ -35,12 +34,6 @@ qint16 RoundHalfEven(long double value)
     return qint16(rounded);
 }
 
-FreeSpaceQuery &FreeSpace()
-{
-    static FreeSpaceQuery query;
-    return query;
-}
-
 } // namespace
 
 RowStatus StatusOfArt(ArtOutcome outcome)
@@ -58,29 +51,6 @@ RowStatus StatusOfArt(ArtOutcome outcome)
     case ArtOutcome::SpaceFreed: return RowStatus::SpaceFreed;
     }
     return RowStatus::ResizeFailed;
-}
-
-bool Exists(const QString &path)
-{
-    struct stat info {};
-    return ::stat(BytesFromPath(path).constData(), &info) == 0;
-}
-
-qint64 FreeSpaceFor(const QString &path)
-{
-    if (FreeSpace())
-        return FreeSpace()(path);
-    return VolumeFreeSpace(BytesFromPath(FolderOf(path)));
-}
-
-void SetFreeSpaceQuery(FreeSpaceQuery query)
-{
-    FreeSpace() = std::move(query);
-}
-
-bool RoomToRewrite(const QString &path, const struct stat &file)
-{
-    return MakeRoom(file.st_dev, qint64(file.st_size) + SpaceBeyondCopy, [&path] { return FreeSpaceFor(path); });
 }
 
 QSize NewPictureSize(double width, double height, int target)

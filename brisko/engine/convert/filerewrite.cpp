@@ -1,8 +1,42 @@
 // SPDX-License-Identifier: MIT
 #include "engine/convert/filerewrite.h"
 
-#include "engine/convert/artconversion.h"
+#include "engine/files/diskroom.h"
+#include "engine/files/localpath.h"
 #include "engine/tags/taglibrary.h"
+
+namespace {
+
+FreeSpaceQuery &FreeSpace()
+{
+    static FreeSpaceQuery query;
+    return query;
+}
+
+} // namespace
+
+bool Exists(const QString &path)
+{
+    struct stat info {};
+    return ::stat(BytesFromPath(path).constData(), &info) == 0;
+}
+
+qint64 FreeSpaceFor(const QString &path)
+{
+    if (FreeSpace())
+        return FreeSpace()(path);
+    return VolumeFreeSpace(BytesFromPath(FolderOf(path)));
+}
+
+void SetFreeSpaceQuery(FreeSpaceQuery query)
+{
+    FreeSpace() = std::move(query);
+}
+
+bool RoomToRewrite(const QString &path, const struct stat &file)
+{
+    return MakeRoom(file.st_dev, qint64(file.st_size) + SpaceBeyondCopy, [&path] { return FreeSpaceFor(path); });
+}
 
 OpenStep OpenForRewrite(TagLibrary &tags, const QString &path)
 {

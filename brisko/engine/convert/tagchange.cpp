@@ -2,7 +2,6 @@
 #include "engine/convert/tagchange.h"
 
 #include "base/briskoerror.h"
-#include "engine/convert/artconversion.h"
 #include "engine/convert/filerewrite.h"
 
 #include <QRegularExpression>
