@@ -117,7 +117,7 @@ QString CleanPath(QString path)
 
 } // namespace
 
-QList<BatchFile> CollectMp3Files(const QStringList &paths, QStringList *problems)
+QList<BatchFile> CollectMusicFiles(const QStringList &paths, QStringList *problems)
 {
     Walk walk;
     walk.problems = problems;

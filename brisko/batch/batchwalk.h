@@ -20,4 +20,4 @@ struct BatchFile
 // Names are taken as the bytes they are, UTF-8 or not. A path that is
 // neither (missing, a pipe, a device), or a folder that cannot be read, goes
 // to problems.
-QList<BatchFile> CollectMp3Files(const QStringList &paths, QStringList *problems);
+QList<BatchFile> CollectMusicFiles(const QStringList &paths, QStringList *problems);

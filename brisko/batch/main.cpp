@@ -116,7 +116,7 @@ int main(int argc, char *argv[])
     }
 
     QStringList problems;
-    const QList<BatchFile> files = CollectMp3Files(options.paths, &problems);
+    const QList<BatchFile> files = CollectMusicFiles(options.paths, &problems);
     for (const QString &problem : std::as_const(problems))
         PrintError(problem);
     if (files.isEmpty() && !problems.isEmpty())

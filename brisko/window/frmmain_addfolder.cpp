@@ -59,7 +59,7 @@ void frmMain::CopyFolders(const QString &root, std::function<void()> then)
         [walk, root, stop] {
             return [walk, root, stop](int) -> BackgroundJobs::OnWindow {
                 try {
-                    walk->complete = WalkMp3Tree(
+                    walk->complete = WalkMusicTree(
                         root, [stop] { return !stop->load(); }, &walk->found, &walk->leftOut);
                 } catch (const std::exception &error) {
                     walk->error = ErrorDescription(error);

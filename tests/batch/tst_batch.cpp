@@ -192,7 +192,7 @@ void TestBatch::walk()
     QStringList files;
     const QString pipe = root + QStringLiteral("/pipe.mp3");
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
-    for (const BatchFile &file : CollectMp3Files({root, root + QStringLiteral("/a.mp3"), root + QStringLiteral("/nothing"), pipe,
+    for (const BatchFile &file : CollectMusicFiles({root, root + QStringLiteral("/a.mp3"), root + QStringLiteral("/nothing"), pipe,
                                                   QStringLiteral("/dev/null")}, &problems))
         files << file.path;
     QCOMPARE(files, QStringList({root + QStringLiteral("/a.mp3"), root + QStringLiteral("/b.MP3"),

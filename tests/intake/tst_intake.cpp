@@ -179,7 +179,7 @@ void TestIntake::walkOrderAndNames()
         QVERIFY(TestFiles::Write(Path(QLatin1String(name)), "x"));
 
     QStringList found;
-    QVERIFY(WalkMp3Tree(Path(QStringLiteral("R")), [] { return true; }, &found));
+    QVERIFY(WalkMusicTree(Path(QStringLiteral("R")), [] { return true; }, &found));
     const QStringList expected{QStringLiteral("R/.hidden.mp3"), QStringLiteral("R/a.mp3"),    QStringLiteral("R/b.MP3"),
                                QStringLiteral("R/x.Mp3"),       QStringLiteral("R/x.mp4"),    QStringLiteral("R/A/a1.mp3"),
                                QStringLiteral("R/B/b1.mp3"),    QStringLiteral("R/sub/c.mp3"), QStringLiteral("R/A/A1/deep.mp3")};
@@ -198,7 +198,7 @@ void TestIntake::walkOrderAndNames()
     // keepGoing is asked along the way; its first "no" ends the walk.
     int asked = 0;
     found.clear();
-    QVERIFY(!WalkMp3Tree(Path(QStringLiteral("R")), [&asked] { return ++asked < 7; }, &found));
+    QVERIFY(!WalkMusicTree(Path(QStringLiteral("R")), [&asked] { return ++asked < 7; }, &found));
     QCOMPARE(asked, 7);
     QVERIFY(found.size() < expected.size());
 }
@@ -215,7 +215,7 @@ void TestIntake::walkSurvivesLoopsAndOddEntries()
     QVERIFY(QFile::link(Path(QStringLiteral("R/gone")), Path(QStringLiteral("R/broken.mp3"))));
 
     QStringList found;
-    QVERIFY(WalkMp3Tree(Path(QStringLiteral("R")), [] { return true; }, &found));
+    QVERIFY(WalkMusicTree(Path(QStringLiteral("R")), [] { return true; }, &found));
     // A is reached twice (itself and also-A) but read once; R once.
     QCOMPARE(found, QStringList{Path(QStringLiteral("R/A/song.mp3"))});
 }

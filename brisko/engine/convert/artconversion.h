@@ -105,7 +105,7 @@ struct ArtRequest
 // The picture type of a front cover, in every format.
 constexpr short FrontCoverType = 3;
 
-// Converts picture number 1 of one MP3 file without a window: checks the free
+// Converts picture number 1 of one music file without a window: checks the free
 // space (the file's length and 256,000 bytes more), takes the picture out,
 // measures it (PNG and WebP art too; a picture that cannot be read, or a file
 // without one, is NoPicture), resizes it to target at quality, puts it back

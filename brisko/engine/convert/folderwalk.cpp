@@ -62,8 +62,8 @@ QString LeftOutMessage(int count)
         .arg(count);
 }
 
-bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files,
-                 int *unshowable)
+bool WalkMusicTree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files,
+                   int *unshowable)
 {
     // Hidden entries count; pipes, sockets and devices are no music files
     // (opening a pipe would wait forever), nor are links that lead nowhere.

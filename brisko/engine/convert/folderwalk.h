@@ -20,8 +20,8 @@ QString FileIdentity(const QString &path);
 // keepGoing is asked after every folder found, every file looked at and
 // every folder done; when it answers false the walk ends and returns false.
 // Music files whose names cannot be shown are left out and counted in unshowable.
-bool WalkMp3Tree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files,
-                 int *unshowable = nullptr);
+bool WalkMusicTree(const QString &root, const std::function<bool()> &keepGoing, QStringList *files,
+                   int *unshowable = nullptr);
 
 // Whether a path, as the window got it, has a name that is not UTF-8: the
 // window sees U+FFFD in place of its odd bytes, and no file by that name.

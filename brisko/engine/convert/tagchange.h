@@ -26,7 +26,7 @@ enum class ChangeOutcome {
     FileMissing = 3,
 };
 
-// Writes the change into one MP3 file: the fields into both tags (an ID3v1
+// Writes the change into one music file: the fields into both tags (an ID3v1
 // tag only where the file has one; a track number alone keeps the total
 // the file stores), the picture in place of picture 1 with
 // that picture's type, in one complete rewrite that carries the file's old
