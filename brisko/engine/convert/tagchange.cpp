@@ -36,12 +36,10 @@ ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagCha
     const short pictureType = tags.PictureCount() > 0 ? tags.GetPictureType(1) : FrontCover;
 
     for (auto field = change.fields.cbegin(); field != change.fields.cend(); ++field) {
-        if (field.key() == TagField::Comment)
-            tags.SetId3v2Comment(1, QStringLiteral("eng"), QString(), field.value());
-        else if (field.key() == TagField::Track)
-            tags.SetId3v2Field(field.key(), WithStoredTotal(field.value(), tags.Id3v2Field(TagField::Track)));
+        if (field.key() == TagField::Track)
+            tags.SetField(field.key(), WithStoredTotal(field.value(), tags.Field(TagField::Track)));
         else
-            tags.SetId3v2Field(field.key(), field.value());
+            tags.SetField(field.key(), field.value());
         tags.SetId3v1Field(field.key(), field.value());
     }
     if (change.hasPicture && !tags.AddPictureData(change.jpeg, pictureType))

@@ -32,11 +32,11 @@ bool GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArra
         LogError(QStringLiteral("GetTags"), path + QStringLiteral(": ") + tags.LastErrorText());
         return false;
     }
-    bool usedV2 = tags.HasId3v2Tag();
+    bool usedV2 = tags.HasTag();
     if (usedV2) {
         ReadFields(
-            fields, [&tags](TagField f) { return tags.Id3v2Field(f); },
-            [&tags] { return tags.GetId3v2Comment(1); });
+            fields, [&tags](TagField f) { return tags.Field(f); },
+            [&tags] { return tags.Field(TagField::Comment); });
         if (tags.PictureCount() > 0 && tags.PictureData(1, picture))
             *hasPicture = true;
     }

@@ -134,7 +134,7 @@ TagContainer *TagLibrary::Tags() const
     return tags_.get();
 }
 
-bool TagLibrary::HasId3v2Tag() const
+bool TagLibrary::HasTag() const
 {
     return Tags() && Tags()->HasTag();
 }
@@ -144,12 +144,12 @@ bool TagLibrary::HasId3v1Tag() const
     return Tags() && Tags()->HasId3v1();
 }
 
-QString TagLibrary::Id3v2Field(TagField field) const
+QString TagLibrary::Field(TagField field) const
 {
     return Tags() ? Tags()->Field(field) : QString();
 }
 
-void TagLibrary::SetId3v2Field(TagField field, const QString &text)
+void TagLibrary::SetField(TagField field, const QString &text)
 {
     if (Tags())
         edits_.fields.insert(field, text);
@@ -157,16 +157,14 @@ void TagLibrary::SetId3v2Field(TagField field, const QString &text)
 
 QString TagLibrary::GetId3v2Comment(int number) const
 {
-    return number == 1 ? Id3v2Field(TagField::Comment) : QString();
+    return number == 1 ? Field(TagField::Comment) : QString();
 }
 
-void TagLibrary::SetId3v2Comment(int number, const QString &language, const QString &description,
+void TagLibrary::SetId3v2Comment(int number, const QString & /*language*/, const QString & /*description*/,
                                  const QString &text)
 {
-    Q_UNUSED(language)
-    Q_UNUSED(description)
     if (number == 1)
-        SetId3v2Field(TagField::Comment, text);
+        SetField(TagField::Comment, text);
 }
 
 QString TagLibrary::Id3v1Field(TagField field) const
@@ -232,12 +230,9 @@ bool TagLibrary::SavePictureToFile(int number, const QString &destination)
     return true;
 }
 
-bool TagLibrary::AddPictureFromFile(const QString &path, const QString &description, int number,
-                                    short pictureType, int flags)
+bool TagLibrary::AddPictureFromFile(const QString &path, const QString & /*description*/, int /*number*/,
+                                    short pictureType, int /*flags*/)
 {
-    Q_UNUSED(description)
-    Q_UNUSED(number)
-    Q_UNUSED(flags)
     if (!Tags()) {
         SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open"));
         return false;

@@ -56,20 +56,24 @@ public:
     // The open file as it was when it was locked (its length, times, volume).
     const struct stat &OpenState() const { return original_.State(); }
 
-    // The "Id3v2" members read and write the file's own tag: the ID3v2 tag of
-    // an MP3, the comments of other formats.
-    bool HasId3v2Tag() const;
-    bool HasId3v1Tag() const;
-
-    // Title, Artist, Album, Track, Genre or Year of the ID3v2 tag, as stored
-    // ("7/12", "(17)Rock", "2004-05-06"). Comment goes through the comment calls.
-    QString Id3v2Field(TagField field) const;
+    // The file's own tag: the ID3v2 tag of an MP3, the comments of other
+    // formats.
+    bool HasTag() const;
+    // One of the seven fields of that tag, as stored ("7/12", "(17)Rock",
+    // "2004-05-06"). The comment is the first without a description, else
+    // the first that is not an iTunes machine value such as iTunNORM.
+    QString Field(TagField field) const;
     // Stored by the next SaveId3v2Tag; an empty text removes the field.
-    void SetId3v2Field(TagField field, const QString &text);
-    // Comment 1: the first without a description, else the first that is not
-    // an iTunes machine value such as iTunNORM.
+    void SetField(TagField field, const QString &text);
+
+    // The "Id3v2" members are the same calls under the names the tag
+    // library has always had. Comment 1 is the Comment field; it is written
+    // in English with no description, what every caller passes.
+    bool HasId3v2Tag() const { return HasTag(); }
+    bool HasId3v1Tag() const;
+    QString Id3v2Field(TagField field) const { return Field(field); }
+    void SetId3v2Field(TagField field, const QString &text) { SetField(field, text); }
     QString GetId3v2Comment(int number) const;
-    // Replaces that comment (an empty text removes it), or adds one.
     void SetId3v2Comment(int number, const QString &language, const QString &description,
                          const QString &text);
 
