@@ -131,11 +131,6 @@ QString SettingsStore::Value(const QString &section, const QString &key,
     return entry ? entry->text : fallback;
 }
 
-bool SettingsStore::Contains(const QString &section, const QString &key) const
-{
-    return Find(section, key) != nullptr;
-}
-
 void SettingsStore::SetValue(const QString &section, const QString &key, const QString &text)
 {
     if (Entry *entry = const_cast<Entry *>(Find(section, key))) {

@@ -24,7 +24,6 @@ public:
 
     // The stored text, or fallback when the key is missing.
     QString Value(const QString &section, const QString &key, const QString &fallback) const;
-    bool Contains(const QString &section, const QString &key) const;
     void SetValue(const QString &section, const QString &key, const QString &text);
 
     // Writes the file; false when it could not be written.

@@ -61,7 +61,6 @@ public:
 
     Argb *Row(int y) { return pixels_.get() + size_t(y) * size_t(size_.width()); }
     const Argb *Row(int y) const { return pixels_.get() + size_t(y) * size_t(size_.width()); }
-    Argb Pixel(int x, int y) const { return Row(y)[x]; }
     void Fill(Argb pixel);
     // Transparent parts over white, as on a white page; the picture is
     // opaque from then on.

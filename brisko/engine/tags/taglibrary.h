@@ -42,7 +42,6 @@ public:
     // closed or another is opened.
     short OpenAudioFile(const QString &requested);
     void CloseAudioFile();
-    QString OpenPath() const { return path_; }
     // Memory held while an open file's tags are in memory: asked for with
     // what the file's format declares its metadata to take, before any of
     // it is read, and given back when the file is closed. It may wait, or
