@@ -153,10 +153,7 @@ Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Com
         Vorbis::Comments edited = comments;
         if (index < 0)
             edited.vendor = "Brisko";
-        for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
-            changedNames.unite(Vorbis::FieldNames(comments, change.key()));
-            Vorbis::SetField(&edited, change.key(), change.value());
-        }
+        changedNames = Vorbis::SetFields(&edited, edits.fields);
         if (index >= 0 || !edited.entries.isEmpty())
             Put(&plan, index, {Flac::Comments, Vorbis::RenderComments(edited)});
     }

@@ -190,10 +190,7 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
     Vorbis::Comments edited = stream.comments;
     Changed changed;
     Packets packets{stream.packets, {0}};
-    for (auto change = edits.fields.cbegin(); change != edits.fields.cend(); ++change) {
-        changed.names.unite(Vorbis::FieldNames(stream.comments, change.key()));
-        Vorbis::SetField(&edited, change.key(), change.value());
-    }
+    changed.names = Vorbis::SetFields(&edited, edits.fields);
     // Pictures in comments come first, then Ogg FLAC's PICTURE blocks; a
     // new picture becomes a comment.
     const qsizetype inComments = OggPictures::PictureEntries(stream.comments).size();

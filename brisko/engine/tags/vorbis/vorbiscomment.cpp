@@ -208,6 +208,17 @@ void SetField(Comments *comments, TagField field, const QString &text)
         Replace(comments, FieldName(*comments, field), text);
 }
 
+QSet<QByteArray> SetFields(Comments *comments, const QMap<TagField, QString> &fields)
+{
+    const Comments before = *comments;
+    QSet<QByteArray> names;
+    for (auto field = fields.cbegin(); field != fields.cend(); ++field) {
+        names.unite(FieldNames(before, field.key()));
+        SetField(comments, field.key(), field.value());
+    }
+    return names;
+}
+
 bool SameBesides(const Comments &a, const Comments &b, const QSet<QByteArray> &names)
 {
     return a.vendor == b.vendor && a.trailing == b.trailing && EntriesBesides(a, names) == EntriesBesides(b, names);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QSet>
 #include <QString>
 
@@ -48,6 +49,9 @@ QString FieldText(const Comments &comments, TagField field);
 // the end when there was none); the field is removed when text is empty.
 // "7/12" as a track is stored as a number and a total.
 void SetField(Comments *comments, TagField field, const QString &text);
+// Each of fields set so, for FLAC and Ogg alike; the names that may have
+// changed, as the list stood before (see FieldNames).
+QSet<QByteArray> SetFields(Comments *comments, const QMap<TagField, QString> &fields);
 
 // Whether two lists are the same but for the entries with these names.
 bool SameBesides(const Comments &a, const Comments &b, const QSet<QByteArray> &names);
