@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/bmpcodec.h"
 
+#include "base/byteorder.h"
 #include "base/translation.h"
 #include "engine/pictures/picturefailure.h"
 #include "engine/pictures/rowreducer.h"
@@ -131,14 +132,6 @@ private:
     Field red_, green_, blue_, alpha_;
     bool hasAlpha_;
 };
-
-quint32 LittleEndian(const uchar *at, int bytes)
-{
-    quint32 value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | at[i];
-    return value;
-}
 
 // One stored row as pixels.
 void ConvertRow(const uchar *in, const BmpHeader &header, const Palette &palette, const PixelFields &fields,

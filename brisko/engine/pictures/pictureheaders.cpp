@@ -1,27 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/pictureheaders.h"
 
+#include "base/byteorder.h"
 #include "engine/pictures/picturelimits.h"
 
 #include <climits>
 
 namespace {
-
-quint32 LittleEndian(const QByteArray &data, qsizetype at, int bytes)
-{
-    quint32 value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | uchar(data.at(at + i));
-    return value;
-}
-
-quint32 BigEndian(const QByteArray &data, qsizetype at)
-{
-    quint32 value = 0;
-    for (int i = 0; i < 4; ++i)
-        value = (value << 8) | uchar(data.at(at + i));
-    return value;
-}
 
 // A side as a reader takes it; anything beyond the limits is refused before
 // it is multiplied.
@@ -103,11 +88,11 @@ constexpr int GraphicControl = 0xF9;
 PngHeader ReadPngHeader(const QByteArray &data)
 {
     PngHeader header;
-    if (data.size() < 33 || !data.startsWith("\x89PNG\r\n\x1A\n") || BigEndian(data, 8) != 13
+    if (data.size() < 33 || !data.startsWith("\x89PNG\r\n\x1A\n") || BigEndian(data, 8, 4) != 13
         || data.mid(12, 4) != "IHDR")
         return header;
-    header.declared = Declared(BigEndian(data, 16), BigEndian(data, 20));
-    header.size = QSize(Side(BigEndian(data, 16)), Side(BigEndian(data, 20)));
+    header.declared = Declared(BigEndian(data, 16, 4), BigEndian(data, 20, 4));
+    header.size = QSize(Side(BigEndian(data, 16, 4)), Side(BigEndian(data, 20, 4)));
     header.interlaced = data.at(28) != 0;
     header.ok = !header.size.isEmpty();
     return header;

@@ -2,6 +2,7 @@
 #include "engine/pictures/pictureproblem.h"
 
 #include "base/briskoerror.h"
+#include "base/byteorder.h"
 #include "base/translation.h"
 #include "engine/pictures/jpegcodec.h"
 #include "engine/pictures/pictureheaders.h"
@@ -47,7 +48,7 @@ std::optional<QString> UnsupportedJpegKind(const QByteArray &data)
             ++at;
             continue;
         }
-        const int length = (uchar(data.at(at + 2)) << 8) | uchar(data.at(at + 3));
+        const int length = int(BigEndian(data, at + 2, 2));
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame) {
             if (marker == 0xC3 || marker == 0xC7 || marker == 0xCB || marker == 0xCF)

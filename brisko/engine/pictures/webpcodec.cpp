@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/webpcodec.h"
 
+#include "base/byteorder.h"
 #include "base/stopcheck.h"
 #include "base/translation.h"
 #include "engine/pictures/picturefailure.h"
 #include "engine/pictures/rowreducer.h"
-
-#include <QtEndian>
 
 #include <webp/decode.h>
 
@@ -106,7 +105,7 @@ WebpHeader ReadWebpHeader(const QByteArray &data)
     header.animated = features.has_animation != 0;
     header.alpha = features.has_alpha != 0;
     header.lossless = features.format == 2;
-    header.complete = qint64(qFromLittleEndian<quint32>(data.constData() + 4)) + 8 <= data.size();
+    header.complete = qint64(LittleEndian(data, 4, 4)) + 8 <= data.size();
     return header;
 }
 

@@ -83,45 +83,6 @@ qint64 SizeOfFile(int fd)
     return ::fstat(fd, &info) == 0 ? qint64(info.st_size) : -1;
 }
 
-quint32 LittleEndian32(const QByteArray &bytes, qint64 at)
-{
-    quint32 value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | uchar(bytes.at(at + i));
-    return value;
-}
-
-quint32 BigEndian(const QByteArray &bytes, qint64 at, int count)
-{
-    quint32 value = 0;
-    for (int i = 0; i < count; ++i)
-        value = (value << 8) | uchar(bytes.at(at + i));
-    return value;
-}
-
-quint64 BigEndian64(const QByteArray &bytes, qint64 at)
-{
-    return quint64(BigEndian(bytes, at, 4)) << 32 | BigEndian(bytes, at + 4, 4);
-}
-
-void AppendLittleEndian32(QByteArray *bytes, quint32 value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes->append(char((value >> (8 * i)) & 0xFF));
-}
-
-void AppendBigEndian(QByteArray *bytes, quint32 value, int count)
-{
-    for (int i = count - 1; i >= 0; --i)
-        bytes->append(char((value >> (8 * i)) & 0xFF));
-}
-
-void AppendBigEndian64(QByteArray *bytes, quint64 value)
-{
-    AppendBigEndian(bytes, quint32(value >> 32), 4);
-    AppendBigEndian(bytes, quint32(value), 4);
-}
-
 StreamStart FindStreamStart(ByteReader &reader)
 {
     StreamStart start;

@@ -50,14 +50,6 @@ Failure ReadFailure(int error);
 // The size of the file behind fd; -1 when it cannot be told.
 qint64 SizeOfFile(int fd);
 
-// Little- and big-endian numbers at a place in bytes the caller has checked.
-quint32 LittleEndian32(const QByteArray &bytes, qint64 at);
-quint32 BigEndian(const QByteArray &bytes, qint64 at, int count);
-quint64 BigEndian64(const QByteArray &bytes, qint64 at);
-void AppendLittleEndian32(QByteArray *bytes, quint32 value);
-void AppendBigEndian(QByteArray *bytes, quint32 value, int count);
-void AppendBigEndian64(QByteArray *bytes, quint64 value);
-
 // Where the stream of a FLAC or Ogg file begins: at its start, or after an
 // ID3v2 tag that some writers put in front, whose bytes are kept as they are.
 struct StreamStart

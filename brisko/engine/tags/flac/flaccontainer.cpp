@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/flac/flaccontainer.h"
 
+#include "base/byteorder.h"
 #include "base/tagerrors.h"
 #include "engine/files/keptrange.h"
 #include "engine/files/lockedfile.h"

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/id3v2/id3v2raw.h"
 
-#include "base/translation.h"
+#include "base/byteorder.h"
 #include "base/sharedbytes.h"
+#include "base/translation.h"
 
 #include <QHash>
 
@@ -25,30 +26,12 @@ bool IsSyncSafe(const QByteArray &data, int at)
     return !((data.at(at) | data.at(at + 1) | data.at(at + 2) | data.at(at + 3)) & 0x80);
 }
 
-quint32 BigEndian(const QByteArray &data, int at, int bytes)
-{
-    quint32 value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value = (value << 8) | uchar(data.at(at + i));
-    return value;
-}
-
 QByteArray SyncSafeBytes(quint32 value)
 {
     QByteArray bytes(4, '\0');
     for (int i = 3; i >= 0; --i) {
         bytes[i] = char(value & 0x7F);
         value >>= 7;
-    }
-    return bytes;
-}
-
-QByteArray BigEndianBytes(quint32 value, int count)
-{
-    QByteArray bytes(count, '\0');
-    for (int i = count - 1; i >= 0; --i) {
-        bytes[i] = char(value & 0xFF);
-        value >>= 8;
     }
     return bytes;
 }
@@ -403,7 +386,7 @@ Frame MakeFrame(const QByteArray &id, const QByteArray &content, const Tag &tag)
     if (tag.major == 4 && !tag.plainFrameSizes)
         header += SyncSafeBytes(quint32(stored.size()));
     else
-        header += BigEndianBytes(quint32(stored.size()), 4);
+        AppendBigEndian(&header, quint32(stored.size()), 4);
     header += '\0';
     header += char(unsynchronised ? 0x02 : 0x00); // said by the frame too, as version 2.4 asks
     return {id, header + stored, 10};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/mp4/mp4boxes.h"
 
+#include "base/byteorder.h"
 #include "base/sharedbytes.h"
 #include "base/translation.h"
 #include "engine/tags/tagbytes.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/mp4/mp4items.h"
 
+#include "base/byteorder.h"
 #include "base/genrefromid.h"
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/mp4/mp4writer.h"
 
+#include "base/byteorder.h"
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/ogg/oggpage.h"
 
+#include "base/byteorder.h"
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
@@ -46,12 +47,9 @@ quint32 Crc(quint32 crc, const char *data, qint64 size)
 {
     const CrcTables &table = Tables();
     const auto *bytes = reinterpret_cast<const uchar *>(data);
-    const auto word = [](const uchar *at) {
-        return quint32(at[0]) << 24 | quint32(at[1]) << 16 | quint32(at[2]) << 8 | quint32(at[3]);
-    };
     for (; size >= 8; size -= 8, bytes += 8) {
-        const quint32 high = crc ^ word(bytes);
-        const quint32 low = word(bytes + 4);
+        const quint32 high = crc ^ BigEndian(bytes, 4);
+        const quint32 low = BigEndian(bytes + 4, 4);
         crc = table[7][high >> 24] ^ table[6][(high >> 16) & 0xFF] ^ table[5][(high >> 8) & 0xFF]
               ^ table[4][high & 0xFF] ^ table[3][low >> 24] ^ table[2][(low >> 16) & 0xFF]
               ^ table[1][(low >> 8) & 0xFF] ^ table[0][low & 0xFF];
@@ -90,14 +88,14 @@ Result<Page> ReadPage(ByteReader &reader, qint64 offset)
     const std::optional<QByteArray> whole = lacing ? reader.Read(offset, HeaderSize + segments + bodySize) : lacing;
     if (!whole)
         return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "the Ogg page at byte %1 runs past the end of the file"));
-    if (PageCrc(*whole) != LittleEndian32(*whole, CrcAt))
+    if (PageCrc(*whole) != LittleEndian(*whole, CrcAt, 4))
         return NoPage(offset, QT_TRANSLATE_NOOP("Engine", "the Ogg page at byte %1 fails its CRC check"));
 
     Page page;
     page.flags = quint8(header->at(5));
-    page.granule = qint64(quint64(LittleEndian32(*header, 6)) | (quint64(LittleEndian32(*header, 10)) << 32));
-    page.serial = LittleEndian32(*header, 14);
-    page.sequence = LittleEndian32(*header, 18);
+    page.granule = qint64(quint64(LittleEndian(*header, 6, 4)) | (quint64(LittleEndian(*header, 10, 4)) << 32));
+    page.serial = LittleEndian(*header, 14, 4);
+    page.sequence = LittleEndian(*header, 18, 4);
     // Slices of what was read: most pages are only compared, never copied.
     page.lacing = SharedSlice(*whole, HeaderSize, segments);
     page.body = SharedSlice(*whole, HeaderSize + segments, bodySize);
@@ -111,11 +109,11 @@ QByteArray RenderPage(const Page &page)
     QByteArray bytes("OggS", 4);
     bytes.append('\0');
     bytes.append(char(page.flags));
-    AppendLittleEndian32(&bytes, quint32(quint64(page.granule) & 0xFFFFFFFFu));
-    AppendLittleEndian32(&bytes, quint32(quint64(page.granule) >> 32));
-    AppendLittleEndian32(&bytes, page.serial);
-    AppendLittleEndian32(&bytes, page.sequence);
-    AppendLittleEndian32(&bytes, 0);
+    AppendLittleEndian(&bytes, quint32(quint64(page.granule) & 0xFFFFFFFFu), 4);
+    AppendLittleEndian(&bytes, quint32(quint64(page.granule) >> 32), 4);
+    AppendLittleEndian(&bytes, page.serial, 4);
+    AppendLittleEndian(&bytes, page.sequence, 4);
+    AppendLittleEndian(&bytes, 0, 4);
     bytes.append(char(page.lacing.size()));
     bytes.append(page.lacing);
     bytes.append(page.body);

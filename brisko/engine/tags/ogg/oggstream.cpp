@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/ogg/oggstream.h"
 
+#include "base/byteorder.h"
 #include "base/sharedbytes.h"
 #include "base/translation.h"
 

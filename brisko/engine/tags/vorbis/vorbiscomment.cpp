@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/tags/vorbis/vorbiscomment.h"
 
+#include "base/byteorder.h"
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
@@ -112,7 +113,7 @@ Result<Comments> ParseComments(const QByteArray &bytes)
     const auto length = [&](qint64 *value) {
         if (size - at < 4)
             return false;
-        *value = LittleEndian32(bytes, at);
+        *value = LittleEndian(bytes, at, 4);
         at += 4;
         return *value <= size - at;
     };
@@ -125,7 +126,7 @@ Result<Comments> ParseComments(const QByteArray &bytes)
     qint64 count = 0;
     if (size - at < 4)
         return DoesNotFit();
-    count = LittleEndian32(bytes, at);
+    count = LittleEndian(bytes, at, 4);
     at += 4;
     if (count > (size - at) / 4)
         return DoesNotFit();
@@ -153,11 +154,11 @@ QByteArray RenderComments(const Comments &comments)
         size += 4 + entry.size();
     QByteArray bytes;
     bytes.reserve(size);
-    AppendLittleEndian32(&bytes, quint32(comments.vendor.size()));
+    AppendLittleEndian(&bytes, quint32(comments.vendor.size()), 4);
     bytes.append(comments.vendor);
-    AppendLittleEndian32(&bytes, quint32(comments.entries.size()));
+    AppendLittleEndian(&bytes, quint32(comments.entries.size()), 4);
     for (const QByteArray &entry : comments.entries) {
-        AppendLittleEndian32(&bytes, quint32(entry.size()));
+        AppendLittleEndian(&bytes, quint32(entry.size()), 4);
         bytes.append(entry);
     }
     bytes.append(comments.trailing);
