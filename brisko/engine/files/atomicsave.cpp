@@ -8,6 +8,7 @@
 #include "engine/files/keptrange.h"
 #include "engine/files/localpath.h"
 #include "engine/files/lockedfile.h"
+#include "engine/files/samebytes.h"
 #include "engine/files/savesteps.h"
 #include "engine/files/sidefile.h"
 #include "base/tagerrors.h"
@@ -62,15 +63,12 @@ bool CopyMatches(int copy, int original, const FileRewrite &rewrite)
     const qint64 edge = qMin(kept, Edge);
     // Buffers no larger than what is read: a megabyte each, zeroed and given
     // back to the system for every file, took longer than the reading.
-    std::vector<char> mine(size_t(std::max({edge, qint64(rewrite.head.size()), qint64(rewrite.tail.size()), qint64(1)})));
-    std::vector<char> theirs(size_t(qMax<qint64>(edge, 1)));
+    std::vector<char> mine(size_t(std::max({qint64(rewrite.head.size()), qint64(rewrite.tail.size()), qint64(1)})));
     if (!ReadAll(copy, mine.data(), rewrite.head.size(), 0)
         || std::memcmp(mine.data(), rewrite.head.constData(), size_t(rewrite.head.size())) != 0)
         return false;
     const auto keptMatches = [&](qint64 from, qint64 size) {
-        return ReadAll(copy, mine.data(), size, rewrite.head.size() + from)
-               && ReadAll(original, theirs.data(), size, rewrite.keepFrom + from)
-               && std::memcmp(mine.data(), theirs.data(), size_t(size)) == 0;
+        return SameBytes(copy, rewrite.head.size() + from, original, rewrite.keepFrom + from, size);
     };
     if (!keptMatches(0, edge) || !keptMatches(kept - edge, edge))
         return false;

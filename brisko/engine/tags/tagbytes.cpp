@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,29 +102,4 @@ StreamStart FindStreamStart(ByteReader &reader)
     }
     start.prefix = reader.Read(0, start.offset).value_or(QByteArray());
     return start;
-}
-
-bool SameBytesToEnd(int a, qint64 fromA, int b, qint64 fromB)
-{
-    const qint64 sizeA = SizeOfFile(a);
-    const qint64 sizeB = SizeOfFile(b);
-    return sizeA >= fromA && sizeB >= fromB && sizeA - fromA == sizeB - fromB
-           && SameBytes(a, fromA, b, fromB, sizeA - fromA);
-}
-
-bool SameBytes(int a, qint64 fromA, int b, qint64 fromB, qint64 count)
-{
-    // A piece of each at a time, in buffers that each thread keeps: fresh
-    // pages for every file cost more than the reading.
-    constexpr qint64 Piece = 128 * 1024;
-    thread_local std::vector<char> buffers(2 * Piece);
-    char *mine = buffers.data();
-    char *theirs = mine + Piece;
-    for (qint64 done = 0; done < count; done += Piece) {
-        const qint64 piece = qMin(Piece, count - done);
-        if (ReadFully(a, mine, fromA + done, piece) != 0 || ReadFully(b, theirs, fromB + done, piece) != 0
-            || std::memcmp(mine, theirs, size_t(piece)) != 0)
-            return false;
-    }
-    return true;
 }

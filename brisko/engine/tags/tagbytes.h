@@ -59,8 +59,3 @@ struct StreamStart
     QString problem;     // why the tag in front cannot be stepped over
 };
 StreamStart FindStreamStart(ByteReader &reader);
-
-// Whether the bytes of two files from these offsets on are the same, up to
-// both their ends; the same for count bytes.
-bool SameBytesToEnd(int a, qint64 fromA, int b, qint64 fromB);
-bool SameBytes(int a, qint64 fromA, int b, qint64 fromB, qint64 count);

@@ -3,6 +3,7 @@
 
 #include "base/tagerrors.h"
 #include "base/translation.h"
+#include "engine/files/samebytes.h"
 #include "engine/tags/padding.h"
 #include "engine/tags/tagbytes.h"
 #include "engine/tags/vorbis/flacpicture.h"

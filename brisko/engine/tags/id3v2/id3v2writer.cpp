@@ -4,6 +4,7 @@
 #include "base/genrefromid.h"
 #include "base/textvalue.h"
 #include "base/translation.h"
+#include "engine/files/samebytes.h"
 #include "engine/tags/id3v2/id3v2frames.h"
 #include "engine/tags/padding.h"
 #include "base/tagerrors.h"

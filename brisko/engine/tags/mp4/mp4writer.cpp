@@ -5,6 +5,7 @@
 #include "base/sharedbytes.h"
 #include "base/tagerrors.h"
 #include "base/translation.h"
+#include "engine/files/samebytes.h"
 #include "engine/tags/mp4/mp4items.h"
 #include "engine/tags/padding.h"
 #include "engine/tags/tagbytes.h"
