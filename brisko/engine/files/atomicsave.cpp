@@ -42,11 +42,6 @@ std::function<void(int, const QString &)> &BeforeCheck()
     return hook;
 }
 
-bool ReadAll(int fd, char *data, qint64 size, qint64 offset)
-{
-    return ReadFully(fd, data, offset, size) == 0;
-}
-
 // The new file reads back as written: its length, its new bytes, and the
 // kept bytes where they join the new ones, which is where a wrong offset or a
 // short copy shows. The kept bytes in between (copied, or shared, by the
@@ -61,10 +56,10 @@ bool CopyMatches(int copy, int original, const FileRewrite &rewrite)
 
     constexpr qint64 Edge = 64 * 1024;
     const qint64 edge = qMin(kept, Edge);
-    // Buffers no larger than what is read: a megabyte each, zeroed and given
-    // back to the system for every file, took longer than the reading.
+    // A buffer no larger than what is read: a megabyte, zeroed and given back
+    // to the system for every file, took longer than the reading.
     std::vector<char> mine(size_t(std::max({qint64(rewrite.head.size()), qint64(rewrite.tail.size()), qint64(1)})));
-    if (!ReadAll(copy, mine.data(), rewrite.head.size(), 0)
+    if (ReadFully(copy, mine.data(), 0, rewrite.head.size()) != 0
         || std::memcmp(mine.data(), rewrite.head.constData(), size_t(rewrite.head.size())) != 0)
         return false;
     const auto keptMatches = [&](qint64 from, qint64 size) {
@@ -72,7 +67,7 @@ bool CopyMatches(int copy, int original, const FileRewrite &rewrite)
     };
     if (!keptMatches(0, edge) || !keptMatches(kept - edge, edge))
         return false;
-    return ReadAll(copy, mine.data(), rewrite.tail.size(), rewrite.NewSize() - rewrite.tail.size())
+    return ReadFully(copy, mine.data(), rewrite.NewSize() - rewrite.tail.size(), rewrite.tail.size()) == 0
         && std::memcmp(mine.data(), rewrite.tail.constData(), size_t(rewrite.tail.size())) == 0;
 }
 
