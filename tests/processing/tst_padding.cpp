@@ -3,6 +3,7 @@
 #include "support/audiofixture.h"
 #include "support/hostilepictures.h"
 #include "support/mp3fixture.h"
+#include "support/sharingfolder.h"
 #include "support/tagedit.h"
 #include "support/testfiles.h"
 #include "support/testpictures.h"
@@ -96,20 +97,6 @@ QString Run(const QString &program, const QStringList &arguments)
     return ran && process.exitCode() == 0 ? QString() : program + u' ' + QString::fromLocal8Bit(process.readAllStandardError());
 }
 
-// Loop-mounts a btrfs made in an image file on path (as root, with
-// btrfs-progs); why there is none, or nothing.
-QString MountBtrfs(const QString &path)
-{
-    if (::geteuid() != 0)
-        return QStringLiteral("no btrfs or XFS folder: name one in BRISKO_COW_DIR, or run as root to mount one");
-    QFile image(path + QStringLiteral(".img"));
-    if (!QDir().mkpath(path) || !image.open(QIODevice::WriteOnly) || !image.resize(256 << 20))
-        return QStringLiteral("no image file for a btrfs could be made");
-    image.close();
-    const QString why = Run(QStringLiteral("mkfs.btrfs"), {QStringLiteral("-qf"), image.fileName()});
-    return why.isEmpty() ? Run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image.fileName(), path}) : why;
-}
-
 } // namespace
 
 class TestPadding : public QObject
@@ -120,15 +107,11 @@ private slots:
     void initTestCase();
     void shrinks_data();
     void shrinks();
-    void cleanupTestCase();
 
 private:
     QTemporaryDir tones_, dir_;
     Tones tone_;
-    // A folder on a file system that shares blocks: BRISKO_COW_DIR or one
-    // mounted for the run; why there is none.
-    QString cow_ = qEnvironmentVariable("BRISKO_COW_DIR"), noCow_;
-    bool mounted_ = false;
+    SharingFolder cow_{dir_.path()};
 };
 
 void TestPadding::initTestCase()
@@ -206,15 +189,12 @@ void TestPadding::shrinks()
     QFETCH(qint64, oldPadding);
     QFETCH(bool, padded);
     QFETCH(bool, shared);
-    if (shared && cow_.isEmpty() && noCow_.isEmpty()) {
-        noCow_ = MountBtrfs(dir_.filePath(QStringLiteral("btrfs")));
-        mounted_ = noCow_.isEmpty();
-        cow_ = mounted_ ? dir_.filePath(QStringLiteral("btrfs")) : QString();
-    }
-    if (shared && cow_.isEmpty())
-        QSKIP(qPrintable(noCow_));
+    QString noCow;
+    const QString cow = shared ? cow_.Path(&noCow) : QString();
+    if (shared && cow.isEmpty())
+        QSKIP(qPrintable(noCow));
 
-    const QString path = (shared ? cow_ : dir_.path()) + u'/' + name;
+    const QString path = (shared ? cow : dir_.path()) + u'/' + name;
     const QString before = dir_.filePath(QStringLiteral("before-") + name);
     QVERIFY(TestFiles::Write(path, file) && TestFiles::Write(before, file));
     const int old = ::open(QFile::encodeName(path).constData(), O_RDONLY); // keeps the old file's blocks its own too
@@ -242,12 +222,6 @@ void TestPadding::shrinks()
         QVERIFY2(sharedBytes >= audioBytes - 2 * FsBlock, qPrintable(QStringLiteral("%1 of %2 bytes shared").arg(sharedBytes).arg(audioBytes)));
     }
     QFile::remove(path);
-}
-
-void TestPadding::cleanupTestCase()
-{
-    if (mounted_)
-        Run(QStringLiteral("umount"), {cow_});
 }
 
 QTEST_GUILESS_MAIN(TestPadding)
