@@ -17,6 +17,22 @@ constexpr qint64 ChunkSize = 1 << 20;
 constexpr qint64 SmallestBlock = 4096;
 constexpr qint64 LargestBlock = 64 * 1024;
 
+// Reads the bytes and writes them.
+CopyError CopyByHand(int from, qint64 offset, int to, qint64 size)
+{
+    std::vector<char> buffer(static_cast<size_t>(qMin(size, ChunkSize)));
+    while (size > 0) {
+        const qint64 chunk = qMin(size, ChunkSize);
+        if (ReadFully(from, buffer.data(), offset, chunk) != 0)
+            return CopyError::Read;
+        if (!WriteAll(to, buffer.data(), chunk))
+            return CopyError::Write;
+        offset += chunk;
+        size -= chunk;
+    }
+    return CopyError::None;
+}
+
 // The kernel copies (or on a copy-on-write file system may share) the bytes
 // without passing them through this process; where it cannot, they are read
 // and written.
@@ -36,17 +52,7 @@ CopyError CopyRange(int from, qint64 offset, int to, qint64 size)
         offset += copied;
         size -= copied;
     }
-    std::vector<char> buffer(static_cast<size_t>(qMin(size, ChunkSize)));
-    while (size > 0) {
-        const qint64 chunk = qMin(size, ChunkSize);
-        if (ReadFully(from, buffer.data(), offset, chunk) != 0)
-            return CopyError::Read;
-        if (!WriteAll(to, buffer.data(), chunk))
-            return CopyError::Write;
-        offset += chunk;
-        size -= chunk;
-    }
-    return CopyError::None;
+    return CopyByHand(from, offset, to, size);
 }
 
 enum class Clone { Shared, Refused, Failed };
@@ -84,15 +90,19 @@ CopyError AppendKeptRange(int from, qint64 offset, int to, qint64 size, qint64 b
         return CopyError::Write;
     if (block <= 0 || (position - offset) % block != 0)
         return CopyRange(from, offset, to, size);
-    // The partial block before the first whole one, and the one after the last.
+    // The partial block before the first whole one, and the one after the
+    // last, by hand: the kernel's copy would first try to share them, and
+    // wait for the new file's head to reach the disk to find it cannot.
     const qint64 lead = qMin(size, (block - offset % block) % block);
     const qint64 whole = (size - lead) / block * block;
-    if (const CopyError error = CopyRange(from, offset, to, lead); error != CopyError::None || whole == 0)
-        return error == CopyError::None ? CopyRange(from, offset + lead, to, size - lead) : error;
+    if (whole == 0)
+        return CopyRange(from, offset, to, size);
+    if (const CopyError error = CopyByHand(from, offset, to, lead); error != CopyError::None)
+        return error;
     switch (CloneRange(from, offset + lead, to, position + lead, whole)) {
     case Clone::Shared: break;
     case Clone::Refused: return CopyRange(from, offset + lead, to, size - lead);
     case Clone::Failed: return CopyError::Write;
     }
-    return CopyRange(from, offset + lead + whole, to, size - lead - whole);
+    return CopyByHand(from, offset + lead + whole, to, size - lead - whole);
 }
