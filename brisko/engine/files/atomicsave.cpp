@@ -213,12 +213,17 @@ Result<std::unique_ptr<RoomClaim>> ClaimRoom(const FileRewrite &rewrite, const L
     return Result<std::unique_ptr<RoomClaim>>(std::move(claim));
 }
 
-Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original)
+Result<void> FlushCopy(const SideFile &copy)
 {
-    QString why;
     if (::fsync(copy.Descriptor()) != 0)
         return Failure{TagLibraryError::WriteFailed,
                        SystemError(QT_TRANSLATE_NOOP("Engine", "cannot flush the new file to disk: %1"))};
+    return Result<void>::Success();
+}
+
+Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original)
+{
+    QString why;
     if (!copy.Name(&why))
         return Failure{TagLibraryError::WriteFailed, why};
 
@@ -239,6 +244,9 @@ Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
     Result<std::unique_ptr<SideFile>> copy = MakeCheckedCopy(rewrite, original);
     if (!copy)
         return copy.Why();
+    const Result<void> flushed = FlushCopy(**copy);
+    if (!flushed)
+        return flushed.Why();
     Result<int> replaced = PutInPlace(**copy, rewrite.path, original);
     if (replaced)
         FlushFolder((*copy)->Folder());

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <system_error>
+#include <thread>
 
 struct ReplaceGroup::Waiting
 {
@@ -23,6 +25,28 @@ namespace {
 // Every group of this process, for PutAllInPlace.
 std::mutex groupsMutex;
 std::vector<ReplaceGroup *> groups;
+
+// Each copy's flush, all at once: a file system writes the flushes that
+// wait together in one commit of its journal (btrfs's log tree, the
+// journals of ext4 and XFS), where one after another each waits for its own.
+std::vector<Result<void>> FlushTogether(const std::vector<SideFile *> &copies)
+{
+    std::vector<Result<void>> flushed(copies.size());
+    std::vector<std::thread> helpers;
+    helpers.reserve(copies.size());
+    for (std::size_t i = 1; i < copies.size(); ++i) {
+        try {
+            helpers.emplace_back([&flushed, &copies, i] { flushed[i] = FlushCopy(*copies[i]); });
+        } catch (const std::system_error &) {
+            flushed[i] = FlushCopy(*copies[i]); // no thread to be had: flushed here, in turn
+        }
+    }
+    if (!copies.empty())
+        flushed[0] = FlushCopy(*copies[0]);
+    for (std::thread &helper : helpers)
+        helper.join();
+    return flushed;
+}
 
 } // namespace
 
@@ -88,10 +112,18 @@ void ReplaceGroup::PutWaitingInPlace(bool closeOriginalsNow)
     const std::size_t first = placed_.size();
     placed_.reserve(first + waiting_.size());
     QSet<QByteArray> folders;
-    for (Waiting &file : waiting_) {
+    std::vector<SideFile *> copies;
+    for (Waiting &file : waiting_)
+        copies.push_back(file.copy.get());
+    const std::vector<Result<void>> flushed = FlushTogether(copies);
+    for (std::size_t i = 0; i < waiting_.size(); ++i) {
+        Waiting &file = waiting_.at(i);
         // Whatever goes wrong with one file fails that file alone.
         try {
-            placed_.push_back(PutInPlace(*file.copy, file.path, file.original));
+            if (flushed.at(i))
+                placed_.push_back(PutInPlace(*file.copy, file.path, file.original));
+            else
+                placed_.push_back(flushed.at(i).Why());
         } catch (const std::exception &error) {
             placed_.push_back(Failure{TagLibraryError::WriteFailed, QString::fromLocal8Bit(error.what())});
         }

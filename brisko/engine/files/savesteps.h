@@ -25,7 +25,11 @@ Result<std::unique_ptr<RoomClaim>> ClaimRoom(const FileRewrite &rewrite, const L
 // the disk begun, not waited for.
 Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, const LockedFile &original);
 
-// Flushes the copy and renames it over path when the original is still as
-// it was read. Gives the number of the original's other names. The rename
-// reaches the disk with FlushFolder(copy.Folder()).
+// Waits until the copy's bytes, and what its file system needs to find
+// them, are on disk.
+Result<void> FlushCopy(const SideFile &copy);
+
+// Renames the flushed copy over path when the original is still as it was
+// read. Gives the number of the original's other names. The rename reaches
+// the disk with FlushFolder(copy.Folder()).
 Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original);
