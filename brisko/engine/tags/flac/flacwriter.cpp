@@ -72,24 +72,42 @@ int LastPadding(const QList<Block> &blocks)
     return -1;
 }
 
-// The file's last padding block, or a new one at the end, sized as padding.h
-// says; removed where none is to be left. Its first bytes stay as they were.
+// The bytes of every padding block, headers included.
+qint64 PaddingBytes(const QList<Block> &blocks)
+{
+    qint64 bytes = 0;
+    for (const Block &block : blocks)
+        bytes += block.type == Flac::Padding ? 4 + block.body.size() : 0;
+    return bytes;
+}
+
+// The file's padding in one block, sized as padding.h says: its last
+// padding block, or a new one at the end; none where none is to be left.
+// Other padding blocks go, their bytes counted in. Its first bytes stay as
+// they were.
 void PlacePadding(Plan *plan, qint64 audioStart, qint64 block)
 {
     constexpr qint64 Header = 4;
     QList<Block> &blocks = plan->edited.blocks;
-    const int index = LastPadding(blocks);
-    const QByteArray old = index >= 0 ? blocks.at(index).body : QByteArray();
-    const qint64 unpadded = plan->edited.prefix.size() + 4 + BlocksSize(blocks) - (index >= 0 ? Header + old.size() : 0);
+    const qint64 padded = PaddingBytes(blocks);
+    const qint64 unpadded = plan->edited.prefix.size() + 4 + BlocksSize(blocks) - padded;
     const qint64 padding = ChoosePadding(unpadded, audioStart, block, Header);
-    if (padding == (index >= 0 ? Header + old.size() : 0))
+    int index = LastPadding(blocks);
+    if (padding == padded && (index < 0 || Header + blocks.at(index).body.size() == padded))
         return;
+    for (int i = index - 1; i >= 0; --i) {
+        if (blocks.at(i).type == Flac::Padding) {
+            blocks.removeAt(i);
+            plan->origin.removeAt(i);
+            --index;
+        }
+    }
     if (padding == 0) {
         blocks.removeAt(index);
         plan->origin.removeAt(index);
         return;
     }
-    QByteArray body = old.left(padding - Header);
+    QByteArray body = index >= 0 ? blocks.at(index).body.left(padding - Header) : QByteArray();
     body.append(QByteArray(padding - Header - body.size(), '\0'));
     if (index >= 0) {
         Put(plan, index, {Flac::Padding, body});
@@ -138,8 +156,7 @@ QString CheckCopy(int copy, int original, const Flac::Metadata &theirs, const Pl
 
 qint64 FlacPadding(const Flac::Metadata &metadata)
 {
-    const int index = LastPadding(metadata.blocks);
-    return index >= 0 ? 4 + metadata.blocks.at(index).body.size() : 0;
+    return PaddingBytes(metadata.blocks);
 }
 
 Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Comments &comments, qint64 fileSize,

@@ -17,5 +17,6 @@
 Result<FileRewrite> RenderFlac(const Flac::Metadata &metadata, const Vorbis::Comments &comments, qint64 fileSize,
                                const TagEdits &edits, qint64 shareBlock);
 
-// The bytes of the padding block a save resizes, its header included; 0 when there is none.
+// The bytes of the padding blocks, headers included, that a save merges
+// into one and resizes; 0 when there are none.
 qint64 FlacPadding(const Flac::Metadata &metadata);
