@@ -46,6 +46,7 @@ f = File(path); tags = f.tags or {}
 data = (f.pictures[0].data if hasattr(f, 'pictures') else bytes(tags['covr'][0]) if 'covr' in tags
         else tags['APIC:'].data if 'APIC:' in tags else Picture(base64.b64decode(tags['metadata_block_picture'][0])).data)
 if hashlib.md5(data).hexdigest()[:8] != expected: print('picture 1 is not the new one')
+if hasattr(f, 'metadata_blocks') and sum(block.code == 1 for block in f.metadata_blocks) > 1: print('several paddings')
 decoded = [run('ffmpeg', '-v', 'error', '-i', name, '-map', '0:a', '-f', 'md5', '-').stdout for name in (path, before)]
 if not decoded[0].startswith('MD5=') or decoded[0] != decoded[1]: print('decoded:', decoded)
 tools = {'flac': ['flac', '-t', '-s', path], 'opus': ['opusinfo', path], 'ogg': ['ogginfo', path],
@@ -153,6 +154,9 @@ void TestPadding::shrinks_data()
         QTest::addRow("FLAC: %d bytes of padding", padding)
             << "song.flac" << Flac(padding ? QList<Block>{info, front, Block{1, QByteArray(padding, '\0')}} : QList<Block>{info, front}, flac.audio)
             << flac.audio << freed << qint64(padding ? padding + 4 : 0) << true << false;
+    QTest::newRow("FLAC: padding in two blocks, which become one")
+        << "song.flac" << Flac({info, Block{1, QByteArray(1000, '\0')}, front, Block{1, QByteArray(3000, '\0')}}, flac.audio)
+        << flac.audio << freed << qint64(1004 + 3004) << true << false;
     // Five seconds of noise: audio of many blocks.
     const QString noise = tones_.filePath(QStringLiteral("noise.flac"));
     QCOMPARE(Run(QStringLiteral("ffmpeg"), QStringLiteral("-v error -f lavfi -i anoisesrc=d=5 -y").split(u' ') << noise), QString());
@@ -176,6 +180,8 @@ void TestPadding::shrinks_data()
         media = box.mid(4, 4) == "mdat" ? box.mid(8, FsBlock) : media;
     QTest::newRow("M4A: a free box after ilst") << "song.m4a" << Mp4(tone_.m4a, udta) << media << freed
                                                 << qint64(free.size()) << true << false;
+    QTest::newRow("M4A: no free box, so one is made after ilst")
+        << "song.m4a" << Mp4(tone_.m4a, Udta(Mp4Item("covr", Big, 13))) << media << freed << qint64(0) << true << false;
     QTest::newRow("M4A: moov after the media, which stays") << "song.m4a" << Mp4(tone_.m4a, udta, MoovLast) << media << freed
                                                             << qint64(free.size()) << true << false;
 }

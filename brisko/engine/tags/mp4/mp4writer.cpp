@@ -62,22 +62,25 @@ int PaddingBox(const File &file)
 }
 
 // The free box after ilst sized as padding.h says. The audio moves only
-// where moov stands before it.
+// where moov stands before it; where it would move by other than whole
+// blocks, and ilst has no free box after it, one is made there.
 void PlacePadding(const File &file, qint64 fileSize, qint64 block, Change *change)
 {
     const int index = PaddingBox(file);
-    if (index < 0)
-        return;
-    const Box &box = file.tree.at(index);
     qint64 growth = 0;
     for (const Splice &splice : std::as_const(change->splices))
         growth += splice.bytes.size() - (splice.to - splice.from);
     const bool audioMoves = fileSize - file.MoovEnd() >= file.MoovStart();
-    const qint64 unpadded = file.MoovEnd() + growth - box.size;
-    const qint64 padding = ChoosePadding(unpadded, file.MoovEnd(), audioMoves ? block : 1, 8);
-    if (padding == box.size)
+    if (index < 0 && (file.ilst < 0 || !audioMoves || growth == 0))
         return;
-    change->splices.append({box.at, box.End(), padding > 0 ? RenderBox(Free, QByteArray(padding - 8, '\0')) : QByteArray(),
+    const qint64 old = index >= 0 ? file.tree.at(index).size : 0;
+    const qint64 unpadded = file.MoovEnd() + growth - old;
+    const qint64 padding = ChoosePadding(unpadded, file.MoovEnd(), audioMoves ? block : 1, 8);
+    if (padding == old)
+        return;
+    const qint64 at = index >= 0 ? file.tree.at(index).at : file.tree.at(file.ilst).End();
+    const qint64 end = index >= 0 ? file.tree.at(index).End() : at;
+    change->splices.append({at, end, padding > 0 ? RenderBox(Free, QByteArray(padding - 8, '\0')) : QByteArray(),
                             file.meta});
     change->padding = true;
 }
@@ -225,7 +228,9 @@ Result<qint64> PlanSizesAndOffsets(const File &file, qint64 fileSize, Change *ch
 
 QByteArray Apply(const QByteArray &moov, QList<Splice> splices)
 {
-    std::sort(splices.begin(), splices.end(),
+    // In the order planned where two insert at one place: new items go at
+    // the end of ilst, before a free box made after it.
+    std::stable_sort(splices.begin(), splices.end(),
               [](const Splice &a, const Splice &b) { return a.from != b.from ? a.from < b.from : a.to < b.to; });
     QByteArray bytes;
     qint64 at = 0;
