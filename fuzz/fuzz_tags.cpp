@@ -350,8 +350,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const bool hadPicture = tags.PictureCount() > 0;
     const std::optional<QByteArray> byTagLib = PictureByTagLib(Id3v2::Parse(input, input.size()));
-    QByteArray picture;
-    if (byTagLib && tags.PictureData(1, &picture) && picture != *byTagLib)
+    const Result<QByteArray> picture = tags.PictureData(1);
+    if (byTagLib && picture && *picture != *byTagLib)
         Lost("picture 1 reads otherwise than TagLib reads it");
     if (hadPicture) {
         tags.SavePictureToFile(1, scratch + QStringLiteral("/old.jpg"));
@@ -391,9 +391,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (after.trailing != before.trailing)
         Lost("bytes inside the tag were dropped");
     Id3v2::Tag old = before;
-    QString why;
-    if (before.present && before.major == 2 && !Id3v2::ConvertTo23(before, &old, &why))
-        Lost("a version 2.2 tag that cannot be converted was saved");
+    if (before.present && before.major == 2) {
+        const Result<Id3v2::Tag> v23 = Id3v2::ConvertTo23(before);
+        if (!v23)
+            Lost("a version 2.2 tag that cannot be converted was saved");
+        old = *v23;
+    }
     if (!SameFramesBut(old.frames, after.frames, hadPicture ? QByteArray("APIC") : QByteArray("TIT2")))
         Lost("frames were dropped or changed");
     tags.SaveId3v1Tag(path);

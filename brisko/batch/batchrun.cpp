@@ -45,15 +45,14 @@ QString WouldAddPicture()
 // memory with more jobs; metadata larger than the budget has it all.
 TagLibrary::MemoryHold TagMemory(const std::atomic<bool> &stop)
 {
-    return [&stop](qint64 metadataBytes) -> std::shared_ptr<void> {
+    return [&stop](qint64 metadataBytes) -> Result<std::shared_ptr<void>> {
         static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
         Result<DecodeBudget::Grant> grant =
             tagMemory.Acquire(qMin(2 * metadataBytes, tagMemory.Capacity()), [&stop] { return stop.load(); });
-        // Thrown through the tag library, which refuses the file, to the
-        // conversion's handler: only a stop can fail here.
+        // The tag library refuses the file with it: only a stop can fail here.
         if (!grant)
-            throw BriskoError(grant.Why().code, grant.Why().reason);
-        return std::make_shared<DecodeBudget::Grant>(std::move(*grant));
+            return grant.Why();
+        return std::shared_ptr<void>(std::make_shared<DecodeBudget::Grant>(std::move(*grant)));
     };
 }
 
@@ -123,7 +122,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
                         || conversion.outcome == ArtOutcome::FileMissing;
         if (result.failed) {
             result.notes.clear(); // nothing was done to the file
-            result.error = tags.LastErrorCode() == TagLibraryError::ChangedSinceOpen
+            result.error = conversion.failureCode == TagLibraryError::ChangedSinceOpen
                                ? EnglishText("Batch", "changed by another program while being converted")
                                : conversion.reason;
         }

@@ -21,10 +21,12 @@ namespace {
 AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox, PreviewTurn &turn)
 {
     AddedFile read;
-    TagFields fields;
-    QByteArray picture;
-    bool hasPicture = false;
-    const bool readable = GetTags(tags, path, &fields, &picture, &hasPicture);
+    const Result<ReadTags> tagsRead = GetTags(tags, path);
+    const bool readable = tagsRead.Ok();
+    const ReadTags found = readable ? *tagsRead : ReadTags();
+    const TagFields &fields = found.fields;
+    const QByteArray &picture = found.picture;
+    const bool hasPicture = found.hasPicture;
     const MeasuredPicture measured = hasPicture ? MeasureLogged(picture, path, "GetFileInfo") : MeasuredPicture();
     read.row.Path = path;
     read.row.FileName = QFileInfo(path).fileName();
@@ -37,12 +39,12 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
         read.problem = PictureProblem(picture);
     // A tag that cannot be read whole keeps the file from being converted:
     // the row says why, as the conversion would.
-    if (readable && !hasPicture && tags.LastErrorCode() == TagLibraryError::TagUnreadable) {
-        read.problem = EnglishText("Engine", "the tag cannot be read whole: %1").arg(tags.LastErrorText());
+    if (readable && !hasPicture && !found.whole && found.whole.Why().code == TagLibraryError::TagUnreadable) {
+        read.problem = EnglishText("Engine", "the tag cannot be read whole: %1").arg(found.whole.Why().reason);
         LogError(QStringLiteral("GetFileInfo"), path + QStringLiteral(": ") + read.problem);
     }
     if (!readable) {
-        read.problem = tags.LastErrorText();
+        read.problem = tagsRead.Why().reason;
         if (turn.Take())
             read.preview = UnreadableFilePreview(read.problem);
         return read;

@@ -63,14 +63,13 @@ bool PreviewOfAdded(const QByteArray &picture, bool hasPicture, const MeasuredPi
 
 FilePreview ReadFilePreview(TagLibrary &tags, const QString &path, QSize box)
 {
-    if (tags.OpenAudioFile(path) != 1)
-        return tags.LastErrorCode() == TagLibraryError::FileNotFound ? MissingFilePreview()
-                                                                     : UnreadableFilePreview(tags.LastErrorText());
-    QByteArray picture;
-    if (tags.PictureCount() == 0 || !tags.PictureData(1, &picture))
-        picture.clear();
+    const Result<void> open = tags.Open(path);
+    if (!open)
+        return open.Why().code == TagLibraryError::FileNotFound ? MissingFilePreview()
+                                                                : UnreadableFilePreview(open.Why().reason);
+    const Result<QByteArray> picture = tags.PictureCount() > 0 ? tags.PictureData(1) : QByteArray();
     tags.CloseAudioFile();
-    return PreviewOfPicture(picture, path, box);
+    return PreviewOfPicture(picture ? *picture : QByteArray(), path, box);
 }
 
 FilePreview PreviewOfPicture(const QByteArray &picture, const QString &path, QSize box)

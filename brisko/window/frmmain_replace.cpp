@@ -69,7 +69,12 @@ void frmMain::WriteChange(TagChange change)
         if (!KeptPicture.isNull()) {
             change.hasPicture = true;
             originalSize = KeptPicture.size();
-            newSize = NewPictureSize(originalSize.width(), originalSize.height(), TargetSize);
+            const Result<QSize> sized = NewPictureSize(originalSize.width(), originalSize.height(), TargetSize);
+            if (!sized) {
+                LogError(QStringLiteral("ReplacePicture"), sized.Why().reason);
+                return;
+            }
+            newSize = *sized;
             const Result<QByteArray> jpeg = Encoder().ImageToJpegData(FromQImage(KeptPicture), newSize, Quality);
             if (!jpeg) {
                 LogError(QStringLiteral("ReplacePicture"), jpeg.Why().reason);

@@ -90,17 +90,18 @@ ChangedFile ChangeFile(TagLibrary &tags, const RowFile &file, const TagChange &c
         return done;
     }
     try {
-        done.outcome = ApplyTagChange(tags, path, change);
+        const Result<void> applied = ApplyTagChange(tags, path, change);
+        done.outcome = ChangeOutcomeOf(applied);
         if (done.outcome == ChangeOutcome::SaveFailed)
-            done.reason = tags.LastErrorText();
+            done.reason = applied.Why().reason;
         if (done.outcome != ChangeOutcome::Changed)
             return done;
         done.otherNames = tags.OtherNamesOfSaved();
-        QByteArray picture;
-        bool hasPicture = false;
-        GetTags(tags, path, &done.fields, &picture, &hasPicture);
+        const Result<ReadTags> read = GetTags(tags, path);
+        if (read)
+            done.fields = read->fields;
         if (turn.Take())
-            done.preview = PreviewOfPicture(hasPicture ? picture : QByteArray(), path, previewBox);
+            done.preview = PreviewOfPicture(read && read->hasPicture ? read->picture : QByteArray(), path, previewBox);
     } catch (const std::exception &error) {
         done.unexpected = ErrorDescription(error);
     }

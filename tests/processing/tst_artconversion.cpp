@@ -94,8 +94,8 @@ void TestArtConversion::init()
 QByteArray TestArtConversion::ReadFirstPicture(const QString &path)
 {
     QByteArray picture;
-    if (tags_.OpenAudioFile(path) == 1)
-        tags_.PictureData(1, &picture);
+    if (tags_.OpenAudioFile(path) == 1 && tags_.PictureData(1))
+        picture = *tags_.PictureData(1);
     tags_.CloseAudioFile();
     return picture;
 }
@@ -132,7 +132,7 @@ void TestArtConversion::newSize()
     QFETCH(QSize, picture);
     QFETCH(int, target);
     QFETCH(QSize, expected);
-    QCOMPARE(NewPictureSize(picture.width(), picture.height(), target), expected);
+    QCOMPARE(NewPictureSize(picture.width(), picture.height(), target).Value(), expected);
 }
 
 void TestArtConversion::convertsAndKeepsTheTime()

@@ -106,8 +106,9 @@ ArtCheck CheckArt(TagLibrary &tags, const QString &path, const CheckRules &rules
     ArtCheck check;
     const CloseOnExit closeFile(tags);
     QList<Reason> reasons;
-    if (tags.OpenAudioFile(path) != 1) {
-        check.problem = tags.LastErrorText();
+    const Result<void> open = tags.Open(path);
+    if (!open) {
+        check.problem = open.Why().reason;
         check.reasons << ReasonText(CannotRead);
         return check;
     }
@@ -124,12 +125,14 @@ ArtCheck CheckArt(TagLibrary &tags, const QString &path, const CheckRules &rules
     }
     if (check.pictures > 0 && check.types.first() != FrontCoverType && frontCovers > 0)
         reasons << NotFrontCover;
-    QByteArray art;
-    if (check.pictures > 0 && tags.PictureData(1, &art)) {
-        CheckFirstPicture(art, rules, &check, &reasons);
-    } else if (check.pictures > 0) {
-        check.problem = tags.LastErrorText();
-        reasons << CannotRead;
+    if (check.pictures > 0) {
+        const Result<QByteArray> art = tags.PictureData(1);
+        if (art) {
+            CheckFirstPicture(*art, rules, &check, &reasons);
+        } else {
+            check.problem = art.Why().reason;
+            reasons << CannotRead;
+        }
     }
     if (check.tagBytes > LargestTagPlayersRead)
         reasons << LargeTag;

@@ -24,13 +24,13 @@
 
 namespace {
 
-qint16 RoundHalfEven(long double value)
+Result<qint16> RoundHalfEven(long double value)
 {
     long double rounded = std::round(value);
     if (std::fabs(value - std::trunc(value)) == 0.5L)
         rounded = 2 * std::round(value / 2);
     if (!(rounded >= std::numeric_limits<qint16>::min() && rounded <= std::numeric_limits<qint16>::max()))
-        throw MakeError(ErrorNumber::Overflow);
+        return Failure{ErrorNumber::Overflow, ErrorText(ErrorNumber::Overflow)};
     return qint16(rounded);
 }
 
@@ -53,16 +53,18 @@ RowStatus StatusOfArt(ArtOutcome outcome)
     return RowStatus::ResizeFailed;
 }
 
-QSize NewPictureSize(double width, double height, int target)
+Result<QSize> NewPictureSize(double width, double height, int target)
 {
     const long double w = width;
     const long double h = height;
+    if (w == h)
+        return QSize(target, target);
+    const Result<qint16> shorter = RoundHalfEven(h > w ? w / h * target : h / w * target);
+    if (!shorter)
+        return shorter.Why();
     // A sliver keeps at least one pixel: no picture has a side of none.
-    if (h > w)
-        return QSize(qMax<qint16>(1, RoundHalfEven(w / h * target)), target);
-    if (w > h)
-        return QSize(target, qMax<qint16>(1, RoundHalfEven(h / w * target)));
-    return QSize(target, target);
+    const int side = qMax<qint16>(1, *shorter);
+    return h > w ? QSize(side, target) : QSize(target, side);
 }
 
 namespace {
@@ -107,7 +109,7 @@ bool OnlyItsScansInTheWay(const QByteArray &art, QSize size, const ArtRequest &r
     return progressive && PlayersShowJpeg(header);
 }
 
-QSize NewSizeFor(QSize size, const ArtRequest &request)
+Result<QSize> NewSizeFor(QSize size, const ArtRequest &request)
 {
     if (request.neverEnlarge && qMax(size.width(), size.height()) <= request.target)
         return size;
@@ -142,7 +144,10 @@ Result<NewArt> MakeNewArt(PictureEncoder &encoder, const ArtRequest &request, co
             return NewArt{*baseline, size, 0,
                           EnglishText("Engine", "made baseline without encoding it again: the same pixels")};
     }
-    const QSize planned = NewSizeFor(size, request);
+    const Result<QSize> sized = NewSizeFor(size, request);
+    if (!sized)
+        return sized.Why();
+    const QSize planned = *sized;
     const Result<MadeJpeg> made =
         encoder.FittedJpegData(art, planned, request.quality, request.maxBytes, request.stopRequested);
     if (!made)
@@ -167,21 +172,26 @@ Result<int> ConvertLaterPictures(TagLibrary &tags, PictureEncoder &encoder, cons
     };
     int converted = 0;
     for (int number = 1; number <= tags.PictureCount(); ++number) {
-        QByteArray art;
-        bool fromPng = false;
-        if (number == first || !tags.PictureData(number, &art))
+        if (number == first)
             continue;
-        const Result<QSize> size = MeasureArt(art, &fromPng);
+        const Result<QByteArray> art = tags.PictureData(number);
+        if (!art)
+            continue;
+        bool fromPng = false;
+        const Result<QSize> size = MeasureArt(*art, &fromPng);
         if (!size && passedOver(size.Why()))
             continue;
         if (!size)
             return size.Why();
         if (qMax(size->width(), size->height()) <= request.target)
             continue;
-        const Result<MadeJpeg> made = encoder.FittedJpegData(art, NewSizeFor(*size, request), request.quality,
-                                                             request.maxBytes, request.stopRequested);
+        const Result<QSize> sized = NewSizeFor(*size, request);
+        if (!sized)
+            return sized.Why();
+        const Result<MadeJpeg> made =
+            encoder.FittedJpegData(*art, *sized, request.quality, request.maxBytes, request.stopRequested);
         if (made)
-            converted += tags.ReplacePictureData(number, made->jpeg);
+            converted += tags.ReplacePictureData(number, made->jpeg).Ok();
         else if (!passedOver(made.Why()))
             return made.Why();
     }
@@ -200,7 +210,7 @@ ArtConversion Ended(ArtConversion result, ArtOutcome outcome, const QString &rea
 
 // How a conversion ends when its picture failed: a picture that cannot be
 // read is none that can be converted, and says why. Failures it does not
-// know are thrown to its caller, as the tag library's are.
+// know are thrown to its caller, which tells them as unexpected.
 ArtConversion PictureFailed(ArtConversion result, const QByteArray &art, const Failure &why)
 {
     switch (why.code) {
@@ -220,20 +230,41 @@ ArtConversion NotMade(ArtConversion result, const QByteArray &art, const Failure
     return PictureFailed(std::move(result), art, why);
 }
 
+// The file left as it was for why, which the tag library gave.
+ArtConversion Refused(ArtConversion result, const Failure &why)
+{
+    result.failureCode = why.code;
+    return Ended(std::move(result), ArtOutcome::SaveFailed, why.reason);
+}
+
+// What became of a file that could not be opened for rewriting.
+ArtConversion NotOpened(ArtConversion result, const Failure &why)
+{
+    switch (why.code) {
+    case TagLibraryError::FileNotFound: return Ended(std::move(result), ArtOutcome::FileMissing);
+    case TagLibraryError::NoRoom: return Ended(std::move(result), ArtOutcome::LowDriveSpace);
+    case ErrorNumber::UserInterrupt: return Ended(std::move(result), ArtOutcome::Stopped); // waiting for memory
+    default: return Refused(std::move(result), why);
+    }
+}
+
 // The edits made: saved (or, in a dry run, measured) as outcome.
 ArtConversion Written(TagLibrary &tags, const QString &path, const ArtRequest &request, ArtConversion result,
                       ArtOutcome outcome)
 {
     if (request.dryRun) {
-        result.bytesAfter = tags.SizeAfterSave(path);
-        return result.bytesAfter < 0 ? Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText())
-                                     : Ended(result, outcome);
+        const Result<qint64> size = tags.SizeAfterSave(path);
+        if (!size)
+            return Refused(result, size.Why());
+        result.bytesAfter = *size;
+        return Ended(result, outcome);
     }
-    if (!SaveKeepingTime(tags, path, false)) {
+    const Result<void> saved = SaveKeepingTime(tags, path, false);
+    if (!saved) {
         // The copy itself found no room: as when the file was opened.
-        if (tags.LastErrorCode() == TagLibraryError::NoRoom)
+        if (saved.Why().code == TagLibraryError::NoRoom)
             return Ended(result, ArtOutcome::LowDriveSpace);
-        return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
+        return Refused(result, saved.Why());
     }
     result.otherNames = tags.OtherNamesOfSaved();
     return Ended(result, outcome);
@@ -258,10 +289,11 @@ ArtConversion AddFolderPicture(TagLibrary &tags, PictureEncoder &encoder, const 
     if (!found)
         return Ended(result, ArtOutcome::NoPicture);
     const QString name = ReadablePath(QFileInfo(found->path).fileName());
-    if (!found->problem.isEmpty())
+    if (!found->data)
         return Ended(result, ArtOutcome::NoPicture,
-                     EnglishText("Engine", "the folder picture %1 cannot be read: %2").arg(name, found->problem));
-    *art = found->data;
+                     EnglishText("Engine", "the folder picture %1 cannot be read: %2")
+                         .arg(name, found->data.Why().reason));
+    *art = *found->data;
     const Result<QSize> measured = MeasureArt(*art, &result.fromPng);
     if (!measured)
         return PictureFailed(result, *art, measured.Why());
@@ -278,8 +310,9 @@ ArtConversion AddFolderPicture(TagLibrary &tags, PictureEncoder &encoder, const 
     result.notes << EnglishText("Engine", "the folder picture %1 added as the front cover").arg(name);
     if (!added.note.isEmpty())
         result.notes << added.note;
-    if (!tags.AddPictureData(added.jpeg, FrontCoverType))
-        throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
+    const Result<void> stored = tags.AddPictureData(added.jpeg, FrontCoverType);
+    if (!stored)
+        return Refused(result, stored.Why());
     result = Written(tags, path, request, result, ArtOutcome::PictureAdded);
     if (result.outcome == ArtOutcome::PictureAdded && !request.dryRun)
         result.picture = added.jpeg;
@@ -307,76 +340,72 @@ ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QStrin
     ArtConversion result;
     const CloseOnExit closeFile(tags);
     QByteArray art;
-    try {
-        // What a killed run left beside the file is cleared before the file
-        // is read: finishing its work may replace the file.
-        if (!request.dryRun)
-            RemoveLeftoverSideFiles(BytesFromPath(FolderOf(path)));
-        // The picture stays in memory from the tag to the tag: no temporary
-        // files, so none can be left behind.
-        switch (OpenForRewrite(tags, path)) {
-        case OpenStep::FileMissing: return Ended(result, ArtOutcome::FileMissing);
-        case OpenStep::LowDriveSpace: return Ended(result, ArtOutcome::LowDriveSpace);
-        case OpenStep::CannotOpen: return Ended(result, ArtOutcome::SaveFailed, tags.LastErrorText());
-        case OpenStep::Ready: break;
-        }
-        result.picture = QByteArray();
-        const bool tagDamaged = tags.LastErrorCode() == TagLibraryError::TagUnreadable;
-        const QString tagProblem = tags.LastErrorText();
-        if (tags.PictureCount() == 0 && request.folderArt && !tagDamaged)
-            return AddFolderPicture(tags, encoder, path, request, result, &art);
-        if (tags.PictureCount() == 0)
-            return Ended(result, ArtOutcome::NoPicture,
-                         tagDamaged ? EnglishText("Engine", "the tag cannot be read whole: %1").arg(tagProblem)
-                                    : QString());
-        const int first = PictureToConvert(tags, request);
-        const bool moved = first != 1;
-        const short pictureType = tags.GetPictureType(first);
-        if (!tags.PictureData(first, &art))
-            return Ended(result, ArtOutcome::NoPicture, tags.LastErrorText());
-        result.picture = art;
-        const Result<QSize> measured = MeasureArt(art, &result.fromPng);
-        if (!measured)
-            return PictureFailed(result, art, measured.Why());
-        result.oldSize = *measured;
-        const QSize &size = result.oldSize;
-        const bool small = request.skipSmaller && size.width() <= request.target && size.height() <= request.target;
-        if (small && !moved)
-            return LeaveArt(tags, path, request, result);
-        const bool firstStays = small || (request.leaveFitting && AlreadyFits(art, size, request));
-        if (firstStays && !moved && !request.allPictures)
-            return LeaveArt(tags, path, request, result);
+    // What a killed run left beside the file is cleared before the file
+    // is read: finishing its work may replace the file.
+    if (!request.dryRun)
+        RemoveLeftoverSideFiles(BytesFromPath(FolderOf(path)));
+    // The picture stays in memory from the tag to the tag: no temporary
+    // files, so none can be left behind.
+    const Result<void> open = OpenForRewrite(tags, path);
+    if (!open)
+        return NotOpened(result, open.Why());
+    result.picture = QByteArray();
+    const Result<void> wholeTag = tags.TagReadWhole();
+    if (tags.PictureCount() == 0 && request.folderArt && wholeTag)
+        return AddFolderPicture(tags, encoder, path, request, result, &art);
+    if (tags.PictureCount() == 0 && !wholeTag)
+        return Ended(result, ArtOutcome::NoPicture,
+                     EnglishText("Engine", "the tag cannot be read whole: %1").arg(wholeTag.Why().reason));
+    if (tags.PictureCount() == 0)
+        return Ended(result, ArtOutcome::NoPicture);
+    const int first = PictureToConvert(tags, request);
+    const bool moved = first != 1;
+    const short pictureType = tags.GetPictureType(first);
+    const Result<QByteArray> stored = tags.PictureData(first);
+    if (!stored)
+        return Ended(result, ArtOutcome::NoPicture, stored.Why().reason);
+    art = *stored;
+    result.picture = art;
+    const Result<QSize> measured = MeasureArt(art, &result.fromPng);
+    if (!measured)
+        return PictureFailed(result, art, measured.Why());
+    result.oldSize = *measured;
+    const QSize &size = result.oldSize;
+    const bool small = request.skipSmaller && size.width() <= request.target && size.height() <= request.target;
+    if (small && !moved)
+        return LeaveArt(tags, path, request, result);
+    const bool firstStays = small || (request.leaveFitting && AlreadyFits(art, size, request));
+    if (firstStays && !moved && !request.allPictures)
+        return LeaveArt(tags, path, request, result);
 
-        if (moved) {
-            tags.MovePictureToFront(first);
-            result.notes << EnglishText("Engine", "the front cover (picture %1) moved to be picture 1").arg(first);
-        }
-        QByteArray jpeg;
-        if (!firstStays) {
-            const Result<NewArt> made = MakeNewArt(encoder, request, art, size);
-            if (!made)
-                return NotMade(result, art, made.Why());
-            jpeg = made->jpeg;
-            result.newSize = made->size;
-            result.quality = made->quality;
-            if (!made->note.isEmpty())
-                result.notes << made->note;
-            if (!tags.AddPictureData(jpeg, pictureType))
-                throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
-        } else if (moved) {
-            result.newSize = size;
-        }
-        const Result<int> later = request.allPictures ? ConvertLaterPictures(tags, encoder, request, first) : 0;
-        if (!later)
-            return PictureFailed(result, art, later.Why());
-        if (firstStays && !moved && *later == 0)
-            return LeaveArt(tags, path, request, result);
-
-        result = Written(tags, path, request, result, ArtOutcome::Resized);
-        if (result.outcome == ArtOutcome::Resized && !request.dryRun && !firstStays)
-            result.picture = jpeg;
-        return result;
-    } catch (const BriskoError &error) {
-        return PictureFailed(result, art, Failure{error.Number(), error.Description()});
+    if (moved) {
+        tags.MovePictureToFront(first);
+        result.notes << EnglishText("Engine", "the front cover (picture %1) moved to be picture 1").arg(first);
     }
+    QByteArray jpeg;
+    if (!firstStays) {
+        const Result<NewArt> made = MakeNewArt(encoder, request, art, size);
+        if (!made)
+            return NotMade(result, art, made.Why());
+        jpeg = made->jpeg;
+        result.newSize = made->size;
+        result.quality = made->quality;
+        if (!made->note.isEmpty())
+            result.notes << made->note;
+        const Result<void> replaced = tags.AddPictureData(jpeg, pictureType);
+        if (!replaced)
+            return Refused(result, replaced.Why());
+    } else if (moved) {
+        result.newSize = size;
+    }
+    const Result<int> later = request.allPictures ? ConvertLaterPictures(tags, encoder, request, first) : 0;
+    if (!later)
+        return PictureFailed(result, art, later.Why());
+    if (firstStays && !moved && *later == 0)
+        return LeaveArt(tags, path, request, result);
+
+    result = Written(tags, path, request, result, ArtOutcome::Resized);
+    if (result.outcome == ArtOutcome::Resized && !request.dryRun && !firstStays)
+        result.picture = jpeg;
+    return result;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/convert/statuses.h"
+#include "base/result.h"
 #include "base/stopcheck.h"
 
 #include <QSize>
@@ -21,8 +22,8 @@ class TagLibrary;
 // in proportion, rounded once to the nearest pixel, halves to even
 // (1000 x 333 at 300 gives 300 x 100; 2 x 1 at 5 gives 5 x 2), and never
 // below one pixel (30000 x 2 at 250 gives 250 x 1). Smaller pictures are
-// enlarged. Throws BriskoError 6 (overflow) for a result beyond 16 bits.
-QSize NewPictureSize(double width, double height, int target);
+// enlarged. Fails with the overflow error (6) for a result beyond 16 bits.
+Result<QSize> NewPictureSize(double width, double height, int target);
 
 // What became of one file's art.
 enum class ArtOutcome {
@@ -55,6 +56,9 @@ struct ArtConversion
     // picture, else the picture's or the save's problem ("damaged picture:
     // cut short", "unsupported picture (AVIF)", ...).
     QString reason;
+    // The code (a TagLibraryError) of the failure that left a SaveFailed
+    // file as it was; 0 otherwise.
+    int failureCode = 0;
     // What else the user should know of a written file: the picture made
     // baseline without re-encoding, the quality and size it took to fit the
     // byte limit, the front cover moved first, the folder picture used.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/convert/filerewrite.h"
 
+#include "base/translation.h"
 #include "engine/files/diskroom.h"
 #include "engine/files/localpath.h"
 #include "engine/tags/taglibrary.h"
@@ -38,24 +39,26 @@ bool RoomToRewrite(const QString &path, const struct stat &file)
     return MakeRoom(file.st_dev, qint64(file.st_size) + SpaceBeyondCopy, [&path] { return FreeSpaceFor(path); });
 }
 
-OpenStep OpenForRewrite(TagLibrary &tags, const QString &path)
+Result<void> OpenForRewrite(TagLibrary &tags, const QString &path)
 {
-    if (tags.OpenAudioFile(path) != 1) {
+    const Result<void> open = tags.Open(path);
+    if (!open) {
         // A file that went away between finding its name and opening it is missing too.
-        const bool gone = tags.LastErrorCode() == TagLibraryError::FileNotFound || !Exists(path);
-        return gone ? OpenStep::FileMissing : OpenStep::CannotOpen;
+        const bool gone = open.Why().code == TagLibraryError::FileNotFound || !Exists(path);
+        return gone ? Failure{TagLibraryError::FileNotFound, open.Why().reason} : open.Why();
     }
     // Its length as it was locked: what the second copy will take.
     if (!RoomToRewrite(path, tags.OpenState())) {
         tags.CloseAudioFile();
-        return OpenStep::LowDriveSpace;
+        return Failure{TagLibraryError::NoRoom,
+                       EnglishText("Engine", "not enough free space for the new file and 256,000 bytes more")};
     }
-    return OpenStep::Ready;
+    return Result<void>::Success();
 }
 
-bool SaveKeepingTime(TagLibrary &tags, const QString &path, bool withId3v1)
+Result<void> SaveKeepingTime(TagLibrary &tags, const QString &path, bool withId3v1)
 {
     // The opened file's own second: the save then keeps its time to the nanosecond.
     const QDateTime modified = QDateTime::fromSecsSinceEpoch(tags.OpenState().st_mtim.tv_sec);
-    return (withId3v1 ? tags.SaveTags(path, modified) : tags.SaveId3v2Tag(path, modified)) == -1;
+    return tags.Save(path, modified, withId3v1 ? TagLibrary::SavedTags::Both : TagLibrary::SavedTags::Main);
 }

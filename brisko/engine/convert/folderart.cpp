@@ -54,15 +54,10 @@ std::optional<QString> Find(const QString &folder)
 
 FolderPicture Read(const QString &path)
 {
-    FolderPicture picture{path, {}, {}};
-    const Result<QByteArray> data = ReadPictureFile(path);
-    if (!data)
-        picture.problem = data.Why().reason;
-    else if (data->isEmpty())
-        picture.problem = ErrorText(ErrorNumber::InvalidPicture);
-    else
-        picture.data = *data;
-    return picture;
+    Result<QByteArray> data = ReadPictureFile(path);
+    if (data && data->isEmpty())
+        data = Failure{ErrorNumber::InvalidPicture, ErrorText(ErrorNumber::InvalidPicture)};
+    return {path, std::move(data)};
 }
 
 } // namespace
@@ -81,7 +76,9 @@ std::optional<FolderPicture> FolderArt::For(const QString &musicPath)
     // one reading rather than each making its own.
     const std::optional<QString> found = Find(folder);
     folders_.push_front({folder, found ? std::optional<FolderPicture>(Read(*found)) : std::nullopt});
-    const auto bytesOf = [](const Folder &kept) { return kept.picture ? qint64(kept.picture->data.size()) : 0; };
+    const auto bytesOf = [](const Folder &kept) {
+        return kept.picture && kept.picture->data ? qint64(kept.picture->data->size()) : 0;
+    };
     bytes_ += bytesOf(folders_.front());
     while (folders_.size() > 1 && (folders_.size() > KeptFolders || bytes_ > KeptBytes)) {
         bytes_ -= bytesOf(folders_.back());

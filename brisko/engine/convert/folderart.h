@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,8 +16,7 @@
 struct FolderPicture
 {
     QString path;
-    QByteArray data;  // empty when it cannot be read
-    QString problem;  // why it cannot be read
+    Result<QByteArray> data; // or why it cannot be read
 };
 
 // Finds the folder picture of each music file. A folder's tracks come one

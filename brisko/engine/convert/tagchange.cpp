@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/convert/tagchange.h"
 
-#include "base/briskoerror.h"
 #include "engine/convert/filerewrite.h"
 
 #include <QRegularExpression>
@@ -22,15 +21,23 @@ QString WithStoredTotal(const QString &typed, const QString &stored)
 
 } // namespace
 
-ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change)
+ChangeOutcome ChangeOutcomeOf(const Result<void> &applied)
+{
+    if (applied)
+        return ChangeOutcome::Changed;
+    switch (applied.Why().code) {
+    case TagLibraryError::FileNotFound: return ChangeOutcome::FileMissing;
+    case TagLibraryError::NoRoom: return ChangeOutcome::LowDriveSpace;
+    default: return ChangeOutcome::SaveFailed;
+    }
+}
+
+Result<void> ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change)
 {
     const CloseOnExit closeFile(tags);
-    switch (OpenForRewrite(tags, path)) {
-    case OpenStep::FileMissing: return ChangeOutcome::FileMissing;
-    case OpenStep::LowDriveSpace: return ChangeOutcome::LowDriveSpace;
-    case OpenStep::CannotOpen: return ChangeOutcome::SaveFailed;
-    case OpenStep::Ready: break;
-    }
+    const Result<void> open = OpenForRewrite(tags, path);
+    if (!open)
+        return open;
     // A file without art gets a front cover: the picture players look for.
     constexpr short FrontCover = 3;
     const short pictureType = tags.PictureCount() > 0 ? tags.GetPictureType(1) : FrontCover;
@@ -42,13 +49,14 @@ ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagCha
             tags.SetField(field.key(), field.value());
         tags.SetId3v1Field(field.key(), field.value());
     }
-    if (change.hasPicture && !tags.AddPictureData(change.jpeg, pictureType))
-        throw BriskoError(tags.LastErrorCode(), tags.LastErrorText());
-
-    if (!SaveKeepingTime(tags, path, true)) {
-        if (tags.LastErrorCode() == TagLibraryError::NoRoom)
-            return ChangeOutcome::LowDriveSpace;
-        return Exists(path) ? ChangeOutcome::SaveFailed : ChangeOutcome::FileMissing;
+    if (change.hasPicture) {
+        const Result<void> added = tags.AddPictureData(change.jpeg, pictureType);
+        if (!added)
+            return added;
     }
-    return ChangeOutcome::Changed;
+    const Result<void> saved = SaveKeepingTime(tags, path, true);
+    // A file gone while it was written is missing, whatever stopped the save.
+    if (!saved && saved.Why().code != TagLibraryError::NoRoom && !Exists(path))
+        return Failure{TagLibraryError::FileNotFound, saved.Why().reason};
+    return saved;
 }

@@ -30,7 +30,9 @@ enum class ChangeOutcome {
 // tag only where the file has one; a track number alone keeps the total
 // the file stores), the picture in place of picture 1 with
 // that picture's type, in one complete rewrite that carries the file's old
-// modification time to the nanosecond. Unexpected errors are thrown as
-// BriskoError. tags.OtherNamesOfSaved() then tells how many other hard links
-// of the file keep the old content.
-ChangeOutcome ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change);
+// modification time to the nanosecond, or why the file was left as it was
+// (see ChangeOutcomeOf). tags.OtherNamesOfSaved() then tells how many other
+// hard links of the file keep the old content.
+Result<void> ApplyTagChange(TagLibrary &tags, const QString &path, const TagChange &change);
+// What became of the file, from what ApplyTagChange answered.
+ChangeOutcome ChangeOutcomeOf(const Result<void> &applied);

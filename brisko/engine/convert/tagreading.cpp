@@ -24,40 +24,41 @@ void ReadFields(TagFields *fields, Field field, Comment comment)
 
 } // namespace
 
-bool GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
-             bool *hasPicture)
+Result<ReadTags> GetTags(TagLibrary &tags, const QString &path)
 {
     const CloseOnExit closeFile(tags);
-    if (tags.OpenAudioFile(path) != 1) {
-        LogError(QStringLiteral("GetTags"), path + QStringLiteral(": ") + tags.LastErrorText());
-        return false;
+    const Result<void> open = tags.Open(path);
+    if (!open) {
+        LogError(QStringLiteral("GetTags"), path + QStringLiteral(": ") + open.Why().reason);
+        return open.Why();
     }
-    bool usedV2 = tags.HasTag();
+    ReadTags read;
+    read.whole = tags.TagReadWhole();
+    const bool usedV2 = tags.HasTag();
     if (usedV2) {
         ReadFields(
-            fields, [&tags](TagField f) { return tags.Field(f); },
+            &read.fields, [&tags](TagField f) { return tags.Field(f); },
             [&tags] { return tags.Field(TagField::Comment); });
-        if (tags.PictureCount() > 0 && tags.PictureData(1, picture))
-            *hasPicture = true;
-    }
-    for (;;) {
-        if (tags.HasId3v1Tag() && !usedV2)
-            ReadFields(
-                fields, [&tags](TagField f) { return tags.Id3v1Field(f); },
-                [&tags] { return tags.Id3v1Field(TagField::Comment); });
-        const int code = tags.LastErrorCode();
-        if (code == 0)
-            break;
-        if (code == 208 && usedV2) {
-            usedV2 = false; // the ID3v1 fields replace what the damaged tag gave
-            continue;
+        if (tags.PictureCount() > 0) {
+            const Result<QByteArray> picture = tags.PictureData(1);
+            if (picture) {
+                read.picture = *picture;
+                read.hasPicture = true;
+            } else {
+                read.whole = picture.Why();
+            }
         }
-        if (code != 208)
-            LogError(QStringLiteral("GetTags"), tags.LastErrorText());
-        break;
     }
-    fields->Genre = GenreFromID(fields->Genre);
-    return true;
+    // The ID3v1 fields replace what a damaged tag gave.
+    const bool tagUnreadable = !read.whole && read.whole.Why().code == TagLibraryError::TagUnreadable;
+    if (tags.HasId3v1Tag() && (!usedV2 || tagUnreadable))
+        ReadFields(
+            &read.fields, [&tags](TagField f) { return tags.Id3v1Field(f); },
+            [&tags] { return tags.Id3v1Field(TagField::Comment); });
+    if (!read.whole && !tagUnreadable)
+        LogError(QStringLiteral("GetTags"), read.whole.Why().reason);
+    read.fields.Genre = GenreFromID(read.fields.Genre);
+    return read;
 }
 
 MeasuredPicture MeasurePicture(const QByteArray &data)

@@ -23,14 +23,23 @@ struct TagFields
     QString Comment;
 };
 
+// One file's tags as GetTags read them.
+struct ReadTags
+{
+    TagFields fields;
+    QByteArray picture; // picture number 1, when hasPicture
+    bool hasPicture = false;
+    // Why the tag or its picture 1 was not read whole, if it was not:
+    // TagUnreadable for a tag that cannot be (its ID3v1 fields then stand in).
+    Result<void> whole;
+};
+
 // Reads one file's tag fields and its picture number 1: the ID3v2 tag when
 // there is one, the ID3v1 fields when there is no ID3v2 tag or it cannot be
 // read whole (a picture taken from it stays). The genre is given as its name.
-// False when the file cannot be opened: the fields stay as they were, and
-// tags.LastErrorText() tells why. Problems other than a tag that cannot be
-// read whole are logged, a file that cannot be opened among them.
-bool GetTags(TagLibrary &tags, const QString &path, TagFields *fields, QByteArray *picture,
-             bool *hasPicture);
+// Fails when the file cannot be opened. Problems other than a tag that
+// cannot be read whole are logged, a file that cannot be opened among them.
+Result<ReadTags> GetTags(TagLibrary &tags, const QString &path);
 
 // A picture's size as the program shows it, read from its headers only. PNG
 // and WebP art are measured as they would be once converted to JPEG (same

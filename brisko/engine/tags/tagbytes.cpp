@@ -70,6 +70,13 @@ int ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count, QByteArray *b
     return error;
 }
 
+Result<void> ByteReader::Reading() const
+{
+    if (Failed())
+        return ReadFailure(error_);
+    return Result<void>::Success();
+}
+
 Failure ReadFailure(int error)
 {
     return Failure{TagLibraryError::CannotRead,

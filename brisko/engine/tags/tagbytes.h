@@ -23,7 +23,8 @@ public:
 
     qint64 Size() const { return size_; }
     bool Failed() const { return error_ != 0; }
-    int Error() const { return error_; } // errno of the failed read
+    // Why a read failed, if one did.
+    Result<void> Reading() const;
     // size bytes from offset, all of them, or nothing. What fits the window
     // comes as a slice of it (see SharedSlice), not a copy.
     std::optional<QByteArray> Read(qint64 offset, qint64 size);
@@ -34,7 +35,7 @@ private:
 
     int fd_;
     qint64 size_;
-    int error_ = 0;
+    int error_ = 0; // errno of the failed read
     QByteArray window_;
     qint64 windowAt_ = 0;
 };

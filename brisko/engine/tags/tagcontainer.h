@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "base/tagerrors.h"
 #include "engine/files/atomicsave.h"
 #include "engine/tags/tagedits.h"
 #include "engine/tags/tagfield.h"
@@ -13,6 +14,14 @@
 #include <optional>
 
 class LockedFile;
+
+// ReadWhole's answer for a tag whose reading noted problem (none: empty).
+inline Result<void> WholeUnless(const QString &problem)
+{
+    if (problem.isEmpty())
+        return Result<void>::Success();
+    return Failure{TagLibraryError::TagUnreadable, problem};
+}
 
 // A picture as a tag stores it.
 struct StoredPicture
@@ -37,9 +46,9 @@ public:
 
     // Whether the file holds the format's tag (an ID3v2 tag, a comment block).
     virtual bool HasTag() const = 0;
-    // What keeps the tag from being read whole; empty when it is sound. What
-    // could be read stays usable.
-    virtual QString Problem() const = 0;
+    // Whether the tag was read whole, else what keeps it from that
+    // (TagUnreadable). What could be read stays usable.
+    virtual Result<void> ReadWhole() const = 0;
 
     virtual QString Field(TagField field) const = 0;
     // Pictures are numbered from 1 in the order the file stores them.

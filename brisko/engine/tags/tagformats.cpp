@@ -32,7 +32,7 @@ const std::vector<MusicFormat> &MusicFormats()
          OggHeaderBytes},
         {"M4A", QT_TRANSLATE_NOOP("Engine", "M4A Files"),
          {QStringLiteral("m4a"), QStringLiteral("m4b"), QStringLiteral("mp4")}, true, IsMp4, ReadMp4Tags,
-         Mp4MetadataBytes, Mp4::ItemRefusal},
+         Mp4MetadataBytes, Mp4::ItemFits},
     };
     return formats;
 }
@@ -93,23 +93,22 @@ QString MusicFormatLines()
     return lines;
 }
 
-QString FieldRefusal(const QString &path, TagField field, const QString &text)
+Result<void> FieldFits(const QString &path, TagField field, const QString &text)
 {
     // Most texts fit every format: then no file need be read.
     const std::vector<MusicFormat> &formats = MusicFormats();
-    if (std::none_of(formats.begin(), formats.end(), [&](const MusicFormat &format) {
-            return format.refuses && !format.refuses(field, text).isEmpty();
-        }))
-        return QString();
+    if (std::none_of(formats.begin(), formats.end(),
+                     [&](const MusicFormat &format) { return format.fits && !format.fits(field, text); }))
+        return Result<void>::Success();
     const QByteArray name = BytesFromPath(path);
     int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
     if (fd < 0 && errno == EPERM) // O_NOATIME is for the file's owner only
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return QString();
+        return Result<void>::Success();
     struct stat info {};
     const Result<FileStart> start = ::fstat(fd, &info) == 0 ? ReadFileStart(fd, info.st_size) : Result<FileStart>(Failure{});
     const MusicFormat *format = start ? RecognisedFormat(*start) : nullptr;
     ::close(fd);
-    return format && format->refuses ? format->refuses(field, text) : QString();
+    return format && format->fits ? format->fits(field, text) : Result<void>::Success();
 }

@@ -31,8 +31,8 @@ struct MusicFormat
     Result<std::unique_ptr<TagContainer>> (*read)(const LockedFile &file);
     // The bytes its metadata declares (tags, pictures): what reading it takes.
     qint64 (*metadataBytes)(const FileStart &start);
-    // Why it cannot store a field's text; none: it stores any text.
-    QString (*refuses)(TagField field, const QString &text) = nullptr;
+    // Whether it stores a field's text, else why not; none: it stores any text.
+    Result<void> (*fits)(TagField field, const QString &text) = nullptr;
 };
 
 // Every format, in the order people are shown them.
@@ -52,7 +52,7 @@ QStringList MusicPatterns(const std::vector<MusicFormat> &formats = MusicFormats
 // A line a format, its name and extensions ("  Ogg Vorbis  .ogg .oga"), for usage texts.
 QString MusicFormatLines();
 
-// Why the format of the file at path cannot store text as the field (an M4A
-// track is a number and a total); empty when it can, or when the file cannot
-// be read (its save then tells why). Reads the file only for such text.
-QString FieldRefusal(const QString &path, TagField field, const QString &text);
+// Whether the format of the file at path stores text as the field, else why
+// not (an M4A track is a number and a total); a file that cannot be read
+// passes (its save then tells why). Reads the file only for such text.
+Result<void> FieldFits(const QString &path, TagField field, const QString &text);

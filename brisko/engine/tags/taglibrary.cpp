@@ -69,48 +69,69 @@ void TagLibrary::SetError(int code, const QString &text)
     lastErrorText_ = text;
 }
 
+bool TagLibrary::Keep(const Result<void> &done)
+{
+    if (done)
+        SetError(TagLibraryError::None);
+    else
+        SetError(done.Why());
+    return done.Ok();
+}
+
 short TagLibrary::OpenAudioFile(const QString &requested)
+{
+    if (!Keep(Open(requested)))
+        return 0;
+    const Result<void> whole = TagReadWhole();
+    if (!whole)
+        SetError(whole.Why());
+    return 1;
+}
+
+Result<void> TagLibrary::TagReadWhole() const
+{
+    return Tags() ? Tags()->ReadWhole() : Result<void>::Success();
+}
+
+Result<void> TagLibrary::Open(const QString &requested)
 {
     const QString path = requested; // may be our own path_, which Close() clears
     Close();
-    SetError(TagLibraryError::None);
     const QByteArray real = RealName(path);
-    if (real.isEmpty()) {
-        SetError(TagLibraryError::FileNotFound, EnglishText("Engine", "File not found: %1").arg(path));
-        return 0;
-    }
+    if (real.isEmpty())
+        return Failure{TagLibraryError::FileNotFound, EnglishText("Engine", "File not found: %1").arg(path)};
     // Held locked until the file is closed: read and save see one file.
     QString why;
     if (!original_.Open(PathFromBytes(real), &why)) {
         original_.Close();
-        SetError(TagLibraryError::CannotRead, EnglishText("Engine", "Cannot read %1: %2").arg(path, why));
-        return 0;
+        return Failure{TagLibraryError::CannotRead, EnglishText("Engine", "Cannot read %1: %2").arg(path, why)};
     }
     const Result<FileStart> start = ReadFileStart(original_.Descriptor(), original_.State().st_size);
     const MusicFormat *format = start ? RecognisedFormat(*start) : nullptr;
     if (start && !format) {
         // Its bytes are never read further, let alone written.
         original_.Close();
-        SetError(NotMusicFailure());
-        return 0;
+        return NotMusicFailure();
     }
-    if (start && holdMemory_)
-        heldMemory_ = holdMemory_(format->metadataBytes(*start));
+    if (start && holdMemory_) {
+        Result<std::shared_ptr<void>> held = holdMemory_(format->metadataBytes(*start));
+        if (!held) {
+            original_.Close();
+            return held.Why();
+        }
+        heldMemory_ = std::move(*held);
+    }
     Result<std::unique_ptr<TagContainer>> read =
         start ? format->read(original_) : Result<std::unique_ptr<TagContainer>>(start.Why());
     if (!read) {
         original_.Close();
         heldMemory_.reset();
-        SetError(read.Why().code, EnglishText("Engine", "Cannot read %1: %2").arg(path, read.Why().reason));
-        return 0;
+        return Failure{read.Why().code, EnglishText("Engine", "Cannot read %1: %2").arg(path, read.Why().reason)};
     }
     path_ = path;
     realName_ = real;
     tags_ = std::move(*read);
-    const QString problem = tags_->Problem();
-    if (!problem.isEmpty())
-        SetError(TagLibraryError::TagUnreadable, problem);
-    return 1;
+    return Result<void>::Success();
 }
 
 void TagLibrary::CloseAudioFile()
@@ -125,11 +146,8 @@ TagContainer *TagLibrary::Tags() const
         // with the ID3v1 changes still waiting for their own save.
         auto *self = const_cast<TagLibrary *>(this);
         const TagEdits waiting = edits_;
-        const int code = lastErrorCode_;
-        const QString text = lastErrorText_;
-        self->OpenAudioFile(path_);
+        self->Open(path_);
         self->edits_.id3v1 = waiting.id3v1;
-        self->SetError(code, text);
     }
     return tags_.get();
 }
@@ -195,75 +213,78 @@ bool TagLibrary::PictureTypeStored(int number) const
     return picture && picture->typeStored;
 }
 
-bool TagLibrary::PictureData(int number, QByteArray *data)
+Result<QByteArray> TagLibrary::PictureData(int number) const
 {
     const std::optional<StoredPicture> picture = Tags() ? Tags()->Picture(number) : std::nullopt;
-    if (picture && picture->link) {
-        SetError(TagLibraryError::PictureIsLink,
-                 EnglishText("Engine", "picture %1 is a link to a picture outside the file").arg(number));
-        return false;
+    if (picture && picture->link)
+        return Failure{TagLibraryError::PictureIsLink,
+                       EnglishText("Engine", "picture %1 is a link to a picture outside the file").arg(number)};
+    if (!picture || !picture->readable)
+        return Failure{TagLibraryError::NoSuchPicture,
+                       !picture                     ? EnglishText("Engine", "there is no picture %1").arg(number)
+                       : picture->problem.isEmpty() ? EnglishText("Engine", "picture %1 cannot be read").arg(number)
+                                                    : picture->problem};
+    return picture->data;
+}
+
+Result<void> TagLibrary::WritePictureFile(int number, const QString &destination) const
+{
+    const Result<QByteArray> data = PictureData(number);
+    if (!data)
+        return data.Why();
+    QFile file(destination);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(*data) != data->size() || !file.flush()) {
+        const QString why = file.errorString();
+        file.remove();
+        return Failure{TagLibraryError::CannotWritePicture,
+                       EnglishText("Engine", "cannot write %1: %2").arg(destination, why)};
     }
-    if (!picture || !picture->readable) {
-        SetError(TagLibraryError::NoSuchPicture,
-                 !picture                     ? EnglishText("Engine", "there is no picture %1").arg(number)
-                 : picture->problem.isEmpty() ? EnglishText("Engine", "picture %1 cannot be read").arg(number)
-                                              : picture->problem);
-        return false;
-    }
-    *data = picture->data;
-    return true;
+    return Result<void>::Success();
 }
 
 bool TagLibrary::SavePictureToFile(int number, const QString &destination)
 {
-    QByteArray data;
-    if (!PictureData(number, &data))
-        return false;
-    QFile file(destination);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(data) != data.size() || !file.flush()) {
-        SetError(TagLibraryError::CannotWritePicture,
-                 EnglishText("Engine", "cannot write %1: %2").arg(destination, file.errorString()));
-        file.remove();
-        return false;
-    }
-    return true;
+    const Result<void> written = WritePictureFile(number, destination);
+    if (!written)
+        SetError(written.Why());
+    return written.Ok();
 }
 
 bool TagLibrary::AddPictureFromFile(const QString &path, const QString & /*description*/, int /*number*/,
                                     short pictureType, int /*flags*/)
 {
-    if (!Tags()) {
-        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open"));
-        return false;
-    }
+    const Result<void> added = AddPictureFile(path, pictureType);
+    if (!added)
+        SetError(added.Why());
+    return added.Ok();
+}
+
+Result<void> TagLibrary::AddPictureFile(const QString &path, short pictureType)
+{
+    if (!Tags())
+        return Failure{TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open")};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(TagLibraryError::PictureFileUnreadable,
-                 EnglishText("Engine", "cannot read %1: %2").arg(path, file.errorString()));
-        return false;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{TagLibraryError::PictureFileUnreadable,
+                       EnglishText("Engine", "cannot read %1: %2").arg(path, file.errorString())};
     return AddPictureData(file.readAll(), pictureType);
 }
 
-bool TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
+Result<void> TagLibrary::AddPictureData(const QByteArray &jpeg, short pictureType)
 {
-    if (!Tags()) {
-        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open"));
-        return false;
-    }
+    if (!Tags())
+        return Failure{TagLibraryError::NoFileOpen, EnglishText("Engine", "no file is open")};
     edits_.firstPicture = TagEdits::Picture{jpeg, pictureType};
-    return true;
+    return Result<void>::Success();
 }
 
-bool TagLibrary::MovePictureToFront(int number)
+Result<void> TagLibrary::MovePictureToFront(int number)
 {
-    if (number < 1 || number > PictureCount()) {
-        SetError(TagLibraryError::NoSuchPicture, EnglishText("Engine", "there is no picture %1").arg(number));
-        return false;
-    }
+    if (number < 1 || number > PictureCount())
+        return Failure{TagLibraryError::NoSuchPicture, EnglishText("Engine", "there is no picture %1").arg(number)};
     edits_.frontPicture = number;
-    return true;
+    return Result<void>::Success();
 }
 
 qint64 TagLibrary::TagBytes() const
@@ -271,76 +292,66 @@ qint64 TagLibrary::TagBytes() const
     return Tags() ? Tags()->TagBytes() : 0;
 }
 
-bool TagLibrary::ReplacePictureData(int number, const QByteArray &jpeg)
+Result<void> TagLibrary::ReplacePictureData(int number, const QByteArray &jpeg)
 {
-    if (number < 2 || number > PictureCount()) {
-        SetError(TagLibraryError::NoSuchPicture, EnglishText("Engine", "there is no picture %1").arg(number));
-        return false;
-    }
+    if (number < 2 || number > PictureCount())
+        return Failure{TagLibraryError::NoSuchPicture, EnglishText("Engine", "there is no picture %1").arg(number)};
     edits_.laterPictures.insert(number, TagEdits::Picture{jpeg, GetPictureType(number)});
-    return true;
+    return Result<void>::Success();
 }
 
-bool TagLibrary::RequireOpen(const QString &path)
+Result<void> TagLibrary::RequireOpen(const QString &path) const
 {
-    if (!Tags() || path != path_) {
-        SetError(TagLibraryError::NoFileOpen, EnglishText("Engine", "the file is not open: %1").arg(path));
-        return false;
-    }
-    return true;
+    if (!Tags() || path != path_)
+        return Failure{TagLibraryError::NoFileOpen, EnglishText("Engine", "the file is not open: %1").arg(path)};
+    return Result<void>::Success();
 }
 
-bool TagLibrary::FileUnchangedSinceOpen()
+Result<void> TagLibrary::FileUnchangedSinceOpen() const
 {
     struct stat now {};
     if (original_.IsOpen() && ::stat(realName_.constData(), &now) == 0 && SameFile(now, original_.State()))
-        return true;
-    SetError(TagLibraryError::ChangedSinceOpen,
-             EnglishText("Engine", "the file was changed by another program after it was read"));
-    return false;
+        return Result<void>::Success();
+    return Failure{TagLibraryError::ChangedSinceOpen,
+                   EnglishText("Engine", "the file was changed by another program after it was read")};
 }
 
 short TagLibrary::SaveId3v2Tag(const QString &path, const QDateTime &keepModified)
 {
-    return Save(path, keepModified, true, false);
+    return Keep(Save(path, keepModified, SavedTags::Main)) ? -1 : 0;
 }
 
 short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModified)
 {
-    return Save(path, keepModified, false, true);
+    return Keep(Save(path, keepModified, SavedTags::Id3v1)) ? -1 : 0;
 }
 
-short TagLibrary::SaveTags(const QString &path, const QDateTime &keepModified)
-{
-    return Save(path, keepModified, true, true);
-}
-
-short TagLibrary::Save(const QString &path, const QDateTime &keepModified, bool mainTag, bool id3v1)
+Result<void> TagLibrary::Save(const QString &path, const QDateTime &keepModified, SavedTags which)
 {
     otherNames_ = 0;
-    if (!RequireOpen(path))
-        return 0;
-    SetError(TagLibraryError::None);
+    const Result<void> open = RequireOpen(path);
+    if (!open)
+        return open;
+    const bool mainTag = which != SavedTags::Id3v1;
+    const bool id3v1 = which != SavedTags::Main;
     TagEdits chosen = edits_;
     if (!mainTag)
         chosen = TagEdits{{}, std::nullopt, {}, edits_.id3v1};
     if (!id3v1 || !Tags()->HasId3v1())
         chosen.id3v1.clear();
     if (!chosen.HasTagChanges() && chosen.id3v1.isEmpty())
-        return -1;
+        return Result<void>::Success();
     // The rewrite itself refuses a file changed since it was read.
     Result<FileRewrite> rewrite = Tags()->Render(chosen);
-    if (!rewrite) {
-        SetError(rewrite.Why());
-        return 0;
-    }
+    if (!rewrite)
+        return rewrite.Why();
     // ID3v1 changes not written now wait for their own save.
     return Rewrite(*rewrite, keepModified, !id3v1);
 }
 
 qint64 TagLibrary::SparePadding() const
 {
-    if (!Tags() || !Tags()->Problem().isEmpty())
+    if (!Tags() || !Tags()->ReadWhole())
         return 0;
     const qint64 padding = Tags()->Padding();
     return padding > MostKeptPadding ? padding : 0;
@@ -351,49 +362,42 @@ void TagLibrary::ShrinkPadding()
     edits_.shrinkPadding = true;
 }
 
-qint64 TagLibrary::SizeAfterSave(const QString &path)
+Result<qint64> TagLibrary::SizeAfterSave(const QString &path)
 {
-    if (!RequireOpen(path))
-        return -1;
-    SetError(TagLibraryError::None);
-    if (!FileUnchangedSinceOpen())
-        return -1;
+    const Result<void> open = RequireOpen(path);
+    if (!open)
+        return open.Why();
+    const Result<void> unchanged = FileUnchangedSinceOpen();
+    if (!unchanged)
+        return unchanged.Why();
     Result<FileRewrite> rewrite = Tags()->Render(
         TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}, edits_.shrinkPadding, edits_.frontPicture});
-    if (!rewrite) {
-        SetError(rewrite.Why());
-        return -1;
-    }
+    if (!rewrite)
+        return rewrite.Why();
     QString why;
-    if (!MayRewrite(PathFromBytes(realName_), &why)) {
-        SetError(TagLibraryError::NotWritable, why);
-        return -1;
-    }
+    if (!MayRewrite(PathFromBytes(realName_), &why))
+        return Failure{TagLibraryError::NotWritable, why};
     return rewrite->NewSize();
 }
 
-short TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
+Result<void> TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
 {
     rewrite.path = PathFromBytes(realName_);
     rewrite.modified = ModifiedTime(keepModified, original_.State());
     const struct stat read = original_.State();
     const Result<int> otherNames = group_ ? group_->Add(rewrite, std::move(original_)) : RewriteFile(rewrite, original_);
-    if (!otherNames) {
-        SetError(otherNames.Why());
-        return 0;
-    }
+    if (!otherNames)
+        return otherNames.Why();
     replaced_ = read;
     otherNames_ = *otherNames;
     if (group_) {
         // The group holds the file now, and the new one is not in place yet.
         Close();
-        SetError(TagLibraryError::None);
-        return -1;
+        return Result<void>::Success();
     }
     // A following read or save starts from the new file, read when first
     // asked for: most callers close the file now.
     edits_ = TagEdits{{}, std::nullopt, {}, keepId3v1Changes ? edits_.id3v1 : QMap<TagField, QString>()};
     reread_ = true;
-    SetError(TagLibraryError::None);
-    return -1;
+    return Result<void>::Success();
 }

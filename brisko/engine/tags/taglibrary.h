@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
 #include "base/tagerrors.h"
 #include "engine/files/lockedfile.h"
 #include "engine/tags/tagcontainer.h"
@@ -28,7 +29,10 @@ class ReplaceGroup;
 // beside the old one, checks it, and renames it into place; a save that
 // cannot keep everything is refused and leaves the file as it was.
 //
-// Failures set LastErrorCode and LastErrorText; see TagLibraryError.
+// The engine asks through the members that answer with a Result; the
+// documented members with 16-bit results (OpenAudioFile, SaveId3v2Tag, ...)
+// call those and keep the last failure for LastErrorCode and LastErrorText
+// (see TagLibraryError), for the callers that read it that way.
 class TagLibrary
 {
 public:
@@ -37,16 +41,24 @@ public:
     TagLibrary(const TagLibrary &) = delete;
     TagLibrary &operator=(const TagLibrary &) = delete;
 
-    // 1 when the file was opened, 0 otherwise (then no file is open). The
-    // file stays open and locked against other Brisko processes until it is
-    // closed or another is opened.
+    // Opens the file, or says why not (then no file is open). The file stays
+    // open and locked against other Brisko processes until it is closed or
+    // another is opened. A tag that cannot be read whole still opens (see
+    // TagReadWhole).
+    Result<void> Open(const QString &requested);
+    // Open, 1 when the file was opened, 0 otherwise; a tag that cannot be
+    // read whole sets the error TagUnreadable.
     short OpenAudioFile(const QString &requested);
+    // Whether the open file's tag was read whole, else why not
+    // (TagUnreadable); what could be read stays usable.
+    Result<void> TagReadWhole() const;
     void CloseAudioFile();
     // Memory held while an open file's tags are in memory: asked for with
     // what the file's format declares its metadata to take, before any of
     // it is read, and given back when the file is closed. It may wait, or
-    // throw to refuse the file. None: nothing is held.
-    using MemoryHold = std::function<std::shared_ptr<void>(qint64 metadataBytes)>;
+    // fail to refuse the file (the open fails with its failure). None:
+    // nothing is held.
+    using MemoryHold = std::function<Result<std::shared_ptr<void>>(qint64 metadataBytes)>;
     void HoldMemoryWith(MemoryHold hold) { holdMemory_ = std::move(hold); }
     // Saves made while a group is given wait in it to reach the disk with
     // others (see ReplaceGroup), and close the file; none: each save is on
@@ -86,31 +98,35 @@ public:
     short GetPictureType(int number) const;
     // False where the format stores no type and the picture is taken as a front cover.
     bool PictureTypeStored(int number) const;
-    // Picture number's image data as stored; false (and the error set) when
-    // there is no such picture or it cannot be read.
-    bool PictureData(int number, QByteArray *data);
-    // Writes picture number's image data as stored; false if it cannot.
+    // Picture number's image data as stored, or why there is none.
+    Result<QByteArray> PictureData(int number) const;
+    // Writes picture number's image data as stored.
+    Result<void> WritePictureFile(int number, const QString &destination) const;
+    // WritePictureFile, false (and the error set) when it cannot.
     bool SavePictureToFile(int number, const QString &destination);
     // The next SaveId3v2Tag makes the JPEG at path picture number 1 with the
     // type given, replacing picture 1 where it stands (or adding one when
     // there is none). description and flags are accepted and not used: the
     // picture keeps picture 1's description and its text encoding (spaces
     // are added if another picture has the same description, which ID3v2
-    // forbids); a first picture has none.
+    // forbids); a first picture has none. False (and the error set) when
+    // the file cannot be read or no file is open.
     bool AddPictureFromFile(const QString &path, const QString &description, int number,
                             short pictureType, int flags);
+    // The same, answering with why it cannot.
+    Result<void> AddPictureFile(const QString &path, short pictureType);
 
     // The same with the JPEG's bytes.
-    bool AddPictureData(const QByteArray &jpeg, short pictureType);
+    Result<void> AddPictureData(const QByteArray &jpeg, short pictureType);
     // The next SaveId3v2Tag moves picture number ahead of the others, its
     // bytes and every other picture's as they are; AddPictureData then
     // replaces it, and ReplacePictureData keeps the numbers as stored.
-    bool MovePictureToFront(int number);
+    Result<void> MovePictureToFront(int number);
     // The bytes of the file's tag as stored (see TagContainer::TagBytes).
     qint64 TagBytes() const;
     // The next SaveId3v2Tag makes the JPEG picture number (2 or later) in
     // its place, with its type and description.
-    bool ReplacePictureData(int number, const QByteArray &jpeg);
+    Result<void> ReplacePictureData(int number, const QByteArray &jpeg);
     // Padding beyond what a save keeps (more than 64 KB, as saves that kept
     // a file's length left it); 0 when there is none, or the tag cannot be
     // written. The next SaveId3v2Tag gives it back after ShrinkPadding, even
@@ -118,14 +134,19 @@ public:
     qint64 SparePadding() const;
     void ShrinkPadding();
     // What SaveId3v2Tag would write, without writing: the new file's length,
-    // or -1 (and the error set) when the save would be refused.
-    qint64 SizeAfterSave(const QString &path);
-    // -1 when the file was written (or there was nothing to write), 0 when not.
-    // With keepModified valid the new file carries that modification time.
+    // or why the save would be refused.
+    Result<qint64> SizeAfterSave(const QString &path);
+    // The tags a save writes: the file's own, its ID3v1 tag, or both in one
+    // rewrite of the file (the same outcome, half the writing).
+    enum class SavedTags { Main, Id3v1, Both };
+    // Writes the changes to the tags chosen (done too when there is nothing
+    // to write), or says why the file was left as it was. With keepModified
+    // valid the new file carries that modification time.
+    Result<void> Save(const QString &path, const QDateTime &keepModified, SavedTags which);
+    // Save, -1 when the file was written (or there was nothing to write), 0
+    // (and the error set) when not.
     short SaveId3v2Tag(const QString &path, const QDateTime &keepModified = QDateTime());
     short SaveId3v1Tag(const QString &path, const QDateTime &keepModified = QDateTime());
-    // Both saves in one rewrite of the file: the same outcome, half the writing.
-    short SaveTags(const QString &path, const QDateTime &keepModified = QDateTime());
 
     // After a save: the other hard links of the file replaced, which keep
     // its old content, and that file as it was read.
@@ -139,13 +160,13 @@ private:
     void Close();
     void SetError(int code, const QString &text = QString());
     void SetError(const Failure &failure) { SetError(failure.code, failure.reason); }
-    bool RequireOpen(const QString &path);
+    // Sets LastErrorCode from the answer (None when done); whether it was done.
+    bool Keep(const Result<void> &done);
+    Result<void> RequireOpen(const QString &path) const;
     // The open file's tags; none when no file is open.
     TagContainer *Tags() const;
-    bool FileUnchangedSinceOpen();
-    // The saves above: the chosen tags' changes in one rewrite.
-    short Save(const QString &path, const QDateTime &keepModified, bool mainTag, bool id3v1);
-    short Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);
+    Result<void> FileUnchangedSinceOpen() const;
+    Result<void> Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes);
 
     QString path_;
     QByteArray realName_; // the file itself, links resolved, as the bytes of its name

@@ -548,10 +548,10 @@ bool frmPicMod::TrackRefused(const QString &track)
     QStringList names;
     QString reason;
     for (const int row : list_->RowIndexes(true)) {
-        const QString why = FieldRefusal(list_->PathAt(row), TagField::Track, track);
-        if (!why.isEmpty()) {
+        const Result<void> fits = FieldFits(list_->PathAt(row), TagField::Track, track);
+        if (!fits) {
             names << list_->Field(row, ColFileName);
-            reason = why;
+            reason = fits.Why().reason;
         }
     }
     if (names.isEmpty())

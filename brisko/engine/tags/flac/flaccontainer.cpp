@@ -19,7 +19,7 @@ public:
     FlacTags(Flac::Metadata metadata, qint64 fileSize, qint64 shareBlock);
 
     bool HasTag() const override { return commentBlock_ >= 0 || !pictureBlocks_.isEmpty(); }
-    QString Problem() const override { return problem_; }
+    Result<void> ReadWhole() const override { return WholeUnless(problem_); }
     QString Field(TagField field) const override { return Vorbis::FieldText(comments_, field); }
     int PictureCount() const override { return int(pictureBlocks_.size()); }
     std::optional<StoredPicture> Picture(int number) const override;
@@ -95,8 +95,8 @@ Result<std::unique_ptr<TagContainer>> ReadFlacTags(const LockedFile &file)
 {
     const qint64 size = file.State().st_size;
     Flac::Metadata metadata = Flac::ReadMetadata(file.Descriptor(), size);
-    if (metadata.readError != 0)
-        return ReadFailure(metadata.readError);
+    if (!metadata.reading)
+        return metadata.reading.Why();
     return std::unique_ptr<TagContainer>(new FlacTags(std::move(metadata), size, ShareBlock(file.State())));
 }
 

@@ -3,6 +3,7 @@
 
 #include "base/byteorder.h"
 #include "base/sharedbytes.h"
+#include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/tagbytes.h"
 
@@ -54,25 +55,31 @@ QList<Found> WalkHeaders(ByteReader &reader, qint64 at, Metadata *metadata)
     return found;
 }
 
+// What keeps the file from being written.
+Failure Unwritable(const QString &why)
+{
+    return Failure{TagLibraryError::WouldLoseData, why};
+}
+
 // What a well-formed stream must be, given that its blocks were all found.
-QString StructureProblem(const Metadata &metadata, ByteReader &reader)
+Result<void> CheckStructure(const Metadata &metadata, ByteReader &reader)
 {
     const QList<Block> &blocks = metadata.blocks;
     if (blocks.isEmpty() || blocks.first().type != StreamInfo || blocks.first().body.size() != 34)
-        return EnglishText("Engine", "the first metadata block is not a 34-byte STREAMINFO");
+        return Unwritable(EnglishText("Engine", "the first metadata block is not a 34-byte STREAMINFO"));
     int comments = 0;
     for (qsizetype i = 1; i < blocks.size(); ++i) {
         if (blocks.at(i).type == StreamInfo)
-            return EnglishText("Engine", "more than one STREAMINFO block");
+            return Unwritable(EnglishText("Engine", "more than one STREAMINFO block"));
         comments += blocks.at(i).type == Comments;
     }
     if (comments > 1)
-        return EnglishText("Engine", "more than one comment block");
+        return Unwritable(EnglishText("Engine", "more than one comment block"));
     // Frames start with a sync code of 14 bits, 0xFFF8 (fixed block size) or 0xFFF9 (variable).
     const std::optional<QByteArray> sync = reader.Read(metadata.audioStart, 2);
     if (!sync || uchar(sync->at(0)) != 0xFF || (uchar(sync->at(1)) & 0xFE) != 0xF8)
-        return EnglishText("Engine", "no audio frame where the audio should begin");
-    return QString();
+        return Unwritable(EnglishText("Engine", "no audio frame where the audio should begin"));
+    return Result<void>::Success();
 }
 
 } // namespace
@@ -87,7 +94,7 @@ Metadata ReadMetadata(int fd, qint64 fileSize)
     if (metadata.problem.isEmpty() && reader.Read(start.offset, 4) != QByteArray("fLaC"))
         metadata.problem = EnglishText("Engine", "no FLAC stream where one should begin");
     if (!metadata.problem.isEmpty()) {
-        metadata.readError = reader.Error();
+        metadata.reading = reader.Reading();
         return metadata;
     }
 
@@ -99,9 +106,10 @@ Metadata ReadMetadata(int fd, qint64 fileSize)
         for (const Found &block : found)
             metadata.blocks.append({block.type, SharedSlice(all, block.at - first, block.length)});
     }
-    if (metadata.problem.isEmpty())
-        metadata.problem = StructureProblem(metadata, reader);
-    metadata.readError = reader.Error();
+    const Result<void> structure = metadata.problem.isEmpty() ? CheckStructure(metadata, reader) : Result<void>();
+    if (!structure)
+        metadata.problem = structure.Why().reason;
+    metadata.reading = reader.Reading();
     return metadata;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -32,7 +34,7 @@ struct Metadata
     QList<Block> blocks;   // in stored order; the last one carries the last-block flag
     qint64 audioStart = 0; // where the first audio frame starts
     QString problem;       // why the file must not be written; empty when it may be
-    int readError = 0;     // errno of a read that failed
+    Result<void> reading;  // why a read failed, if one did
 };
 
 Metadata ReadMetadata(int fd, qint64 fileSize);

@@ -42,11 +42,11 @@ public:
 
     bool HasTag() const override { return tag_.present; }
 
-    QString Problem() const override
+    Result<void> ReadWhole() const override
     {
         if (tag_.present && !tag_.IsComplete())
-            return tag_.problem;
-        return tagAtEnd_ ? EnglishText("Engine", "an ID3v2 tag at the end of the file") : QString();
+            return WholeUnless(tag_.problem);
+        return WholeUnless(tagAtEnd_ ? EnglishText("Engine", "an ID3v2 tag at the end of the file") : QString());
     }
 
     QString Field(TagField field) const override { return fields_.value(field); }

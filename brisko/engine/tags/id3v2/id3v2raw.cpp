@@ -2,6 +2,7 @@
 #include "engine/tags/id3v2/id3v2raw.h"
 
 #include "base/byteorder.h"
+#include "base/tagerrors.h"
 #include "base/sharedbytes.h"
 #include "base/translation.h"
 
@@ -326,7 +327,7 @@ PictureFields FindPictureFields(const Frame &frame, const Tag &tag)
     return fields;
 }
 
-bool ConvertTo23(const Tag &v22, Tag *v23, QString *why)
+Result<Tag> ConvertTo23(const Tag &v22)
 {
     // Every version 2.2 frame and the version 2.3 frame that replaced it,
     // with the sort frames iTunes writes.
@@ -346,18 +347,17 @@ bool ConvertTo23(const Tag &v22, Tag *v23, QString *why)
         {"WPB", "WPUB"}, {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSP", "TSOP"},
         {"TSA", "TSOA"}, {"TS2", "TSO2"}, {"TSC", "TSOC"},
     };
-    *v23 = v22;
-    v23->major = 3;
-    v23->revision = 0;
-    v23->flags = 0;
-    v23->frames.clear();
+    Tag v23 = v22;
+    v23.major = 3;
+    v23.revision = 0;
+    v23.flags = 0;
+    v23.frames.clear();
     for (const Frame &frame : v22.frames) {
         const QByteArray name = names.value(frame.id);
-        if (name.isEmpty()) {
-            *why = EnglishText("Engine", "the ID3v2.2 frame %1 has no ID3v2.3 counterpart")
-                       .arg(QString::fromLatin1(frame.id));
-            return false;
-        }
+        if (name.isEmpty())
+            return Failure{TagLibraryError::WouldLoseData,
+                           EnglishText("Engine", "the ID3v2.2 frame %1 has no ID3v2.3 counterpart")
+                               .arg(QString::fromLatin1(frame.id))};
         QByteArray content = frame.Content();
         if (frame.id == "PIC" && content.size() >= 4) {
             // Encoding, a three-letter format, then type, description and data
@@ -366,9 +366,9 @@ bool ConvertTo23(const Tag &v22, Tag *v23, QString *why)
             const QByteArray mime = format == "jpg" ? QByteArray("image/jpeg") : "image/" + format;
             content = content.left(1) + mime + '\0' + content.mid(4);
         }
-        v23->frames.append(MakeFrame(name, content, 3));
+        v23.frames.append(MakeFrame(name, content, 3));
     }
-    return true;
+    return v23;
 }
 
 Frame MakeFrame(const QByteArray &id, const QByteArray &content, int major)

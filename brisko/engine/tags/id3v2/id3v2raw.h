@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -100,9 +102,9 @@ PictureFields FindPictureFields(const Frame &frame, const Tag &tag);
 
 // The same tag as version 2.3, frame by frame: the three-letter IDs become
 // their four-letter names with the content unchanged, and pictures get a MIME
-// type in place of their three-letter format. Fails (returns false, with the
-// reason in why) when a frame has no version 2.3 counterpart.
-bool ConvertTo23(const Tag &v22, Tag *v23, QString *why);
+// type in place of their three-letter format. Fails when a frame has no
+// version 2.3 counterpart.
+Result<Tag> ConvertTo23(const Tag &v22);
 
 // A frame with the given content and no flags, for a tag of that version.
 Frame MakeFrame(const QByteArray &id, const QByteArray &content, int major);

@@ -117,12 +117,10 @@ Result<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits) const
 
     if (tag.major == 2) {
         // Version 2.2 cannot be written any more: the same frames as 2.3.
-        Id3v2::Tag v23;
-        QString why;
-        if (!Id3v2::ConvertTo23(tag, &v23, &why)) {
-            return Failure{TagLibraryError::WouldLoseData, why};
-        }
-        tag = v23;
+        const Result<Id3v2::Tag> v23 = Id3v2::ConvertTo23(tag);
+        if (!v23)
+            return v23.Why();
+        tag = *v23;
     }
 
     const auto replace = [&tag](int index, const std::optional<Id3v2::Frame> &frame) {
@@ -195,7 +193,7 @@ Result<Id3v2::Tag> Id3v2Writer::EditedTag(const TagEdits &edits) const
     return tag;
 }
 
-std::optional<Failure> Id3v2Writer::PrepareId3v2(const TagEdits &edits, FileRewrite *rewrite) const
+Result<void> Id3v2Writer::PrepareId3v2(const TagEdits &edits, FileRewrite *rewrite) const
 {
     const Result<Id3v2::Tag> edited = EditedTag(edits);
     if (!edited)
@@ -215,11 +213,10 @@ std::optional<Failure> Id3v2Writer::PrepareId3v2(const TagEdits &edits, FileRewr
 
     rewrite->head = rendered;
     rewrite->keepFrom = oldSize;
-    return std::nullopt;
+    return Result<void>::Success();
 }
 
-std::optional<Failure> Id3v2Writer::PrepareId3v1(const QMap<TagField, QString> &changes,
-                                                 FileRewrite *rewrite) const
+Result<void> Id3v2Writer::PrepareId3v1(const QMap<TagField, QString> &changes, FileRewrite *rewrite) const
 {
     TagLib::ByteVectorStream stream(ToByteVector(id3v1_));
     TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
@@ -253,21 +250,21 @@ std::optional<Failure> Id3v2Writer::PrepareId3v1(const QMap<TagField, QString> &
 
     rewrite->keepTo = fileSize_ - 128;
     rewrite->tail = updated;
-    return std::nullopt;
+    return Result<void>::Success();
 }
 
 Result<FileRewrite> Id3v2Writer::Render(const TagEdits &edits) const
 {
     FileRewrite rewrite;
     rewrite.keepTo = fileSize_;
-    std::optional<Failure> failure;
+    Result<void> prepared;
     if (edits.HasTagChanges())
-        failure = PrepareId3v2(edits, &rewrite);
+        prepared = PrepareId3v2(edits, &rewrite);
     // A file without an ID3v1 tag does not get one.
-    if (!failure && !edits.id3v1.isEmpty() && !id3v1_.isEmpty())
-        failure = PrepareId3v1(edits.id3v1, &rewrite);
-    if (failure)
-        return *failure;
+    if (prepared && !edits.id3v1.isEmpty() && !id3v1_.isEmpty())
+        prepared = PrepareId3v1(edits.id3v1, &rewrite);
+    if (!prepared)
+        return prepared.Why();
     rewrite.check = [plan = rewrite, size = fileSize_](int copy, int original) {
         return AudioKept(plan, size, copy, original);
     };

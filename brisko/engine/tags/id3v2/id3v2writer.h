@@ -11,7 +11,6 @@
 #include <QMap>
 #include <QString>
 
-#include <optional>
 
 // Turns the changes into the new file of an MP3 file as read: a new ID3v2
 // tag in which only the changed frames are made anew, each in its place, an
@@ -33,9 +32,9 @@ private:
     // changed ones made anew in their places.
     Result<Id3v2::Tag> EditedTag(const TagEdits &edits) const;
     // The new ID3v2 tag at the head of the rewrite, in place of the old one.
-    std::optional<Failure> PrepareId3v2(const TagEdits &edits, FileRewrite *rewrite) const;
+    Result<void> PrepareId3v2(const TagEdits &edits, FileRewrite *rewrite) const;
     // The ID3v1 tag with its changed fields at the tail, in place of the old one.
-    std::optional<Failure> PrepareId3v1(const QMap<TagField, QString> &changes, FileRewrite *rewrite) const;
+    Result<void> PrepareId3v1(const QMap<TagField, QString> &changes, FileRewrite *rewrite) const;
 
     const Id3v2::Tag &tag_;
     const bool tagAtEnd_;

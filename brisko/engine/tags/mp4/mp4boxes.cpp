@@ -3,6 +3,7 @@
 
 #include "base/byteorder.h"
 #include "base/sharedbytes.h"
+#include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/tags/tagbytes.h"
 
@@ -21,11 +22,17 @@ constexpr quint32 Co64 = Fourcc("co64");
 constexpr quint32 Hdlr = Fourcc("hdlr");
 constexpr quint32 Sidx = Fourcc("sidx");
 
-// The first thing wrong keeps the file from being written.
-void Note(File *file, const QString &problem)
+// What keeps the file from being written.
+Failure Unwritable(const QString &why)
 {
-    if (file->problem.isEmpty())
-        file->problem = problem;
+    return Failure{TagLibraryError::WouldLoseData, why};
+}
+
+// The first thing wrong keeps the file from being written.
+void Note(File *file, const Result<void> &found)
+{
+    if (!found && file->problem.isEmpty())
+        file->problem = found.Why().reason;
 }
 
 // A box's type for a reason, its control characters as "?".
@@ -43,7 +50,7 @@ QString Name(quint32 type)
 // `at` that may take up to room bytes; why not where it cannot be one (a
 // size past room is left for the caller to tell). shownAt: its place in the
 // file, for the reason.
-QString ParseHeader(const QByteArray &bytes, qint64 room, qint64 at, qint64 shownAt, Box *box)
+Result<void> ParseHeader(const QByteArray &bytes, qint64 room, qint64 at, qint64 shownAt, Box *box)
 {
     box->at = at;
     box->type = BigEndian(bytes, 4, 4);
@@ -51,7 +58,7 @@ QString ParseHeader(const QByteArray &bytes, qint64 room, qint64 at, qint64 show
     box->size = size;
     if (size == 1) {
         if (bytes.size() < 16)
-            return EnglishText("Engine", "the box at byte %1 is cut off in its header").arg(shownAt);
+            return Unwritable(EnglishText("Engine", "the box at byte %1 is cut off in its header").arg(shownAt));
         box->header = 16;
         const quint64 large = BigEndian64(bytes, 8);
         box->size = large > quint64(room) ? room + 1 : qint64(large);
@@ -60,34 +67,35 @@ QString ParseHeader(const QByteArray &bytes, qint64 room, qint64 at, qint64 show
         box->size = room;
     }
     if (box->size < box->header)
-        return EnglishText("Engine", "the box at byte %1 is smaller than its header").arg(shownAt);
-    return QString();
+        return Unwritable(EnglishText("Engine", "the box at byte %1 is smaller than its header").arg(shownAt));
+    return Result<void>::Success();
 }
 
 // The file's own boxes by their headers, up to its end.
-QString WalkFile(ByteReader &reader, File *file)
+Result<void> WalkFile(ByteReader &reader, File *file)
 {
     for (qint64 at = 0; at < reader.Size();) {
         if (file->boxes.size() == MostBoxes)
-            return EnglishText("Engine", "more than %1 boxes").arg(MostBoxes);
+            return Unwritable(EnglishText("Engine", "more than %1 boxes").arg(MostBoxes));
         const qint64 room = reader.Size() - at;
         const std::optional<QByteArray> header = reader.Read(at, qMin<qint64>(room, 16));
         if (header && (header->startsWith("APETAGEX") || (header->startsWith("TAG") && room == 128)))
-            return EnglishText("Engine", "the file ends in an APE or ID3v1 tag, which MP4 files do not hold");
+            return Unwritable(
+                EnglishText("Engine", "the file ends in an APE or ID3v1 tag, which MP4 files do not hold"));
         if (!header || room < 8)
-            return EnglishText("Engine", "the file ends in %1 bytes that are not a box").arg(room);
+            return Unwritable(EnglishText("Engine", "the file ends in %1 bytes that are not a box").arg(room));
         Box box;
-        const QString problem = ParseHeader(*header, room, at, at, &box);
-        if (!problem.isEmpty())
-            return problem;
+        const Result<void> parsed = ParseHeader(*header, room, at, at, &box);
+        if (!parsed)
+            return parsed;
         if (box.size > room)
-            return EnglishText("Engine", "the %1 box at byte %2 runs past the end of the file")
-                .arg(Name(box.type))
-                .arg(at);
+            return Unwritable(EnglishText("Engine", "the %1 box at byte %2 runs past the end of the file")
+                                  .arg(Name(box.type))
+                                  .arg(at));
         file->boxes.append(box);
         at += box.size;
     }
-    return QString();
+    return Result<void>::Success();
 }
 
 bool IsContainer(const File &file, quint32 type, int parent)
@@ -100,14 +108,14 @@ bool IsContainer(const File &file, quint32 type, int parent)
 }
 
 // Notes where a box of the tags is; why not when there is a second one.
-QString NoteTagBox(File *file, int index)
+Result<void> NoteTagBox(File *file, int index)
 {
     const Box &box = file->tree.at(index);
-    const auto once = [&](int *slot) {
+    const auto once = [&](int *slot) -> Result<void> {
         if (*slot >= 0)
-            return EnglishText("Engine", "the file holds more than one %1 box").arg(Name(box.type));
+            return Unwritable(EnglishText("Engine", "the file holds more than one %1 box").arg(Name(box.type)));
         *slot = index;
-        return QString();
+        return Result<void>::Success();
     };
     if (box.type == Udta && box.parent == 0)
         return once(&file->udta);
@@ -117,42 +125,43 @@ QString NoteTagBox(File *file, int index)
         return once(&file->ilst);
     if (box.parent == file->ilst && file->ilst >= 0) {
         file->items.append(index);
-        return box.type == Covr ? once(&file->covr) : QString();
+        return box.type == Covr ? once(&file->covr) : Result<void>::Success();
     }
     if (box.parent == file->covr && file->covr >= 0 && box.type != Data)
-        return EnglishText("Engine", "the cover art holds a %1 box where only data boxes belong").arg(Name(box.type));
+        return Unwritable(EnglishText("Engine", "the cover art holds a %1 box where only data boxes belong")
+                              .arg(Name(box.type)));
     if (box.type == Data && file->ilst >= 0 && file->tree.at(box.parent).parent == file->ilst
         && box.size < box.header + 8)
-        return EnglishText("Engine", "a data box at byte %1 is too short").arg(file->MoovStart() + box.at);
-    return QString();
+        return Unwritable(EnglishText("Engine", "a data box at byte %1 is too short").arg(file->MoovStart() + box.at));
+    return Result<void>::Success();
 }
 
 // A chunk offset table holds as many offsets as it says, and each of them
 // points into the file but not into moov, which is the part that moves.
-QString CheckChunkOffsets(const File &file, int index)
+Result<void> CheckChunkOffsets(const File &file, int index)
 {
     const Box &box = file.tree.at(index);
     const int width = box.type == Co64 ? 8 : 4;
     const qint64 body = box.size - box.header;
     const qint64 count = body >= 8 ? BigEndian(file.moovBytes, box.at + box.header + 4, 4) : -1;
     if (count < 0 || body != 8 + count * width)
-        return EnglishText("Engine", "the %1 box at byte %2 does not hold as many offsets as it says")
-            .arg(Name(box.type))
-            .arg(file.MoovStart() + box.at);
+        return Unwritable(EnglishText("Engine", "the %1 box at byte %2 does not hold as many offsets as it says")
+                              .arg(Name(box.type))
+                              .arg(file.MoovStart() + box.at));
     for (const quint64 offset : ChunkOffsets(file, index)) {
         if (offset >= quint64(file.MoovStart()) && offset < quint64(file.MoovEnd()))
-            return EnglishText("Engine", "a chunk offset points into the moov box");
+            return Unwritable(EnglishText("Engine", "a chunk offset points into the moov box"));
         if (offset >= quint64(file.size))
-            return EnglishText("Engine", "a chunk offset points past the end of the file");
+            return Unwritable(EnglishText("Engine", "a chunk offset points past the end of the file"));
     }
-    return QString();
+    return Result<void>::Success();
 }
 
 // The boxes inside moov, one after the other, with a stack of the boxes
 // that hold the place reached, never by recursion. Gives why a box cannot
 // be read; what is wrong with a box that can be read is noted, and the
 // walk goes on, so that what can be read is read.
-QString WalkMoov(File *file)
+Result<void> WalkMoov(File *file)
 {
     const QByteArray &bytes = file->moovBytes;
     Box moov = file->boxes.at(file->moov);
@@ -174,22 +183,24 @@ QString WalkMoov(File *file)
             continue;
         }
         if (room < 8)
-            return EnglishText("Engine", "%1 bytes at byte %2 are not a box").arg(room).arg(file->MoovStart() + at);
+            return Unwritable(
+                EnglishText("Engine", "%1 bytes at byte %2 are not a box").arg(room).arg(file->MoovStart() + at));
         if (file->tree.size() == MostBoxes)
-            return EnglishText("Engine", "more than %1 boxes").arg(MostBoxes);
+            return Unwritable(EnglishText("Engine", "more than %1 boxes").arg(MostBoxes));
         if (open.size() == MostDepth)
-            return EnglishText("Engine", "boxes are nested more than %1 deep").arg(MostDepth);
+            return Unwritable(EnglishText("Engine", "boxes are nested more than %1 deep").arg(MostDepth));
         Box box;
         const qint64 shownAt = file->MoovStart() + at;
-        QString problem = ParseHeader(SharedSlice(bytes, at, qMin<qint64>(room, 16)), room, at, shownAt, &box);
-        if (problem.isEmpty() && box.toEnd)
-            problem = EnglishText("Engine", "the box at byte %1 declares no size").arg(shownAt);
-        if (problem.isEmpty() && box.size > room)
-            problem = EnglishText("Engine", "the %1 box at byte %2 is larger than the box that holds it")
-                          .arg(Name(box.type))
-                          .arg(shownAt);
-        if (!problem.isEmpty())
-            return problem;
+        const Result<void> parsed =
+            ParseHeader(SharedSlice(bytes, at, qMin<qint64>(room, 16)), room, at, shownAt, &box);
+        if (!parsed)
+            return parsed;
+        if (box.toEnd)
+            return Unwritable(EnglishText("Engine", "the box at byte %1 declares no size").arg(shownAt));
+        if (box.size > room)
+            return Unwritable(EnglishText("Engine", "the %1 box at byte %2 is larger than the box that holds it")
+                               .arg(Name(box.type))
+                               .arg(shownAt));
         box.parent = open.last();
         file->tree.append(box);
         const int index = int(file->tree.size() - 1);
@@ -207,13 +218,14 @@ QString WalkMoov(File *file)
                 file->metaVersion = box.size < box.header + 8 || BigEndian(bytes, box.at + box.header + 4, 4) != Hdlr;
             const int fullBox = box.type == Meta && file->metaVersion ? 4 : 0;
             if (box.size < box.header + fullBox)
-                return EnglishText("Engine", "the meta box at byte %1 is too short").arg(file->MoovStart() + box.at);
+                return Unwritable(
+                    EnglishText("Engine", "the meta box at byte %1 is too short").arg(file->MoovStart() + box.at));
             file->tree[index].holds = true;
             open.append(index);
             at = box.at + box.header + fullBox;
         }
     }
-    return QString();
+    return Result<void>::Success();
 }
 
 // Where the bytes that a sidx box indexes end: they begin first_offset
@@ -240,30 +252,30 @@ qint64 IndexedEnd(ByteReader &reader, const Box &sidx)
 }
 
 // Finds moov among the file's boxes and reads it.
-QString ReadMoov(ByteReader &reader, File *file)
+Result<void> ReadMoov(ByteReader &reader, File *file)
 {
     for (int i = 0; i < file->boxes.size(); ++i) {
         const quint32 type = file->boxes.at(i).type;
         if (type == Moov) {
             if (file->moov >= 0)
-                return EnglishText("Engine", "the file holds more than one %1 box").arg(Name(Moov));
+                return Unwritable(EnglishText("Engine", "the file holds more than one %1 box").arg(Name(Moov)));
             file->moov = i;
         }
         const bool fragment = type == Fourcc("moof") || type == Fourcc("mfra");
         file->fragmented = file->fragmented || fragment;
     }
     if (file->moov < 0)
-        return EnglishText("Engine", "the file holds no moov box");
+        return Unwritable(EnglishText("Engine", "the file holds no moov box"));
     const Box &moov = file->boxes.at(file->moov);
     for (int i = 0; i < file->moov; ++i) {
         if (file->boxes.at(i).type == Sidx)
             file->indexAcrossMoov = file->indexAcrossMoov || IndexedEnd(reader, file->boxes.at(i)) > moov.at;
     }
     if (moov.size > MostTagBytes)
-        return EnglishText("Engine", "the moov box is larger than %1 MB").arg(MostTagBytes >> 20);
+        return Unwritable(EnglishText("Engine", "the moov box is larger than %1 MB").arg(MostTagBytes >> 20));
     file->moovBytes = reader.Read(moov.at, moov.size).value_or(QByteArray());
     if (file->moovBytes.size() != moov.size)
-        return EnglishText("Engine", "the moov box cannot be read");
+        return Unwritable(EnglishText("Engine", "the moov box cannot be read"));
     return WalkMoov(file);
 }
 
@@ -301,7 +313,7 @@ File ReadFile(int fd, qint64 fileSize)
     Note(&file, WalkFile(reader, &file));
     // A moov before the damage is read too.
     Note(&file, ReadMoov(reader, &file));
-    file.readError = reader.Error();
+    file.reading = reader.Reading();
     return file;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -55,7 +57,7 @@ struct File
     bool metaVersion = true; // meta carries a full box's version and flags; QuickTime's older one does not
     qint64 size = 0;         // of the whole file
     QString problem;         // why the file must not be written; empty when it may be
-    int readError = 0;       // errno of a read that failed
+    Result<void> reading;    // why a read failed, if one did
 
     qint64 MoovStart() const { return moov < 0 ? 0 : boxes.at(moov).at; }
     qint64 MoovEnd() const { return moov < 0 ? 0 : boxes.at(moov).End(); }

@@ -26,7 +26,7 @@ public:
     }
 
     bool HasTag() const override { return file_.ilst >= 0; }
-    QString Problem() const override { return file_.problem; }
+    Result<void> ReadWhole() const override { return WholeUnless(file_.problem); }
     QString Field(TagField field) const override { return Mp4::FieldText(file_, field); }
     int PictureCount() const override { return int(Mp4::PictureBoxes(file_).size()); }
     std::optional<StoredPicture> Picture(int number) const override { return Mp4::Picture(file_, number); }
@@ -58,8 +58,8 @@ Result<std::unique_ptr<TagContainer>> ReadMp4Tags(const LockedFile &file)
 {
     const qint64 size = file.State().st_size;
     Mp4::File read = Mp4::ReadFile(file.Descriptor(), size);
-    if (read.readError != 0)
-        return ReadFailure(read.readError);
+    if (!read.reading)
+        return read.reading.Why();
     return std::unique_ptr<TagContainer>(new Mp4Tags(std::move(read), file.Descriptor(), size, ShareBlock(file.State())));
 }
 

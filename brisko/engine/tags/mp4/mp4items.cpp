@@ -169,13 +169,14 @@ std::optional<std::pair<uint, uint>> TrackNumbers(const QString &text)
 
 } // namespace
 
-QString ItemRefusal(TagField field, const QString &text)
+Result<void> ItemFits(TagField field, const QString &text)
 {
     if (field != TagField::Track || text.isEmpty() || TrackNumbers(text))
-        return QString();
-    return EnglishText("Engine", "the track \"%1\" is not a number, or a number and a total "
-                                 "(\"7/12\"), each up to 65535, as M4A files store it")
-        .arg(text);
+        return Result<void>::Success();
+    return Failure{TagLibraryError::WouldLoseData,
+                   EnglishText("Engine", "the track \"%1\" is not a number, or a number and a total "
+                                         "(\"7/12\"), each up to 65535, as M4A files store it")
+                       .arg(text)};
 }
 
 Result<QByteArray> RenderItem(TagField field, const QString &text)
@@ -185,7 +186,7 @@ Result<QByteArray> RenderItem(TagField field, const QString &text)
         return RenderBox(name, RenderData(TextData, text.toUtf8()));
     const std::optional<std::pair<uint, uint>> numbers = TrackNumbers(text);
     if (!numbers)
-        return Failure{TagLibraryError::WouldLoseData, ItemRefusal(field, text)};
+        return ItemFits(field, text).Why();
     const auto [track, total] = *numbers;
     QByteArray payload;
     AppendBigEndian(&payload, track, 4); // two bytes nobody uses, then the track

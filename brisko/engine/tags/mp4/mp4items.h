@@ -36,9 +36,9 @@ std::optional<StoredPicture> Picture(const File &file, int number);
 // A box with this type and body.
 QByteArray RenderBox(quint32 type, const QByteArray &body);
 QByteArray RenderData(quint32 dataType, const QByteArray &payload);
-// Why text does not fit the field (a track number is a number and a total,
-// each up to 65535); empty when it fits.
-QString ItemRefusal(TagField field, const QString &text);
+// Whether text fits the field, else why not (a track number is a number and
+// a total, each up to 65535).
+Result<void> ItemFits(TagField field, const QString &text);
 // The item that holds text as field's value, or why the text does not fit
 // the field (a track number is a number and a total, each up to 65535).
 Result<QByteArray> RenderItem(TagField field, const QString &text);

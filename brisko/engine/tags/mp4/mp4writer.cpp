@@ -344,7 +344,7 @@ Result<FileRewrite> RenderMp4(const File &file, int fd, qint64 fileSize, const T
     const std::optional<QByteArray> side =
         before <= after ? reader.Read(0, before) : reader.Read(file.MoovEnd(), after);
     if (!side)
-        return ReadFailure(reader.Error());
+        return reader.Reading().Why();
     if (before <= after) {
         rewrite.head = *side + moov;
         rewrite.keepFrom = file.MoovEnd();

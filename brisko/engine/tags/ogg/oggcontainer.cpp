@@ -20,7 +20,7 @@ public:
     OggTags(Ogg::Stream stream, int fd, qint64 fileSize, qint64 block);
 
     bool HasTag() const override { return true; } // the comment header is a part of every stream
-    QString Problem() const override { return problem_; }
+    Result<void> ReadWhole() const override { return WholeUnless(problem_); }
     QString Field(TagField field) const override { return Vorbis::FieldText(stream_.comments, field); }
     int PictureCount() const override { return int(pictures_.size()); }
     std::optional<StoredPicture> Picture(int number) const override
@@ -85,8 +85,8 @@ Result<std::unique_ptr<TagContainer>> ReadOggTags(const LockedFile &file)
     const qint64 size = file.State().st_size;
     ByteReader reader(file.Descriptor(), size);
     Ogg::Stream stream = Ogg::ReadStream(reader);
-    if (stream.readError != 0)
-        return ReadFailure(stream.readError);
+    if (!stream.reading)
+        return stream.reading.Why();
     return std::unique_ptr<TagContainer>(new OggTags(std::move(stream), file.Descriptor(), size, ShareBlock(file.State())));
 }
 

@@ -3,6 +3,7 @@
 
 #include "base/byteorder.h"
 #include "base/sharedbytes.h"
+#include "base/tagerrors.h"
 #include "base/translation.h"
 
 namespace Ogg {
@@ -37,23 +38,29 @@ QString StreamKind(const QByteArray &packet)
     return QString();
 }
 
-// Why a file whose first pages open streams of these kinds (one a first
-// page, in order) is not one Brisko writes; empty when it is.
-QString UnwrittenStreams(const QStringList &kinds)
+// What keeps the file from being written.
+Failure Unwritable(const QString &why)
+{
+    return Failure{TagLibraryError::WouldLoseData, why};
+}
+
+// Whether a file whose first pages open streams of these kinds (one a first
+// page, in order) is one Brisko writes, else why not.
+Result<void> CheckStreamKinds(const QStringList &kinds)
 {
     if (kinds.size() > 1) {
         QStringList named = kinds;
         for (QString &kind : named)
             kind = kind.isEmpty() ? EnglishText("Engine", "unknown") : kind;
-        return EnglishText("Engine", "the file holds %1 and %2 streams side by side")
-            .arg(named.mid(0, named.size() - 1).join(QStringLiteral(", ")), named.last());
+        return Unwritable(EnglishText("Engine", "the file holds %1 and %2 streams side by side")
+                              .arg(named.mid(0, named.size() - 1).join(QStringLiteral(", ")), named.last()));
     }
     const QString &kind = kinds.first();
     if (kind.isEmpty())
-        return EnglishText("Engine", "the file holds an Ogg stream of a kind Brisko does not know");
+        return Unwritable(EnglishText("Engine", "the file holds an Ogg stream of a kind Brisko does not know"));
     if (kind != QLatin1String("Vorbis") && kind != QLatin1String("Opus") && kind != QLatin1String("FLAC"))
-        return EnglishText("Engine", "the file holds a %1 stream, not Vorbis, Opus or FLAC").arg(kind);
-    return QString();
+        return Unwritable(EnglishText("Engine", "the file holds a %1 stream, not Vorbis, Opus or FLAC").arg(kind));
+    return Result<void>::Success();
 }
 
 // The identification header alone on the stream's first page, and the
@@ -77,9 +84,11 @@ bool ReadFirstPage(ByteReader &reader, qint64 at, Stream *stream)
         kinds.append(StreamKind(beside->body));
         next += beside->size;
     }
-    stream->problem = UnwrittenStreams(kinds);
-    if (!stream->problem.isEmpty())
+    const Result<void> written = CheckStreamKinds(kinds);
+    if (!written) {
+        stream->problem = written.Why().reason;
         return false;
+    }
     stream->codec = kinds.first() == QLatin1String("Vorbis") ? Codec::Vorbis
                     : kinds.first() == QLatin1String("Opus") ? Codec::Opus
                                                              : Codec::Flac;
@@ -268,7 +277,7 @@ Stream ReadStream(ByteReader &reader)
         ReadHeaderPages(reader, &stream);
     if (stream.problem.isEmpty())
         ReadComments(&stream);
-    stream.readError = reader.Error();
+    stream.reading = reader.Reading();
     return stream;
 }
 

@@ -32,7 +32,7 @@ struct Stream
     Vorbis::Comments comments;
     qint64 audioStart = 0;      // the first audio page
     QString problem;            // why the file must not be written; empty when it may be
-    int readError = 0;          // errno of a read that failed
+    Result<void> reading;       // why a read failed, if one did
 };
 
 // The stream of the file that reader reads, which may go on to its audio pages.

@@ -169,8 +169,8 @@ Result<qint64> WriteRenumbered(int fd, qint64 fileSize, const Ogg::Stream &strea
         if (!flush())
             return Failure{TagLibraryError::WriteFailed, QString()};
     }
-    if (reader.Failed())
-        return ReadFailure(reader.Error());
+    if (!reader.Reading())
+        return reader.Reading().Why();
     if (!audio.Problem().isEmpty())
         return Failure{TagLibraryError::WouldLoseData, audio.Problem()};
     if (!piece.isEmpty() && !flush())
@@ -258,8 +258,8 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
     int count = 0;
     while (audio.Next())
         ++count;
-    if (reader.Failed())
-        return ReadFailure(reader.Error());
+    if (!reader.Reading())
+        return reader.Reading().Why();
     if (!audio.Problem().isEmpty())
         return Failure{TagLibraryError::WouldLoseData, audio.Problem()};
     if (count == 0)
