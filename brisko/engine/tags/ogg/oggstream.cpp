@@ -319,6 +319,11 @@ AudioPages::AudioPages(ByteReader &reader, const Stream &stream)
 {
 }
 
+Result<void> AudioPages::Sound() const
+{
+    return problem_.isEmpty() ? Result<void>::Success() : Unwritable(problem_);
+}
+
 std::optional<Page> AudioPages::Next()
 {
     if (done_ || !problem_.isEmpty() || at_ == reader_.Size())

@@ -57,9 +57,11 @@ class AudioPages
 {
 public:
     AudioPages(ByteReader &reader, const Stream &stream);
-    // The next page; none after the last, or where Problem() tells why.
+    // The next page; none after the last, or where Sound() tells why.
     std::optional<Page> Next();
-    const QString &Problem() const { return problem_; }
+    // Whether the pages read so far are sound, else why the file must not
+    // be written (WouldLoseData).
+    Result<void> Sound() const;
     // Where the pages end, once Next() found no more: the bytes from here
     // to the end of the file are the ones kept after them.
     qint64 End() const { return at_; }

@@ -57,7 +57,7 @@ bool SameAudio(int copy, ByteReader &copyReader, const Ogg::Stream &mine, int or
         const std::optional<Ogg::Page> a = after.Next();
         const std::optional<Ogg::Page> b = before.Next();
         if (!a || !b)
-            return !a && !b && after.Problem().isEmpty() && before.Problem().isEmpty()
+            return !a && !b && after.Sound() && before.Sound()
                    && SameBytesToEnd(copy, after.End(), original, before.End());
         if (a->sequence != quint32(b->sequence + shift) || a->flags != b->flags || a->granule != b->granule
             || a->serial != b->serial || a->lacing != b->lacing || a->body != b->body)
@@ -164,15 +164,15 @@ Result<qint64> WriteRenumbered(int fd, qint64 fileSize, const Ogg::Stream &strea
         if (piece.size() >= PieceSize && !flush())
             return Failure{TagLibraryError::WriteFailed, QString()};
     }
-    for (qint64 at = audio.End(); audio.Problem().isEmpty() && at < fileSize; at += PieceSize) {
+    for (qint64 at = audio.End(); audio.Sound() && at < fileSize; at += PieceSize) {
         piece.append(reader.Read(at, qMin<qint64>(PieceSize, fileSize - at)).value_or(QByteArray()));
         if (!flush())
             return Failure{TagLibraryError::WriteFailed, QString()};
     }
     if (!reader.Reading())
         return reader.Reading().Why();
-    if (!audio.Problem().isEmpty())
-        return Failure{TagLibraryError::WouldLoseData, audio.Problem()};
+    if (!audio.Sound())
+        return audio.Sound().Why();
     if (!piece.isEmpty() && !flush())
         return Failure{TagLibraryError::WriteFailed, QString()};
     return written;
@@ -260,8 +260,8 @@ Result<FileRewrite> RenderOgg(const Ogg::Stream &stream, int fd, qint64 fileSize
         ++count;
     if (!reader.Reading())
         return reader.Reading().Why();
-    if (!audio.Problem().isEmpty())
-        return Failure{TagLibraryError::WouldLoseData, audio.Problem()};
+    if (!audio.Sound())
+        return audio.Sound().Why();
     if (count == 0)
         return Failure{TagLibraryError::NoAudio, EnglishText("Engine", "the file holds no audio")};
 
