@@ -27,7 +27,6 @@
 // (perf record on a phase shows where its time goes.)
 #include "benchcorpus.h"
 
-#include "base/briskoerror.h"
 #include "engine/convert/artconversion.h"
 #include "engine/tags/id3v2/id3v2raw.h"
 #include "engine/pictures/pictureencoder.h"
@@ -97,12 +96,9 @@ Figures Convert(const QString &folder)
     for (const QString &path : Files(folder)) {
         ++figures.files;
         figures.bytes += QFileInfo(path).size();
-        try {
-            if (ConvertArt(tags, encoder, path, ArtRequest()).outcome != ArtOutcome::Resized)
-                ++figures.failures;
-        } catch (const BriskoError &) {
+        const Result<ArtConversion> converted = ConvertArt(tags, encoder, path, ArtRequest());
+        if (!converted || converted->outcome != ArtOutcome::Resized)
             ++figures.failures;
-        }
     }
     return figures;
 }

@@ -44,7 +44,6 @@
 #include "engine/convert/artconversion.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/tags/taglibrary.h"
-#include "base/briskoerror.h"
 #include "support/audiofixture.h"
 #include "support/hostilepictures.h"
 #include "support/mp3fixture.h"
@@ -196,11 +195,8 @@ int ConvertInThisProcess(const QString &name, const QStringList &files)
     clock.start();
     QString outcome;
     for (const QString &path : files) {
-        try {
-            outcome = QLatin1String(OutcomeName(ConvertArt(tags, encoder, path, ArtRequest()).outcome));
-        } catch (const BriskoError &error) {
-            outcome = error.Description();
-        }
+        const Result<ArtConversion> converted = ConvertArt(tags, encoder, path, ArtRequest());
+        outcome = converted ? QLatin1String(OutcomeName(converted->outcome)) : converted.Why().reason;
     }
     std::printf("%-11s %9.2f MB  %-14s %7.2f s  peak %7.1f MB above idle\n", qPrintable(name),
                 bytes / 1e6, qPrintable(outcome), clock.nsecsElapsed() / 1e9,
@@ -220,7 +216,8 @@ void StopInTheMiddle(const QString &path)
     std::thread conversion([&] {
         TagLibrary tags;
         PictureEncoder encoder;
-        outcome = ConvertArt(tags, encoder, path, request).outcome;
+        const Result<ArtConversion> converted = ConvertArt(tags, encoder, path, request);
+        outcome = converted ? converted->outcome : ArtOutcome::SaveFailed;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     QElapsedTimer clock;

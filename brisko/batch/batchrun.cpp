@@ -79,6 +79,44 @@ void PointOtherNames(const BatchFile &file, const struct stat &original, BatchRe
     }
 }
 
+// What became of a file's art, as its result tells it.
+void TakeConversion(const ArtConversion &conversion, const BatchOptions &options, BatchResult *result)
+{
+    result->oldSize = conversion.oldSize;
+    result->newSize = conversion.newSize;
+    result->quality = conversion.quality;
+    result->notes = conversion.notes;
+    result->bytesAfter = conversion.bytesAfter;
+    // Art that is there but cannot be converted is a failure with its
+    // reason: "No Picture" is for a tag without any picture.
+    const bool unconvertible = conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty();
+    result->status = StatusText(unconvertible ? RowStatus::ResizeFailed : StatusOfArt(conversion.outcome));
+    if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
+        result->status = WouldResize();
+    if (options.dryRun && conversion.outcome == ArtOutcome::PictureAdded)
+        result->status = WouldAddPicture();
+    result->stopped = conversion.outcome == ArtOutcome::Stopped;
+    result->failed = unconvertible || conversion.outcome == ArtOutcome::SaveFailed
+                     || conversion.outcome == ArtOutcome::TooLarge
+                     || conversion.outcome == ArtOutcome::LowDriveSpace
+                     || conversion.outcome == ArtOutcome::FileMissing;
+    if (result->failed) {
+        result->notes.clear(); // nothing was done to the file
+        result->error = conversion.failureCode == TagLibraryError::ChangedSinceOpen
+                            ? EnglishText("Batch", "changed by another program while being converted")
+                            : conversion.reason;
+    }
+}
+
+// A file that could not be converted for a reason the conversion did not
+// foresee; the file is as it was.
+void Failed(const QString &why, BatchResult *result)
+{
+    result->status = StatusText(RowStatus::ResizeFailed);
+    result->failed = true;
+    result->error = why;
+}
+
 // A file's result; one whose save waits in the worker's group is settled
 // when the group is on disk.
 BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &file, const BatchOptions &options,
@@ -101,40 +139,13 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     request.folderArt = options.folderArt ? folderArt : nullptr;
     request.stopRequested = [&stop] { return stop.load(); };
     try {
-        const ArtConversion conversion = ConvertArt(tags, encoder, path, request);
-        result.oldSize = conversion.oldSize;
-        result.newSize = conversion.newSize;
-        result.quality = conversion.quality;
-        result.notes = conversion.notes;
-        result.bytesAfter = conversion.bytesAfter;
-        // Art that is there but cannot be converted is a failure with its
-        // reason: "No Picture" is for a tag without any picture.
-        const bool unconvertible = conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty();
-        result.status = StatusText(unconvertible ? RowStatus::ResizeFailed : StatusOfArt(conversion.outcome));
-        if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
-            result.status = WouldResize();
-        if (options.dryRun && conversion.outcome == ArtOutcome::PictureAdded)
-            result.status = WouldAddPicture();
-        result.stopped = conversion.outcome == ArtOutcome::Stopped;
-        result.failed = unconvertible || conversion.outcome == ArtOutcome::SaveFailed
-                        || conversion.outcome == ArtOutcome::TooLarge
-                        || conversion.outcome == ArtOutcome::LowDriveSpace
-                        || conversion.outcome == ArtOutcome::FileMissing;
-        if (result.failed) {
-            result.notes.clear(); // nothing was done to the file
-            result.error = conversion.failureCode == TagLibraryError::ChangedSinceOpen
-                               ? EnglishText("Batch", "changed by another program while being converted")
-                               : conversion.reason;
-        }
-    } catch (const BriskoError &error) {
-        result.stopped = error.Number() == ErrorNumber::UserInterrupt; // while waiting for memory
-        result.status = StatusText(RowStatus::ResizeFailed);
-        result.failed = !result.stopped;
-        result.error = error.Description();
+        const Result<ArtConversion> converted = ConvertArt(tags, encoder, path, request);
+        if (converted)
+            TakeConversion(*converted, options, &result);
+        else
+            Failed(converted.Why().reason, &result);
     } catch (const std::bad_alloc &) {
-        result.status = StatusText(RowStatus::ResizeFailed);
-        result.failed = true;
-        result.error = ErrorText(ErrorNumber::OutOfMemory);
+        Failed(ErrorText(ErrorNumber::OutOfMemory), &result);
     }
     if (options.dryRun)
         result.bytesAfter = result.status == WouldResize() || result.status == WouldAddPicture()

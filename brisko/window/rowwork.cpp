@@ -14,7 +14,12 @@ RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const Ro
         return done;
     }
     try {
-        done.art = ConvertArt(tags, encoder, file.path, request);
+        const Result<ArtConversion> art = ConvertArt(tags, encoder, file.path, request);
+        if (!art) {
+            done.unexpected = art.Why().reason;
+            return done;
+        }
+        done.art = *art;
     } catch (const std::exception &error) {
         done.unexpected = ErrorDescription(error);
         return done;

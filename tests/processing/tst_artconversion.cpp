@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -144,7 +145,7 @@ void TestArtConversion::convertsAndKeepsTheTime()
     QVERIFY(RestoreModifiedTime(path, time));
     const QStringList before = TemporaryPictures();
 
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(300, 80));
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(300, 80)).Value();
     QCOMPARE(int(result.outcome), int(ArtOutcome::Resized));
     QCOMPARE(result.newSize, QSize(300, 200));
     QVERIFY(!result.fromPng);
@@ -164,7 +165,7 @@ void TestArtConversion::pngIsConvertedOnce()
     const QString path = Mp3With(QStringLiteral("png.mp3"),
                                  TestPictures::Encoded(TestPictures::Solid(400, 600, Qt::blue), "png"),
                                  QStringLiteral("image/png"));
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80));
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80)).Value();
     QCOMPARE(int(result.outcome), int(ArtOutcome::Resized));
     QVERIFY(result.fromPng);
     QCOMPARE(result.newSize, QSize(167, 250));
@@ -175,7 +176,7 @@ void TestArtConversion::unreadablePictureIsNoPicture()
     const QString path = Mp3With(QStringLiteral("junk.mp3"), QByteArray("not a picture at all"),
                                  QStringLiteral("image/jpeg"));
     const QByteArray before = TestFiles::Read(path);
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80));
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80)).Value();
     QCOMPARE(int(result.outcome), int(ArtOutcome::NoPicture));
     QCOMPARE(TestFiles::Read(path), before);
 }
@@ -186,17 +187,17 @@ void TestArtConversion::refusedSaveAndMissingFile()
                                  QStringLiteral("image/jpeg"));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     const QByteArray before = TestFiles::Read(path);
-    QCOMPARE(int(ConvertArt(tags_, encoder_, path, Request(250, 80)).outcome), int(ArtOutcome::SaveFailed));
+    QCOMPARE(int(ConvertArt(tags_, encoder_, path, Request(250, 80)).Value().outcome), int(ArtOutcome::SaveFailed));
     QCOMPARE(TestFiles::Read(path), before);
 
-    QCOMPARE(int(ConvertArt(tags_, encoder_, dir_->filePath(QStringLiteral("gone.mp3")), Request(250, 80)).outcome),
-             int(ArtOutcome::FileMissing));
+    const QString gone = dir_->filePath(QStringLiteral("gone.mp3"));
+    QCOMPARE(int(ConvertArt(tags_, encoder_, gone, Request(250, 80)).Value().outcome), int(ArtOutcome::FileMissing));
 
     // A file whose tag holds no picture has none to convert (not a missing file).
     Mp3Fixture::Recipe bare;
     const QString plain = Mp3Fixture::Write(dir_->filePath(QStringLiteral("plain.mp3")), bare);
     const QByteArray plainBytes = TestFiles::Read(plain);
-    QCOMPARE(int(ConvertArt(tags_, encoder_, plain, Request(250, 80)).outcome), int(ArtOutcome::NoPicture));
+    QCOMPARE(int(ConvertArt(tags_, encoder_, plain, Request(250, 80)).Value().outcome), int(ArtOutcome::NoPicture));
     QCOMPARE(TestFiles::Read(plain), plainBytes);
 }
 
@@ -239,7 +240,7 @@ void TestArtConversion::hostileArtIsRefusedWithItsReason()
     QFETCH(QString, reason);
     const QString path = Mp3With(QStringLiteral("hostile.mp3"), picture, mime);
     const QByteArray before = TestFiles::Read(path);
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80));
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, Request(250, 80)).Value();
     QCOMPARE(int(result.outcome), int(ArtOutcome::NoPicture));
     QVERIFY2(result.reason.startsWith(reason, Qt::CaseInsensitive), qPrintable(result.reason));
     QCOMPARE(TestFiles::Read(path), before);
@@ -258,7 +259,7 @@ void TestArtConversion::stopInTheMiddleOfAPictureLeavesTheFile()
         asked = true;
         return stop.load();
     };
-    ArtConversion result;
+    std::optional<Result<ArtConversion>> result;
     std::thread conversion([&] {
         TagLibrary tags;
         PictureEncoder encoder;
@@ -267,12 +268,13 @@ void TestArtConversion::stopInTheMiddleOfAPictureLeavesTheFile()
     QTRY_VERIFY(asked.load());
     stop = true;
     conversion.join();
-    QCOMPARE(int(result.outcome), int(ArtOutcome::Stopped));
+    QVERIFY(result && *result);
+    QCOMPARE(int((*result)->outcome), int(ArtOutcome::Stopped));
     QCOMPARE(TestFiles::Read(path), before);
 
     // Asked again, the same picture is converted: a stop is not remembered.
     request.stopRequested = {};
-    const ArtConversion again = ConvertArt(tags_, encoder_, path, request);
+    const ArtConversion again = ConvertArt(tags_, encoder_, path, request).Value();
     QCOMPARE(int(again.outcome), int(ArtOutcome::Resized));
     QCOMPARE(again.newSize, QSize(250, 250));
 }
@@ -309,7 +311,7 @@ void TestArtConversion::onlyWhatPlayersShowIsLeftAlone()
     ArtRequest request = Request(250, 80);
     request.leaveFitting = true;
     request.neverEnlarge = true;
-    const ArtConversion result = ConvertArt(tags_, encoder_, path, request);
+    const ArtConversion result = ConvertArt(tags_, encoder_, path, request).Value();
     if (becomes == QLatin1String("left as it is")) {
         QCOMPARE(int(result.outcome), int(ArtOutcome::Skipped));
         QCOMPARE(TestFiles::Read(path), before);

@@ -210,20 +210,20 @@ ArtConversion Ended(ArtConversion result, ArtOutcome outcome, const QString &rea
 
 // How a conversion ends when its picture failed: a picture that cannot be
 // read is none that can be converted, and says why. Failures it does not
-// know are thrown to its caller, which tells them as unexpected.
-ArtConversion PictureFailed(ArtConversion result, const QByteArray &art, const Failure &why)
+// know fail the conversion.
+Result<ArtConversion> PictureFailed(ArtConversion result, const QByteArray &art, const Failure &why)
 {
     switch (why.code) {
     case ErrorNumber::FileNotFound:
     case ErrorNumber::PathNotFound: return Ended(result, ArtOutcome::FileMissing);
     case ErrorNumber::InvalidPicture: return Ended(result, ArtOutcome::NoPicture, RefusalReason(art, why.reason));
     case ErrorNumber::UserInterrupt: return Ended(result, ArtOutcome::Stopped);
-    default: throw BriskoError(why.code, why.reason);
+    default: return why;
     }
 }
 
 // How a conversion ends when no new picture was made for art.
-ArtConversion NotMade(ArtConversion result, const QByteArray &art, const Failure &why)
+Result<ArtConversion> NotMade(ArtConversion result, const QByteArray &art, const Failure &why)
 {
     if (why.code == PictureEncoder::DoesNotFit)
         return Ended(result, ArtOutcome::TooLarge, why.reason);
@@ -282,8 +282,8 @@ ArtConversion LeaveArt(TagLibrary &tags, const QString &path, const ArtRequest &
 
 // The folder's picture, made to fit, as the front cover of a file that has
 // no picture; art holds it for the caller's reasons.
-ArtConversion AddFolderPicture(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
-                               const ArtRequest &request, ArtConversion result, QByteArray *art)
+Result<ArtConversion> AddFolderPicture(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+                                       const ArtRequest &request, ArtConversion result, QByteArray *art)
 {
     const std::optional<FolderPicture> found = request.folderArt->For(path);
     if (!found)
@@ -334,8 +334,8 @@ int PictureToConvert(const TagLibrary &tags, const ArtRequest &request)
 
 } // namespace
 
-ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
-                         const ArtRequest &request)
+Result<ArtConversion> ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+                                 const ArtRequest &request)
 {
     ArtConversion result;
     const CloseOnExit closeFile(tags);

@@ -115,7 +115,8 @@ constexpr short FrontCoverType = 3;
 // without one, is NoPicture), resizes it to target at quality, puts it back
 // with its old picture type and saves the tag; the new file keeps the old
 // one's modification time to the nanosecond. The picture never leaves memory:
-// no temporary files are made. Unexpected errors are thrown as BriskoError.
-// The file is closed (and unlocked) on return.
-ArtConversion ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
-                         const ArtRequest &request);
+// no temporary files are made. Fails only for what no outcome foresees (out
+// of memory for the picture, ...); the file is then as it was. The file is
+// closed (and unlocked) on return.
+Result<ArtConversion> ConvertArt(TagLibrary &tags, PictureEncoder &encoder, const QString &path,
+                                 const ArtRequest &request);
