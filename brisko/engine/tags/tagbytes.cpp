@@ -58,16 +58,15 @@ std::optional<QByteArray> ByteReader::ReadDirect(qint64 offset, qint64 size)
     return bytes;
 }
 
-int ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count, QByteArray *bytes)
+Result<QByteArray> ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count)
 {
     // Not zeroed first: only what was read is kept, and a large tag's
     // zeroing cost as much as its reading.
     const qint64 size = qBound<qint64>(0, qMin(count, fileSize - offset), count);
-    *bytes = QByteArray(size, Qt::Uninitialized);
-    const int error = ReadFully(fd, bytes->data(), offset, size);
-    if (error != 0)
-        bytes->clear();
-    return error;
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (const int error = ReadFully(fd, bytes.data(), offset, size))
+        return ReadFailure(error);
+    return bytes;
 }
 
 Result<void> ByteReader::Reading() const

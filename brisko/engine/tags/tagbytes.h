@@ -41,9 +41,8 @@ private:
 };
 
 // Up to count bytes at offset of the file behind fd, which is fileSize bytes
-// long: fewer where it ends. 0, or the errno of the read that failed (then
-// bytes is empty).
-int ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count, QByteArray *bytes);
+// long: fewer where it ends; or why they cannot be read.
+Result<QByteArray> ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count);
 
 // Why a read that failed with errno error gave nothing.
 Failure ReadFailure(int error);

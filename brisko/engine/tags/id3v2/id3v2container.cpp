@@ -159,26 +159,25 @@ Result<std::unique_ptr<TagContainer>> ReadMp3Tags(const LockedFile &file)
 {
     const int fd = file.Descriptor();
     const qint64 size = file.State().st_size;
-    QByteArray start;
-    int error = ReadUpTo(fd, size, 0, Id3v2::HeaderSize, &start);
-    const qint64 declared = Id3v2::DeclaredSize(start);
+    const Result<QByteArray> start = ReadUpTo(fd, size, 0, Id3v2::HeaderSize);
+    if (!start)
+        return start.Why();
+    const qint64 declared = Id3v2::DeclaredSize(*start);
     // A tag too large to hold is refused before it is read.
     const bool readable = declared > 0 && declared <= Id3v2::MostTagBytes + Id3v2::FooterSize;
-    QByteArray tagBytes = start;
-    if (error == 0 && readable)
-        error = ReadUpTo(fd, size, 0, qMin(declared, size), &tagBytes);
+    const Result<QByteArray> tagBytes = readable ? ReadUpTo(fd, size, 0, qMin(declared, size)) : start;
+    if (!tagBytes)
+        return tagBytes.Why();
     const qint64 tailSize = qMin<qint64>(size, 128 + Id3v2::FooterSize);
-    QByteArray tail;
-    if (error == 0)
-        error = ReadUpTo(fd, size, size - tailSize, tailSize, &tail);
-    if (error != 0)
-        return ReadFailure(error);
+    const Result<QByteArray> tail = ReadUpTo(fd, size, size - tailSize, tailSize);
+    if (!tail)
+        return tail.Why();
 
-    Id3v2::Tag tag = Id3v2::Parse(tagBytes, size);
+    Id3v2::Tag tag = Id3v2::Parse(*tagBytes, size);
     QByteArray id3v1;
-    if (tail.size() >= 128 && tail.right(128).startsWith("TAG") && size - 128 >= tag.size)
-        id3v1 = tail.right(128);
-    const bool tagAtEnd = size > tag.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(tail);
+    if (tail->size() >= 128 && tail->right(128).startsWith("TAG") && size - 128 >= tag.size)
+        id3v1 = tail->right(128);
+    const bool tagAtEnd = size > tag.size + Id3v2::FooterSize && Id3v2::HasTagAtEnd(*tail);
     return std::unique_ptr<TagContainer>(new Mp3Tags(std::move(tag), std::move(id3v1), tagAtEnd, size, ShareBlock(file.State())));
 }
 

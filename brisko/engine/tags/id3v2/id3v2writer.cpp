@@ -23,9 +23,8 @@ namespace {
 // checks below take as a difference.
 QByteArray BytesAt(int fd, qint64 offset, qint64 count)
 {
-    QByteArray bytes;
-    ReadUpTo(fd, SizeOfFile(fd), offset, count, &bytes);
-    return bytes;
+    const Result<QByteArray> bytes = ReadUpTo(fd, SizeOfFile(fd), offset, count);
+    return bytes ? *bytes : QByteArray();
 }
 
 // Where the audio of the file behind fd starts: after its ID3v2 header and
