@@ -73,9 +73,8 @@ void PointOtherNames(const BatchFile &file, const struct stat &original, BatchRe
     else if (outside > 1)
         notes << EnglishText("Batch", "%1 other names outside this run keep the old picture").arg(outside);
     for (const QString &name : file.otherNames) {
-        QString why;
-        if (!PointNameAt(name, file.path, original, &why))
-            notes << EnglishText("Batch", "%1 keeps the old picture: %2").arg(ReadablePath(name), why);
+        if (const Result<void> pointed = PointNameAt(name, file.path, original); !pointed)
+            notes << EnglishText("Batch", "%1 keeps the old picture: %2").arg(ReadablePath(name), pointed.Why().reason);
     }
 }
 

@@ -679,8 +679,8 @@ void TestSafeSave::groupedSavesWaitAndFailAlone()
     const auto addAll = [&paths](ReplaceGroup &group) {
         for (const QString &path : paths) {
             LockedFile original;
-            QString why;
-            QVERIFY2(original.Open(path, &why), qPrintable(why));
+            const Result<void> opened = original.Open(path);
+            QVERIFY2(opened, qPrintable(opened.Why().reason));
             const FileRewrite rewrite{path, "new ", 0, original.State().st_size, {}, std::nullopt, {}, 0, {}};
             QVERIFY(group.Add(rewrite, std::move(original)));
         }

@@ -388,8 +388,8 @@ void TestTagLibrary::formatsToldByContent()
     QVERIFY(Write(path, bytes));
 
     LockedFile file;
-    QString why;
-    QVERIFY2(file.Open(path, &why), qPrintable(why));
+    const Result<void> opened = file.Open(path);
+    QVERIFY2(opened, qPrintable(opened.Why().reason));
     const Result<FileStart> start = ReadFileStart(file.Descriptor(), file.State().st_size);
     QVERIFY(start);
     const MusicFormat *found = RecognisedFormat(*start);

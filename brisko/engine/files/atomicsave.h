@@ -47,8 +47,9 @@ struct FileRewrite
 };
 
 // Whether the user may replace the file: write permission for the file and
-// its folder, and at least one write bit on the file (root included).
-bool MayRewrite(const QString &path, QString *why);
+// its folder, and at least one write bit on the file (root included); fails
+// with NotWritable otherwise.
+Result<void> MayRewrite(const QString &path);
 
 // original is the file as read, held locked by the caller until now. Gives
 // the number of the original's other hard links, which keep the old content,
@@ -57,8 +58,8 @@ Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original);
 
 // Points another name of the original at the rewritten file (both names on
 // one file system), atomically; only while that name still leads to the
-// original as it was read. False with why set otherwise.
-bool PointNameAt(const QString &name, const QString &rewritten, const struct stat &original, QString *why);
+// original as it was read (ChangedSinceOpen otherwise).
+Result<void> PointNameAt(const QString &name, const QString &rewritten, const struct stat &original);
 
 // Called when the new file is complete, before the last look at the original
 // and the rename, and when another name's hidden link to the new file is

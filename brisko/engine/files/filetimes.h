@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -11,7 +13,7 @@
 QDateTime LastModified(const QString &path);
 
 // Sets the file's last-modified time to when, truncated to the whole second,
-// leaving its access time as it is. False when the file may not be written
-// (no write permission for the user, or no write bit at all even for root)
-// or the time cannot be set.
-bool RestoreModifiedTime(const QString &path, const QDateTime &when);
+// leaving its access time as it is. Fails with NotWritable when the file may
+// not be written (no write permission for the user, or no write bit at all
+// even for root), with WriteFailed when the time cannot be set.
+Result<void> RestoreModifiedTime(const QString &path, const QDateTime &when);

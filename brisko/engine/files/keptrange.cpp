@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "engine/files/keptrange.h"
 
+#include "base/tagerrors.h"
 #include "engine/files/fullread.h"
+#include "engine/files/systemfailure.h"
 
 #include <cerrno>
 #include <vector>
@@ -17,26 +19,36 @@ constexpr qint64 ChunkSize = 1 << 20;
 constexpr qint64 SmallestBlock = 4096;
 constexpr qint64 LargestBlock = 64 * 1024;
 
+Failure ReadFailure()
+{
+    return SystemFailure(TagLibraryError::CannotRead, QT_TRANSLATE_NOOP("Engine", "cannot read the file: %1"));
+}
+
+Failure WriteFailure()
+{
+    return SystemFailure(TagLibraryError::WriteFailed, QT_TRANSLATE_NOOP("Engine", "cannot write the new file: %1"));
+}
+
 // Reads the bytes and writes them.
-CopyError CopyByHand(int from, qint64 offset, int to, qint64 size)
+Result<void> CopyByHand(int from, qint64 offset, int to, qint64 size)
 {
     std::vector<char> buffer(static_cast<size_t>(qMin(size, ChunkSize)));
     while (size > 0) {
         const qint64 chunk = qMin(size, ChunkSize);
-        if (ReadFully(from, buffer.data(), offset, chunk) != 0)
-            return CopyError::Read;
-        if (!WriteAll(to, buffer.data(), chunk))
-            return CopyError::Write;
+        if (Result<void> read = ReadFully(from, buffer.data(), offset, chunk); !read)
+            return read;
+        if (Result<void> written = WriteAll(to, buffer.data(), chunk); !written)
+            return written;
         offset += chunk;
         size -= chunk;
     }
-    return CopyError::None;
+    return {};
 }
 
 // The kernel copies (or on a copy-on-write file system may share) the bytes
 // without passing them through this process; where it cannot, they are read
 // and written.
-CopyError CopyRange(int from, qint64 offset, int to, qint64 size)
+Result<void> CopyRange(int from, qint64 offset, int to, qint64 size)
 {
     while (size > 0) {
         loff_t at = offset;
@@ -47,8 +59,10 @@ CopyError CopyRange(int from, qint64 offset, int to, qint64 size)
         if (copied == 0 || (copied < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL
                                            || errno == EOPNOTSUPP)))
             break;
+        if (copied < 0 && errno == EIO)
+            return ReadFailure();
         if (copied < 0)
-            return errno == EIO ? CopyError::Read : CopyError::Write;
+            return WriteFailure();
         offset += copied;
         size -= copied;
     }
@@ -83,11 +97,11 @@ qint64 ShareBlock(const struct stat &info)
     return powerOfTwo && block >= SmallestBlock && block <= LargestBlock ? block : SmallestBlock;
 }
 
-CopyError AppendKeptRange(int from, qint64 offset, int to, qint64 size, qint64 block)
+Result<void> AppendKeptRange(int from, qint64 offset, int to, qint64 size, qint64 block)
 {
     const qint64 position = ::lseek(to, 0, SEEK_CUR);
     if (position < 0)
-        return CopyError::Write;
+        return WriteFailure();
     if (block <= 0 || (position - offset) % block != 0)
         return CopyRange(from, offset, to, size);
     // The partial block before the first whole one, and the one after the
@@ -97,12 +111,12 @@ CopyError AppendKeptRange(int from, qint64 offset, int to, qint64 size, qint64 b
     const qint64 whole = (size - lead) / block * block;
     if (whole == 0)
         return CopyRange(from, offset, to, size);
-    if (const CopyError error = CopyByHand(from, offset, to, lead); error != CopyError::None)
-        return error;
+    if (Result<void> copied = CopyByHand(from, offset, to, lead); !copied)
+        return copied;
     switch (CloneRange(from, offset + lead, to, position + lead, whole)) {
     case Clone::Shared: break;
     case Clone::Refused: return CopyRange(from, offset + lead, to, size - lead);
-    case Clone::Failed: return CopyError::Write;
+    case Clone::Failed: return WriteFailure();
     }
     return CopyByHand(from, offset + lead + whole, to, size - lead - whole);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QtGlobal>
 
 #include <sys/stat.h>
@@ -12,13 +14,12 @@
 // up to a block never costs more than that.
 qint64 ShareBlock(const struct stat &info);
 
-enum class CopyError { None, Read, Write };
-
 // Appends size bytes from offset of the file from to the file to, which is
 // written at its current position. Where that position and offset lie at
 // the same place within a block of block bytes, the whole blocks between
 // are cloned (FICLONERANGE): on btrfs and XFS both files then share them,
 // and nothing is written. The partial blocks at the ends, and every byte on
 // a file system that refuses to clone (ext4, tmpfs, NFS...), are copied by
-// the kernel, or read and written where it cannot.
-CopyError AppendKeptRange(int from, qint64 offset, int to, qint64 size, qint64 block);
+// the kernel, or read and written where it cannot. Fails with CannotRead or
+// WriteFailed and the system's reason.
+Result<void> AppendKeptRange(int from, qint64 offset, int to, qint64 size, qint64 block);

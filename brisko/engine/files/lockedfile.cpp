@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/files/lockedfile.h"
 
+#include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/files/closer.h"
 #include "engine/files/localpath.h"
@@ -159,7 +160,7 @@ void LockedFile::CloseLater()
     fd_ = -1;
 }
 
-bool LockedFile::Open(const QString &path, QString *why)
+Result<void> LockedFile::Open(const QString &path)
 {
     Close();
     const QByteArray name = BytesFromPath(path);
@@ -173,21 +174,17 @@ bool LockedFile::Open(const QString &path, QString *why)
         int fd = ::open(name.constData(), Flags | O_NOATIME);
         if (fd < 0 && errno == EPERM)
             fd = ::open(name.constData(), Flags);
-        if (fd < 0) {
-            *why = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
+        if (fd < 0)
+            return Failure{TagLibraryError::CannotRead, QString::fromLocal8Bit(std::strerror(errno))};
         struct stat locked {};
         if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) {
             ::close(fd);
-            *why = EnglishText("Engine", "not a regular file");
-            return false;
+            return Failure{TagLibraryError::CannotRead, EnglishText("Engine", "not a regular file")};
         }
         const bool shared = Held().Share(locked);
         if (!shared && !Lock(fd, locked)) {
             ::close(fd);
-            *why = EnglishText("Engine", "the file is locked by another program");
-            return false;
+            return Failure{TagLibraryError::CannotRead, EnglishText("Engine", "the file is locked by another program")};
         }
         struct stat now {};
         if (::fstat(fd, &locked) == 0 && ::stat(name.constData(), &now) == 0 && now.st_dev == locked.st_dev
@@ -196,14 +193,13 @@ bool LockedFile::Open(const QString &path, QString *why)
                 Held().Add(locked);
             fd_ = fd;
             state_ = locked;
-            return true;
+            return {};
         }
         if (shared)
             Held().Remove(locked);
         ::close(fd);
     }
-    *why = EnglishText("Engine", "the file keeps being replaced by another program");
-    return false;
+    return Failure{TagLibraryError::CannotRead, EnglishText("Engine", "the file keeps being replaced by another program")};
 }
 
 void SetLockPatience(std::chrono::milliseconds idle)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 #include <chrono>
@@ -23,10 +25,11 @@ public:
     LockedFile(LockedFile &&other) noexcept;
     LockedFile &operator=(LockedFile &&other) noexcept;
 
-    // False with why set when the file cannot be opened, is no regular file,
-    // or stays locked by someone else who does no work for 30 seconds. While
-    // it waits, the saves waiting in this process's groups are put in place.
-    bool Open(const QString &path, QString *why);
+    // Fails with CannotRead when the file cannot be opened, is no regular
+    // file, or stays locked by someone else who does no work for 30 seconds.
+    // While it waits, the saves waiting in this process's groups are put in
+    // place.
+    Result<void> Open(const QString &path);
     void Close();
     // Close, the descriptor (and with it the lock) closed on another thread:
     // for a file just renamed over, whose last close frees its blocks.

@@ -28,7 +28,7 @@ bool ReadAndCompare(int a, qint64 fromA, int b, qint64 fromB, qint64 count)
     char *theirs = mine + Piece;
     for (qint64 done = 0; done < count; done += Piece) {
         const qint64 piece = qMin(Piece, count - done);
-        if (ReadFully(a, mine, fromA + done, piece) != 0 || ReadFully(b, theirs, fromB + done, piece) != 0
+        if (!ReadFully(a, mine, fromA + done, piece) || !ReadFully(b, theirs, fromB + done, piece)
             || std::memcmp(mine, theirs, size_t(piece)) != 0)
             return false;
     }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "engine/files/sidefile.h"
 
+#include "base/tagerrors.h"
 #include "base/translation.h"
+#include "engine/files/systemfailure.h"
 
 #include <QMutex>
 #include <QRandomGenerator>
@@ -23,13 +25,6 @@ namespace {
 constexpr int NameLimit = 255;
 const QByteArray Marker = QByteArrayLiteral(".brisko-");
 constexpr int RandomLength = 6;
-
-// what: the English text, with %1 for the system's reason.
-QString SystemError(const char *what)
-{
-    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-    return EnglishText("Engine", what).arg(reason);
-}
 
 QByteArray FolderOfBytes(const QByteArray &path)
 {
@@ -79,7 +74,7 @@ SideFile::~SideFile()
     Discard();
 }
 
-bool SideFile::Create(const QByteArray &target, QString *why)
+Result<void> SideFile::Create(const QByteArray &target)
 {
     Discard();
     target_ = target;
@@ -98,65 +93,61 @@ bool SideFile::Create(const QByteArray &target, QString *why)
                 break;
         }
     }
-    if (fd_ < 0) {
-        *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot create the new file: %1"));
-        return false;
-    }
+    if (fd_ < 0)
+        return SystemFailure(TagLibraryError::NotWritable, QT_TRANSLATE_NOOP("Engine", "cannot create the new file: %1"));
     ::flock(fd_, LOCK_EX | LOCK_NB); // it is new: no one else can hold it
-    return true;
+    return {};
 }
 
-bool SideFile::Link(const QByteArray &existing, const QByteArray &target, QString *why)
+Result<void> SideFile::Link(const QByteArray &existing, const QByteArray &target)
 {
     Discard();
     target_ = target;
     folder_ = FolderOfBytes(target);
-    return LinkToFreshName(existing, 0, why);
+    return LinkToFreshName(existing, 0);
 }
 
-bool SideFile::LinkToFreshName(const QByteArray &source, int flags, QString *why)
+Result<void> SideFile::LinkToFreshName(const QByteArray &source, int flags)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray name = FreshName(target_);
         if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, name.constData(), flags) == 0) {
             name_ = name;
-            return true;
+            return {};
         }
         if (errno != EEXIST)
             break;
     }
-    *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot name the new file: %1"));
-    return false;
+    return SystemFailure(TagLibraryError::WriteFailed, QT_TRANSLATE_NOOP("Engine", "cannot name the new file: %1"));
 }
 
-bool SideFile::Name(QString *why)
+Result<void> SideFile::Name()
 {
     // An unnamed file is reached through its descriptor's entry in /proc.
-    return !name_.isEmpty()
-           || LinkToFreshName("/proc/self/fd/" + QByteArray::number(fd_), AT_SYMLINK_FOLLOW, why);
+    if (!name_.isEmpty())
+        return {};
+    return LinkToFreshName("/proc/self/fd/" + QByteArray::number(fd_), AT_SYMLINK_FOLLOW);
 }
 
-bool SideFile::Replace(QString *why)
+Result<void> SideFile::Replace()
 {
-    if (!Rename(why))
-        return false;
-    FlushFolder(folder_);
-    return true;
+    Result<void> renamed = Rename();
+    if (renamed)
+        FlushFolder(folder_);
+    return renamed;
 }
 
-bool SideFile::Rename(QString *why)
+Result<void> SideFile::Rename()
 {
-    if (!Name(why))
-        return false;
-    if (::rename(name_.constData(), target_.constData()) != 0) {
-        *why = SystemError(QT_TRANSLATE_NOOP("Engine", "cannot replace the file: %1"));
-        return false;
-    }
+    if (Result<void> named = Name(); !named)
+        return named;
+    if (::rename(name_.constData(), target_.constData()) != 0)
+        return SystemFailure(TagLibraryError::WriteFailed, QT_TRANSLATE_NOOP("Engine", "cannot replace the file: %1"));
     name_.clear(); // it is the target now
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    return true;
+    return {};
 }
 
 void FlushFolder(const QByteArray &folder)

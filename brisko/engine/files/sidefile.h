@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
-#include <QString>
 
 // The new version of a file, made in the file's own folder so that a rename
 // can put it in place. It is an unnamed file (O_TMPFILE) that gets a unique
@@ -19,28 +20,29 @@ public:
     SideFile(const SideFile &) = delete;
     SideFile &operator=(const SideFile &) = delete;
 
-    // Makes the file beside target (the target's bytes); false with why set when it cannot.
-    bool Create(const QByteArray &target, QString *why);
+    // Makes the file beside target (the target's bytes); fails with
+    // NotWritable when it cannot.
+    Result<void> Create(const QByteArray &target);
     int Descriptor() const { return fd_; }
 
     // A hidden name beside target for the existing file (a hard link): with
     // Replace, another name of one file is pointed at it atomically.
-    bool Link(const QByteArray &existing, const QByteArray &target, QString *why);
+    Result<void> Link(const QByteArray &existing, const QByteArray &target);
 
-    // Gives the file its hidden name, if it has none yet.
-    bool Name(QString *why);
-    // Renames it over target and flushes the rename to disk. False with why
-    // set when it cannot.
-    bool Replace(QString *why);
+    // Gives the file its hidden name, if it has none yet. These fail with
+    // WriteFailed and the system's reason.
+    Result<void> Name();
+    // Renames it over target and flushes the rename to disk.
+    Result<void> Replace();
     // The rename alone: the caller flushes the folder (FlushFolder), once for
     // many files.
-    bool Rename(QString *why);
+    Result<void> Rename();
     const QByteArray &Folder() const { return folder_; }
     // Removes what this object made: its name, if it has one, and the file.
     void Discard();
 
 private:
-    bool LinkToFreshName(const QByteArray &source, int flags, QString *why);
+    Result<void> LinkToFreshName(const QByteArray &source, int flags);
 
     QByteArray target_;
     QByteArray folder_;

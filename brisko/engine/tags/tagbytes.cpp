@@ -40,8 +40,8 @@ bool ByteReader::Load(qint64 offset)
         window_ = QByteArray(WindowSize, Qt::Uninitialized);
     window_.resize(qMin(WindowSize, size_ - offset));
     windowAt_ = offset;
-    if (const int error = ReadFully(fd_, window_.data(), offset, window_.size())) {
-        error_ = error;
+    if (Result<void> read = ReadFully(fd_, window_.data(), offset, window_.size()); !read) {
+        reading_ = std::move(read);
         window_.clear();
         return false;
     }
@@ -51,8 +51,8 @@ bool ByteReader::Load(qint64 offset)
 std::optional<QByteArray> ByteReader::ReadDirect(qint64 offset, qint64 size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
-    if (const int error = ReadFully(fd_, bytes.data(), offset, size)) {
-        error_ = error;
+    if (Result<void> read = ReadFully(fd_, bytes.data(), offset, size); !read) {
+        reading_ = std::move(read);
         return std::nullopt;
     }
     return bytes;
@@ -64,22 +64,9 @@ Result<QByteArray> ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count
     // zeroing cost as much as its reading.
     const qint64 size = qBound<qint64>(0, qMin(count, fileSize - offset), count);
     QByteArray bytes(size, Qt::Uninitialized);
-    if (const int error = ReadFully(fd, bytes.data(), offset, size))
-        return ReadFailure(error);
+    if (Result<void> read = ReadFully(fd, bytes.data(), offset, size); !read)
+        return read.Why();
     return bytes;
-}
-
-Result<void> ByteReader::Reading() const
-{
-    if (Failed())
-        return ReadFailure(error_);
-    return Result<void>::Success();
-}
-
-Failure ReadFailure(int error)
-{
-    return Failure{TagLibraryError::CannotRead,
-                   EnglishText("Engine", "cannot read the file: %1").arg(QString::fromLocal8Bit(std::strerror(error)))};
 }
 
 qint64 SizeOfFile(int fd)

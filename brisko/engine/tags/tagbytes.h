@@ -22,9 +22,9 @@ public:
     ByteReader(int fd, qint64 size) : fd_(fd), size_(size) {}
 
     qint64 Size() const { return size_; }
-    bool Failed() const { return error_ != 0; }
+    bool Failed() const { return !reading_.Ok(); }
     // Why a read failed, if one did.
-    Result<void> Reading() const;
+    const Result<void> &Reading() const { return reading_; }
     // size bytes from offset, all of them, or nothing. What fits the window
     // comes as a slice of it (see SharedSlice), not a copy.
     std::optional<QByteArray> Read(qint64 offset, qint64 size);
@@ -35,7 +35,7 @@ private:
 
     int fd_;
     qint64 size_;
-    int error_ = 0; // errno of the failed read
+    Result<void> reading_; // the first read that failed
     QByteArray window_;
     qint64 windowAt_ = 0;
 };
@@ -43,9 +43,6 @@ private:
 // Up to count bytes at offset of the file behind fd, which is fileSize bytes
 // long: fewer where it ends; or why they cannot be read.
 Result<QByteArray> ReadUpTo(int fd, qint64 fileSize, qint64 offset, qint64 count);
-
-// Why a read that failed with errno error gave nothing.
-Failure ReadFailure(int error);
 
 // The size of the file behind fd; -1 when it cannot be told.
 qint64 SizeOfFile(int fd);

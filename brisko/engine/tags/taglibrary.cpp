@@ -101,10 +101,10 @@ Result<void> TagLibrary::Open(const QString &requested)
     if (real.isEmpty())
         return Failure{TagLibraryError::FileNotFound, EnglishText("Engine", "File not found: %1").arg(path)};
     // Held locked until the file is closed: read and save see one file.
-    QString why;
-    if (!original_.Open(PathFromBytes(real), &why)) {
+    if (const Result<void> opened = original_.Open(PathFromBytes(real)); !opened) {
         original_.Close();
-        return Failure{TagLibraryError::CannotRead, EnglishText("Engine", "Cannot read %1: %2").arg(path, why)};
+        return Failure{TagLibraryError::CannotRead,
+                       EnglishText("Engine", "Cannot read %1: %2").arg(path, opened.Why().reason)};
     }
     const Result<FileStart> start = ReadFileStart(original_.Descriptor(), original_.State().st_size);
     const MusicFormat *format = start ? RecognisedFormat(*start) : nullptr;
@@ -374,9 +374,8 @@ Result<qint64> TagLibrary::SizeAfterSave(const QString &path)
         TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}, edits_.shrinkPadding, edits_.frontPicture});
     if (!rewrite)
         return rewrite.Why();
-    QString why;
-    if (!MayRewrite(PathFromBytes(realName_), &why))
-        return Failure{TagLibraryError::NotWritable, why};
+    if (const Result<void> allowed = MayRewrite(PathFromBytes(realName_)); !allowed)
+        return allowed.Why();
     return rewrite->NewSize();
 }
 
