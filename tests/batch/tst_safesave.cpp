@@ -679,9 +679,9 @@ void TestSafeSave::groupedSavesWaitAndFailAlone()
     const auto addAll = [&paths](ReplaceGroup &group) {
         for (const QString &path : paths) {
             LockedFile original;
-            const Result<void> opened = original.Open(path);
+            const Result<void> opened = original.Open(QFile::encodeName(path));
             QVERIFY2(opened, qPrintable(opened.Why().reason));
-            const FileRewrite rewrite{path, "new ", 0, original.State().st_size, {}, std::nullopt, {}, 0, {}};
+            const FileRewrite rewrite{"new ", 0, original.State().st_size, {}, std::nullopt, {}, 0, {}};
             QVERIFY(group.Add(rewrite, std::move(original)));
         }
     };

@@ -4,6 +4,7 @@
 #include "base/translation.h"
 #include "engine/files/diskroom.h"
 #include "engine/files/localpath.h"
+#include "engine/files/lockedfile.h"
 #include "engine/tags/taglibrary.h"
 
 namespace {
@@ -22,21 +23,17 @@ bool Exists(const QString &path)
     return ::stat(BytesFromPath(path).constData(), &info) == 0;
 }
 
-qint64 FreeSpaceFor(const QString &path)
-{
-    if (FreeSpace())
-        return FreeSpace()(path);
-    return VolumeFreeSpace(BytesFromPath(FolderOf(path)));
-}
-
 void SetFreeSpaceQuery(FreeSpaceQuery query)
 {
     FreeSpace() = std::move(query);
 }
 
-bool RoomToRewrite(const QString &path, const struct stat &file)
+bool RoomToRewrite(const QString &path, const LockedFile &file)
 {
-    return MakeRoom(file.st_dev, qint64(file.st_size) + SpaceBeyondCopy, [&path] { return FreeSpaceFor(path); });
+    const struct stat &info = file.State();
+    return MakeRoom(info.st_dev, qint64(info.st_size) + SpaceBeyondCopy, [&path, &file] {
+        return FreeSpace() ? FreeSpace()(path) : VolumeFreeSpace(file.Descriptor());
+    });
 }
 
 Result<void> OpenForRewrite(TagLibrary &tags, const QString &path)
@@ -48,7 +45,7 @@ Result<void> OpenForRewrite(TagLibrary &tags, const QString &path)
         return gone ? Failure{TagLibraryError::FileNotFound, open.Why().reason} : open.Why();
     }
     // Its length as it was locked: what the second copy will take.
-    if (!RoomToRewrite(path, tags.OpenState())) {
+    if (!RoomToRewrite(path, tags.OpenFile())) {
         tags.CloseAudioFile();
         return Failure{TagLibraryError::NoRoom,
                        EnglishText("Engine", "not enough free space for the new file and 256,000 bytes more")};

@@ -7,22 +7,21 @@
 
 #include <functional>
 
-#include <sys/stat.h>
-
+class LockedFile;
 class TagLibrary;
 
 // Whether anything is at path (links followed); names that are not UTF-8 included.
 bool Exists(const QString &path);
 
-// The bytes the user may still write on the volume holding path. Tests put a
-// smaller figure in its place; nullptr restores the real query.
+// The bytes the user may still write on the volume holding a file: tests put
+// a smaller figure for the file at path in its place; nullptr restores the
+// real query.
 using FreeSpaceQuery = std::function<qint64(const QString &path)>;
-qint64 FreeSpaceFor(const QString &path);
 void SetFreeSpaceQuery(FreeSpaceQuery query);
-// Whether the file at path, as it was locked, may be rewritten: its volume
+// Whether file, opened and locked from path, may be rewritten: its volume
 // must hold its length and 256,000 bytes more, once the saves waiting to be
 // put in place have given back their originals' space.
-bool RoomToRewrite(const QString &path, const struct stat &file);
+bool RoomToRewrite(const QString &path, const LockedFile &file);
 
 // The steps every change of one file shares, a conversion's or a tag
 // change's: the file must be there, its volume must hold a second copy of it

@@ -98,6 +98,18 @@ Result<void> WriteContent(int copy, const LockedFile &original, const FileRewrit
     return WriteAll(copy, rewrite.tail.constData(), rewrite.tail.size());
 }
 
+// Whether the user may write the open file fd (its permissions, ACLs, a
+// read-only mount), as access() tells for a name.
+bool MayWrite(int fd)
+{
+    if (::faccessat(fd, "", W_OK, AT_EMPTY_PATH) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // Kernels before 5.8 take no empty name: the descriptor's entry in /proc.
+    return ::access(("/proc/self/fd/" + QByteArray::number(fd)).constData(), W_OK) == 0;
+}
+
 // The original as it was read, still at its path and still unchanged: no
 // other program wrote, truncated, replaced or removed it meanwhile.
 bool StillAsRead(const QByteArray &name, const LockedFile &original)
@@ -110,34 +122,37 @@ bool StillAsRead(const QByteArray &name, const LockedFile &original)
 
 } // namespace
 
-Result<void> MayRewrite(const QString &path)
+Result<void> MayRewrite(const LockedFile &original)
 {
-    const QByteArray name = BytesFromPath(path);
-    const QByteArray folder = BytesFromPath(FolderOf(path));
+    // The locked file itself: whatever its name leads to by now is the last
+    // look's to refuse, not this one's to judge.
     struct stat info {};
-    if (::stat(name.constData(), &info) != 0)
+    if (::fstat(original.Descriptor(), &info) != 0)
         return SystemFailure(TagLibraryError::NotWritable, QT_TRANSLATE_NOOP("Engine", "the file cannot be found: %1"));
     if (!S_ISREG(info.st_mode))
         return Failure{TagLibraryError::NotWritable, EnglishText("Engine", "not a regular file")};
-    if (!(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ::access(name.constData(), W_OK) != 0)
+    if (!(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || !MayWrite(original.Descriptor()))
         return Failure{TagLibraryError::NotWritable, EnglishText("Engine", "the file is read-only")};
-    if (::access(folder.constData(), W_OK | X_OK) != 0)
+    if (::access(FolderOfName(original.Name()).constData(), W_OK | X_OK) != 0)
         return Failure{TagLibraryError::NotWritable, EnglishText("Engine", "the folder does not allow new files")};
     return {};
 }
 
 Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, const LockedFile &original)
 {
-    if (Result<void> allowed = MayRewrite(rewrite.path); !allowed)
+    const Failure changed{TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program")};
+    if (!original.IsOpen())
+        return changed;
+    if (Result<void> allowed = MayRewrite(original); !allowed)
         return allowed.Why();
-    const QByteArray name = BytesFromPath(rewrite.path);
+    const QByteArray &name = original.Name();
     const struct stat &info = original.State();
-    if (!original.IsOpen() || !StillAsRead(name, original))
-        return Failure{TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program")};
+    if (!StillAsRead(name, original))
+        return changed;
     if (rewrite.keepFrom < 0 || rewrite.keepTo < rewrite.keepFrom || rewrite.keepTo > info.st_size)
         return Failure{TagLibraryError::CheckFailed, EnglishText("Engine", "the file is shorter than expected")};
 
-    RemoveLeftoverSideFiles(BytesFromPath(FolderOf(rewrite.path)));
+    RemoveLeftoverSideFiles(FolderOfName(name));
     auto copy = std::make_unique<SideFile>();
     if (Result<void> created = copy->Create(name); !created)
         return created.Why();
@@ -159,7 +174,7 @@ Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, co
         return Failure{TagLibraryError::CheckFailed,
                        EnglishText("Engine", "the new file did not read back as written")};
     if (BeforeCheck())
-        BeforeCheck()(copy->Descriptor(), rewrite.path);
+        BeforeCheck()(copy->Descriptor(), PathFromBytes(name));
     const QString problem = rewrite.check ? rewrite.check(copy->Descriptor(), original.Descriptor()) : QString();
     if (!problem.isEmpty())
         return Failure{TagLibraryError::CheckFailed, problem};
@@ -176,7 +191,7 @@ Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, co
 Result<std::unique_ptr<RoomClaim>> ClaimRoom(const FileRewrite &rewrite, const LockedFile &original)
 {
     const qint64 size = rewrite.head.size() + (rewrite.keepTo - rewrite.keepFrom) + rewrite.tail.size();
-    auto claim = std::make_unique<RoomClaim>(BytesFromPath(FolderOf(rewrite.path)), original.State().st_dev, size);
+    auto claim = std::make_unique<RoomClaim>(original.Descriptor(), original.State().st_dev, size);
     if (!claim->Granted())
         return Failure{TagLibraryError::NoRoom,
                        EnglishText("Engine", "not enough free space for the new file and 256,000 bytes more")};
@@ -191,14 +206,14 @@ Result<void> FlushCopy(const SideFile &copy)
     return Result<void>::Success();
 }
 
-Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original)
+Result<int> PutInPlace(SideFile &copy, const LockedFile &original)
 {
     if (Result<void> named = copy.Name(); !named)
         return named.Why();
 
     if (BeforeReplace())
-        BeforeReplace()(path);
-    if (!StillAsRead(BytesFromPath(path), original))
+        BeforeReplace()(PathFromBytes(original.Name()));
+    if (!StillAsRead(original.Name(), original))
         return Failure{TagLibraryError::ChangedSinceOpen, EnglishText("Engine", "changed by another program")};
     if (Result<void> renamed = copy.Rename(); !renamed)
         return renamed.Why();
@@ -216,7 +231,7 @@ Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original)
     const Result<void> flushed = FlushCopy(**copy);
     if (!flushed)
         return flushed.Why();
-    Result<int> replaced = PutInPlace(**copy, rewrite.path, original);
+    Result<int> replaced = PutInPlace(**copy, original);
     if (replaced)
         FlushFolder((*copy)->Folder());
     return replaced;
@@ -236,7 +251,7 @@ Result<void> PointNameAt(const QString &name, const QString &rewritten, const st
     // Held while it is pointed: a later run tells a hidden name left by a
     // kill here from one in use.
     LockedFile held;
-    const Result<void> opened = held.Open(name);
+    const Result<void> opened = held.Open(bytes);
     if (!stillOriginal())
         return changed;
     if (!opened)

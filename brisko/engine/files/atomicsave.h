@@ -23,7 +23,6 @@ class LockedFile;
 // other file is ever written or removed.
 struct FileRewrite
 {
-    QString path;            // the file itself, not a symbolic link to it
     QByteArray head;         // new bytes at the start ...
     qint64 keepFrom = 0;     // ... followed by the original's bytes from here
     qint64 keepTo = 0;       // ... up to here ...
@@ -46,14 +45,16 @@ struct FileRewrite
     qint64 NewSize() const { return head.size() + (keepTo - keepFrom) + generatedSize + tail.size(); }
 };
 
-// Whether the user may replace the file: write permission for the file and
-// its folder, and at least one write bit on the file (root included); fails
-// with NotWritable otherwise.
-Result<void> MayRewrite(const QString &path);
+// Whether the user may replace the open file: write permission for it and
+// its folder, and at least one write bit on it (root included); fails with
+// NotWritable otherwise.
+Result<void> MayRewrite(const LockedFile &original);
 
-// original is the file as read, held locked by the caller until now. Gives
-// the number of the original's other hard links, which keep the old content,
-// or why the file was not replaced (a TagLibraryError code).
+// original is the file as read, held locked by the caller until now; the
+// name it was opened by is the one replaced (the file itself, not a symbolic
+// link to it). Gives the number of the original's other hard links, which
+// keep the old content, or why the file was not replaced (a TagLibraryError
+// code).
 Result<int> RewriteFile(const FileRewrite &rewrite, const LockedFile &original);
 
 // Points another name of the original at the rewritten file (both names on

@@ -39,11 +39,11 @@ bool Room(std::unique_lock<std::mutex> &lock, dev_t volume, qint64 need, const s
 
 } // namespace
 
-qint64 VolumeFreeSpace(const QByteArray &folder)
+qint64 VolumeFreeSpace(int fd)
 {
-    // statvfs() alone: QStorageInfo would read the whole mount table first.
+    // fstatvfs() alone: QStorageInfo would read the whole mount table first.
     struct statvfs info {};
-    if (::statvfs(folder.constData(), &info) != 0)
+    if (::fstatvfs(fd, &info) != 0)
         return -1;
     return qint64(info.f_bavail) * qint64(info.f_frsize);
 }
@@ -56,12 +56,12 @@ bool MakeRoom(dev_t volume, qint64 need, const std::function<qint64()> &free)
     return bytes - beingWritten.value(volume) >= need || Room(lock, volume, need, free);
 }
 
-RoomClaim::RoomClaim(const QByteArray &folder, dev_t volume, qint64 bytes)
+RoomClaim::RoomClaim(int fd, dev_t volume, qint64 bytes)
     : volume_(volume)
     , bytes_(bytes)
 {
     std::unique_lock<std::mutex> lock(mutex);
-    granted_ = Room(lock, volume, bytes + SpaceBeyondCopy, [&folder] { return VolumeFreeSpace(folder); });
+    granted_ = Room(lock, volume, bytes + SpaceBeyondCopy, [fd] { return VolumeFreeSpace(fd); });
     if (granted_)
         beingWritten[volume_] += bytes_;
 }

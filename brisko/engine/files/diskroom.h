@@ -16,9 +16,9 @@
 
 constexpr qint64 SpaceBeyondCopy = 256000;
 
-// The bytes the user may still write on the volume holding folder; -1 when
-// the system does not say.
-qint64 VolumeFreeSpace(const QByteArray &folder);
+// The bytes the user may still write on the volume holding the open file fd;
+// -1 when the system does not say.
+qint64 VolumeFreeSpace(int fd);
 
 // Whether free() bytes, less what the copies being written on volume will
 // still take, hold need bytes. When they do not, the copies waiting in this
@@ -26,13 +26,13 @@ qint64 VolumeFreeSpace(const QByteArray &folder);
 // for, and free is asked again: only what cannot fit after that is refused.
 bool MakeRoom(dev_t volume, qint64 need, const std::function<qint64()> &free);
 
-// The room of a new copy of bytes in folder while it is written: taken when
-// MakeRoom finds it (with 256,000 bytes to spare), given back when the claim
-// ends, the copy complete or given up.
+// The room of a new copy of bytes beside the open file fd while it is
+// written: taken when MakeRoom finds it (with 256,000 bytes to spare), given
+// back when the claim ends, the copy complete or given up.
 class RoomClaim
 {
 public:
-    RoomClaim(const QByteArray &folder, dev_t volume, qint64 bytes);
+    RoomClaim(int fd, dev_t volume, qint64 bytes);
     ~RoomClaim();
     RoomClaim(const RoomClaim &) = delete;
     RoomClaim &operator=(const RoomClaim &) = delete;

@@ -124,3 +124,11 @@ QString FolderOf(const QString &path)
         return QStringLiteral(".");
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
+
+QByteArray FolderOfName(const QByteArray &name)
+{
+    const qsizetype slash = name.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : name.left(slash);
+}

@@ -21,3 +21,5 @@ QString ReadablePath(const QString &path);
 
 // The folder part of a path ("." for a bare name), with no file system look-up.
 QString FolderOf(const QString &path);
+// The same for a name's bytes.
+QByteArray FolderOfName(const QByteArray &name);

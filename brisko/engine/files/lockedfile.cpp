@@ -4,7 +4,6 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/files/closer.h"
-#include "engine/files/localpath.h"
 #include "engine/files/lockholder.h"
 #include "engine/files/replacegroup.h"
 
@@ -128,6 +127,7 @@ LockedFile::~LockedFile()
 
 LockedFile::LockedFile(LockedFile &&other) noexcept
     : fd_(std::exchange(other.fd_, -1))
+    , name_(std::move(other.name_))
     , state_(other.state_)
 {
 }
@@ -137,6 +137,7 @@ LockedFile &LockedFile::operator=(LockedFile &&other) noexcept
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
+        name_ = std::move(other.name_);
         state_ = other.state_;
     }
     return *this;
@@ -149,6 +150,7 @@ void LockedFile::Close()
         ::close(fd_); // and with it the lock
     }
     fd_ = -1;
+    name_.clear();
 }
 
 void LockedFile::CloseLater()
@@ -158,12 +160,12 @@ void LockedFile::CloseLater()
         ::CloseLater(fd_);
     }
     fd_ = -1;
+    name_.clear();
 }
 
-Result<void> LockedFile::Open(const QString &path)
+Result<void> LockedFile::Open(const QByteArray &name)
 {
     Close();
-    const QByteArray name = BytesFromPath(path);
     // A save by another Brisko replaces the file while we wait for its lock:
     // then the file now at the path is the one to read.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -192,6 +194,7 @@ Result<void> LockedFile::Open(const QString &path)
             if (!shared)
                 Held().Add(locked);
             fd_ = fd;
+            name_ = name;
             state_ = locked;
             return {};
         }

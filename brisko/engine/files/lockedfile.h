@@ -3,7 +3,7 @@
 
 #include "base/result.h"
 
-#include <QString>
+#include <QByteArray>
 
 #include <chrono>
 
@@ -25,11 +25,11 @@ public:
     LockedFile(LockedFile &&other) noexcept;
     LockedFile &operator=(LockedFile &&other) noexcept;
 
-    // Fails with CannotRead when the file cannot be opened, is no regular
-    // file, or stays locked by someone else who does no work for 30 seconds.
-    // While it waits, the saves waiting in this process's groups are put in
-    // place.
-    Result<void> Open(const QString &path);
+    // Opens the file at name (its bytes: see BytesFromPath). Fails with
+    // CannotRead when the file cannot be opened, is no regular file, or stays
+    // locked by someone else who does no work for 30 seconds. While it waits,
+    // the saves waiting in this process's groups are put in place.
+    Result<void> Open(const QByteArray &name);
     void Close();
     // Close, the descriptor (and with it the lock) closed on another thread:
     // for a file just renamed over, whose last close frees its blocks.
@@ -37,11 +37,14 @@ public:
 
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }
+    // The name it was opened by: the one a save replaces.
+    const QByteArray &Name() const { return name_; }
     // The file as it was when it was locked, before anything was read.
     const struct stat &State() const { return state_; }
 
 private:
     int fd_ = -1;
+    QByteArray name_;
     struct stat state_ {};
 };
 

@@ -15,7 +15,6 @@
 
 struct ReplaceGroup::Waiting
 {
-    QString path;
     std::unique_ptr<SideFile> copy;
     LockedFile original;
 };
@@ -76,7 +75,7 @@ Result<int> ReplaceGroup::Add(const FileRewrite &rewrite, LockedFile &&original)
         return copy.Why();
     const int otherNames = int(original.State().st_nlink) - 1;
     const std::lock_guard<std::mutex> lock(mutex_);
-    waiting_.push_back(Waiting{rewrite.path, std::move(*copy), std::move(original)});
+    waiting_.push_back(Waiting{std::move(*copy), std::move(original)});
     return otherNames;
 }
 
@@ -121,7 +120,7 @@ void ReplaceGroup::PutWaitingInPlace(bool closeOriginalsNow)
         // Whatever goes wrong with one file fails that file alone.
         try {
             if (flushed.at(i))
-                placed_.push_back(PutInPlace(*file.copy, file.path, file.original));
+                placed_.push_back(PutInPlace(*file.copy, file.original));
             else
                 placed_.push_back(flushed.at(i).Why());
         } catch (const std::exception &error) {

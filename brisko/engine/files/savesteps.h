@@ -29,7 +29,7 @@ Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, co
 // them, are on disk.
 Result<void> FlushCopy(const SideFile &copy);
 
-// Renames the flushed copy over path when the original is still as it was
-// read. Gives the number of the original's other names. The rename reaches
-// the disk with FlushFolder(copy.Folder()).
-Result<int> PutInPlace(SideFile &copy, const QString &path, const LockedFile &original);
+// Renames the flushed copy over the original's name when the original is
+// still as it was read. Gives the number of the original's other names. The
+// rename reaches the disk with FlushFolder(copy.Folder()).
+Result<int> PutInPlace(SideFile &copy, const LockedFile &original);

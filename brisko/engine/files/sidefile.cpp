@@ -3,6 +3,7 @@
 
 #include "base/tagerrors.h"
 #include "base/translation.h"
+#include "engine/files/localpath.h"
 #include "engine/files/systemfailure.h"
 
 #include <QMutex>
@@ -25,14 +26,6 @@ namespace {
 constexpr int NameLimit = 255;
 const QByteArray Marker = QByteArrayLiteral(".brisko-");
 constexpr int RandomLength = 6;
-
-QByteArray FolderOfBytes(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArrayLiteral(".");
-    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
 
 // ".song.mp3.brisko-Ab12Cd" beside song.mp3, the song's name shortened
 // where a long one would pass the file system's limit.
@@ -78,7 +71,7 @@ Result<void> SideFile::Create(const QByteArray &target)
 {
     Discard();
     target_ = target;
-    folder_ = FolderOfBytes(target);
+    folder_ = FolderOfName(target);
     fd_ = unnamedAllowed ? ::open(folder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600) : -1;
     if (!unnamedAllowed)
         errno = EOPNOTSUPP;
@@ -103,7 +96,7 @@ Result<void> SideFile::Link(const QByteArray &existing, const QByteArray &target
 {
     Discard();
     target_ = target;
-    folder_ = FolderOfBytes(target);
+    folder_ = FolderOfName(target);
     return LinkToFreshName(existing, 0);
 }
 

@@ -101,7 +101,7 @@ Result<void> TagLibrary::Open(const QString &requested)
     if (real.isEmpty())
         return Failure{TagLibraryError::FileNotFound, EnglishText("Engine", "File not found: %1").arg(path)};
     // Held locked until the file is closed: read and save see one file.
-    if (const Result<void> opened = original_.Open(PathFromBytes(real)); !opened) {
+    if (const Result<void> opened = original_.Open(real); !opened) {
         original_.Close();
         return Failure{TagLibraryError::CannotRead,
                        EnglishText("Engine", "Cannot read %1: %2").arg(path, opened.Why().reason)};
@@ -309,8 +309,9 @@ Result<void> TagLibrary::RequireOpen(const QString &path) const
 
 Result<void> TagLibrary::FileUnchangedSinceOpen() const
 {
+    // A write, a rename over it or its removal each show on the open file.
     struct stat now {};
-    if (original_.IsOpen() && ::stat(realName_.constData(), &now) == 0 && SameFile(now, original_.State()))
+    if (original_.IsOpen() && ::fstat(original_.Descriptor(), &now) == 0 && SameFile(now, original_.State()))
         return Result<void>::Success();
     return Failure{TagLibraryError::ChangedSinceOpen,
                    EnglishText("Engine", "the file was changed by another program after it was read")};
@@ -374,14 +375,13 @@ Result<qint64> TagLibrary::SizeAfterSave(const QString &path)
         TagEdits{edits_.fields, edits_.firstPicture, edits_.laterPictures, {}, edits_.shrinkPadding, edits_.frontPicture});
     if (!rewrite)
         return rewrite.Why();
-    if (const Result<void> allowed = MayRewrite(PathFromBytes(realName_)); !allowed)
+    if (const Result<void> allowed = MayRewrite(original_); !allowed)
         return allowed.Why();
     return rewrite->NewSize();
 }
 
 Result<void> TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModified, bool keepId3v1Changes)
 {
-    rewrite.path = PathFromBytes(realName_);
     rewrite.modified = ModifiedTime(keepModified, original_.State());
     const struct stat read = original_.State();
     const Result<int> otherNames = group_ ? group_->Add(rewrite, std::move(original_)) : RewriteFile(rewrite, original_);

@@ -66,6 +66,8 @@ public:
     void SaveInto(ReplaceGroup *group) { group_ = group; }
     // The open file as it was when it was locked (its length, times, volume).
     const struct stat &OpenState() const { return original_.State(); }
+    // The open file itself, held locked.
+    const LockedFile &OpenFile() const { return original_; }
 
     // The file's own tag: the ID3v2 tag of an MP3, the comments of other
     // formats.
