@@ -86,10 +86,8 @@ void TakeConversion(const ArtConversion &conversion, const BatchOptions &options
     result->quality = conversion.quality;
     result->notes = conversion.notes;
     result->bytesAfter = conversion.bytesAfter;
-    // Art that is there but cannot be converted is a failure with its
-    // reason: "No Picture" is for a tag without any picture.
+    result->status = StatusText(StatusOfConversion(conversion));
     const bool unconvertible = conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty();
-    result->status = StatusText(unconvertible ? RowStatus::ResizeFailed : StatusOfArt(conversion.outcome));
     if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
         result->status = WouldResize();
     if (options.dryRun && conversion.outcome == ArtOutcome::PictureAdded)

@@ -32,8 +32,6 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
     read.row.FileName = QFileInfo(path).fileName();
     read.row.Tags = fields;
     read.row.OriginalSize = SizeText(measured.size.width(), measured.size.height());
-    read.row.Status = StatusText(measured.valid ? RowStatus::Unchanged : RowStatus::NoPicture);
-    read.row.Icon = StatusIcon(read.row.Status);
     read.volume = VolumeOf(path);
     if (hasPicture && !measured.valid)
         read.problem = PictureProblem(picture);
@@ -43,8 +41,16 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
         read.problem = EnglishText("Engine", "the tag cannot be read whole: %1").arg(found.whole.Why().reason);
         LogError(QStringLiteral("GetFileInfo"), path + QStringLiteral(": ") + read.problem);
     }
-    if (!readable) {
+    if (!readable)
         read.problem = tagsRead.Why().reason;
+    // A file that cannot be read fails as its conversion would, and as
+    // brisko-batch tells it; "Resize All" tries it again and says why.
+    const bool fileUnreadable = !readable || (!hasPicture && !read.problem.isEmpty());
+    read.row.Status = StatusText(fileUnreadable ? RowStatus::ResizeFailed
+                                 : measured.valid ? RowStatus::Unchanged
+                                                  : RowStatus::NoPicture);
+    read.row.Icon = StatusIcon(read.row.Status);
+    if (!readable) {
         if (turn.Take())
             read.preview = UnreadableFilePreview(read.problem);
         return read;

@@ -77,8 +77,8 @@ bool frmMain::ConvPix(int row, const QString &path, const ArtConversion &result)
     case ArtOutcome::LowDriveSpace:
     case ArtOutcome::FileMissing:
     case ArtOutcome::NoPicture:
-        lvwMain_->SetStatus(row, StatusOfArt(result.outcome));
-        SetRowToolTip(row, result.reason.isEmpty() ? ReasonOf(StatusOfArt(result.outcome)) : result.reason);
+        lvwMain_->SetStatus(row, StatusOfConversion(result));
+        SetRowToolTip(row, result.reason.isEmpty() ? ReasonOf(StatusOfConversion(result)) : result.reason);
         if (!result.reason.isEmpty())
             LogError(QStringLiteral("ConvPix"), path + QStringLiteral(": ") + result.reason);
         break;

@@ -688,19 +688,25 @@ void TestPicEditor::stopFailureAndSpace()
     QCOMPARE(Probe(window).lvwMain()->Row(2).Status, QStringLiteral("File Missing"));
 }
 
-// A text file named as music and a FLAC file whose block runs past its end
-// (what else is told by content is the batch tests' table) are listed with
-// the reason they cannot be read or written, and "Change Picture | Tag", chosen from the
-// row's menu with the mouse, writes nothing into them and says why.
+// A text file named as music, a FLAC file whose block runs past its end and
+// an Opus file whose comment page fails its CRC check (what else is told by
+// content is the batch tests' table) are listed as brisko-batch tells them,
+// "Resize Failed" with the reason they cannot be read; "Resize All", clicked,
+// and "Change Picture | Tag", chosen from the row's menu with the mouse, write
+// nothing into them and say why.
 void TestPicEditor::filesNoFormatReadsAreRefused()
 {
     const ErrorLogTail log;
     const QString notMusic = QStringLiteral("not a music file that Brisko reads (MP3, FLAC, Ogg Vorbis, Opus or M4A)");
+    QByteArray badCrc = AudioFixture::MadeUpOpus({"TITLE=T"});
+    const qsizetype commentPage = AudioFixture::OggPages(badCrc).first().size();
+    badCrc[commentPage + 40] = char(badCrc.at(commentPage + 40) ^ 0x20);
+    const QString crcFails = QStringLiteral("the Ogg page at byte %1 fails its CRC check").arg(commentPage);
     struct File
     {
         QString path;
         QByteArray bytes;
-        QString listed;  // the reason the row gives once added
+        QString listed;  // the reason the row gives once added, and after "Resize All"
         QString changed; // and after the change
     };
     const QList<File> files = {
@@ -708,6 +714,7 @@ void TestPicEditor::filesNoFormatReadsAreRefused()
         {Path(QStringLiteral("c.flac")), QByteArray("fLaC\0\0\0\x22", 8) + QByteArray(200, '\0'),
          QStringLiteral("the tag cannot be read whole: a metadata block runs past the end of the file"),
          QStringLiteral("a metadata block runs past the end of the file")},
+        {Path(QStringLiteral("d.opus")), badCrc, QStringLiteral("the tag cannot be read whole: ") + crcFails, crcFails},
     };
     QStringList paths{QString()};
     for (const File &file : files) {
@@ -720,16 +727,27 @@ void TestPicEditor::filesNoFormatReadsAreRefused()
     window.GetFileInfo(paths);
     QVERIFY(WaitUntilIdle(window));
     TrackList *list = Probe(window).lvwMain();
-    QCOMPARE(list->RowCount(), 2);
-    for (int row = 1; row <= 2; ++row) {
+    QCOMPARE(list->RowCount(), int(files.size()));
+    for (int row = 1; row <= list->RowCount(); ++row) {
         const File &file = files.at(row - 1);
         QCOMPARE(list->PathAt(row), file.path);
-        QCOMPARE(list->Row(row).Status, QStringLiteral("No Picture"));
+        QCOMPARE(list->Row(row).Status, QStringLiteral("Resize Failed"));
         QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), file.listed);
         QTRY_VERIFY(log.Added().contains((file.path + QStringLiteral(": ") + file.listed).toUtf8()));
     }
 
-    Select(window, {1, 2});
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
+    QCOMPARE(Probe(window).Statusbar->PanelText(3), QStringLiteral("Resized 0, failed 3, skipped 0"));
+    for (int row = 1; row <= list->RowCount(); ++row) {
+        const File &file = files.at(row - 1);
+        QCOMPARE(list->Row(row).Status, QStringLiteral("Resize Failed"));
+        QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), file.listed);
+        QTRY_VERIFY(log.Has("ConvPix", (file.path + QStringLiteral(": ") + file.listed).toUtf8()));
+        QCOMPARE(TestFiles::Read(file.path), file.bytes);
+    }
+
+    Select(window, {1, 2, 3});
     const int answered = answered_;
     Answer([](frmPicMod &dialog) {
         dialog.cboTagData[frmPicMod::Genre]->setEditText(QStringLiteral("Rock"));
@@ -742,7 +760,7 @@ void TestPicEditor::filesNoFormatReadsAreRefused()
                       Probe(window).mnuPopList->actionGeometry(Probe(window).mnuReplace).center());
     QTRY_COMPARE(answered_, answered + 1);
     QTRY_VERIFY(!Probe(window).EditorOpen && !Probe(window).OperationRunning);
-    for (int row = 1; row <= 2; ++row) {
+    for (int row = 1; row <= list->RowCount(); ++row) {
         const File &file = files.at(row - 1);
         QCOMPARE(list->Row(row).Status, QStringLiteral("Change Pic Failed"));
         QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), file.changed);

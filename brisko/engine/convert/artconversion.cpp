@@ -53,6 +53,13 @@ RowStatus StatusOfArt(ArtOutcome outcome)
     return RowStatus::ResizeFailed;
 }
 
+RowStatus StatusOfConversion(const ArtConversion &conversion)
+{
+    if (conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty())
+        return RowStatus::ResizeFailed;
+    return StatusOfArt(conversion.outcome);
+}
+
 Result<QSize> NewPictureSize(double width, double height, int target)
 {
     const long double w = width;

@@ -70,6 +70,12 @@ struct ArtConversion
     std::optional<QByteArray> picture;
 };
 
+// The status a file gets for its conversion, in the window and in
+// brisko-batch alike: art that is there but cannot be converted, like a file
+// that cannot be read, fails with its reason; "No Picture" is for a file
+// without any picture.
+RowStatus StatusOfConversion(const ArtConversion &conversion);
+
 // How to convert: the target and quality, whether pictures with both sides
 // within the target are left alone, whether to stop short of writing (the
 // outcome then tells what would happen), and what is asked, while the
