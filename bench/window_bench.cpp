@@ -263,7 +263,7 @@ void MeasurePreview(const QString &parent, int rounds = 5)
             gaps.Start();
             window.ShowPicOnDemand(path);
             const qint64 asked = clock.nsecsElapsed();
-            RunUntil([&window] { return !Probe(window).PreviewPending(); });
+            RunUntil([&window] { return !Probe(window).preview->Pending(); });
             waited = qMax(waited, gaps.Stop());
             if (path == files.at(1)) {
                 held += asked;

@@ -5,6 +5,7 @@
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/picturelimits.h"
 #include "window/backgroundjobs.h"
+#include "window/previewpane.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/buttonaction.h"
 #include "window/widgets/derezovivavo.h"
@@ -53,12 +54,13 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     , encoder_(std::make_unique<PictureEncoder>(artCache_.get()))
     , jobs_(new BackgroundJobs(this))
     , commandLine_(commandLine)
-    , previewJobs_(new BackgroundJobs(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ProgramTitle());
     setWindowIcon(AppIcon());
     CreateControls();
+    preview_ = std::make_unique<PreviewPane>(lvwMain_, PreviewPane::Controls{imgDisplay, lblSize, lblFileSize, imgPNG},
+                                             volumeOfPath_, this);
     CreateMenus();
     ConnectCommands();
     const QSize client = anchorlib::DesignScale(font()).Size(DesignedClientSize);
@@ -173,7 +175,7 @@ frmMain::~frmMain()
     // found is not shown any more.
     RequestStop();
     jobs_->Abandon();
-    previewJobs_->Abandon();
+    preview_.reset();
 }
 
 void frmMain::ConnectCommands()
@@ -208,7 +210,7 @@ void frmMain::ConnectCommands()
     connect(tmrReplace, &QTimer::timeout, this, [this] {
         tmrReplace->stop();
         // The dialog shows the chosen file's picture: it waits for its preview.
-        if (PreviewPending()) {
+        if (preview_->Pending()) {
             tmrReplace->start();
             return;
         }

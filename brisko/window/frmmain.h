@@ -27,6 +27,7 @@ struct FilePreview;
 class PictureEncoder;
 class FormSurface;
 class PictureScaler;
+class PreviewPane;
 class QAction;
 class QFrame;
 class QDropEvent;
@@ -126,11 +127,8 @@ public:
     // "Clear Clipboard": forgets the kept replacement picture.
     void ClearKeptPicture();
 
-    // Shows a file's picture, its stored size and its pixel size. The file
-    // is read and its picture decoded on a worker; a later request, or no
-    // row shown any more, drops what an earlier one finds. A file on a
-    // volume that is gone is told in a message box, or, when the user has
-    // just been told, shown as missing.
+    // Shows a file's picture, its stored size and its pixel size in the
+    // preview beside the list (see PreviewPane).
     void ShowPicOnDemand(const QString &path, bool tellVolumeGone = true);
     // A saved file's other hard links keep its old content: the row's
     // tooltip and the error log say so.
@@ -211,8 +209,6 @@ private:
     bool ShiftDown = false;
     bool RestorePending = false;
     qint16 SortColumn = 0;
-    // 1-based position of the row whose picture the preview shows; 0 for none.
-    qint16 DisplayedRow = 0;
     // What a drop left for the drop timer: "1" and a folder, or "2" and the
     // MP3 files in drop order. A single empty text between drops.
     QStringList PendingDrop{QString()};
@@ -265,7 +261,6 @@ private:
     // Shows in one row what the conversion of its file did. True when the
     // picture was given up on "Stop": the file is as it was.
     bool ConvPix(int row, const QString &path, const ArtConversion &result);
-    void ShowFilePreview(const FilePreview &preview);
     // A row's tooltip, in the user's language: why it failed, or what else
     // the user should know.
     void SetRowToolTip(int row, const QString &english);
@@ -282,10 +277,6 @@ private:
     // The row now at position when it still holds path, else wherever path
     // went; 0 when it is gone from the list.
     int RowOfPath(int position, const QString &path) const;
-    // Shows the picture of the row at position in the preview.
-    void DisplayRow(int position, bool tellVolumeGone = true);
-    // The logo in the preview, as when no row is shown.
-    void ShowNoRow();
     // "Files : N" in panel 1; an empty list also clears the last run's count.
     void ShowRowCount();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
@@ -296,17 +287,10 @@ private:
     // The preview follows the current row moved by a key; while Shift is
     // held it waits for its release, as it does for a range chosen by mouse.
     void FollowCurrentRow();
-    bool RowIsShown(int row) const;
     int CurrentRow() const;
     void ListDragOver(QDropEvent *event);
     // "Clear Clipboard" and status panel 4 follow whether a picture is kept.
     void ShowKeptPictureState();
-    void ShowPreview(const QImage &picture, const QString &fileSize, const QString &imageSize,
-                     bool fromPng);
-    // Reads the file last asked for on the preview's worker.
-    void ReadWantedPreview();
-    // A preview is being read: what the preview shows may not be the row asked for yet.
-    bool PreviewPending() const;
     // The run's count in the status bar belongs to the rows it ran over.
     void ClearRunCount();
     void ConnectCommands();
@@ -327,16 +311,8 @@ private:
     QHash<QString, QString> volumeOfPath_;
     QString commandLine_;
     QString waitText_;
-    // The file whose picture the preview shows: a sort moves rows under
-    // DisplayedRow, and a click there must show the file now in its place.
-    QString displayedPath_;
-    // Previews are read one at a time, away from the window's thread: the
-    // file asked for last, and its request's number (a result of an earlier
-    // request is dropped).
-    BackgroundJobs *previewJobs_;
-    QString previewPath_;
-    bool previewTellsVolumeGone_ = true;
-    quint64 previewWanted_ = 0;
+    // The picture of the chosen file beside the list.
+    std::unique_ptr<PreviewPane> preview_;
     QString helpFile_;
     QPointer<QWidget> about_;
     // The buttons' commands in the File menu, Select All and the menu key.

@@ -5,6 +5,7 @@
 #include "base/briskoerror.h"
 #include "window/fileintake.h"
 #include "window/operationguard.h"
+#include "window/previewpane.h"
 #include "window/widgets/derezovivavo.h"
 #include "window/widgets/picturescaler.h"
 #include "window/widgets/statuspanels.h"
@@ -28,7 +29,7 @@ void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
         volumeOfPath_.insert(file.row.Path, file.volume);
     };
     window.rowsAdded = [this] { Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount())); };
-    window.preview = [this](const FilePreview &preview) { ShowFilePreview(preview); };
+    window.preview = [this](const FilePreview &preview) { preview_->Show(preview); };
     // Memory running out ends the adding, as "Stop" would.
     window.unexpected = [this](const QString &description) {
         RequestStop();
@@ -54,7 +55,7 @@ void frmMain::ShowAddedFiles()
         }
         ShowWaitPanel(false);
         if (lvwMain_->RowCount() > 0)
-            DisplayRow(1);
+            preview_->DisplayRow(1);
     } catch (const std::exception &error) {
         ReportUnexpected(QStringLiteral("GetFileInfo"), ErrorDescription(error));
     }

@@ -14,6 +14,7 @@
 #include "window/backgroundjobs.h"
 #include "window/filepreview.h"
 #include "window/operationguard.h"
+#include "window/previewpane.h"
 #include "window/rowwork.h"
 #include "window/runcount.h"
 #include "window/widgets/derezovivavo.h"
@@ -189,7 +190,7 @@ void frmMain::ShowConvertedRow(const RowFile &file, const RowConversion &done, R
     if (stopped || !done.unexpected.isEmpty())
         lvwMain_->SetIcon(row, StatusIcon(lvwMain_->Field(row, ColStatus)));
     if (done.preview)
-        ShowFilePreview(*done.preview);
+        preview_->Show(*done.preview);
 }
 
 void frmMain::EndRun(RunProgress &progress, int rows, const QString &countFormat)
@@ -198,9 +199,9 @@ void frmMain::EndRun(RunProgress &progress, int rows, const QString &countFormat
     // The preview showed the files as they were worked on; now it shows the
     // current row again, as its file is after the run.
     if (const int current = CurrentRow(); current >= 1)
-        DisplayRow(current, !progress.volumeGone);
+        preview_->DisplayRow(current, !progress.volumeGone);
     else
-        ShowNoRow();
+        preview_->ShowNoRow();
     Statusbar->SetPanelText(3, progress.count.Text(countFormat));
 }
 

@@ -5,6 +5,7 @@
 #include "base/briskoerror.h"
 #include "base/errorlog.h"
 #include "window/operationguard.h"
+#include "window/previewpane.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/msgbox.h"
 #include "window/widgets/openex.h"
@@ -21,30 +22,6 @@
 
 #include <exception>
 
-void frmMain::DisplayRow(int position, bool tellVolumeGone)
-{
-    DisplayedRow = qint16(position);
-    displayedPath_ = lvwMain_->PathAt(position);
-    ShowPicOnDemand(displayedPath_, tellVolumeGone);
-}
-
-void frmMain::ShowNoRow()
-{
-    DisplayedRow = 0;
-    displayedPath_.clear();
-    ++previewWanted_; // a preview still being read is not shown
-    previewPath_.clear();
-    imgDisplay->SetPicture(LogoPicture(150, palette()));
-    imgPNG->hide();
-    lblSize->setText(tr("Image Size W x H"));
-    lblFileSize->setText(tr("File Size: -------"));
-}
-
-bool frmMain::RowIsShown(int row) const
-{
-    return row == DisplayedRow && lvwMain_->PathAt(row) == displayedPath_;
-}
-
 int frmMain::CurrentRow() const
 {
     return lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
@@ -60,13 +37,13 @@ void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
     // to be chosen.
     const int clicked = lvwMain_->indexOfTopLevelItem(underPointer) + 1;
     if (!ShiftDown)
-        DisplayRow(clicked);
+        preview_->DisplayRow(clicked);
 
     const int focused = CurrentRow();
     if (focused < 1)
         return;
-    if (ShiftDown && !RowIsShown(focused))
-        DisplayRow(focused);
+    if (ShiftDown && !preview_->RowIsShown(focused))
+        preview_->DisplayRow(focused);
     if (button == Qt::RightButton)
         PopUpRowMenu(focused, position);
 }
@@ -95,8 +72,8 @@ void frmMain::FollowCurrentRow()
         return;
     followOnShiftUp_ = ShiftDown;
     const int current = CurrentRow();
-    if (!ShiftDown && current >= 1 && !RowIsShown(current))
-        DisplayRow(current);
+    if (!ShiftDown && current >= 1 && !preview_->RowIsShown(current))
+        preview_->DisplayRow(current);
 }
 
 void frmMain::RemoveSelected()
@@ -111,7 +88,7 @@ void frmMain::RemoveSelected()
         LogError(QStringLiteral("RemoveSelected"), ErrorDescription(error));
     }
     lvwMain_->setUpdatesEnabled(true);
-    ShowNoRow();
+    preview_->ShowNoRow();
     ShowRowCount();
 }
 
@@ -125,7 +102,7 @@ void frmMain::ShowRowCount()
 void frmMain::ClearList()
 {
     lvwMain_->clear();
-    ShowNoRow();
+    preview_->ShowNoRow();
     ShowRowCount();
 }
 

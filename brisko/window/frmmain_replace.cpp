@@ -17,6 +17,7 @@
 #include "window/runcount.h"
 #include "window/dialogs/keptpicture.h"
 #include "window/operationguard.h"
+#include "window/previewpane.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/derezovivavo.h"
 #include "window/widgets/enginepicture.h"
@@ -145,7 +146,7 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
         lvwMain_->SetField(row, ColComment, fields.Comment);
         lvwMain_->RefreshFileIdentity(row);
         if (done.preview)
-            ShowFilePreview(*done.preview);
+            preview_->Show(*done.preview);
         if (newPicture)
             lblSize->setText(tr("Image Size: %1").arg(SizeText(newSize.width(), newSize.height())));
     } else {

@@ -6,6 +6,7 @@
 #include "base/errorlog.h"
 #include "base/translation.h"
 #include "engine/convert/cmdline.h"
+#include "window/previewpane.h"
 #include "window/dialogs/frmabout.h"
 #include "window/dialogs/frmtip.h"
 #include "window/widgets/artwork.h"
@@ -232,10 +233,7 @@ void frmMain::RedrawArtwork()
     imgLogo->setPixmap(QPixmap::fromImage(LogoBanner(LogoHeight(), palette())));
     if (OperationRunning)
         return;
-    if (DisplayedRow == 0)
-        imgDisplay->SetPicture(LogoPicture(150, palette()));
-    else
-        ShowPicOnDemand(displayedPath_);
+    preview_->Redraw();
 }
 
 int frmMain::LogoHeight() const
@@ -283,4 +281,9 @@ bool frmMain::PreviewKey(QEvent *event)
         return true;
     }
     return false;
+}
+
+void frmMain::ShowPicOnDemand(const QString &path, bool tellVolumeGone)
+{
+    preview_->ShowPicOnDemand(path, tellVolumeGone);
 }

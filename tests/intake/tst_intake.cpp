@@ -446,7 +446,7 @@ void TestIntake::rowClicksShowPictures()
     QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 300 x 300"));
 
     ClickRow(window, 2);
-    QCOMPARE(int(Probe(window).DisplayedRow), 2);
+    QCOMPARE(int(Probe(window).preview->DisplayedRow()), 2);
     QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 200 x 200"));
 
     // With Shift held the preview waits for the release, then shows the
@@ -457,7 +457,7 @@ void TestIntake::rowClicksShowPictures()
                              Probe(window).lvwMain()->visualItemRect(Probe(window).lvwMain()->topLevelItem(2)).center().y()));
     Probe(window).ShiftDown = false;
     QCOMPARE(Probe(window).lvwMain()->RowIndexes(true), (QVector<int>{2, 3}));
-    QCOMPARE(int(Probe(window).DisplayedRow), 3);
+    QCOMPARE(int(Probe(window).preview->DisplayedRow()), 3);
     QTRY_COMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 100 x 100"));
 
     // Sorting moves another file under the shown position: a click there
@@ -470,7 +470,7 @@ void TestIntake::rowClicksShowPictures()
     // During an operation clicks change nothing.
     Probe(window).OperationRunning = true;
     ClickRow(window, 1);
-    QCOMPARE(int(Probe(window).DisplayedRow), 3);
+    QCOMPARE(int(Probe(window).preview->DisplayedRow()), 3);
     Probe(window).OperationRunning = false;
 
     // A click on the row selected and shown reads its file again, changed meanwhile.
@@ -486,7 +486,7 @@ void TestIntake::rowClicksShowPictures()
     ClickRow(window, 1, Qt::LeftButton, false);
     QTRY_VERIFY(first.Entered());
     ClickRow(window, 2, Qt::LeftButton, false);
-    QCOMPARE(int(Probe(window).DisplayedRow), 2);
+    QCOMPARE(int(Probe(window).preview->DisplayedRow()), 2);
     first.Open();
     QTRY_VERIFY(second.Entered()); // the first read's result was handled before
     QCOMPARE(Probe(window).lblSize->text(), QStringLiteral("Image Size: 250 x 250"));
@@ -540,7 +540,7 @@ void TestIntake::removeAndClear()
     window.GetFileInfo(paths);
     QVERIFY(WaitUntilIdle(window));
     ClickRow(window, 5);
-    QCOMPARE(int(Probe(window).DisplayedRow), 5);
+    QCOMPARE(int(Probe(window).preview->DisplayedRow()), 5);
 
     TrackList *list = Probe(window).lvwMain();
     list->clearSelection();
@@ -549,7 +549,7 @@ void TestIntake::removeAndClear()
     Probe(window).mnuRemove->trigger();
     QCOMPARE(ListedPaths(window), (QStringList{paths.at(1), paths.at(4), paths.at(6)}));
     QCOMPARE(Probe(window).Statusbar->PanelText(1), QStringLiteral("Files : 3"));
-    QCOMPARE(int(Probe(window).DisplayedRow), 0);
+    QCOMPARE(int(Probe(window).preview->DisplayedRow()), 0);
     QVERIFY(!Probe(window).OperationRunning && Probe(window).cmdConvert->isEnabled());
     // The removed files are no longer "listed": adding them again works.
     window.GetFileInfo({QString(), paths.at(2)});

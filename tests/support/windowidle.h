@@ -9,7 +9,7 @@
 // done.
 inline bool WaitForPreview(const frmMain &window, int timeoutMs = 60000)
 {
-    return QTest::qWaitFor([&window] { return !Probe(window).PreviewPending(); }, timeoutMs);
+    return QTest::qWaitFor([&window] { return !Probe(window).preview->Pending(); }, timeoutMs);
 }
 
 // The window reads and converts files on worker threads and shows what they

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "window/frmmain.h"
+#include "window/previewpane.h"
 
 // The main window's parts and state, for tests to look at and set up; the
 // window keeps them to itself otherwise.
@@ -59,7 +60,6 @@ public:
         , ShiftDown(window.ShiftDown)
         , RestorePending(window.RestorePending)
         , SortColumn(window.SortColumn)
-        , DisplayedRow(window.DisplayedRow)
         , PendingDrop(window.PendingDrop)
         , PendingLeftOut(window.PendingLeftOut)
         , LastWindowState(window.LastWindowState)
@@ -68,13 +68,12 @@ public:
         , SavedPlace(window.SavedPlace)
         , DesignColumnWidths(window.DesignColumnWidths)
         , SortIcons(window.SortIcons)
+        , preview(window.preview_.get())
         , list_(window.lvwMain_)
-        , window_(window)
     {
     }
 
     TrackList *lvwMain() const { return list_; }
-    bool PreviewPending() const { return window_.PreviewPending(); }
 
     FormSurface *surface;
     QFrame *picLogoContainer;
@@ -112,7 +111,6 @@ public:
     bool &ShiftDown;
     bool &RestorePending;
     qint16 &SortColumn;
-    qint16 &DisplayedRow;
     QStringList &PendingDrop;
     int &PendingLeftOut;
     int &LastWindowState;
@@ -121,10 +119,11 @@ public:
     QRectF &SavedPlace;
     QVector<qint16> &DesignColumnWidths;
     clsLVHeaderSortIcons &SortIcons;
+    // The picture of the chosen file, and which row it is.
+    const PreviewPane *preview;
 
 private:
     TrackList *list_;
-    frmMain &window_;
 };
 
 // Tests that only look take the window as const; the probe lets them set too.
