@@ -5,6 +5,7 @@
 #include "engine/pictures/pictureencoder.h"
 #include "engine/pictures/picturelimits.h"
 #include "window/backgroundjobs.h"
+#include "window/conversionrun.h"
 #include "window/previewpane.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/buttonaction.h"
@@ -61,6 +62,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     CreateControls();
     preview_ = std::make_unique<PreviewPane>(lvwMain_, PreviewPane::Controls{imgDisplay, lblSize, lblFileSize, imgPNG},
                                              volumeOfPath_, this);
+    conversion_ = std::make_unique<ConversionRun>(RunParts(), artCache_.get());
     CreateMenus();
     ConnectCommands();
     const QSize client = anchorlib::DesignScale(font()).Size(DesignedClientSize);
@@ -176,6 +178,20 @@ frmMain::~frmMain()
     RequestStop();
     jobs_->Abandon();
     preview_.reset();
+}
+
+RowRunParts frmMain::RunParts()
+{
+    RowRunParts parts;
+    parts.list = lvwMain_;
+    parts.volumes = &volumeOfPath_;
+    parts.jobs = jobs_;
+    parts.progressBar = ProgressBar;
+    parts.statusbar = Statusbar;
+    parts.preview = preview_.get();
+    parts.stopRequested = &StopRequested;
+    parts.window = this;
+    return parts;
 }
 
 void frmMain::ConnectCommands()

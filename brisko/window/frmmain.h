@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/convert/statuses.h"
+#include "window/rowrun.h"
 #include "window/widgets/lvheadersorticons.h"
 
 #include <QHash>
@@ -18,6 +19,7 @@
 class DeRezovivAvo;
 class ArtCache;
 class BackgroundJobs;
+class ConversionRun;
 struct ArtConversion;
 struct ChangedFile;
 struct RowConversion;
@@ -248,35 +250,19 @@ private:
     // Shows in one row what writing the change into its file did.
     void UpdateCurrentPix(int row, const QString &path, bool newPicture, const ChangedFile &done,
                           QSize originalSize, QSize newSize);
-    // The rows a run converts: not those done with, nor small pictures the
-    // user chose to skip.
-    QVector<RowFile> RowsToConvert(const QVector<int> &rows) const;
     // A worker began the file of a row.
     void ShowRowBegun(const RowFile &file);
-    // A worker's conversion of one row's file, shown in its row and counted.
-    void ShowConvertedRow(const RowFile &file, const RowConversion &done, RunProgress &progress);
     // The end of a run over rows: the current row shown, the run counted in
     // the status bar.
     void EndRun(RunProgress &progress, int rows, const QString &countFormat);
-    // Shows in one row what the conversion of its file did. True when the
-    // picture was given up on "Stop": the file is as it was.
-    bool ConvPix(int row, const QString &path, const ArtConversion &result);
-    // A row's tooltip, in the user's language: why it failed, or what else
-    // the user should know.
-    void SetRowToolTip(int row, const QString &english);
     // Why a row has a failure status that comes without a reason of its own.
     static QString ReasonOf(RowStatus status);
-    // A conversion's notes, in the user's language, for a row's tooltip.
-    static QString ShownNotes(const QStringList &english);
     static QString VolumeGoneReason(const QString &volume);
     // "Stop": no more files are begun, and a picture still being decoded is
     // given up, its file left as it was.
     void RequestStop();
     // Tells once that the volume is gone and stops the run.
     void ReportVolumeGone(const QString &volume);
-    // The row now at position when it still holds path, else wherever path
-    // went; 0 when it is gone from the list.
-    int RowOfPath(int position, const QString &path) const;
     // "Files : N" in panel 1; an empty list also clears the last run's count.
     void ShowRowCount();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
@@ -287,21 +273,21 @@ private:
     // The preview follows the current row moved by a key; while Shift is
     // held it waits for its release, as it does for a range chosen by mouse.
     void FollowCurrentRow();
-    int CurrentRow() const;
     void ListDragOver(QDropEvent *event);
     // "Clear Clipboard" and status panel 4 follow whether a picture is kept.
     void ShowKeptPictureState();
     // The run's count in the status bar belongs to the rows it ran over.
     void ClearRunCount();
     void ConnectCommands();
+    // What the runs over rows work with: the list, the workers, the bars,
+    // the preview and the stop.
+    RowRunParts RunParts();
     void AddNextNamedPaths();
 
     TrackList *lvwMain_;
     // The tracks of an album share their art: converted once, as brisko-batch does.
     std::unique_ptr<ArtCache> artCache_;
     std::unique_ptr<PictureEncoder> encoder_;
-    // Set by "Stop" only, not when a volume went: asked while pictures decode.
-    std::atomic<bool> abandonPictures_{false};
     // Operations alive, and those of them with the busy look.
     int operations_ = 0;
     int busyOperations_ = 0;
@@ -313,6 +299,8 @@ private:
     QString waitText_;
     // The picture of the chosen file beside the list.
     std::unique_ptr<PreviewPane> preview_;
+    // "Resize All" and "Resize Picture".
+    std::unique_ptr<ConversionRun> conversion_;
     QString helpFile_;
     QPointer<QWidget> about_;
     // The buttons' commands in the File menu, Select All and the menu key.

@@ -25,7 +25,7 @@ void frmMain::GetFileInfo(const QStringList &paths, std::function<void()> then)
     window.progress = [this](int done) { ProgressBar->SetValue(done); };
     window.rowAdded = [this](int row, const AddedFile &file) {
         if (!file.problem.isEmpty())
-            SetRowToolTip(row, file.problem);
+            lvwMain_->SetRowToolTip(row, file.problem);
         volumeOfPath_.insert(file.row.Path, file.volume);
     };
     window.rowsAdded = [this] { Statusbar->SetPanelText(1, tr("Files : %1").arg(lvwMain_->RowCount())); };

@@ -22,11 +22,6 @@
 
 #include <exception>
 
-int frmMain::CurrentRow() const
-{
-    return lvwMain_->indexOfTopLevelItem(lvwMain_->currentItem()) + 1;
-}
-
 void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
 {
     QTreeWidgetItem *underPointer = lvwMain_->itemAt(position);
@@ -39,7 +34,7 @@ void frmMain::ListMouseReleased(Qt::MouseButton button, const QPoint &position)
     if (!ShiftDown)
         preview_->DisplayRow(clicked);
 
-    const int focused = CurrentRow();
+    const int focused = lvwMain_->CurrentRow();
     if (focused < 1)
         return;
     if (ShiftDown && !preview_->RowIsShown(focused))
@@ -63,7 +58,7 @@ void frmMain::PopUpRowMenuAtCurrentRow()
     lvwMain_->scrollToItem(current);
     // Below the row, at its left edge or the list's when scrolled sideways.
     const QRect row = lvwMain_->visualItemRect(current);
-    PopUpRowMenu(CurrentRow(), QPoint(qBound(0, row.left(), lvwMain_->viewport()->width() - 1), row.bottom()));
+    PopUpRowMenu(lvwMain_->CurrentRow(), QPoint(qBound(0, row.left(), lvwMain_->viewport()->width() - 1), row.bottom()));
 }
 
 void frmMain::FollowCurrentRow()
@@ -71,7 +66,7 @@ void frmMain::FollowCurrentRow()
     if (OperationRunning)
         return;
     followOnShiftUp_ = ShiftDown;
-    const int current = CurrentRow();
+    const int current = lvwMain_->CurrentRow();
     if (!ShiftDown && current >= 1 && !preview_->RowIsShown(current))
         preview_->DisplayRow(current);
 }

@@ -107,7 +107,7 @@ void frmMain::WriteChange(TagChange change)
                 return [=] {
                     ProgressBar->SetValue(++progress->completed);
                     progress->volumeGone = progress->volumeGone || done.volumeGone;
-                    if (const int row = RowOfPath(file.row, file.path))
+                    if (const int row = lvwMain_->RowOfPath(file.row, file.path))
                         UpdateCurrentPix(row, file.path, change.hasPicture, done, originalSize, newSize);
                     if (done.outcome == ChangeOutcome::Changed && done.unexpected.isEmpty() && !done.volumeGone)
                         ++progress->count.done;
@@ -124,12 +124,12 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
 {
     if (done.volumeGone) {
         ReportVolumeGone(volumeOfPath_.value(path));
-        SetRowToolTip(row, VolumeGoneReason(volumeOfPath_.value(path)));
+        lvwMain_->SetRowToolTip(row, VolumeGoneReason(volumeOfPath_.value(path)));
     } else if (!done.unexpected.isEmpty()) {
         ReportUnexpected(QStringLiteral("UpdateCurrentPix"), done.unexpected);
-        SetRowToolTip(row, done.unexpected);
+        lvwMain_->SetRowToolTip(row, done.unexpected);
     } else if (done.outcome == ChangeOutcome::Changed) {
-        SetRowToolTip(row, QString());
+        lvwMain_->SetRowToolTip(row, QString());
         NoteOtherNames(row, path, done.otherNames);
         lvwMain_->SetStatus(row, newPicture ? RowStatus::PicTagChanged : RowStatus::TagChanged);
         if (newPicture) {
@@ -154,7 +154,7 @@ void frmMain::UpdateCurrentPix(int row, const QString &path, bool newPicture, co
                                  : done.outcome == ChangeOutcome::FileMissing ? RowStatus::FileMissing
                                                                                : RowStatus::ChangePicFailed;
         lvwMain_->SetStatus(row, status);
-        SetRowToolTip(row, done.reason.isEmpty() ? ReasonOf(status) : done.reason);
+        lvwMain_->SetRowToolTip(row, done.reason.isEmpty() ? ReasonOf(status) : done.reason);
         if (!done.reason.isEmpty())
             LogError(QStringLiteral("UpdateCurrentPix"), path + QStringLiteral(": ") + done.reason);
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/widgets/tracklist.h"
 
+#include "base/errorlog.h"
 #include "base/translation.h"
 #include "window/widgets/sortarrowheader.h"
 #include "window/widgets/trackicons.h"
@@ -408,4 +409,41 @@ void TrackList::Forget(const QTreeWidgetItem *item)
                                         item->data(ColFileName, HiddenTextRole).toString());
     if (file != listedFiles_.end())
         listedFiles_.erase(file);
+}
+
+int TrackList::CurrentRow() const
+{
+    return indexOfTopLevelItem(currentItem()) + 1;
+}
+
+int TrackList::RowOfPath(int position, const QString &path) const
+{
+    if (PathAt(position) == path)
+        return position;
+    for (int row = 1; row <= RowCount(); ++row) {
+        if (PathAt(row) == path)
+            return row;
+    }
+    return 0;
+}
+
+void TrackList::SetRowToolTip(int position, const QString &english)
+{
+    QTreeWidgetItem *item = topLevelItem(position - 1);
+    for (int column = 0; item && column < columnCount(); ++column)
+        item->setToolTip(column, ShownText(english));
+}
+
+void TrackList::NoteOtherNames(int position, const QString &path, int otherNames)
+{
+    if (otherNames <= 0)
+        return;
+    // The log stays in English, for whoever reads it to help; the texts are
+    // the main window's, in its catalogue.
+    const QString note =
+        otherNames == 1
+            ? EnglishText("frmMain", "1 other name (hard link) of this file keeps its old content")
+            : EnglishText("frmMain", "%1 other names (hard links) of this file keep its old content").arg(otherNames);
+    SetRowToolTip(position, note);
+    LogError(QStringLiteral("NoteOtherNames"), path + QStringLiteral(": ") + note);
 }

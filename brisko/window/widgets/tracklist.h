@@ -70,6 +70,18 @@ public:
     // complete copy over it), so other spellings of it still match.
     void RefreshFileIdentity(int position);
 
+    // The current row's position; 0 when there is none.
+    int CurrentRow() const;
+    // The row now at position when it still holds path, else wherever path
+    // went; 0 when it is gone from the list.
+    int RowOfPath(int position, const QString &path) const;
+    // A row's tooltip, in the user's language: why it failed, or what else
+    // the user should know.
+    void SetRowToolTip(int position, const QString &english);
+    // A saved file's other hard links keep its old content: the row's
+    // tooltip and the error log say so.
+    void NoteOtherNames(int position, const QString &path, int otherNames);
+
     // Positions 1..n in ascending order: every row, or the selected ones only.
     QVector<int> RowIndexes(bool selectedOnly) const;
     bool HasMultipleSelection() const;
