@@ -7,6 +7,7 @@
 #include "window/backgroundjobs.h"
 #include "window/conversionrun.h"
 #include "window/previewpane.h"
+#include "window/tagchangerun.h"
 #include "window/widgets/artwork.h"
 #include "window/widgets/buttonaction.h"
 #include "window/widgets/derezovivavo.h"
@@ -63,6 +64,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     preview_ = std::make_unique<PreviewPane>(lvwMain_, PreviewPane::Controls{imgDisplay, lblSize, lblFileSize, imgPNG},
                                              volumeOfPath_, this);
     conversion_ = std::make_unique<ConversionRun>(RunParts(), artCache_.get());
+    tagChange_ = std::make_unique<TagChangeRun>(RunParts(), *encoder_);
     CreateMenus();
     ConnectCommands();
     const QSize client = anchorlib::DesignScale(font()).Size(DesignedClientSize);

@@ -41,6 +41,7 @@ class QPushButton;
 class QTimer;
 class SettingsStore;
 class StatusPanels;
+class TagChangeRun;
 class TrackList;
 class WaitPanel;
 namespace anchorlib {
@@ -242,27 +243,11 @@ private:
     // Puts the track list's columns in the order the settings hold.
     void PlaceColumns(const SettingsStore &store);
 
-    PictureEncoder &Encoder() { return *encoder_; }
     // The end of GetFileInfo: the list sorted, its first row chosen and shown.
     void ShowAddedFiles();
-    // Writes the dialog's change into the selected rows' files on the workers.
-    void WriteChange(TagChange change);
-    // Shows in one row what writing the change into its file did.
-    void UpdateCurrentPix(int row, const QString &path, bool newPicture, const ChangedFile &done,
-                          QSize originalSize, QSize newSize);
-    // A worker began the file of a row.
-    void ShowRowBegun(const RowFile &file);
-    // The end of a run over rows: the current row shown, the run counted in
-    // the status bar.
-    void EndRun(RunProgress &progress, int rows, const QString &countFormat);
-    // Why a row has a failure status that comes without a reason of its own.
-    static QString ReasonOf(RowStatus status);
-    static QString VolumeGoneReason(const QString &volume);
     // "Stop": no more files are begun, and a picture still being decoded is
     // given up, its file left as it was.
     void RequestStop();
-    // Tells once that the volume is gone and stops the run.
-    void ReportVolumeGone(const QString &volume);
     // "Files : N" in panel 1; an empty list also clears the last run's count.
     void ShowRowCount();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
@@ -301,6 +286,8 @@ private:
     std::unique_ptr<PreviewPane> preview_;
     // "Resize All" and "Resize Picture".
     std::unique_ptr<ConversionRun> conversion_;
+    // "Change Picture | Tag" once its dialog is closed with Save.
+    std::unique_ptr<TagChangeRun> tagChange_;
     QString helpFile_;
     QPointer<QWidget> about_;
     // The buttons' commands in the File menu, Select All and the menu key.
