@@ -66,6 +66,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     conversion_ = std::make_unique<ConversionRun>(RunParts(), artCache_.get());
     tagChange_ = std::make_unique<TagChangeRun>(RunParts(), *encoder_);
     CreateMenus();
+    lvwMain_->SetRowMenu(mnuPopList, mnuManConvert);
     ConnectCommands();
     const QSize client = anchorlib::DesignScale(font()).Size(DesignedClientSize);
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
@@ -242,7 +243,10 @@ void frmMain::ConnectCommands()
     connect(mnuSetColumns, &QAction::triggered, this, &frmMain::ResetDefaultView);
     connect(mnuSizeQuality, &QAction::triggered, this, &frmMain::ChooseSizeAndQuality);
     connect(mnuSelectAll_, &QAction::triggered, lvwMain_, &QTreeWidget::selectAll);
-    connect(rowMenuKey_, &QAction::triggered, this, &frmMain::PopUpRowMenuAtCurrentRow);
+    connect(rowMenuKey_, &QAction::triggered, this, [this] {
+        if (!OperationRunning)
+            lvwMain_->PopUpRowMenuAtCurrentRow();
+    });
     connect(lvwMain_, &TrackList::CurrentRowMovedByKey, this, &frmMain::FollowCurrentRow);
 }
 

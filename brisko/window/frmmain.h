@@ -251,10 +251,6 @@ private:
     // "Files : N" in panel 1; an empty list also clears the last run's count.
     void ShowRowCount();
     void ListMouseReleased(Qt::MouseButton button, const QPoint &position);
-    // The row menu for the focused row (1-based), at a point of the list's rows.
-    void PopUpRowMenu(int focused, const QPoint &position);
-    // The menu key and Shift+F10: the row menu under the current row.
-    void PopUpRowMenuAtCurrentRow();
     // The preview follows the current row moved by a key; while Shift is
     // held it waits for its release, as it does for a range chosen by mouse.
     void FollowCurrentRow();

@@ -7,8 +7,10 @@
 #include <QTreeWidget>
 #include <QVector>
 
+class QAction;
 class QDragMoveEvent;
 class QDropEvent;
+class QMenu;
 
 // The track list: one row per MP3 file, addressed by 1-based position in the
 // current order. Each row's file path is the hidden text of its first cell.
@@ -82,6 +84,26 @@ public:
     // tooltip and the error log say so.
     void NoteOtherNames(int position, const QString &path, int otherNames);
 
+    // The row menu, with its "Resize Picture" entry, which is enabled only
+    // for a row that has a picture.
+    void SetRowMenu(QMenu *menu, QAction *resizeEntry);
+    // The row menu for the focused row (1-based), at a point of the rows.
+    void PopUpRowMenu(int focused, const QPoint &position);
+    // The row menu under the current row (the menu key, Shift+F10); none
+    // without a current row.
+    void PopUpRowMenuAtCurrentRow();
+    // "Remove From List" on the selected rows, all at once.
+    void RemoveSelectedRows();
+    // "Copy Album Name": the current row's album, else its file name without
+    // the extension; the clipboard is emptied first.
+    void CopyAlbumName() const;
+    // "Play Selection": the current row's file opened with its program; a
+    // message says so when none can.
+    void PlayCurrentRow();
+    // Every column back at its designed place and width (in twips, by
+    // column number 1..11; 0 unused).
+    void ResetColumns(const QVector<qint16> &designTwips);
+
     // Positions 1..n in ascending order: every row, or the selected ones only.
     QVector<int> RowIndexes(bool selectedOnly) const;
     bool HasMultipleSelection() const;
@@ -119,4 +141,6 @@ private:
     QHash<QString, int> listedPaths_;
     QMultiHash<QString, QString> listedFiles_;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    QMenu *rowMenu_ = nullptr;
+    QAction *resizeEntry_ = nullptr;
 };
