@@ -1,6 +1,7 @@
 # Each folder of the program includes only from itself and from the layers
 # below it, so no two folders include each other:
 #   base < engine < batch, and engine < window/widgets < window/dialogs < window
+# and, in window, the main window's parts < frmMain
 # Inside the engine, each room includes only the rooms below it:
 #   files and pictures (which know nothing of each other) < tags < convert,
 # and each tag container's folder only files, tags and itself.
@@ -20,6 +21,11 @@ set(allowed_batch "base;engine/files;engine/pictures;engine/tags;engine/convert;
 set(allowed_window_widgets "base;engine/;window/widgets")
 set(allowed_window_dialogs "base;engine/;window/widgets;window/dialogs")
 set(allowed_window "base;engine/;window/widgets;window/dialogs;window")
+
+# The main window's parts (the runs, the preview, the intake, ...) take what
+# they need when they are made: only frmMain's own files, the guard of its
+# busy look and the program's start include frmmain.h.
+set(main_window_files "^window/(frmmain[_a-z]*\\.(cpp|h)|operationguard\\.cpp|main\\.cpp)$")
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.h)
 set(faults "")
@@ -51,6 +57,9 @@ foreach(source ${sources})
                 endif()
             endif()
         endforeach()
+        if(included STREQUAL "window/frmmain.h" AND NOT source MATCHES "${main_window_files}")
+            set(allowed FALSE)
+        endif()
         if(NOT allowed)
             string(APPEND faults "\n  ${source} includes ${included}")
         endif()
