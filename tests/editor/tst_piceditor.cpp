@@ -764,7 +764,7 @@ void TestPicEditor::filesNoFormatReadsAreRefused()
         const File &file = files.at(row - 1);
         QCOMPARE(list->Row(row).Status, QStringLiteral("Change Pic Failed"));
         QCOMPARE(list->topLevelItem(row - 1)->toolTip(ColStatus), file.changed);
-        QVERIFY(log.Has("UpdateCurrentPix", (file.path + QStringLiteral(": ") + file.changed).toUtf8()));
+        QTRY_VERIFY(log.Has("UpdateCurrentPix", (file.path + QStringLiteral(": ") + file.changed).toUtf8()));
         QCOMPARE(TestFiles::Read(file.path), file.bytes);
     }
 }
