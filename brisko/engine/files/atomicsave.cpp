@@ -175,9 +175,10 @@ Result<std::unique_ptr<SideFile>> MakeCheckedCopy(const FileRewrite &rewrite, co
                        EnglishText("Engine", "the new file did not read back as written")};
     if (BeforeCheck())
         BeforeCheck()(copy->Descriptor(), PathFromBytes(name));
-    const QString problem = rewrite.check ? rewrite.check(copy->Descriptor(), original.Descriptor()) : QString();
-    if (!problem.isEmpty())
-        return Failure{TagLibraryError::CheckFailed, problem};
+    if (rewrite.check) {
+        if (const Result<void> checked = rewrite.check(copy->Descriptor(), original.Descriptor()); !checked)
+            return checked.Why();
+    }
 
     // The times last, after the reading back: the access time as it was,
     // the modification time as asked, to the nanosecond.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "base/tagerrors.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,9 +31,9 @@ struct FileRewrite
     // The new file's modification time; the original's when not given.
     std::optional<struct timespec> modified;
     // The format's own look at the complete new file (copy) beside the
-    // original before it replaces it: an empty text when all is well, else
-    // the reason to refuse the save.
-    std::function<QString(int copy, int original)> check;
+    // original before it replaces it: a refusal (CopyRefused) keeps the
+    // original as it is.
+    std::function<Result<void>(int copy, int original)> check;
     // Bytes made from the original while the copy is written, between the
     // kept range and tail, where a format must change bytes all through a
     // range too large to hold (an Ogg stream's audio pages numbered anew):
@@ -44,6 +45,12 @@ struct FileRewrite
 
     qint64 NewSize() const { return head.size() + (keepTo - keepFrom) + generatedSize + tail.size(); }
 };
+
+// A format's check refusing a new copy, with the reason it gives.
+inline Failure CopyRefused(QString reason)
+{
+    return Failure{TagLibraryError::CheckFailed, std::move(reason)};
+}
 
 // Whether the user may replace the open file: write permission for it and
 // its folder, and at least one write bit on it (root included); fails with

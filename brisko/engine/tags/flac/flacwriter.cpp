@@ -131,25 +131,25 @@ Vorbis::Comments CommentsOf(const Flac::Metadata &metadata)
 // changed fields' different, and the audio frames the same to the last byte.
 // theirs: the original's metadata as read when its tags were, from the same
 // locked file; reading it again would hold its pictures twice.
-QString CheckCopy(int copy, int original, const Flac::Metadata &theirs, const Plan &plan,
-                  const QSet<QByteArray> &changedNames)
+Result<void> CheckCopy(int copy, int original, const Flac::Metadata &theirs, const Plan &plan,
+                       const QSet<QByteArray> &changedNames)
 {
     const QString differs = EnglishText("Engine", "the new metadata does not read back as written");
     const Flac::Metadata mine = Flac::ReadMetadata(copy, SizeOfFile(copy));
     if (!mine.problem.isEmpty() || !theirs.problem.isEmpty() || mine.prefix != theirs.prefix
         || mine.blocks != plan.edited.blocks)
-        return differs;
+        return CopyRefused(differs);
     for (int i = 0; i < plan.origin.size(); ++i) {
         const int from = plan.origin.at(i);
         if (from >= 0 && (from >= theirs.blocks.size() || !(theirs.blocks.at(from) == mine.blocks.at(i))))
-            return differs;
+            return CopyRefused(differs);
     }
     if (NthOfType(theirs.blocks, Flac::Comments, 1) >= 0
         && !Vorbis::SameBesides(CommentsOf(theirs), CommentsOf(mine), changedNames))
-        return differs;
+        return CopyRefused(differs);
     if (!SameBytesToEnd(copy, mine.audioStart, original, theirs.audioStart))
-        return EnglishText("Engine", "the audio would not stay as it was");
-    return QString();
+        return CopyRefused(EnglishText("Engine", "the audio would not stay as it was"));
+    return {};
 }
 
 } // namespace

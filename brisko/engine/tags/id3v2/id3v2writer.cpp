@@ -44,7 +44,7 @@ qint64 AudioStart(int fd)
 // bytes begin, they begin where the original's tag ended, they are the
 // original's to the last byte, and only an ID3v1 tag is ever put in place of
 // the original's last bytes. Its tags read back as they were rendered.
-QString AudioKept(const FileRewrite &rewrite, qint64 originalSize, int copy, int original)
+Result<void> AudioKept(const FileRewrite &rewrite, qint64 originalSize, int copy, int original)
 {
     const qint64 kept = rewrite.keepTo - rewrite.keepFrom;
     const bool sameEnd = rewrite.keepTo == originalSize
@@ -52,11 +52,11 @@ QString AudioKept(const FileRewrite &rewrite, qint64 originalSize, int copy, int
                              && rewrite.tail.startsWith("TAG") && BytesAt(original, rewrite.keepTo, 3) == "TAG");
     if (AudioStart(original) != rewrite.keepFrom || AudioStart(copy) != rewrite.head.size() || !sameEnd
         || !SameBytes(copy, rewrite.head.size(), original, rewrite.keepFrom, kept))
-        return EnglishText("Engine", "the audio would not stay as it was");
+        return CopyRefused(EnglishText("Engine", "the audio would not stay as it was"));
     if (BytesAt(copy, 0, rewrite.head.size()) != rewrite.head
         || BytesAt(copy, rewrite.head.size() + kept, rewrite.tail.size()) != rewrite.tail)
-        return EnglishText("Engine", "the new tag does not read back as written");
-    return QString();
+        return CopyRefused(EnglishText("Engine", "the new tag does not read back as written"));
+    return {};
 }
 
 // The byte ranges of an ID3v1 tag's fields.

@@ -282,20 +282,20 @@ QList<QByteArray> Outline(const File &file, const Change &change, qint64 from, q
 // before and after moov as the original holds it; every box in moov that the
 // edits leave alone as in the original, in the same order, with its chunk
 // offsets moved; and each changed field and picture as asked.
-QString CheckCopy(int copy, int original, const Change &change, const QByteArray &moov, qint64 moved,
-                  const TagEdits &edits)
+Result<void> CheckCopy(int copy, int original, const Change &change, const QByteArray &moov, qint64 moved,
+                       const TagEdits &edits)
 {
     const QString differs = EnglishText("Engine", "the new moov box does not read back as written");
     const File mine = ReadFile(copy, SizeOfFile(copy));
     const File theirs = ReadFile(original, SizeOfFile(original));
     if (!mine.problem.isEmpty() || !theirs.problem.isEmpty() || mine.MoovStart() != theirs.MoovStart()
         || mine.moovBytes != moov)
-        return differs;
+        return CopyRefused(differs);
     if (!SameBytes(copy, 0, original, 0, mine.MoovStart())
         || !SameBytesToEnd(copy, mine.MoovEnd(), original, theirs.MoovEnd()))
-        return EnglishText("Engine", "the audio would not stay as it was");
+        return CopyRefused(EnglishText("Engine", "the audio would not stay as it was"));
     if (Outline(theirs, change, theirs.MoovEnd(), 0) != Outline(mine, change, mine.MoovEnd(), moved))
-        return differs;
+        return CopyRefused(differs);
     for (auto edit = edits.fields.cbegin(); edit != edits.fields.cend(); ++edit) {
         const QList<quint32> names = ItemNames(edit.key());
         QList<QByteArray> found;
@@ -304,14 +304,14 @@ QString CheckCopy(int copy, int original, const Change &change, const QByteArray
                 found.append(SharedSlice(mine.moovBytes, mine.tree.at(index).at, mine.tree.at(index).size));
         }
         if (found != (edit.value().isEmpty() ? QList<QByteArray>() : QList<QByteArray>{*RenderItem(edit.key(), *edit)}))
-            return differs;
+            return CopyRefused(differs);
     }
     for (auto asked = change.pictures.cbegin(); asked != change.pictures.cend(); ++asked) {
         const std::optional<StoredPicture> picture = Picture(mine, asked.key());
         if (!picture || picture->data != *asked)
-            return differs;
+            return CopyRefused(differs);
     }
-    return QString();
+    return {};
 }
 
 } // namespace

@@ -74,8 +74,8 @@ struct Packets
 
 // theirs: the original's header packets as read when its tags were, from
 // the same locked file; reading them again would hold its pictures twice.
-QString CheckCopy(int copy, int original, const Ogg::Stream &theirs, const Packets &packets, qint64 shift,
-                  const Changed &changed)
+Result<void> CheckCopy(int copy, int original, const Ogg::Stream &theirs, const Packets &packets, qint64 shift,
+                       const Changed &changed)
 {
     const QString differs = EnglishText("Engine", "the new comment header does not read back as written");
     ByteReader copyReader(copy, SizeOfFile(copy));
@@ -85,14 +85,14 @@ QString CheckCopy(int copy, int original, const Ogg::Stream &theirs, const Packe
         || mine.firstPage != theirs.firstPage || mine.packets.size() != theirs.packets.size()
         || mine.headerPages.size() - theirs.headerPages.size() != shift
         || !SameBesides(theirs.comments, mine.comments, changed))
-        return differs;
+        return CopyRefused(differs);
     for (int i = 0; i < mine.packets.size(); ++i) {
         if (mine.packets.at(i) != (packets.changed.contains(i) ? packets.planned.at(i) : theirs.packets.at(i)))
-            return differs;
+            return CopyRefused(differs);
     }
     if (!SameAudio(copy, copyReader, mine, original, originalReader, theirs, shift))
-        return EnglishText("Engine", "the audio would not stay as it was");
-    return QString();
+        return CopyRefused(EnglishText("Engine", "the audio would not stay as it was"));
+    return {};
 }
 
 Failure TooLargeForFlac()
