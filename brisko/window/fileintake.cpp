@@ -43,10 +43,11 @@ AddedFile ReadAddedFile(TagLibrary &tags, const QString &path, QSize previewBox,
     }
     if (!readable)
         read.problem = tagsRead.Why().reason;
-    // A file that cannot be read fails as its conversion would, and as
-    // brisko-batch tells it; "Resize All" tries it again and says why.
-    const bool fileUnreadable = !readable || (!hasPicture && !read.problem.isEmpty());
-    read.row.Status = StatusText(fileUnreadable ? RowStatus::ResizeFailed
+    // A file that cannot be read, or whose picture cannot be, fails as its
+    // conversion would, and as brisko-batch tells it; "Resize All" tries it
+    // again and says why.
+    const bool cannotConvert = !read.problem.isEmpty() || !readable;
+    read.row.Status = StatusText(cannotConvert ? RowStatus::ResizeFailed
                                  : measured.valid ? RowStatus::Unchanged
                                                   : RowStatus::NoPicture);
     read.row.Icon = StatusIcon(read.row.Status);

@@ -820,9 +820,10 @@ void TestAddConvert::everyPictureAndWhyNot()
         QCOMPARE(qMax(header->size.width(), header->size.height()), 250);
     }
 
-    // The AVIF file keeps its status; its preview, once its row is clicked, and the log say why.
+    // The AVIF file fails, as brisko-batch tells it; its preview, once its
+    // row is clicked, and the log say why.
     const int oddRow = RowOf(window, odd);
-    QCOMPARE(Probe(window).lvwMain()->Field(oddRow, ColStatus), QStringLiteral("No Picture"));
+    QCOMPARE(Probe(window).lvwMain()->Field(oddRow, ColStatus), QStringLiteral("Resize Failed"));
     TrackList *list = Probe(window).lvwMain();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(list->viewport()->width() / 2,
