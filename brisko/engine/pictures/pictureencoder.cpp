@@ -128,13 +128,20 @@ Result<MadeJpeg> PictureEncoder::FittedJpegData(const QByteArray &source, QSize 
     Result<Image> image = ScaledPicture(source, size, stop);
     if (!image)
         return image.Why();
-    while (made.quality > LowestFittingQuality) {
-        made.quality = qMax(LowestFittingQuality, made.quality - 5);
-        const Result<QByteArray> jpeg = ToJpeg(*image, made.quality);
+    // The scaled picture encoded at the quality made holds: whether it fits.
+    const auto encodedFits = [&made, maxBytes](const Image &scaled) -> Result<bool> {
+        const Result<QByteArray> jpeg = ToJpeg(scaled, made.quality);
         if (!jpeg)
             return jpeg.Why();
         made.jpeg = *jpeg;
-        if (made.jpeg.size() <= maxBytes)
+        return made.jpeg.size() <= maxBytes;
+    };
+    while (made.quality > LowestFittingQuality) {
+        made.quality = qMax(LowestFittingQuality, made.quality - 5);
+        const Result<bool> fits = encodedFits(*image);
+        if (!fits)
+            return fits.Why();
+        if (*fits)
             return made;
     }
     const int smallest = qMin(SmallestFittingSide, qMax(size.width(), size.height()));
@@ -143,11 +150,10 @@ Result<MadeJpeg> PictureEncoder::FittedJpegData(const QByteArray &source, QSize 
         image = ScaledPicture(source, made.size, stop);
         if (!image)
             return image.Why();
-        const Result<QByteArray> jpeg = ToJpeg(*image, made.quality);
-        if (!jpeg)
-            return jpeg.Why();
-        made.jpeg = *jpeg;
-        if (made.jpeg.size() <= maxBytes)
+        const Result<bool> fits = encodedFits(*image);
+        if (!fits)
+            return fits.Why();
+        if (*fits)
             return made;
     }
     return Failure{DoesNotFit, EnglishText("Engine", "the picture cannot be made to fit in %1: at %2 x %3 and "
