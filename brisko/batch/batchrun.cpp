@@ -7,6 +7,7 @@
 #include "engine/convert/artconversion.h"
 #include "engine/convert/folderart.h"
 #include "engine/files/atomicsave.h"
+#include "engine/files/heldresults.h"
 #include "engine/pictures/decodebudget.h"
 #include "engine/files/localpath.h"
 #include "engine/files/replacegroup.h"
@@ -173,6 +174,8 @@ void SettleSaved(BatchResult &result, const BatchFile &file, const struct stat &
 // One worker's results, told in the order it converted the files. Its saves
 // wait in a group to reach the disk together, and a saved file's result is
 // known only when its copy is in place: the results after it wait with it.
+// A full group goes to the disk behind the worker's back while it converts
+// the next files.
 class WorkerResults
 {
 public:
@@ -180,7 +183,7 @@ public:
     ~WorkerResults()
     {
         try {
-            Settle();
+            Release(group.Finish());
         } catch (const std::exception &) {
             // Out of memory for the outcomes: the copies not in place are
             // thrown away with the group, their originals as they were.
@@ -192,25 +195,13 @@ public:
     // saved: the file's save waits in the group, from original as it was read.
     void Add(BatchResult result, const BatchFile &file, std::optional<struct stat> saved)
     {
-        if (held_.empty() && !saved) {
+        if (held_.Empty() && !saved) {
             tell_(std::move(result));
             return;
         }
-        held_.push_back(Held{std::move(result), &file, saved});
+        held_.Add(Held{std::move(result), &file, saved}, saved.has_value());
         if (group.Full())
-            Settle();
-    }
-
-    void Settle()
-    {
-        const std::vector<Result<int>> replaced = group.Finish();
-        auto outcome = replaced.begin();
-        for (Held &held : held_) {
-            if (held.saved)
-                SettleSaved(held.result, *held.file, *held.saved, *outcome++);
-            tell_(std::move(held.result));
-        }
-        held_.clear();
+            Release(group.FinishBehind());
     }
 
 private:
@@ -220,8 +211,19 @@ private:
         const BatchFile *file;
         std::optional<struct stat> saved;
     };
+
+    void Release(const std::vector<Result<int>> &replaced)
+    {
+        held_.Release(
+            replaced,
+            [](Held &held, const Result<int> &outcome) {
+                SettleSaved(held.result, *held.file, *held.saved, outcome);
+            },
+            [this](Held &held) { tell_(std::move(held.result)); });
+    }
+
     std::function<void(BatchResult)> tell_;
-    std::vector<Held> held_;
+    HeldResults<Held> held_;
 };
 
 } // namespace

@@ -43,7 +43,7 @@ RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const Ro
 GroupedRows::~GroupedRows()
 {
     try {
-        Settle();
+        Release(group_.Finish());
     } catch (const std::exception &) {
         // Out of memory for the outcomes: the copies not in place are thrown
         // away with the group, their originals as they were.
@@ -56,33 +56,29 @@ void GroupedRows::Convert(TagLibrary &tags, PictureEncoder &encoder, const RowFi
     const int waiting = group_.Count();
     RowConversion done = ConvertRowFile(tags, encoder, file, request, previewBox, turn);
     const bool saved = group_.Count() > waiting;
-    if (held_.empty() && !saved) {
+    if (held_.Empty() && !saved) {
         tell_(file, done);
         return;
     }
-    held_.push_back(Held{file, std::move(done), saved});
+    held_.Add(Held{file, std::move(done)}, saved);
     if (group_.Full())
-        Settle();
+        Release(group_.FinishBehind());
 }
 
-void GroupedRows::Settle()
+void GroupedRows::Release(const std::vector<Result<int>> &replaced)
 {
-    const std::vector<Result<int>> replaced = group_.Finish();
-    auto outcome = replaced.begin();
-    for (Held &held : held_) {
-        if (held.saved) {
-            if (*outcome) {
-                held.done.art.otherNames = **outcome;
+    held_.Release(
+        replaced,
+        [](Held &held, const Result<int> &outcome) {
+            if (outcome) {
+                held.done.art.otherNames = *outcome;
             } else {
                 held.done.art.outcome = ArtOutcome::SaveFailed;
-                held.done.art.reason = outcome->Why().reason;
+                held.done.art.reason = outcome.Why().reason;
                 held.done.preview.reset(); // it showed the picture that is not in the file
             }
-            ++outcome;
-        }
-        tell_(held.file, held.done);
-    }
-    held_.clear();
+        },
+        [this](const Held &held) { tell_(held.file, held.done); });
 }
 
 ChangedFile ChangeFile(TagLibrary &tags, const RowFile &file, const TagChange &change, QSize previewBox,

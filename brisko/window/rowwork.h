@@ -4,6 +4,7 @@
 #include "engine/convert/artconversion.h"
 #include "engine/convert/tagchange.h"
 #include "engine/convert/tagreading.h"
+#include "engine/files/heldresults.h"
 #include "engine/files/replacegroup.h"
 #include "window/filepreview.h"
 
@@ -46,6 +47,7 @@ RowConversion ConvertRowFile(TagLibrary &tags, PictureEncoder &encoder, const Ro
 // together (see ReplaceGroup). A row's result is told only once its file is
 // in place, or could not be put there, and the results after it wait with
 // it: the rows show what became of their files in the order they were done.
+// A full group goes to the disk while the worker converts the next files.
 // The files still waiting are put in place when the worker goes away, on
 // "Stop" too: their new copies are whole.
 class GroupedRows
@@ -65,16 +67,15 @@ public:
                  QSize previewBox, PreviewTurn &turn);
 
 private:
-    void Settle();
-
     struct Held
     {
         RowFile file;
         RowConversion done;
-        bool saved = false;
     };
+    void Release(const std::vector<Result<int>> &replaced);
+
     ReplaceGroup group_;
-    std::vector<Held> held_;
+    HeldResults<Held> held_;
     Tell tell_;
 };
 

@@ -25,6 +25,8 @@
 #include <csignal>
 #include <thread>
 
+#include <sys/resource.h>
+
 using namespace Mp3Fixture;
 
 // brisko-batch: its options and folder walk, and the real executable run on
@@ -51,8 +53,9 @@ private slots:
 private:
     // count files in album folders of 5, all sharing one 600 x 400 picture.
     QStringList MakeLibrary(const QString &folder, int count) const;
-    // Runs brisko-batch to the end; its standard output.
-    QByteArray Run(const QStringList &arguments, int *exitCode) const;
+    // Runs brisko-batch to the end, with at most openFiles files open when
+    // given; its standard output.
+    QByteArray Run(const QStringList &arguments, int *exitCode, rlim_t openFiles = 0) const;
     // A file is either as it was, or completely converted to 250 x 167 with
     // its audio and modification time kept.
     static bool OriginalOrConverted(const QString &path, const QByteArray &original,
@@ -87,9 +90,15 @@ QStringList TestBatch::MakeLibrary(const QString &folder, int count) const
     return files;
 }
 
-QByteArray TestBatch::Run(const QStringList &arguments, int *exitCode) const
+QByteArray TestBatch::Run(const QStringList &arguments, int *exitCode, rlim_t openFiles) const
 {
     QProcess batch;
+    if (openFiles > 0) {
+        batch.setChildProcessModifier([openFiles] {
+            const struct rlimit limit {openFiles, openFiles};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        });
+    }
     batch.start(QStringLiteral(BRISKO_BATCH), arguments);
     if (!batch.waitForFinished(120000))
         return QByteArray();
@@ -204,6 +213,8 @@ void TestBatch::walk()
                                     QStringLiteral("/dev/null: not a regular file or folder")}));
 }
 
+// Under an open-file limit far below the usual one too: saves waiting to
+// reach the disk together never leave a file without a descriptor.
 void TestBatch::convertsALibrary()
 {
     const QStringList files = MakeLibrary(dir_->path() + QStringLiteral("/music"), 12);
@@ -213,7 +224,7 @@ void TestBatch::convertsALibrary()
     int code = -1;
     const QByteArray output = Run({QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("2"),
                                    QStringLiteral("--size"), QStringLiteral("250"), dir_->path() + QStringLiteral("/music")},
-                                  &code);
+                                  &code, 24);
     QCOMPARE(code, 0);
     const QList<QByteArray> lines = output.trimmed().split('\n');
     QCOMPARE(lines.size(), files.size());

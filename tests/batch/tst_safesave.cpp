@@ -667,7 +667,8 @@ void TestSafeSave::namedSideFileWhereUnnamedCannotBe()
 
 // Saves waiting in a group replace nothing until the group is finished; a
 // file another program changes meanwhile fails alone, and a group given up
-// leaves every original as it was.
+// leaves every original as it was. A group put in place behind its caller's
+// back gives its outcomes with the next call, in the order they were added.
 void TestSafeSave::groupedSavesWaitAndFailAlone()
 {
     const QString folder = Folder(QStringLiteral("group"));
@@ -705,6 +706,26 @@ void TestSafeSave::groupedSavesWaitAndFailAlone()
     QCOMPARE(Read(paths.at(0)), QByteArray("new old one.bin"));
     QCOMPARE(Read(paths.at(1)), QByteArray("theirs"));
     QCOMPARE(Read(paths.at(2)), QByteArray("new old three.bin"));
+    QVERIFY(SideFiles(folder).isEmpty());
+
+    ReplaceGroup behind;
+    addAll(behind);
+    QVERIFY(behind.FinishBehind().empty());
+    const QString first = paths.first();
+    paths = QStringList{folder + QStringLiteral("/four.bin")};
+    QVERIFY(TestFiles::Write(paths.first(), "old four.bin"));
+    QCOMPARE(::link(qPrintable(paths.first()), qPrintable(folder + QStringLiteral("/four.lnk"))), 0);
+    addAll(behind);
+    QCOMPARE(behind.Count(), 4);
+    std::vector<int> otherNames;
+    for (const Result<int> &outcome : behind.Finish()) {
+        if (!outcome)
+            QFAIL(qPrintable(outcome.Why().reason));
+        otherNames.push_back(*outcome);
+    }
+    QCOMPARE(otherNames, (std::vector<int>{0, 0, 0, 1}));
+    QCOMPARE(Read(first), QByteArray("new new old one.bin"));
+    QCOMPARE(Read(paths.first()), QByteArray("new old four.bin"));
     QVERIFY(SideFiles(folder).isEmpty());
 }
 

@@ -9,9 +9,13 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
+#include <new>
 #include <system_error>
 #include <thread>
+
+#include <sys/resource.h>
 
 struct ReplaceGroup::Waiting
 {
@@ -19,11 +23,34 @@ struct ReplaceGroup::Waiting
     LockedFile original;
 };
 
+struct ReplaceGroup::Behind
+{
+    std::vector<Waiting> files;
+    std::vector<Result<int>> outcomes;
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
 namespace {
 
 // Every group of this process, for PutAllInPlace.
 std::mutex groupsMutex;
 std::vector<ReplaceGroup *> groups;
+
+// How many copies this process's groups may hold waiting, and as many again
+// on their way to the disk: each holds two files open, its own and its
+// original's, and the rest of the program needs some too.
+std::size_t OpenCopiesAllowed()
+{
+    static const std::size_t allowed = [] {
+        struct rlimit limit {};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+            return std::size_t(1) << 16;
+        constexpr rlim_t forTheRest = 128;
+        return std::size_t(limit.rlim_cur > forTheRest ? (limit.rlim_cur - forTheRest) / 4 : 1);
+    }();
+    return allowed;
+}
 
 // Each copy's flush, all at once: a file system writes the flushes that
 // wait together in one commit of its journal (btrfs's log tree, the
@@ -58,8 +85,12 @@ ReplaceGroup::ReplaceGroup(int most)
 
 ReplaceGroup::~ReplaceGroup()
 {
-    const std::lock_guard<std::mutex> lock(groupsMutex);
-    groups.erase(std::remove(groups.begin(), groups.end(), this), groups.end());
+    {
+        const std::lock_guard<std::mutex> lock(groupsMutex);
+        groups.erase(std::remove(groups.begin(), groups.end(), this), groups.end());
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    LandBehind();
 }
 
 Result<int> ReplaceGroup::Add(const FileRewrite &rewrite, LockedFile &&original)
@@ -82,15 +113,58 @@ Result<int> ReplaceGroup::Add(const FileRewrite &rewrite, LockedFile &&original)
 int ReplaceGroup::Count() const
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return int(waiting_.size() + placed_.size());
+    return int(waiting_.size() + (behind_ ? behind_->files.size() : 0) + placed_.size());
+}
+
+bool ReplaceGroup::Full() const
+{
+    std::size_t groupCount = 1;
+    {
+        const std::lock_guard<std::mutex> lock(groupsMutex);
+        groupCount = groups.size();
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (waiting_.empty())
+        return false;
+    // The disk is never idle while copies wait, and the longer it takes, the
+    // more copies go together.
+    if (!behind_ || behind_->done)
+        return true;
+    const int most = std::max(1, std::min(most_, int(OpenCopiesAllowed() / groupCount)));
+    return int(waiting_.size()) >= most;
 }
 
 std::vector<Result<int>> ReplaceGroup::Finish()
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     PutWaitingInPlace(false);
-    std::vector<Result<int>> outcomes;
-    outcomes.swap(placed_);
+    return TakePlaced();
+}
+
+std::vector<Result<int>> ReplaceGroup::FinishBehind()
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    LandBehind();
+    std::vector<Result<int>> outcomes = TakePlaced();
+    if (waiting_.empty())
+        return outcomes;
+    auto behind = std::make_unique<Behind>();
+    behind->files.swap(waiting_);
+    Behind *started = behind.get();
+    try {
+        behind->thread = std::thread([started] {
+            try {
+                started->outcomes = PutInPlaceTogether(started->files, false);
+            } catch (const std::exception &) {
+                // Out of memory before the renames: LandBehind fails them.
+            }
+            started->done = true;
+        });
+    } catch (const std::system_error &) {
+        waiting_.swap(behind->files); // no thread to be had: put in place by Finish
+        return outcomes;
+    }
+    behind_ = std::move(behind);
     return outcomes;
 }
 
@@ -100,33 +174,62 @@ bool ReplaceGroup::PutAllInPlace()
     const std::lock_guard<std::mutex> lock(groupsMutex);
     for (ReplaceGroup *group : groups) {
         const std::lock_guard<std::mutex> waitingLock(group->mutex_);
-        any = any || !group->waiting_.empty();
+        any = any || !group->waiting_.empty() || group->behind_;
         group->PutWaitingInPlace(true);
     }
     return any;
 }
 
+void ReplaceGroup::LandBehind()
+{
+    if (!behind_)
+        return;
+    behind_->thread.join();
+    std::vector<Result<int>> &outcomes = behind_->outcomes;
+    // No outcomes when memory ran out before the renames: the copies go with
+    // behind_, their originals as they were.
+    if (outcomes.empty())
+        outcomes.assign(behind_->files.size(), Failure{TagLibraryError::WriteFailed, QString::fromLatin1(std::bad_alloc().what())});
+    placed_.insert(placed_.end(), outcomes.begin(), outcomes.end());
+    behind_.reset();
+}
+
+std::vector<Result<int>> ReplaceGroup::TakePlaced()
+{
+    std::vector<Result<int>> outcomes;
+    outcomes.swap(placed_);
+    return outcomes;
+}
+
 void ReplaceGroup::PutWaitingInPlace(bool closeOriginalsNow)
 {
-    const std::size_t first = placed_.size();
-    placed_.reserve(first + waiting_.size());
+    LandBehind();
+    const std::vector<Result<int>> outcomes = PutInPlaceTogether(waiting_, closeOriginalsNow);
+    placed_.insert(placed_.end(), outcomes.begin(), outcomes.end());
+    waiting_.clear();
+}
+
+std::vector<Result<int>> ReplaceGroup::PutInPlaceTogether(std::vector<Waiting> &files, bool closeOriginalsNow)
+{
+    std::vector<Result<int>> placed;
+    placed.reserve(files.size());
     QSet<QByteArray> folders;
     std::vector<SideFile *> copies;
-    for (Waiting &file : waiting_)
+    for (Waiting &file : files)
         copies.push_back(file.copy.get());
     const std::vector<Result<void>> flushed = FlushTogether(copies);
-    for (std::size_t i = 0; i < waiting_.size(); ++i) {
-        Waiting &file = waiting_.at(i);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        Waiting &file = files.at(i);
         // Whatever goes wrong with one file fails that file alone.
         try {
             if (flushed.at(i))
-                placed_.push_back(PutInPlace(*file.copy, file.original));
+                placed.push_back(PutInPlace(*file.copy, file.original));
             else
-                placed_.push_back(flushed.at(i).Why());
+                placed.push_back(flushed.at(i).Why());
         } catch (const std::exception &error) {
-            placed_.push_back(Failure{TagLibraryError::WriteFailed, QString::fromLocal8Bit(error.what())});
+            placed.push_back(Failure{TagLibraryError::WriteFailed, QString::fromLocal8Bit(error.what())});
         }
-        if (placed_.back())
+        if (placed.back())
             folders.insert(file.copy->Folder());
     }
     for (const QByteArray &folder : folders)
@@ -134,13 +237,13 @@ void ReplaceGroup::PutWaitingInPlace(bool closeOriginalsNow)
     // The originals' locks go only now, with their renames on disk. Freeing
     // a replaced one need not hold up the next files, unless its space is
     // wanted back.
-    for (std::size_t i = 0; i < waiting_.size(); ++i) {
-        if (!placed_.at(first + i))
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!placed.at(i))
             continue;
         if (closeOriginalsNow)
-            waiting_.at(i).original.Close();
+            files.at(i).original.Close();
         else
-            waiting_.at(i).original.CloseLater();
+            files.at(i).original.CloseLater();
     }
-    waiting_.clear();
+    return placed;
 }
