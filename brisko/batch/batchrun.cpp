@@ -233,7 +233,7 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
 {
     // The tracks of an album carry the same art: whichever worker gets to it
     // first makes the new picture, the others take it.
-    ArtCache shared(16, PictureLimits::ArtCacheBytes);
+    ArtCache shared = ArtCache::ForWorkers(options.jobs);
     FolderArt folderArt;
     std::mutex mutex;
     std::condition_variable changed;
@@ -281,7 +281,13 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
             const std::lock_guard<std::mutex> lock(mutex);
             finished = true;
             changed.notify_one();
-        });
+        },
+        // An album's tracks share a folder: each worker takes a folder's
+        // files, and decodes its art while the others are on other albums.
+        WorkerPool::RunEnds(int(files.size()),
+                            [&files](int before, int after) {
+                                return FolderOf(files.at(before).path) == FolderOf(files.at(after).path);
+                            }));
 
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {

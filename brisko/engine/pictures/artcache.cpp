@@ -1,10 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "engine/pictures/artcache.h"
 
+#include "engine/pictures/picturelimits.h"
+
+#include <algorithm>
+
 ArtCache::ArtCache(int maxEntries, qint64 maxBytes)
     : maxEntries_(maxEntries)
     , maxBytes_(maxBytes)
 {
+}
+
+ArtCache ArtCache::ForWorkers(int workers)
+{
+    constexpr qint64 PerWorker = 4LL << 20; // a cover of 3000 pixels a side and its new picture
+    return ArtCache(std::max(16, 2 * workers), std::max(PictureLimits::ArtCacheBytes, workers * PerWorker));
 }
 
 Result<QByteArray> ArtCache::Get(const QByteArray &art, QSize size, int quality,

@@ -21,6 +21,9 @@ class ArtCache
 {
 public:
     ArtCache(int maxEntries, qint64 maxBytes);
+    // Shared by workers that each work on an album of their own: room for
+    // the art of every one's album, and of the albums just done.
+    static ArtCache ForWorkers(int workers);
     ArtCache(const ArtCache &) = delete;
     ArtCache &operator=(const ArtCache &) = delete;
 
