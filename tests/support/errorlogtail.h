@@ -4,15 +4,21 @@
 #include "base/errorlog.h"
 #include "support/testfiles.h"
 
+#include <QFile>
+
 
 // Every test program of a build shares the log beside it, and ctest runs
 // several at once: a test looks only at the entries written since it began,
-// and finds its own among them wherever they landed.
+// and finds its own among them wherever they landed. It starts the log
+// afresh: one that earlier tests left near its limit would be removed by the
+// test's own next entries, and its first ones with it. (ctest never runs two
+// tests that read the log at once.)
 class ErrorLogTail
 {
 public:
     ErrorLogTail()
     {
+        QFile::remove(ErrorLogPath());
         const QByteArray log = TestFiles::Read(ErrorLogPath());
         start_ = log.size();
         head_ = log.left(HeadBytes);
