@@ -34,7 +34,8 @@ BackgroundJobs::~BackgroundJobs()
     Abandon();
 }
 
-void BackgroundJobs::Start(int threads, int count, std::function<Job()> makeJob, std::function<void()> finished)
+void BackgroundJobs::Start(int threads, int count, std::function<Job()> makeJob, std::function<void()> finished,
+                           std::vector<int> runEnds)
 {
     Abandon(); // one run at a time; the window never starts a second one
     finished_ = std::move(finished);
@@ -60,7 +61,7 @@ void BackgroundJobs::Start(int threads, int count, std::function<Job()> makeJob,
         // A thread that could not set up its job: that file is not read.
         [this](int, const QString &why) { PostUnexpected(why); },
         // Posted after every result of every thread, so it is seen last.
-        [this] { Post([this] { Finish(); }); });
+        [this] { Post([this] { Finish(); }); }, std::move(runEnds));
 }
 
 void BackgroundJobs::PostUnexpected(const QString &description)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class WorkerPool;
 
@@ -27,11 +28,13 @@ public:
     explicit BackgroundJobs(QObject *parent = nullptr);
     ~BackgroundJobs() override;
 
-    // Runs count jobs on up to threads threads. makeJob runs once on each
+    // Runs count jobs on up to threads threads, which take them in the runs
+    // that end at runEnds (see WorkerPool). makeJob runs once on each
     // thread and gives it its own state (a tag library is not shared between
     // threads). finished runs on the window's thread after every result, also
     // when nothing was to be done or the run was stopped.
-    void Start(int threads, int count, std::function<Job()> makeJob, std::function<void()> finished);
+    void Start(int threads, int count, std::function<Job()> makeJob, std::function<void()> finished,
+               std::vector<int> runEnds = {});
     // From any thread: runs onWindow on the window's thread.
     void Post(OnWindow onWindow);
     // No job begins after this; the jobs in hand finish.

@@ -5,6 +5,8 @@
 #include "base/translation.h"
 #include "engine/convert/artconversion.h"
 #include "engine/convert/folderart.h"
+#include "engine/convert/workerpool.h"
+#include "engine/files/localpath.h"
 #include "engine/pictures/pictureencoder.h"
 #include "engine/tags/taglibrary.h"
 #include "window/backgroundjobs.h"
@@ -16,6 +18,8 @@
 #include "window/widgets/tracklist.h"
 
 #include <QCoreApplication>
+
+#include <tuple>
 
 namespace {
 
@@ -67,6 +71,16 @@ bool ConversionRun::ConvPix(int row, const QString &path, const ArtConversion &r
         return true;
     }
     return false;
+}
+
+std::vector<int> ConversionRun::AlbumRuns(const QVector<RowFile> &files) const
+{
+    const auto album = [this, &files](int index) {
+        const int row = files.at(index).row;
+        return std::make_tuple(FolderOf(files.at(index).path), parts_.list->Field(row, ColAlbum),
+                               parts_.list->Field(row, ColOriginalSize));
+    };
+    return WorkerPool::RunEnds(int(files.size()), [&album](int before, int after) { return album(before) == album(after); });
 }
 
 QVector<RowFile> ConversionRun::RowsToConvert(const QVector<int> &rows, const ConversionChoices &choices) const
@@ -170,5 +184,6 @@ void ConversionRun::Run(const QVector<int> &rows, const ConversionChoices &choic
         },
         [this, operation, progress, folderArt, rows = int(rows.size())] {
             EndRun(*progress, rows, QCoreApplication::translate("frmMain", "Resized %1, failed %2, skipped %3"));
-        });
+        },
+        AlbumRuns(files));
 }

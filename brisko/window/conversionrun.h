@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class ArtCache;
 class OperationGuard;
@@ -46,6 +47,10 @@ private:
     // The rows a run converts: not those done with, nor small pictures the
     // user chose to skip.
     QVector<RowFile> RowsToConvert(const QVector<int> &rows, const ConversionChoices &choices) const;
+    // Where the runs of neighbouring files of one album end: the tracks of an
+    // album go to one worker, which decodes their art while the others work
+    // on the next albums, and the list is still worked through from its top.
+    std::vector<int> AlbumRuns(const QVector<RowFile> &files) const;
     // A worker's conversion of one row's file, shown in its row and counted.
     void ShowConvertedRow(const RowFile &file, const RowConversion &done, RunProgress &progress);
     // Shows in one row what the conversion of its file did. True when the

@@ -42,13 +42,19 @@ void RowRun::ShowProgress(int rows, const QString &caption)
     parts_.progressBar->SetValue(-1);
     parts_.progressBar->SetCaption(caption);
     parts_.progressBar->setVisible(rows >= 2);
+    followedRow_ = 0; // a new run is followed from its first row
 }
 
 void RowRun::ShowRowBegun(const RowFile &file)
 {
     if (const int row = parts_.list->RowOfPath(file.row, file.path)) {
         parts_.list->SetIcon(row, IconWorking);
-        parts_.list->scrollToItem(parts_.list->topLevelItem(row - 1));
+        // The workers begin rows a little apart: the list follows the run
+        // down and does not jump back and forth between them.
+        if (row > followedRow_) {
+            followedRow_ = row;
+            parts_.list->scrollToItem(parts_.list->topLevelItem(row - 1));
+        }
     }
 }
 

@@ -49,7 +49,8 @@ protected:
     // A row as the workers need it: where it was when the run began, its
     // file and the volume that held it.
     RowFile FileOf(int row) const;
-    // The percent bar of a run over rows; shown from two rows on.
+    // The percent bar of a run over rows, shown from two rows on, at the
+    // start of a run.
     void ShowProgress(int rows, const QString &caption);
     void ShowRowBegun(const RowFile &file);
     // A failure's status in a row; the tooltip and the log say why (a status
@@ -64,4 +65,5 @@ protected:
     void EndRun(RunProgress &progress, int rows, const QString &countFormat);
 
     const RowRunParts parts_;
+    int followedRow_ = 0; // the furthest row down a worker began in this run
 };
