@@ -27,6 +27,8 @@ void BackgroundJobs::SetBeforeJobHook(std::function<void(int index)> hook)
 BackgroundJobs::BackgroundJobs(QObject *parent)
     : QObject(parent)
 {
+    gather_.setSingleShot(true);
+    connect(&gather_, &QTimer::timeout, this, &BackgroundJobs::ShowResults);
 }
 
 BackgroundJobs::~BackgroundJobs()
@@ -89,6 +91,11 @@ void BackgroundJobs::ShowResults()
     // results after it wait until it is answered, and keep their order.
     if (showing_)
         return;
+    if (lastShown_.isValid() && lastShown_.elapsed() < GapMilliseconds) {
+        if (!gather_.isActive())
+            gather_.start(int(GapMilliseconds - lastShown_.elapsed()));
+        return;
+    }
     showing_ = true;
     // Results are shown a batch at a time: the list lays out its rows once
     // an event loop pass, not once a row. Each batch ends in time for the
@@ -110,6 +117,7 @@ void BackgroundJobs::ShowResults()
             break;
         }
     }
+    lastShown_.start();
     showing_ = false;
 }
 
@@ -127,6 +135,7 @@ void BackgroundJobs::Abandon()
         results_.clear();
     }
     QCoreApplication::removePostedEvents(this);
+    gather_.stop();
     finished_ = nullptr;
 }
 

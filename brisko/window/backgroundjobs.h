@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -62,5 +64,11 @@ private:
     std::deque<OnWindow> results_;
     bool showing_ = false;
     static constexpr qint64 BatchMilliseconds = 10;
+    // Results that come one at a time are gathered for a moment: the window
+    // repaints after each pass that shows some, some forty times a second
+    // at most, not once a file.
+    static constexpr qint64 GapMilliseconds = 25;
+    QElapsedTimer lastShown_;
+    QTimer gather_;
     std::function<void()> finished_;
 };
