@@ -51,9 +51,19 @@ double PeakMegabytes()
     return usage.ru_maxrss / 1024.0;
 }
 
+// The CPU time used so far (RUSAGE_SELF, RUSAGE_THREAD, RUSAGE_CHILDREN).
+double CpuSeconds(int who)
+{
+    struct rusage usage {};
+    ::getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 // The same library converted by brisko-batch with as many jobs as the
 // window has workers: the window's "Resize All" should keep up with it.
-double BatchSeconds(int count, int jobs, const CorpusShape &shape, const QString &parent)
+// cpu: the CPU time brisko-batch used.
+double BatchSeconds(int count, int jobs, const CorpusShape &shape, const QString &parent, double *cpu)
 {
     QTemporaryDir library(parent + QStringLiteral("/batch-XXXXXX"));
     Generate(library.path(), count, shape);
@@ -64,7 +74,9 @@ double BatchSeconds(int count, int jobs, const CorpusShape &shape, const QString
     batch.start(QCoreApplication::applicationDirPath() + QStringLiteral("/brisko-batch"),
                 {QStringLiteral("--jobs"), QString::number(jobs), QStringLiteral("--size"), QStringLiteral("250"),
                  QStringLiteral("--quality"), QStringLiteral("80"), library.path()});
+    const double before = CpuSeconds(RUSAGE_CHILDREN);
     batch.waitForFinished(-1);
+    *cpu = CpuSeconds(RUSAGE_CHILDREN) - before;
     return clock.nsecsElapsed() / 1e9;
 }
 
@@ -150,9 +162,13 @@ void Measure(int count, const QString &parent)
     EventGaps gaps;
     clock.restart();
     gaps.Start();
+    const double windowCpuBefore = CpuSeconds(RUSAGE_THREAD);
+    const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     Probe(window).cmdConvert->click();
     RunUntilIdle(window);
     const double resizing = clock.nsecsElapsed() / 1e9;
+    const double windowCpu = CpuSeconds(RUSAGE_THREAD) - windowCpuBefore;
+    const double resizingCpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
     const qint64 resizeGap = gaps.Stop();
     int resized = 0;
     for (int row = 1; row <= rows; ++row)
@@ -164,9 +180,12 @@ void Measure(int count, const QString &parent)
                 "events waited at most %lld ms\n",
                 resized, resizing, rows / resizing, resizing * 1000 / rows, PeakMegabytes(), Probe(window).Workers,
                 resizeGap);
-    const double batch = BatchSeconds(count, Probe(window).Workers, shape, parent);
+    double batchCpu = 0;
+    const double batch = BatchSeconds(count, Probe(window).Workers, shape, parent, &batchCpu);
     std::printf("  brisko-batch --jobs %d on the same library %7.2f s %8.1f files/s; window / batch %.2f\n", Probe(window).Workers, batch,
                 rows / batch, batch / resizing);
+    std::printf("  CPU: resize all %.2f s, of which the window's thread %.2f s; brisko-batch %.2f s\n", resizingCpu,
+                windowCpu, batchCpu);
 
     window.ClearList();
     SetFolderBrowserRunner([&library](const QString &, QWidget *, const QString &) { return library.path(); });
