@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "window/frmmain.h"
 
+#include "engine/convert/workerpool.h"
 #include "engine/pictures/artcache.h"
 #include "engine/pictures/pictureencoder.h"
-#include "engine/pictures/picturelimits.h"
 #include "window/backgroundjobs.h"
 #include "window/conversionrun.h"
 #include "window/previewpane.h"
@@ -52,7 +52,9 @@ Widget *Place(Widget *widget, const char *name, const QRect &place, const char *
 
 frmMain::frmMain(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent)
-    , artCache_(std::make_unique<ArtCache>(16, PictureLimits::ArtCacheBytes))
+    // Each worker converts an album of its own (one a core unless the user
+    // chose otherwise): its art stays in the cache while it works on it.
+    , artCache_(new ArtCache(ArtCache::ForWorkers(WorkerPool::DefaultThreads())))
     , encoder_(std::make_unique<PictureEncoder>(artCache_.get()))
     , jobs_(new BackgroundJobs(this))
     , commandLine_(commandLine)
