@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "base/briskoerror.h"
+#include "base/sharedbytes.h"
 #include "engine/pictures/artcache.h"
 #include "engine/pictures/decodebudget.h"
 #include "engine/pictures/picturefailure.h"
@@ -131,6 +132,19 @@ void TestPictureCosts::cacheStaysWithinItsBytes()
     QCOMPARE(made, 2);
     QCOMPARE(small.Count(), 0);
     QCOMPARE(small.Bytes(), 0);
+
+    // Art that is a piece of a file's tags: a cover is kept as a copy of its
+    // own, larger art is not kept; neither keeps the file's buffer alive.
+    ArtCache pieces(16, 16 << 20);
+    QByteArray tags(40 << 20, 't');
+    const auto keepsTags = [&tags](ArtCache &into, qsizetype artBytes) {
+        into.Get(SharedSlice(tags, 1000, artBytes), QSize(9, 9), 80, []() -> Result<QByteArray> { return QByteArray("j"); });
+        return !tags.isDetached();
+    };
+    QVERIFY(!keepsTags(pieces, 300'000));
+    QCOMPARE(pieces.Count(), 1);
+    QCOMPARE(pieces.Bytes(), 300'001);
+    QVERIFY(!keepsTags(pieces, 12 << 20));
 
     ArtCache few(2, 1 << 20);
     for (int i = 0; i < 5; ++i)

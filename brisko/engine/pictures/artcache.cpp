@@ -5,6 +5,30 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr qint64 LargeCoverBytes = 4LL << 20; // a cover of 3000 pixels a side and its new picture
+
+// Art read from a file is often a piece of the buffer holding all of the
+// file's tags, and keeps that whole buffer alive: count what it holds.
+qint64 HeldBytes(const QByteArray &art)
+{
+    return std::max<qint64>(art.size(), art.capacity());
+}
+
+// Art to keep, holding no more than it must. A cover, up to a large one, is
+// copied out of a larger buffer, so that the file's buffer is freed when the
+// file is done; larger art is not copied, as the copy would come on top of
+// the file's buffers while they are at their largest.
+QByteArray ArtToKeep(const QByteArray &art)
+{
+    if (HeldBytes(art) > art.size() && art.size() <= LargeCoverBytes)
+        return QByteArray(art.constData(), art.size());
+    return art;
+}
+
+} // namespace
+
 ArtCache::ArtCache(int maxEntries, qint64 maxBytes)
     : maxEntries_(maxEntries)
     , maxBytes_(maxBytes)
@@ -13,8 +37,7 @@ ArtCache::ArtCache(int maxEntries, qint64 maxBytes)
 
 ArtCache ArtCache::ForWorkers(int workers)
 {
-    constexpr qint64 PerWorker = 4LL << 20; // a cover of 3000 pixels a side and its new picture
-    return ArtCache(std::max(16, 2 * workers), std::max(PictureLimits::ArtCacheBytes, workers * PerWorker));
+    return ArtCache(std::max(16, 2 * workers), std::max(PictureLimits::ArtCacheBytes, workers * LargeCoverBytes));
 }
 
 Result<QByteArray> ArtCache::Get(const QByteArray &art, QSize size, int quality,
@@ -29,14 +52,16 @@ Result<QByteArray> ArtCache::Get(const QByteArray &art, QSize size, int quality,
             return made.get();
         }
     }
-    if (art.size() > maxBytes_ || maxEntries_ <= 0) {
+    const QByteArray kept = art.size() <= maxBytes_ ? ArtToKeep(art) : art;
+    const qint64 held = HeldBytes(kept);
+    if (held > maxBytes_ || maxEntries_ <= 0) {
         lock.unlock();
         return make(); // never kept, so not shared either
     }
     std::promise<Result<QByteArray>> promise;
     const quint64 id = nextId_++;
-    entries_.push_front({id, art, size, quality, promise.get_future().share(), false, art.size()});
-    bytes_ += art.size();
+    entries_.push_front({id, kept, size, quality, promise.get_future().share(), false, held});
+    bytes_ += held;
     lock.unlock();
 
     // Memory may run out while it is made: the waiting hear of it too, and

@@ -16,7 +16,9 @@
 // same JPEG, so it is made once. It may be shared between threads: a picture
 // one thread is making is waited for by the others that need it. Art is
 // compared byte for byte, so it is kept with its picture, and what is kept
-// is bounded in bytes: art larger than the bound is made, never kept.
+// is bounded in bytes, counting the whole buffer that art read as a piece of
+// a file's tags keeps alive: art holding more than the bound is made, never
+// kept.
 class ArtCache
 {
 public:
