@@ -6,6 +6,7 @@
 #include "engine/files/closer.h"
 #include "engine/files/lockholder.h"
 #include "engine/files/replacegroup.h"
+#include "engine/files/sametime.h"
 
 #include <QHash>
 #include <QMutex>
@@ -67,11 +68,6 @@ HeldFiles &Held()
 {
     static HeldFiles held;
     return held;
-}
-
-bool SameTime(const struct timespec &a, const struct timespec &b)
-{
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 // Whether the lock is ours now, or cannot be had on this file system: those

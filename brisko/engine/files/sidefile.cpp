@@ -4,6 +4,7 @@
 #include "base/tagerrors.h"
 #include "base/translation.h"
 #include "engine/files/localpath.h"
+#include "engine/files/sametime.h"
 #include "engine/files/systemfailure.h"
 
 #include <QMutex>
@@ -168,11 +169,6 @@ namespace {
 QByteArray TargetOf(const QByteArray &sideName)
 {
     return sideName.mid(1, sideName.size() - 1 - Marker.size() - RandomLength);
-}
-
-bool SameTime(const struct timespec &a, const struct timespec &b)
-{
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 // A second name of a saved file, killed before it was renamed over the file's
