@@ -123,11 +123,6 @@ Result<QSize> NewSizeFor(QSize size, const ArtRequest &request)
     return NewPictureSize(size.width(), size.height(), request.target);
 }
 
-QString KilobytesText(qint64 bytes)
-{
-    return QString::number(bytes / 1024.0, 'f', bytes % 1024 == 0 ? 0 : 1) + QStringLiteral(" KB");
-}
-
 // The new picture, and what it took.
 struct NewArt
 {
@@ -164,7 +159,7 @@ Result<NewArt> MakeNewArt(PictureEncoder &encoder, const ArtRequest &request, co
         fitted.note = EnglishText("Engine", "%1 at quality %2 to stay within %3")
                           .arg(SizeText(made->size.width(), made->size.height()))
                           .arg(made->quality)
-                          .arg(KilobytesText(request.maxBytes));
+                          .arg(Kilobytes(request.maxBytes));
     return fitted;
 }
 

@@ -31,12 +31,6 @@ QSize StepSmaller(QSize size, int smallest)
     return size.width() >= size.height() ? QSize(next, scaled(size.height())) : QSize(scaled(size.width()), next);
 }
 
-// A kilobyte figure for reasons: "60 KB", "60.5 KB".
-QString Kilobytes(qint64 bytes)
-{
-    return QString::number(bytes / 1024.0, 'f', bytes % 1024 == 0 ? 0 : 1) + QStringLiteral(" KB");
-}
-
 Result<void> WriteFile(const Result<QByteArray> &jpeg, const QString &destination)
 {
     if (!jpeg)
@@ -53,6 +47,11 @@ Result<void> WriteFile(const Result<QByteArray> &jpeg, const QString &destinatio
 }
 
 } // namespace
+
+QString Kilobytes(qint64 bytes)
+{
+    return QString::number(bytes / 1024.0, 'f', bytes % 1024 == 0 ? 0 : 1) + QStringLiteral(" KB");
+}
 
 Result<Image> ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop)
 {

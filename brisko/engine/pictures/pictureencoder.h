@@ -83,3 +83,6 @@ private:
 // ScaledImage (reductions are averaged). The decoding memory comes from
 // DecodeBudget::Pictures().
 Result<Image> ScaledPicture(const QByteArray &data, QSize size, const StopCheck &stop = {});
+
+// A byte limit or a picture's length as reasons and notes tell it: "60 KB", "60.5 KB".
+QString Kilobytes(qint64 bytes);
