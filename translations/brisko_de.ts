@@ -1100,10 +1100,10 @@ eine Umwandlung schreibt.
         <translation>Version %1</translation>
     </message>
     <message>
-        <source>%1 shrinks the album art inside MP3 files so that portable players can show it, and edits the tags of many files at once.
+        <source>%1 shrinks the album art inside MP3, FLAC, Ogg Vorbis, Opus and M4A files so that portable players can show it, and edits the tags of many files at once.
 
 Copyright %2 the %1 developers. Questions or comments contact</source>
-        <translation>%1 verkleinert die Cover in MP3-Dateien, damit tragbare Player sie anzeigen können, und bearbeitet die Tags vieler Dateien auf einmal.
+        <translation>%1 verkleinert die Cover in MP3-, FLAC-, Ogg-Vorbis-, Opus- und M4A-Dateien, damit tragbare Player sie anzeigen können, und bearbeitet die Tags vieler Dateien auf einmal.
 
 Copyright %2 die Entwickler von %1. Fragen und Anregungen an</translation>
     </message>
@@ -1123,8 +1123,8 @@ Copyright %2 die Entwickler von %1. Fragen und Anregungen an</translation>
         <translation>Titelliste</translation>
     </message>
     <message>
-        <source>One row for each MP3 file added: its name, picture sizes, status and tags</source>
-        <translation>Eine Zeile je hinzugefügter MP3-Datei: Name, Bildgrößen, Status und Tags</translation>
+        <source>One row for each music file added: its name, picture sizes, status and tags</source>
+        <translation>Eine Zeile je hinzugefügter Musikdatei: Name, Bildgrößen, Status und Tags</translation>
     </message>
     <message>
         <source>Album art</source>

@@ -99,7 +99,7 @@ void frmMain::CreateControls()
     lvwMain_ = Place(new TrackList(surface), "lvwMain", at({4, 44, 621, 333}), "TTTT");
     lvwMain_->setAccessibleName(tr("Track list"));
     lvwMain_->setAccessibleDescription(
-        tr("One row for each MP3 file added: its name, picture sizes, status and tags"));
+        tr("One row for each music file added: its name, picture sizes, status and tags"));
     connect(lvwMain_->header(), &QHeaderView::sectionClicked, this,
             [this](int logicalIndex) { ColumnHeadingClicked(logicalIndex + 1); });
 

@@ -99,12 +99,12 @@ public:
     // The busy look (false) during long operations, the idle look (true).
     void EnableControls(bool enable);
 
-    // "Add Folder": the folder dialog, then the MP3 files in and below it.
+    // "Add Folder": the folder dialog, then the music files in and below it.
     void GetCopyFolder();
-    // Adds every MP3 file in the folder tree at root; "Stop" while the
+    // Adds every music file in the folder tree at root; "Stop" while the
     // folders are read adds nothing. then runs when all is done.
     void CopyFolders(const QString &root, std::function<void()> then = {});
-    // Records what a drop on the list carries (one folder, or the MP3 files
+    // Records what a drop on the list carries (one folder, or the music files
     // among the items) and arms the drop timer, which adds them.
     void DragDropProcess(const QMimeData *dropped);
     void tmrDnD_Timer();
@@ -138,7 +138,7 @@ public:
     // Closes without questions, as when the user logs off.
     void CloseForShutdown();
 
-    // Adds the MP3 files and folders named on a command line once the window
+    // Adds the music files and folders named on a command line once the window
     // is free: the files up to a folder together, then each folder on its own.
     void AddNamedPaths(const QStringList &paths);
     // A later start handed over: the window comes to the front and adds the
@@ -206,9 +206,9 @@ private:
     bool RestorePending = false;
     qint16 SortColumn = 0;
     // What a drop left for the drop timer: "1" and a folder, or "2" and the
-    // MP3 files in drop order. A single empty text between drops.
+    // music files in drop order. A single empty text between drops.
     QStringList PendingDrop{QString()};
-    int PendingLeftOut = 0; // dropped MP3 files whose names cannot be shown
+    int PendingLeftOut = 0; // dropped music files whose names cannot be shown
     int LastWindowState = StateNormal;
     QString LastFile;
     QString LastFolder;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// MP3 files and folders named on the command line, of this start or of a
+// Music files and folders named on the command line, of this start or of a
 // later one (a file manager's "Open With").
 #include "window/frmmain.h"
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "window/dialogs/frmabout.h"
+#include "engine/tags/tagformats.h"
 #include "support/windowidle.h"
 #include "window/dialogs/frmtip.h"
 #include "window/frmmain.h"
@@ -359,6 +360,9 @@ void TestMainWindow::aboutBox()
     QCOMPARE(about->lblVersion->text(), QStringLiteral("Version " BRISKO_VERSION));
     QVERIFY(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+$")).match(about->lblVersion->text()).hasMatch());
     QVERIFY(about->lblDescription->text().endsWith(QLatin1String("Questions or comments contact")));
+    // It names every kind of file the window takes, not MP3 alone.
+    for (const MusicFormat &format : MusicFormats())
+        QVERIFY2(about->lblDescription->text().contains(QLatin1String(format.name)), format.name);
 
     QUrl mailed;
     SetShellOpener([&mailed](const QUrl &url) {

@@ -41,8 +41,8 @@ frmAbout::frmAbout(QWidget *owner)
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
 
     lblDescription = new QLabel(
-        tr("%1 shrinks the album art inside MP3 files so that portable players "
-           "can show it, and edits the tags of many files at once.\n\n"
+        tr("%1 shrinks the album art inside MP3, FLAC, Ogg Vorbis, Opus and M4A files so that "
+           "portable players can show it, and edits the tags of many files at once.\n\n"
            "Copyright %2 the %1 developers. Questions or comments contact")
             .arg(title)
             .arg(QDate::currentDate().year()),

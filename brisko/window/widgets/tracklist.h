@@ -12,7 +12,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QMenu;
 
-// The track list: one row per MP3 file, addressed by 1-based position in the
+// The track list: one row per music file, addressed by 1-based position in the
 // current order. Each row's file path is the hidden text of its first cell.
 //
 // The list keeps a count of the files it holds, in step with every way rows

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-// One row of the track list per MP3 file. Every field is text; the row's
+// One row of the track list per music file. Every field is text; the row's
 // position in the list (1-based, current order) is how the program addresses it.
 
 // The list's columns, 0-based, in display order.
