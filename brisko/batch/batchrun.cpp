@@ -57,6 +57,9 @@ TagLibrary::MemoryHold TagMemory(const std::atomic<bool> &stop)
     };
 }
 
+// The length of what stands at path now: for a file never opened, one
+// another program changed while it was converted, and one that failed where
+// nothing foresaw.
 qint64 SizeOf(const QString &path)
 {
     struct stat info {};
@@ -86,7 +89,11 @@ void TakeConversion(const ArtConversion &conversion, const BatchOptions &options
     result->newSize = conversion.newSize;
     result->quality = conversion.quality;
     result->notes = conversion.notes;
-    result->bytesAfter = conversion.bytesAfter;
+    // The lengths of the file as it was locked, and of its new copy when one
+    // was made (or measured): a copy that waits to be put in place is settled
+    // with its group.
+    result->bytesBefore = conversion.bytesBefore;
+    result->bytesAfter = conversion.bytesAfter >= 0 ? conversion.bytesAfter : conversion.bytesBefore;
     result->status = StatusText(StatusOfConversion(conversion));
     const bool unconvertible = conversion.outcome == ArtOutcome::NoPicture && !conversion.reason.isEmpty();
     if (options.dryRun && conversion.outcome == ArtOutcome::Resized)
@@ -123,7 +130,7 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     const QString &path = file.path;
     BatchResult result;
     result.path = path;
-    result.bytesBefore = SizeOf(path);
+    result.bytesBefore = -1; // until the file is opened
     ArtRequest request;
     request.target = options.size;
     request.quality = options.quality;
@@ -145,13 +152,8 @@ BatchResult Convert(TagLibrary &tags, PictureEncoder &encoder, const BatchFile &
     } catch (const std::bad_alloc &) {
         Failed(ErrorText(ErrorNumber::OutOfMemory), &result);
     }
-    if (options.dryRun)
-        result.bytesAfter = result.status == WouldResize() || result.status == WouldAddPicture()
-                                    || result.status == StatusText(RowStatus::SpaceFreed)
-                                ? result.bytesAfter
-                                : result.bytesBefore;
-    else
-        result.bytesAfter = SizeOf(path);
+    if (result.bytesBefore < 0)
+        result.bytesBefore = result.bytesAfter = SizeOf(path);
     return result;
 }
 
@@ -164,11 +166,13 @@ void SettleSaved(BatchResult &result, const BatchFile &file, const struct stat &
         result.status = StatusText(RowStatus::ResizeFailed);
         result.failed = true;
         result.notes.clear();
-        result.error = replaced.Why().code == TagLibraryError::ChangedSinceOpen
-                           ? EnglishText("Batch", "changed by another program while being converted")
-                           : replaced.Why().reason;
+        const bool changed = replaced.Why().code == TagLibraryError::ChangedSinceOpen;
+        result.error = changed ? EnglishText("Batch", "changed by another program while being converted")
+                               : replaced.Why().reason;
+        // The original stays at its name as it was read, unless another
+        // program put something else there.
+        result.bytesAfter = changed ? SizeOf(result.path) : qint64(original.st_size);
     }
-    result.bytesAfter = SizeOf(result.path);
 }
 
 // One worker's results, told in the order it converted the files. Its saves

@@ -45,6 +45,7 @@ private slots:
     void dryRunAndSkipWriteNothing();
     void failuresAreReportedAndCounted();
     void anyExceptionFailsOnlyItsFile();
+    void lengthsAreWhatTheDiskHolds();
     void oneJobTellsTheFilesInOrder();
     void ctrlCFinishesTheFilesInHand();
     void ctrlCInTheMiddleOfAPictureLeavesItAlone();
@@ -301,6 +302,54 @@ void TestBatch::anyExceptionFailsOnlyItsFile()
     QCOMPARE(results.value(files.at(1)).status, QStringLiteral("Resized"));
     QCOMPARE(TestFiles::Read(files.at(0)), firstBefore);
     QCOMPARE(QDir(QFileInfo(files.at(0)).path()).entryList(QDir::Hidden | QDir::Files).size(), 2);
+}
+
+// The lengths a run tells are those on disk before and after it, however a
+// file ended: converted, left alone, refused, missing, failed in the middle
+// of its save, or changed by another program just before its rename.
+void TestBatch::lengthsAreWhatTheDiskHolds()
+{
+    const QStringList album = MakeLibrary(dir_->path() + QStringLiteral("/music"), 3);
+    const QString &failing = album.at(0);
+    const QString &changed = album.at(1);
+    const QString &readOnly = album.at(2);
+    // Art large enough that the file is shorter without it.
+    Recipe noisy;
+    noisy.pictures << Picture{TestPictures::Jpeg(TestPictures::Noise(800, 800)), QStringLiteral("image/jpeg"), 3, QString()};
+    const QString converted = Write(dir_->filePath(QStringLiteral("noisy.mp3")), noisy);
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner));
+    const QString bare = Write(dir_->filePath(QStringLiteral("bare.mp3")), Recipe());
+    const QString missing = dir_->filePath(QStringLiteral("gone.mp3"));
+    const QStringList paths{converted, failing, changed, readOnly, bare, missing};
+    QHash<QString, qint64> before;
+    for (const QString &path : paths)
+        before.insert(path, QFileInfo(path).size());
+    SetBeforeReplaceHook([&](const QString &path) {
+        if (path == failing)
+            throw std::length_error("a length beyond what can be held");
+        QFile other(changed);
+        if (path == changed && (!other.open(QIODevice::Append) || other.write("another program's bytes") <= 0))
+            qFatal("the other program could not write");
+    });
+    BatchOptions options;
+    options.jobs = 1;
+    std::atomic<bool> stop{false};
+    QHash<QString, BatchResult> results;
+    QList<BatchFile> files;
+    for (const QString &path : paths)
+        files.append({path, {}, 1});
+    RunBatch(files, options, stop, [&results](const BatchResult &result) { results.insert(result.path, result); }, {});
+    SetBeforeReplaceHook({});
+
+    QCOMPARE(results.value(converted).status, QStringLiteral("Resized"));
+    QVERIFY(QFileInfo(converted).size() < before.value(converted));
+    QVERIFY(QFileInfo(changed).size() > before.value(changed));
+    for (const QString &path : {failing, changed, readOnly})
+        QVERIFY2(results.value(path).failed, qPrintable(path));
+    for (const QString &path : paths) {
+        QCOMPARE(results.value(path).bytesBefore, before.value(path));
+        QCOMPARE(results.value(path).bytesAfter, QFileInfo(path).size());
+    }
 }
 
 // Saved files wait to reach the disk together; the files after them, saved

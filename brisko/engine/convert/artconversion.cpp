@@ -269,6 +269,7 @@ ArtConversion Written(TagLibrary &tags, const QString &path, const ArtRequest &r
         return Refused(result, saved.Why());
     }
     result.otherNames = tags.OtherNamesOfSaved();
+    result.bytesAfter = tags.SavedLength();
     return Ended(result, outcome);
 }
 
@@ -351,6 +352,7 @@ Result<ArtConversion> ConvertArt(TagLibrary &tags, PictureEncoder &encoder, cons
     const Result<void> open = OpenForRewrite(tags, path);
     if (!open)
         return NotOpened(result, open.Why());
+    result.bytesBefore = qint64(tags.OpenState().st_size);
     result.picture = QByteArray();
     const Result<void> wholeTag = tags.TagReadWhole();
     if (tags.PictureCount() == 0 && request.folderArt && wholeTag)

@@ -63,7 +63,12 @@ struct ArtConversion
     // baseline without re-encoding, the quality and size it took to fit the
     // byte limit, the front cover moved first, the folder picture used.
     QStringList notes;
-    qint64 bytesAfter = -1; // a dry run's length of the new file
+    // The file's length as it was locked; -1 when it could not be opened
+    // for rewriting (missing, unreadable, no room for the copy).
+    qint64 bytesBefore = -1;
+    // The new file's length, measured in a dry run, or that of the copy a
+    // save made; -1 when nothing was (or would be) written.
+    qint64 bytesAfter = -1;
     // Picture 1 as the file holds it afterwards (empty when it has none, or
     // none that can be read), once the file was opened: what a preview of
     // the file shows, without reading it again.

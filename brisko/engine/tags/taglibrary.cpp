@@ -330,6 +330,7 @@ short TagLibrary::SaveId3v1Tag(const QString &path, const QDateTime &keepModifie
 Result<void> TagLibrary::Save(const QString &path, const QDateTime &keepModified, SavedTags which)
 {
     otherNames_ = 0;
+    savedLength_ = -1;
     const Result<void> open = RequireOpen(path);
     if (!open)
         return open;
@@ -389,6 +390,7 @@ Result<void> TagLibrary::Rewrite(FileRewrite rewrite, const QDateTime &keepModif
         return otherNames.Why();
     replaced_ = read;
     otherNames_ = *otherNames;
+    savedLength_ = rewrite.NewSize();
     if (group_) {
         // The group holds the file now, and the new one is not in place yet.
         Close();

@@ -153,6 +153,9 @@ public:
     // After a save: the other hard links of the file replaced, which keep
     // its old content, and that file as it was read.
     int OtherNamesOfSaved() const { return otherNames_; }
+    // After a save: the new file's length, as its checked copy has it; -1
+    // when there was nothing to write.
+    qint64 SavedLength() const { return savedLength_; }
     const struct stat &SavedOriginal() const { return replaced_; }
 
     int LastErrorCode() const { return lastErrorCode_; }
@@ -180,6 +183,7 @@ private:
     bool reread_ = false; // saved since tags_ was read
     struct stat replaced_ {};
     int otherNames_ = 0;
+    qint64 savedLength_ = -1;
     TagEdits edits_;
     int lastErrorCode_ = 0;
     QString lastErrorText_;
