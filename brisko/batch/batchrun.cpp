@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "batch/batchrun.h"
 
+#include "batch/batchmemory.h"
 #include "base/briskoerror.h"
 #include "base/translation.h"
 #include "engine/pictures/artcache.h"
@@ -8,11 +9,9 @@
 #include "engine/convert/folderart.h"
 #include "engine/files/atomicsave.h"
 #include "engine/files/heldresults.h"
-#include "engine/pictures/decodebudget.h"
 #include "engine/files/localpath.h"
 #include "engine/files/replacegroup.h"
 #include "engine/pictures/pictureencoder.h"
-#include "engine/pictures/picturelimits.h"
 #include "engine/convert/statuses.h"
 #include "engine/tags/taglibrary.h"
 #include "engine/convert/workerpool.h"
@@ -37,24 +36,6 @@ QString WouldResize()
 QString WouldAddPicture()
 {
     return EnglishText("Status", "Would Add Picture");
-}
-
-// The memory a file's tags take while it is converted: the metadata as read
-// (its pictures share its bytes) and the new metadata, at most twice what
-// its format declares. The workers draw it from one budget of their own
-// before the tags are read, so that a library of huge art does not need more
-// memory with more jobs; metadata larger than the budget has it all.
-TagLibrary::MemoryHold TagMemory(const std::atomic<bool> &stop)
-{
-    return [&stop](qint64 metadataBytes) -> Result<std::shared_ptr<void>> {
-        static DecodeBudget tagMemory(PictureLimits::DecodeBudget);
-        Result<DecodeBudget::Grant> grant =
-            tagMemory.Acquire(qMin(2 * metadataBytes, tagMemory.Capacity()), [&stop] { return stop.load(); });
-        // The tag library refuses the file with it: only a stop can fail here.
-        if (!grant)
-            return grant.Why();
-        return std::shared_ptr<void>(std::make_shared<DecodeBudget::Grant>(std::move(*grant)));
-    };
 }
 
 // The length of what stands at path now: for a file never opened, one
@@ -255,7 +236,7 @@ void RunBatch(const QList<BatchFile> &files, const BatchOptions &options, const 
                 changed.notify_one();
             });
             tags->SaveInto(&results->group);
-            tags->HoldMemoryWith(TagMemory(stop));
+            tags->HoldMemoryWith(BatchTagMemory(stop));
             return [&, tags, encoder, results](int index) {
                 if (stop)
                     return false;

@@ -101,17 +101,22 @@ QStringList CheckReasons()
     return texts;
 }
 
+ArtCheck UnreadableArt(const QString &why)
+{
+    ArtCheck check;
+    check.problem = why;
+    check.reasons << ReasonText(CannotRead);
+    return check;
+}
+
 ArtCheck CheckArt(TagLibrary &tags, const QString &path, const CheckRules &rules)
 {
     ArtCheck check;
     const CloseOnExit closeFile(tags);
     QList<Reason> reasons;
     const Result<void> open = tags.Open(path);
-    if (!open) {
-        check.problem = open.Why().reason;
-        check.reasons << ReasonText(CannotRead);
-        return check;
-    }
+    if (!open)
+        return UnreadableArt(open.Why().reason);
     check.tagBytes = tags.TagBytes();
     check.pictures = tags.PictureCount();
     // Pictures of formats that store no type are all taken as front covers:

@@ -39,6 +39,8 @@ struct CheckRules
 constexpr qint64 LargestTagPlayersRead = 3LL << 20;
 
 ArtCheck CheckArt(TagLibrary &tags, const QString &path, const CheckRules &rules);
+// A file that could not be read, and why (English).
+ArtCheck UnreadableArt(const QString &why);
 
 // The reasons CheckArt gives, in the order it gives them.
 QStringList CheckReasons();
