@@ -494,6 +494,26 @@ void TestBatchOutcomes::checkBeforeATrip()
     int code = -1;
     Run({QStringLiteral("--check"), dir_->filePath(QStringLiteral("ready.mp3"))}, &code);
     QCOMPARE(code, 0);
+
+    // Three workers tell the same as one, byte for byte and in the same
+    // order, over albums of ready and unready files.
+    for (const QString &album : {QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}) {
+        QVERIFY(QDir(dir_->path()).mkpath(album));
+        for (const File &file : files.mid(0, 9))
+            QVERIFY(QFile::copy(dir_->filePath(file.name), dir_->filePath(album + u'/' + file.name)));
+    }
+    const auto checkWith = [this](const QString &jobs) {
+        QProcess check;
+        check.start(QStringLiteral(BRISKO_BATCH), {QStringLiteral("--check"), QStringLiteral("--json"),
+                                                   QStringLiteral("--jobs"), jobs, dir_->path()});
+        check.waitForFinished(120000);
+        return QList<QByteArray>{QByteArray::number(check.exitCode()), check.readAllStandardOutput(),
+                                 check.readAllStandardError()};
+    };
+    const QList<QByteArray> one = checkWith(QStringLiteral("1"));
+    QCOMPARE(one.at(0), QByteArray("1"));
+    QCOMPARE(one.at(1).count('\n'), 37);
+    QCOMPARE(checkWith(QStringLiteral("3")), one);
 }
 
 QTEST_MAIN(TestBatchOutcomes)
