@@ -49,6 +49,7 @@ private slots:
     void oneJobTellsTheFilesInOrder();
     void ctrlCFinishesTheFilesInHand();
     void ctrlCInTheMiddleOfAPictureLeavesItAlone();
+    void ctrlCStopsACheckBetweenFiles();
     void killedAtAnyMomentLosesNothing();
 
 private:
@@ -409,6 +410,41 @@ void TestBatch::ctrlCFinishesTheFilesInHand()
         QVERIFY(!QFile::exists(file + u'~'));
     }
     QCOMPARE(converted, told);
+}
+
+// --check with several workers stops between files: what it printed is the
+// start of what a whole check prints, and its table counts just those files.
+void TestBatch::ctrlCStopsACheckBetweenFiles()
+{
+    MakeLibrary(dir_->path() + QStringLiteral("/music"), 200);
+    const QStringList arguments{QStringLiteral("--check"), QStringLiteral("--json"), QStringLiteral("--jobs"),
+                                QStringLiteral("3"), dir_->path()};
+    QProcess whole;
+    whole.start(QStringLiteral(BRISKO_BATCH), arguments);
+    QVERIFY(whole.waitForFinished(60000));
+    QCOMPARE(whole.exitCode(), 1);
+    const QByteArray wholeFiles = whole.readAllStandardOutput();
+    const QByteArray wholeLines = whole.readAllStandardError();
+
+    QProcess check;
+    check.start(QStringLiteral(BRISKO_BATCH), arguments);
+    QVERIFY(check.waitForReadyRead(30000)); // the first file is told
+    ::kill(pid_t(check.processId()), SIGINT);
+    QVERIFY(check.waitForFinished(60000));
+    if (check.exitCode() == 1)
+        QSKIP("the check ended before it could be stopped");
+    QCOMPARE(check.exitCode(), 130);
+    const QByteArray files = check.readAllStandardOutput();
+    const QByteArray lines = check.readAllStandardError();
+    QVERIFY(wholeFiles.startsWith(files));
+    // The files' lines, then the table.
+    const qsizetype table = lines.indexOf("Why players may not show the art");
+    QVERIFY(table >= 0);
+    QVERIFY(wholeLines.startsWith(lines.left(table)));
+    QCOMPARE(lines.left(table).count('\n'), files.count('\n'));
+    QVERIFY2(QString::fromUtf8(lines).contains(
+                 QRegularExpression(QStringLiteral("\\nTotal +%1\\n").arg(files.count('\n')))),
+             lines.constData());
 }
 
 void TestBatch::ctrlCInTheMiddleOfAPictureLeavesItAlone()
