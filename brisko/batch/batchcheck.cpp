@@ -6,8 +6,8 @@
 #include "batch/batchmemory.h"
 #include "engine/convert/folderart.h"
 #include "engine/convert/statuses.h"
-#include "engine/files/localpath.h"
 #include "engine/convert/workerpool.h"
+#include "engine/files/localpath.h"
 #include "engine/tags/taglibrary.h"
 
 #include <QCoreApplication>

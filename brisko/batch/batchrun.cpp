@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "batch/batchrun.h"
 
-#include "batch/batchmemory.h"
 #include "base/briskoerror.h"
 #include "base/translation.h"
+#include "batch/batchmemory.h"
 #include "engine/pictures/artcache.h"
 #include "engine/convert/artconversion.h"
 #include "engine/convert/folderart.h"
