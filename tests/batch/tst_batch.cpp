@@ -55,6 +55,9 @@ private slots:
 private:
     // count files in album folders of 5, all sharing one 600 x 400 picture.
     QStringList MakeLibrary(const QString &folder, int count) const;
+    // Starts brisko-batch and sends it Ctrl-C once it has told its first
+    // file: its exit status, or -1 when it did not tell one or end in time.
+    static int InterruptAfterFirstLine(QProcess &batch, const QStringList &arguments);
     // Runs brisko-batch to the end, with at most openFiles files open when
     // given; its standard output.
     QByteArray Run(const QStringList &arguments, int *exitCode, rlim_t openFiles = 0) const;
@@ -106,6 +109,15 @@ QByteArray TestBatch::Run(const QStringList &arguments, int *exitCode, rlim_t op
         return QByteArray();
     *exitCode = batch.exitStatus() == QProcess::NormalExit ? batch.exitCode() : -1;
     return batch.readAllStandardOutput();
+}
+
+int TestBatch::InterruptAfterFirstLine(QProcess &batch, const QStringList &arguments)
+{
+    batch.start(QStringLiteral(BRISKO_BATCH), arguments);
+    if (!batch.waitForReadyRead(30000))
+        return -1;
+    ::kill(pid_t(batch.processId()), SIGINT);
+    return batch.waitForFinished(60000) ? batch.exitCode() : -1;
 }
 
 bool TestBatch::OriginalOrConverted(const QString &path, const QByteArray &original,
@@ -388,15 +400,11 @@ void TestBatch::ctrlCFinishesTheFilesInHand()
     for (const QString &file : files)
         before.insert(file, TestFiles::Read(file));
     QProcess batch;
-    batch.start(QStringLiteral(BRISKO_BATCH), {QStringLiteral("--json"), QStringLiteral("--jobs"),
-                                               QStringLiteral("1"), dir_->path()});
-    QVERIFY(batch.waitForStarted());
-    QVERIFY(batch.waitForReadyRead(30000)); // the first file is done
-    ::kill(pid_t(batch.processId()), SIGINT);
-    QVERIFY(batch.waitForFinished(60000));
-    if (batch.exitCode() == 0)
+    const int code = InterruptAfterFirstLine(
+        batch, {QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("1"), dir_->path()});
+    if (code == 0)
         QSKIP("the run ended before it could be stopped");
-    QCOMPARE(batch.exitCode(), 130);
+    QCOMPARE(code, 130);
     const QByteArray summary = batch.readAllStandardError();
     QVERIFY(summary.contains("Stopped: "));
     QVERIFY(summary.contains("Total"));
@@ -427,13 +435,10 @@ void TestBatch::ctrlCStopsACheckBetweenFiles()
     const QByteArray wholeLines = whole.readAllStandardError();
 
     QProcess check;
-    check.start(QStringLiteral(BRISKO_BATCH), arguments);
-    QVERIFY(check.waitForReadyRead(30000)); // the first file is told
-    ::kill(pid_t(check.processId()), SIGINT);
-    QVERIFY(check.waitForFinished(60000));
-    if (check.exitCode() == 1)
+    const int code = InterruptAfterFirstLine(check, arguments);
+    if (code == 1)
         QSKIP("the check ended before it could be stopped");
-    QCOMPARE(check.exitCode(), 130);
+    QCOMPARE(code, 130);
     const QByteArray files = check.readAllStandardOutput();
     const QByteArray lines = check.readAllStandardError();
     QVERIFY(wholeFiles.startsWith(files));
