@@ -134,7 +134,7 @@ their subfolders for the music files named as below.
                   folder.jpg, front.jpg or album.jpg (.jpeg and .png too)
   --check         write nothing: list the files whose art a player may not
                   show well, and why (with --json, the facts of each file)
-  --jobs N        files converted at once (default: one per core)
+  --jobs N        files converted or checked at once (default: one per core)
   --dry-run       tell what would change, write nothing
   --json          one JSON object per file on standard output
   --help          this text
@@ -169,7 +169,7 @@ Unterordnern nach den unten genannten Musikdateien durchsucht.
   --check         nichts schreiben: die Dateien auflisten, deren Bild ein Player
                   nicht gut zeigen könnte, und warum (mit --json die Angaben
                   jeder Datei)
-  --jobs N        gleichzeitig umgewandelte Dateien (Vorgabe: eine je Kern)
+  --jobs N        gleichzeitig umgewandelte oder geprüfte Dateien (Vorgabe: eine je Kern)
   --dry-run       zeigen, was sich ändern würde, nichts schreiben
   --json          ein JSON-Objekt je Datei auf der Standardausgabe
   --help          dieser Text

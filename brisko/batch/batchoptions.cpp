@@ -189,7 +189,7 @@ QString BatchUsage()
         "                  folder.jpg, front.jpg or album.jpg (.jpeg and .png too)\n"
         "  --check         write nothing: list the files whose art a player may not\n"
         "                  show well, and why (with --json, the facts of each file)\n"
-        "  --jobs N        files converted at once (default: one per core)\n"
+        "  --jobs N        files converted or checked at once (default: one per core)\n"
         "  --dry-run       tell what would change, write nothing\n"
         "  --json          one JSON object per file on standard output\n"
         "  --help          this text\n"
