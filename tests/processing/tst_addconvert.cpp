@@ -38,7 +38,13 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
@@ -67,6 +73,7 @@ private slots:
     void pngArtIsMarked();
     void duplicatesAndStop();
     void resizeAllKeepsEverythingElse();
+    void resizeAllFollowsTheRunDown();
     void skipOptionAndRetries();
     void failuresLeaveNothingBehind();
     void stopLeavesThePictureInHandAsItWas();
@@ -433,6 +440,49 @@ void TestAddConvert::resizeAllKeepsEverythingElse()
     QCOMPARE(QByteArray(second->picture().data(), int(second->picture().size())), back);
     QCOMPARE(QString::fromStdString(file.ID3v2Tag()->title().to8Bit(true)), QStringLiteral("Song"));
     QCOMPARE(int(file.ID3v2Tag()->header()->majorVersion()), 3);
+}
+
+// Two workers each take an album, longer than the list shows: the list
+// scrolls down with the run and never back up to the row the other worker
+// began.
+void TestAddConvert::resizeAllFollowsTheRunDown()
+{
+    QStringList paths{QString()};
+    for (int album = 0; album < 2; ++album) {
+        const QByteArray art = TestPictures::Jpeg(TestPictures::Solid(600 + album, 400, Qt::darkBlue));
+        for (int track = 0; track < 30; ++track) {
+            Recipe recipe = WithArt(art);
+            recipe.album = QStringLiteral("Album %1").arg(album);
+            paths << WriteMp3(QStringLiteral("%1-%2.mp3").arg(album).arg(track, 2, 10, QLatin1Char('0')), recipe);
+        }
+    }
+    frmMain window;
+    window.resize(800, 400); // some twenty rows in view
+    window.show();
+    Probe(window).Workers = 2;
+    window.GetFileInfo(paths);
+    QVERIFY(WaitUntilIdle(window));
+    QScrollBar *scroll = Probe(window).lvwMain()->verticalScrollBar();
+    scroll->setValue(0);
+    QList<int> seen;
+    connect(scroll, &QScrollBar::valueChanged, [&seen](int value) { seen << value; });
+    // The first album's first file waits until the second worker is past the
+    // first file of the second album: that row is shown begun first.
+    std::atomic<bool> secondAlbumGoing{false};
+    BackgroundJobs::SetBeforeJobHook([&secondAlbumGoing](int index) {
+        if (index == 31)
+            secondAlbumGoing = true;
+        for (int waited = 0; index == 0 && !secondAlbumGoing && waited < 5000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    QTest::mouseClick(Probe(window).cmdConvert, Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(window));
+    BackgroundJobs::SetBeforeJobHook(nullptr);
+    QVERIFY(secondAlbumGoing);
+    for (int row = 1; row <= 60; ++row)
+        QCOMPARE(Probe(window).lvwMain()->Row(row).Status, QStringLiteral("Resized"));
+    QVERIFY(!seen.isEmpty());
+    QVERIFY2(std::is_sorted(seen.begin(), seen.end()), qPrintable(QString::number(seen.size())));
 }
 
 void TestAddConvert::skipOptionAndRetries()
